@@ -1,0 +1,30 @@
+# The front door. `make test` installs what is missing, builds both builds and
+# runs every test; `make run` builds the installer and runs it on a sample package.
+SHELL := /bin/bash
+JOBS ?= 2
+
+.PHONY: all setup host win32 test test-host test-win32 run clean
+
+all: host win32
+
+setup:
+	@bash tools/setup.sh
+
+host: setup
+	cmake --preset host >/dev/null
+	cmake --build build/host -j$(JOBS)
+
+win32: setup
+	cmake --preset win32 >/dev/null
+	cmake --build build/win32 -j$(JOBS)
+
+test-host: host
+	ctest --test-dir build/host --output-on-failure
+
+test-win32: win32
+	bash tools/with-display.sh ctest --test-dir build/win32 --output-on-failure
+
+test: test-host test-win32
+
+clean:
+	rm -rf build

@@ -1,0 +1,78 @@
+#include "framework/FileException.h"
+
+#include "res/texts.h"
+
+namespace {
+
+// Win32 error codes the file layer meets.
+struct CodeCause {
+    long code;
+    int cause;
+};
+constexpr CodeCause kCodeCauses[] = {
+    {2, CFileException::fileNotFound},       // ERROR_FILE_NOT_FOUND
+    {3, CFileException::badPath},            // ERROR_PATH_NOT_FOUND
+    {4, CFileException::tooManyOpenFiles},   // ERROR_TOO_MANY_OPEN_FILES
+    {5, CFileException::accessDenied},       // ERROR_ACCESS_DENIED
+    {6, CFileException::invalidFile},        // ERROR_INVALID_HANDLE
+    {15, CFileException::badPath},           // ERROR_INVALID_DRIVE
+    {16, CFileException::removeCurrentDir},  // ERROR_CURRENT_DIRECTORY
+    {19, CFileException::accessDenied},      // ERROR_WRITE_PROTECT
+    {21, CFileException::hardIO},            // ERROR_NOT_READY
+    {23, CFileException::hardIO},            // ERROR_CRC
+    {25, CFileException::badSeek},           // ERROR_SEEK
+    {29, CFileException::hardIO},            // ERROR_WRITE_FAULT
+    {30, CFileException::hardIO},            // ERROR_READ_FAULT
+    {31, CFileException::hardIO},            // ERROR_GEN_FAILURE
+    {32, CFileException::sharingViolation},  // ERROR_SHARING_VIOLATION
+    {33, CFileException::lockViolation},     // ERROR_LOCK_VIOLATION
+    {36, CFileException::tooManyOpenFiles},  // ERROR_SHARING_BUFFER_EXCEEDED
+    {38, CFileException::endOfFile},         // ERROR_HANDLE_EOF
+    {39, CFileException::diskFull},          // ERROR_HANDLE_DISK_FULL
+    {53, CFileException::badPath},           // ERROR_BAD_NETPATH
+    {67, CFileException::badPath},           // ERROR_BAD_NET_NAME
+    {80, CFileException::accessDenied},      // ERROR_FILE_EXISTS
+    {82, CFileException::directoryFull},     // ERROR_CANNOT_MAKE
+    {112, CFileException::diskFull},         // ERROR_DISK_FULL
+    {123, CFileException::badPath},          // ERROR_INVALID_NAME
+    {161, CFileException::badPath},          // ERROR_BAD_PATHNAME
+    {206, CFileException::badPath},          // ERROR_FILENAME_EXCED_RANGE
+    {1117, CFileException::hardIO},          // ERROR_IO_DEVICE
+};
+
+// Indexed by cause, genericException to endOfFile.
+constexpr const char* kErrorTexts[] = {
+    TW_TEXT_FILE_GENERIC,          TW_TEXT_FILE_NOT_FOUND,
+    TW_TEXT_FILE_BAD_PATH,         TW_TEXT_FILE_TOO_MANY_OPEN,
+    TW_TEXT_FILE_ACCESS_DENIED,    TW_TEXT_FILE_INVALID,
+    TW_TEXT_FILE_REMOVE_CURRENT_DIR, TW_TEXT_FILE_DIRECTORY_FULL,
+    TW_TEXT_FILE_BAD_SEEK,         TW_TEXT_FILE_HARD_IO,
+    TW_TEXT_FILE_SHARING_VIOLATION, TW_TEXT_FILE_LOCK_VIOLATION,
+    TW_TEXT_FILE_DISK_FULL,        TW_TEXT_FILE_END_OF_FILE,
+};
+static_assert(sizeof(kErrorTexts) / sizeof(kErrorTexts[0]) == CFileException::endOfFile);
+
+}  // namespace
+
+int CFileException::OsErrorToException(long osError) {
+    for (const CodeCause& entry : kCodeCauses)
+        if (entry.code == osError) return entry.cause;
+    return genericException;
+}
+
+void CFileException::ThrowOsError(long osError, const char* fileName) {
+    throw CFileException(OsErrorToException(osError), osError, fileName);
+}
+
+void CFileException::Throw(int cause, long osError, const char* fileName) {
+    throw CFileException(cause, osError, fileName);
+}
+
+CString CFileException::GetErrorMessage() const {
+    int cause = (m_cause >= genericException && m_cause <= endOfFile) ? m_cause : genericException;
+    CString text = kErrorTexts[cause - genericException];
+    CString name = m_strFileName.IsEmpty() ? CString(TW_TEXT_UNNAMED_FILE) : m_strFileName;
+    int at = text.Find("%1");
+    if (at < 0) return text;
+    return text.Left(at) + name + text.Mid(at + 2, text.GetLength());
+}

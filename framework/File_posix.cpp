@@ -1,0 +1,187 @@
+// CFile on the host: POSIX calls that answer as Win32 would. Errors carry Win32
+// codes, Windows-style paths are accepted, a read-only file or a folder cannot be
+// opened for writing even by root, and sharing modes hold between the opens of
+// this process, so a second open that Windows would refuse fails with error 32.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/path_rules.h"
+#include "framework/File.h"
+#include "framework/posix_errors.h"
+
+namespace {
+
+struct OpenRecord {
+    int fd;
+    DWORD access;
+    DWORD share;
+};
+
+// Every file this process holds open, by device and inode.
+class ShareTable {
+public:
+    // True when an open with access and share may join the opens already there.
+    bool Admits(const struct stat& st, DWORD access, DWORD share) {
+        std::lock_guard lock(m_mutex);
+        auto it = m_opens.find(Key(st));
+        if (it == m_opens.end()) return true;
+        for (const OpenRecord& other : it->second) {
+            if ((access & CFile::kGenericRead) && !(other.share & CFile::kShareRead)) return false;
+            if ((access & CFile::kGenericWrite) && !(other.share & CFile::kShareWrite)) return false;
+            if ((other.access & CFile::kGenericRead) && !(share & CFile::kShareRead)) return false;
+            if ((other.access & CFile::kGenericWrite) && !(share & CFile::kShareWrite)) return false;
+        }
+        return true;
+    }
+    void Add(const struct stat& st, OpenRecord record) {
+        std::lock_guard lock(m_mutex);
+        m_opens[Key(st)].push_back(record);
+    }
+    void Remove(int fd) {
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_opens.begin(); it != m_opens.end(); ++it) {
+            auto& records = it->second;
+            for (auto r = records.begin(); r != records.end(); ++r) {
+                if (r->fd != fd) continue;
+                records.erase(r);
+                if (records.empty()) m_opens.erase(it);
+                return;
+            }
+        }
+    }
+
+private:
+    static std::pair<dev_t, ino_t> Key(const struct stat& st) { return {st.st_dev, st.st_ino}; }
+    std::mutex m_mutex;
+    std::map<std::pair<dev_t, ino_t>, std::vector<OpenRecord>> m_opens;
+};
+
+ShareTable& Shares() {
+    static ShareTable table;
+    return table;
+}
+
+std::string FullPath(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    char cwd[PATH_MAX];
+    if (!getcwd(cwd, sizeof(cwd))) return path;
+    return std::string(cwd) + "/" + path;
+}
+
+}  // namespace
+
+bool CFile::IsOpen() const { return m_hFile >= 0; }
+
+BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error) {
+    FileOpenRequest request = MapOpenFlags(openFlags);
+    std::string path = tw::ToPosixPath(fileName);
+    auto fail = [&](long code) {
+        if (error) {
+            error->m_lOsError = code;
+            error->m_cause = CFileException::OsErrorToException(code);
+            error->m_strFileName = fileName;
+        }
+        return FALSE;
+    };
+
+    bool wantsWrite = (request.access & kGenericWrite) != 0;
+    struct stat before {};
+    bool exists = stat(path.c_str(), &before) == 0;
+    if (exists) {
+        if (S_ISDIR(before.st_mode)) return fail(tw::kErrorAccessDenied);
+        // Windows refuses to write a read-only file, whoever asks.
+        if (wantsWrite && (before.st_mode & 0222) == 0) return fail(tw::kErrorAccessDenied);
+        if (!Shares().Admits(before, request.access, request.share))
+            return fail(tw::kErrorSharingViolation);
+    } else if (request.disposition == kOpenExisting) {
+        return fail(tw::Win32ErrorFromErrno(errno, path.c_str()));
+    }
+
+    int flags = (request.access == (kGenericRead | kGenericWrite)) ? O_RDWR
+                : wantsWrite                                      ? O_WRONLY
+                                                                  : O_RDONLY;
+    if (request.disposition != kOpenExisting) flags |= O_CREAT;
+    if (request.disposition == kCreateAlways) flags |= O_TRUNC;
+    if (!request.inheritHandle) flags |= O_CLOEXEC;
+    int fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0) return fail(tw::Win32ErrorFromErrno(errno, path.c_str()));
+
+    struct stat opened {};
+    fstat(fd, &opened);
+    Shares().Add(opened, {fd, request.access, request.share});
+    m_hFile = fd;
+    m_bCloseOnDelete = TRUE;
+    m_strFileName = FullPath(path).c_str();
+    return TRUE;
+}
+
+unsigned CFile::Read(void* buffer, unsigned count) {
+    if (count == 0) return 0;
+    ssize_t got;
+    do {
+        got = ::read(m_hFile, buffer, count);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) CFileException::ThrowOsError(tw::Win32ErrorFromErrno(errno), m_strFileName);
+    return static_cast<unsigned>(got);
+}
+
+void CFile::Write(const void* buffer, unsigned count) {
+    if (count == 0) return;
+    ssize_t put;
+    do {
+        put = ::write(m_hFile, buffer, count);
+    } while (put < 0 && errno == EINTR);
+    if (put < 0) CFileException::ThrowOsError(tw::Win32ErrorFromErrno(errno), m_strFileName);
+    if (static_cast<unsigned>(put) < count)
+        CFileException::Throw(CFileException::diskFull, -1, m_strFileName);
+}
+
+long CFile::Seek(long offset, unsigned from) {
+    int whence = from == begin ? SEEK_SET : from == current ? SEEK_CUR : SEEK_END;
+    off_t position = ::lseek(m_hFile, offset, whence);
+    if (position < 0) CFileException::ThrowOsError(tw::Win32ErrorFromErrno(errno));
+    return static_cast<long>(position);
+}
+
+void CFile::Close() {
+    int result = 0;
+    int code = 0;
+    if (IsOpen()) {
+        Shares().Remove(m_hFile);
+        result = ::close(m_hFile);
+        code = errno;
+    }
+    m_hFile = -1;
+    m_bCloseOnDelete = FALSE;
+    m_strFileName.Empty();
+    if (result != 0) CFileException::ThrowOsError(tw::Win32ErrorFromErrno(code));
+}
+
+void CFile::Abort() {
+    if (IsOpen()) {
+        Shares().Remove(m_hFile);
+        ::close(m_hFile);
+    }
+    m_hFile = -1;
+    m_bCloseOnDelete = FALSE;
+    m_strFileName.Empty();
+}
+
+void CFile::Remove(const char* fileName) {
+    std::string path = tw::ToPosixPath(fileName);
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        CFileException::ThrowOsError(tw::kErrorAccessDenied, fileName);
+    if (::unlink(path.c_str()) != 0)
+        CFileException::ThrowOsError(tw::Win32ErrorFromErrno(errno, path.c_str()), fileName);
+}

@@ -1,0 +1,72 @@
+// CFile on Win32: one CreateFileA per open, errors from GetLastError().
+#include "framework/File.h"
+
+bool CFile::IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
+
+BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error) {
+    FileOpenRequest request = MapOpenFlags(openFlags);
+    SECURITY_ATTRIBUTES security{sizeof(security), nullptr, request.inheritHandle};
+    HANDLE handle = CreateFileA(fileName, request.access, request.share, &security,
+                                request.disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        DWORD code = GetLastError();
+        if (error) {
+            error->m_lOsError = static_cast<long>(code);
+            error->m_cause = CFileException::OsErrorToException(static_cast<long>(code));
+            error->m_strFileName = fileName;
+        }
+        return FALSE;
+    }
+    m_hFile = handle;
+    m_bCloseOnDelete = TRUE;
+    char full[MAX_PATH];
+    DWORD length = GetFullPathNameA(fileName, MAX_PATH, full, nullptr);
+    m_strFileName = (length > 0 && length < MAX_PATH) ? full : fileName;
+    return TRUE;
+}
+
+unsigned CFile::Read(void* buffer, unsigned count) {
+    if (count == 0) return 0;
+    DWORD read = 0;
+    if (!ReadFile(m_hFile, buffer, count, &read, nullptr))
+        CFileException::ThrowOsError(static_cast<long>(GetLastError()), m_strFileName);
+    return read;
+}
+
+void CFile::Write(const void* buffer, unsigned count) {
+    if (count == 0) return;
+    DWORD written = 0;
+    if (!WriteFile(m_hFile, buffer, count, &written, nullptr))
+        CFileException::ThrowOsError(static_cast<long>(GetLastError()), m_strFileName);
+    if (written < count) CFileException::Throw(CFileException::diskFull, -1, m_strFileName);
+}
+
+long CFile::Seek(long offset, unsigned from) {
+    SetLastError(NO_ERROR);
+    DWORD position = SetFilePointer(m_hFile, offset, nullptr, from);
+    DWORD code = GetLastError();
+    if (position == INVALID_SET_FILE_POINTER && code != NO_ERROR)
+        CFileException::ThrowOsError(static_cast<long>(code));
+    return static_cast<long>(position);
+}
+
+void CFile::Close() {
+    BOOL closed = TRUE;
+    if (IsOpen()) closed = CloseHandle(m_hFile);
+    DWORD code = GetLastError();
+    m_hFile = INVALID_HANDLE_VALUE;
+    m_bCloseOnDelete = FALSE;
+    m_strFileName.Empty();
+    if (!closed) CFileException::ThrowOsError(static_cast<long>(code));
+}
+
+void CFile::Abort() {
+    if (IsOpen()) CloseHandle(m_hFile);
+    m_hFile = INVALID_HANDLE_VALUE;
+    m_bCloseOnDelete = FALSE;
+    m_strFileName.Empty();
+}
+
+void CFile::Remove(const char* fileName) {
+    if (!DeleteFileA(fileName)) CFileException::ThrowOsError(static_cast<long>(GetLastError()), fileName);
+}

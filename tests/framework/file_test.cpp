@@ -1,0 +1,131 @@
+// CFile against real files: the same expectations hold on the host and under Wine.
+#include "framework/File.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/temp_folder.h"
+
+namespace {
+
+long OpenError(const std::string& path, unsigned flags) {
+    CFile file;
+    CFileException error;
+    if (file.Open(path.c_str(), flags, &error)) return 0;
+    EXPECT_STREQ(error.m_strFileName, path.c_str()) << "the record names the path as given";
+    EXPECT_EQ(error.m_cause, CFileException::OsErrorToException(error.m_lOsError));
+    return error.m_lOsError;
+}
+
+constexpr unsigned kSource = CFile::modeRead | CFile::shareDenyWrite;                         // 0x20
+constexpr unsigned kDestination = CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive;  // 0x1011
+constexpr unsigned kRecord = CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite |
+                             CFile::shareDenyNone | CFile::typeBinary;  // 0xB042
+
+}  // namespace
+
+TEST(FileOpenFlags, MapToCreateFileArguments) {
+    static_assert(kSource == 0x20 && kDestination == 0x1011 && kRecord == 0xB042);
+    struct Case {
+        unsigned flags;
+        DWORD access, share, disposition;
+    } cases[] = {
+        {kSource, CFile::kGenericRead, CFile::kShareRead, CFile::kOpenExisting},
+        {kDestination, CFile::kGenericWrite, 0, CFile::kCreateAlways},
+        {kRecord, CFile::kGenericRead | CFile::kGenericWrite, CFile::kShareRead | CFile::kShareWrite,
+         CFile::kOpenAlways},
+        {CFile::modeRead | CFile::shareDenyRead, CFile::kGenericRead, CFile::kShareWrite,
+         CFile::kOpenExisting},
+    };
+    for (const Case& c : cases) {
+        FileOpenRequest request = CFile::MapOpenFlags(c.flags);
+        EXPECT_EQ(request.access, c.access) << std::hex << c.flags;
+        EXPECT_EQ(request.share, c.share) << std::hex << c.flags;
+        EXPECT_EQ(request.disposition, c.disposition) << std::hex << c.flags;
+        EXPECT_TRUE(request.inheritHandle);
+    }
+    EXPECT_FALSE(CFile::MapOpenFlags(kSource | CFile::modeNoInherit).inheritHandle);
+}
+
+TEST(FileOpen, FailuresCarryWindowsCodes) {
+    TempFolder folder;
+    WriteBytes(folder / "ro.bin", "old");
+    MakeReadOnly(folder / "ro.bin");
+    MakeFolder(folder / "sub");
+
+    EXPECT_EQ(OpenError(folder / "missing.bin", kSource), 2);
+    EXPECT_EQ(OpenError(folder / "nowhere/missing.bin", kSource), 3);
+    EXPECT_EQ(OpenError(folder / "nowhere/new.bin", kDestination), 3);
+    EXPECT_EQ(OpenError(folder / "ro.bin", kDestination), 5);
+    EXPECT_EQ(OpenError(folder / "sub", kSource), 5);
+    EXPECT_EQ(OpenError(folder / "sub", kDestination), 5);
+    EXPECT_EQ(ReadBytes(folder / "ro.bin"), "old");
+}
+
+TEST(FileOpen, SharingModesHoldBetweenOpens) {
+    TempFolder folder;
+    std::string path = folder / "a.bin";
+    WriteBytes(path, "data");
+    {
+        CFile source;
+        ASSERT_TRUE(source.Open(path.c_str(), kSource));
+        EXPECT_EQ(OpenError(path, kDestination), 32) << "the open source cannot be written";
+        EXPECT_EQ(OpenError(path, kRecord), 32);
+        EXPECT_EQ(OpenError(path, kSource), 0) << "others may still read it";
+    }
+    EXPECT_EQ(ReadBytes(path), "data") << "a refused open truncates nothing";
+    {
+        CFile destination;
+        ASSERT_TRUE(destination.Open(path.c_str(), kDestination));
+        EXPECT_EQ(OpenError(path, kSource), 32) << "nobody may open an exclusive file";
+    }
+    EXPECT_EQ(OpenError(path, kDestination), 0) << "closing releases the share";
+}
+
+TEST(FileIo, OpenAlwaysKeepsTheTailAndSeeksWrite) {
+    TempFolder folder;
+    std::string path = folder / "rec.bin";
+    WriteBytes(path, "0123456789");
+    {
+        CFile file(path.c_str(), kRecord);
+        EXPECT_EQ(file.Seek(4, CFile::begin), 4);
+        file.Write("ab", 2);
+        file.Write("", 0);
+        file.Close();
+        EXPECT_FALSE(file.IsOpen());
+        file.Close();  // closing a closed file does nothing
+    }
+    EXPECT_EQ(ReadBytes(path), "0123ab6789");
+}
+
+TEST(FileIo, CreateAlwaysTruncatesAndReadEndsWithZero) {
+    TempFolder folder;
+    std::string path = folder / "d.bin";
+    WriteBytes(path, std::string(10000, 'x'));
+    {
+        CFile out(path.c_str(), kDestination);
+        out.Write("short", 5);
+    }  // the destructor closes
+    CFile in(path.c_str(), kSource);
+    char buffer[16];
+    EXPECT_EQ(in.Read(buffer, sizeof(buffer)), 5u);
+    EXPECT_EQ(std::string(buffer, 5), "short");
+    EXPECT_EQ(in.Read(buffer, sizeof(buffer)), 0u);
+    EXPECT_FALSE(in.GetFilePath().IsEmpty());
+}
+
+TEST(FileIo, ThrowingConstructorAndRemove) {
+    TempFolder folder;
+    std::string path = folder / "none.bin";
+    try {
+        CFile file(path.c_str(), kSource);
+        FAIL() << "opened a missing file";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(e.m_cause, CFileException::fileNotFound);
+        EXPECT_EQ(e.m_lOsError, 2);
+        EXPECT_STREQ(e.m_strFileName, path.c_str());
+    }
+    WriteBytes(path, "x");
+    CFile::Remove(path.c_str());
+    EXPECT_FALSE(PathExists(path));
+    EXPECT_THROW(CFile::Remove(path.c_str()), CFileException);
+}

@@ -1,0 +1,29 @@
+// A temporary folder for one test, removed with everything in it afterwards.
+// Paths are given in the platform's own form.
+#pragma once
+
+#include <string>
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    // Path of a name inside the folder, joined with the platform's separator.
+    std::string operator/(const std::string& name) const;
+
+private:
+    std::string m_path;
+};
+
+// Small file helpers for tests.
+void WriteBytes(const std::string& path, const std::string& bytes);
+std::string ReadBytes(const std::string& path);
+bool PathExists(const std::string& path);
+void MakeFolder(const std::string& path);
+void MakeReadOnly(const std::string& path, bool readOnly = true);
+// Bytes of a deterministic pseudo-random sequence.
+std::string PatternBytes(size_t size, unsigned seed = 1);

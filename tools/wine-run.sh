@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# Runs one Windows program under the project's Wine prefix; ctest's emulator.
+set -euo pipefail
+source "$(dirname "$0")/wine-env.sh"
+tw_wine_prefix
+exec wine "$@"
