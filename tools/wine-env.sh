@@ -1,9 +1,15 @@
 # Sourced by the scripts that run Windows programs: Wine with the project's own
-# 32-bit prefix under build/, the zh_CN.UTF-8 locale (ANSI code page 936), and no
-# Mono or Gecko prompts. Nothing is written outside the build tree.
+# prefix under build/, the zh_CN.UTF-8 locale (ANSI code page 936), and no Mono or
+# Gecko prompts. Nothing is written outside the build tree.
+#
+# The prefix is a 64-bit one whose 32-bit half (WoW64) runs our i686 programs as
+# 32-bit processes: Wine's own services then run natively even on a kernel without
+# IA-32 support, where only our 32-bit programs go through qemu's emulator.
 TW_ROOT=${TW_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 export WINEPREFIX=${WINEPREFIX:-$TW_ROOT/build/wineprefix}
-export WINEARCH=win32
+export WINEARCH=win64
+# The 64-bit loader starts 32-bit programs with Wine's 32-bit loader by itself.
+TW_WINE=/usr/lib/wine/wine64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
@@ -14,8 +20,8 @@ tw_wine_prefix() {
     (
         flock 9
         if [[ ! -f $WINEPREFIX/system.reg ]]; then
-            DISPLAY= wineboot --init >/dev/null 2>&1
-            wineserver -w
+            DISPLAY= "$TW_WINE" wineboot --init >/dev/null 2>&1
+            WINESERVER=/usr/lib/wine/wineserver64 /usr/lib/wine/wineserver64 -w
         fi
     ) 9>"$WINEPREFIX.lock"
 }

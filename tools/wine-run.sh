@@ -3,4 +3,4 @@
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 tw_wine_prefix
-exec wine "$@"
+exec "$TW_WINE" "$@"
