@@ -1,0 +1,92 @@
+// Win32: the record at "\ZAVIDAR.CFG" lands at the root of the current drive.
+// with_record_drive.sh maps a drive letter to a fresh temporary folder and names
+// it in TW_RECORD_DRIVE (such as "R:"); without it these tests are skipped.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "config/config_writer.h"
+#include "tests/config/record_bytes.h"
+#include "tests/temp_folder.h"
+
+namespace {
+
+std::string RecordDriveRoot() {
+    const char* drive = std::getenv("TW_RECORD_DRIVE");
+    return drive ? std::string(drive) + "\\" : std::string();
+}
+
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::string& folder) {
+        char previous[MAX_PATH];
+        GetCurrentDirectoryA(MAX_PATH, previous);
+        m_previous = previous;
+        EXPECT_TRUE(SetCurrentDirectoryA(folder.c_str())) << folder;
+    }
+    ~CurrentDirectory() { SetCurrentDirectoryA(m_previous.c_str()); }
+
+private:
+    std::string m_previous;
+};
+
+// Removes the record at the end of a test, read-only or not.
+class RemoveAfterwards {
+public:
+    explicit RemoveAfterwards(std::string path) : m_path(std::move(path)) {}
+    ~RemoveAfterwards() {
+        SetFileAttributesA(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(m_path.c_str());
+    }
+
+private:
+    std::string m_path;
+};
+
+}  // namespace
+
+TEST(ConfigRecordOnDrive, LandsAtTheRootOfTheCurrentDrive) {
+    std::string root = RecordDriveRoot();
+    if (root.empty()) GTEST_SKIP() << "no drive mapped: run through with_record_drive.sh";
+    RemoveAfterwards cleanup(root + "ZAVIDAR.CFG");
+    MakeFolder(root + "drivers\\Varnelquist");
+    CurrentDirectory inDrivers(root + "drivers\\Varnelquist");
+
+    tw::WriteConfigRecord(tw::kConfigRecordPath, "C:\\Varnelquist\\");
+    EXPECT_EQ(ReadBytes(root + "ZAVIDAR.CFG"), ExpectedRecord("C:\\Varnelquist"));
+    EXPECT_FALSE(PathExists(root + "drivers\\Varnelquist\\ZAVIDAR.CFG"));
+
+    // A failing write would name the file by this full path.
+    CFile file(tw::kConfigRecordPath, tw::kConfigRecordOpenFlags);
+    EXPECT_STREQ(file.GetFilePath(), (root + "ZAVIDAR.CFG").c_str());
+}
+
+// The tests run as root, for whom a read-only folder on Linux is still writable,
+// so Wine would create the file anyway. What refuses the open here is a read-only
+// record at the drive root: Windows refuses to open it for writing with access
+// denied (5), the same code and text as for a drive root the user may not write.
+TEST(ConfigRecordOnDrive, ReadOnlyRecordIsRefusedWithAccessDenied) {
+    std::string root = RecordDriveRoot();
+    if (root.empty()) GTEST_SKIP() << "no drive mapped: run through with_record_drive.sh";
+    std::string record = root + "ZAVIDAR.CFG";
+    RemoveAfterwards cleanup(record);
+    CurrentDirectory inRoot(root);
+    std::string old = PatternBytes(400, 3);
+    WriteBytes(record, old);
+    ASSERT_TRUE(SetFileAttributesA(record.c_str(), FILE_ATTRIBUTE_READONLY));
+
+    try {
+        tw::WriteConfigRecord(tw::kConfigRecordPath, "C:\\Varnelquist");
+        ADD_FAILURE() << "a read-only record was written";
+    } catch (const CFileException& error) {
+        EXPECT_EQ(error.m_lOsError, 5);
+        EXPECT_EQ(error.m_cause, CFileException::accessDenied);
+        // "对 \ZAVIDAR.CFG 的存取被拒绝。"
+        EXPECT_STREQ(error.GetErrorMessage(),
+                     "\xB6\xD4 \\ZAVIDAR.CFG "
+                     "\xB5\xC4\xB4\xE6\xC8\xA1\xB1\xBB\xBE\xDC\xBE\xF8\xA1\xA3");
+    }
+    EXPECT_EQ(ReadBytes(record), old);
+}

@@ -1,0 +1,222 @@
+// The record writer against real files in a temporary folder (never the real
+// "\ZAVIDAR.CFG"), and against a file that fails on purpose at each step.
+#include "config/config_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "res/texts.h"
+#include "tests/config/record_bytes.h"
+#include "tests/temp_folder.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+using tw::WriteConfigRecord;
+
+namespace {
+
+// The access-denied text for a name: "对 %1 的存取被拒绝。".
+std::string AccessDeniedText(const std::string& name) {
+    return "\xB6\xD4 " + name + " \xB5\xC4\xB4\xE6\xC8\xA1\xB1\xBB\xBE\xDC\xBE\xF8\xA1\xA3";
+}
+
+CFileException WriteError(const std::string& path, const char* text) {
+    try {
+        WriteConfigRecord(path.c_str(), text);
+    } catch (const CFileException& error) {
+        return error;
+    }
+    ADD_FAILURE() << "writing " << path << " did not fail";
+    return CFileException();
+}
+
+}  // namespace
+
+TEST(ConfigWriter, NewFileHoldsExactlyTheRecord) {
+    TempFolder folder;
+    std::string path = folder / "ZAVIDAR.CFG";
+    WriteConfigRecord(path.c_str(), "C:\\Varnelquist");
+    EXPECT_EQ(ReadBytes(path), ExpectedRecord("C:\\Varnelquist"));
+}
+
+TEST(ConfigWriter, ExistingFilesAreWrittenInPlace) {
+    TempFolder folder;
+    std::string path = folder / "ZAVIDAR.CFG";
+
+    std::string longer = PatternBytes(1000);
+    WriteBytes(path, longer);
+    WriteConfigRecord(path.c_str(), "D:\\Apps\\Varnelquist\\");
+    std::string afterLonger = ReadBytes(path);
+    ASSERT_EQ(afterLonger.size(), 1000u) << "no truncation";
+    EXPECT_EQ(afterLonger.substr(0, 276), ExpectedRecord("D:\\Apps\\Varnelquist"));
+    EXPECT_EQ(afterLonger.substr(276), longer.substr(276)) << "the tail is kept";
+
+    WriteBytes(path, "short");
+    WriteConfigRecord(path.c_str(), "C:\\Varnelquist");
+    EXPECT_EQ(ReadBytes(path), ExpectedRecord("C:\\Varnelquist"));
+
+    // A longer directory before a shorter one leaves nothing of it behind.
+    WriteConfigRecord(path.c_str(), "C:\\" + std::string(250, 'x'));
+    WriteConfigRecord(path.c_str(), "C:\\B");
+    EXPECT_EQ(ReadBytes(path), ExpectedRecord("C:\\B"));
+}
+
+TEST(ConfigWriter, WritingTwiceGivesTheSameBytes) {
+    TempFolder folder;
+    std::string path = folder / "ZAVIDAR.CFG";
+    std::string text = "E:\\\xD5\x5C\\";
+    WriteConfigRecord(path.c_str(), text);
+    std::string first = ReadBytes(path);
+    WriteConfigRecord(path.c_str(), text);
+    EXPECT_EQ(ReadBytes(path), first);
+    EXPECT_EQ(first, ExpectedRecord("E:\\\xD5\x5C"));
+}
+
+TEST(ConfigWriter, FailedOpenNamesThePathAsPassed) {
+    TempFolder folder;
+    std::string nowhere = folder / "nowhere";
+    nowhere += "\\ZAVIDAR.CFG";  // passed with the Windows separator, shown that way
+    CFileException badPath = WriteError(nowhere, "C:\\Varnelquist");
+    EXPECT_EQ(badPath.m_lOsError, 3);
+    EXPECT_EQ(badPath.m_cause, CFileException::badPath);
+    EXPECT_STREQ(badPath.m_strFileName, nowhere.c_str());
+    // "%1 中包含无效的路径。"
+    EXPECT_EQ(
+        std::string(badPath.GetErrorMessage()),
+        nowhere + " \xD6\xD0\xB0\xFC\xBA\xAC\xCE\xDE\xD0\xA7\xB5\xC4\xC2\xB7\xBE\xB6\xA1\xA3");
+
+    // A read-only record cannot be opened for writing, whoever runs the program.
+    std::string readOnly = folder / "ZAVIDAR.CFG";
+    WriteBytes(readOnly, "old");
+    MakeReadOnly(readOnly);
+    CFileException denied = WriteError(readOnly, "C:\\Varnelquist");
+    EXPECT_EQ(denied.m_lOsError, 5);
+    EXPECT_EQ(std::string(denied.GetErrorMessage()), AccessDeniedText(readOnly));
+    EXPECT_EQ(ReadBytes(readOnly), "old");
+
+    std::string aFolder = folder / "sub";
+    MakeFolder(aFolder);
+    EXPECT_EQ(WriteError(aFolder, "C:\\Varnelquist").m_cause, CFileException::accessDenied);
+}
+
+#ifndef _WIN32
+namespace {
+
+// Sets the process's current directory for one scope.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::string& folder)
+        : m_previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~CurrentDirectory() { std::filesystem::current_path(m_previous); }
+
+private:
+    std::filesystem::path m_previous;
+};
+
+}  // namespace
+
+// Real failures after the open: a device that is always full, and a pipe, which
+// cannot seek.
+TEST(ConfigWriter, FailedWriteNamesTheFullPath) {
+    TempFolder folder;
+    ASSERT_EQ(symlink("/dev/full", (folder / "full").c_str()), 0);
+    CurrentDirectory inFolder(folder.Path());
+    CFileException full = WriteError("full", "C:\\Varnelquist");
+    EXPECT_EQ(full.m_cause, CFileException::diskFull);
+    EXPECT_STREQ(full.m_strFileName, (folder / "full").c_str());
+    // "在存取 %1 时磁盘已满。"
+    EXPECT_EQ(std::string(full.GetErrorMessage()),
+              "\xD4\xDA\xB4\xE6\xC8\xA1 " + (folder / "full") +
+                  " \xCA\xB1\xB4\xC5\xC5\xCC\xD2\xD1\xC2\xFA\xA1\xA3");
+}
+
+TEST(ConfigWriter, FailedSeekNamesNoFile) {
+    TempFolder folder;
+    std::string pipe = folder / "pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
+    CFileException seek = WriteError(pipe, "C:\\Varnelquist");
+    EXPECT_TRUE(seek.m_strFileName.IsEmpty());
+    EXPECT_NE(std::string(seek.GetErrorMessage()).find(" " TW_TEXT_UNNAMED_FILE " "),
+              std::string::npos)
+        << seek.GetErrorMessage();
+}
+#endif
+
+namespace {
+
+// A real file that logs each step of the writer and fails at one of them.
+class FaultyFile : public CFile {
+public:
+    FaultyFile(const std::string& path, int failingStep) : m_failingStep(failingStep) {
+        EXPECT_TRUE(Open(path.c_str(), tw::kConfigRecordOpenFlags));
+    }
+    long Seek(long offset, unsigned from) override {
+        Step(std::string("seek ") + std::to_string(offset) + " from " + std::to_string(from));
+        return CFile::Seek(offset, from);
+    }
+    void Write(const void* buffer, unsigned count) override {
+        Step(std::string("write ") + std::to_string(count));
+        CFile::Write(buffer, count);
+    }
+    void Close() override {
+        Step("close");
+        CFile::Close();
+    }
+
+    std::vector<std::string> m_steps;
+
+private:
+    void Step(const std::string& step) {
+        m_steps.push_back(step);
+        if (static_cast<int>(m_steps.size()) == m_failingStep) CFileException::ThrowOsError(21);
+    }
+    int m_failingStep;
+};
+
+}  // namespace
+
+TEST(ConfigWriter, StepsRunInOrderAndTheFirstFailureEndsThem) {
+    const std::vector<std::string> allSteps = {"seek 0 from 0", "write 20", "seek 20 from 0",
+                                               "write 256", "close"};
+    TempFolder folder;
+    std::string path = folder / "ZAVIDAR.CFG";
+    std::string old = PatternBytes(300, 7);
+    std::string record = ExpectedRecord("C:\\Varnelquist");
+    // What the file holds after a failure at each step (0: none fails).
+    const std::string afterFailure[] = {
+        record + old.substr(276),
+        old,
+        old,
+        record.substr(0, 20) + old.substr(20),
+        record.substr(0, 20) + old.substr(20),
+        record + old.substr(276),
+    };
+    for (int failingStep = 0; failingStep <= 5; ++failingStep) {
+        SCOPED_TRACE(testing::Message() << "failing step " << failingStep);
+        WriteBytes(path, old);
+        bool threw = false;
+        std::vector<std::string> steps;
+        {
+            FaultyFile file(path, failingStep);
+            try {
+                WriteConfigRecord(file, "C:\\Varnelquist");
+            } catch (const CFileException& error) {
+                threw = true;
+                EXPECT_EQ(error.m_lOsError, 21);
+            }
+            steps = file.m_steps;
+        }  // the file object closes what is still open
+        EXPECT_EQ(threw, failingStep != 0);
+        size_t ran = failingStep == 0 ? allSteps.size() : static_cast<size_t>(failingStep);
+        EXPECT_EQ(steps, std::vector<std::string>(allSteps.begin(), allSteps.begin() + ran));
+        EXPECT_EQ(ReadBytes(path), afterFailure[failingStep]);
+    }
+}

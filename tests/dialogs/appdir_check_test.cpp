@@ -1,0 +1,133 @@
+// The dialog's OK decision with a file search that answers from a table.
+#include "dialogs/appdir_check.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "config/config_record.h"
+
+using tw::AppDirVerdict;
+using tw::CheckAppDir;
+
+namespace {
+
+// A search over fixed entries that logs every path it is asked for.
+class FakeSearch {
+public:
+    explicit FakeSearch(std::map<std::string, std::uint32_t> entries)
+        : m_entries(std::move(entries)) {}
+
+    tw::EntryLookup Lookup() {
+        return [this](const char* path) -> std::optional<std::uint32_t> {
+            m_asked.push_back(path);
+            auto it = m_entries.find(path);
+            if (it == m_entries.end()) return std::nullopt;
+            return it->second;
+        };
+    }
+    std::vector<std::string> m_asked;
+
+private:
+    std::map<std::string, std::uint32_t> m_entries;
+};
+
+// Answers every search with a folder, as a search that matched a pattern would.
+std::optional<std::uint32_t> AnyFolder(const char*) { return 0x10; }
+
+}  // namespace
+
+// "\xD5\x5C" is a code page 936 character whose trail byte is the byte of "\".
+TEST(AppDirCheck, SearchesTheWorkingCopyAndLooksAtTheDirectoryBit) {
+    const std::string trail = "D:\\\xD5\x5C";
+    FakeSearch search({
+        {"C:\\Varnelquist", 0x10},
+        {"C:\\ReadOnly", 0x11},
+        {"C:\\Archived", 0x30},
+        {"C:\\NotIndexed", 0x2010},
+        {"C:\\Hidden", 0x12},
+        {"C:\\notes.txt", 0x20},
+        {"C:\\plain", 0x80},
+        {"Varnelquist", 0x10},
+        {trail, 0x10},
+    });
+    struct Case {
+        std::string text;
+        AppDirVerdict verdict;
+        std::string searched;  // the working copy the search is asked for
+    } cases[] = {
+        {"C:\\Varnelquist", AppDirVerdict::accepted, "C:\\Varnelquist"},
+        {"C:\\Varnelquist\\", AppDirVerdict::accepted, "C:\\Varnelquist"},
+        {"C:\\ReadOnly", AppDirVerdict::accepted, "C:\\ReadOnly"},
+        {"C:\\Archived", AppDirVerdict::accepted, "C:\\Archived"},
+        {"C:\\NotIndexed", AppDirVerdict::accepted, "C:\\NotIndexed"},
+        {"C:\\Hidden\\", AppDirVerdict::accepted, "C:\\Hidden"},
+        {"Varnelquist", AppDirVerdict::accepted, "Varnelquist"},  // relative, as given
+        {trail, AppDirVerdict::accepted, trail},                  // kept whole
+        {trail + "\\", AppDirVerdict::accepted, trail},
+        {"C:\\Missing", AppDirVerdict::missing, "C:\\Missing"},
+        {"C:\\notes.txt", AppDirVerdict::missing, "C:\\notes.txt"},  // a file, not a folder
+        {"C:\\plain\\", AppDirVerdict::missing, "C:\\plain"},
+    };
+    for (const Case& c : cases) {
+        search.m_asked.clear();
+        tw::AppDirCheck check = CheckAppDir(c.text, search.Lookup());
+        EXPECT_EQ(check.verdict, c.verdict) << c.text;
+        EXPECT_EQ(check.Accepted(), c.verdict == AppDirVerdict::accepted) << c.text;
+        EXPECT_EQ(check.workingCopy, c.searched) << c.text;
+        EXPECT_EQ(search.m_asked, std::vector<std::string>{c.searched}) << c.text;
+    }
+}
+
+TEST(AppDirCheck, RefusedWithoutASearch) {
+    const char* texts[] = {
+        "",
+        "C:\\",  // a drive root keeps its separator; a search would find nothing
+        "\\",
+        "C:\\Apps\\\\",  // still ends in a separator after the rule
+        "C:\\Var*",
+        "C:\\Varnelquis?",
+        "C:\\*\\Varnelquist",
+        "C:\\Varnelquist<",
+        "C:\\Varnelquist>",
+        "C:\\Varnelquist\"",
+    };
+    for (const char* text : texts) {
+        bool searched = false;
+        tw::AppDirCheck check = CheckAppDir(text, [&](const char* path) {
+            searched = true;
+            return AnyFolder(path);
+        });
+        EXPECT_EQ(check.verdict, AppDirVerdict::missing) << text;
+        EXPECT_FALSE(searched) << text;
+    }
+    EXPECT_EQ(CheckAppDir("C:\\", AnyFolder).workingCopy, "C:\\");
+}
+
+TEST(AppDirCheck, TrailingSeparatorIsAcceptedAndRecordedWithoutIt) {
+    const std::string typed = "D:\\Apps\\Varnelquist\\";
+    tw::AppDirCheck check = CheckAppDir(typed, AnyFolder);
+    ASSERT_TRUE(check.Accepted());
+    EXPECT_EQ(check.workingCopy, "D:\\Apps\\Varnelquist");
+    EXPECT_EQ(typed.back(), '\\') << "the text itself is not touched";
+    // The record drops the separator by the same rule.
+    tw::ConfigRecord record = tw::BuildConfigRecord(typed);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data()) + 20), check.workingCopy);
+}
+
+TEST(AppDirCheck, LimitIs256Bytes) {
+    std::string text256 = "C:\\" + std::string(253, 'a');
+    std::string text257 = text256 + "b";
+    ASSERT_EQ(text256.size(), tw::kAppDirMaxBytes);
+
+    FakeSearch search({{text256, 0x10}, {text257, 0x10}});
+    EXPECT_EQ(CheckAppDir(text256, search.Lookup()).verdict, AppDirVerdict::accepted);
+    EXPECT_EQ(CheckAppDir(text257, search.Lookup()).verdict, AppDirVerdict::tooLong);
+    EXPECT_EQ(search.m_asked, std::vector<std::string>{text256}) << "257 bytes: no search";
+
+    // 257 bytes ending in a separator: the limit holds for the text as typed.
+    std::string separated = text256 + "\\";
+    EXPECT_EQ(CheckAppDir(separated, AnyFolder).verdict, AppDirVerdict::tooLong);
+}

@@ -1,0 +1,111 @@
+// Win32: the dialog's OK decision with the real file search, on real folders.
+#include "dialogs/find_first_entry.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "dialogs/appdir_check.h"
+#include "tests/temp_folder.h"
+
+using tw::CheckAppDir;
+using tw::FindFirstEntryAttributes;
+
+namespace {
+
+bool Accepted(const std::string& text) {
+    return CheckAppDir(text, FindFirstEntryAttributes).Accepted();
+}
+
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::string& folder) {
+        char previous[MAX_PATH];
+        GetCurrentDirectoryA(MAX_PATH, previous);
+        m_previous = previous;
+        EXPECT_TRUE(SetCurrentDirectoryA(folder.c_str())) << folder;
+    }
+    ~CurrentDirectory() { SetCurrentDirectoryA(m_previous.c_str()); }
+
+private:
+    std::string m_previous;
+};
+
+}  // namespace
+
+TEST(FindFirstEntry, FoldersFilesAndMissingNames) {
+    TempFolder folder;
+    std::string sub = folder / "Varnelquist";
+    MakeFolder(sub);
+    WriteBytes(folder / "notes.txt", "x");
+
+    std::optional<std::uint32_t> attributes = FindFirstEntryAttributes(sub.c_str());
+    ASSERT_TRUE(attributes.has_value());
+    EXPECT_TRUE(*attributes & FILE_ATTRIBUTE_DIRECTORY) << std::hex << *attributes;
+    EXPECT_TRUE(Accepted(sub));
+    EXPECT_TRUE(Accepted(sub + "\\"));
+
+    EXPECT_FALSE(FindFirstEntryAttributes((folder / "missing").c_str()).has_value());
+    EXPECT_FALSE(Accepted(folder / "missing"));
+    ASSERT_TRUE(FindFirstEntryAttributes((folder / "notes.txt").c_str()).has_value());
+    EXPECT_FALSE(Accepted(folder / "notes.txt"));
+    EXPECT_FALSE(Accepted(""));
+}
+
+TEST(FindFirstEntry, FoldersWithFurtherAttributeBitsAreAccepted) {
+    TempFolder folder;
+    struct Case {
+        const char* name;
+        DWORD attributes;
+    } cases[] = {
+        {"readonly", FILE_ATTRIBUTE_READONLY},
+        {"archive", FILE_ATTRIBUTE_ARCHIVE},
+        {"hidden", FILE_ATTRIBUTE_HIDDEN},
+    };
+    for (const Case& c : cases) {
+        std::string path = folder / c.name;
+        MakeFolder(path);
+        ASSERT_TRUE(SetFileAttributesA(path.c_str(), c.attributes)) << c.name;
+        std::optional<std::uint32_t> found = FindFirstEntryAttributes(path.c_str());
+        ASSERT_TRUE(found.has_value()) << c.name;
+        EXPECT_EQ(*found, FILE_ATTRIBUTE_DIRECTORY | c.attributes) << c.name;
+        EXPECT_TRUE(Accepted(path)) << c.name;
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+TEST(FindFirstEntry, PatternsAndRootsAreRefused) {
+    TempFolder folder;
+    MakeFolder(folder / "Varnelquist");
+    // The search itself would match the pattern; the decision never asks it.
+    EXPECT_TRUE(FindFirstEntryAttributes((folder / "Varnel*").c_str()).has_value());
+    EXPECT_FALSE(Accepted(folder / "Varnel*"));
+    EXPECT_FALSE(Accepted(folder / "Varnelquis?"));
+    EXPECT_FALSE(Accepted(folder / "Varnel<"));
+
+    std::string root = folder.Path().substr(0, 3);  // such as C:\ .
+    ASSERT_EQ(root.substr(1), ":\\");
+    EXPECT_FALSE(Accepted(root));
+}
+
+TEST(FindFirstEntry, RelativeTextIsSearchedFromTheCurrentDirectory) {
+    TempFolder folder;
+    MakeFolder(folder / "Varnelquist");
+    CurrentDirectory inFolder(folder.Path());
+    EXPECT_TRUE(Accepted("Varnelquist"));
+    EXPECT_TRUE(Accepted("Varnelquist\\"));
+    EXPECT_FALSE(Accepted("Elsewhere"));
+}
+
+// "\xD5\x5C" is a code page 936 character whose trail byte is the byte of "\".
+TEST(FindFirstEntry, FolderEndingInTrailByte5CIsFound) {
+    ASSERT_EQ(GetACP(), 936u);
+    TempFolder folder;
+    std::string path = folder.Path() + "\\\xD5\x5C";
+    ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << GetLastError();
+    EXPECT_TRUE(Accepted(path));
+    tw::AppDirCheck check = CheckAppDir(path + "\\", FindFirstEntryAttributes);
+    EXPECT_TRUE(check.Accepted());
+    EXPECT_EQ(check.workingCopy, path);
+}
