@@ -43,3 +43,26 @@
 #define ID_APP_ABOUT 0xE140
 #define ID_NEXT_PANE 0xE150
 #define ID_PREV_PANE 0xE151
+
+// The other file-error texts, in the order of the causes.
+#define AFX_IDP_FILE_NOT_FOUND 61858
+#define AFX_IDP_FILE_BAD_PATH 61859
+#define AFX_IDP_FILE_TOO_MANY_OPEN 61860
+#define AFX_IDP_FILE_ACCESS_DENIED 61861
+#define AFX_IDP_FILE_INVALID_FILE 61862
+#define AFX_IDP_FILE_REMOVE_CURRENT 61863
+#define AFX_IDP_FILE_DIR_FULL 61864
+#define AFX_IDP_FILE_BAD_SEEK 61865
+#define AFX_IDP_FILE_HARD_IO 61866
+#define AFX_IDP_FILE_SHARING 61867
+#define AFX_IDP_FILE_LOCKING 61868
+#define AFX_IDP_FILE_DISKFULL 61869
+#define AFX_IDP_FILE_EOF 61870
+
+// Controls without an id of their own.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// The report of an unexpected failure in a message handler.
+#define IDS_UNEXPECTED_ERROR 1007
