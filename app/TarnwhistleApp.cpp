@@ -1,0 +1,82 @@
+#include "app/TarnwhistleApp.h"
+
+#include "app/completion_message.h"
+#include "common/path_rules.h"
+#include "dialogs/AppDirDialog.h"
+#include "framework/ExceptionReport.h"
+#include "install/block_copy.h"
+#include "install/engine.h"
+#include "install/platform_install_system.h"
+#include "res/resource.h"
+
+CTarnwhistleApp theApp;
+
+namespace {
+
+constexpr char kProposedAppDir[] = "C:\\Varnelquist";
+constexpr DWORD kFrameStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE;
+static_assert(kFrameStyle == 0x00CF8000);
+
+// The process's current directory as the platform gives it, whatever its length.
+CString CurrentDirectory() {
+    DWORD size = 256;
+    for (;;) {
+        CString directory;
+        DWORD length = ::GetCurrentDirectoryA(size, directory.GetBuffer(static_cast<int>(size)));
+        if (length < size) {
+            directory.ReleaseBuffer(static_cast<int>(length));
+            return directory;
+        }
+        directory.ReleaseBuffer(0);
+        size = length;  // the size it needs, terminator included
+    }
+}
+
+void ShowCursor(const char* cursor) { ::SetCursor(::LoadCursorA(nullptr, cursor)); }
+
+}  // namespace
+
+BOOL CTarnwhistleApp::InitInstance() {
+    m_pMainFrame = new CMainFrame;
+    m_pMainWnd = m_pMainFrame;
+    m_pMainFrame->LoadFrame(IDR_MAINFRAME, kFrameStyle, nullptr, nullptr);
+    m_pMainFrame->ShowWindow(SW_HIDE);
+    m_pMainFrame->UpdateWindow();
+
+    ShowCursor(IDC_WAIT);
+
+    // No argument changes the run.
+    CCommandLineInfo commandLine;
+    ParseCommandLine(commandLine);
+
+    CAppDirDialog dialog;
+    dialog.m_strAppDir = kProposedAppDir;
+    if (dialog.DoModal() == IDOK) InstallAndReport(dialog.m_strAppDir);
+    return FALSE;
+}
+
+void CTarnwhistleApp::InstallAndReport(const CString& confirmedDirectory) {
+    // The directory is carried whole; the engine deals with paths that do not fit.
+    CString appDir = tw::WithTrailingSeparator(confirmedDirectory.GetString()).c_str();
+    CString sourceRoot = CurrentDirectory();
+    InstallSummary summary;
+    try {
+        summary = InstallDriverFiles(sourceRoot, appDir);
+    } catch (...) {
+        ShowCursor(IDC_ARROW);
+        ReportCurrentException(nullptr);
+        return;
+    }
+    ShowCursor(IDC_ARROW);
+    tw::CompletionMessage message =
+        tw::ChooseCompletionMessage(summary.NothingFound(), summary.FailureCount());
+    ::MessageBoxA(nullptr, message.text.c_str(), message.caption, message.style);
+}
+
+InstallSummary CTarnwhistleApp::InstallDriverFiles(CString sourceRoot, CString appDir) {
+    return ::InstallDriverFiles(sourceRoot, appDir, PlatformInstallSystem());
+}
+
+BOOL CTarnwhistleApp::CopyOneFile(const char* source, const char* destination) {
+    return ::CopyOneFile(source, destination);
+}

@@ -1,0 +1,67 @@
+#include "dialogs/AppDirDialog.h"
+
+#include <string_view>
+
+#include "config/config_writer.h"
+#include "dialogs/FolderBrowser.h"
+#include "dialogs/appdir_check.h"
+#include "dialogs/find_first_entry.h"
+#include "res/resource.h"
+#include "res/texts.h"
+
+const MessageMap CAppDirDialog::messageMap{&CDialog::messageMap,
+                                           {
+                                               OnBnClicked<&CAppDirDialog::OnBrowse>(IDC_BROWSE),
+                                           }};
+
+CAppDirDialog::CAppDirDialog(CWnd* parentWnd)
+    : CDialog(IDD_APPDIR, parentWnd), m_strAppDir("C:\\Varnelquist\\800x600") {}
+
+void CAppDirDialog::DoDataExchange(CDataExchange* dx) {
+    CDialog::DoDataExchange(dx);
+    DDX_Control(dx, IDC_APPDIR_EDIT, m_editAppDir);
+    DDX_Text(dx, IDC_APPDIR_EDIT, m_strAppDir);
+    DDV_MaxChars(dx, m_strAppDir, static_cast<int>(tw::kAppDirMaxBytes));
+}
+
+BOOL CAppDirDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+    return TRUE;
+}
+
+void CAppDirDialog::OnOK() {
+    if (!UpdateData(TRUE)) return;
+    tw::AppDirCheck check = tw::CheckAppDir(m_strAppDir.GetString(), tw::FindFirstEntryAttributes);
+    if (!check.Accepted()) {
+        MessageBox(TW_TEXT_APPDIR_MISSING, TW_TEXT_ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
+        FocusDirectoryText();
+        return;
+    }
+    WriteProductConfig();
+    CDialog::OnOK();
+}
+
+void CAppDirDialog::OnCancel() { CDialog::OnCancel(); }
+
+void CAppDirDialog::OnBrowse() {
+    UpdateData(TRUE);
+    CFolderBrowser browser;
+    browser.m_strTitle = TW_TEXT_BROWSE_TITLE;
+    browser.m_hwndOwner = m_hWnd;
+    if (!browser.Browse()) return;
+    m_strAppDir = browser.m_strPath;
+    UpdateData(FALSE);
+    FocusDirectoryText();
+}
+
+void CAppDirDialog::WriteProductConfig() {
+    UpdateData(TRUE);
+    tw::WriteConfigRecord(
+        tw::kConfigRecordPath,
+        std::string_view(m_strAppDir.GetString(), static_cast<size_t>(m_strAppDir.GetLength())));
+}
+
+void CAppDirDialog::FocusDirectoryText() {
+    m_editAppDir.SetSel(0, -1);
+    if (CWnd* edit = GetDlgItem(IDC_APPDIR_EDIT)) edit->SetFocus();
+}

@@ -1,0 +1,34 @@
+// CAppDirDialog: the dialog in which the user confirms, types or browses for the
+// application directory. It accepts only an existing folder, and writes the
+// configuration record before it closes with OK.
+#pragma once
+
+#include "framework/Dialog.h"
+#include "framework/Edit.h"
+
+class CAppDirDialog : public CDialog {
+public:
+    explicit CAppDirDialog(CWnd* parentWnd = nullptr);
+    ~CAppDirDialog() override = default;
+
+    // Refreshes m_strAppDir from the edit box and writes the record "\ZAVIDAR.CFG".
+    // A file that cannot be written leaves as CFileException.
+    void WriteProductConfig();
+
+    CString m_strAppDir;  // as the user left it; never normalised here
+    CEdit m_editAppDir;
+
+    const MessageMap& GetMessageMap() const override { return messageMap; }
+    static const MessageMap messageMap;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    void OnBrowse();
+
+private:
+    // The edit box with its whole text selected, its caret in view and the focus.
+    void FocusDirectoryText();
+};

@@ -1,0 +1,58 @@
+#include "framework/DataExchange.h"
+
+#include "framework/WinApp.h"
+#include "framework/Wnd.h"
+#include "res/texts.h"
+
+HWND CDataExchange::PrepareCtrl(int controlId) {
+    m_hWndLastControl = ::GetDlgItem(m_pDlgWnd->GetSafeHwnd(), controlId);
+    m_bEditLastControl = FALSE;
+    return m_hWndLastControl;
+}
+
+HWND CDataExchange::PrepareEditCtrl(int controlId) {
+    HWND control = PrepareCtrl(controlId);
+    m_bEditLastControl = TRUE;
+    return control;
+}
+
+void CDataExchange::Fail() {
+    if (m_hWndLastControl) {
+        ::SetFocus(m_hWndLastControl);
+        if (m_bEditLastControl) ::SendMessageA(m_hWndLastControl, EM_SETSEL, 0, -1);
+    }
+    throw CUserException();
+}
+
+void DDX_Control(CDataExchange* dx, int controlId, CWnd& control) {
+    if (control.GetSafeHwnd()) return;
+    control.Attach(dx->PrepareCtrl(controlId));
+    dx->m_pDlgWnd->DetachOnDestroy(control);
+}
+
+void DDX_Text(CDataExchange* dx, int controlId, CString& value) {
+    HWND control = dx->PrepareEditCtrl(controlId);
+    if (!dx->m_bSaveAndValidate) {
+        ::SetWindowTextA(control, value);
+        return;
+    }
+    int length = ::GetWindowTextLengthA(control);
+    char* buffer = value.GetBuffer(length);
+    int copied = ::GetWindowTextA(control, buffer, length + 1);
+    value.ReleaseBuffer(copied);
+}
+
+void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars) {
+    if (dx->m_bSaveAndValidate && value.GetLength() > maxChars) {
+        CString text = TW_TEXT_MAX_CHARS;
+        CString limit;
+        limit.Format("%d", maxChars);
+        int at = text.Find("%1");
+        text = text.Left(at) + limit + text.Mid(at + 2, text.GetLength());
+        ::MessageBoxA(dx->m_pDlgWnd->GetSafeHwnd(), text, AfxGetAppName(),
+                      MB_OK | MB_ICONEXCLAMATION);
+        dx->Fail();
+    }
+    if (dx->m_hWndLastControl && dx->m_bEditLastControl)
+        ::SendMessageA(dx->m_hWndLastControl, EM_LIMITTEXT, static_cast<WPARAM>(maxChars), 0);
+}
