@@ -1,0 +1,13 @@
+// The installation engine: copies the support and driver files of a source root
+// into the application directory and starts the registration tool for each DLL
+// copied from the driver folder.
+#pragma once
+
+#include "framework/CString.h"
+#include "install/install_summary.h"
+#include "install/install_system.h"
+
+// sourceRoot holds driversupport\ and Driver\; appDir names an existing folder.
+// Both are the engine's own copies. Creates appDir + "Driver\", runs the support
+// pass and then the driver pass, and reports what happened; no failure stops it.
+InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir, InstallSystem& system);

@@ -1,0 +1,176 @@
+// The installation system on the host: POSIX calls that answer as Windows would.
+// Paths arrive Windows-style and are turned into POSIX paths here; listings report
+// the attribute words Windows gives; the tool is started without a shell.
+#include <dirent.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/path_rules.h"
+#include "install/block_copy.h"
+#include "install/platform_install_system.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr std::uint32_t kAttributeReadOnly = 0x01;
+constexpr std::uint32_t kAttributeDirectory = 0x10;
+constexpr std::uint32_t kAttributeArchive = 0x20;
+
+// An open directory stream, closed with closedir.
+class DirectoryStream {
+public:
+    explicit DirectoryStream(DIR* dir) : m_dir(dir) {}
+    ~DirectoryStream() {
+        if (m_dir) closedir(m_dir);
+    }
+    DirectoryStream(const DirectoryStream&) = delete;
+    DirectoryStream& operator=(const DirectoryStream&) = delete;
+    DIR* Get() const { return m_dir; }
+
+private:
+    DIR* m_dir;
+};
+
+// The attribute word Windows reports: a folder 0x10, a plain file 0x20, with 0x01
+// added when nobody may write it. An entry that cannot be examined counts as a file.
+std::uint32_t AttributesOf(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 && lstat(path.c_str(), &st) != 0) return kAttributeArchive;
+    std::uint32_t attributes = S_ISDIR(st.st_mode) ? kAttributeDirectory : kAttributeArchive;
+    if ((st.st_mode & 0222) == 0) attributes |= kAttributeReadOnly;
+    return attributes;
+}
+
+class PosixFileSearch : public FileSearch {
+public:
+    PosixFileSearch(DIR* dir, std::string folder) : m_dir(dir), m_folder(std::move(folder)) {}
+
+    bool FindNext(DirectoryEntry& entry) override {
+        const dirent* next = readdir(m_dir.Get());
+        if (!next) return false;
+        entry.cFileName = next->d_name;
+        entry.dwFileAttributes = AttributesOf(m_folder + next->d_name);
+        return true;
+    }
+
+private:
+    DirectoryStream m_dir;
+    std::string m_folder;  // ends in "/"
+};
+
+// The words of a Windows command line: blanks and tabs separate them, double
+// quotes group them and are dropped; every other byte is kept as it is.
+std::vector<std::string> SplitParameters(std::string_view parameters) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    bool quoted = false;
+    for (char c : parameters) {
+        if (c == '"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if ((c == ' ' || c == '\t') && !quoted) {
+            if (inWord) words.push_back(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord) words.push_back(word);
+    return words;
+}
+
+// posix_spawn's file actions, destroyed with the object.
+class SpawnActions {
+public:
+    SpawnActions() { posix_spawn_file_actions_init(&m_actions); }
+    ~SpawnActions() { posix_spawn_file_actions_destroy(&m_actions); }
+    SpawnActions(const SpawnActions&) = delete;
+    SpawnActions& operator=(const SpawnActions&) = delete;
+    posix_spawn_file_actions_t* Get() { return &m_actions; }
+
+private:
+    posix_spawn_file_actions_t m_actions;
+};
+
+class PosixInstallSystem : public InstallSystem {
+public:
+    bool CreateFolder(const char* path) override {
+        return mkdir(tw::ToPosixPath(path).c_str(), 0777) == 0;
+    }
+
+    // The pattern is a folder and "*.*", which matches every name.
+    std::unique_ptr<FileSearch> FindFirst(const char* pattern, DirectoryEntry& first) override {
+        std::string folder = tw::ToPosixPath(pattern);
+        folder.erase(folder.find_last_of('/') + 1);
+        DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+        if (!dir) return nullptr;
+        auto search = std::make_unique<PosixFileSearch>(dir, folder);
+        if (!search->FindNext(first)) return nullptr;
+        return search;
+    }
+
+    void SleepOneMillisecond() override {
+        timespec pause{0, 1'000'000};
+        nanosleep(&pause, nullptr);
+    }
+
+    // Windows starts any file; here a copy keeps the source's permission to run,
+    // so a tool installed from the package can be started.
+    bool CopyFileTo(const char* source, const char* destination) override {
+        if (!CopyOneFile(source, destination)) return false;
+        struct stat st {};
+        std::string copy = tw::ToPosixPath(destination);
+        if (stat(tw::ToPosixPath(source).c_str(), &st) == 0 && (st.st_mode & 0111) != 0) {
+            struct stat made {};
+            if (stat(copy.c_str(), &made) == 0)
+                chmod(copy.c_str(), made.st_mode | (st.st_mode & 0111));
+        }
+        return true;
+    }
+
+    // The tool runs in the directory given, with the parameters as its arguments.
+    // Nothing waits for it; tools that have ended are collected at the next start.
+    bool StartRegistration(const RegistrationRequest& request) override {
+        CollectEndedTools();
+        std::string tool = tw::ToPosixPath(request.toolPath);
+        std::string directory = tw::ToPosixPath(request.directory);
+        std::vector<std::string> words = SplitParameters(request.parameters);
+        std::vector<char*> argv{tool.data()};
+        for (std::string& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
+
+        SpawnActions actions;
+        if (posix_spawn_file_actions_addchdir_np(actions.Get(), directory.c_str()) != 0)
+            return false;
+        pid_t pid = 0;
+        if (posix_spawn(&pid, tool.c_str(), actions.Get(), nullptr, argv.data(), environ) != 0)
+            return false;
+        m_running.push_back(pid);
+        return true;
+    }
+
+private:
+    void CollectEndedTools() {
+        std::erase_if(m_running, [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
+    }
+
+    std::vector<pid_t> m_running;
+};
+
+}  // namespace
+
+InstallSystem& PlatformInstallSystem() {
+    static PosixInstallSystem system;
+    return system;
+}

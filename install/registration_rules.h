@@ -1,0 +1,20 @@
+// Which installed files are registered and how the tool's parameters are written.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "install/path_buffer.h"
+
+namespace tw {
+
+// A file is registered when its name ends in ".dll", in any case.
+bool IsRegisteredName(std::string_view fileName);
+
+// The tool's parameters: "/s " and the DLL's path, the path in double quotes when it
+// holds a blank or a tab, so that the tool receives it as one argument.
+// Room for the longest path that fits a path buffer, the quotes and "/s ".
+using ToolParameters = FixedPath<3 + 2 + kPathBufferSize>;
+bool FormatToolParameters(std::string_view dllPath, ToolParameters& parameters);
+
+}  // namespace tw

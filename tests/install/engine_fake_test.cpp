@@ -1,0 +1,399 @@
+// The passes on the recording system: exact calls, order, paths and tool requests.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "install/engine.h"
+#include "tests/install/recording_system.h"
+
+namespace {
+
+using Calls = std::vector<std::string>;
+using Setup = std::function<void(RecordingSystem&)>;
+
+constexpr const char* kSupport = "C:\\pkg\\driversupport\\*.*";
+constexpr const char* kDriver = "C:\\pkg\\Driver\\*.*";
+
+std::vector<DirectoryEntry> WithDots(std::vector<DirectoryEntry> entries) {
+    entries.insert(entries.begin(), {FolderEntry("."), FolderEntry("..")});
+    return entries;
+}
+
+struct Expected {
+    int filesCopied;
+    std::vector<std::string> failedFiles;
+    int registrationsStarted;
+    int registrationsFailed;
+};
+
+struct Case {
+    const char* name;
+    const char* sourceRoot;
+    const char* appDir;
+    Setup setup;
+    Calls work;
+    Expected summary;
+};
+
+void Check(const Case& c) {
+    SCOPED_TRACE(c.name);
+    RecordingSystem system;
+    c.setup(system);
+    InstallSummary summary = InstallDriverFiles(c.sourceRoot, c.appDir, system);
+    EXPECT_EQ(system.Work(), c.work);
+    EXPECT_EQ(summary.filesCopied, c.summary.filesCopied);
+    EXPECT_EQ(summary.failedFiles, c.summary.failedFiles);
+    EXPECT_EQ(summary.registrationsStarted, c.summary.registrationsStarted);
+    EXPECT_EQ(summary.registrationsFailed, c.summary.registrationsFailed);
+    EXPECT_EQ(summary.FailureCount(),
+              static_cast<int>(c.summary.failedFiles.size()) + c.summary.registrationsFailed);
+}
+
+const Case kLayoutCases[] = {
+    {"both source folders missing: Driver\\ is still created",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem&) {},
+     {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport, std::string("find ") + kDriver},
+     {0, {}, 0, 0}},
+
+    {"dots and subfolders skipped; the driver pass sleeps before every entry",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kSupport, WithDots({FolderEntry("sub"), FileEntry("a.txt")}));
+         s.SetListing(kDriver, WithDots({FileEntry("b.dll"), FolderEntry("inner")}));
+     },
+     {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport,
+      "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\a.txt",
+      "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\Driver\\a.txt", "sleep",
+      std::string("find ") + kDriver, "sleep", "sleep", "sleep",
+      "copy C:\\pkg\\Driver\\b.dll > C:\\App\\Driver\\b.dll",
+      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\b.dll | C:\\App\\", "sleep"},
+     {3, {}, 1, 0}},
+
+    {"folders with further bits are skipped; hidden, system and read-only files are copied",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kSupport, {FolderEntry("ro", 0x11), FolderEntry("arch", 0x30),
+                                 FileEntry("h.sys", 0x26), FileEntry("ro.txt", 0x21)});
+         s.SetListing(kDriver, {FolderEntry("hid", 0x12), FileEntry("h.dll", 0x22)});
+     },
+     {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport,
+      "copy C:\\pkg\\driversupport\\h.sys > C:\\App\\h.sys",
+      "copy C:\\pkg\\driversupport\\h.sys > C:\\App\\Driver\\h.sys", "sleep",
+      "copy C:\\pkg\\driversupport\\ro.txt > C:\\App\\ro.txt",
+      "copy C:\\pkg\\driversupport\\ro.txt > C:\\App\\Driver\\ro.txt", "sleep",
+      std::string("find ") + kDriver, "sleep", "sleep",
+      "copy C:\\pkg\\Driver\\h.dll > C:\\App\\Driver\\h.dll",
+      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\h.dll | C:\\App\\"},
+     {5, {}, 1, 0}},
+
+    {"a DLL in driversupport\\ is copied twice and never registered; a shared name ends with "
+     "the driver pass's copy",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kSupport, {FileEntry("s.dll"), FileEntry("both.dll")});
+         s.SetListing(kDriver, {FileEntry("both.dll")});
+     },
+     {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport,
+      "copy C:\\pkg\\driversupport\\s.dll > C:\\App\\s.dll",
+      "copy C:\\pkg\\driversupport\\s.dll > C:\\App\\Driver\\s.dll", "sleep",
+      "copy C:\\pkg\\driversupport\\both.dll > C:\\App\\both.dll",
+      "copy C:\\pkg\\driversupport\\both.dll > C:\\App\\Driver\\both.dll", "sleep",
+      std::string("find ") + kDriver, "sleep",
+      "copy C:\\pkg\\Driver\\both.dll > C:\\App\\Driver\\both.dll",
+      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\both.dll | C:\\App\\"},
+     {5, {}, 1, 0}},
+
+    {"names ending in .dll in any case are registered; .dll.bak is not, nor is a file under a "
+     "folder named tools.dll",
+     "C:\\pkg",
+     "C:\\tools.dll\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kDriver, {FileEntry("X.DLL"), FileEntry("y.Dll"), FileEntry("x.dll.bak"),
+                                FileEntry("notes.txt")});
+     },
+     {"mkdir C:\\tools.dll\\Driver\\", std::string("find ") + kSupport,
+      std::string("find ") + kDriver, "sleep",
+      "copy C:\\pkg\\Driver\\X.DLL > C:\\tools.dll\\Driver\\X.DLL",
+      "start C:\\tools.dll\\regsvr32.exe | /s C:\\tools.dll\\Driver\\X.DLL | C:\\tools.dll\\",
+      "sleep", "copy C:\\pkg\\Driver\\y.Dll > C:\\tools.dll\\Driver\\y.Dll",
+      "start C:\\tools.dll\\regsvr32.exe | /s C:\\tools.dll\\Driver\\y.Dll | C:\\tools.dll\\",
+      "sleep", "copy C:\\pkg\\Driver\\x.dll.bak > C:\\tools.dll\\Driver\\x.dll.bak", "sleep",
+      "copy C:\\pkg\\Driver\\notes.txt > C:\\tools.dll\\Driver\\notes.txt"},
+     {4, {}, 2, 0}},
+
+    {"a DLL path with a blank or a tab is quoted; the tool and its folder are not",
+     "C:\\pkg",
+     "C:\\Program Files\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kDriver, {FileEntry("a.dll"), FileEntry("t\tb.dll")});
+     },
+     {"mkdir C:\\Program Files\\App\\Driver\\", std::string("find ") + kSupport,
+      std::string("find ") + kDriver, "sleep",
+      "copy C:\\pkg\\Driver\\a.dll > C:\\Program Files\\App\\Driver\\a.dll",
+      "start C:\\Program Files\\App\\regsvr32.exe | /s \"C:\\Program Files\\App\\Driver\\a.dll\" | "
+      "C:\\Program Files\\App\\",
+      "sleep", "copy C:\\pkg\\Driver\\t\tb.dll > C:\\Program Files\\App\\Driver\\t\tb.dll",
+      "start C:\\Program Files\\App\\regsvr32.exe | /s \"C:\\Program "
+      "Files\\App\\Driver\\t\tb.dll\" "
+      "| C:\\Program Files\\App\\"},
+     {2, {}, 2, 0}},
+
+    {"a tab in a file name alone is enough to quote",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) { s.SetListing(kDriver, {FileEntry("t\t.dll")}); },
+     {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport, std::string("find ") + kDriver,
+      "sleep", "copy C:\\pkg\\Driver\\t\t.dll > C:\\App\\Driver\\t\t.dll",
+      "start C:\\App\\regsvr32.exe | /s \"C:\\App\\Driver\\t\t.dll\" | C:\\App\\"},
+     {1, {}, 1, 0}},
+
+    {"a source at a drive root keeps its single separator",
+     "X:\\",
+     "C:\\App\\",
+     [](RecordingSystem& s) { s.SetListing("X:\\Driver\\*.*", {FileEntry("a.dll")}); },
+     {"mkdir C:\\App\\Driver\\", "find X:\\driversupport\\*.*", "find X:\\Driver\\*.*", "sleep",
+      "copy X:\\Driver\\a.dll > C:\\App\\Driver\\a.dll",
+      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\a.dll | C:\\App\\"},
+     {1, {}, 1, 0}},
+
+    {"a separator is added after a trail byte 0x5C, and the application directory gets one too",
+     "D:\\\xD5\x5C",
+     "C:\\App",
+     [](RecordingSystem&) {},
+     {"mkdir C:\\App\\Driver\\", "find D:\\\xD5\x5C\\driversupport\\*.*",
+      "find D:\\\xD5\x5C\\Driver\\*.*"},
+     {0, {}, 0, 0}},
+
+    {"source root and application directory the same folder: each driver copy fails on itself",
+     "C:\\App",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing("C:\\App\\driversupport\\*.*", {FileEntry("a.dll")});
+         s.SetListing("C:\\App\\Driver\\*.*", WithDots({FileEntry("a.dll"), FileEntry("b.dll")}));
+         for (const char* dll : {"C:\\App\\Driver\\a.dll", "C:\\App\\Driver\\b.dll"})
+             s.FailCopy(dll, dll);
+     },
+     {"mkdir C:\\App\\Driver\\", "find C:\\App\\driversupport\\*.*",
+      "copy C:\\App\\driversupport\\a.dll > C:\\App\\a.dll",
+      "copy C:\\App\\driversupport\\a.dll > C:\\App\\Driver\\a.dll", "sleep",
+      "find C:\\App\\Driver\\*.*", "sleep", "sleep", "sleep",
+      "copy C:\\App\\Driver\\a.dll > C:\\App\\Driver\\a.dll", "sleep",
+      "copy C:\\App\\Driver\\b.dll > C:\\App\\Driver\\b.dll"},
+     {2, {"C:\\App\\Driver\\a.dll", "C:\\App\\Driver\\b.dll"}, 0, 0}},
+
+    {"no tool in A: every start fails, every file is copied all the same",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kSupport, {FileEntry("a.txt")});
+         s.SetListing(kDriver, {FileEntry("a.dll"), FileEntry("b.dll")});
+         s.FailToolStarts();
+     },
+     {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport,
+      "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\a.txt",
+      "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\Driver\\a.txt", "sleep",
+      std::string("find ") + kDriver, "sleep",
+      "copy C:\\pkg\\Driver\\a.dll > C:\\App\\Driver\\a.dll",
+      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\a.dll | C:\\App\\", "sleep",
+      "copy C:\\pkg\\Driver\\b.dll > C:\\App\\Driver\\b.dll",
+      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\b.dll | C:\\App\\"},
+     {4, {}, 0, 2}},
+
+    {"failed copies are counted by destination; a DLL that failed is not registered",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kSupport, {FileEntry("a.txt")});
+         s.SetListing(kDriver, {FileEntry("a.dll"), FileEntry("b.dll")});
+         s.FailCopyTo("C:\\App\\Driver\\a.txt");
+         s.FailCopyTo("C:\\App\\Driver\\a.dll");
+     },
+     {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport,
+      "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\a.txt",
+      "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\Driver\\a.txt", "sleep",
+      std::string("find ") + kDriver, "sleep",
+      "copy C:\\pkg\\Driver\\a.dll > C:\\App\\Driver\\a.dll", "sleep",
+      "copy C:\\pkg\\Driver\\b.dll > C:\\App\\Driver\\b.dll",
+      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\b.dll | C:\\App\\"},
+     {2, {"C:\\App\\Driver\\a.txt", "C:\\App\\Driver\\a.dll"}, 1, 0}},
+
+    {"a listing that fails midway ends its pass there; the other pass runs as usual",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kSupport, {FileEntry("a.txt"), FileEntry("b.txt"), FileEntry("c.txt")});
+         s.FailListingAfter(kSupport, 1);
+         s.SetListing(kDriver, {FileEntry("d.txt")});
+     },
+     {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport,
+      "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\a.txt",
+      "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\Driver\\a.txt", "sleep",
+      std::string("find ") + kDriver, "sleep",
+      "copy C:\\pkg\\Driver\\d.txt > C:\\App\\Driver\\d.txt"},
+     {3, {}, 0, 0}},
+
+    {"a listing that fails before its first entry is a folder that cannot be searched",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kSupport, {FileEntry("a.txt")});
+         s.FailListingAfter(kSupport, 0);
+     },
+     {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport, std::string("find ") + kDriver},
+     {0, {}, 0, 0}},
+};
+
+}  // namespace
+
+TEST(EngineOnFake, InstalledLayoutAndToolRequests) {
+    for (const Case& c : kLayoutCases) Check(c);
+}
+
+TEST(EngineOnFake, RegistrationStartsBeforeTheNextEntryIsRead) {
+    RecordingSystem system;
+    system.SetListing(kDriver, {FileEntry("a.dll"), FileEntry("b.txt")});
+    InstallDriverFiles("C:\\pkg", "C:\\App\\", system);
+    Calls expected = {"mkdir C:\\App\\Driver\\",
+                      std::string("find ") + kSupport,
+                      std::string("find ") + kDriver,
+                      "sleep",
+                      "copy C:\\pkg\\Driver\\a.dll > C:\\App\\Driver\\a.dll",
+                      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\a.dll | C:\\App\\",
+                      "next",
+                      "sleep",
+                      "copy C:\\pkg\\Driver\\b.txt > C:\\App\\Driver\\b.txt",
+                      "next"};
+    EXPECT_EQ(system.Calls(), expected);
+}
+
+TEST(EngineOnFake, CallersStringsStayUnchanged) {
+    RecordingSystem system;
+    CString source("C:\\pkg");
+    CString app("C:\\App");
+    InstallDriverFiles(source, app, system);
+    EXPECT_STREQ(source, "C:\\pkg");
+    EXPECT_STREQ(app, "C:\\App");
+}
+
+TEST(EngineOnFake, SummaryTellsWhenNothingWasFound) {
+    RecordingSystem empty;
+    empty.SetListing(kSupport, WithDots({FolderEntry("sub")}));
+    empty.SetListing(kDriver, WithDots({}));
+    InstallSummary nothing = InstallDriverFiles("C:\\pkg", "C:\\App\\", empty);
+    EXPECT_TRUE(nothing.NothingFound());
+    EXPECT_EQ(nothing.FailureCount(), 0);
+
+    RecordingSystem failing;
+    failing.SetListing(kDriver, {FileEntry("a.dll")});
+    failing.FailCopyTo("C:\\App\\Driver\\a.dll");
+    InstallSummary failed = InstallDriverFiles("C:\\pkg", "C:\\App\\", failing);
+    EXPECT_FALSE(failed.NothingFound()) << "a file was found even though its copy failed";
+    EXPECT_EQ(failed.FailureCount(), 1);
+}
+
+namespace {
+
+// A folder path of exactly length bytes on drive X:, ending in "\".
+std::string FolderOfLength(std::size_t length) {
+    return "X:\\" + std::string(length - 4, 'f') + "\\";
+}
+
+// A file name of exactly length bytes ending in extension.
+std::string NameOfLength(std::size_t length, const std::string& extension = ".txt") {
+    return std::string(length - extension.size(), 'n') + extension;
+}
+
+bool Recorded(const RecordingSystem& system, const std::string& call) {
+    for (const std::string& c : system.Calls())
+        if (c == call) return true;
+    return false;
+}
+
+}  // namespace
+
+// Paths hold at most 260 bytes: an entry whose source or destination would be
+// longer is skipped whole and reported by name; its neighbours are installed.
+TEST(EngineOnFake, PathsThatDoNotFitAreSkippedAndCounted) {
+    const std::string app = FolderOfLength(20);
+    const std::string fits = NameOfLength(233);     // app + "Driver\" + name = 260
+    const std::string tooLong = NameOfLength(234);  // 261
+    RecordingSystem system;
+    system.SetListing("X:\\driversupport\\*.*", {FileEntry(fits), FileEntry(tooLong)});
+    system.SetListing("X:\\Driver\\*.*", {FileEntry(tooLong), FileEntry(fits)});
+    InstallSummary summary = InstallDriverFiles("X:\\", app.c_str(), system);
+
+    EXPECT_EQ(summary.filesCopied, 3);
+    EXPECT_EQ(summary.failedFiles, (std::vector<std::string>{tooLong, tooLong}));
+    EXPECT_TRUE(Recorded(system, "copy X:\\Driver\\" + fits + " > " + app + "Driver\\" + fits));
+    EXPECT_FALSE(Recorded(system, "copy X:\\driversupport\\" + tooLong + " > " + app + tooLong))
+        << "the first copy is not made when the second cannot be";
+    Calls sleeps;
+    for (const std::string& c : system.Calls())
+        if (c == "sleep") sleeps.push_back(c);
+    EXPECT_EQ(sleeps.size(), 4u) << "a skipped file still takes its turn's pause";
+}
+
+TEST(EngineOnFake, SourcePathsThatDoNotFitAreSkipped) {
+    const std::string source = FolderOfLength(100);
+    const std::string fits = NameOfLength(153);     // source + "Driver\" + name = 260
+    const std::string tooLong = NameOfLength(154);  // 261
+    RecordingSystem system;
+    system.SetListing(source + "Driver\\*.*", {FileEntry(fits), FileEntry(tooLong)});
+    InstallSummary summary = InstallDriverFiles(source.c_str(), "C:\\A\\", system);
+    EXPECT_EQ(summary.filesCopied, 1);
+    EXPECT_EQ(summary.failedFiles, std::vector<std::string>{tooLong});
+}
+
+TEST(EngineOnFake, SearchPatternThatDoesNotFitSkipsItsPassAndIsReported) {
+    const std::string source = FolderOfLength(245);  // + "driversupport\*.*" = 262
+    RecordingSystem system;
+    system.SetListing(source + "Driver\\*.*", {FileEntry("a.txt")});
+    InstallSummary summary = InstallDriverFiles(source.c_str(), "C:\\A\\", system);
+    EXPECT_FALSE(Recorded(system, "find " + source + "driversupport\\*.*"));
+    EXPECT_TRUE(Recorded(system, "find " + source + "Driver\\*.*"));
+    EXPECT_EQ(summary.failedFiles, std::vector<std::string>{source + "driversupport\\"});
+    EXPECT_EQ(summary.filesCopied, 1);
+}
+
+TEST(EngineOnFake, ApplicationDirectoryTooLongForItsDriverFolder) {
+    const std::string app = FolderOfLength(255);  // + "Driver\" = 262
+    RecordingSystem system;
+    system.SetListing("C:\\pkg\\driversupport\\*.*", {FileEntry("a.txt")});
+    system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.dll")});
+    InstallSummary summary = InstallDriverFiles("C:\\pkg", app.c_str(), system);
+    Calls expected = {"find C:\\pkg\\driversupport\\*.*", "sleep", "find C:\\pkg\\Driver\\*.*",
+                      "sleep"};
+    EXPECT_EQ(system.Work(), expected) << "no folder is created and nothing is copied";
+    EXPECT_EQ(summary.failedFiles, (std::vector<std::string>{"a.txt", "b.dll"}));
+}
+
+// The tool's path is 12 bytes longer than A, the shortest DLL path only 11.
+TEST(EngineOnFake, ToolPathThatDoesNotFitCountsAsAFailedStart) {
+    const std::string app = FolderOfLength(249);
+    RecordingSystem system;
+    system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry(".dll")});
+    InstallSummary summary = InstallDriverFiles("C:\\pkg", app.c_str(), system);
+    EXPECT_EQ(summary.filesCopied, 1);
+    EXPECT_EQ(summary.registrationsStarted, 0);
+    EXPECT_EQ(summary.registrationsFailed, 1);
+    for (const std::string& c : system.Calls()) EXPECT_NE(c.rfind("start", 0), 0u) << c;
+}
+
+// A DLL path of the full 260 bytes with a blank still gets its quotes.
+TEST(EngineOnFake, LongestDllPathIsQuotedWhole) {
+    const std::string app = "C:\\A B\\";
+    const std::string name = NameOfLength(260 - app.size() - 7, ".dll");
+    RecordingSystem system;
+    system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry(name)});
+    InstallSummary summary = InstallDriverFiles("C:\\pkg", app.c_str(), system);
+    ASSERT_EQ(summary.registrationsStarted, 1);
+    EXPECT_TRUE(Recorded(
+        system, "start C:\\A B\\regsvr32.exe | /s \"C:\\A B\\Driver\\" + name + "\" | C:\\A B\\"));
+}

@@ -1,0 +1,266 @@
+// The engine on real folders through the platform's installation system (the
+// host's POSIX calls, or Win32's under Wine), watched by the recording system.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/path_rules.h"
+#include "install/engine.h"
+#include "install/platform_install_system.h"
+#include "tests/install/recording_system.h"
+#include "tests/install/tool_fixtures.h"
+#include "tests/temp_folder.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kFolderMark = "<folder>";
+
+// Every file and folder below root, by relative path with "/", and its contents.
+std::map<std::string, std::string> Tree(const std::string& root) {
+    std::map<std::string, std::string> tree;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        std::string name = fs::relative(entry.path(), root).generic_string();
+        tree[name] = entry.is_directory() ? kFolderMark : ReadBytes(entry.path().string());
+    }
+    return tree;
+}
+
+bool IsWritable(const std::string& path) {
+    return (fs::status(path).permissions() & fs::perms::owner_write) != fs::perms::none;
+}
+
+std::vector<std::string> Starting(const RecordingSystem& system, const std::string& prefix) {
+    std::vector<std::string> calls;
+    for (const std::string& c : system.Calls())
+        if (c.rfind(prefix, 0) == 0) calls.push_back(c);
+    return calls;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> items) {
+    std::sort(items.begin(), items.end());
+    return items;
+}
+
+std::size_t IndexOf(const RecordingSystem& system, const std::string& call) {
+    const auto& calls = system.Calls();
+    return static_cast<std::size_t>(std::find(calls.begin(), calls.end(), call) - calls.begin());
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+    return (fs::path(folder) / name).string();
+}
+
+// A as the engine composes it from the folder given.
+std::string Normalised(const std::string& folder) { return tw::WithTrailingSeparator(folder); }
+
+}  // namespace
+
+TEST(EngineOnRealFolders, BothSourceFoldersMissing) {
+    TempFolder package;
+    TempFolder app;
+    RecordingSystem system(&PlatformInstallSystem());
+    InstallSummary summary = InstallDriverFiles(package.Path().c_str(), app.Path().c_str(), system);
+    EXPECT_EQ(Tree(app.Path()), (std::map<std::string, std::string>{{"Driver", kFolderMark}}));
+    EXPECT_TRUE(summary.NothingFound());
+    EXPECT_EQ(summary.FailureCount(), 0);
+}
+
+// One package that holds every kind of entry, installed into an application
+// directory without a registration tool.
+TEST(EngineOnRealFolders, InstalledLayout) {
+    TempFolder package;
+    TempFolder app;
+    const std::string support = package / "driversupport";
+    const std::string driver = package / "Driver";
+    MakeFolder(support);
+    MakeFolder(driver);
+    struct SourceFile {
+        std::string folder;
+        const char* name;
+        const char* contents;
+    } files[] = {
+        {support, "a.txt", "a"},          {support, "shared.bin", "support"},
+        {support, "s.dll", "s"},          {support, "ro.txt", "read-only"},
+        {support, "hidden.sys", "h"},     {driver, "x.dll", "x"},
+        {driver, "Y.DLL", "y"},           {driver, "z.dll.bak", "z"},
+        {driver, "shared.bin", "driver"}, {driver, "ro.dll", "read-only dll"},
+        {driver, "notes.txt", "n"},
+    };
+    for (const SourceFile& f : files) WriteBytes(Join(f.folder, f.name), f.contents);
+    MakeReadOnly(Join(support, "ro.txt"));
+    MakeReadOnly(Join(driver, "ro.dll"));
+    for (const std::string& sub :
+         {Join(support, "rosub"), Join(support, "archsub"), Join(driver, "sub")}) {
+        MakeFolder(sub);
+        WriteBytes(Join(sub, "inner.dll"), "never");
+    }
+
+    RecordingSystem system(&PlatformInstallSystem());
+    system.SetAttributes("rosub", 0x11);
+    system.SetAttributes("archsub", 0x30);
+    system.SetAttributes("hidden.sys", 0x26);
+    InstallSummary summary = InstallDriverFiles(package.Path().c_str(), app.Path().c_str(), system);
+
+    std::map<std::string, std::string> expected = {
+        {"a.txt", "a"},
+        {"shared.bin", "support"},
+        {"s.dll", "s"},
+        {"ro.txt", "read-only"},
+        {"hidden.sys", "h"},
+        {"Driver", kFolderMark},
+        {"Driver/a.txt", "a"},
+        {"Driver/shared.bin", "driver"},
+        {"Driver/s.dll", "s"},
+        {"Driver/ro.txt", "read-only"},
+        {"Driver/hidden.sys", "h"},
+        {"Driver/x.dll", "x"},
+        {"Driver/Y.DLL", "y"},
+        {"Driver/z.dll.bak", "z"},
+        {"Driver/ro.dll", "read-only dll"},
+        {"Driver/notes.txt", "n"},
+    };
+    EXPECT_EQ(Tree(app.Path()), expected);
+    EXPECT_TRUE(IsWritable(app / "ro.txt"));
+    EXPECT_TRUE(IsWritable(Join(app / "Driver", "ro.dll")));
+
+    const std::string a = Normalised(app.Path());
+    const std::string s = Normalised(package.Path());
+    std::vector<std::string> starts;
+    for (const char* dll : {"Y.DLL", "ro.dll", "x.dll"})
+        starts.push_back("start " + a + "regsvr32.exe | /s " + a + "Driver\\" + dll + " | " + a);
+    EXPECT_EQ(Sorted(Starting(system, "start ")), starts);
+    EXPECT_EQ(summary.filesCopied, 5 * 2 + 6);
+    EXPECT_TRUE(summary.failedFiles.empty());
+    EXPECT_EQ(summary.registrationsStarted, 0) << "no regsvr32.exe in A";
+    EXPECT_EQ(summary.registrationsFailed, 3);
+
+    EXPECT_EQ(IndexOf(system, "mkdir " + a + "Driver\\"), 0u);
+    std::size_t driverPass = IndexOf(system, "find " + s + "Driver\\*.*");
+    for (const std::string& copy : Starting(system, "copy " + s + "driversupport\\"))
+        EXPECT_LT(IndexOf(system, copy), driverPass) << copy;
+    // One pause per support file; one per driver entry, "." and ".." and folders included.
+    EXPECT_EQ(Starting(system, "sleep").size(), 5u + 9u);
+}
+
+// The stand-in tool copied from driversupport\ is started from A, once per DLL,
+// with the exact parameters; a blank in A gets the path quoted.
+TEST(EngineOnRealFolders, ToolStartsOncePerDllFromTheApplicationDirectory) {
+    TempFolder package;
+    TempFolder apps;
+    MakeFolder(package / "driversupport");
+    MakeFolder(package / "Driver");
+    PlaceLoggingTool(Join(package / "driversupport", "regsvr32.exe"));
+    WriteBytes(Join(package / "Driver", "x.dll"), "x");
+    WriteBytes(Join(package / "Driver", "notes.txt"), "n");
+
+    struct Install {
+        std::string folder;
+        std::string log;
+        std::string expectedLine;
+    };
+    std::vector<Install> installs;
+    for (const char* name : {"plain", "with blank"}) {
+        std::string folder = apps / name;
+        MakeFolder(folder);
+        std::string a = Normalised(folder);
+        std::string dll = a + "Driver\\x.dll";
+        std::string parameters = std::string(name) == "plain" ? "/s " + dll : "/s \"" + dll + "\"";
+        installs.push_back({folder, apps / (std::string(name) + ".log"),
+                            parameters + "\t" + ReportedDirectory(folder)});
+    }
+    for (const Install& install : installs) {
+        SetToolLog(install.log);
+        InstallSummary summary = InstallDriverFiles(package.Path().c_str(), install.folder.c_str(),
+                                                    PlatformInstallSystem());
+        EXPECT_EQ(summary.registrationsStarted, 1) << install.folder;
+        EXPECT_EQ(summary.FailureCount(), 0) << install.folder;
+    }
+    for (const Install& install : installs)
+        EXPECT_EQ(WaitForLogLines(install.log, 1), std::vector<std::string>{install.expectedLine});
+}
+
+// The driver pass copies each file onto itself, which fails without harm.
+TEST(EngineOnRealFolders, SourceAndApplicationDirectoryTheSame) {
+    TempFolder package;
+    MakeFolder(package / "driversupport");
+    MakeFolder(package / "Driver");
+    PlaceLoggingTool(Join(package / "driversupport", "regsvr32.exe"));
+    WriteBytes(Join(package / "driversupport", "a.txt"), "a");
+    WriteBytes(Join(package / "Driver", "x.dll"), "x");
+    SetToolLog(package / "tool.log");
+
+    InstallSummary summary =
+        InstallDriverFiles(package.Path().c_str(), package.Path().c_str(), PlatformInstallSystem());
+
+    const std::string a = Normalised(package.Path());
+    EXPECT_EQ(ReadBytes(Join(package / "Driver", "x.dll")), "x");
+    EXPECT_EQ(ReadBytes(package / "a.txt"), "a");
+    EXPECT_EQ(ReadBytes(Join(package / "Driver", "a.txt")), "a");
+    EXPECT_EQ(summary.registrationsStarted, 0);
+    // The support pass has put a.txt and regsvr32.exe into Driver\ before the driver pass lists it.
+    EXPECT_EQ(Sorted(summary.failedFiles),
+              Sorted({a + "Driver\\a.txt", a + "Driver\\regsvr32.exe", a + "Driver\\x.dll"}));
+    EXPECT_FALSE(PathExists(package / "tool.log"));
+}
+
+#ifdef _WIN32
+
+// A source at a drive root: the drive letter is mapped to a fresh folder by the
+// test's runner and named in TW_ENGINE_DRIVE.
+TEST(EngineOnRealFolders, SourceAtADriveRootKeepsOneSeparator) {
+    const char* drive = std::getenv("TW_ENGINE_DRIVE");
+    if (!drive) GTEST_SKIP() << "no drive letter mapped for this run";
+    const std::string root = std::string(drive) + "\\";
+    MakeFolder(root + "driversupport");
+    MakeFolder(root + "Driver");
+    WriteBytes(root + "driversupport\\a.txt", "a");
+    WriteBytes(root + "Driver\\b.txt", "b");
+    TempFolder app;
+
+    RecordingSystem system(&PlatformInstallSystem());
+    InstallSummary summary = InstallDriverFiles(root.c_str(), app.Path().c_str(), system);
+
+    EXPECT_EQ(Starting(system, "find "),
+              (std::vector<std::string>{"find " + root + "driversupport\\*.*",
+                                        "find " + root + "Driver\\*.*"}));
+    EXPECT_EQ(Tree(app.Path()), (std::map<std::string, std::string>{{"a.txt", "a"},
+                                                                    {"Driver", kFolderMark},
+                                                                    {"Driver/a.txt", "a"},
+                                                                    {"Driver/b.txt", "b"}}));
+    EXPECT_EQ(summary.filesCopied, 3);
+    fs::remove_all(root + "driversupport");
+    fs::remove_all(root + "Driver");
+}
+
+// Wine's own regsvr32.exe, copied from the system folder as a package would carry
+// it, registers our COM-style test DLL, whose registration leaves a marker.
+TEST(EngineOnRealFolders, WinesRegsvr32RegistersTheInstalledDll) {
+    char system32[MAX_PATH];
+    UINT systemLength = GetSystemDirectoryA(system32, MAX_PATH);
+
+    TempFolder package;
+    TempFolder app;
+    MakeFolder(package / "driversupport");
+    MakeFolder(package / "Driver");
+    fs::copy_file(Join(std::string(system32, systemLength), "regsvr32.exe"),
+                  Join(package / "driversupport", "regsvr32.exe"));
+    fs::copy_file(WinetoolsFile("twsample.dll"), Join(package / "Driver", "twsample.dll"));
+
+    InstallSummary summary =
+        InstallDriverFiles(package.Path().c_str(), app.Path().c_str(), PlatformInstallSystem());
+    ASSERT_EQ(summary.registrationsStarted, 1);
+    EXPECT_TRUE(WaitForFile(Join(app / "Driver", "twsample.dll.registered")));
+}
+
+#endif

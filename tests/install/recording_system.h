@@ -1,0 +1,60 @@
+// An installation system for tests: records every call in order and injects
+// faults. Alone it answers from scripted listings; wrapped around a real system it
+// passes each call on unless a fault is injected for it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <utility>
+#include <string>
+#include <vector>
+
+#include "install/install_system.h"
+
+class RecordingSystem : public InstallSystem {
+public:
+    explicit RecordingSystem(InstallSystem* inner = nullptr) : m_inner(inner) {}
+
+    // Scripted mode: the entries a search on pattern returns; a pattern without a
+    // listing cannot be searched, as a missing folder.
+    void SetListing(const std::string& pattern, std::vector<DirectoryEntry> entries);
+    // The search on pattern fails after delivering this many entries.
+    void FailListingAfter(const std::string& pattern, std::size_t delivered);
+    // Every listed entry of this name reports this attribute word.
+    void SetAttributes(const std::string& name, std::uint32_t attributes);
+    void FailCopyTo(const std::string& destination);
+    void FailCopy(const std::string& source, const std::string& destination);
+    void FailToolStarts() { m_failStarts = true; }
+
+    // The calls so far, one line each:
+    //   "mkdir P", "find P", "next", "sleep", "copy S > D", "start T | P | D".
+    const std::vector<std::string>& Calls() const { return m_calls; }
+    // The same without the "next" lines.
+    std::vector<std::string> Work() const;
+
+    bool CreateFolder(const char* path) override;
+    std::unique_ptr<FileSearch> FindFirst(const char* pattern, DirectoryEntry& first) override;
+    void SleepOneMillisecond() override;
+    bool CopyFileTo(const char* source, const char* destination) override;
+    bool StartRegistration(const RegistrationRequest& request) override;
+
+private:
+    friend class RecordedSearch;
+    void Adjust(DirectoryEntry& entry) const;
+
+    InstallSystem* m_inner;
+    std::map<std::string, std::vector<DirectoryEntry>> m_listings;
+    std::map<std::string, std::size_t> m_listingLimits;
+    std::map<std::string, std::uint32_t> m_attributes;
+    std::set<std::string> m_failedDestinations;
+    std::set<std::pair<std::string, std::string>> m_failedCopies;
+    bool m_failStarts = false;
+    std::vector<std::string> m_calls;
+};
+
+// Entries for scripted listings.
+DirectoryEntry FileEntry(const std::string& name, std::uint32_t attributes = 0x20);
+DirectoryEntry FolderEntry(const std::string& name, std::uint32_t attributes = 0x10);

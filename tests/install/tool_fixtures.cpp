@@ -1,0 +1,100 @@
+#include "tests/install/tool_fixtures.h"
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "tests/temp_folder.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <stdlib.h>
+#endif
+
+namespace {
+
+// A 32-bit program started under Wine here takes about a minute to reach main().
+constexpr auto kToolWait = std::chrono::minutes(6);
+
+template <typename Done>
+bool WaitUntil(Done done) {
+    auto deadline = std::chrono::steady_clock::now() + kToolWait;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+// The complete lines of a log; a line still being written is left out.
+std::vector<std::string> Lines(const std::string& path) {
+    std::vector<std::string> lines;
+    if (!PathExists(path)) return lines;
+    std::string text = ReadBytes(path);
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+
+std::string WinetoolsFile(const std::string& name) {
+    char self[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::filesystem::path tests =
+        std::filesystem::path(std::string(self, length)).parent_path().parent_path();
+    return (tests / "winetools" / name).string();
+}
+
+// The stand-in built in tests\winetools\, beside this program's folder.
+void PlaceLoggingTool(const std::string& destination) {
+    std::filesystem::copy_file(WinetoolsFile("regsvr32.exe"), destination,
+                               std::filesystem::copy_options::overwrite_existing);
+}
+
+void SetToolLog(const std::string& logPath) {
+    SetEnvironmentVariableA("TW_REGSVR32_LOG", logPath.c_str());
+}
+
+std::string ReportedDirectory(const std::string& folder) { return folder; }
+
+#else
+
+// A shell script: it writes its arguments back as a Windows command line would
+// have carried them, a blank-holding argument in double quotes.
+void PlaceLoggingTool(const std::string& destination) {
+    WriteBytes(destination,
+               "#!/bin/sh\n"
+               "line=''\n"
+               "for a in \"$@\"; do\n"
+               "  case \"$a\" in *[' \t']*) a=\"\\\"$a\\\"\" ;; esac\n"
+               "  line=\"${line:+$line }$a\"\n"
+               "done\n"
+               "printf '%s\\t%s\\r\\n' \"$line\" \"$(pwd -P)\" >>\"$TW_REGSVR32_LOG\"\n");
+    std::filesystem::permissions(destination, std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+}
+
+void SetToolLog(const std::string& logPath) { setenv("TW_REGSVR32_LOG", logPath.c_str(), 1); }
+
+std::string ReportedDirectory(const std::string& folder) {
+    return std::filesystem::canonical(folder).string();
+}
+
+#endif
+
+std::vector<std::string> WaitForLogLines(const std::string& logPath, std::size_t count) {
+    WaitUntil([&] { return Lines(logPath).size() >= count; });
+    return Lines(logPath);
+}
+
+bool WaitForFile(const std::string& path) {
+    return WaitUntil([&] { return PathExists(path); });
+}

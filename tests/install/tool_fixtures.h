@@ -1,0 +1,25 @@
+// Platform edges of the real-folder tests: the logging stand-in for the
+// registration tool, the environment it reads, and the test program's folder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Puts a program at destination that, when started, appends one line
+//     <parameters as on its command line>\t<working directory>\r\n
+// to the file named by TW_REGSVR32_LOG.
+void PlaceLoggingTool(const std::string& destination);
+void SetToolLog(const std::string& logPath);
+// The log's lines, waiting (bounded) until it holds count lines; fewer when the
+// wait runs out.
+std::vector<std::string> WaitForLogLines(const std::string& logPath, std::size_t count);
+// True once path exists, false when the bounded wait runs out.
+bool WaitForFile(const std::string& path);
+
+#ifdef _WIN32
+// A file of the Windows test helpers built in tests\winetools\.
+std::string WinetoolsFile(const std::string& name);
+#endif
+
+// The working directory a started tool reports for the folder it was started in.
+std::string ReportedDirectory(const std::string& folder);
