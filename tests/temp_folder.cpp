@@ -6,6 +6,10 @@
 #include <random>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
 
 TempFolder::TempFolder() {
@@ -22,11 +26,15 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
-    std::error_code ignored;
-    // Read-only entries would stop the removal on Windows.
-    for (auto& entry : fs::recursive_directory_iterator(m_path, ignored))
-        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
-    fs::remove_all(m_path, ignored);
+    // Read-only entries would stop the removal on Windows. Nothing here may throw.
+    std::error_code ec;
+    fs::recursive_directory_iterator it(m_path, ec), end;
+    while (!ec && it != end) {
+        fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
+        ec.clear();
+        it.increment(ec);
+    }
+    fs::remove_all(m_path, ec);
 }
 
 std::string TempFolder::operator/(const std::string& name) const {
@@ -59,4 +67,14 @@ std::string PatternBytes(size_t size, unsigned seed) {
     std::string bytes(size, '\0');
     for (char& b : bytes) b = static_cast<char>(random() & 0xFF);
     return bytes;
+}
+
+bool ReadOnlyIsEnforced() {
+#ifdef _WIN32
+    // Wine exports wine_get_version from ntdll; Windows itself always refuses.
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return !(ntdll && GetProcAddress(ntdll, "wine_get_version"));
+#else
+    return true;  // the host's file layer refuses as Windows does, whoever runs it
+#endif
 }

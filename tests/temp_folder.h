@@ -27,3 +27,10 @@ void MakeFolder(const std::string& path);
 void MakeReadOnly(const std::string& path, bool readOnly = true);
 // Bytes of a deterministic pseudo-random sequence.
 std::string PatternBytes(size_t size, unsigned seed = 1);
+
+// Windows refuses to open a read-only file for writing, even for an administrator;
+// Wine running as root on Linux does not (and a test probing it there has crashed
+// the process). Tests of that refusal skip under Wine, with this reason.
+bool ReadOnlyIsEnforced();
+constexpr const char* kReadOnlyNotEnforced =
+    "this platform lets the administrator write read-only files (Wine running as root)";

@@ -46,18 +46,27 @@ TEST(FileOpenFlags, MapToCreateFileArguments) {
     EXPECT_FALSE(CFile::MapOpenFlags(kSource | CFile::modeNoInherit).inheritHandle);
 }
 
-TEST(FileOpen, FailuresCarryWindowsCodes) {
+TEST(FileOpen, MissingFileAndMissingFolderDiffer) {
     TempFolder folder;
-    WriteBytes(folder / "ro.bin", "old");
-    MakeReadOnly(folder / "ro.bin");
-    MakeFolder(folder / "sub");
-
     EXPECT_EQ(OpenError(folder / "missing.bin", kSource), 2);
     EXPECT_EQ(OpenError(folder / "nowhere/missing.bin", kSource), 3);
     EXPECT_EQ(OpenError(folder / "nowhere/new.bin", kDestination), 3);
-    EXPECT_EQ(OpenError(folder / "ro.bin", kDestination), 5);
+}
+
+TEST(FileOpen, FolderIsNoFile) {
+    TempFolder folder;
+    MakeFolder(folder / "sub");
     EXPECT_EQ(OpenError(folder / "sub", kSource), 5);
     EXPECT_EQ(OpenError(folder / "sub", kDestination), 5);
+}
+
+TEST(FileOpen, ReadOnlyFileRefusesWriting) {
+    if (!ReadOnlyIsEnforced()) GTEST_SKIP() << kReadOnlyNotEnforced;
+    TempFolder folder;
+    WriteBytes(folder / "ro.bin", "old");
+    MakeReadOnly(folder / "ro.bin");
+    EXPECT_EQ(OpenError(folder / "ro.bin", kDestination), 5);
+    EXPECT_EQ(OpenError(folder / "ro.bin", kRecord), 5);
     EXPECT_EQ(ReadBytes(folder / "ro.bin"), "old");
 }
 
