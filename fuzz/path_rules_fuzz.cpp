@@ -2,16 +2,12 @@
 // character, change at most one trailing byte, and reach a fixed point.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "common/path_rules.h"
+#include "fuzz/fuzz_check.h"
 
 namespace {
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 // Offset where the last character starts, walking as code page 936.
 size_t LastCharacterStart(const std::string& text) {
