@@ -3,7 +3,7 @@
 SHELL := /bin/bash
 JOBS ?= 2
 
-.PHONY: all setup host win32 test test-host test-win32 run clean
+.PHONY: all setup host win32 test test-host test-win32 run bench clean
 
 all: host win32
 
@@ -25,6 +25,12 @@ test-win32: win32
 	bash tools/with-display.sh ctest --test-dir build/win32 --output-on-failure
 
 test: test-host test-win32
+
+# The installation engine against `cp -r` on a generated package (optimised host build).
+bench: setup
+	cmake --preset host-release >/dev/null
+	cmake --build build/host-release -j$(JOBS) --target install_bench
+	build/host-release/bench/install_bench
 
 clean:
 	rm -rf build
