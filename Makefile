@@ -3,7 +3,7 @@
 SHELL := /bin/bash
 JOBS ?= 2
 
-.PHONY: all setup host win32 test test-host test-win32 run bench clean
+.PHONY: all setup host win32 test test-host test-win32 test-fuzz test-valgrind run bench clean
 
 all: host win32
 
@@ -24,7 +24,19 @@ test-host: host
 test-win32: win32
 	bash tools/with-display.sh ctest --test-dir build/win32 --output-on-failure
 
-test: test-host test-win32
+# libFuzzer targets, about a minute in all (FUZZ_SECONDS each).
+test-fuzz: setup
+	cmake --preset fuzz >/dev/null
+	cmake --build build/fuzz -j$(JOBS)
+	bash tools/run-fuzzers.sh
+
+# The host tests once more, without sanitizers, under valgrind's memcheck.
+test-valgrind: setup
+	cmake --preset host-release >/dev/null
+	cmake --build build/host-release -j$(JOBS)
+	bash tools/run-valgrind.sh build/host-release
+
+test: test-host test-fuzz test-valgrind test-win32
 
 # The installation engine against `cp -r` on a generated package (optimised host build).
 bench: setup
