@@ -10,6 +10,7 @@ packages=(
   locales fonts-wqy-microhei
   clang libclang-rt-14-dev valgrind xxd
   qemu-user-static
+  e2fsprogs
 )
 
 missing=()
