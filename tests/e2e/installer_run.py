@@ -1,0 +1,105 @@
+"""One start of Tarnwhistle.exe under Wine, driven like a user would: wait for the
+dialog, type, click, press keys, wait for the final message, take screenshots.
+"""
+
+import time
+from pathlib import Path
+
+import x_display as x
+
+DIALOG_CAPTION = "设置应用程序目录"
+INFO_CAPTION = "提示信息"
+ERROR_CAPTION = "错误信息"
+FRAME_TITLE = "Tarnwhistle"
+
+TEXT_DONE = "祝贺驱动程序安装完毕!"
+TEXT_NOTHING_FOUND = "没有找到需要安装的驱动程序文件!"
+TEXT_INCOMPLETE = "驱动程序安装未完成，有 {} 个文件未能安装!"
+TEXT_APPDIR_MISSING = "应用程序目录不存在!"
+
+# Centres of the dialog's buttons as fractions of its client area (template 214:
+# 201 by 57 dialog units; OK at 93,40 and Cancel at 147,40, each 50 by 14).
+OK_BUTTON = ((93 + 25) / 201, (40 + 7) / 57)
+CANCEL_BUTTON = ((147 + 25) / 201, (40 + 7) / 57)
+
+# A start of a 32-bit program costs about a minute here (qemu runs Wine's 32-bit
+# loader), more when the machine is busy.
+START_TIMEOUT = 420
+STEP_TIMEOUT = 180
+
+
+def install_timeout(registrations):
+    """How long the installation may take before its final message: under Wine,
+    starting each registration tool returns only once the tool has initialised."""
+    return STEP_TIMEOUT + START_TIMEOUT * registrations
+
+
+class InstallerRun:
+    """Tarnwhistle.exe started from cwd; screenshots go to artefacts/<name>-NN-<what>.png."""
+
+    def __init__(self, program_factory, name, artefacts):
+        self.name = name
+        self.artefacts = Path(artefacts)
+        self.program = program_factory()
+        self.shots = 0
+        self.dialog_geometry = None
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        if self.program.alive():
+            self.shot("left-running")
+        self.program.end_group()
+
+    def shot(self, what):
+        self.shots += 1
+        path = self.artefacts / f"{self.name}-{self.shots:02d}-{what}.png"
+        try:
+            x.screenshot(path)
+        except Exception as error:  # a missing screenshot must not hide the real outcome
+            print(f"    (no screenshot {path.name}: {error})")
+
+    def dialog(self):
+        """Waits for the application-directory dialog and returns its window."""
+        wid = x.wait_window(f"^{DIALOG_CAPTION}$", START_TIMEOUT, self.program.alive)
+        self.dialog_geometry = x.geometry(wid)
+        self.shot("dialog")
+        return wid
+
+    def message_box(self, timeout=STEP_TIMEOUT):
+        """Waits for a message box of the installer; returns (window, caption)."""
+        wid = x.wait_window(f"^({INFO_CAPTION}|{ERROR_CAPTION})$", timeout, self.program.alive)
+        caption = x.window_name(wid)
+        self.shot("message")
+        return wid, caption
+
+    def dismiss(self, wid):
+        """Presses Enter on a message box and waits until it has gone."""
+        x.press(wid, "Return")
+        x.wait_gone(wid, STEP_TIMEOUT, self.program.alive)
+
+    def exit_code(self, timeout=STEP_TIMEOUT):
+        return self.program.wait(timeout)
+
+    def finish_with_message(self, timeout=STEP_TIMEOUT):
+        """Waits for the final message, dismisses it and waits for the exit.
+        Returns (caption, last message text) or raises when the program hangs."""
+        wid, caption = self.message_box(timeout)
+        # The trace line is written before the box is drawn; wait for its text.
+        texts = self._message_texts_after_box()
+        self.dismiss(wid)
+        if self.exit_code() is None:
+            raise x.XError("the program did not end after its final message")
+        return caption, texts[-1] if texts else None
+
+    def _message_texts_after_box(self):
+        deadline = time.monotonic() + 10
+        texts = self.program.message_texts()
+        while not texts and time.monotonic() < deadline:
+            time.sleep(0.2)
+            texts = self.program.message_texts()
+        return texts
+
+    def message_texts(self):
+        return self.program.message_texts()

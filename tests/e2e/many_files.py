@@ -1,0 +1,68 @@
+"""The installer on a package of 5,000 driver files whose names come close to the
+260-character path limit: no crash, every entry that does not fit counted in the
+final message, everything that fits installed."""
+
+import installer_run as ui
+import package as pkg
+from scenarios import accept, check_final_message, check_installed
+
+FILE_COUNT = 5000
+# The longest path the ANSI file functions accept: MAX_PATH with its terminator.
+LONGEST_PATH = 259
+INSTALL_TIMEOUT = 1200
+
+
+def driver_names():
+    """Names of 230 to 255 characters (the longest a file system takes), a few
+    short ones and a few with double-byte characters of code page 936."""
+    names = []
+    for i in range(FILE_COUNT):
+        if i % 500 == 7:
+            names.append(f"{i:04d}-short.sys")
+        elif i % 500 == 11:
+            names.append(f"{i:04d}-" + "x" * 140 + "驱动程序" * 8 + ".inf")
+        else:
+            length = 230 + i % 26
+            names.append(f"{i:04d}-" + "n" * (length - 9) + ".sys")
+    return names
+
+
+def fits(*paths):
+    return all(len(p.encode("cp936")) <= LONGEST_PATH for p in paths)
+
+
+def scenario_many_files(suite, name, checks):
+    app_dir = suite.folder(name, "app")
+    source = suite.folder(name, "pkg")
+    app_text = suite.drive.dos(app_dir)
+    source_text = suite.drive.dos(source)
+    driver = {n: f"{n[:4]}\r\n".encode() for n in driver_names()}
+    package = pkg.Package({"support.txt": pkg.content("support.txt"),
+                           "setup.ini": pkg.content("setup.ini")}, driver)
+    package.lay_out(source)
+    exe = suite.place_exe(source)
+
+    layout = {"Driver/": None}
+    for n, data in package.support.items():
+        layout[n] = layout["Driver/" + n] = data
+    skipped = 0
+    for n, data in driver.items():
+        if fits(source_text + "\\Driver\\" + n, app_text + "\\Driver\\" + n):
+            layout["Driver/" + n] = data
+        else:
+            skipped += 1
+
+    with suite.start(name, exe, source) as run:
+        accept(run, run.dialog(), app_text)
+        caption, text = run.finish_with_message(INSTALL_TIMEOUT)
+        checks.equal(run.program.crash_lines(), [], "crash reports in the Wine log")
+
+    print(f"    {len(driver)} driver files, {skipped} do not fit", flush=True)
+    checks.true(0 < skipped < len(driver), "the package must hold names on both sides of the limit")
+    check_final_message(checks, caption, text, ui.ERROR_CAPTION, ui.TEXT_INCOMPLETE.format(skipped))
+    check_installed(checks, suite, app_dir, package, app_text, layout)
+
+
+SCENARIOS = [
+    ("many", f"{FILE_COUNT} files with names near the path limit", scenario_many_files),
+]

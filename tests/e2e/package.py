@@ -1,0 +1,128 @@
+"""Driver packages for the end-to-end runs and what the installer must make of them:
+the installed layout, the 276-byte record and the registration tool's log.
+"""
+
+import hashlib
+import os
+from pathlib import Path
+
+RECORD_NAME = "ZAVIDAR.CFG"
+RECORD_SIZE = 276
+RECORD_HEADER = b"Varnelquist V4.00" + b"\0\0\0"
+DIRECTORY_FIELD = 256
+
+
+def content(name, size=0):
+    """Bytes that differ from file to file, so that a mixed-up copy shows."""
+    seed = hashlib.sha256(name.encode("utf-8")).digest()
+    body = f"{name}\r\n".encode("utf-8")
+    while len(body) < size:
+        seed = hashlib.sha256(seed).digest()
+        body += seed
+    return body[:max(size, len(body))] if size == 0 else body[:size]
+
+
+class Package:
+    """A driver package: files of driversupport\\ and of Driver\\ by name."""
+
+    def __init__(self, support=None, driver=None, driver_subfolders=()):
+        self.support = dict(support or {})
+        self.driver = dict(driver or {})
+        self.driver_subfolders = tuple(driver_subfolders)
+
+    def lay_out(self, root):
+        root = Path(root)
+        for folder, files in (("driversupport", self.support), ("Driver", self.driver)):
+            if not files and not (folder == "Driver" and self.driver_subfolders):
+                continue
+            (root / folder).mkdir(parents=True, exist_ok=True)
+            for name, data in files.items():
+                (root / folder / name).write_bytes(data)
+        for sub in self.driver_subfolders:
+            # Never entered by the installer: nothing below it may be copied.
+            (root / "Driver" / sub).mkdir(parents=True, exist_ok=True)
+            (root / "Driver" / sub / "inner.dll").write_bytes(content(sub + "/inner.dll"))
+
+    def installed_layout(self):
+        """Relative path -> bytes of every file the installer must leave in the
+        application directory, plus "Driver/" for the folder it creates."""
+        layout = {"Driver/": None}
+        for name, data in self.support.items():
+            layout[name] = data
+            layout["Driver/" + name] = data
+        for name, data in self.driver.items():
+            layout["Driver/" + name] = data
+        return layout
+
+    def registered_names(self):
+        return sorted(n for n in self.driver if n.lower().endswith(".dll"))
+
+
+def tree(root):
+    """Relative path -> bytes of every file below root, "sub/" -> None for folders."""
+    root = Path(root)
+    found = {}
+    for dirpath, dirnames, filenames in os.walk(root):
+        rel = Path(dirpath).relative_to(root)
+        for name in dirnames:
+            found[(rel / name).as_posix() + "/"] = None
+        for name in filenames:
+            found[(rel / name).as_posix()] = (Path(dirpath) / name).read_bytes()
+    return found
+
+
+def tree_differences(actual, expected, where):
+    problems = []
+    for path in sorted(set(expected) - set(actual)):
+        problems.append(f"{where}: {path} missing")
+    for path in sorted(set(actual) - set(expected)):
+        problems.append(f"{where}: {path} not expected")
+    for path in sorted(set(actual) & set(expected)):
+        if actual[path] != expected[path]:
+            problems.append(f"{where}: {path} holds other bytes than expected")
+    return problems
+
+
+def record_problems(path, directory_text):
+    """Checks the record against the directory text the installer must store."""
+    path = Path(path)
+    if not path.exists():
+        return [f"no record at {path}"]
+    data = path.read_bytes()
+    stored = directory_text.encode("cp936")
+    problems = []
+    if len(data) != RECORD_SIZE:
+        problems.append(f"record is {len(data)} bytes, not {RECORD_SIZE}")
+    if data[:len(RECORD_HEADER)] != RECORD_HEADER:
+        problems.append(f"record header is {data[:20]!r}")
+    field = data[len(RECORD_HEADER):len(RECORD_HEADER) + DIRECTORY_FIELD]
+    expected = stored + (b"\0" if len(stored) < DIRECTORY_FIELD else b"")
+    if field[:len(expected)] != expected:
+        problems.append(f"record directory field starts {field[:len(expected)]!r}, "
+                        f"expected {expected!r}")
+    return problems
+
+
+def registration_arguments(dll_path):
+    """The parameters the installer must pass: quoted only when the path has a blank."""
+    if " " in dll_path or "\t" in dll_path:
+        return f'/s "{dll_path}"'
+    return f"/s {dll_path}"
+
+
+def tool_directory(app_dir):
+    """The tool's current directory as Windows reports it: no separator but at a root."""
+    return app_dir if len(app_dir) <= 3 else app_dir.rstrip("\\")
+
+
+def read_tool_log(path):
+    """(arguments, current directory) for each start the logging tool recorded."""
+    path = Path(path)
+    if not path.exists():
+        return []
+    starts = []
+    for line in path.read_bytes().decode("cp936").split("\r\n"):
+        if line:
+            arguments, _, directory = line.partition("\t")
+            starts.append((arguments, directory))
+    return starts

@@ -1,0 +1,89 @@
+#!/usr/bin/env python3
+"""End-to-end tests of Tarnwhistle.exe under Wine.
+
+Each scenario lays out a driver package in a temporary folder mapped to a drive
+letter of the Wine prefix, starts the real program from it on a private X
+display, drives the dialog with xdotool and checks the record, the installed
+files, the final message and the registration tool's log. Screenshots of every
+step are kept in the artefacts folder.
+
+    tw_e2e.py --exe Tarnwhistle.exe --tools <folder of regsvr32.exe> --artefacts DIR
+              [--suite scenarios|many-files] [--only s1,s4]
+"""
+
+import argparse
+import os
+import shutil
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+import many_files  # noqa: E402
+import scenarios  # noqa: E402
+import suite as suites  # noqa: E402
+import wine_session as wine  # noqa: E402
+import x_display as x  # noqa: E402
+
+
+def parse_arguments():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--exe", required=True, type=Path)
+    parser.add_argument("--tools", required=True, type=Path,
+                        help="folder of the test tools (regsvr32.exe, twsample.dll)")
+    parser.add_argument("--artefacts", required=True, type=Path)
+    parser.add_argument("--suite", choices=("scenarios", "many-files"), default="scenarios")
+    parser.add_argument("--only", default="", help="comma-separated scenario names")
+    return parser.parse_args()
+
+
+def with_private_display():
+    """Runs this script again on a private virtual display when there is none."""
+    if os.environ.get("DISPLAY"):
+        return
+    script = wine.TOOLS / "with-display.sh"
+    os.execvp("bash", ["bash", str(script), sys.executable, *sys.argv])
+
+
+def main():
+    args = parse_arguments()
+    with_private_display()
+    for needed in (args.exe, args.tools / "regsvr32.exe"):
+        if not needed.is_file():
+            print(f"FAIL: {needed} has not been built", flush=True)
+            return 1
+    if args.artefacts.exists():
+        shutil.rmtree(args.artefacts)
+    args.artefacts.mkdir(parents=True)
+
+    chosen = [s for s in (scenarios.SCENARIOS if args.suite == "scenarios"
+                          else many_files.SCENARIOS)
+              if not args.only or s[0] in args.only.split(",")]
+    prefix = wine.wine_prefix()
+    root = suites.make_suite_root()
+    suite = None
+    try:
+        with wine.MappedDrive(prefix, root) as drive:
+            print(f"drive {drive.root} -> {root}; artefacts in {args.artefacts}", flush=True)
+            suite = suites.Suite(args.exe, args.tools, args.artefacts, drive, root, prefix)
+            with x.VisibleWindowWatch() as watch:
+                suite.watch = watch
+                for name, title, scenario in chosen:
+                    suite.run(name, title, scenario)
+            if args.suite == "scenarios":
+                suite.report("s8", "the hidden frame is never visible",
+                             scenarios.check_frame_never_visible(suite), 0)
+    finally:
+        if suite is not None:
+            for cleanup in suite.cleanups:
+                cleanup()
+        suites.release_tree(root)
+
+    failed = suite.failed()
+    print(f"{len(suite.results) - len(failed)} passed, {len(failed)} failed"
+          + (f": {', '.join(failed)}" if failed else ""), flush=True)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

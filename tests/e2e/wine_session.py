@@ -1,0 +1,184 @@
+"""Wine for the end-to-end runs: the project's prefix, a drive letter mapped to a
+temporary folder, and Windows programs started from a folder on that drive.
+
+Only the letters this harness owns are ever mapped, each one held with a lock
+while a run uses it, so that two runs never share a drive.
+"""
+
+import fcntl
+import os
+import re
+import signal
+import subprocess
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+TOOLS = ROOT / "tools"
+OWN_DRIVE_LETTERS = "tuv"
+
+
+def wine_prefix():
+    """The prefix that tools/wine-run.sh uses, created when it is missing."""
+    out = subprocess.run(
+        ["bash", "-c", f'source "{TOOLS}/wine-env.sh" && tw_wine_prefix && echo "$WINEPREFIX"'],
+        capture_output=True, text=True, check=True)
+    return Path(out.stdout.strip())
+
+
+class MappedDrive:
+    """A drive letter of the prefix mapped to a folder for as long as it is held."""
+
+    def __init__(self, prefix, folder):
+        self.prefix = Path(prefix)
+        self.folder = Path(folder).resolve()
+        self.letter = None
+        self._lock_file = None
+
+    def __enter__(self):
+        for letter in OWN_DRIVE_LETTERS:
+            lock = open(f"{self.prefix}.drive-{letter}.lock", "w")
+            try:
+                fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+            except BlockingIOError:
+                lock.close()
+                continue
+            self._lock_file, self.letter = lock, letter
+            link = self._link()
+            if link.is_symlink() or link.exists():
+                link.unlink()
+            link.symlink_to(self.folder)
+            return self
+        raise RuntimeError(f"drives {OWN_DRIVE_LETTERS.upper()} are all in use")
+
+    def __exit__(self, *exc):
+        link = self._link()
+        if link.is_symlink():
+            link.unlink()
+        self._lock_file.close()
+
+    def _link(self):
+        return self.prefix / "dosdevices" / f"{self.letter}:"
+
+    @property
+    def root(self):
+        return f"{self.letter.upper()}:\\"
+
+    def dos(self, path):
+        """The Windows path of a path inside the mapped folder."""
+        relative = Path(path).resolve().relative_to(self.folder)
+        return self.root + "\\".join(relative.parts)
+
+
+def drive_c(prefix):
+    return Path(prefix) / "drive_c"
+
+
+def remove_tree(path):
+    """Removes a folder even when read-only entries are inside it."""
+    path = Path(path)
+    if not path.exists():
+        return
+    for dirpath, dirnames, filenames in os.walk(path):
+        os.chmod(dirpath, 0o755)
+        for name in filenames:
+            full = os.path.join(dirpath, name)
+            if not os.path.islink(full):
+                os.chmod(full, 0o644)
+    subprocess.run(["rm", "-rf", "--", str(path)], check=True)
+
+
+def end_marked_processes(variable, value):
+    """Ends the processes whose environment holds variable=value: the programs a
+    run started and whatever they started in turn (Wine gives each Windows
+    process a session of its own, so no process group holds them all)."""
+    marker = f"{variable}={value}".encode()
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            environment = (entry / "environ").read_bytes().split(b"\0")
+        except OSError:
+            continue
+        if marker in environment:
+            try:
+                os.kill(int(entry.name), signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+
+
+_DEBUGSTR = re.compile(r'\\(u[0-9a-fA-F]{4}|[0-9a-fA-F]{4}|x[0-9a-fA-F]{2}|.)')
+
+
+def decode_debugstr(text):
+    """Decodes the body of a Wine trace string L"...": \\XXXX is a UTF-16 unit."""
+
+    def unit(match):
+        token = match.group(1)
+        if len(token) == 4 and all(c in "0123456789abcdefABCDEF" for c in token):
+            return chr(int(token, 16))
+        if token[0] in "ux" and len(token) > 1:
+            return chr(int(token[1:], 16))
+        return {"n": "\n", "r": "\r", "t": "\t"}.get(token, token)
+
+    return _DEBUGSTR.sub(unit, text)
+
+
+_MSGBOX_TRACE = re.compile(r'trace:msgbox:MSGBOX_OnInit L"(.*)"\s*$')
+
+
+class WindowsProgram:
+    """One Windows program started under Wine, with its own Wine log.
+
+    Wine traces the text of every message box it opens (channel msgbox); the
+    log gives the texts in order, whatever the display shows.
+    """
+
+    def __init__(self, exe, cwd, log_path, env=None):
+        self.log_path = Path(log_path)
+        environment = dict(os.environ)
+        environment.update(env or {})
+        environment["WINEDEBUG"] = "fixme-all,+msgbox"
+        self._log = open(self.log_path, "wb")
+        self.started = time.monotonic()
+        # A session of its own, so that the program and whatever it starts can be
+        # ended together by this group's id.
+        self.process = subprocess.Popen(
+            [str(TOOLS / "wine-run.sh"), str(exe)], cwd=str(cwd), env=environment,
+            stdin=subprocess.DEVNULL, stdout=self._log, stderr=subprocess.STDOUT,
+            start_new_session=True)
+
+    def alive(self):
+        return self.process.poll() is None
+
+    def wait(self, timeout):
+        """The exit code, or None when the program is still running after timeout."""
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def end_group(self):
+        """Ends the program and anything it started that is still running."""
+        try:
+            os.killpg(self.process.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+        self.process.wait()
+        self._log.close()
+
+    def log_text(self):
+        return self.log_path.read_bytes().decode("utf-8", "replace")
+
+    def message_texts(self):
+        texts = []
+        for line in self.log_text().splitlines():
+            match = _MSGBOX_TRACE.search(line)
+            if match:
+                texts.append(decode_debugstr(match.group(1)))
+        return texts
+
+    def crash_lines(self):
+        return [line for line in self.log_text().splitlines()
+                if "Unhandled exception" in line or "Unhandled page fault" in line
+                or "err:seh" in line]
