@@ -1,0 +1,243 @@
+// The application-directory dialog under Wine, driven with xdotool from a watcher
+// thread: opening, refusals, the data-exchange limit, the record, the file-error
+// report of the framework's guard, Cancel and Browse. Drive F: is a temporary
+// folder (run_ui_tests.sh), so the record lands in F:\ZAVIDAR.CFG.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "app/MainFrame.h"
+#include "dialogs/AppDirDialog.h"
+#include "framework/FileException.h"
+#include "res/resource.h"
+#include "res/texts.h"
+#include "tests/ui/ui_test_app.h"
+#include "tests/ui/window_probe.h"
+#include "tests/ui/x_requests.h"
+
+namespace {
+
+using namespace ui_test;
+
+constexpr char kRecord[] = "F:\\ZAVIDAR.CFG";
+
+std::string ReadFile(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+bool Exists(const char* path) { return ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+class AppDirDialogTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(::SetCurrentDirectoryA("F:\\")); }
+
+    void SetUp() override {
+        ::DeleteFileA(kRecord);
+        frame = new CMainFrame;
+        TestApp().m_pMainWnd = frame;
+        ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, 0x00CF8000, nullptr, nullptr));
+        frame->ShowWindow(SW_HIDE);
+        frame->UpdateWindow();
+    }
+    void TearDown() override {
+        TestApp().DestroyMainWindow();
+        ::RemoveDirectoryA(kRecord);
+        ::DeleteFileA(kRecord);
+    }
+
+    // Runs the dialog with the directory preset while script drives it.
+    INT_PTR Run(const char* preset, const std::function<void(HWND dialog)>& script) {
+        dialog.m_strAppDir = preset;
+        return RunWhileDriven([&] { return dialog.DoModal(); },
+                              [&] {
+                                  HWND window = WaitForDialog(TW_TEXT_APPDIR_CAPTION);
+                                  if (!window) {
+                                      ADD_FAILURE() << "the dialog did not open";
+                                      return;
+                                  }
+                                  script(window);
+                              });
+    }
+
+    // Presses keys in the dialog, found by its caption.
+    static void PressInDialog(const char* keys) {
+        EXPECT_TRUE(PressKeys(NamePattern(TW_TEXT_APPDIR_CAPTION), keys));
+    }
+
+    // Waits for a message box owned by the dialog, shoots it and dismisses it with Enter.
+    static MessageBoxView AnswerBox(HWND dialog, const char* shot) {
+        HWND box = WaitForOwnedDialog(dialog);
+        if (!box) {
+            ADD_FAILURE() << "no message box";
+            return {};
+        }
+        MessageBoxView view = ReadMessageBox(box);
+        Screenshot(shot);
+        EXPECT_TRUE(PressKeys(NamePattern(view.caption), "Return"));
+        EXPECT_TRUE(WaitForGone(box));
+        return view;
+    }
+
+    // After a refusal: still open, and the edit focused with all its text selected.
+    static void ExpectEditSelected(HWND dialog) {
+        HWND edit = ::GetDlgItem(dialog, IDC_APPDIR_EDIT);
+        EXPECT_TRUE(WaitUntil([&] { return FocusOfThreadOf(dialog) == edit; }, 5000));
+        auto length = static_cast<DWORD>(TextOf(edit).size());
+        EXPECT_EQ(EditSelection(edit), std::make_pair(DWORD{0}, length));
+        EXPECT_TRUE(::IsWindowVisible(dialog));
+    }
+
+    CMainFrame* frame = nullptr;
+    CAppDirDialog dialog;
+};
+
+TEST(AppDirDialogObject, ProposesItsOwnDefaultUntilTheRunPresetsOne) {
+    CAppDirDialog dialog;
+    EXPECT_EQ(dialog.m_strAppDir, "C:\\Varnelquist\\800x600");
+    EXPECT_EQ(dialog.GetMessageMap().entries.size(), 1u);
+}
+
+TEST_F(AppDirDialogTest, OpensCentredOwnedByTheHiddenFrameShowingThePreset) {
+    HWND frameWindow = frame->GetSafeHwnd();
+    INT_PTR result = Run("C:\\Varnelquist", [&](HWND window) {
+        Screenshot("appdir-open");
+        HWND edit = ::GetDlgItem(window, IDC_APPDIR_EDIT);
+        EXPECT_EQ(TextOf(edit), "C:\\Varnelquist");
+        EXPECT_TRUE(WaitUntil([&] { return FocusOfThreadOf(window) == edit; }, 5000));
+        EXPECT_EQ(::SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 256);
+        EXPECT_EQ(::GetWindow(window, GW_OWNER), frameWindow);
+        EXPECT_FALSE(::IsWindowEnabled(frameWindow));
+        EXPECT_FALSE(::IsWindowVisible(frameWindow));
+        EXPECT_EQ(CountVisibleWindows("^Tarnwhistle$"), 0);
+
+        RECT own, screen;
+        ::GetWindowRect(window, &own);
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &screen, 0);
+        EXPECT_NEAR((own.left + own.right) / 2, (screen.left + screen.right) / 2, 1);
+        EXPECT_NEAR((own.top + own.bottom) / 2, (screen.top + screen.bottom) / 2, 1);
+
+        PressInDialog("Escape");
+        EXPECT_TRUE(WaitForGone(window));
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_TRUE(::IsWindowEnabled(frameWindow));
+    EXPECT_FALSE(::IsWindowVisible(frameWindow));
+    EXPECT_FALSE(Exists(kRecord));
+}
+
+TEST_F(AppDirDialogTest, RefusesAMissingFolderAndCancelAfterwardsWritesNothing) {
+    INT_PTR result = Run("F:\\missing", [&](HWND window) {
+        PressInDialog("Return");
+        MessageBoxView box = AnswerBox(window, "appdir-missing");
+        EXPECT_EQ(box.text, TW_TEXT_APPDIR_MISSING);
+        EXPECT_EQ(box.caption, TW_TEXT_ERROR_CAPTION);
+        EXPECT_EQ(box.icon, SystemIcon(IDI_EXCLAMATION));
+        ExpectEditSelected(window);
+        PressInDialog("Escape");
+        EXPECT_TRUE(WaitForGone(window));
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_FALSE(Exists(kRecord));
+    EXPECT_EQ(dialog.m_strAppDir, "F:\\missing");
+}
+
+TEST_F(AppDirDialogTest, RefusesMoreThan256Characters) {
+    std::string tooLong = "F:\\" + std::string(254, 'a');  // 257 bytes
+    INT_PTR result = Run(tooLong.c_str(), [&](HWND window) {
+        PressInDialog("Return");
+        MessageBoxView box = AnswerBox(window, "appdir-too-long");
+        // “请填入不多于256个的字符。”
+        EXPECT_EQ(box.text,
+                  "\xA1\xB0\xC7\xEB\xCC\xEE\xC8\xEB\xB2\xBB\xB6\xE0\xD3\xDA"
+                  "256\xB8\xF6\xB5\xC4\xD7\xD6\xB7\xFB\xA1\xA3\xA1\xB1");
+        EXPECT_EQ(box.caption, "Tarnwhistle");
+        EXPECT_EQ(box.icon, SystemIcon(IDI_EXCLAMATION));
+        ExpectEditSelected(window);
+        PressInDialog("Escape");
+        EXPECT_TRUE(WaitForGone(window));
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_FALSE(Exists(kRecord));
+}
+
+TEST_F(AppDirDialogTest, AcceptsAnExistingFolderAndWritesTheRecord) {
+    ASSERT_TRUE(::CreateDirectoryA("F:\\Varnelquist Apps", nullptr) ||
+                ::GetLastError() == ERROR_ALREADY_EXISTS);
+    INT_PTR result = Run("F:\\Varnelquist Apps\\", [&](HWND window) {
+        Screenshot("appdir-existing");
+        PressInDialog("Return");
+        EXPECT_TRUE(WaitForGone(window));
+    });
+    EXPECT_EQ(result, IDOK);
+    // The member keeps the text as typed; the record drops the separator.
+    EXPECT_EQ(dialog.m_strAppDir, "F:\\Varnelquist Apps\\");
+    std::string record = ReadFile(kRecord);
+    ASSERT_EQ(record.size(), 276u);
+    EXPECT_EQ(record.substr(0, 20), std::string("Varnelquist V4.00\0\0\0", 20));
+    EXPECT_EQ(record.substr(20, 20), std::string("F:\\Varnelquist Apps\0", 20));
+    ::RemoveDirectoryA("F:\\Varnelquist Apps");
+}
+
+TEST_F(AppDirDialogTest, ARecordThatCannotBeWrittenIsReportedAndTheDialogStaysOpen) {
+    ASSERT_TRUE(::CreateDirectoryA("F:\\Varnelquist", nullptr) ||
+                ::GetLastError() == ERROR_ALREADY_EXISTS);
+    // A folder where the record belongs: the open is refused.
+    ASSERT_TRUE(::CreateDirectoryA(kRecord, nullptr));
+    INT_PTR result = Run("F:\\Varnelquist", [&](HWND window) {
+        PressInDialog("Return");
+        MessageBoxView box = AnswerBox(window, "appdir-record-refused");
+        EXPECT_EQ(box.caption, "Tarnwhistle");
+        EXPECT_EQ(box.text, CFileException(CFileException::accessDenied, 5, "\\ZAVIDAR.CFG")
+                                .GetErrorMessage()
+                                .GetString());
+        EXPECT_EQ(box.icon, SystemIcon(IDI_HAND));
+        // The OK handler ended at the exception: the dialog is still there.
+        EXPECT_TRUE(::IsWindowVisible(window));
+        EXPECT_TRUE(::IsWindowEnabled(window));
+        Screenshot("appdir-after-record-refused");
+        PressInDialog("Escape");
+        EXPECT_TRUE(WaitForGone(window));
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    ::RemoveDirectoryA("F:\\Varnelquist");
+}
+
+TEST_F(AppDirDialogTest, BrowseOpensTheFolderWindowAndCancelKeepsTheText) {
+    INT_PTR result = Run("C:\\Varnelquist", [&](HWND window) {
+        HWND browseButton = ::GetDlgItem(window, IDC_BROWSE);
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(browseButton));
+        HWND folders = WaitForOwnedDialog(window, 60000);
+        ASSERT_NE(folders, nullptr);
+        bool titled = WaitUntil([&] {
+            for (HWND child = ::GetWindow(folders, GW_CHILD); child;
+                 child = ::GetWindow(child, GW_HWNDNEXT))
+                if (TextOf(child) == TW_TEXT_BROWSE_TITLE) return true;
+            return false;
+        });
+        EXPECT_TRUE(titled);
+        EXPECT_FALSE(::IsWindowEnabled(window));
+        Screenshot("appdir-browse");
+        EXPECT_TRUE(PressKeys(NamePattern(TextOf(folders)), "Escape"));
+        EXPECT_TRUE(WaitForGone(folders, 60000));
+        EXPECT_EQ(TextOf(::GetDlgItem(window, IDC_APPDIR_EDIT)), "C:\\Varnelquist");
+        EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(window) != FALSE; }));
+        PressInDialog("Escape");
+        EXPECT_TRUE(WaitForGone(window));
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_FALSE(Exists(kRecord));
+}
+
+TEST(DialogFramework, AMissingTemplateFailsDoModal) {
+    CDialog dialog(9999);
+    EXPECT_EQ(dialog.DoModal(), -1);
+}
+
+}  // namespace
