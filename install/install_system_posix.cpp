@@ -8,6 +8,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,16 +28,17 @@ constexpr std::uint32_t kAttributeArchive = 0x20;
 // An open directory stream, closed with closedir.
 class DirectoryStream {
 public:
-    explicit DirectoryStream(DIR* dir) : m_dir(dir) {}
+    DirectoryStream() = default;
     ~DirectoryStream() {
         if (m_dir) closedir(m_dir);
     }
     DirectoryStream(const DirectoryStream&) = delete;
     DirectoryStream& operator=(const DirectoryStream&) = delete;
     DIR* Get() const { return m_dir; }
+    void Take(DIR* dir) { m_dir = dir; }
 
 private:
-    DIR* m_dir;
+    DIR* m_dir = nullptr;
 };
 
 // The attribute word Windows reports: a folder 0x10, a plain file 0x20, with 0x01
@@ -51,7 +53,13 @@ std::uint32_t AttributesOf(const std::string& path) {
 
 class PosixFileSearch : public FileSearch {
 public:
-    PosixFileSearch(DIR* dir, std::string folder) : m_dir(dir), m_folder(std::move(folder)) {}
+    // The pattern is a folder and "*.*", which matches every name.
+    bool FindFirst(const char* pattern, DirectoryEntry& first) {
+        m_folder = tw::ToPosixPath(pattern);
+        m_folder.erase(m_folder.find_last_of('/') + 1);
+        m_dir.Take(opendir(m_folder.empty() ? "." : m_folder.c_str()));
+        return m_dir.Get() && FindNext(first);
+    }
 
     bool FindNext(DirectoryEntry& entry) override {
         const dirent* next = readdir(m_dir.Get());
@@ -63,7 +71,7 @@ public:
 
 private:
     DirectoryStream m_dir;
-    std::string m_folder;  // ends in "/"
+    std::string m_folder;  // ends in "/", or empty for the current directory
 };
 
 // The words of a Windows command line: blanks and tabs separate them, double
@@ -109,14 +117,9 @@ public:
         return mkdir(tw::ToPosixPath(path).c_str(), 0777) == 0;
     }
 
-    // The pattern is a folder and "*.*", which matches every name.
     std::unique_ptr<FileSearch> FindFirst(const char* pattern, DirectoryEntry& first) override {
-        std::string folder = tw::ToPosixPath(pattern);
-        folder.erase(folder.find_last_of('/') + 1);
-        DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
-        if (!dir) return nullptr;
-        auto search = std::make_unique<PosixFileSearch>(dir, folder);
-        if (!search->FindNext(first)) return nullptr;
+        auto search = std::make_unique<PosixFileSearch>();
+        if (!search->FindFirst(pattern, first)) return nullptr;
         return search;
     }
 

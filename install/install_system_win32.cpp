@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <memory>
+
 #include "install/block_copy.h"
 #include "install/platform_install_system.h"
 
@@ -15,16 +17,17 @@ static_assert(sizeof(SHELLEXECUTEINFOA) == 60);
 // A search handle of FindFirstFileA, closed with FindClose.
 class FindHandle {
 public:
-    explicit FindHandle(HANDLE handle) : m_handle(handle) {}
+    FindHandle() = default;
     ~FindHandle() {
         if (m_handle != INVALID_HANDLE_VALUE) FindClose(m_handle);
     }
     FindHandle(const FindHandle&) = delete;
     FindHandle& operator=(const FindHandle&) = delete;
     HANDLE Get() const { return m_handle; }
+    void Take(HANDLE handle) { m_handle = handle; }
 
 private:
-    HANDLE m_handle;
+    HANDLE m_handle = INVALID_HANDLE_VALUE;
 };
 
 void Fill(DirectoryEntry& entry, const WIN32_FIND_DATAA& data) {
@@ -34,7 +37,13 @@ void Fill(DirectoryEntry& entry, const WIN32_FIND_DATAA& data) {
 
 class Win32FileSearch : public FileSearch {
 public:
-    explicit Win32FileSearch(HANDLE handle) : m_handle(handle) {}
+    bool FindFirst(const char* pattern, DirectoryEntry& first) {
+        WIN32_FIND_DATAA data{};
+        m_handle.Take(FindFirstFileA(pattern, &data));
+        if (m_handle.Get() == INVALID_HANDLE_VALUE) return false;
+        Fill(first, data);
+        return true;
+    }
     bool FindNext(DirectoryEntry& entry) override {
         WIN32_FIND_DATAA data{};
         if (!FindNextFileA(m_handle.Get(), &data)) return false;
@@ -51,11 +60,8 @@ public:
     bool CreateFolder(const char* path) override { return CreateDirectoryA(path, nullptr) != 0; }
 
     std::unique_ptr<FileSearch> FindFirst(const char* pattern, DirectoryEntry& first) override {
-        WIN32_FIND_DATAA data{};
-        HANDLE handle = FindFirstFileA(pattern, &data);
-        if (handle == INVALID_HANDLE_VALUE) return nullptr;
-        auto search = std::make_unique<Win32FileSearch>(handle);
-        Fill(first, data);
+        auto search = std::make_unique<Win32FileSearch>();
+        if (!search->FindFirst(pattern, first)) return nullptr;
         return search;
     }
 

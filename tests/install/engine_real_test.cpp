@@ -153,43 +153,6 @@ TEST(EngineOnRealFolders, InstalledLayout) {
     EXPECT_EQ(Starting(system, "sleep").size(), 5u + 9u);
 }
 
-// The stand-in tool copied from driversupport\ is started from A, once per DLL,
-// with the exact parameters; a blank in A gets the path quoted.
-TEST(EngineOnRealFolders, ToolStartsOncePerDllFromTheApplicationDirectory) {
-    TempFolder package;
-    TempFolder apps;
-    MakeFolder(package / "driversupport");
-    MakeFolder(package / "Driver");
-    PlaceLoggingTool(Join(package / "driversupport", "regsvr32.exe"));
-    WriteBytes(Join(package / "Driver", "x.dll"), "x");
-    WriteBytes(Join(package / "Driver", "notes.txt"), "n");
-
-    struct Install {
-        std::string folder;
-        std::string log;
-        std::string expectedLine;
-    };
-    std::vector<Install> installs;
-    for (const char* name : {"plain", "with blank"}) {
-        std::string folder = apps / name;
-        MakeFolder(folder);
-        std::string a = Normalised(folder);
-        std::string dll = a + "Driver\\x.dll";
-        std::string parameters = std::string(name) == "plain" ? "/s " + dll : "/s \"" + dll + "\"";
-        installs.push_back({folder, apps / (std::string(name) + ".log"),
-                            parameters + "\t" + ReportedDirectory(folder)});
-    }
-    for (const Install& install : installs) {
-        SetToolLog(install.log);
-        InstallSummary summary = InstallDriverFiles(package.Path().c_str(), install.folder.c_str(),
-                                                    PlatformInstallSystem());
-        EXPECT_EQ(summary.registrationsStarted, 1) << install.folder;
-        EXPECT_EQ(summary.FailureCount(), 0) << install.folder;
-    }
-    for (const Install& install : installs)
-        EXPECT_EQ(WaitForLogLines(install.log, 1), std::vector<std::string>{install.expectedLine});
-}
-
 // The driver pass copies each file onto itself, which fails without harm.
 TEST(EngineOnRealFolders, SourceAndApplicationDirectoryTheSame) {
     TempFolder package;
@@ -243,24 +206,47 @@ TEST(EngineOnRealFolders, SourceAtADriveRootKeepsOneSeparator) {
     fs::remove_all(root + "Driver");
 }
 
-// Wine's own regsvr32.exe, copied from the system folder as a package would carry
-// it, registers our COM-style test DLL, whose registration leaves a marker.
-TEST(EngineOnRealFolders, WinesRegsvr32RegistersTheInstalledDll) {
-    char system32[MAX_PATH];
-    UINT systemLength = GetSystemDirectoryA(system32, MAX_PATH);
+#endif
 
-    TempFolder package;
-    TempFolder app;
-    MakeFolder(package / "driversupport");
-    MakeFolder(package / "Driver");
-    fs::copy_file(Join(std::string(system32, systemLength), "regsvr32.exe"),
-                  Join(package / "driversupport", "regsvr32.exe"));
-    fs::copy_file(WinetoolsFile("twsample.dll"), Join(package / "Driver", "twsample.dll"));
+// The platform's listing reports the words Windows gives, "." and ".." included.
+TEST(PlatformInstallSystem, ListingReportsWindowsAttributeWords) {
+    TempFolder folder;
+    WriteBytes(folder / "plain.txt", "p");
+    WriteBytes(folder / "ro.txt", "r");
+    MakeReadOnly(folder / "ro.txt");
+    MakeFolder(folder / "sub");
 
-    InstallSummary summary =
-        InstallDriverFiles(package.Path().c_str(), app.Path().c_str(), PlatformInstallSystem());
-    ASSERT_EQ(summary.registrationsStarted, 1);
-    EXPECT_TRUE(WaitForFile(Join(app / "Driver", "twsample.dll.registered")));
+    std::map<std::string, std::uint32_t> words;
+    DirectoryEntry entry;
+    std::string pattern = Normalised(folder.Path()) + "*.*";
+    std::unique_ptr<FileSearch> search = PlatformInstallSystem().FindFirst(pattern.c_str(), entry);
+    ASSERT_NE(search, nullptr);
+    do {
+        words[entry.cFileName] = entry.dwFileAttributes;
+    } while (search->FindNext(entry));
+
+    ASSERT_EQ(words.size(), 5u);
+    EXPECT_EQ(words["."], 0x10u);
+    EXPECT_EQ(words[".."], 0x10u);
+    EXPECT_EQ(words["sub"], 0x10u);
+    EXPECT_TRUE(words["plain.txt"] == 0x20u || words["plain.txt"] == 0x80u) << words["plain.txt"];
+    EXPECT_EQ(words["ro.txt"] & 0x11u, 0x01u);
 }
 
-#endif
+TEST(PlatformInstallSystem, FolderThatCannotBeListedGivesNoSearch) {
+    TempFolder folder;
+    WriteBytes(folder / "file", "f");
+    DirectoryEntry entry;
+    for (const std::string& f : {folder / "missing", folder / "file"}) {
+        std::string pattern = Normalised(f) + "*.*";
+        EXPECT_EQ(PlatformInstallSystem().FindFirst(pattern.c_str(), entry), nullptr) << f;
+    }
+}
+
+TEST(PlatformInstallSystem, CreateFolderTellsWhetherItMadeOne) {
+    TempFolder folder;
+    std::string driver = Normalised(folder.Path()) + "Driver\\";
+    EXPECT_TRUE(PlatformInstallSystem().CreateFolder(driver.c_str()));
+    EXPECT_TRUE(fs::is_directory(folder / "Driver"));
+    EXPECT_FALSE(PlatformInstallSystem().CreateFolder(driver.c_str())) << "it exists already";
+}
