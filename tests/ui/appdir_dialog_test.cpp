@@ -65,22 +65,32 @@ protected:
                               });
     }
 
-    // Presses keys in the dialog, found by its caption.
-    static void PressInDialog(const char* keys) {
-        EXPECT_TRUE(PressKeys(NamePattern(TW_TEXT_APPDIR_CAPTION), keys));
+    // Presses Return in the dialog; the OK handler answers with a box or closes it.
+    static HWND PressOk(HWND dialog) {
+        HWND box = nullptr;
+        bool answered = PressKeysUntil(TW_TEXT_APPDIR_CAPTION, "Return", [&] {
+            box = WaitForOwnedDialog(dialog, 0);
+            return box || !::IsWindow(dialog);
+        });
+        EXPECT_TRUE(answered);
+        return box;
     }
 
-    // Waits for a message box owned by the dialog, shoots it and dismisses it with Enter.
-    static MessageBoxView AnswerBox(HWND dialog, const char* shot) {
-        HWND box = WaitForOwnedDialog(dialog);
+    // Presses Escape in the dialog until it is gone.
+    static void Cancel(HWND dialog) {
+        EXPECT_TRUE(
+            PressKeysUntil(TW_TEXT_APPDIR_CAPTION, "Escape", [&] { return !::IsWindow(dialog); }));
+    }
+
+    // Reads the box, shoots it and dismisses it with Enter.
+    static MessageBoxView AnswerBox(HWND box, const char* shot) {
         if (!box) {
             ADD_FAILURE() << "no message box";
             return {};
         }
         MessageBoxView view = ReadMessageBox(box);
         Screenshot(shot);
-        EXPECT_TRUE(PressKeys(NamePattern(view.caption), "Return"));
-        EXPECT_TRUE(WaitForGone(box));
+        EXPECT_TRUE(PressKeysUntil(view.caption, "Return", [&] { return !::IsWindow(box); }));
         return view;
     }
 
@@ -122,8 +132,7 @@ TEST_F(AppDirDialogTest, OpensCentredOwnedByTheHiddenFrameShowingThePreset) {
         EXPECT_NEAR((own.left + own.right) / 2, (screen.left + screen.right) / 2, 1);
         EXPECT_NEAR((own.top + own.bottom) / 2, (screen.top + screen.bottom) / 2, 1);
 
-        PressInDialog("Escape");
-        EXPECT_TRUE(WaitForGone(window));
+        Cancel(window);
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_TRUE(::IsWindowEnabled(frameWindow));
@@ -133,14 +142,12 @@ TEST_F(AppDirDialogTest, OpensCentredOwnedByTheHiddenFrameShowingThePreset) {
 
 TEST_F(AppDirDialogTest, RefusesAMissingFolderAndCancelAfterwardsWritesNothing) {
     INT_PTR result = Run("F:\\missing", [&](HWND window) {
-        PressInDialog("Return");
-        MessageBoxView box = AnswerBox(window, "appdir-missing");
+        MessageBoxView box = AnswerBox(PressOk(window), "appdir-missing");
         EXPECT_EQ(box.text, TW_TEXT_APPDIR_MISSING);
         EXPECT_EQ(box.caption, TW_TEXT_ERROR_CAPTION);
         EXPECT_EQ(box.icon, SystemIcon(IDI_EXCLAMATION));
         ExpectEditSelected(window);
-        PressInDialog("Escape");
-        EXPECT_TRUE(WaitForGone(window));
+        Cancel(window);
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_FALSE(Exists(kRecord));
@@ -150,8 +157,7 @@ TEST_F(AppDirDialogTest, RefusesAMissingFolderAndCancelAfterwardsWritesNothing) 
 TEST_F(AppDirDialogTest, RefusesMoreThan256Characters) {
     std::string tooLong = "F:\\" + std::string(254, 'a');  // 257 bytes
     INT_PTR result = Run(tooLong.c_str(), [&](HWND window) {
-        PressInDialog("Return");
-        MessageBoxView box = AnswerBox(window, "appdir-too-long");
+        MessageBoxView box = AnswerBox(PressOk(window), "appdir-too-long");
         // “请填入不多于256个的字符。”
         EXPECT_EQ(box.text,
                   "\xA1\xB0\xC7\xEB\xCC\xEE\xC8\xEB\xB2\xBB\xB6\xE0\xD3\xDA"
@@ -159,8 +165,7 @@ TEST_F(AppDirDialogTest, RefusesMoreThan256Characters) {
         EXPECT_EQ(box.caption, "Tarnwhistle");
         EXPECT_EQ(box.icon, SystemIcon(IDI_EXCLAMATION));
         ExpectEditSelected(window);
-        PressInDialog("Escape");
-        EXPECT_TRUE(WaitForGone(window));
+        Cancel(window);
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_FALSE(Exists(kRecord));
@@ -171,8 +176,7 @@ TEST_F(AppDirDialogTest, AcceptsAnExistingFolderAndWritesTheRecord) {
                 ::GetLastError() == ERROR_ALREADY_EXISTS);
     INT_PTR result = Run("F:\\Varnelquist Apps\\", [&](HWND window) {
         Screenshot("appdir-existing");
-        PressInDialog("Return");
-        EXPECT_TRUE(WaitForGone(window));
+        EXPECT_EQ(PressOk(window), nullptr);
     });
     EXPECT_EQ(result, IDOK);
     // The member keeps the text as typed; the record drops the separator.
@@ -190,8 +194,7 @@ TEST_F(AppDirDialogTest, ARecordThatCannotBeWrittenIsReportedAndTheDialogStaysOp
     // A folder where the record belongs: the open is refused.
     ASSERT_TRUE(::CreateDirectoryA(kRecord, nullptr));
     INT_PTR result = Run("F:\\Varnelquist", [&](HWND window) {
-        PressInDialog("Return");
-        MessageBoxView box = AnswerBox(window, "appdir-record-refused");
+        MessageBoxView box = AnswerBox(PressOk(window), "appdir-record-refused");
         EXPECT_EQ(box.caption, "Tarnwhistle");
         EXPECT_EQ(box.text, CFileException(CFileException::accessDenied, 5, "\\ZAVIDAR.CFG")
                                 .GetErrorMessage()
@@ -201,8 +204,7 @@ TEST_F(AppDirDialogTest, ARecordThatCannotBeWrittenIsReportedAndTheDialogStaysOp
         EXPECT_TRUE(::IsWindowVisible(window));
         EXPECT_TRUE(::IsWindowEnabled(window));
         Screenshot("appdir-after-record-refused");
-        PressInDialog("Escape");
-        EXPECT_TRUE(WaitForGone(window));
+        Cancel(window);
     });
     EXPECT_EQ(result, IDCANCEL);
     ::RemoveDirectoryA("F:\\Varnelquist");
@@ -224,12 +226,11 @@ TEST_F(AppDirDialogTest, BrowseOpensTheFolderWindowAndCancelKeepsTheText) {
         EXPECT_TRUE(titled);
         EXPECT_FALSE(::IsWindowEnabled(window));
         Screenshot("appdir-browse");
-        EXPECT_TRUE(PressKeys(NamePattern(TextOf(folders)), "Escape"));
-        EXPECT_TRUE(WaitForGone(folders, 60000));
+        EXPECT_TRUE(
+            PressKeysUntil(TextOf(folders), "Escape", [&] { return !::IsWindow(folders); }));
         EXPECT_EQ(TextOf(::GetDlgItem(window, IDC_APPDIR_EDIT)), "C:\\Varnelquist");
         EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(window) != FALSE; }));
-        PressInDialog("Escape");
-        EXPECT_TRUE(WaitForGone(window));
+        Cancel(window);
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_FALSE(Exists(kRecord));

@@ -133,6 +133,15 @@ INT_PTR RunWhileDriven(const std::function<INT_PTR()>& run, const std::function<
     return result;
 }
 
+bool PressKeysUntil(const std::string& caption, const std::string& keys,
+                    const std::function<bool()>& done) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!PressKeys(NamePattern(caption), keys)) return false;
+        if (WaitUntil(done, 5000)) return true;
+    }
+    return false;
+}
+
 std::string NamePattern(const std::string& ansiCaption) {
     std::string pattern = "^";
     for (char c : Utf8FromAnsi(ansiCaption)) {

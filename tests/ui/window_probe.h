@@ -44,6 +44,11 @@ std::pair<DWORD, DWORD> EditSelection(HWND edit);
 // that run() returns. The result is run()'s.
 INT_PTR RunWhileDriven(const std::function<INT_PTR()>& run, const std::function<void()>& script);
 
+// Presses keys in the window named caption (xdotool) until done() holds: a key
+// that reaches Wine while it is still activating the window may be lost.
+bool PressKeysUntil(const std::string& caption, const std::string& keys,
+                    const std::function<bool()>& done);
+
 // A caption as an xdotool name pattern: the whole name, in UTF-8.
 std::string NamePattern(const std::string& ansiCaption);
 
