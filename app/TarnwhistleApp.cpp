@@ -1,6 +1,7 @@
 #include "app/TarnwhistleApp.h"
 
 #include "app/completion_message.h"
+#include "app/current_directory.h"
 #include "common/path_rules.h"
 #include "dialogs/AppDirDialog.h"
 #include "framework/ExceptionReport.h"
@@ -17,22 +18,7 @@ constexpr char kProposedAppDir[] = "C:\\Varnelquist";
 constexpr DWORD kFrameStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE;
 static_assert(kFrameStyle == 0x00CF8000);
 
-// The process's current directory as the platform gives it, whatever its length.
-CString CurrentDirectory() {
-    DWORD size = 256;
-    for (;;) {
-        CString directory;
-        DWORD length = ::GetCurrentDirectoryA(size, directory.GetBuffer(static_cast<int>(size)));
-        if (length < size) {
-            directory.ReleaseBuffer(static_cast<int>(length));
-            return directory;
-        }
-        directory.ReleaseBuffer(0);
-        size = length;  // the size it needs, terminator included
-    }
-}
-
-void ShowCursor(const char* cursor) { ::SetCursor(::LoadCursorA(nullptr, cursor)); }
+void UseCursor(const char* cursor) { ::SetCursor(::LoadCursorA(nullptr, cursor)); }
 
 }  // namespace
 
@@ -43,7 +29,7 @@ BOOL CTarnwhistleApp::InitInstance() {
     m_pMainFrame->ShowWindow(SW_HIDE);
     m_pMainFrame->UpdateWindow();
 
-    ShowCursor(IDC_WAIT);
+    UseCursor(IDC_WAIT);
 
     // No argument changes the run.
     CCommandLineInfo commandLine;
@@ -63,11 +49,11 @@ void CTarnwhistleApp::InstallAndReport(const CString& confirmedDirectory) {
     try {
         summary = InstallDriverFiles(sourceRoot, appDir);
     } catch (...) {
-        ShowCursor(IDC_ARROW);
+        UseCursor(IDC_ARROW);
         ReportCurrentException(nullptr);
         return;
     }
-    ShowCursor(IDC_ARROW);
+    UseCursor(IDC_ARROW);
     tw::CompletionMessage message =
         tw::ChooseCompletionMessage(summary.NothingFound(), summary.FailureCount());
     ::MessageBoxA(nullptr, message.text.c_str(), message.caption, message.style);

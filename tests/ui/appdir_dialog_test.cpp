@@ -135,6 +135,8 @@ TEST_F(AppDirDialogTest, OpensCentredOwnedByTheHiddenFrameShowingThePreset) {
         Cancel(window);
     });
     EXPECT_EQ(result, IDCANCEL);
+    // The edit was attached by the data exchange and let go with the dialog.
+    EXPECT_EQ(dialog.m_editAppDir.GetSafeHwnd(), nullptr);
     EXPECT_TRUE(::IsWindowEnabled(frameWindow));
     EXPECT_FALSE(::IsWindowVisible(frameWindow));
     EXPECT_FALSE(Exists(kRecord));
@@ -169,6 +171,8 @@ TEST_F(AppDirDialogTest, RefusesMoreThan256Characters) {
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_FALSE(Exists(kRecord));
+    // The refused exchange had already taken the text into the member.
+    EXPECT_EQ(dialog.m_strAppDir, tooLong.c_str());
 }
 
 TEST_F(AppDirDialogTest, AcceptsAnExistingFolderAndWritesTheRecord) {

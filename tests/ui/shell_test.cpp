@@ -1,0 +1,65 @@
+// The installer shell's Win32 pieces that need no window: the current directory
+// read whole, and the text the framework reports for an exception.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <new>
+#include <string>
+#include <vector>
+
+#include "app/current_directory.h"
+#include "framework/ExceptionReport.h"
+#include "framework/FileException.h"
+#include "res/texts.h"
+
+namespace {
+
+TEST(CurrentDirectory, IsReadWholeWhenLongerThan255Bytes) {
+    char before[MAX_PATH] = {};
+    ASSERT_GT(::GetCurrentDirectoryA(MAX_PATH, before), 0u);
+    // F:\ and folders of 50 bytes, up to a directory of 256 bytes: one byte more
+    // than a 256-byte buffer holds with its terminator.
+    std::vector<std::string> made;
+    std::string path = "F:";
+    while (path.size() < 256) {
+        size_t room = 256 - path.size() - 1;
+        path.append(1, '\\').append(room < 50 ? room : 50, 'd');
+        ASSERT_TRUE(::CreateDirectoryA(path.c_str(), nullptr)) << path;
+        made.push_back(path);
+    }
+    ASSERT_EQ(path.size(), 256u);
+    ASSERT_TRUE(::SetCurrentDirectoryA(path.c_str()));
+
+    CString current = CurrentDirectory();
+
+    ::SetCurrentDirectoryA(before);
+    for (auto folder = made.rbegin(); folder != made.rend(); ++folder)
+        ::RemoveDirectoryA(folder->c_str());
+    EXPECT_EQ(std::string(current.GetString()), path);
+}
+
+TEST(CurrentDirectory, IsTakenUnchanged) {
+    ASSERT_TRUE(::SetCurrentDirectoryA("F:\\"));
+    EXPECT_EQ(CurrentDirectory(), "F:\\");
+}
+
+TEST(ExceptionReport, AFileExceptionShowsItsFileErrorText) {
+    try {
+        throw CFileException(CFileException::diskFull, 112, "F:\\ZAVIDAR.CFG");
+    } catch (...) {
+        EXPECT_EQ(
+            CurrentExceptionText(),
+            CFileException(CFileException::diskFull, 112, "F:\\ZAVIDAR.CFG").GetErrorMessage());
+    }
+}
+
+TEST(ExceptionReport, AnyOtherExceptionShowsTheUnexpectedFailureText) {
+    try {
+        throw std::bad_alloc();
+    } catch (...) {
+        EXPECT_EQ(CurrentExceptionText(), TW_TEXT_UNEXPECTED_ERROR);
+    }
+}
+
+}  // namespace
