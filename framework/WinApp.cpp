@@ -9,7 +9,6 @@
 namespace {
 
 CWinApp* g_app = nullptr;
-HINSTANCE g_resources = nullptr;
 
 CString ModuleBaseName(HINSTANCE module) {
     char path[MAX_PATH + 1] = {};
@@ -75,9 +74,7 @@ const char* AfxGetAppName() {
     return title;
 }
 
-HINSTANCE AfxGetResourceHandle() { return g_resources ? g_resources : ::GetModuleHandleA(nullptr); }
-
-void AfxSetResourceHandle(HINSTANCE module) { g_resources = module; }
+HINSTANCE AfxGetResourceHandle() { return ::GetModuleHandleA(nullptr); }
 
 int AfxWinMain() {
     CWinApp* app = AfxGetApp();

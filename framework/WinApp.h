@@ -51,9 +51,8 @@ CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 // The application title; string 57344 when there is no application object.
 const char* AfxGetAppName();
-// The module whose resources the framework loads: the program itself, unless set.
+// The module whose resources the framework loads: the program itself.
 HINSTANCE AfxGetResourceHandle();
-void AfxSetResourceHandle(HINSTANCE module);
 
 // The entry point's work: runs the application object; returns the exit code.
 int AfxWinMain();

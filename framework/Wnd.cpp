@@ -29,21 +29,10 @@ void CWnd::UpdateWindow() { ::UpdateWindow(m_hWnd); }
 
 BOOL CWnd::DestroyWindow() { return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE; }
 
-BOOL CWnd::IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
-
 void CWnd::SetFocus() { ::SetFocus(m_hWnd); }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::SendMessageA(m_hWnd, message, wParam, lParam);
-}
-
-void CWnd::SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
-
-void CWnd::GetWindowText(CString& text) const {
-    int length = ::GetWindowTextLengthA(m_hWnd);
-    char* buffer = text.GetBuffer(length);
-    int copied = ::GetWindowTextA(m_hWnd, buffer, length + 1);
-    text.ReleaseBuffer(copied);
 }
 
 CWnd* CWnd::GetDlgItem(int controlId) {

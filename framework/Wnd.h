@@ -35,11 +35,8 @@ public:
     BOOL ShowWindow(int command);
     void UpdateWindow();
     BOOL DestroyWindow();
-    BOOL IsWindowVisible() const;
     void SetFocus();
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-    void SetWindowText(const char* text);
-    void GetWindowText(CString& text) const;
 
     // The control with the id, or null. The object stays with this window.
     CWnd* GetDlgItem(int controlId);
