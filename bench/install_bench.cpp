@@ -35,7 +35,7 @@ namespace {
 struct Options {
     std::size_t files = 2000;
     std::uint64_t megabytes = 200;
-    int runs = 3;
+    int runs = 5;
     std::string folder = fs::temp_directory_path().string();
 };
 
