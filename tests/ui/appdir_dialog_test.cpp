@@ -192,6 +192,35 @@ TEST_F(AppDirDialogTest, AcceptsAnExistingFolderAndWritesTheRecord) {
     ::RemoveDirectoryA("F:\\Varnelquist Apps");
 }
 
+TEST_F(AppDirDialogTest, AcceptsAFolderWithFurtherAttributeBits) {
+    // Wine shows a folder whose name starts with a dot as hidden: attribute word 0x12.
+    const char* folder = "F:\\.Varnelquist";
+    ASSERT_TRUE(::CreateDirectoryA(folder, nullptr));
+    DWORD attributes = ::GetFileAttributesA(folder);
+    if (attributes != (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN)) {
+        ::RemoveDirectoryA(folder);
+        GTEST_SKIP() << "this platform shows no hidden bit on the folder";
+    }
+    INT_PTR result = Run(folder, [&](HWND window) { EXPECT_EQ(PressOk(window), nullptr); });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(ReadFile(kRecord).substr(20, 15), std::string("F:\\.Varnelquist\0", 15));
+    ::RemoveDirectoryA(folder);
+}
+
+TEST_F(AppDirDialogTest, RefusesAPatternEvenWhenAFolderMatchesIt) {
+    ASSERT_TRUE(::CreateDirectoryA("F:\\Varnelquist", nullptr) ||
+                ::GetLastError() == ERROR_ALREADY_EXISTS);
+    INT_PTR result = Run("F:\\Varnel*", [&](HWND window) {
+        MessageBoxView box = AnswerBox(PressOk(window), "appdir-pattern");
+        EXPECT_EQ(box.text, TW_TEXT_APPDIR_MISSING);
+        ExpectEditSelected(window);
+        Cancel(window);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_FALSE(Exists(kRecord));
+    ::RemoveDirectoryA("F:\\Varnelquist");
+}
+
 TEST_F(AppDirDialogTest, ARecordThatCannotBeWrittenIsReportedAndTheDialogStaysOpen) {
     ASSERT_TRUE(::CreateDirectoryA("F:\\Varnelquist", nullptr) ||
                 ::GetLastError() == ERROR_ALREADY_EXISTS);
