@@ -42,6 +42,7 @@ private:
             CopySupportFile(entry.cFileName);
             m_system.SleepOneMillisecond();
         } while (search->FindNext(entry));
+        CountListingFailure(*search, kSupportFolder);
     }
 
     // Every file of Driver\ goes to A + "Driver\"; each DLL copied is registered at once.
@@ -54,6 +55,13 @@ private:
             if (tw::IsDirectoryEntry(entry.dwFileAttributes)) continue;
             InstallDriverFile(entry.cFileName);
         } while (search->FindNext(entry));
+        CountListingFailure(*search, kDriverFolder);
+    }
+
+    // A listing that broke off left its remaining files uninstalled: the folder
+    // counts as failed, so the run is never reported as complete.
+    void CountListingFailure(const FileSearch& search, std::string_view folder) {
+        if (search.Failed()) m_summary.failedFiles.push_back(m_source + std::string(folder));
     }
 
     // Null when the folder is missing or cannot be listed, or its pattern does not fit.

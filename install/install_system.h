@@ -18,6 +18,9 @@ public:
     virtual ~FileSearch() = default;
     // Fills entry with the next one; false at the end of the listing or on any error.
     virtual bool FindNext(DirectoryEntry& entry) = 0;
+    // True when the last FindNext stopped on an error rather than at the end of the
+    // listing: the entries after it were never seen.
+    virtual bool Failed() const { return false; }
 };
 
 // How the registration tool is started; the strings stay valid during the call.

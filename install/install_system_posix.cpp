@@ -1,6 +1,7 @@
 // The installation system on the host: POSIX calls that answer as Windows would.
 // Paths arrive Windows-style and are turned into POSIX paths here; listings report
 // the attribute words Windows gives; the tool is started without a shell.
+#include <cerrno>
 #include <dirent.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -62,16 +63,23 @@ public:
     }
 
     bool FindNext(DirectoryEntry& entry) override {
+        errno = 0;
         const dirent* next = readdir(m_dir.Get());
-        if (!next) return false;
+        if (!next) {
+            m_failed = errno != 0;  // readdir keeps errno at the end of the listing
+            return false;
+        }
         entry.cFileName = next->d_name;
         entry.dwFileAttributes = AttributesOf(m_folder + next->d_name);
         return true;
     }
 
+    bool Failed() const override { return m_failed; }
+
 private:
     DirectoryStream m_dir;
     std::string m_folder;  // ends in "/", or empty for the current directory
+    bool m_failed = false;
 };
 
 // The words of a Windows command line: blanks and tabs separate them, double
@@ -148,6 +156,10 @@ public:
         CollectEndedTools();
         std::string tool = tw::ToPosixPath(request.toolPath);
         std::string directory = tw::ToPosixPath(request.directory);
+        // A tool that is not there cannot start, as with the shell on Windows. Asked
+        // first, because posix_spawn cannot always report a failed exec (under
+        // valgrind it forks, and the failure stays in the child).
+        if (access(tool.c_str(), X_OK) != 0) return false;
         std::vector<std::string> words = SplitParameters(request.parameters);
         std::vector<char*> argv{tool.data()};
         for (std::string& word : words) argv.push_back(word.data());

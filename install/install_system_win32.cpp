@@ -46,13 +46,18 @@ public:
     }
     bool FindNext(DirectoryEntry& entry) override {
         WIN32_FIND_DATAA data{};
-        if (!FindNextFileA(m_handle.Get(), &data)) return false;
+        if (!FindNextFileA(m_handle.Get(), &data)) {
+            m_failed = GetLastError() != ERROR_NO_MORE_FILES;
+            return false;
+        }
         Fill(entry, data);
         return true;
     }
+    bool Failed() const override { return m_failed; }
 
 private:
     FindHandle m_handle;
+    bool m_failed = false;
 };
 
 class Win32InstallSystem : public InstallSystem {

@@ -224,7 +224,7 @@ const Case kLayoutCases[] = {
       "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\b.dll | C:\\App\\"},
      {2, {"C:\\App\\Driver\\a.txt", "C:\\App\\Driver\\a.dll"}, 1, 0}},
 
-    {"a listing that fails midway ends its pass there; the other pass runs as usual",
+    {"a listing that fails midway ends its pass there and counts; the other pass runs as usual",
      "C:\\pkg",
      "C:\\App\\",
      [](RecordingSystem& s) {
@@ -237,7 +237,7 @@ const Case kLayoutCases[] = {
       "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\Driver\\a.txt", "sleep",
       std::string("find ") + kDriver, "sleep",
       "copy C:\\pkg\\Driver\\d.txt > C:\\App\\Driver\\d.txt"},
-     {3, {}, 0, 0}},
+     {3, {"C:\\pkg\\driversupport\\"}, 0, 0}},
 
     {"a listing that fails before its first entry is a folder that cannot be searched",
      "C:\\pkg",

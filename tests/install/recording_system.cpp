@@ -28,8 +28,13 @@ public:
 
     bool FindNext(DirectoryEntry& entry) override {
         m_owner.m_calls.push_back("next");
+        if (m_delivered >= m_limit) {
+            m_failed = true;  // the injected listing error
+            return false;
+        }
         return Deliver(entry, [&] { return m_inner->FindNext(entry); });
     }
+    bool Failed() const override { return m_failed || (m_inner && m_inner->Failed()); }
 
 private:
     template <typename Advance>
@@ -51,6 +56,7 @@ private:
     std::vector<DirectoryEntry> m_scripted;
     std::size_t m_limit;
     std::size_t m_delivered = 0;
+    bool m_failed = false;
 };
 
 void RecordingSystem::SetListing(const std::string& pattern, std::vector<DirectoryEntry> entries) {
