@@ -1,5 +1,6 @@
 #include "dialogs/FolderBrowser.h"
 
+#include <objbase.h>
 #include <shlobj.h>
 
 namespace {
@@ -7,6 +8,21 @@ namespace {
 // Only file-system folders, or items that contain them, can be confirmed.
 constexpr UINT kBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS;
 static_assert(kBrowseFlags == 9);
+
+// COM on this thread for the time of one browse, as the shell's folder window needs
+// it; a thread that already has it keeps it.
+class ComApartment {
+public:
+    ComApartment() : m_initialized(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() {
+        if (m_initialized) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool m_initialized;
+};
 
 // The shell's task allocator, released when it goes.
 class ShellAllocator {
@@ -44,6 +60,7 @@ private:
 }  // namespace
 
 int CFolderBrowser::Browse() {
+    ComApartment com;
     ShellAllocator allocator;
     if (!allocator.Get()) return 0;
 
