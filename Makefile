@@ -38,6 +38,11 @@ test-valgrind: setup
 
 test: test-host test-fuzz test-valgrind test-win32
 
+# The installer under Wine on a sample package laid out in build/sample-run: the
+# real dialog on your DISPLAY, or, without one, an unattended run on a private display.
+run: win32
+	python3 tools/run-sample.py
+
 # The installation engine against `cp -r` on a generated package (optimised host build).
 bench: setup
 	cmake --preset host-release >/dev/null

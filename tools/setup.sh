@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev valgrind xxd
   qemu-user-static
   e2fsprogs
+  python3
 )
 
 missing=()

@@ -63,6 +63,7 @@ class InstallerRun:
     def dialog(self):
         """Waits for the application-directory dialog and returns its window."""
         wid = x.wait_window(f"^{DIALOG_CAPTION}$", START_TIMEOUT, self.program.alive)
+        self.program.wait_idle()
         self.dialog_geometry = x.geometry(wid)
         self.shot("dialog")
         return wid
@@ -70,14 +71,15 @@ class InstallerRun:
     def message_box(self, timeout=STEP_TIMEOUT):
         """Waits for a message box of the installer; returns (window, caption)."""
         wid = x.wait_window(f"^({INFO_CAPTION}|{ERROR_CAPTION})$", timeout, self.program.alive)
+        self.program.wait_idle()
         caption = x.window_name(wid)
         self.shot("message")
         return wid, caption
 
     def dismiss(self, wid):
-        """Presses Enter on a message box and waits until it has gone."""
-        x.press(wid, "Return")
-        x.wait_gone(wid, STEP_TIMEOUT, self.program.alive)
+        """Presses Enter on a message box until it has gone: a key that arrives
+        while Wine is still activating the box is lost."""
+        x.press_until_gone(wid, "Return", STEP_TIMEOUT, self.program.alive)
 
     def exit_code(self, timeout=STEP_TIMEOUT):
         return self.program.wait(timeout)

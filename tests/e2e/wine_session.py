@@ -151,6 +151,28 @@ class WindowsProgram:
     def alive(self):
         return self.process.poll() is None
 
+    def cpu_ticks(self):
+        try:
+            fields = Path(f"/proc/{self.process.pid}/stat").read_text().rsplit(")", 1)[1].split()
+        except OSError:
+            return None
+        return int(fields[11]) + int(fields[12])  # utime and stime
+
+    def wait_idle(self, quiet=1.0, timeout=60):
+        """Waits until the program uses no processor time for `quiet` seconds: it
+        then waits for input, and Wine has finished activating its new window
+        (keys sent earlier can be lost)."""
+        deadline = time.monotonic() + timeout
+        last, still_since = self.cpu_ticks(), time.monotonic()
+        while self.alive() and time.monotonic() < deadline:
+            time.sleep(0.1)
+            ticks = self.cpu_ticks()
+            if ticks != last:
+                last, still_since = ticks, time.monotonic()
+            elif time.monotonic() - still_since >= quiet:
+                return True
+        return False
+
     def wait(self, timeout):
         """The exit code, or None when the program is still running after timeout."""
         try:

@@ -61,6 +61,20 @@ def wait_gone(wid, timeout, alive=lambda: True):
         time.sleep(0.2)
 
 
+def press_until_gone(wid, key, timeout, alive=lambda: True):
+    """Presses a key that closes the window, again every few seconds while the
+    window stays: a key that arrives while Wine activates a window is lost."""
+    deadline = time.monotonic() + timeout
+    while True:
+        press(wid, key)
+        try:
+            wait_gone(wid, 10, alive)
+            return
+        except XError:
+            if time.monotonic() > deadline:
+                raise XError(f"window {wid} still visible after {timeout} s of {key}")
+
+
 def window_name(wid):
     code, out = _xdotool("getwindowname", str(wid))
     return out.rstrip("\n") if code == 0 else None
