@@ -41,6 +41,16 @@ std::string TempFolder::operator/(const std::string& name) const {
     return (fs::path(m_path) / name).string();
 }
 
+CurrentDirectory::CurrentDirectory(const std::string& folder)
+    : m_previous(fs::current_path().string()) {
+    fs::current_path(folder);
+}
+
+CurrentDirectory::~CurrentDirectory() {
+    std::error_code ignored;
+    fs::current_path(m_previous, ignored);
+}
+
 void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

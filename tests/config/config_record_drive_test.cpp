@@ -18,20 +18,6 @@ std::string RecordDriveRoot() {
     return drive ? std::string(drive) + "\\" : std::string();
 }
 
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const std::string& folder) {
-        char previous[MAX_PATH];
-        GetCurrentDirectoryA(MAX_PATH, previous);
-        m_previous = previous;
-        EXPECT_TRUE(SetCurrentDirectoryA(folder.c_str())) << folder;
-    }
-    ~CurrentDirectory() { SetCurrentDirectoryA(m_previous.c_str()); }
-
-private:
-    std::string m_previous;
-};
-
 // Removes the record at the end of a test.
 class RemoveAfterwards {
 public:

@@ -111,23 +111,6 @@ TEST(ConfigWriter, FailedOpenNamesThePathAsPassed) {
 }
 
 #ifndef _WIN32
-namespace {
-
-// Sets the process's current directory for one scope.
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const std::string& folder)
-        : m_previous(std::filesystem::current_path()) {
-        std::filesystem::current_path(folder);
-    }
-    ~CurrentDirectory() { std::filesystem::current_path(m_previous); }
-
-private:
-    std::filesystem::path m_previous;
-};
-
-}  // namespace
-
 // Real failures after the open: a device that is always full, and a pipe, which
 // cannot seek.
 TEST(ConfigWriter, FailedWriteNamesTheFullPath) {

@@ -18,20 +18,6 @@ bool Accepted(const std::string& text) {
     return CheckAppDir(text, FindFirstEntryAttributes).Accepted();
 }
 
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const std::string& folder) {
-        char previous[MAX_PATH];
-        GetCurrentDirectoryA(MAX_PATH, previous);
-        m_previous = previous;
-        EXPECT_TRUE(SetCurrentDirectoryA(folder.c_str())) << folder;
-    }
-    ~CurrentDirectory() { SetCurrentDirectoryA(m_previous.c_str()); }
-
-private:
-    std::string m_previous;
-};
-
 }  // namespace
 
 TEST(FindFirstEntry, FoldersFilesAndMissingNames) {
