@@ -18,6 +18,7 @@ from installer_run import InstallerRun
 # when the final message shows, every registration tool has started; its log
 # line follows within moments.
 TOOL_LOG_TIMEOUT = 60
+MAX_PROBLEMS_SHOWN = 20
 
 
 class Failure(Exception):
@@ -116,8 +117,10 @@ class Suite:
         self.results.append((name, title, problems))
         verdict = "PASS" if not problems else "FAIL"
         print(f"{verdict} {name}: {title} ({seconds:.0f} s)", flush=True)
-        for problem in problems:
+        for problem in problems[:MAX_PROBLEMS_SHOWN]:
             print(f"    {problem}", flush=True)
+        if len(problems) > MAX_PROBLEMS_SHOWN:
+            print(f"    ... and {len(problems) - MAX_PROBLEMS_SHOWN} more", flush=True)
 
     def failed(self):
         return [name for name, _, problems in self.results if problems]
