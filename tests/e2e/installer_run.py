@@ -21,6 +21,10 @@ TEXT_APPDIR_MISSING = "应用程序目录不存在!"
 # 201 by 57 dialog units; OK at 93,40 and Cancel at 147,40, each 50 by 14).
 OK_BUTTON = ((93 + 25) / 201, (40 + 7) / 57)
 CANCEL_BUTTON = ((147 + 25) / 201, (40 + 7) / 57)
+EDIT_BOX = ((9 + 183 / 2) / 201, (17 + 6) / 57)
+# The one button of a message box sits centred, its middle this many pixels above
+# the bottom of the box (Wine's message box at 96 dots per inch).
+MESSAGE_BUTTON_FROM_BOTTOM = 23
 
 # A start of a 32-bit program costs about a minute here (qemu runs Wine's 32-bit
 # loader), more when the machine is busy.
@@ -63,23 +67,42 @@ class InstallerRun:
     def dialog(self):
         """Waits for the application-directory dialog and returns its window."""
         wid = x.wait_window(f"^{DIALOG_CAPTION}$", START_TIMEOUT, self.program.alive)
-        self.program.wait_idle()
+        self.settle(wid)
         self.dialog_geometry = x.geometry(wid)
         self.shot("dialog")
         return wid
 
+    def settle(self, wid):
+        """Lets Wine finish showing and activating a new window, then gives it the
+        keyboard focus and lets Wine handle that too: keys sent earlier are lost."""
+        self.program.wait_idle()
+        x.focus(wid)
+        self.program.wait_idle(quiet=0.5)
+
     def message_box(self, timeout=STEP_TIMEOUT):
         """Waits for a message box of the installer; returns (window, caption)."""
         wid = x.wait_window(f"^({INFO_CAPTION}|{ERROR_CAPTION})$", timeout, self.program.alive)
-        self.program.wait_idle()
+        self.settle(wid)
         caption = x.window_name(wid)
         self.shot("message")
         return wid, caption
 
     def dismiss(self, wid):
-        """Presses Enter on a message box until it has gone: a key that arrives
-        while Wine is still activating the box is lost."""
-        x.press_until_gone(wid, "Return", STEP_TIMEOUT, self.program.alive)
+        """Clicks the message box's button until the box has gone, pressing Enter
+        in between. A box without owner that shows after the dialog has closed
+        may not be the active window, and then it never sees a key; a click
+        activates it."""
+        deadline = time.monotonic() + STEP_TIMEOUT
+        while True:
+            _, _, width, height = x.geometry(wid)
+            x.click_at(wid, width // 2, height - MESSAGE_BUTTON_FROM_BOTTOM)
+            if x.gone_within(wid, 10, self.program.alive):
+                return
+            x.press(wid, "Return")
+            if x.gone_within(wid, 10, self.program.alive):
+                return
+            if time.monotonic() > deadline:
+                raise x.XError(f"the message box stays after {STEP_TIMEOUT} s of clicks")
 
     def exit_code(self, timeout=STEP_TIMEOUT):
         return self.program.wait(timeout)

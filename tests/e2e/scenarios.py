@@ -40,11 +40,17 @@ def tool_log(suite, name):
     return suite.folder("logs") / f"{name}-regsvr32.log"
 
 
+def type_directory(run, dialog, text):
+    """Clicks into the edit box (which activates the dialog) and types over its text."""
+    x.click(dialog, *ui.EDIT_BOX)
+    x.replace_edit_text(dialog, text)
+    run.shot("typed")
+
+
 def accept(run, dialog, typed=None, click_ok=False):
     """Optionally types a directory over the proposed one, then confirms."""
     if typed is not None:
-        x.replace_edit_text(dialog, typed)
-        run.shot("typed")
+        type_directory(run, dialog, typed)
     if click_ok:
         x.click(dialog, *ui.OK_BUTTON)
     else:
@@ -135,8 +141,7 @@ def scenario_cancel(suite, name, checks):
 
     with suite.start(name, exe, source, tool_log(suite, name)) as run:
         dialog = run.dialog()
-        x.replace_edit_text(dialog, suite.drive.dos(app_dir))
-        run.shot("typed")
+        type_directory(run, dialog, suite.drive.dos(app_dir))
         x.click(dialog, *ui.CANCEL_BUTTON)
         code = run.exit_code()
         checks.true(code is not None, "the program did not end after Cancel")

@@ -61,18 +61,12 @@ def wait_gone(wid, timeout, alive=lambda: True):
         time.sleep(0.2)
 
 
-def press_until_gone(wid, key, timeout, alive=lambda: True):
-    """Presses a key that closes the window, again every few seconds while the
-    window stays: a key that arrives while Wine activates a window is lost."""
-    deadline = time.monotonic() + timeout
-    while True:
-        press(wid, key)
-        try:
-            wait_gone(wid, 10, alive)
-            return
-        except XError:
-            if time.monotonic() > deadline:
-                raise XError(f"window {wid} still visible after {timeout} s of {key}")
+def gone_within(wid, timeout, alive=lambda: True):
+    try:
+        wait_gone(wid, timeout, alive)
+        return True
+    except XError:
+        return False
 
 
 def window_name(wid):
@@ -102,16 +96,21 @@ def screen_size():
     return int(width), int(height)
 
 
+def focus(wid):
+    """Gives the window the X keyboard focus (without a window manager nobody else does)."""
+    _xdotool("windowfocus", str(wid))
+
+
 def press(wid, *keys):
     """Gives the window the keyboard focus and presses the keys (xdotool names)."""
-    _xdotool("windowfocus", str(wid))
+    focus(wid)
     code, _ = _xdotool("key", "--clearmodifiers", "--delay", "60", *keys)
     if code != 0:
         raise XError(f"cannot press {keys} in window {wid}")
 
 
 def type_text(wid, text):
-    _xdotool("windowfocus", str(wid))
+    focus(wid)
     code, _ = _xdotool("type", "--clearmodifiers", "--delay", "40", text, timeout=120)
     if code != 0:
         raise XError(f"cannot type into window {wid}")
@@ -126,7 +125,11 @@ def replace_edit_text(wid, text):
 def click(wid, fx, fy):
     """Clicks at a point given as fractions of the window's width and height."""
     _, _, width, height = geometry(wid)
-    x, y = int(width * fx), int(height * fy)
+    click_at(wid, int(width * fx), int(height * fy))
+
+
+def click_at(wid, x, y):
+    """Clicks at a point of the window, in pixels from its top left corner."""
     code, _ = _xdotool("mousemove", "--window", str(wid), str(x), str(y), "click", "1")
     if code != 0:
         raise XError(f"cannot click window {wid} at {x},{y}")
