@@ -118,6 +118,24 @@ def report(folder, prefix, drive, program):
     return app_dir, registered
 
 
+def run_once(args, prefix, folder, shots):
+    """Lays out the package, runs the installer on it and reports what it did."""
+    source = lay_out(folder, args.exe, args.tools, prefix)
+    with wine.MappedDrive(prefix, folder) as drive:
+        print(f"package: {source} = {drive.dos(source)}", flush=True)
+        try:
+            with ui.InstallerRun(lambda: wine.WindowsProgram(
+                    source / "Tarnwhistle.exe", source, folder / "wine.log",
+                    {"TW_E2E_RUN": str(folder)}), "window", shots) as run:
+                if args.auto:
+                    run_unattended(run)
+                else:
+                    run_for_user(run)
+            return report(folder, prefix, drive, run.program)
+        finally:
+            wine.end_marked_processes("TW_E2E_RUN", str(folder))
+
+
 def main():
     args = parse_arguments()
     if not os.environ.get("DISPLAY") and not args.auto:
@@ -135,33 +153,18 @@ def main():
     folder.mkdir(parents=True)
     shots = folder / "screenshots"
     shots.mkdir()
-    proposed = prefix / "drive_c" / "Varnelquist"
-    created = not proposed.exists()
-    proposed.mkdir(exist_ok=True)
-    source = lay_out(folder, args.exe, args.tools, prefix)
-
     app_dir, registered = None, False
-    try:
-        with wine.MappedDrive(prefix, folder) as drive:
-            print(f"package: {source} = {drive.dos(source)}", flush=True)
-            try:
-                with ui.InstallerRun(lambda: wine.WindowsProgram(
-                        source / "Tarnwhistle.exe", source, folder / "wine.log",
-                        {"TW_E2E_RUN": str(folder)}), "window", shots) as run:
-                    if args.auto:
-                        run_unattended(run)
-                    else:
-                        run_for_user(run)
-                app_dir, registered = report(folder, prefix, drive, run.program)
-            finally:
-                wine.end_marked_processes("TW_E2E_RUN", str(folder))
-    finally:
-        if created and proposed.exists():
-            # Leave the prefix as it was: the tests expect no C:\Varnelquist there.
-            kept = folder / "Varnelquist"
-            shutil.move(str(proposed), str(kept))
-            if app_dir is not None and app_dir.resolve() == proposed.resolve():
-                print(f"\n(the installed folder was moved to {kept})")
+    with wine.ProposedDirectory(prefix) as proposed:
+        created = not proposed.exists()
+        proposed.mkdir(exist_ok=True)
+        try:
+            app_dir, registered = run_once(args, prefix, folder, shots)
+        finally:
+            if created and proposed.exists():
+                # Leave the prefix as it was: the tests expect no C:\Varnelquist there.
+                kept = folder / "Varnelquist"
+                shutil.move(str(proposed), str(kept))
+                print(f"\n(C:\\Varnelquist was moved to {kept})")
     if args.auto:
         print(f"screenshots in {shots}: {', '.join(sorted(p.name for p in shots.iterdir()))}")
         # Unattended, the run must have installed and registered the sample.

@@ -8,6 +8,7 @@ import installer_run as ui
 import package as pkg
 import x_display as x
 import suite as suites
+import wine_session as wine
 from suite import Failure
 
 
@@ -70,11 +71,17 @@ def check_installed(checks, suite, app_dir, package, directory_text, expected_la
 
 def scenario_accept_default(suite, name, checks):
     """The proposed C:\\Varnelquist, prepared inside the prefix, accepted with a click on OK."""
-    app_dir = suite.prefix / "drive_c" / "Varnelquist"
-    if app_dir.exists():
-        raise Failure(f"{app_dir} exists already; another run left it or uses it")
-    app_dir.mkdir()
-    suite.cleanups.append(lambda: suites.release_tree(app_dir))
+    with wine.ProposedDirectory(suite.prefix) as app_dir:
+        if app_dir.exists():
+            raise Failure(f"{app_dir} exists already; another run left it")
+        app_dir.mkdir()
+        try:
+            accept_default_into(suite, name, checks, app_dir)
+        finally:
+            suites.release_tree(app_dir)
+
+
+def accept_default_into(suite, name, checks, app_dir):
     source = suite.folder(name)
     package = standard_package(suite, ("alpha.dll", "BETA.DLL"))
     package.lay_out(source)
@@ -136,20 +143,20 @@ def scenario_cancel(suite, name, checks):
     standard_package(suite, ("alpha.dll",)).lay_out(source)
     exe = suite.place_exe(source)
     before = pkg.tree(suite.root / name)
-    varnelquist = suite.prefix / "drive_c" / "Varnelquist"
-    varnelquist_before = pkg.tree(varnelquist) if varnelquist.exists() else None
 
-    with suite.start(name, exe, source, tool_log(suite, name)) as run:
-        dialog = run.dialog()
-        type_directory(run, dialog, suite.drive.dos(app_dir))
-        x.click(dialog, *ui.CANCEL_BUTTON)
-        code = run.exit_code()
-        checks.true(code is not None, "the program did not end after Cancel")
-        checks.equal(run.message_texts(), [], "message boxes shown")
+    with wine.ProposedDirectory(suite.prefix) as varnelquist:
+        varnelquist_before = pkg.tree(varnelquist) if varnelquist.exists() else None
+        with suite.start(name, exe, source, tool_log(suite, name)) as run:
+            dialog = run.dialog()
+            type_directory(run, dialog, suite.drive.dos(app_dir))
+            x.click(dialog, *ui.CANCEL_BUTTON)
+            code = run.exit_code()
+            checks.true(code is not None, "the program did not end after Cancel")
+            checks.equal(run.message_texts(), [], "message boxes shown")
+        varnelquist_after = pkg.tree(varnelquist) if varnelquist.exists() else None
 
     checks.true(not suite.record_path().exists(), "a record was written after Cancel")
     checks.extend(pkg.tree_differences(pkg.tree(suite.root / name), before, "scenario folder"))
-    varnelquist_after = pkg.tree(varnelquist) if varnelquist.exists() else None
     checks.true(varnelquist_after == varnelquist_before, "C:\\Varnelquist changed after Cancel")
 
 

@@ -53,7 +53,6 @@ class Suite:
         self.prefix = Path(prefix)
         self.results = []
         self.watch = None
-        self.cleanups = []
 
     # --- fixtures -----------------------------------------------------------
 

@@ -74,9 +74,6 @@ def main():
                 suite.report("s8", "the hidden frame is never visible",
                              scenarios.check_frame_never_visible(suite), 0)
     finally:
-        if suite is not None:
-            for cleanup in suite.cleanups:
-                cleanup()
         suites.release_tree(root)
 
     failed = suite.failed()

@@ -70,8 +70,31 @@ class MappedDrive:
         return self.root + "\\".join(relative.parts)
 
 
-def drive_c(prefix):
-    return Path(prefix) / "drive_c"
+class ProposedDirectory:
+    """C:\\Varnelquist inside the prefix, for one run at a time: the scenario that
+    accepts the proposed directory and `make run` both create and remove it."""
+
+    def __init__(self, prefix, timeout=1200):
+        self.prefix = Path(prefix)
+        self.path = self.prefix / "drive_c" / "Varnelquist"
+        self._timeout = timeout
+        self._lock_file = None
+
+    def __enter__(self):
+        self._lock_file = open(f"{self.prefix}.varnelquist.lock", "w")
+        deadline = time.monotonic() + self._timeout
+        while True:
+            try:
+                fcntl.flock(self._lock_file, fcntl.LOCK_EX | fcntl.LOCK_NB)
+                return self.path
+            except BlockingIOError:
+                if time.monotonic() > deadline:
+                    self._lock_file.close()
+                    raise RuntimeError(f"{self.path} stayed in use for {self._timeout} s")
+                time.sleep(1)
+
+    def __exit__(self, *exc):
+        self._lock_file.close()
 
 
 def remove_tree(path):
@@ -107,18 +130,17 @@ def end_marked_processes(variable, value):
                 pass
 
 
-_DEBUGSTR = re.compile(r'\\(u[0-9a-fA-F]{4}|[0-9a-fA-F]{4}|x[0-9a-fA-F]{2}|.)')
+_DEBUGSTR = re.compile(r"\\([0-9a-fA-F]{4}|.)")
 
 
 def decode_debugstr(text):
-    """Decodes the body of a Wine trace string L"...": \\XXXX is a UTF-16 unit."""
+    """Decodes the body of a Wine trace string L"...": \\XXXX is a UTF-16 unit,
+    \\n, \\r, \\t, \\" and \\\\ stand for themselves."""
 
     def unit(match):
         token = match.group(1)
-        if len(token) == 4 and all(c in "0123456789abcdefABCDEF" for c in token):
+        if len(token) == 4:
             return chr(int(token, 16))
-        if token[0] in "ux" and len(token) > 1:
-            return chr(int(token[1:], 16))
         return {"n": "\n", "r": "\r", "t": "\t"}.get(token, token)
 
     return _DEBUGSTR.sub(unit, text)
