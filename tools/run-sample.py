@@ -22,6 +22,8 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[1]
+# Nothing is written into the source tree, byte-code included.
+sys.dont_write_bytecode = True
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 
 import installer_run as ui  # noqa: E402

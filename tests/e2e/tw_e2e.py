@@ -17,6 +17,8 @@ import shutil
 import sys
 from pathlib import Path
 
+# Nothing is written into the source tree, byte-code included.
+sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import many_files  # noqa: E402
