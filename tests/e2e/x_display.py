@@ -23,42 +23,49 @@ def wait_window(name_regex, timeout, alive=lambda: True):
     """Waits for a visible window whose name matches name_regex and returns its id.
 
     `xdotool search --sync` does the waiting; alive() is asked twice a second so
-    that a program that ended without showing the window is noticed at once.
+    that a program that ended without showing the window is noticed at once. A
+    search that ends without a window (xdotool stops on the X error of a window
+    that vanished while it looked) is started again.
     """
-    search = subprocess.Popen(
-        ["xdotool", "search", "--sync", "--onlyvisible", "--name", name_regex],
-        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     deadline = time.monotonic() + timeout
-    try:
-        while True:
-            try:
-                out, _ = search.communicate(timeout=0.5)
-                ids = out.split()
-                if ids:
-                    return int(ids[0])
-                raise XError(f"xdotool found no window named /{name_regex}/")
-            except subprocess.TimeoutExpired:
-                pass
-            if not alive():
-                raise XError(f"the program ended without showing a window named /{name_regex}/")
-            if time.monotonic() > deadline:
-                raise XError(f"no window named /{name_regex}/ within {timeout} s")
-    finally:
-        if search.poll() is None:
-            search.kill()
+    while True:
+        search = subprocess.Popen(
+            ["xdotool", "search", "--sync", "--onlyvisible", "--name", name_regex],
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        try:
+            while search.poll() is None:
+                try:
+                    out, _ = search.communicate(timeout=0.5)
+                    ids = out.split()
+                    if ids:
+                        return int(ids[0])
+                except subprocess.TimeoutExpired:
+                    pass
+                if not alive():
+                    raise XError(f"the program ended without showing a window named /{name_regex}/")
+                if time.monotonic() > deadline:
+                    raise XError(f"no window named /{name_regex}/ within {timeout} s")
+        finally:
+            if search.poll() is None:
+                search.kill()
             search.wait()
+        time.sleep(0.2)
 
 
 def wait_gone(wid, timeout, alive=lambda: True):
     """Waits until a window is no longer visible (closed, or its program ended)."""
     deadline = time.monotonic() + timeout
-    while alive():
-        code, out = _xdotool("search", "--onlyvisible", "--name", ".")
-        if code != 0 or str(wid) not in out.split():
-            return
+    while alive() and is_viewable(wid):
         if time.monotonic() > deadline:
             raise XError(f"window {wid} still visible after {timeout} s")
         time.sleep(0.2)
+
+
+def is_viewable(wid):
+    """Whether the window exists and is mapped (xwininfo fails once it is destroyed)."""
+    result = subprocess.run(["xwininfo", "-id", str(wid)], capture_output=True, text=True,
+                            timeout=20)
+    return result.returncode == 0 and "Map State: IsViewable" in result.stdout
 
 
 def gone_within(wid, timeout, alive=lambda: True):
