@@ -45,20 +45,31 @@ TEST(FileException, UnnamedFileAndUnknownCause) {
 }
 
 TEST(FileException, EveryCauseHasItsOwnText) {
-    const char* texts[] = {
-        TW_TEXT_FILE_GENERIC,          TW_TEXT_FILE_NOT_FOUND,
-        TW_TEXT_FILE_BAD_PATH,         TW_TEXT_FILE_TOO_MANY_OPEN,
-        TW_TEXT_FILE_ACCESS_DENIED,    TW_TEXT_FILE_INVALID,
-        TW_TEXT_FILE_REMOVE_CURRENT_DIR, TW_TEXT_FILE_DIRECTORY_FULL,
-        TW_TEXT_FILE_BAD_SEEK,         TW_TEXT_FILE_HARD_IO,
-        TW_TEXT_FILE_SHARING_VIOLATION, TW_TEXT_FILE_LOCK_VIOLATION,
-        TW_TEXT_FILE_DISK_FULL,        TW_TEXT_FILE_END_OF_FILE,
+    // Named pairs, so that a text table shifted by one place is caught.
+    const struct {
+        int cause;
+        const char* text;
+    } cases[] = {
+        {CFileException::genericException, TW_TEXT_FILE_GENERIC},
+        {CFileException::fileNotFound, TW_TEXT_FILE_NOT_FOUND},
+        {CFileException::badPath, TW_TEXT_FILE_BAD_PATH},
+        {CFileException::tooManyOpenFiles, TW_TEXT_FILE_TOO_MANY_OPEN},
+        {CFileException::accessDenied, TW_TEXT_FILE_ACCESS_DENIED},
+        {CFileException::invalidFile, TW_TEXT_FILE_INVALID},
+        {CFileException::removeCurrentDir, TW_TEXT_FILE_REMOVE_CURRENT_DIR},
+        {CFileException::directoryFull, TW_TEXT_FILE_DIRECTORY_FULL},
+        {CFileException::badSeek, TW_TEXT_FILE_BAD_SEEK},
+        {CFileException::hardIO, TW_TEXT_FILE_HARD_IO},
+        {CFileException::sharingViolation, TW_TEXT_FILE_SHARING_VIOLATION},
+        {CFileException::lockViolation, TW_TEXT_FILE_LOCK_VIOLATION},
+        {CFileException::diskFull, TW_TEXT_FILE_DISK_FULL},
+        {CFileException::endOfFile, TW_TEXT_FILE_END_OF_FILE},
     };
-    for (int cause = CFileException::genericException; cause <= CFileException::endOfFile; ++cause) {
-        CString expected = texts[cause - 1];
+    for (const auto& c : cases) {
+        CString expected = c.text;
         int at = expected.Find("%1");
         ASSERT_GE(at, 0);
         expected = expected.Left(at) + "N" + expected.Mid(at + 2, 1000);
-        EXPECT_STREQ(CFileException(cause, 0, "N").GetErrorMessage(), expected) << cause;
+        EXPECT_STREQ(CFileException(c.cause, 0, "N").GetErrorMessage(), expected) << c.cause;
     }
 }
