@@ -39,28 +39,16 @@ std::vector<HWND> VisibleWindowsOfProcess() {
     return windows;
 }
 
-HWND WaitForDialog(const std::string& caption, HWND owner, DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            for (HWND window : VisibleWindowsOfProcess()) {
-                if (!IsDialogClass(window) || TextOf(window) != caption) continue;
-                if (owner && ::GetWindow(window, GW_OWNER) != owner) continue;
-                found = window;
-                return true;
-            }
-            return false;
-        },
-        timeoutMs);
-    return found;
-}
+namespace {
 
-HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
+// The first visible dialog-class window of this process that matches, once there
+// is one; null on a timeout.
+HWND WaitForVisibleDialog(const std::function<bool(HWND)>& matches, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitUntil(
         [&] {
             for (HWND window : VisibleWindowsOfProcess()) {
-                if (IsDialogClass(window) && ::GetWindow(window, GW_OWNER) == owner) {
+                if (IsDialogClass(window) && matches(window)) {
                     found = window;
                     return true;
                 }
@@ -69,6 +57,21 @@ HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
         },
         timeoutMs);
     return found;
+}
+
+}  // namespace
+
+HWND WaitForDialog(const std::string& caption, HWND owner, DWORD timeoutMs) {
+    return WaitForVisibleDialog(
+        [&](HWND window) {
+            return TextOf(window) == caption && (!owner || ::GetWindow(window, GW_OWNER) == owner);
+        },
+        timeoutMs);
+}
+
+HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
+    return WaitForVisibleDialog(
+        [&](HWND window) { return ::GetWindow(window, GW_OWNER) == owner; }, timeoutMs);
 }
 
 bool WaitForGone(HWND window, DWORD timeoutMs) {
