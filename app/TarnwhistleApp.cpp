@@ -23,11 +23,12 @@ void UseCursor(const char* cursor) { ::SetCursor(::LoadCursorA(nullptr, cursor))
 }  // namespace
 
 BOOL CTarnwhistleApp::InitInstance() {
-    m_pMainFrame = new CMainFrame;
-    m_pMainWnd = m_pMainFrame;
-    m_pMainFrame->LoadFrame(IDR_MAINFRAME, kFrameStyle, nullptr, nullptr);
-    m_pMainFrame->ShowWindow(SW_HIDE);
-    m_pMainFrame->UpdateWindow();
+    // The framework owns the frame once it is the main window.
+    auto* frame = new CMainFrame;
+    m_pMainWnd = frame;
+    frame->LoadFrame(IDR_MAINFRAME, kFrameStyle, nullptr, nullptr);
+    frame->ShowWindow(SW_HIDE);
+    frame->UpdateWindow();
 
     UseCursor(IDC_WAIT);
 

@@ -19,8 +19,6 @@ public:
     // One file to one destination; FALSE when it could not be copied.
     BOOL CopyOneFile(const char* source, const char* destination);
 
-    CMainFrame* m_pMainFrame = nullptr;  // the main window, owned by the framework
-
 private:
     // After OK: installs into the confirmed directory and shows the final message.
     void InstallAndReport(const CString& confirmedDirectory);

@@ -88,3 +88,10 @@ void CString::FormatV(const char* format, va_list args) {
     std::vsnprintf(text.data(), text.size() + 1, format, args);
     m_text = std::move(text);
 }
+
+CString AfxFormatString1(const char* format, const char* insert) {
+    CString text(format);
+    int at = text.Find("%1");
+    if (at < 0) return text;
+    return text.Left(at) + insert + text.Mid(at + 2, text.GetLength());
+}

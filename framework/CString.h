@@ -56,3 +56,7 @@ public:
 private:
     std::string m_text;
 };
+
+// format with its first "%1" replaced by insert: the framework's texts with one
+// insert (file-error texts, the data exchange's limit).
+CString AfxFormatString1(const char* format, const char* insert);

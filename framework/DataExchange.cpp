@@ -2,7 +2,7 @@
 
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
-#include "res/texts.h"
+#include "framework/afx_texts.h"
 
 HWND CDataExchange::PrepareCtrl(int controlId) {
     m_hWndLastControl = ::GetDlgItem(m_pDlgWnd->GetSafeHwnd(), controlId);
@@ -44,11 +44,9 @@ void DDX_Text(CDataExchange* dx, int controlId, CString& value) {
 
 void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars) {
     if (dx->m_bSaveAndValidate && value.GetLength() > maxChars) {
-        CString text = TW_TEXT_MAX_CHARS;
         CString limit;
         limit.Format("%d", maxChars);
-        int at = text.Find("%1");
-        text = text.Left(at) + limit + text.Mid(at + 2, text.GetLength());
+        CString text = AfxFormatString1(AFX_TEXT_MAX_CHARS, limit);
         ::MessageBoxA(dx->m_pDlgWnd->GetSafeHwnd(), text, AfxGetAppName(),
                       MB_OK | MB_ICONEXCLAMATION);
         dx->Fail();

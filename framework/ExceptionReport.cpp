@@ -2,7 +2,7 @@
 
 #include "framework/FileException.h"
 #include "framework/WinApp.h"
-#include "res/texts.h"
+#include "framework/afx_texts.h"
 
 CString CurrentExceptionText() {
     try {
@@ -10,7 +10,7 @@ CString CurrentExceptionText() {
     } catch (const CFileException& error) {
         return error.GetErrorMessage();
     } catch (...) {
-        return TW_TEXT_UNEXPECTED_ERROR;
+        return AFX_TEXT_UNEXPECTED_ERROR;
     }
 }
 

@@ -1,6 +1,6 @@
 #include "framework/FileException.h"
 
-#include "res/texts.h"
+#include "framework/afx_texts.h"
 
 namespace {
 
@@ -42,13 +42,13 @@ constexpr CodeCause kCodeCauses[] = {
 
 // Indexed by cause, genericException to endOfFile.
 constexpr const char* kErrorTexts[] = {
-    TW_TEXT_FILE_GENERIC,          TW_TEXT_FILE_NOT_FOUND,
-    TW_TEXT_FILE_BAD_PATH,         TW_TEXT_FILE_TOO_MANY_OPEN,
-    TW_TEXT_FILE_ACCESS_DENIED,    TW_TEXT_FILE_INVALID,
-    TW_TEXT_FILE_REMOVE_CURRENT_DIR, TW_TEXT_FILE_DIRECTORY_FULL,
-    TW_TEXT_FILE_BAD_SEEK,         TW_TEXT_FILE_HARD_IO,
-    TW_TEXT_FILE_SHARING_VIOLATION, TW_TEXT_FILE_LOCK_VIOLATION,
-    TW_TEXT_FILE_DISK_FULL,        TW_TEXT_FILE_END_OF_FILE,
+    AFX_TEXT_FILE_GENERIC,          AFX_TEXT_FILE_NOT_FOUND,
+    AFX_TEXT_FILE_BAD_PATH,         AFX_TEXT_FILE_TOO_MANY_OPEN,
+    AFX_TEXT_FILE_ACCESS_DENIED,    AFX_TEXT_FILE_INVALID,
+    AFX_TEXT_FILE_REMOVE_CURRENT_DIR, AFX_TEXT_FILE_DIRECTORY_FULL,
+    AFX_TEXT_FILE_BAD_SEEK,         AFX_TEXT_FILE_HARD_IO,
+    AFX_TEXT_FILE_SHARING_VIOLATION, AFX_TEXT_FILE_LOCK_VIOLATION,
+    AFX_TEXT_FILE_DISK_FULL,        AFX_TEXT_FILE_END_OF_FILE,
 };
 static_assert(sizeof(kErrorTexts) / sizeof(kErrorTexts[0]) == CFileException::endOfFile);
 
@@ -70,9 +70,6 @@ void CFileException::Throw(int cause, long osError, const char* fileName) {
 
 CString CFileException::GetErrorMessage() const {
     int cause = (m_cause >= genericException && m_cause <= endOfFile) ? m_cause : genericException;
-    CString text = kErrorTexts[cause - genericException];
-    CString name = m_strFileName.IsEmpty() ? CString(TW_TEXT_UNNAMED_FILE) : m_strFileName;
-    int at = text.Find("%1");
-    if (at < 0) return text;
-    return text.Left(at) + name + text.Mid(at + 2, text.GetLength());
+    const char* name = m_strFileName.IsEmpty() ? AFX_TEXT_UNNAMED_FILE : m_strFileName.GetString();
+    return AfxFormatString1(kErrorTexts[cause - genericException], name);
 }

@@ -1,17 +1,14 @@
 #include "framework/ResourceString.h"
 
+#include "framework/ReadGrowing.h"
+
 CString LoadResourceString(HINSTANCE module, UINT id) {
-    // Grow until the text fits: LoadStringA cuts a long text without saying so.
-    for (int size = 256;; size *= 2) {
-        CString text;
-        char* buffer = text.GetBuffer(size);
-        int length = ::LoadStringA(module, id, buffer, size + 1);
-        if (length < size) {
-            text.ReleaseBuffer(length > 0 ? length : 0);
-            return text;
-        }
-        text.ReleaseBuffer(0);
-    }
+    // LoadStringA cuts a long text without saying so: the buffer grows until it fits.
+    std::string text = ReadGrowing([&](char* buffer, unsigned long size) {
+        int length = ::LoadStringA(module, id, buffer, static_cast<int>(size));
+        return length > 0 ? static_cast<unsigned long>(length) : 0ul;
+    });
+    return text.c_str();
 }
 
 CString FirstStringField(const CString& text) {

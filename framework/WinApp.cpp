@@ -2,18 +2,19 @@
 
 #include <cstdlib>
 
+#include "framework/ReadGrowing.h"
 #include "framework/ResourceString.h"
 #include "framework/Wnd.h"
-#include "res/resource.h"
+#include "framework/afxres.h"
 
 namespace {
 
 CWinApp* g_app = nullptr;
 
 CString ModuleBaseName(HINSTANCE module) {
-    char path[MAX_PATH + 1] = {};
-    ::GetModuleFileNameA(module, path, MAX_PATH);
-    CString name = path;
+    CString name = ReadGrowing([&](char* buffer, unsigned long size) {
+                       return ::GetModuleFileNameA(module, buffer, static_cast<DWORD>(size));
+                   }).c_str();
     int slash = -1;
     for (int at = name.Find("\\"); at >= 0; at = name.Find("\\", at + 1)) slash = at;
     name = name.Mid(slash + 1, name.GetLength());

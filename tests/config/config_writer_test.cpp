@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "res/texts.h"
+#include "framework/afx_texts.h"
 #include "tests/config/record_bytes.h"
 #include "tests/temp_folder.h"
 
@@ -132,7 +132,7 @@ TEST(ConfigWriter, FailedSeekNamesNoFile) {
     ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
     CFileException seek = WriteError(pipe, "C:\\Varnelquist");
     EXPECT_TRUE(seek.m_strFileName.IsEmpty());
-    EXPECT_NE(std::string(seek.GetErrorMessage()).find(" " TW_TEXT_UNNAMED_FILE " "),
+    EXPECT_NE(std::string(seek.GetErrorMessage()).find(" " AFX_TEXT_UNNAMED_FILE " "),
               std::string::npos)
         << seek.GetErrorMessage();
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "res/texts.h"
+#include "framework/afx_texts.h"
 
 TEST(FileException, PlatformCodesSelectTheirClass) {
     struct Case {
@@ -35,7 +35,7 @@ TEST(FileException, TextsNameTheFile) {
 TEST(FileException, UnnamedFileAndUnknownCause) {
     // A seek or close failure carries no name: "在存取 一未命名文件 时磁盘已满。"
     CFileException seek(CFileException::diskFull, 112);
-    EXPECT_STREQ(seek.GetErrorMessage(), "\xD4\xDA\xB4\xE6\xC8\xA1 " TW_TEXT_UNNAMED_FILE
+    EXPECT_STREQ(seek.GetErrorMessage(), "\xD4\xDA\xB4\xE6\xC8\xA1 " AFX_TEXT_UNNAMED_FILE
                                          " \xCA\xB1\xB4\xC5\xC5\xCC\xD2\xD1\xC2\xFA\xA1\xA3");
     // "在对 f 进行访问时发生了一个不明错误。"
     CFileException odd(99, 1234, "f");
@@ -50,20 +50,20 @@ TEST(FileException, EveryCauseHasItsOwnText) {
         int cause;
         const char* text;
     } cases[] = {
-        {CFileException::genericException, TW_TEXT_FILE_GENERIC},
-        {CFileException::fileNotFound, TW_TEXT_FILE_NOT_FOUND},
-        {CFileException::badPath, TW_TEXT_FILE_BAD_PATH},
-        {CFileException::tooManyOpenFiles, TW_TEXT_FILE_TOO_MANY_OPEN},
-        {CFileException::accessDenied, TW_TEXT_FILE_ACCESS_DENIED},
-        {CFileException::invalidFile, TW_TEXT_FILE_INVALID},
-        {CFileException::removeCurrentDir, TW_TEXT_FILE_REMOVE_CURRENT_DIR},
-        {CFileException::directoryFull, TW_TEXT_FILE_DIRECTORY_FULL},
-        {CFileException::badSeek, TW_TEXT_FILE_BAD_SEEK},
-        {CFileException::hardIO, TW_TEXT_FILE_HARD_IO},
-        {CFileException::sharingViolation, TW_TEXT_FILE_SHARING_VIOLATION},
-        {CFileException::lockViolation, TW_TEXT_FILE_LOCK_VIOLATION},
-        {CFileException::diskFull, TW_TEXT_FILE_DISK_FULL},
-        {CFileException::endOfFile, TW_TEXT_FILE_END_OF_FILE},
+        {CFileException::genericException, AFX_TEXT_FILE_GENERIC},
+        {CFileException::fileNotFound, AFX_TEXT_FILE_NOT_FOUND},
+        {CFileException::badPath, AFX_TEXT_FILE_BAD_PATH},
+        {CFileException::tooManyOpenFiles, AFX_TEXT_FILE_TOO_MANY_OPEN},
+        {CFileException::accessDenied, AFX_TEXT_FILE_ACCESS_DENIED},
+        {CFileException::invalidFile, AFX_TEXT_FILE_INVALID},
+        {CFileException::removeCurrentDir, AFX_TEXT_FILE_REMOVE_CURRENT_DIR},
+        {CFileException::directoryFull, AFX_TEXT_FILE_DIRECTORY_FULL},
+        {CFileException::badSeek, AFX_TEXT_FILE_BAD_SEEK},
+        {CFileException::hardIO, AFX_TEXT_FILE_HARD_IO},
+        {CFileException::sharingViolation, AFX_TEXT_FILE_SHARING_VIOLATION},
+        {CFileException::lockViolation, AFX_TEXT_FILE_LOCK_VIOLATION},
+        {CFileException::diskFull, AFX_TEXT_FILE_DISK_FULL},
+        {CFileException::endOfFile, AFX_TEXT_FILE_END_OF_FILE},
     };
     for (const auto& c : cases) {
         CString expected = c.text;

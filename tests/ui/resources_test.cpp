@@ -11,6 +11,7 @@
 
 #include "framework/FileException.h"
 #include "res/resource.h"
+#include "framework/afx_texts.h"
 #include "res/texts.h"
 #include "tests/ui/x_requests.h"
 
@@ -98,9 +99,9 @@ TEST_F(InstallerResources, StringTableHoldsTheProgramsTexts) {
     const std::pair<UINT, std::string> strings[] = {
         {IDR_MAINFRAME, "Tarnwhistle\n\nDriver\n\n\nTarnwhistle.Document\nDriver Document"},
         {AFX_IDS_APP_TITLE, "Tarnwhistle"},
-        {AFX_IDS_IDLEMESSAGE, TW_TEXT_READY},
-        {AFX_IDS_UNNAMED_FILE, TW_TEXT_UNNAMED_FILE},
-        {AFX_IDP_PARSE_STRING_SIZE, TW_TEXT_MAX_CHARS},
+        {AFX_IDS_IDLEMESSAGE, AFX_TEXT_READY},
+        {AFX_IDS_UNNAMED_FILE, AFX_TEXT_UNNAMED_FILE},
+        {AFX_IDP_PARSE_STRING_SIZE, AFX_TEXT_MAX_CHARS},
         {IDS_APPDIR_MISSING, TW_TEXT_APPDIR_MISSING},
         {IDS_ERROR_CAPTION, TW_TEXT_ERROR_CAPTION},
         {IDS_BROWSE_TITLE, TW_TEXT_BROWSE_TITLE},
@@ -108,7 +109,7 @@ TEST_F(InstallerResources, StringTableHoldsTheProgramsTexts) {
         {IDS_INFO_CAPTION, TW_TEXT_INFO_CAPTION},
         {IDS_NOTHING_FOUND, TW_TEXT_NOTHING_FOUND},
         {IDS_INSTALL_INCOMPLETE, TW_TEXT_INSTALL_INCOMPLETE},
-        {IDS_UNEXPECTED_ERROR, TW_TEXT_UNEXPECTED_ERROR},
+        {AFX_IDP_UNEXPECTED_ERROR, AFX_TEXT_UNEXPECTED_ERROR},
     };
     for (const auto& [id, expected] : strings) {
         SCOPED_TRACE(id);

@@ -11,7 +11,7 @@
 #include "app/current_directory.h"
 #include "framework/ExceptionReport.h"
 #include "framework/FileException.h"
-#include "res/texts.h"
+#include "framework/afx_texts.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ TEST(ExceptionReport, AnyOtherExceptionShowsTheUnexpectedFailureText) {
     try {
         throw std::bad_alloc();
     } catch (...) {
-        EXPECT_EQ(CurrentExceptionText(), TW_TEXT_UNEXPECTED_ERROR);
+        EXPECT_EQ(CurrentExceptionText(), AFX_TEXT_UNEXPECTED_ERROR);
     }
 }
 

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "framework/ReadGrowing.h"
+
 namespace {
 
 // The command line as the process received it, minus the program name and the
@@ -26,29 +28,15 @@ std::string CommandTail(const char* line) {
 }
 
 std::string CurrentDirectory() {
-    std::string dir(MAX_PATH, '\0');
-    for (;;) {
-        DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(dir.size()), dir.data());
-        if (length == 0) return {};
-        if (length < dir.size()) {
-            dir.resize(length);
-            return dir;
-        }
-        dir.resize(length);
-    }
+    return ReadGrowing([](char* buffer, unsigned long size) {
+        return GetCurrentDirectoryA(static_cast<DWORD>(size), buffer);
+    });
 }
 
 std::string ModulePath() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
+    return ReadGrowing([](char* buffer, unsigned long size) {
+        return GetModuleFileNameA(nullptr, buffer, static_cast<DWORD>(size));
+    });
 }
 
 std::string LogPath() {

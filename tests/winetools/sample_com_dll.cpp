@@ -6,21 +6,17 @@
 
 #include <string>
 
+#include "framework/ReadGrowing.h"
+
 namespace {
 
 HMODULE g_module = nullptr;
 
 std::string MarkerPath() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        DWORD length = GetModuleFileNameA(g_module, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            return path + ".registered";
-        }
-        path.resize(path.size() * 2);
-    }
+    std::string path = ReadGrowing([](char* buffer, unsigned long size) {
+        return GetModuleFileNameA(g_module, buffer, static_cast<DWORD>(size));
+    });
+    return path.empty() ? path : path + ".registered";
 }
 
 }  // namespace

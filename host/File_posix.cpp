@@ -17,7 +17,7 @@
 
 #include "common/path_rules.h"
 #include "framework/File.h"
-#include "framework/posix_errors.h"
+#include "host/posix_errors.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "framework/posix_errors.h"
+#include "host/posix_errors.h"
 
 #include <sys/stat.h>
 
