@@ -16,7 +16,6 @@ public:
     void Empty() { m_text.clear(); }
     const char* GetString() const { return m_text.c_str(); }
     operator const char*() const { return m_text.c_str(); }
-    char GetAt(int index) const { return m_text.at(index); }
 
     // The leftmost or rightmost count bytes (all of them when count exceeds the length).
     CString Left(int count) const;
