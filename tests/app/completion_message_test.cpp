@@ -19,7 +19,7 @@ std::string FirstLine(const std::string& count) {
 // "f1" to "fN".
 std::vector<std::string> Names(int count) {
     std::vector<std::string> names;
-    for (int i = 1; i <= count; ++i) names.push_back("f" + std::to_string(i));
+    for (int i = 1; i <= count; ++i) names.push_back(std::string("f").append(std::to_string(i)));
     return names;
 }
 

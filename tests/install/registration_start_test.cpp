@@ -43,11 +43,6 @@ std::vector<std::string> Outcomes(const InstallSummary& summary) {
     return outcomes;
 }
 
-std::vector<std::string> Sorted(std::vector<std::string> items) {
-    std::sort(items.begin(), items.end());
-    return items;
-}
-
 struct StandInInstall {
     std::string app;
     std::string log;
@@ -190,8 +185,9 @@ TEST(RegistrationOutcomes, ToolsRunSideBySideAndAreJudgedByTheirExitCodes) {
         Outcomes(summary),
         (std::vector<std::string>{"Driver\\bad.dll exit 1", "Driver\\good1.dll exit 0",
                                   "Driver\\good2.dll exit 0", "Driver\\hang.dll still running"}));
-    EXPECT_EQ(Sorted(summary.failedFiles),
-              (std::vector<std::string>{"Driver\\bad.dll", "Driver\\hang.dll"}));
+    std::vector<std::string> failed = summary.failedFiles;
+    std::sort(failed.begin(), failed.end());
+    EXPECT_EQ(failed, (std::vector<std::string>{"Driver\\bad.dll", "Driver\\hang.dll"}));
     // The tool past the bound was left running: it still sees the stop file.
     WriteBytes(Join(app, "stop"), "");
     EXPECT_TRUE(WaitForFile(Join(app, "hang.ended")));
