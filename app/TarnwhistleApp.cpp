@@ -7,6 +7,7 @@
 #include "framework/ExceptionReport.h"
 #include "install/block_copy.h"
 #include "install/engine.h"
+#include "install/one_millisecond_timer.h"
 #include "install/platform_install_system.h"
 #include "res/resource.h"
 
@@ -56,11 +57,12 @@ void CTarnwhistleApp::InstallAndReport(const CString& confirmedDirectory) {
     }
     UseCursor(IDC_ARROW);
     tw::CompletionMessage message =
-        tw::ChooseCompletionMessage(summary.NothingFound(), summary.FailureCount());
+        tw::ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
     ::MessageBoxA(nullptr, message.text.c_str(), message.caption, message.style);
 }
 
 InstallSummary CTarnwhistleApp::InstallDriverFiles(CString sourceRoot, CString appDir) {
+    OneMillisecondTimer pauses;
     return ::InstallDriverFiles(sourceRoot, appDir, PlatformInstallSystem());
 }
 

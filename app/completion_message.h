@@ -2,7 +2,9 @@
 // that a run that failed is never reported as complete.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace tw {
 
@@ -10,15 +12,19 @@ namespace tw {
 constexpr unsigned kBoxOk = 0x0;
 constexpr unsigned kBoxIconExclamation = 0x30;
 
+// At most this many failed files are named; "……" stands for the rest.
+constexpr std::size_t kNamedFailures = 10;
+
 struct CompletionMessage {
     std::string text;  // code page 936
     const char* caption;
     unsigned style;
 };
 
-// All well: the congratulation. Failed copies, skipped entries or failed
-// registration starts: how many, as an error. Nothing in either source folder:
-// an error that says so.
-CompletionMessage ChooseCompletionMessage(bool nothingFound, int failureCount);
+// All well: the congratulation. Files not installed: how many, then, after an
+// empty line, their names one a line, as an error. Nothing in either source
+// folder: an error that says so.
+CompletionMessage ChooseCompletionMessage(bool nothingFound,
+                                          const std::vector<std::string>& failedFiles);
 
 }  // namespace tw

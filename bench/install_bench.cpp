@@ -69,7 +69,7 @@ class TimedPauses : public InstallSystem {
 public:
     explicit TimedPauses(InstallSystem& inner) : m_inner(inner) {}
     bool CreateFolder(const char* path) override { return m_inner.CreateFolder(path); }
-    std::unique_ptr<FileSearch> FindFirst(const char* pattern, DirectoryEntry& first) override {
+    SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override {
         return m_inner.FindFirst(pattern, first);
     }
     void SleepOneMillisecond() override {
@@ -81,8 +81,12 @@ public:
     bool CopyFileTo(const char* source, const char* destination) override {
         return m_inner.CopyFileTo(source, destination);
     }
-    bool StartRegistration(const RegistrationRequest& request) override {
+    std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
         return m_inner.StartRegistration(request);
+    }
+    void WaitForTools(const std::vector<StartedTool*>& tools,
+                      std::chrono::milliseconds bound) override {
+        m_inner.WaitForTools(tools, bound);
     }
     void Reset() { m_seconds = 0, m_count = 0; }
     double Seconds() const { return m_seconds; }

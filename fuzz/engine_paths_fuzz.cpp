@@ -60,7 +60,7 @@ public:
         Check(std::strlen(path) <= kMaxPath);
         return RecordingSystem::CreateFolder(path);
     }
-    std::unique_ptr<FileSearch> FindFirst(const char* pattern, DirectoryEntry& first) override {
+    SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override {
         Check(std::strlen(pattern) <= kMaxPath);
         return RecordingSystem::FindFirst(pattern, first);
     }
@@ -68,7 +68,7 @@ public:
         Check(std::strlen(source) <= kMaxPath && std::strlen(destination) <= kMaxPath);
         return RecordingSystem::CopyFileTo(source, destination);
     }
-    bool StartRegistration(const RegistrationRequest& request) override {
+    std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
         Check(std::strlen(request.toolPath) <= kMaxPath && std::strlen(request.directory) <= kMaxPath);
         return RecordingSystem::StartRegistration(request);
     }
@@ -116,10 +116,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         fits ? ++copied : ++skipped;
         dlls += fits && IsDllName(n);
     }
+    // Every copied DLL has its registration record; the tools here all exit with 0,
+    // so only the records of tools that could not start (their path did not fit)
+    // add to the skipped entries.
+    int notStarted = 0;
+    for (const Registration& r : summary.registrations)
+        notStarted += r.outcome == RegistrationOutcome::notStarted;
     Check(summary.filesCopied == copied);
-    Check(static_cast<int>(summary.failedFiles.size()) == skipped);
-    // Every copied DLL is registered or, when the tool's path or parameters do not
-    // fit, counted as a failed start.
-    Check(summary.registrationsStarted + summary.registrationsFailed == dlls);
+    Check(static_cast<int>(summary.registrations.size()) == dlls);
+    Check(static_cast<int>(summary.failedFiles.size()) == skipped + notStarted);
     return 0;
 }

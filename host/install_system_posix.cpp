@@ -1,6 +1,7 @@
 // The installation system on the host: POSIX calls that answer as Windows would.
 // Paths arrive Windows-style and are turned into POSIX paths here; listings report
-// the attribute words Windows gives; the tool is started without a shell.
+// the attribute words Windows gives; the tool is started without a shell, as a
+// child process that is waited for with waitpid.
 #include <cerrno>
 #include <dirent.h>
 #include <spawn.h>
@@ -9,9 +10,12 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "common/path_rules.h"
@@ -54,12 +58,18 @@ std::uint32_t AttributesOf(const std::string& path) {
 
 class PosixFileSearch : public FileSearch {
 public:
-    // The pattern is a folder and "*.*", which matches every name.
-    bool FindFirst(const char* pattern, DirectoryEntry& first) {
+    // The pattern is a folder and "*.*", which matches every name. False when no
+    // entry came; Failed() then tells whether the folder could not be listed.
+    bool Open(const char* pattern, DirectoryEntry& first) {
         m_folder = tw::ToPosixPath(pattern);
         m_folder.erase(m_folder.find_last_of('/') + 1);
-        m_dir.Take(opendir(m_folder.empty() ? "." : m_folder.c_str()));
-        return m_dir.Get() && FindNext(first);
+        std::string folder = m_folder.empty() ? "." : m_folder;
+        m_dir.Take(opendir(folder.c_str()));
+        if (!m_dir.Get()) {
+            m_failed = !IsAbsent(errno, folder);
+            return false;
+        }
+        return FindNext(first);
     }
 
     bool FindNext(DirectoryEntry& entry) override {
@@ -77,6 +87,16 @@ public:
     bool Failed() const override { return m_failed; }
 
 private:
+    // Windows calls a folder absent when it, or a folder on its way, is missing or
+    // is a file on the way; a name that is itself a file cannot be listed.
+    static bool IsAbsent(int error, const std::string& folder) {
+        if (error == ENOENT) return true;
+        if (error != ENOTDIR) return false;
+        struct stat st {};
+        std::string name = folder.substr(0, folder.find_last_not_of('/') + 1);
+        return stat(name.c_str(), &st) != 0;
+    }
+
     DirectoryStream m_dir;
     std::string m_folder;  // ends in "/", or empty for the current directory
     bool m_failed = false;
@@ -119,16 +139,56 @@ private:
     posix_spawn_file_actions_t m_actions;
 };
 
+using Clock = std::chrono::steady_clock;
+constexpr std::chrono::milliseconds kPollInterval{5};
+
+// A started tool: a child process, collected with waitpid. A child still running
+// when the object goes is left to run.
+class ChildTool : public StartedTool {
+public:
+    explicit ChildTool(pid_t pid) : m_pid(pid), m_started(Clock::now()) {}
+    ~ChildTool() override {
+        if (!m_collected) waitpid(m_pid, nullptr, WNOHANG);
+    }
+    ChildTool(const ChildTool&) = delete;
+    ChildTool& operator=(const ChildTool&) = delete;
+
+    Clock::time_point Started() const { return m_started; }
+
+    // True once the child has ended, its exit code set, or can no longer be waited
+    // for, which leaves the exit code unknown.
+    bool Collect() {
+        if (m_collected) return true;
+        int status = 0;
+        pid_t result = waitpid(m_pid, &status, WNOHANG);
+        if (result == 0 || (result < 0 && errno == EINTR)) return false;
+        m_collected = true;
+        if (result == m_pid) exitCode = ExitCodeOf(status);
+        return true;
+    }
+
+private:
+    // A child ended by a signal reports 128 and the signal's number, as a shell does.
+    static std::uint32_t ExitCodeOf(int status) {
+        if (WIFEXITED(status)) return static_cast<std::uint32_t>(WEXITSTATUS(status));
+        return 128u + static_cast<std::uint32_t>(WTERMSIG(status));
+    }
+
+    pid_t m_pid;
+    Clock::time_point m_started;
+    bool m_collected = false;
+};
+
 class PosixInstallSystem : public InstallSystem {
 public:
     bool CreateFolder(const char* path) override {
         return mkdir(tw::ToPosixPath(path).c_str(), 0777) == 0;
     }
 
-    std::unique_ptr<FileSearch> FindFirst(const char* pattern, DirectoryEntry& first) override {
+    SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override {
         auto search = std::make_unique<PosixFileSearch>();
-        if (!search->FindFirst(pattern, first)) return nullptr;
-        return search;
+        if (search->Open(pattern, first)) return {std::move(search)};
+        return {nullptr, search->Failed()};
     }
 
     void SleepOneMillisecond() override {
@@ -151,15 +211,13 @@ public:
     }
 
     // The tool runs in the directory given, with the parameters as its arguments.
-    // Nothing waits for it; tools that have ended are collected at the next start.
-    bool StartRegistration(const RegistrationRequest& request) override {
-        CollectEndedTools();
+    std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
         std::string tool = tw::ToPosixPath(request.toolPath);
         std::string directory = tw::ToPosixPath(request.directory);
         // A tool that is not there cannot start, as with the shell on Windows. Asked
         // first, because posix_spawn cannot always report a failed exec (under
         // valgrind it forks, and the failure stays in the child).
-        if (access(tool.c_str(), X_OK) != 0) return false;
+        if (access(tool.c_str(), X_OK) != 0) return nullptr;
         std::vector<std::string> words = SplitParameters(request.parameters);
         std::vector<char*> argv{tool.data()};
         for (std::string& word : words) argv.push_back(word.data());
@@ -167,20 +225,31 @@ public:
 
         SpawnActions actions;
         if (posix_spawn_file_actions_addchdir_np(actions.Get(), directory.c_str()) != 0)
-            return false;
+            return nullptr;
         pid_t pid = 0;
         if (posix_spawn(&pid, tool.c_str(), actions.Get(), nullptr, argv.data(), environ) != 0)
-            return false;
-        m_running.push_back(pid);
-        return true;
+            return nullptr;
+        return std::make_unique<ChildTool>(pid);
     }
 
-private:
-    void CollectEndedTools() {
-        std::erase_if(m_running, [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
+    // Polls the children until all have ended or the bound has passed.
+    void WaitForTools(const std::vector<StartedTool*>& tools,
+                      std::chrono::milliseconds bound) override {
+        std::vector<ChildTool*> waiting;
+        Clock::time_point lastStart{};
+        for (StartedTool* tool : tools) {
+            auto* child = static_cast<ChildTool*>(tool);
+            waiting.push_back(child);
+            lastStart = std::max(lastStart, child->Started());
+        }
+        const Clock::time_point deadline = lastStart + bound;
+        for (;;) {
+            std::erase_if(waiting, [](ChildTool* child) { return child->Collect(); });
+            Clock::time_point now = Clock::now();
+            if (waiting.empty() || now >= deadline) return;
+            std::this_thread::sleep_for(std::min<Clock::duration>(kPollInterval, deadline - now));
+        }
     }
-
-    std::vector<pid_t> m_running;
 };
 
 }  // namespace

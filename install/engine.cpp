@@ -1,9 +1,11 @@
 #include "install/engine.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "common/path_rules.h"
 #include "install/path_buffer.h"
@@ -15,6 +17,14 @@ constexpr std::string_view kSupportFolder = "driversupport\\";
 constexpr std::string_view kDriverFolder = "Driver\\";
 constexpr std::string_view kSearchAll = "*.*";
 constexpr std::string_view kToolName = "regsvr32.exe";
+// How long the tools get after the last of them started.
+constexpr std::chrono::seconds kToolBound{300};
+
+// A started tool and the record its outcome goes to.
+struct RunningTool {
+    std::size_t record;  // index in InstallSummary::registrations
+    std::unique_ptr<StartedTool> tool;
+};
 
 // One call of the engine: the two normalised roots, the path buffers and the tally.
 class Installation {
@@ -28,7 +38,8 @@ public:
             m_system.CreateFolder(m_driverFolder.c_str());
         SupportPass();
         DriverPass();
-        return m_summary;
+        AwaitRegistrations();
+        return std::move(m_summary);
     }
 
 private:
@@ -40,6 +51,8 @@ private:
         do {
             if (tw::IsDirectoryEntry(entry.dwFileAttributes)) continue;
             CopySupportFile(entry.cFileName);
+            // Once per entry the engine gives up the processor, so that the machine
+            // stays responsive while a large package installs.
             m_system.SleepOneMillisecond();
         } while (search->FindNext(entry));
         CountListingFailure(*search, kSupportFolder);
@@ -61,55 +74,87 @@ private:
     // A listing that broke off left its remaining files uninstalled: the folder
     // counts as failed, so the run is never reported as complete.
     void CountListingFailure(const FileSearch& search, std::string_view folder) {
-        if (search.Failed()) m_summary.failedFiles.push_back(m_source + std::string(folder));
+        if (search.Failed()) Fail(folder);
     }
 
-    // Null when the folder is missing or cannot be listed, or its pattern does not fit.
+    // Null when the folder is absent, cannot be listed or its pattern does not fit;
+    // the last two count as a failure of the folder.
     std::unique_ptr<FileSearch> StartSearch(std::string_view folder, DirectoryEntry& first) {
         if (!m_searchPattern.Compose({m_source, folder, kSearchAll})) {
-            m_summary.failedFiles.push_back(m_source + std::string(folder));
+            Fail(folder);
             return nullptr;
         }
-        return m_system.FindFirst(m_searchPattern.c_str(), first);
+        SearchStart start = m_system.FindFirst(m_searchPattern.c_str(), first);
+        if (start.unreadable) Fail(folder);
+        return std::move(start.search);
+    }
+
+    // A source file, or a folder when name is empty, by its path under the package
+    // folder. Each listing delivers a name once, so each file is counted once.
+    void Fail(std::string_view folder, std::string_view name = {}) {
+        std::string file(folder);
+        file += name;
+        m_summary.failedFiles.push_back(std::move(file));
     }
 
     void CopySupportFile(const std::string& name) {
         if (!m_sourceFile.Compose({m_source, kSupportFolder, name}) ||
             !m_firstDestinationFile.Compose({m_app, name}) ||
             !m_secondDestinationFile.Compose({m_app, kDriverFolder, name})) {
-            m_summary.failedFiles.push_back(name);
+            Fail(kSupportFolder, name);
             return;
         }
-        Copy(m_sourceFile, m_firstDestinationFile);
-        Copy(m_sourceFile, m_secondDestinationFile);
+        bool first = Copy(m_sourceFile, m_firstDestinationFile);
+        bool second = Copy(m_sourceFile, m_secondDestinationFile);
+        if (!first || !second) Fail(kSupportFolder, name);
     }
 
     void InstallDriverFile(const std::string& name) {
         if (!m_sourceFile.Compose({m_source, kDriverFolder, name}) ||
-            !m_firstDestinationFile.Compose({m_app, kDriverFolder, name})) {
-            m_summary.failedFiles.push_back(name);
+            !m_firstDestinationFile.Compose({m_app, kDriverFolder, name}) ||
+            !Copy(m_sourceFile, m_firstDestinationFile)) {
+            Fail(kDriverFolder, name);
             return;
         }
-        if (Copy(m_sourceFile, m_firstDestinationFile) && tw::IsRegisteredName(name))
-            Register(m_firstDestinationFile);
+        if (tw::IsRegisteredName(name)) Register(name, m_firstDestinationFile);
     }
 
     bool Copy(const PathBuffer& source, const PathBuffer& destination) {
-        if (!m_system.CopyFileTo(source.c_str(), destination.c_str())) {
-            m_summary.failedFiles.emplace_back(destination.view());
-            return false;
-        }
+        if (!m_system.CopyFileTo(source.c_str(), destination.c_str())) return false;
         ++m_summary.filesCopied;
         return true;
     }
 
-    // Starts A + "regsvr32.exe" from A; the tool is taken from nowhere else.
-    void Register(const PathBuffer& dll) {
-        bool started = m_toolPath.Compose({m_app, kToolName}) &&
-                       tw::FormatToolParameters(dll.view(), m_toolParameters) &&
-                       m_system.StartRegistration(
-                           {m_toolPath.c_str(), m_toolParameters.c_str(), m_app.c_str()});
-        ++(started ? m_summary.registrationsStarted : m_summary.registrationsFailed);
+    // Starts A + "regsvr32.exe" from A; the tool is taken from nowhere else. The
+    // record is made whether or not the tool starts.
+    void Register(const std::string& name, const PathBuffer& dll) {
+        Registration& record = m_summary.registrations.emplace_back();
+        record.dll = std::string(kDriverFolder) + name;
+        record.toolPath = m_app + std::string(kToolName);
+        if (!tw::FormatToolParameters(dll.view(), m_toolParameters)) return;
+        record.parameters = m_toolParameters.view();
+        if (!m_toolPath.Compose({m_app, kToolName})) return;
+        std::unique_ptr<StartedTool> tool = m_system.StartRegistration(
+            {m_toolPath.c_str(), m_toolParameters.c_str(), m_app.c_str()});
+        if (tool) m_tools.push_back({m_summary.registrations.size() - 1, std::move(tool)});
+    }
+
+    // The tools run side by side with the driver pass; the run is judged only once
+    // every one has ended or the bound has run out.
+    void AwaitRegistrations() {
+        if (!m_tools.empty()) {
+            std::vector<StartedTool*> tools;
+            for (const RunningTool& running : m_tools) tools.push_back(running.tool.get());
+            m_system.WaitForTools(tools, kToolBound);
+        }
+        for (const RunningTool& running : m_tools) {
+            Registration& record = m_summary.registrations[running.record];
+            record.outcome = running.tool->exitCode ? RegistrationOutcome::exited
+                                                    : RegistrationOutcome::stillRunning;
+            record.exitCode = running.tool->exitCode.value_or(0);
+        }
+        for (const Registration& record : m_summary.registrations)
+            if (!record.Succeeded()) m_summary.failedFiles.push_back(record.dll);
     }
 
     const std::string m_source;  // S, ending in "\"
@@ -123,6 +168,7 @@ private:
     PathBuffer m_toolPath;
     tw::ToolParameters m_toolParameters;
     InstallSummary m_summary;
+    std::vector<RunningTool> m_tools;  // released, and their handles closed, with the call
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The installation engine: copies the support and driver files of a source root
-// into the application directory and starts the registration tool for each DLL
-// copied from the driver folder.
+// into the application directory, starts the registration tool for each DLL
+// copied from the driver folder and waits for the tools.
 #pragma once
 
 #include "framework/CString.h"
@@ -9,5 +9,6 @@
 
 // sourceRoot holds driversupport\ and Driver\; appDir names an existing folder.
 // Both are the engine's own copies. Creates appDir + "Driver\", runs the support
-// pass and then the driver pass, and reports what happened; no failure stops it.
+// pass and then the driver pass, waits for the registration tools it started (300 s
+// at most after the last start), and reports what happened; no failure stops it.
 InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir, InstallSystem& system);

@@ -1,17 +1,40 @@
-// What one installation did, for the run's final message.
+// What one installation did, for the run's final message and its log.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-struct InstallSummary {
-    int filesCopied = 0;                   // successful copies (each copy counts)
-    std::vector<std::string> failedFiles;  // destination paths of failed copies and names of
-                                           // entries skipped because a path did not fit
-    int registrationsStarted = 0;
-    int registrationsFailed = 0;  // tool starts that failed
+// How the registration of one DLL ended.
+enum class RegistrationOutcome {
+    notStarted,    // the tool could not be started
+    exited,        // the tool ended with exitCode
+    stillRunning,  // the tool had not ended when the wait ran out; it was left running
+};
 
-    int FailureCount() const;  // failedFiles.size() + registrationsFailed
+struct Registration {
+    std::string dll;         // the DLL's path under the package folder, "Driver\x.dll"
+    std::string toolPath;    // A + "regsvr32.exe"
+    std::string parameters;  // exactly as handed to the tool
+    RegistrationOutcome outcome = RegistrationOutcome::notStarted;
+    std::uint32_t exitCode = 0;  // when exited
+
+    // Only a tool that ended with 0 has registered its DLL.
+    bool Succeeded() const;
+};
+
+struct InstallSummary {
+    int filesCopied = 0;  // successful copies (each copy counts)
+    // The source files not installed, each once, by their path under the package
+    // folder ("driversupport\readme.txt", "Driver\x.dll"): any of its copies failed,
+    // its paths did not fit, or, for a DLL, its registration did not succeed. A
+    // folder that could not be listed, or whose listing broke off, counts once under
+    // its own name ("Driver\"). Files come in the order met, the DLLs whose
+    // registration failed after them.
+    std::vector<std::string> failedFiles;
+    std::vector<Registration> registrations;  // in the order started
+
+    int FailureCount() const;  // failedFiles.size()
     // True when neither source folder held a single file entry.
     bool NothingFound() const;
 };

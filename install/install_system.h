@@ -2,9 +2,12 @@
 // logic over this interface; Win32, the host and the tests each provide one.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 // One entry of a folder search: the two fields of WIN32_FIND_DATAA the engine reads.
 struct DirectoryEntry {
@@ -23,11 +26,28 @@ public:
     virtual bool Failed() const { return false; }
 };
 
+// The start of a search: the search, when it delivered a first entry. Without one,
+// unreadable tells a folder that exists but cannot be listed (access denied, a
+// name that is a file, a device error) from one that is simply absent.
+struct SearchStart {
+    std::unique_ptr<FileSearch> search;
+    bool unreadable = false;
+};
+
 // How the registration tool is started; the strings stay valid during the call.
 struct RegistrationRequest {
     const char* toolPath;    // A + "regsvr32.exe"
     const char* parameters;  // "/s " and the installed DLL's path
     const char* directory;   // the working directory, A
+};
+
+// A registration tool that has started. It owns its process: the handle is
+// released with the object, and a tool still running is left to run.
+class StartedTool {
+public:
+    virtual ~StartedTool() = default;
+    // Set by WaitForTools once the tool has ended; empty while it still runs.
+    std::optional<std::uint32_t> exitCode;
 };
 
 class InstallSystem {
@@ -37,12 +57,17 @@ public:
     // Creates one folder; an existing folder or any failure is the caller's to ignore.
     virtual bool CreateFolder(const char* path) = 0;
     // Starts a search on pattern (a folder and "*.*") and fills first with its first
-    // entry, "." and ".." included; null when the search cannot start.
-    virtual std::unique_ptr<FileSearch> FindFirst(const char* pattern, DirectoryEntry& first) = 0;
+    // entry, "." and ".." included.
+    virtual SearchStart FindFirst(const char* pattern, DirectoryEntry& first) = 0;
     // Gives up the processor for 1 millisecond.
     virtual void SleepOneMillisecond() = 0;
     // Copies one file with the block copy; true when the copy is complete.
     virtual bool CopyFileTo(const char* source, const char* destination) = 0;
-    // Starts the registration tool without waiting for it; true when it started.
-    virtual bool StartRegistration(const RegistrationRequest& request) = 0;
+    // Starts the registration tool without waiting for it; null when it could not start.
+    virtual std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) = 0;
+    // Waits until every tool of the list has ended, or until bound has passed since
+    // the last of them started, and sets the exit code of each one that has ended.
+    // The list holds only tools that this system started.
+    virtual void WaitForTools(const std::vector<StartedTool*>& tools,
+                              std::chrono::milliseconds bound) = 0;
 };

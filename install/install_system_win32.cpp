@@ -1,9 +1,13 @@
-// The installation system on Win32: the kernel's folder calls and the shell's start.
+// The installation system on Win32: the kernel's folder calls, the shell's start
+// and the wait for the started tools.
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
+#include "common/win32_find_handle.h"
 #include "install/block_copy.h"
 #include "install/platform_install_system.h"
 
@@ -14,22 +18,6 @@ namespace {
 static_assert(sizeof(SHELLEXECUTEINFOA) == 60);
 #endif
 
-// A search handle of FindFirstFileA, closed with FindClose.
-class FindHandle {
-public:
-    FindHandle() = default;
-    ~FindHandle() {
-        if (m_handle != INVALID_HANDLE_VALUE) FindClose(m_handle);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE Get() const { return m_handle; }
-    void Take(HANDLE handle) { m_handle = handle; }
-
-private:
-    HANDLE m_handle = INVALID_HANDLE_VALUE;
-};
-
 void Fill(DirectoryEntry& entry, const WIN32_FIND_DATAA& data) {
     entry.dwFileAttributes = data.dwFileAttributes;
     entry.cFileName = data.cFileName;
@@ -37,10 +25,16 @@ void Fill(DirectoryEntry& entry, const WIN32_FIND_DATAA& data) {
 
 class Win32FileSearch : public FileSearch {
 public:
-    bool FindFirst(const char* pattern, DirectoryEntry& first) {
+    // False when no entry came; Failed() then tells whether the folder exists but
+    // could not be listed, rather than being absent.
+    bool Open(const char* pattern, DirectoryEntry& first) {
         WIN32_FIND_DATAA data{};
         m_handle.Take(FindFirstFileA(pattern, &data));
-        if (m_handle.Get() == INVALID_HANDLE_VALUE) return false;
+        if (!m_handle.IsValid()) {
+            DWORD error = GetLastError();
+            m_failed = error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+            return false;
+        }
         Fill(first, data);
         return true;
     }
@@ -56,18 +50,44 @@ public:
     bool Failed() const override { return m_failed; }
 
 private:
-    FindHandle m_handle;
+    tw::FindHandle m_handle;
     bool m_failed = false;
+};
+
+// A process handle, closed with CloseHandle.
+class ProcessHandle {
+public:
+    explicit ProcessHandle(HANDLE handle) : m_handle(handle) {}
+    ~ProcessHandle() { CloseHandle(m_handle); }
+    ProcessHandle(const ProcessHandle&) = delete;
+    ProcessHandle& operator=(const ProcessHandle&) = delete;
+    HANDLE Get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+// A started tool: its process handle and the tick count of its start. Closing the
+// handle leaves a tool that still runs running.
+class ProcessTool : public StartedTool {
+public:
+    ProcessTool(HANDLE process, ULONGLONG started) : m_process(process), m_started(started) {}
+    HANDLE Process() const { return m_process.Get(); }
+    ULONGLONG Started() const { return m_started; }
+
+private:
+    ProcessHandle m_process;
+    ULONGLONG m_started;
 };
 
 class Win32InstallSystem : public InstallSystem {
 public:
     bool CreateFolder(const char* path) override { return CreateDirectoryA(path, nullptr) != 0; }
 
-    std::unique_ptr<FileSearch> FindFirst(const char* pattern, DirectoryEntry& first) override {
+    SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override {
         auto search = std::make_unique<Win32FileSearch>();
-        if (!search->FindFirst(pattern, first)) return nullptr;
-        return search;
+        if (search->Open(pattern, first)) return {std::move(search)};
+        return {nullptr, search->Failed()};
     }
 
     void SleepOneMillisecond() override { Sleep(1); }
@@ -76,19 +96,52 @@ public:
         return CopyOneFile(source, destination) != FALSE;
     }
 
-    // No process handle is asked for: nothing waits for the tool, and with
-    // SEE_MASK_FLAG_NO_UI a failed start shows the user nothing.
-    bool StartRegistration(const RegistrationRequest& request) override {
+    // With SEE_MASK_FLAG_NO_UI a failed start shows the user nothing. A start that
+    // gives no process (the shell handed the file to a running program) cannot be
+    // judged, and counts as not started.
+    std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
         SHELLEXECUTEINFOA info;
         ZeroMemory(&info, sizeof(info));
         info.cbSize = sizeof(info);
-        info.fMask = SEE_MASK_FLAG_NO_UI;
+        info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
         info.lpVerb = "open";
         info.lpFile = request.toolPath;
         info.lpParameters = request.parameters;
         info.lpDirectory = request.directory;
         info.nShow = SW_SHOWNORMAL;
-        return ShellExecuteExA(&info) != FALSE;
+        if (!ShellExecuteExA(&info) || !info.hProcess) return nullptr;
+        return std::make_unique<ProcessTool>(info.hProcess, GetTickCount64());
+    }
+
+    // WaitForMultipleObjects takes at most 64 handles: the tools are waited for in
+    // groups, each with what is left of the bound.
+    void WaitForTools(const std::vector<StartedTool*>& tools,
+                      std::chrono::milliseconds bound) override {
+        std::vector<HANDLE> handles;
+        ULONGLONG lastStart = 0;
+        for (StartedTool* tool : tools) {
+            auto* process = static_cast<ProcessTool*>(tool);
+            handles.push_back(process->Process());
+            lastStart = std::max(lastStart, process->Started());
+        }
+        const ULONGLONG deadline = lastStart + static_cast<ULONGLONG>(bound.count());
+        for (std::size_t first = 0; first < handles.size(); first += MAXIMUM_WAIT_OBJECTS) {
+            DWORD count = static_cast<DWORD>(
+                std::min<std::size_t>(MAXIMUM_WAIT_OBJECTS, handles.size() - first));
+            ULONGLONG now = GetTickCount64();
+            DWORD left =
+                now >= deadline
+                    ? 0
+                    : static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, INFINITE - 1));
+            WaitForMultipleObjects(count, handles.data() + first, TRUE, left);
+        }
+        for (StartedTool* tool : tools) {
+            HANDLE process = static_cast<ProcessTool*>(tool)->Process();
+            DWORD code = 0;
+            if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0 &&
+                GetExitCodeProcess(process, &code))
+                tool->exitCode = code;
+        }
     }
 };
 

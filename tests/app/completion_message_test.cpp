@@ -2,14 +2,34 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "res/texts.h"
 
 namespace {
 
+// 驱动程序安装未完成，有 N 个文件未能安装!
+std::string FirstLine(const std::string& count) {
+    return "\xC7\xFD\xB6\xAF\xB3\xCC\xD0\xF2\xB0\xB2\xD7\xB0\xCE\xB4\xCD\xEA\xB3\xC9\xA3\xAC\xD3"
+           "\xD0 " +
+           count + " \xB8\xF6\xCE\xC4\xBC\xFE\xCE\xB4\xC4\xDC\xB0\xB2\xD7\xB0!";
+}
+
+// "f1" to "fN".
+std::vector<std::string> Names(int count) {
+    std::vector<std::string> names;
+    for (int i = 1; i <= count; ++i) names.push_back(std::string("f").append(std::to_string(i)));
+    return names;
+}
+
+const std::string kTenNames = "\nf1\nf2\nf3\nf4\nf5\nf6\nf7\nf8\nf9\nf10";
+const std::string kMore = "\n\xA1\xAD\xA1\xAD";  // ……
+
 struct Case {
     const char* name;
     bool nothingFound;
-    int failureCount;
+    std::vector<std::string> failedFiles;
     std::string text;
     std::string caption;
     unsigned style;
@@ -17,36 +37,35 @@ struct Case {
 
 TEST(CompletionMessage, FollowsWhatTheInstallationDid) {
     const Case cases[] = {
-        {"all well", false, 0, TW_TEXT_INSTALL_DONE, TW_TEXT_INFO_CAPTION, 0x0},
-        {"nothing found", true, 0, TW_TEXT_NOTHING_FOUND, TW_TEXT_ERROR_CAPTION, 0x30},
-        // 驱动程序安装未完成，有 1 个文件未能安装!
-        {"one failure", false, 1,
-         "\xC7\xFD\xB6\xAF\xB3\xCC\xD0\xF2\xB0\xB2\xD7\xB0\xCE\xB4\xCD\xEA\xB3\xC9\xA3\xAC\xD3\xD0"
-         " 1 \xB8\xF6\xCE\xC4\xBC\xFE\xCE\xB4\xC4\xDC\xB0\xB2\xD7\xB0!",
-         TW_TEXT_ERROR_CAPTION, 0x30},
-        {"many failures", false, 12345,
-         "\xC7\xFD\xB6\xAF\xB3\xCC\xD0\xF2\xB0\xB2\xD7\xB0\xCE\xB4\xCD\xEA\xB3\xC9\xA3\xAC\xD3\xD0"
-         " 12345 \xB8\xF6\xCE\xC4\xBC\xFE\xCE\xB4\xC4\xDC\xB0\xB2\xD7\xB0!",
-         TW_TEXT_ERROR_CAPTION, 0x30},
+        {"all well", false, {}, TW_TEXT_INSTALL_DONE, TW_TEXT_INFO_CAPTION, 0x0},
+        {"nothing found", true, {}, TW_TEXT_NOTHING_FOUND, TW_TEXT_ERROR_CAPTION, 0x30},
+        {"one failure, named after an empty line",
+         false,
+         {"Driver\\x.dll"},
+         FirstLine("1") + "\n\nDriver\\x.dll",
+         TW_TEXT_ERROR_CAPTION,
+         0x30},
         // A failure is never hidden behind the nothing-found text.
-        {"failures win", true, 2,
-         "\xC7\xFD\xB6\xAF\xB3\xCC\xD0\xF2\xB0\xB2\xD7\xB0\xCE\xB4\xCD\xEA\xB3\xC9\xA3\xAC\xD3\xD0"
-         " 2 \xB8\xF6\xCE\xC4\xBC\xFE\xCE\xB4\xC4\xDC\xB0\xB2\xD7\xB0!",
+        {"failures win",
+         true,
+         {"Driver\\", "driversupport\\\xD5\xC5.txt"},
+         FirstLine("2") + "\n\nDriver\\\ndriversupport\\\xD5\xC5.txt",
+         TW_TEXT_ERROR_CAPTION,
+         0x30},
+        {"ten names, all shown", false, Names(10), FirstLine("10") + "\n" + kTenNames,
+         TW_TEXT_ERROR_CAPTION, 0x30},
+        {"eleven: ten names and the mark for the rest", false, Names(11),
+         FirstLine("11") + "\n" + kTenNames + kMore, TW_TEXT_ERROR_CAPTION, 0x30},
+        {"many", false, Names(12345), FirstLine("12345") + "\n" + kTenNames + kMore,
          TW_TEXT_ERROR_CAPTION, 0x30},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        tw::CompletionMessage message = tw::ChooseCompletionMessage(c.nothingFound, c.failureCount);
+        tw::CompletionMessage message = tw::ChooseCompletionMessage(c.nothingFound, c.failedFiles);
         EXPECT_EQ(message.text, c.text);
         EXPECT_STREQ(message.caption, c.caption.c_str());
         EXPECT_EQ(message.style, c.style);
     }
-}
-
-TEST(CompletionMessage, LargestCountFitsWhole) {
-    tw::CompletionMessage message = tw::ChooseCompletionMessage(false, 2147483647);
-    EXPECT_NE(message.text.find(" 2147483647 "), std::string::npos);
-    EXPECT_EQ(message.text.back(), '!');
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The passes on the recording system: exact calls, order, paths and tool requests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,11 +23,22 @@ std::vector<DirectoryEntry> WithDots(std::vector<DirectoryEntry> entries) {
     return entries;
 }
 
+// A registration record on one line: package name | tool | parameters | outcome.
+std::vector<std::string> Described(const std::vector<Registration>& registrations) {
+    std::vector<std::string> lines;
+    for (const Registration& r : registrations) {
+        std::string outcome = r.outcome == RegistrationOutcome::exited
+                                  ? "exit " + std::to_string(r.exitCode)
+                              : r.outcome == RegistrationOutcome::stillRunning ? "still running"
+                                                                               : "not started";
+        lines.push_back(r.dll + " | " + r.toolPath + " | " + r.parameters + " | " + outcome);
+    }
+    return lines;
+}
+
 struct Expected {
     int filesCopied;
     std::vector<std::string> failedFiles;
-    int registrationsStarted;
-    int registrationsFailed;
 };
 
 struct Case {
@@ -45,10 +58,7 @@ void Check(const Case& c) {
     EXPECT_EQ(system.Work(), c.work);
     EXPECT_EQ(summary.filesCopied, c.summary.filesCopied);
     EXPECT_EQ(summary.failedFiles, c.summary.failedFiles);
-    EXPECT_EQ(summary.registrationsStarted, c.summary.registrationsStarted);
-    EXPECT_EQ(summary.registrationsFailed, c.summary.registrationsFailed);
-    EXPECT_EQ(summary.FailureCount(),
-              static_cast<int>(c.summary.failedFiles.size()) + c.summary.registrationsFailed);
+    EXPECT_EQ(summary.FailureCount(), static_cast<int>(c.summary.failedFiles.size()));
 }
 
 const Case kLayoutCases[] = {
@@ -57,7 +67,7 @@ const Case kLayoutCases[] = {
      "C:\\App\\",
      [](RecordingSystem&) {},
      {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport, std::string("find ") + kDriver},
-     {0, {}, 0, 0}},
+     {0, {}}},
 
     {"dots and subfolders skipped; the driver pass sleeps before every entry",
      "C:\\pkg",
@@ -71,8 +81,9 @@ const Case kLayoutCases[] = {
       "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\Driver\\a.txt", "sleep",
       std::string("find ") + kDriver, "sleep", "sleep", "sleep",
       "copy C:\\pkg\\Driver\\b.dll > C:\\App\\Driver\\b.dll",
-      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\b.dll | C:\\App\\", "sleep"},
-     {3, {}, 1, 0}},
+      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\b.dll | C:\\App\\", "sleep",
+      "wait 1 tools, 300000 ms"},
+     {3, {}}},
 
     {"folders with further bits are skipped; hidden, system and read-only files are copied",
      "C:\\pkg",
@@ -89,8 +100,9 @@ const Case kLayoutCases[] = {
       "copy C:\\pkg\\driversupport\\ro.txt > C:\\App\\Driver\\ro.txt", "sleep",
       std::string("find ") + kDriver, "sleep", "sleep",
       "copy C:\\pkg\\Driver\\h.dll > C:\\App\\Driver\\h.dll",
-      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\h.dll | C:\\App\\"},
-     {5, {}, 1, 0}},
+      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\h.dll | C:\\App\\",
+      "wait 1 tools, 300000 ms"},
+     {5, {}}},
 
     {"a DLL in driversupport\\ is copied twice and never registered; a shared name ends with "
      "the driver pass's copy",
@@ -107,8 +119,9 @@ const Case kLayoutCases[] = {
       "copy C:\\pkg\\driversupport\\both.dll > C:\\App\\Driver\\both.dll", "sleep",
       std::string("find ") + kDriver, "sleep",
       "copy C:\\pkg\\Driver\\both.dll > C:\\App\\Driver\\both.dll",
-      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\both.dll | C:\\App\\"},
-     {5, {}, 1, 0}},
+      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\both.dll | C:\\App\\",
+      "wait 1 tools, 300000 ms"},
+     {5, {}}},
 
     {"names ending in .dll in any case are registered; .dll.bak is not, nor is a file under a "
      "folder named tools.dll",
@@ -125,8 +138,9 @@ const Case kLayoutCases[] = {
       "sleep", "copy C:\\pkg\\Driver\\y.Dll > C:\\tools.dll\\Driver\\y.Dll",
       "start C:\\tools.dll\\regsvr32.exe | /s C:\\tools.dll\\Driver\\y.Dll | C:\\tools.dll\\",
       "sleep", "copy C:\\pkg\\Driver\\x.dll.bak > C:\\tools.dll\\Driver\\x.dll.bak", "sleep",
-      "copy C:\\pkg\\Driver\\notes.txt > C:\\tools.dll\\Driver\\notes.txt"},
-     {4, {}, 2, 0}},
+      "copy C:\\pkg\\Driver\\notes.txt > C:\\tools.dll\\Driver\\notes.txt",
+      "wait 2 tools, 300000 ms"},
+     {4, {}}},
 
     {"a DLL path with a blank or a tab is quoted; the tool and its folder are not",
      "C:\\pkg",
@@ -142,8 +156,9 @@ const Case kLayoutCases[] = {
       "sleep", "copy C:\\pkg\\Driver\\t\tb.dll > C:\\Program Files\\App\\Driver\\t\tb.dll",
       "start C:\\Program Files\\App\\regsvr32.exe | /s \"C:\\Program "
       "Files\\App\\Driver\\t\tb.dll\" "
-      "| C:\\Program Files\\App\\"},
-     {2, {}, 2, 0}},
+      "| C:\\Program Files\\App\\",
+      "wait 2 tools, 300000 ms"},
+     {2, {}}},
 
     {"a tab in a file name alone is enough to quote",
      "C:\\pkg",
@@ -151,8 +166,9 @@ const Case kLayoutCases[] = {
      [](RecordingSystem& s) { s.SetListing(kDriver, {FileEntry("t\t.dll")}); },
      {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport, std::string("find ") + kDriver,
       "sleep", "copy C:\\pkg\\Driver\\t\t.dll > C:\\App\\Driver\\t\t.dll",
-      "start C:\\App\\regsvr32.exe | /s \"C:\\App\\Driver\\t\t.dll\" | C:\\App\\"},
-     {1, {}, 1, 0}},
+      "start C:\\App\\regsvr32.exe | /s \"C:\\App\\Driver\\t\t.dll\" | C:\\App\\",
+      "wait 1 tools, 300000 ms"},
+     {1, {}}},
 
     {"a source at a drive root keeps its single separator",
      "X:\\",
@@ -160,8 +176,9 @@ const Case kLayoutCases[] = {
      [](RecordingSystem& s) { s.SetListing("X:\\Driver\\*.*", {FileEntry("a.dll")}); },
      {"mkdir C:\\App\\Driver\\", "find X:\\driversupport\\*.*", "find X:\\Driver\\*.*", "sleep",
       "copy X:\\Driver\\a.dll > C:\\App\\Driver\\a.dll",
-      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\a.dll | C:\\App\\"},
-     {1, {}, 1, 0}},
+      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\a.dll | C:\\App\\",
+      "wait 1 tools, 300000 ms"},
+     {1, {}}},
 
     {"a separator is added after a trail byte 0x5C, and the application directory gets one too",
      "D:\\\xD5\x5C",
@@ -169,7 +186,7 @@ const Case kLayoutCases[] = {
      [](RecordingSystem&) {},
      {"mkdir C:\\App\\Driver\\", "find D:\\\xD5\x5C\\driversupport\\*.*",
       "find D:\\\xD5\x5C\\Driver\\*.*"},
-     {0, {}, 0, 0}},
+     {0, {}}},
 
     {"source root and application directory the same folder: each driver copy fails on itself",
      "C:\\App",
@@ -186,9 +203,9 @@ const Case kLayoutCases[] = {
       "find C:\\App\\Driver\\*.*", "sleep", "sleep", "sleep",
       "copy C:\\App\\Driver\\a.dll > C:\\App\\Driver\\a.dll", "sleep",
       "copy C:\\App\\Driver\\b.dll > C:\\App\\Driver\\b.dll"},
-     {2, {"C:\\App\\Driver\\a.dll", "C:\\App\\Driver\\b.dll"}, 0, 0}},
+     {2, {"Driver\\a.dll", "Driver\\b.dll"}}},
 
-    {"no tool in A: every start fails, every file is copied all the same",
+    {"no tool in A: every start fails and its DLL counts; every file is copied all the same",
      "C:\\pkg",
      "C:\\App\\",
      [](RecordingSystem& s) {
@@ -204,25 +221,31 @@ const Case kLayoutCases[] = {
       "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\a.dll | C:\\App\\", "sleep",
       "copy C:\\pkg\\Driver\\b.dll > C:\\App\\Driver\\b.dll",
       "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\b.dll | C:\\App\\"},
-     {4, {}, 0, 2}},
+     {4, {"Driver\\a.dll", "Driver\\b.dll"}}},
 
-    {"failed copies are counted by destination; a DLL that failed is not registered",
+    {"failed copies count once per source file, a support file with both copies failed too; a "
+     "DLL not copied is not registered",
      "C:\\pkg",
      "C:\\App\\",
      [](RecordingSystem& s) {
-         s.SetListing(kSupport, {FileEntry("a.txt")});
+         s.SetListing(kSupport, {FileEntry("a.txt"), FileEntry("b.txt")});
          s.SetListing(kDriver, {FileEntry("a.dll"), FileEntry("b.dll")});
          s.FailCopyTo("C:\\App\\Driver\\a.txt");
+         s.FailCopyTo("C:\\App\\b.txt");
+         s.FailCopyTo("C:\\App\\Driver\\b.txt");
          s.FailCopyTo("C:\\App\\Driver\\a.dll");
      },
      {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport,
       "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\a.txt",
       "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\Driver\\a.txt", "sleep",
+      "copy C:\\pkg\\driversupport\\b.txt > C:\\App\\b.txt",
+      "copy C:\\pkg\\driversupport\\b.txt > C:\\App\\Driver\\b.txt", "sleep",
       std::string("find ") + kDriver, "sleep",
       "copy C:\\pkg\\Driver\\a.dll > C:\\App\\Driver\\a.dll", "sleep",
       "copy C:\\pkg\\Driver\\b.dll > C:\\App\\Driver\\b.dll",
-      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\b.dll | C:\\App\\"},
-     {2, {"C:\\App\\Driver\\a.txt", "C:\\App\\Driver\\a.dll"}, 1, 0}},
+      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\b.dll | C:\\App\\",
+      "wait 1 tools, 300000 ms"},
+     {2, {"driversupport\\a.txt", "driversupport\\b.txt", "Driver\\a.dll"}}},
 
     {"a listing that fails midway ends its pass there and counts; the other pass runs as usual",
      "C:\\pkg",
@@ -237,17 +260,17 @@ const Case kLayoutCases[] = {
       "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\Driver\\a.txt", "sleep",
       std::string("find ") + kDriver, "sleep",
       "copy C:\\pkg\\Driver\\d.txt > C:\\App\\Driver\\d.txt"},
-     {3, {"C:\\pkg\\driversupport\\"}, 0, 0}},
+     {3, {"driversupport\\"}}},
 
-    {"a listing that fails before its first entry is a folder that cannot be searched",
+    {"a folder that exists but cannot be listed (access denied) counts once",
      "C:\\pkg",
      "C:\\App\\",
      [](RecordingSystem& s) {
-         s.SetListing(kSupport, {FileEntry("a.txt")});
-         s.FailListingAfter(kSupport, 0);
+         s.SetListing(kDriver, {FileEntry("a.dll")});
+         s.FailListingAfter(kDriver, 0);
      },
      {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport, std::string("find ") + kDriver},
-     {0, {}, 0, 0}},
+     {0, {"Driver\\"}}},
 };
 
 }  // namespace
@@ -269,8 +292,33 @@ TEST(EngineOnFake, RegistrationStartsBeforeTheNextEntryIsRead) {
                       "next",
                       "sleep",
                       "copy C:\\pkg\\Driver\\b.txt > C:\\App\\Driver\\b.txt",
-                      "next"};
+                      "next",
+                      "wait 1 tools, 300000 ms"};
     EXPECT_EQ(system.Calls(), expected);
+}
+
+// Every tool is waited for once, after the driver pass; only an exit code of 0
+// counts as registered, and each DLL that is not counts once among the failures.
+TEST(EngineOnFake, RegistrationsAreJudgedByTheirExitCodes) {
+    RecordingSystem system;
+    system.SetListing(kDriver, {FileEntry("ok.dll"), FileEntry("bad.dll"), FileEntry("hang.dll"),
+                                FileEntry("x.txt")});
+    system.FailCopyTo("C:\\App\\Driver\\x.txt");
+    system.SetToolOutcome("/s C:\\App\\Driver\\bad.dll", 1);
+    system.SetToolOutcome("/s C:\\App\\Driver\\hang.dll", std::nullopt);
+    InstallSummary summary = InstallDriverFiles("C:\\pkg", "C:\\App\\", system);
+
+    Calls work = system.Work();
+    EXPECT_EQ(work.back(), "wait 3 tools, 300000 ms");
+    EXPECT_EQ(std::count(work.begin(), work.end(), work.back()), 1);
+    EXPECT_EQ(Described(summary.registrations),
+              (std::vector<std::string>{
+                  "Driver\\ok.dll | C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\ok.dll | exit 0",
+                  "Driver\\bad.dll | C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\bad.dll | exit 1",
+                  "Driver\\hang.dll | C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\hang.dll | still "
+                  "running"}));
+    EXPECT_EQ(summary.failedFiles,
+              (std::vector<std::string>{"Driver\\x.txt", "Driver\\bad.dll", "Driver\\hang.dll"}));
 }
 
 TEST(EngineOnFake, CallersStringsStayUnchanged) {
@@ -296,6 +344,12 @@ TEST(EngineOnFake, SummaryTellsWhenNothingWasFound) {
     InstallSummary failed = InstallDriverFiles("C:\\pkg", "C:\\App\\", failing);
     EXPECT_FALSE(failed.NothingFound()) << "a file was found even though its copy failed";
     EXPECT_EQ(failed.FailureCount(), 1);
+
+    RecordingSystem unreadable;
+    unreadable.FailListingAfter(kSupport, 0);
+    InstallSummary denied = InstallDriverFiles("C:\\pkg", "C:\\App\\", unreadable);
+    EXPECT_FALSE(denied.NothingFound()) << "a folder that cannot be listed may hold files";
+    EXPECT_EQ(denied.FailureCount(), 1);
 }
 
 namespace {
@@ -330,7 +384,8 @@ TEST(EngineOnFake, PathsThatDoNotFitAreSkippedAndCounted) {
     InstallSummary summary = InstallDriverFiles("X:\\", app.c_str(), system);
 
     EXPECT_EQ(summary.filesCopied, 3);
-    EXPECT_EQ(summary.failedFiles, (std::vector<std::string>{tooLong, tooLong}));
+    EXPECT_EQ(summary.failedFiles,
+              (std::vector<std::string>{"driversupport\\" + tooLong, "Driver\\" + tooLong}));
     EXPECT_TRUE(Recorded(system, "copy X:\\Driver\\" + fits + " > " + app + "Driver\\" + fits));
     EXPECT_FALSE(Recorded(system, "copy X:\\driversupport\\" + tooLong + " > " + app + tooLong))
         << "the first copy is not made when the second cannot be";
@@ -348,7 +403,7 @@ TEST(EngineOnFake, SourcePathsThatDoNotFitAreSkipped) {
     system.SetListing(source + "Driver\\*.*", {FileEntry(fits), FileEntry(tooLong)});
     InstallSummary summary = InstallDriverFiles(source.c_str(), "C:\\A\\", system);
     EXPECT_EQ(summary.filesCopied, 1);
-    EXPECT_EQ(summary.failedFiles, std::vector<std::string>{tooLong});
+    EXPECT_EQ(summary.failedFiles, std::vector<std::string>{"Driver\\" + tooLong});
 }
 
 TEST(EngineOnFake, SearchPatternThatDoesNotFitSkipsItsPassAndIsReported) {
@@ -358,7 +413,7 @@ TEST(EngineOnFake, SearchPatternThatDoesNotFitSkipsItsPassAndIsReported) {
     InstallSummary summary = InstallDriverFiles(source.c_str(), "C:\\A\\", system);
     EXPECT_FALSE(Recorded(system, "find " + source + "driversupport\\*.*"));
     EXPECT_TRUE(Recorded(system, "find " + source + "Driver\\*.*"));
-    EXPECT_EQ(summary.failedFiles, std::vector<std::string>{source + "driversupport\\"});
+    EXPECT_EQ(summary.failedFiles, std::vector<std::string>{"driversupport\\"});
     EXPECT_EQ(summary.filesCopied, 1);
 }
 
@@ -371,7 +426,8 @@ TEST(EngineOnFake, ApplicationDirectoryTooLongForItsDriverFolder) {
     Calls expected = {"find C:\\pkg\\driversupport\\*.*", "sleep", "find C:\\pkg\\Driver\\*.*",
                       "sleep"};
     EXPECT_EQ(system.Work(), expected) << "no folder is created and nothing is copied";
-    EXPECT_EQ(summary.failedFiles, (std::vector<std::string>{"a.txt", "b.dll"}));
+    EXPECT_EQ(summary.failedFiles,
+              (std::vector<std::string>{"driversupport\\a.txt", "Driver\\b.dll"}));
 }
 
 // The tool's path is 12 bytes longer than A, the shortest DLL path only 11.
@@ -381,8 +437,10 @@ TEST(EngineOnFake, ToolPathThatDoesNotFitCountsAsAFailedStart) {
     system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry(".dll")});
     InstallSummary summary = InstallDriverFiles("C:\\pkg", app.c_str(), system);
     EXPECT_EQ(summary.filesCopied, 1);
-    EXPECT_EQ(summary.registrationsStarted, 0);
-    EXPECT_EQ(summary.registrationsFailed, 1);
+    EXPECT_EQ(Described(summary.registrations),
+              std::vector<std::string>{"Driver\\.dll | " + app + "regsvr32.exe | /s " + app +
+                                       "Driver\\.dll | not started"});
+    EXPECT_EQ(summary.failedFiles, std::vector<std::string>{"Driver\\.dll"});
     for (const std::string& c : system.Calls()) EXPECT_NE(c.rfind("start", 0), 0u) << c;
 }
 
@@ -393,7 +451,7 @@ TEST(EngineOnFake, LongestDllPathIsQuotedWhole) {
     RecordingSystem system;
     system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry(name)});
     InstallSummary summary = InstallDriverFiles("C:\\pkg", app.c_str(), system);
-    ASSERT_EQ(summary.registrationsStarted, 1);
+    ASSERT_EQ(summary.FailureCount(), 0);
     EXPECT_TRUE(Recorded(
         system, "start C:\\A B\\regsvr32.exe | /s \"C:\\A B\\Driver\\" + name + "\" | C:\\A B\\"));
 }

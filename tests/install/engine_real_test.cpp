@@ -18,6 +18,10 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -141,9 +145,9 @@ TEST(EngineOnRealFolders, InstalledLayout) {
         starts.push_back("start " + a + "regsvr32.exe | /s " + a + "Driver\\" + dll + " | " + a);
     EXPECT_EQ(Sorted(Starting(system, "start ")), starts);
     EXPECT_EQ(summary.filesCopied, 5 * 2 + 6);
-    EXPECT_TRUE(summary.failedFiles.empty());
-    EXPECT_EQ(summary.registrationsStarted, 0) << "no regsvr32.exe in A";
-    EXPECT_EQ(summary.registrationsFailed, 3);
+    EXPECT_EQ(Sorted(summary.failedFiles),
+              (std::vector<std::string>{"Driver\\Y.DLL", "Driver\\ro.dll", "Driver\\x.dll"}))
+        << "no regsvr32.exe in A: every DLL copied, none registered";
 
     EXPECT_EQ(IndexOf(system, "mkdir " + a + "Driver\\"), 0u);
     std::size_t driverPass = IndexOf(system, "find " + s + "Driver\\*.*");
@@ -170,10 +174,10 @@ TEST(EngineOnRealFolders, SourceAndApplicationDirectoryTheSame) {
     EXPECT_EQ(ReadBytes(Join(package / "Driver", "x.dll")), "x");
     EXPECT_EQ(ReadBytes(package / "a.txt"), "a");
     EXPECT_EQ(ReadBytes(Join(package / "Driver", "a.txt")), "a");
-    EXPECT_EQ(summary.registrationsStarted, 0);
+    EXPECT_TRUE(summary.registrations.empty());
     // The support pass has put a.txt and regsvr32.exe into Driver\ before the driver pass lists it.
     EXPECT_EQ(Sorted(summary.failedFiles),
-              Sorted({a + "Driver\\a.txt", a + "Driver\\regsvr32.exe", a + "Driver\\x.dll"}));
+              Sorted({"Driver\\a.txt", "Driver\\regsvr32.exe", "Driver\\x.dll"}));
     EXPECT_FALSE(PathExists(package / "tool.log"));
 }
 
@@ -219,7 +223,8 @@ TEST(PlatformInstallSystem, ListingReportsWindowsAttributeWords) {
     std::map<std::string, std::uint32_t> words;
     DirectoryEntry entry;
     std::string pattern = Normalised(folder.Path()) + "*.*";
-    std::unique_ptr<FileSearch> search = PlatformInstallSystem().FindFirst(pattern.c_str(), entry);
+    std::unique_ptr<FileSearch> search =
+        PlatformInstallSystem().FindFirst(pattern.c_str(), entry).search;
     ASSERT_NE(search, nullptr);
     do {
         words[entry.cFileName] = entry.dwFileAttributes;
@@ -233,15 +238,54 @@ TEST(PlatformInstallSystem, ListingReportsWindowsAttributeWords) {
     EXPECT_EQ(words["ro.txt"] & 0x11u, 0x01u);
 }
 
-TEST(PlatformInstallSystem, FolderThatCannotBeListedGivesNoSearch) {
+// No search either way; only a folder that exists and cannot be listed is a failure.
+TEST(PlatformInstallSystem, AbsentFolderIsToldFromOneThatCannotBeListed) {
     TempFolder folder;
     WriteBytes(folder / "file", "f");
-    DirectoryEntry entry;
-    for (const std::string& f : {folder / "missing", folder / "file"}) {
-        std::string pattern = Normalised(f) + "*.*";
-        EXPECT_EQ(PlatformInstallSystem().FindFirst(pattern.c_str(), entry), nullptr) << f;
+    const struct {
+        std::string folder;
+        bool unreadable;
+    } cases[] = {
+        {folder / "missing", false},
+        {Join(folder / "missing", "sub"), false},
+        {Join(folder / "file", "sub"), false},
+        {folder / "file", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        DirectoryEntry entry;
+        std::string pattern = Normalised(c.folder) + "*.*";
+        SearchStart start = PlatformInstallSystem().FindFirst(pattern.c_str(), entry);
+        EXPECT_EQ(start.search, nullptr);
+        EXPECT_EQ(start.unreadable, c.unreadable);
     }
 }
+
+#ifndef _WIN32
+// Listed by another user in a child process, so that the refusal is met even when
+// the tests run as root.
+TEST(PlatformInstallSystem, FolderWithoutPermissionCannotBeListed) {
+    TempFolder folder;
+    const std::string locked = folder / "locked";
+    MakeFolder(locked);
+    WriteBytes(Join(locked, "a.txt"), "a");
+    ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+    const std::string pattern = Normalised(locked) + "*.*";
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && setuid(65534) != 0) _exit(2);
+        DirectoryEntry entry;
+        SearchStart start = PlatformInstallSystem().FindFirst(pattern.c_str(), entry);
+        _exit(!start.search && start.unreadable ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    chmod(locked.c_str(), 0700);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: listed or called absent; 2: could not change user";
+}
+#endif
 
 TEST(PlatformInstallSystem, CreateFolderTellsWhetherItMadeOne) {
     TempFolder folder;

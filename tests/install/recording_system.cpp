@@ -67,6 +67,11 @@ void RecordingSystem::FailListingAfter(const std::string& pattern, std::size_t d
     m_listingLimits[pattern] = delivered;
 }
 
+void RecordingSystem::SetToolOutcome(const std::string& parameters,
+                                     std::optional<std::uint32_t> exitCode) {
+    m_toolOutcomes[parameters] = exitCode;
+}
+
 void RecordingSystem::SetAttributes(const std::string& name, std::uint32_t attributes) {
     m_attributes[name] = attributes;
 }
@@ -96,24 +101,24 @@ bool RecordingSystem::CreateFolder(const char* path) {
     return m_inner ? m_inner->CreateFolder(path) : true;
 }
 
-std::unique_ptr<FileSearch> RecordingSystem::FindFirst(const char* pattern, DirectoryEntry& first) {
+SearchStart RecordingSystem::FindFirst(const char* pattern, DirectoryEntry& first) {
     m_calls.push_back(std::string("find ") + pattern);
     auto limit = m_listingLimits.find(pattern);
     std::size_t delivered = limit == m_listingLimits.end() ? SIZE_MAX : limit->second;
 
     std::unique_ptr<RecordedSearch> search;
     if (m_inner) {
-        std::unique_ptr<FileSearch> inner = m_inner->FindFirst(pattern, first);
-        if (!inner) return nullptr;
-        search = std::make_unique<RecordedSearch>(*this, std::move(inner),
+        SearchStart inner = m_inner->FindFirst(pattern, first);
+        if (!inner.search) return inner;
+        search = std::make_unique<RecordedSearch>(*this, std::move(inner.search),
                                                   std::vector<DirectoryEntry>{}, delivered);
     } else {
         auto listing = m_listings.find(pattern);
-        if (listing == m_listings.end()) return nullptr;
+        if (listing == m_listings.end()) return {nullptr, delivered == 0};
         search = std::make_unique<RecordedSearch>(*this, nullptr, listing->second, delivered);
     }
-    if (!search->First(first)) return nullptr;
-    return search;
+    if (!search->First(first)) return {nullptr, delivered == 0};
+    return {std::move(search)};
 }
 
 void RecordingSystem::SleepOneMillisecond() {
@@ -128,9 +133,35 @@ bool RecordingSystem::CopyFileTo(const char* source, const char* destination) {
     return m_inner ? m_inner->CopyFileTo(source, destination) : true;
 }
 
-bool RecordingSystem::StartRegistration(const RegistrationRequest& request) {
+namespace {
+
+// A tool of scripted mode: it ends as planned once waited for.
+class ScriptedTool : public StartedTool {
+public:
+    explicit ScriptedTool(std::optional<std::uint32_t> planned) : m_planned(planned) {}
+    void End() { exitCode = m_planned; }
+
+private:
+    std::optional<std::uint32_t> m_planned;
+};
+
+}  // namespace
+
+std::unique_ptr<StartedTool> RecordingSystem::StartRegistration(
+    const RegistrationRequest& request) {
     m_calls.push_back(std::string("start ") + request.toolPath + " | " + request.parameters +
                       " | " + request.directory);
-    if (m_failStarts) return false;
-    return m_inner ? m_inner->StartRegistration(request) : true;
+    if (m_failStarts) return nullptr;
+    if (m_inner) return m_inner->StartRegistration(request);
+    auto outcome = m_toolOutcomes.find(request.parameters);
+    return std::make_unique<ScriptedTool>(
+        outcome == m_toolOutcomes.end() ? std::optional<std::uint32_t>(0) : outcome->second);
+}
+
+void RecordingSystem::WaitForTools(const std::vector<StartedTool*>& tools,
+                                   std::chrono::milliseconds bound) {
+    m_calls.push_back("wait " + std::to_string(tools.size()) + " tools, " +
+                      std::to_string(bound.count()) + " ms");
+    if (m_inner) return m_inner->WaitForTools(tools, m_toolBound.value_or(bound));
+    for (StartedTool* tool : tools) static_cast<ScriptedTool*>(tool)->End();
 }

@@ -3,6 +3,7 @@
 // passes each call on unless a fault is injected for it.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -21,25 +22,34 @@ public:
     // Scripted mode: the entries a search on pattern returns; a pattern without a
     // listing cannot be searched, as a missing folder.
     void SetListing(const std::string& pattern, std::vector<DirectoryEntry> entries);
-    // The search on pattern fails after delivering this many entries.
+    // The search on pattern fails after delivering this many entries; with 0 the
+    // folder exists but cannot be listed at all, as with access denied.
     void FailListingAfter(const std::string& pattern, std::size_t delivered);
     // Every listed entry of this name reports this attribute word.
     void SetAttributes(const std::string& name, std::uint32_t attributes);
     void FailCopyTo(const std::string& destination);
     void FailCopy(const std::string& source, const std::string& destination);
     void FailToolStarts() { m_failStarts = true; }
+    // Scripted mode: how the tool started with these parameters ends: its exit code,
+    // or nothing for a tool still running at the bound. Unset, it exits with 0.
+    void SetToolOutcome(const std::string& parameters, std::optional<std::uint32_t> exitCode);
+    // The bound passed on to the inner system's wait instead of the engine's.
+    void SetToolBound(std::chrono::milliseconds bound) { m_toolBound = bound; }
 
     // The calls so far, one line each:
-    //   "mkdir P", "find P", "next", "sleep", "copy S > D", "start T | P | D".
+    //   "mkdir P", "find P", "next", "sleep", "copy S > D", "start T | P | D",
+    //   "wait N tools, B ms" (B: the bound the engine asked for).
     const std::vector<std::string>& Calls() const { return m_calls; }
     // The same without the "next" lines.
     std::vector<std::string> Work() const;
 
     bool CreateFolder(const char* path) override;
-    std::unique_ptr<FileSearch> FindFirst(const char* pattern, DirectoryEntry& first) override;
+    SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override;
     void SleepOneMillisecond() override;
     bool CopyFileTo(const char* source, const char* destination) override;
-    bool StartRegistration(const RegistrationRequest& request) override;
+    std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
+    void WaitForTools(const std::vector<StartedTool*>& tools,
+                      std::chrono::milliseconds bound) override;
 
 private:
     friend class RecordedSearch;
@@ -52,6 +62,8 @@ private:
     std::set<std::string> m_failedDestinations;
     std::set<std::pair<std::string, std::string>> m_failedCopies;
     bool m_failStarts = false;
+    std::map<std::string, std::optional<std::uint32_t>> m_toolOutcomes;
+    std::optional<std::chrono::milliseconds> m_toolBound;
     std::vector<std::string> m_calls;
 };
 

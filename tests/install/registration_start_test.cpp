@@ -1,9 +1,12 @@
-// The registration tool started for real from the application directory: the
-// logging stand-in on both builds, and Wine's own regsvr32.exe under Wine. All
-// installs are made before any test waits, so that the tools start side by side
-// (under Wine each start of a 32-bit program takes about a minute).
+// The registration tool started for real from the application directory and
+// waited for: the logging stand-in on both builds, Wine's own regsvr32.exe under
+// Wine, and on the host shell scripts that end as each case needs. The engine
+// returns only once its tools have ended, so everything they leave is there when
+// it returns.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -12,6 +15,7 @@
 #include "common/path_rules.h"
 #include "install/engine.h"
 #include "install/platform_install_system.h"
+#include "tests/install/recording_system.h"
 #include "tests/install/tool_fixtures.h"
 #include "tests/temp_folder.h"
 
@@ -23,6 +27,20 @@ namespace {
 
 std::string Join(const std::string& folder, const std::string& name) {
     return (std::filesystem::path(folder) / name).string();
+}
+
+// "Driver\x.dll exit 0", "... still running" or "... not started", sorted by name.
+std::vector<std::string> Outcomes(const InstallSummary& summary) {
+    std::vector<std::string> outcomes;
+    for (const Registration& r : summary.registrations) {
+        std::string outcome = r.outcome == RegistrationOutcome::exited
+                                  ? "exit " + std::to_string(r.exitCode)
+                              : r.outcome == RegistrationOutcome::stillRunning ? "still running"
+                                                                               : "not started";
+        outcomes.push_back(r.dll + " " + outcome);
+    }
+    std::sort(outcomes.begin(), outcomes.end());
+    return outcomes;
 }
 
 struct StandInInstall {
@@ -73,7 +91,8 @@ protected:
 
 #ifdef _WIN32
     // Wine's regsvr32.exe, copied from the system folder as a package would carry it,
-    // with our COM-style sample DLL, whose registration leaves a marker beside it.
+    // with our COM-style sample DLL, whose registration leaves a marker beside it,
+    // and a text file named as a DLL, which the tool cannot load.
     static void InstallWithWinesRegsvr32() {
         const std::string package = *s_folder / "wine package";
         MakeFolder(Join(package, "driversupport"));
@@ -84,6 +103,7 @@ protected:
                                    Join(Join(package, "driversupport"), "regsvr32.exe"));
         std::filesystem::copy_file(WinetoolsFile("twsample.dll"),
                                    Join(Join(package, "Driver"), "twsample.dll"));
+        WriteBytes(Join(Join(package, "Driver"), "broken.dll"), "not a DLL");
         s_wineApp = *s_folder / "wineapp";
         MakeFolder(s_wineApp);
         s_wineSummary =
@@ -100,19 +120,77 @@ protected:
 }  // namespace
 
 // Exactly one start per DLL, from A, with "/s" and the DLL's installed path,
-// quoted when A holds a blank.
+// quoted when A holds a blank; the tool has ended when the engine returns, so no
+// later start can follow unseen.
 TEST_F(RegistrationStarts, StandInLogsOneStartPerDll) {
     for (const StandInInstall& install : s_standIn) {
         SCOPED_TRACE(install.app);
-        EXPECT_EQ(install.summary.registrationsStarted, 1);
+        EXPECT_EQ(Outcomes(install.summary), std::vector<std::string>{"Driver\\x.dll exit 0"});
         EXPECT_EQ(install.summary.FailureCount(), 0);
-        EXPECT_EQ(WaitForLogLines(install.log, 1), std::vector<std::string>{install.expectedLine});
+        EXPECT_EQ(LogLines(install.log), std::vector<std::string>{install.expectedLine});
     }
 }
 
 #ifdef _WIN32
-TEST_F(RegistrationStarts, WinesRegsvr32RegistersTheInstalledDll) {
-    ASSERT_EQ(s_wineSummary.registrationsStarted, 1);
-    EXPECT_TRUE(WaitForFile(Join(Join(s_wineApp, "Driver"), "twsample.dll.registered")));
+TEST_F(RegistrationStarts, WinesRegsvr32RegistersOneDllAndRefusesTheOther) {
+    std::vector<std::string> outcomes = Outcomes(s_wineSummary);
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_NE(outcomes[0], "Driver\\broken.dll exit 0");
+    EXPECT_EQ(outcomes[0].rfind("Driver\\broken.dll exit ", 0), 0u) << outcomes[0];
+    EXPECT_EQ(outcomes[1], "Driver\\twsample.dll exit 0");
+    EXPECT_EQ(s_wineSummary.failedFiles, std::vector<std::string>{"Driver\\broken.dll"});
+    EXPECT_TRUE(PathExists(Join(Join(s_wineApp, "Driver"), "twsample.dll.registered")));
 }
+#else
+
+// Four tools at once: each waits until all four have started, so they can only
+// end if none was waited for before the next started. Two exit with 0, one with
+// 1, and one runs until told to stop, past the bound injected here.
+TEST(RegistrationOutcomes, ToolsRunSideBySideAndAreJudgedByTheirExitCodes) {
+    TempFolder folder;
+    const std::string package = folder / "package";
+    const std::string app = folder / "app";
+    MakeFolder(Join(package, "driversupport"));
+    MakeFolder(Join(package, "Driver"));
+    MakeFolder(app);
+    const std::string tool = Join(Join(package, "driversupport"), "regsvr32.exe");
+    WriteBytes(tool,
+               "#!/bin/sh\n"
+               "name=${2##*\\\\}\n"
+               ": >\"$name.started\"\n"
+               "all_started() {\n"
+               "  for d in good1 good2 bad hang; do [ -e \"$d.dll.started\" ] || return 1; done\n"
+               "}\n"
+               "tries=0\n"
+               "until all_started; do\n"
+               "  tries=$((tries + 1)); [ $tries -gt 600 ] && exit 3\n"
+               "  sleep 0.05\n"
+               "done\n"
+               "case $name in\n"
+               "  good*) exit 0 ;;\n"
+               "  bad*) exit 1 ;;\n"
+               "esac\n"
+               "until [ -e stop ]; do sleep 0.05; done\n"
+               ": >hang.ended\n");
+    std::filesystem::permissions(tool, std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    for (const char* dll : {"good1.dll", "good2.dll", "bad.dll", "hang.dll"})
+        WriteBytes(Join(Join(package, "Driver"), dll), dll);
+
+    RecordingSystem system(&PlatformInstallSystem());
+    system.SetToolBound(std::chrono::seconds(3));
+    InstallSummary summary = InstallDriverFiles(package.c_str(), app.c_str(), system);
+
+    EXPECT_EQ(
+        Outcomes(summary),
+        (std::vector<std::string>{"Driver\\bad.dll exit 1", "Driver\\good1.dll exit 0",
+                                  "Driver\\good2.dll exit 0", "Driver\\hang.dll still running"}));
+    std::vector<std::string> failed = summary.failedFiles;
+    std::sort(failed.begin(), failed.end());
+    EXPECT_EQ(failed, (std::vector<std::string>{"Driver\\bad.dll", "Driver\\hang.dll"}));
+    // The tool past the bound was left running: it still sees the stop file.
+    WriteBytes(Join(app, "stop"), "");
+    EXPECT_TRUE(WaitForFile(Join(app, "hang.ended")));
+}
+
 #endif

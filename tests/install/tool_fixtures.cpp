@@ -12,23 +12,7 @@
 #include <stdlib.h>
 #endif
 
-namespace {
-
-// A 32-bit program started under Wine here takes about a minute to reach main().
-constexpr auto kToolWait = std::chrono::minutes(6);
-
-template <typename Done>
-bool WaitUntil(Done done) {
-    auto deadline = std::chrono::steady_clock::now() + kToolWait;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
-
-// The complete lines of a log; a line still being written is left out.
-std::vector<std::string> Lines(const std::string& path) {
+std::vector<std::string> LogLines(const std::string& path) {
     std::vector<std::string> lines;
     if (!PathExists(path)) return lines;
     std::string text = ReadBytes(path);
@@ -40,8 +24,6 @@ std::vector<std::string> Lines(const std::string& path) {
     }
     return lines;
 }
-
-}  // namespace
 
 #ifdef _WIN32
 
@@ -90,11 +72,12 @@ std::string ReportedDirectory(const std::string& folder) {
 
 #endif
 
-std::vector<std::string> WaitForLogLines(const std::string& logPath, std::size_t count) {
-    WaitUntil([&] { return Lines(logPath).size() >= count; });
-    return Lines(logPath);
-}
-
+// Long enough for a tool left running to notice what it waits for.
 bool WaitForFile(const std::string& path) {
-    return WaitUntil([&] { return PathExists(path); });
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!PathExists(path)) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
 }

@@ -10,9 +10,8 @@
 // to the file named by TW_REGSVR32_LOG.
 void PlaceLoggingTool(const std::string& destination);
 void SetToolLog(const std::string& logPath);
-// The log's lines, waiting (bounded) until it holds count lines; fewer when the
-// wait runs out.
-std::vector<std::string> WaitForLogLines(const std::string& logPath, std::size_t count);
+// The log's complete lines; none when there is no log.
+std::vector<std::string> LogLines(const std::string& logPath);
 // True once path exists, false when the bounded wait runs out.
 bool WaitForFile(const std::string& path);
 
