@@ -1,9 +1,16 @@
 #include "app/TarnwhistleApp.h"
 
-#include "app/completion_message.h"
+#include <ctime>
+
+#include "app/command_line.h"
 #include "app/current_directory.h"
+#include "app/exit_code.h"
+#include "app/install_log.h"
+#include "app/installation_run.h"
 #include "common/path_rules.h"
+#include "config/config_writer.h"
 #include "dialogs/AppDirDialog.h"
+#include "dialogs/find_first_entry.h"
 #include "framework/ExceptionReport.h"
 #include "install/block_copy.h"
 #include "install/engine.h"
@@ -15,11 +22,16 @@ CTarnwhistleApp theApp;
 
 namespace {
 
-constexpr char kProposedAppDir[] = "C:\\Varnelquist";
 constexpr DWORD kFrameStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE;
 static_assert(kFrameStyle == 0x00CF8000);
 
 void UseCursor(const char* cursor) { ::SetCursor(::LoadCursorA(nullptr, cursor)); }
+
+std::tm LocalTimeNow() {
+    std::time_t now = std::time(nullptr);
+    const std::tm* local = std::localtime(&now);
+    return local ? *local : std::tm{};
+}
 
 }  // namespace
 
@@ -33,37 +45,66 @@ BOOL CTarnwhistleApp::InitInstance() {
 
     UseCursor(IDC_WAIT);
 
-    // No argument changes the run.
-    CCommandLineInfo commandLine;
-    ParseCommandLine(commandLine);
+    const tw::InstallerSwitches switches = tw::ParseInstallerSwitches(::GetCommandLineA());
+    tw::InstallLog log(switches.logPath);
+    const tw::RunPlatform platform{
+        CurrentDirectory().GetString(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
+        PlatformInstallSystem(),
+        [this](const std::string& sourceRoot, const std::string& appDir, InstallSystem& system) {
+            return InstallDriverFiles(sourceRoot.c_str(), appDir.c_str(), system);
+        }};
+    log.Started(LocalTimeNow(), platform.sourceRoot);
+
+    if (switches.silent) {
+        m_exitCode = tw::RunSilently(switches, platform, log);
+        return FALSE;
+    }
 
     CAppDirDialog dialog;
-    dialog.m_strAppDir = kProposedAppDir;
-    if (dialog.DoModal() == IDOK) InstallAndReport(dialog.m_strAppDir);
+    dialog.m_strAppDir =
+        switches.directory.empty() ? tw::kProposedAppDir : switches.directory.c_str();
+    INT_PTR result = dialog.DoModal();
+    if (result == IDOK) {
+        InstallAndReport(dialog.m_strAppDir, platform, log);
+    } else if (result == IDCANCEL) {
+        log.Cancelled();
+        m_exitCode = tw::ChooseExitCode(tw::RunEnd::cancelled, false, 0);
+    } else {
+        log.InstallationStopped("the dialog could not be shown");
+        m_exitCode = tw::kExitFailed;
+    }
+    log.Finished(m_exitCode);
     return FALSE;
 }
 
-void CTarnwhistleApp::InstallAndReport(const CString& confirmedDirectory) {
+int CTarnwhistleApp::ExitInstance() { return m_exitCode; }
+
+void CTarnwhistleApp::InstallAndReport(const CString& confirmedDirectory,
+                                       const tw::RunPlatform& platform, tw::InstallLog& log) {
+    // The dialog wrote the record before it closed with OK.
+    log.DirectoryChosen(confirmedDirectory.GetString(), tw::DirectorySource::dialog);
+    log.RecordWritten(tw::kConfigRecordPath);
     // The directory is carried whole; the engine deals with paths that do not fit.
-    CString appDir = tw::WithTrailingSeparator(confirmedDirectory.GetString()).c_str();
-    CString sourceRoot = CurrentDirectory();
-    InstallSummary summary;
+    const std::string appDir = tw::WithTrailingSeparator(confirmedDirectory.GetString());
+    log.DirectoryAccepted(appDir);
     try {
-        summary = InstallDriverFiles(sourceRoot, appDir);
+        const tw::InstallResult installed = tw::InstallAndLog(platform, appDir, log);
+        UseCursor(IDC_ARROW);
+        m_exitCode = installed.exitCode;
+        ::MessageBoxA(nullptr, installed.message.text.c_str(), installed.message.caption,
+                      installed.message.style);
     } catch (...) {
         UseCursor(IDC_ARROW);
+        log.InstallationStopped(CurrentExceptionText().GetString());
+        m_exitCode = tw::ChooseExitCode(tw::RunEnd::installationAborted, false, 0);
         ReportCurrentException(nullptr);
-        return;
     }
-    UseCursor(IDC_ARROW);
-    tw::CompletionMessage message =
-        tw::ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
-    ::MessageBoxA(nullptr, message.text.c_str(), message.caption, message.style);
 }
 
-InstallSummary CTarnwhistleApp::InstallDriverFiles(CString sourceRoot, CString appDir) {
+InstallSummary CTarnwhistleApp::InstallDriverFiles(CString sourceRoot, CString appDir,
+                                                   InstallSystem& system) {
     OneMillisecondTimer pauses;
-    return ::InstallDriverFiles(sourceRoot, appDir, PlatformInstallSystem());
+    return ::InstallDriverFiles(sourceRoot, appDir, system);
 }
 
 BOOL CTarnwhistleApp::CopyOneFile(const char* source, const char* destination) {

@@ -1,9 +1,12 @@
 // CTarnwhistleApp: the installer's application object. Its InitInstance is the
 // whole run: hidden frame, application-directory dialog, installation, final
-// message; it returns FALSE so that the process ends without a message loop.
+// message (with /S: no dialog and no message); it returns FALSE so that the
+// process ends without a message loop, and ExitInstance gives the run's exit code.
 #pragma once
 
 #include "app/MainFrame.h"
+#include "app/install_log.h"
+#include "app/installation_run.h"
 #include "framework/WinApp.h"
 #include "install/install_summary.h"
 
@@ -12,14 +15,19 @@ public:
     CTarnwhistleApp() = default;
 
     BOOL InitInstance() override;
+    int ExitInstance() override;
 
     // Copies driversupport\ and Driver\ of sourceRoot into appDir and registers the
-    // DLLs of Driver\; both strings are the engine's own copies.
-    InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir);
+    // DLLs of Driver\ through system, with the system timer at 1 ms meanwhile; both
+    // strings are the engine's own copies.
+    InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir, InstallSystem& system);
     // One file to one destination; FALSE when it could not be copied.
     BOOL CopyOneFile(const char* source, const char* destination);
 
 private:
     // After OK: installs into the confirmed directory and shows the final message.
-    void InstallAndReport(const CString& confirmedDirectory);
+    void InstallAndReport(const CString& confirmedDirectory, const tw::RunPlatform& platform,
+                          tw::InstallLog& log);
+
+    int m_exitCode = 0;
 };

@@ -1,7 +1,5 @@
 #include "framework/WinApp.h"
 
-#include <cstdlib>
-
 #include "framework/ReadGrowing.h"
 #include "framework/ResourceString.h"
 #include "framework/Wnd.h"
@@ -23,8 +21,6 @@ CString ModuleBaseName(HINSTANCE module) {
 }
 
 }  // namespace
-
-void CCommandLineInfo::ParseParam(const char* param, BOOL, BOOL) { m_arguments.push_back(param); }
 
 CWinApp::CWinApp(const char* appName) : m_hInstance(::GetModuleHandleA(nullptr)) {
     g_app = this;
@@ -49,13 +45,7 @@ int CWinApp::Run() {
     return static_cast<int>(message.wParam);
 }
 
-void CWinApp::ParseCommandLine(CCommandLineInfo& info) {
-    for (int i = 1; i < __argc; ++i) {
-        const char* param = __argv[i];
-        BOOL flag = param[0] == '/' || param[0] == '-';
-        info.ParseParam(flag ? param + 1 : param, flag, i + 1 == __argc);
-    }
-}
+int CWinApp::ExitInstance() { return m_runExitCode; }
 
 void CWinApp::DestroyMainWindow() {
     CWnd* mainWindow = m_pMainWnd;
@@ -80,8 +70,8 @@ HINSTANCE AfxGetResourceHandle() { return ::GetModuleHandleA(nullptr); }
 int AfxWinMain() {
     CWinApp* app = AfxGetApp();
     if (!app) return -1;
-    int exitCode = 0;
-    if (app->InitInstance()) exitCode = app->Run();
+    app->m_runExitCode = app->InitInstance() ? app->Run() : 0;
+    int exitCode = app->ExitInstance();
     app->DestroyMainWindow();
     return exitCode;
 }

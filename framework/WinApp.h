@@ -1,26 +1,14 @@
 // CWinApp: the one application object. The program defines exactly one global
 // object of a class derived from CWinApp; the entry point constructs nothing else,
 // calls its InitInstance and, when that returns FALSE, destroys the main window
-// and ends the process without a message loop.
+// and ends the process without a message loop, with ExitInstance's exit code.
 #pragma once
 
 #include <windows.h>
 
-#include <vector>
-
 #include "framework/CString.h"
 
 class CWnd;
-
-// The command line, read into a record; arguments are kept as they came.
-class CCommandLineInfo {
-public:
-    virtual ~CCommandLineInfo() = default;
-    // One argument; flag is true for "/x" or "-x", and param then lacks the prefix.
-    virtual void ParseParam(const char* param, BOOL flag, BOOL last);
-
-    std::vector<CString> m_arguments;
-};
 
 class CWinApp {
 public:
@@ -34,9 +22,10 @@ public:
     virtual BOOL InitInstance();
     // The message loop; returns the exit code of WM_QUIT.
     virtual int Run();
-
-    // Reads the process's arguments into the record.
-    void ParseCommandLine(CCommandLineInfo& info);
+    // Called once the run is over (after Run, or when InitInstance returned FALSE);
+    // its result is the process's exit code. By default the code Run returned, or
+    // 0 when no loop ran.
+    virtual int ExitInstance();
 
     // Destroys the main window and deletes its object.
     void DestroyMainWindow();
@@ -45,6 +34,10 @@ public:
     const char* m_pszAppName;  // the application title, the caption of framework boxes
     HINSTANCE m_hInstance;
     CWnd* m_pMainWnd = nullptr;  // owned by the application once set
+
+private:
+    friend int AfxWinMain();
+    int m_runExitCode = 0;
 };
 
 CWinApp* AfxGetApp();

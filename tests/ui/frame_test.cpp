@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "app/MainFrame.h"
 #include "framework/FileException.h"
@@ -47,6 +48,23 @@ TEST(ApplicationObject, TrueFromInitInstanceRunsTheMessageLoop) {
     };
     EXPECT_EQ(AfxWinMain(), 3);
     TestApp().initInstance = nullptr;
+}
+
+TEST(ApplicationObject, ExitInstanceGivesTheExitCodeAfterEitherEnd) {
+    std::vector<int> frameworkCodes;
+    TestApp().exitInstance = [&](int frameworkCode) {
+        frameworkCodes.push_back(frameworkCode);
+        return 1602 + static_cast<int>(frameworkCodes.size());
+    };
+    TestApp().initInstance = [](CUiTestApp&) -> BOOL {
+        ::PostQuitMessage(7);
+        return TRUE;
+    };
+    EXPECT_EQ(AfxWinMain(), 1603);
+    TestApp().initInstance = nullptr;
+    EXPECT_EQ(AfxWinMain(), 1604);
+    TestApp().exitInstance = nullptr;
+    EXPECT_EQ(frameworkCodes, (std::vector<int>{7, 0}));
 }
 
 TEST(MainFrame, LoadsFromResourceSet128AndStaysHidden) {

@@ -9,8 +9,13 @@
 class CUiTestApp : public CWinApp {
 public:
     BOOL InitInstance() override { return initInstance ? initInstance(*this) : FALSE; }
+    int ExitInstance() override {
+        return exitInstance ? exitInstance(CWinApp::ExitInstance()) : CWinApp::ExitInstance();
+    }
 
     std::function<BOOL(CUiTestApp&)> initInstance;
+    // Given the framework's own exit code.
+    std::function<int(int)> exitInstance;
 };
 
 CUiTestApp& TestApp();

@@ -1,0 +1,24 @@
+// The process's exit code: the Windows Installer's codes, which deployment tools
+// read without being told what they mean.
+#pragma once
+
+namespace tw {
+
+constexpr int kExitInstalled = 0;     // everything installed and registered
+constexpr int kExitCancelled = 1602;  // ERROR_INSTALL_USEREXIT: the dialog was cancelled
+constexpr int kExitFailed = 1603;     // ERROR_INSTALL_FAILURE: anything else
+
+// How far a run got.
+enum class RunEnd {
+    cancelled,            // the dialog was cancelled
+    directoryRefused,     // a silent run's directory did not pass the OK decision
+    recordNotWritten,     // "\ZAVIDAR.CFG" could not be written
+    installationAborted,  // the engine stopped with an exception
+    installed,            // the engine ran to its end: its summary decides
+};
+
+// For installed, nothingFound and failureCount are the summary's, as for the
+// final message; they are not read for any other end.
+int ChooseExitCode(RunEnd end, bool nothingFound, int failureCount);
+
+}  // namespace tw

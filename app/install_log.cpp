@@ -1,0 +1,123 @@
+#include "app/install_log.h"
+
+#include <string>
+
+#include "app/log_platform.h"
+
+namespace tw {
+
+namespace {
+
+// Created when missing, never cut; others may read it while the run writes; no
+// registration tool inherits the handle.
+constexpr unsigned kLogOpenFlags = CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite |
+                                   CFile::shareDenyWrite | CFile::modeNoInherit | CFile::typeBinary;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+const char* SourceText(DirectorySource source) {
+    switch (source) {
+        case DirectorySource::proposed:
+            return "proposed";
+        case DirectorySource::commandLine:
+            return "from /D=";
+        case DirectorySource::dialog:
+            return "confirmed in the dialog";
+    }
+    return "";
+}
+
+}  // namespace
+
+InstallLog::InstallLog(const std::string& path) {
+    if (path.empty()) return;
+    try {
+        if (!m_file.Open(path.c_str(), kLogOpenFlags)) return;
+        if (m_file.Seek(0, CFile::end) == 0)
+            m_file.Write(kByteOrderMark.data(), static_cast<unsigned>(kByteOrderMark.size()));
+    } catch (...) {
+        m_file.Abort();
+    }
+}
+
+void InstallLog::Line(std::initializer_list<std::string_view> ansiParts) {
+    if (!m_file.IsOpen()) return;
+    try {
+        std::string line;
+        for (std::string_view part : ansiParts) line += part;
+        std::string text = AnsiToUtf8(line) + "\r\n";
+        m_file.Write(text.data(), static_cast<unsigned>(text.size()));
+    } catch (...) {
+        // A log that failed once is not trusted with more: half lines help nobody.
+        m_file.Abort();
+    }
+}
+
+void InstallLog::Started(const std::tm& localTime, std::string_view packageFolder) {
+    char time[32] = {};
+    std::strftime(time, sizeof(time), "%Y-%m-%d %H:%M:%S", &localTime);
+    Line({"start: ", time});
+    Line({"package folder: ", packageFolder});
+}
+
+void InstallLog::DirectoryChosen(std::string_view directoryText, DirectorySource source) {
+    Line({"directory: ", directoryText, " (", SourceText(source), ")"});
+}
+
+void InstallLog::DirectoryRefused(std::string_view reason) {
+    Line({"directory refused: ", reason});
+}
+
+void InstallLog::DirectoryAccepted(std::string_view appDir) {
+    Line({"directory accepted: ", appDir});
+}
+
+void InstallLog::Cancelled() { Line({"cancelled in the dialog"}); }
+
+void InstallLog::RecordWritten(std::string_view path) { Line({"record: ", path, " written"}); }
+
+void InstallLog::RecordNotWritten(std::string_view path, const CFileException& error) {
+    Line({"record: ", path, " not written: ", error.GetErrorMessage().GetString(),
+          " (system error ", std::to_string(error.m_lOsError), ")"});
+}
+
+void InstallLog::Copied(std::string_view source, std::string_view destination, bool copied,
+                        long systemError) {
+    if (copied)
+        Line({"copy: ", source, " -> ", destination, ": ok"});
+    else
+        Line({"copy: ", source, " -> ", destination, ": failed (system error ",
+              std::to_string(systemError), ")"});
+}
+
+void InstallLog::Registration(const ::Registration& registration) {
+    const std::string commandLine = "\"" + registration.toolPath + "\" " + registration.parameters;
+    switch (registration.outcome) {
+        case RegistrationOutcome::exited:
+            Line({"registration: ", commandLine, ": exit code ",
+                  std::to_string(registration.exitCode)});
+            break;
+        case RegistrationOutcome::stillRunning:
+            Line({"registration: ", commandLine, ": still running when the wait ended"});
+            break;
+        case RegistrationOutcome::notStarted:
+            Line({"registration: ", commandLine, ": not started"});
+            break;
+    }
+}
+
+void InstallLog::InstallationStopped(std::string_view what) {
+    Line({"installation stopped: ", what});
+}
+
+void InstallLog::Summary(const InstallSummary& summary, std::string_view resultText) {
+    for (const ::Registration& registration : summary.registrations) Registration(registration);
+    Line({"summary: files copied ", std::to_string(summary.filesCopied), ", not installed ",
+          std::to_string(summary.failedFiles.size()), ", registrations ",
+          std::to_string(summary.registrations.size())});
+    for (const std::string& path : summary.failedFiles) Line({"not installed: ", path});
+    Line({"result: ", resultText});
+}
+
+void InstallLog::Finished(int exitCode) { Line({"exit code: ", std::to_string(exitCode)}); }
+
+}  // namespace tw

@@ -1,0 +1,18 @@
+// What the install log needs from the platform.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tw {
+
+// A text in the ANSI code page, as UTF-8. Win32: through UTF-16 with the system's
+// ANSI code page. Host (tests only): from code page 936. A byte that starts no
+// character comes out as a replacement, never as a stray byte.
+std::string AnsiToUtf8(std::string_view ansi);
+
+// The Win32 error code the last failed system call of this thread left; on the
+// host, errno translated to the code Windows gives for the same failure.
+long LastSystemError();
+
+}  // namespace tw

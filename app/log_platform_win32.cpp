@@ -1,0 +1,27 @@
+#include <windows.h>
+
+#include <climits>
+
+#include "app/log_platform.h"
+
+namespace tw {
+
+std::string AnsiToUtf8(std::string_view ansi) {
+    if (ansi.empty() || ansi.size() > INT_MAX / 2) return {};
+    int ansiLength = static_cast<int>(ansi.size());
+    int wideLength = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), ansiLength, nullptr, 0);
+    if (wideLength <= 0) return {};
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), ansiLength, wide.data(), wideLength);
+    int utf8Length =
+        ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    if (utf8Length <= 0) return {};
+    std::string utf8(static_cast<size_t>(utf8Length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), utf8Length, nullptr,
+                          nullptr);
+    return utf8;
+}
+
+long LastSystemError() { return static_cast<long>(::GetLastError()); }
+
+}  // namespace tw

@@ -1,0 +1,61 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct Case {
+    const char* name;
+    std::string line;
+    bool silent;
+    std::string directory;
+    std::string logPath;
+};
+
+// 淺 ends in the byte "\", 程序 is plain code page 936.
+#define SHALLOW "\x9C\x5C"
+#define PROGRAM "\xB3\xCC\xD0\xF2"
+
+const Case kCases[] = {
+    {"no arguments", "\"C:\\Pkg\\Tarnwhistle.exe\"", false, "", ""},
+    {"the program's name is never a switch", "/S", false, "", ""},
+    {"nor a quoted one", "\"/D=C:\\x\" /LOG=a.log", false, "", "a.log"},
+    {"case and tabs", "T.exe\t/s\t/log=C:\\l.txt  ", true, "", "C:\\l.txt"},
+    {"/D= is the rest of the line, blanks and all",
+     "\"C:\\Program Files\\T.exe\" /S /D=C:\\My Apps\\V q", true, "C:\\My Apps\\V q", ""},
+    {"blanks around the value dropped", "T.exe /d=   C:\\x \t ", false, "C:\\x", ""},
+    {"value in quotes", "T.exe /S /D=\"C:\\My Apps\"  ", true, "C:\\My Apps", ""},
+    {"whole switch in quotes", "T.exe /S \"/D=C:\\My Apps\"", true, "C:\\My Apps", ""},
+    {"quotes inside the value stay", "T.exe /D=C:\\a\"b\"c", false, "C:\\a\"b\"c", ""},
+    {"an empty /D= is no /D=", "T.exe /S /D=", true, "", ""},
+    {"nor are quotes and blanks alone", "T.exe /D=\"  \" ", false, "", ""},
+    {"/LOG= and /S after /D= belong to the directory", "T.exe /D=C:\\x /LOG=l.txt /S", false,
+     "C:\\x /LOG=l.txt /S", ""},
+    {"log path quoted with blanks", "T.exe \"/LOG=C:\\My Logs\\a.log\" /S", true, "",
+     "C:\\My Logs\\a.log"},
+    {"log value quoted, the last /LOG= wins", "T.exe /LOG=a.log /Log=\"C:\\My Logs\\b.log\"", false,
+     "", "C:\\My Logs\\b.log"},
+    {"an empty /LOG= is no log", "T.exe /LOG=a.log /LOG= /LOG=\"\"", false, "", ""},
+    {"unknown arguments change nothing",
+     "T.exe /SILENT -S S /Dir=C:\\y /D C:\\z /LOGFILE=x \"/S x\" /S /D=C:\\x", true, "C:\\x", ""},
+    {"code page 936 directory, trail byte \\ before the closing quote",
+     "T.exe \"/D=D:\\" PROGRAM "\\" SHALLOW "\" ", false, "D:\\" PROGRAM "\\" SHALLOW, ""},
+    {"code page 936 log path", "T.exe /LOG=\"D:\\" SHALLOW " " PROGRAM ".log\"", false, "",
+     "D:\\" SHALLOW " " PROGRAM ".log"},
+    {"a lead byte takes the next byte along: no blank, no switch", "T.exe \x81 /S", false, "", ""},
+    {"nor a closing quote", "T.exe /D=\"C:\\x\x81\"", false, "C:\\x\x81\"", ""},
+};
+
+TEST(InstallerSwitches, ParsedFromTheRawCommandLine) {
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        tw::InstallerSwitches switches = tw::ParseInstallerSwitches(c.line);
+        EXPECT_EQ(switches.silent, c.silent);
+        EXPECT_EQ(switches.directory, c.directory);
+        EXPECT_EQ(switches.logPath, c.logPath);
+    }
+}
+
+}  // namespace

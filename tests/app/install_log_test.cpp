@@ -1,0 +1,164 @@
+// The install log: the file's bytes (mark, UTF-8, CR LF, appending), every event's
+// line, a log that cannot be written, and the copies the logging system reports.
+#include "app/install_log.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "app/logging_install_system.h"
+#include "tests/install/recording_system.h"
+#include "tests/temp_folder.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+constexpr const char* kMark = "\xEF\xBB\xBF";
+
+// D:\程序\淺 in code page 936 (淺 ends in the byte "\") and in UTF-8.
+constexpr const char* kFolderAnsi = "D:\\\xB3\xCC\xD0\xF2\\\x9C\x5C";
+constexpr const char* kFolderUtf8 = "D:\\\xE7\xA8\x8B\xE5\xBA\x8F\\\xE6\xB7\xBA";
+
+TEST(InstallLog, EveryEventAsOneUtf8Line) {
+    TempFolder folder;
+    const std::string path = folder / "install.log";
+    {
+        tw::InstallLog log(path);
+        std::tm time{};
+        time.tm_year = 2024 - 1900;
+        time.tm_mon = 4;
+        time.tm_mday = 7;
+        time.tm_hour = 9;
+        time.tm_min = 5;
+        time.tm_sec = 3;
+        log.Started(time, kFolderAnsi);
+        log.DirectoryChosen("C:\\Varnelquist", tw::DirectorySource::proposed);
+        log.DirectoryChosen("D:\\My Apps", tw::DirectorySource::commandLine);
+        log.DirectoryChosen("E:\\V", tw::DirectorySource::dialog);
+        log.DirectoryRefused("not an existing folder");
+        log.DirectoryAccepted("D:\\My Apps\\");
+        log.RecordWritten("\\ZAVIDAR.CFG");
+        log.RecordNotWritten("\\ZAVIDAR.CFG",
+                             CFileException(CFileException::accessDenied, 5, "\\ZAVIDAR.CFG"));
+        log.Copied("S\\a.dll", "A\\a.dll", true, 0);
+        log.Copied("S\\b.dll", "A\\b.dll", false, 32);
+        log.InstallationStopped("why");
+        InstallSummary summary;
+        summary.filesCopied = 4;
+        summary.failedFiles = {"Driver\\b.dll", std::string(kFolderAnsi)};
+        const char* tool = "A\\regsvr32.exe";
+        summary.registrations = {
+            {"Driver\\a.dll", tool, "/s A\\a.dll", RegistrationOutcome::exited, 0},
+            {"Driver\\b.dll", tool, "/s A\\b.dll", RegistrationOutcome::notStarted, 0},
+            {"Driver\\c.dll", tool, "/s A\\c.dll", RegistrationOutcome::exited, 3},
+            {"Driver\\d.dll", tool, "/s A\\d.dll", RegistrationOutcome::stillRunning, 0}};
+        log.Summary(summary, "done");
+        log.Cancelled();
+        log.Finished(1603);
+    }
+    EXPECT_EQ(ReadBytes(path),
+              std::string(kMark) + "start: 2024-05-07 09:05:03\r\n" +
+                  "package folder: " + kFolderUtf8 + "\r\n" +
+                  "directory: C:\\Varnelquist (proposed)\r\n"
+                  "directory: D:\\My Apps (from /D=)\r\n"
+                  "directory: E:\\V (confirmed in the dialog)\r\n"
+                  "directory refused: not an existing folder\r\n"
+                  "directory accepted: D:\\My Apps\\\r\n"
+                  "record: \\ZAVIDAR.CFG written\r\n"
+                  // 对 \ZAVIDAR.CFG 的存取被拒绝。
+                  "record: \\ZAVIDAR.CFG not written: \xE5\xAF\xB9 \\ZAVIDAR.CFG "
+                  "\xE7\x9A\x84\xE5\xAD\x98\xE5\x8F\x96\xE8\xA2\xAB\xE6\x8B\x92\xE7\xBB\x9D"
+                  "\xE3\x80\x82 (system error 5)\r\n"
+                  "copy: S\\a.dll -> A\\a.dll: ok\r\n"
+                  "copy: S\\b.dll -> A\\b.dll: failed (system error 32)\r\n"
+                  "installation stopped: why\r\n"
+                  "registration: \"A\\regsvr32.exe\" /s A\\a.dll: exit code 0\r\n"
+                  "registration: \"A\\regsvr32.exe\" /s A\\b.dll: not started\r\n"
+                  "registration: \"A\\regsvr32.exe\" /s A\\c.dll: exit code 3\r\n"
+                  "registration: \"A\\regsvr32.exe\" /s A\\d.dll: still running when the "
+                  "wait ended\r\n"
+                  "summary: files copied 4, not installed 2, registrations 4\r\n"
+                  "not installed: Driver\\b.dll\r\n"
+                  "not installed: " +
+                  kFolderUtf8 + "\r\n" + "result: done\r\n" + "cancelled in the dialog\r\n" +
+                  "exit code: 1603\r\n");
+}
+
+TEST(InstallLog, MarkOnlyAtTheStartOfANewOrEmptyFile) {
+    TempFolder folder;
+    const std::string kept = folder / "kept.log";
+    const std::string empty = folder / "empty.log";
+    WriteBytes(kept, "earlier run\r\n");
+    WriteBytes(empty, "");
+    for (int run = 0; run < 2; ++run) {
+        tw::InstallLog keptLog(kept);
+        keptLog.Finished(run);
+    }
+    tw::InstallLog(empty).Finished(0);
+    EXPECT_EQ(ReadBytes(kept), "earlier run\r\nexit code: 0\r\nexit code: 1\r\n");
+    EXPECT_EQ(ReadBytes(empty), std::string(kMark) + "exit code: 0\r\n");
+}
+
+TEST(InstallLog, ALogThatCannotBeWrittenStaysSilent) {
+    TempFolder folder;
+    const std::string paths[] = {
+        "", (folder / "missing") + "/x.log", folder.Path(),
+#ifndef _WIN32
+        "/dev/full",  // opens, then every write fails
+#endif
+    };
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        tw::InstallLog log(path);
+        log.Copied("a", "b", true, 0);
+        log.Finished(0);
+    }
+    EXPECT_FALSE(PathExists(folder / "missing"));
+}
+
+// Fails every copy as the block copy does: with the system's error code left
+// behind for the caller.
+class AccessDeniedSystem : public RecordingSystem {
+public:
+    bool CopyFileTo(const char* source, const char* destination) override {
+        RecordingSystem::CopyFileTo(source, destination);
+#ifdef _WIN32
+        ::SetLastError(ERROR_ACCESS_DENIED);
+#else
+        errno = EACCES;
+#endif
+        return false;
+    }
+};
+
+TEST(LoggingInstallSystem, PassesEveryCallOnAndLogsEachCopy) {
+    TempFolder folder;
+    const std::string path = folder / "copies.log";
+    RecordingSystem working;
+    AccessDeniedSystem failing;
+    {
+        tw::InstallLog log(path);
+        tw::LoggingInstallSystem loggedWorking(working, log);
+        tw::LoggingInstallSystem loggedFailing(failing, log);
+        EXPECT_TRUE(loggedWorking.CopyFileTo("S\\a", "A\\a"));
+        EXPECT_FALSE(loggedFailing.CopyFileTo("S\\b", "A\\b"));
+        loggedWorking.CreateFolder("A\\Driver\\");
+        DirectoryEntry first;
+        EXPECT_EQ(loggedWorking.FindFirst("S\\Driver\\*.*", first).search, nullptr);
+        loggedWorking.SleepOneMillisecond();
+        loggedWorking.StartRegistration({"A\\regsvr32.exe", "/s A\\a.dll", "A\\"});
+    }
+    EXPECT_EQ(working.Calls(), (std::vector<std::string>{
+                                   "copy S\\a > A\\a", "mkdir A\\Driver\\", "find S\\Driver\\*.*",
+                                   "sleep", "start A\\regsvr32.exe | /s A\\a.dll | A\\"}));
+    EXPECT_EQ(failing.Calls(), std::vector<std::string>{"copy S\\b > A\\b"});
+    EXPECT_EQ(ReadBytes(path), std::string(kMark) +
+                                   "copy: S\\a -> A\\a: ok\r\n"
+                                   "copy: S\\b -> A\\b: failed (system error 5)\r\n");
+}
+
+}  // namespace

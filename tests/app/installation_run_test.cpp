@@ -1,0 +1,159 @@
+// The silent run on the recording system: what each directory, record and
+// installation outcome does, in which order, and what the log and the exit code say.
+#include "app/installation_run.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "config/config_record.h"
+#include "tests/install/recording_system.h"
+#include "tests/temp_folder.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+constexpr const char* kSupport = "C:\\pkg\\driversupport\\*.*";
+constexpr const char* kDriver = "C:\\pkg\\Driver\\*.*";
+
+// The log's lines, without the mark and the line ends.
+Lines LogLines(const std::string& path) {
+    std::string text = ReadBytes(path);
+    Lines lines;
+    for (std::size_t at = 3, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(text.substr(at, end - at));
+    return lines;
+}
+
+struct Case {
+    const char* name;
+    std::string directorySwitch;
+    bool recordFolderExists;
+    int exitCode;
+    Lines asked;         // the folder tests made, in order
+    std::string record;  // the text recorded; nothing when no record is written
+    Lines log;           // {record} stands for the record's path
+};
+
+void Package(RecordingSystem& s) {
+    s.SetListing(kSupport, {FileEntry("a.txt")});
+    s.SetListing(kDriver, {FileEntry("b.dll")});
+}
+
+const Case kCases[] = {
+    {"proposed directory, all installed",
+     "",
+     true,
+     0,
+     {"C:\\Varnelquist"},
+     "C:\\Varnelquist",
+     {"directory: C:\\Varnelquist (proposed)", "directory accepted: C:\\Varnelquist\\",
+      "record: {record} written",
+      "copy: C:\\pkg\\driversupport\\a.txt -> C:\\Varnelquist\\a.txt: ok",
+      "copy: C:\\pkg\\driversupport\\a.txt -> C:\\Varnelquist\\Driver\\a.txt: ok",
+      "copy: C:\\pkg\\Driver\\b.dll -> C:\\Varnelquist\\Driver\\b.dll: ok",
+      "registration: \"C:\\Varnelquist\\regsvr32.exe\" /s C:\\Varnelquist\\Driver\\b.dll: exit "
+      "code 0",
+      "summary: files copied 3, not installed 0, registrations 1",
+      // 祝贺驱动程序安装完毕!
+      "result: \xE7\xA5\x9D\xE8\xB4\xBA\xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xAE"
+      "\x89\xE8\xA3\x85\xE5\xAE\x8C\xE6\xAF\x95!",
+      "exit code: 0"}},
+    {"missing folder: nothing written, nothing installed",
+     "D:\\Missing",
+     true,
+     1603,
+     {"D:\\Missing"},
+     "",
+     {"directory: D:\\Missing (from /D=)", "directory refused: not an existing folder",
+      "exit code: 1603"}},
+    {"record not written: nothing installed",
+     "D:\\My Apps",
+     false,
+     1603,
+     {"D:\\My Apps"},
+     "",
+     {"directory: D:\\My Apps (from /D=)", "directory accepted: D:\\My Apps\\",
+      // {record} 中包含无效的路径。 (system error 3): a missing folder on the way
+      "record: {record} not written: {record} \xE4\xB8\xAD\xE5\x8C\x85\xE5\x90\xAB\xE6\x97"
+      "\xA0\xE6\x95\x88\xE7\x9A\x84\xE8\xB7\xAF\xE5\xBE\x84\xE3\x80\x82 (system error 3)",
+      "exit code: 1603"}},
+};
+
+TEST(SilentRun, DecidesRecordsInstallsAndLogs) {
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string recordPath =
+            c.recordFolderExists ? folder / "ZAVIDAR.CFG" : (folder / "gone") + "/ZAVIDAR.CFG";
+        const std::string logPath = folder / "run.log";
+        RecordingSystem system;
+        Package(system);
+        Lines asked;
+        const std::set<std::string> folders = {"C:\\Varnelquist", "D:\\My Apps"};
+        tw::RunPlatform platform{"C:\\pkg", recordPath.c_str(),
+                                 [&](const char* path) -> std::optional<std::uint32_t> {
+                                     asked.push_back(path);
+                                     if (!folders.count(path)) return std::nullopt;
+                                     return 0x10;
+                                 },
+                                 system};
+        tw::InstallerSwitches switches{true, c.directorySwitch, logPath};
+        int exitCode;
+        {
+            tw::InstallLog log(logPath);
+            exitCode = tw::RunSilently(switches, platform, log);
+        }
+
+        EXPECT_EQ(exitCode, c.exitCode);
+        EXPECT_EQ(asked, c.asked);
+        if (c.record.empty()) {
+            EXPECT_FALSE(PathExists(recordPath));
+            EXPECT_TRUE(system.Calls().empty());
+        } else {
+            tw::ConfigRecord record = tw::BuildConfigRecord(c.record);
+            EXPECT_EQ(ReadBytes(recordPath), std::string(record.begin(), record.end()));
+        }
+        Lines expected;
+        for (std::string line : c.log) {
+            for (std::size_t at; (at = line.find("{record}")) != std::string::npos;)
+                line.replace(at, 8, recordPath);
+            expected.push_back(line);
+        }
+        EXPECT_EQ(LogLines(logPath), expected);
+    }
+}
+
+// What the engine reports decides the code; the registration starts count too.
+TEST(SilentRun, AnIncompleteInstallationFails) {
+    const std::function<void(RecordingSystem&)> outcomes[] = {
+        [](RecordingSystem& s) {
+            Package(s);
+            s.FailCopyTo("C:\\Varnelquist\\Driver\\a.txt");
+        },
+        [](RecordingSystem& s) {
+            Package(s);
+            s.FailToolStarts();
+        },
+        [](RecordingSystem&) {},  // nothing found
+    };
+    for (const auto& setup : outcomes) {
+        TempFolder folder;
+        const std::string recordPath = folder / "ZAVIDAR.CFG";
+        RecordingSystem system;
+        setup(system);
+        tw::RunPlatform platform{"C:\\pkg", recordPath.c_str(),
+                                 [](const char*) { return std::optional<std::uint32_t>(0x10); },
+                                 system};
+        tw::InstallLog log("");
+        EXPECT_EQ(tw::RunSilently({true, "", ""}, platform, log), 1603);
+        EXPECT_TRUE(PathExists(recordPath));
+    }
+}
+
+}  // namespace
