@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "common/win32_find_handle.h"
@@ -54,13 +55,19 @@ private:
     bool m_failed = false;
 };
 
-// A process handle, closed with CloseHandle.
+// A process handle, closed with CloseHandle; moved, it leaves nothing to close.
 class ProcessHandle {
 public:
     explicit ProcessHandle(HANDLE handle) : m_handle(handle) {}
-    ~ProcessHandle() { CloseHandle(m_handle); }
+    ProcessHandle(ProcessHandle&& other) noexcept : m_handle(other.m_handle) {
+        other.m_handle = nullptr;
+    }
+    ~ProcessHandle() {
+        if (m_handle) CloseHandle(m_handle);
+    }
     ProcessHandle(const ProcessHandle&) = delete;
     ProcessHandle& operator=(const ProcessHandle&) = delete;
+    ProcessHandle& operator=(ProcessHandle&&) = delete;
     HANDLE Get() const { return m_handle; }
 
 private:
@@ -71,7 +78,8 @@ private:
 // handle leaves a tool that still runs running.
 class ProcessTool : public StartedTool {
 public:
-    ProcessTool(HANDLE process, ULONGLONG started) : m_process(process), m_started(started) {}
+    ProcessTool(ProcessHandle process, ULONGLONG started)
+        : m_process(std::move(process)), m_started(started) {}
     HANDLE Process() const { return m_process.Get(); }
     ULONGLONG Started() const { return m_started; }
 
@@ -109,8 +117,10 @@ public:
         info.lpParameters = request.parameters;
         info.lpDirectory = request.directory;
         info.nShow = SW_SHOWNORMAL;
-        if (!ShellExecuteExA(&info) || !info.hProcess) return nullptr;
-        return std::make_unique<ProcessTool>(info.hProcess, GetTickCount64());
+        if (!ShellExecuteExA(&info)) return nullptr;
+        ProcessHandle process(info.hProcess);
+        if (!process.Get()) return nullptr;
+        return std::make_unique<ProcessTool>(std::move(process), GetTickCount64());
     }
 
     // WaitForMultipleObjects takes at most 64 handles: the tools are waited for in
