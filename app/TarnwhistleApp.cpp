@@ -35,16 +35,20 @@ BOOL CTarnwhistleApp::InitInstance() {
     CCommandLineInfo commandLine;
     ParseCommandLine(commandLine);
 
+    // The dialog refuses this folder as the application directory, and the engine
+    // installs from it: one reading serves both.
+    CString sourceRoot = CurrentDirectory();
     CAppDirDialog dialog;
     dialog.m_strAppDir = kProposedAppDir;
-    if (dialog.DoModal() == IDOK) InstallAndReport(dialog.m_strAppDir);
+    dialog.m_strPackageFolder = sourceRoot;
+    if (dialog.DoModal() == IDOK) InstallAndReport(sourceRoot, dialog.m_strFullAppDir);
     return FALSE;
 }
 
-void CTarnwhistleApp::InstallAndReport(const CString& confirmedDirectory) {
+void CTarnwhistleApp::InstallAndReport(const CString& sourceRoot,
+                                       const CString& confirmedDirectory) {
     // The directory is carried whole; the engine deals with paths that do not fit.
     CString appDir = tw::WithTrailingSeparator(confirmedDirectory.GetString()).c_str();
-    CString sourceRoot = CurrentDirectory();
     InstallSummary summary;
     try {
         summary = InstallDriverFiles(sourceRoot, appDir);

@@ -22,6 +22,7 @@ public:
     CMainFrame* m_pMainFrame = nullptr;  // the main window, owned by the framework
 
 private:
-    // After OK: installs into the confirmed directory and shows the final message.
-    void InstallAndReport(const CString& confirmedDirectory);
+    // After OK: installs from sourceRoot into the confirmed directory (a full path)
+    // and shows the final message.
+    void InstallAndReport(const CString& sourceRoot, const CString& confirmedDirectory);
 };

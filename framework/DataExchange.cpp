@@ -42,14 +42,17 @@ void DDX_Text(CDataExchange* dx, int controlId, CString& value) {
     value.ReleaseBuffer(copied);
 }
 
+CString MaxCharsMessage(int maxChars) {
+    CString text = TW_TEXT_MAX_CHARS;
+    CString limit;
+    limit.Format("%d", maxChars);
+    int at = text.Find("%1");
+    return text.Left(at) + limit + text.Mid(at + 2, text.GetLength());
+}
+
 void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars) {
     if (dx->m_bSaveAndValidate && value.GetLength() > maxChars) {
-        CString text = TW_TEXT_MAX_CHARS;
-        CString limit;
-        limit.Format("%d", maxChars);
-        int at = text.Find("%1");
-        text = text.Left(at) + limit + text.Mid(at + 2, text.GetLength());
-        ::MessageBoxA(dx->m_pDlgWnd->GetSafeHwnd(), text, AfxGetAppName(),
+        ::MessageBoxA(dx->m_pDlgWnd->GetSafeHwnd(), MaxCharsMessage(maxChars), AfxGetAppName(),
                       MB_OK | MB_ICONEXCLAMATION);
         dx->Fail();
     }
