@@ -44,8 +44,8 @@ std::string_view FolderPart(std::string_view path, LeadBytePredicate isLead = Is
 std::vector<std::string> SplitAtSeparators(std::string_view text,
                                            LeadBytePredicate isLead = IsSystemLeadByte);
 
-// Two paths that name the same thing for the file system's name comparison as far
-// as it is fixed here: ASCII letters in any case, double-byte characters exactly,
+// True when a and b are the same path, compared as Windows compares names as far
+// as this program needs: ASCII letters in any case, double-byte characters exactly,
 // and one trailing separator on either side counted as absent.
 bool SamePath(std::string_view a, std::string_view b, LeadBytePredicate isLead = IsSystemLeadByte);
 // True when path names folder or something inside it, compared as SamePath does.

@@ -7,7 +7,8 @@
 namespace tw {
 
 // GetFullPathNameA for text, against the process's current directory, whatever
-// the length of the result; nothing when the platform cannot make one.
+// the length of the result (one over MAX_PATH comes from FullPathFrom); nothing for
+// an empty text.
 std::optional<std::string> FullPathName(const char* text);
 
 }  // namespace tw

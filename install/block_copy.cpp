@@ -109,7 +109,8 @@ BOOL CopyOneFileThrough(CFile& sourceFile, CFile& destinationFile, const char* s
     // One error record serves both opens; a failed open fills it.
     CFileException error(CFileException::none, -1, nullptr);
     if (!sourceFile.Open(source, kCopySourceFlags, &error)) return Failed(error.m_lOsError);
-    // Opening the open source for writing would be refused; so is replacing it.
+    // The source as its own destination: refused as opening it for writing would be,
+    // before any new file is made in its folder.
     if (tw::SamePath(source, destination)) {
         sourceFile.Abort();
         return Failed(kErrorSharingViolation);

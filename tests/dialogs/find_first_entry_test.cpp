@@ -92,6 +92,8 @@ TEST(FindFirstEntry, RelativeTextIsMadeWholeFromTheCurrentDirectory) {
         EXPECT_EQ(check.workingCopy, folder / "Varnelquist") << text;
     }
     EXPECT_FALSE(Accepted("Elsewhere"));
+    EXPECT_EQ(CheckAppDir(std::string(250, 'a')).verdict, tw::AppDirVerdict::tooLong)
+        << "a full path over 256 bytes";
 }
 
 TEST(FindFirstEntry, ThePackageFolderAndItsDriverFolderAreRefused) {

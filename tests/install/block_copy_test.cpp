@@ -210,7 +210,7 @@ TEST(BlockCopy, DestinationThatCannotBeReplacedKeepsWhatIsThere) {
         std::string destination;
         long code;
     } cases[] = {
-        {folder / "nowhere" + kSeparator + "copy.bin", 3},
+        {folder / "nowhere" + kSeparator + "copy.bin", 267},  // ERROR_DIRECTORY
         {folder / "sub", 5},
         {folder / "held.dll", 5},
     };
