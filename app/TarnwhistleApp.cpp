@@ -11,6 +11,7 @@
 #include "config/config_writer.h"
 #include "dialogs/AppDirDialog.h"
 #include "dialogs/find_first_entry.h"
+#include "dialogs/full_path_name.h"
 #include "framework/ExceptionReport.h"
 #include "install/block_copy.h"
 #include "install/engine.h"
@@ -49,7 +50,7 @@ BOOL CTarnwhistleApp::InitInstance() {
     tw::InstallLog log(switches.logPath);
     const tw::RunPlatform platform{
         CurrentDirectory().GetString(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
-        PlatformInstallSystem(),
+        tw::FullPathName, PlatformInstallSystem(),
         [this](const std::string& sourceRoot, const std::string& appDir, InstallSystem& system) {
             return InstallDriverFiles(sourceRoot.c_str(), appDir.c_str(), system);
         }};
@@ -63,9 +64,11 @@ BOOL CTarnwhistleApp::InitInstance() {
     CAppDirDialog dialog;
     dialog.m_strAppDir =
         switches.directory.empty() ? tw::kProposedAppDir : switches.directory.c_str();
+    // The dialog refuses the package's own folders as the application directory.
+    dialog.m_strPackageFolder = platform.sourceRoot.c_str();
     INT_PTR result = dialog.DoModal();
     if (result == IDOK) {
-        InstallAndReport(dialog.m_strAppDir, platform, log);
+        InstallAndReport(dialog.m_strAppDir, dialog.m_strFullAppDir, platform, log);
     } else if (result == IDCANCEL) {
         log.Cancelled();
         m_exitCode = tw::ChooseExitCode(tw::RunEnd::cancelled, false, 0);
@@ -79,13 +82,13 @@ BOOL CTarnwhistleApp::InitInstance() {
 
 int CTarnwhistleApp::ExitInstance() { return m_exitCode; }
 
-void CTarnwhistleApp::InstallAndReport(const CString& confirmedDirectory,
+void CTarnwhistleApp::InstallAndReport(const CString& typedText, const CString& fullPath,
                                        const tw::RunPlatform& platform, tw::InstallLog& log) {
     // The dialog wrote the record before it closed with OK.
-    log.DirectoryChosen(confirmedDirectory.GetString(), tw::DirectorySource::dialog);
+    log.DirectoryChosen(typedText.GetString(), tw::DirectorySource::dialog);
     log.RecordWritten(tw::kConfigRecordPath);
     // The directory is carried whole; the engine deals with paths that do not fit.
-    const std::string appDir = tw::WithTrailingSeparator(confirmedDirectory.GetString());
+    const std::string appDir = tw::WithTrailingSeparator(fullPath.GetString());
     log.DirectoryAccepted(appDir);
     try {
         const tw::InstallResult installed = tw::InstallAndLog(platform, appDir, log);

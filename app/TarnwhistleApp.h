@@ -25,9 +25,10 @@ public:
     BOOL CopyOneFile(const char* source, const char* destination);
 
 private:
-    // After OK: installs into the confirmed directory and shows the final message.
-    void InstallAndReport(const CString& confirmedDirectory, const tw::RunPlatform& platform,
-                          tw::InstallLog& log);
+    // After OK: installs into the confirmed directory (typed as typedText, made whole
+    // as fullPath) and shows the final message.
+    void InstallAndReport(const CString& typedText, const CString& fullPath,
+                          const tw::RunPlatform& platform, tw::InstallLog& log);
 
     int m_exitCode = 0;
 };

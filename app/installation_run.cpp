@@ -13,7 +13,11 @@ namespace {
 
 static_assert(kAppDirMaxBytes == 256);
 const char* RefusalReason(AppDirVerdict verdict) {
-    return verdict == AppDirVerdict::tooLong ? "longer than 256 bytes" : "not an existing folder";
+    switch (verdict) {
+        case AppDirVerdict::tooLong: return "longer than 256 bytes";
+        case AppDirVerdict::packageFolder: return "the folder of the driver files";
+        default: return "not an existing folder";
+    }
 }
 
 int Finish(InstallLog& log, int exitCode) {
@@ -45,16 +49,17 @@ int RunSilently(const InstallerSwitches& switches, const RunPlatform& platform, 
     log.DirectoryChosen(directoryText,
                         given ? DirectorySource::commandLine : DirectorySource::proposed);
 
-    AppDirCheck check = CheckAppDir(directoryText, platform.lookup);
+    AppDirCheck check =
+        CheckAppDir(directoryText, platform.lookup, platform.fullPath, platform.sourceRoot);
     if (!check.Accepted()) {
         log.DirectoryRefused(RefusalReason(check.verdict));
         return Finish(log, ChooseExitCode(RunEnd::directoryRefused, false, 0));
     }
-    const std::string appDir = WithTrailingSeparator(directoryText);
+    const std::string appDir = WithTrailingSeparator(check.fullPath);
     log.DirectoryAccepted(appDir);
 
     try {
-        WriteConfigRecord(platform.recordPath, directoryText);
+        WriteConfigRecord(platform.recordPath, check.fullPath);
     } catch (const CFileException& error) {
         log.RecordNotWritten(platform.recordPath, error);
         return Finish(log, ChooseExitCode(RunEnd::recordNotWritten, false, 0));

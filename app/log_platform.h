@@ -11,8 +11,5 @@ namespace tw {
 // character comes out as a replacement, never as a stray byte.
 std::string AnsiToUtf8(std::string_view ansi);
 
-// The Win32 error code the last failed system call of this thread left; on the
-// host, errno translated to the code Windows gives for the same failure.
-long LastSystemError();
 
 }  // namespace tw

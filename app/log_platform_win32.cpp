@@ -22,6 +22,5 @@ std::string AnsiToUtf8(std::string_view ansi) {
     return utf8;
 }
 
-long LastSystemError() { return static_cast<long>(::GetLastError()); }
 
 }  // namespace tw

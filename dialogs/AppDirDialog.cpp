@@ -6,6 +6,8 @@
 #include "dialogs/FolderBrowser.h"
 #include "dialogs/appdir_check.h"
 #include "dialogs/find_first_entry.h"
+#include "dialogs/full_path_name.h"
+#include "framework/WinApp.h"
 #include "res/resource.h"
 #include "res/texts.h"
 
@@ -31,12 +33,28 @@ BOOL CAppDirDialog::OnInitDialog() {
 
 void CAppDirDialog::OnOK() {
     if (!UpdateData(TRUE)) return;
-    tw::AppDirCheck check = tw::CheckAppDir(m_strAppDir.GetString(), tw::FindFirstEntryAttributes);
-    if (!check.Accepted()) {
-        MessageBox(TW_TEXT_APPDIR_MISSING, TW_TEXT_ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
-        FocusDirectoryText();
-        return;
+    tw::AppDirCheck check = tw::CheckAppDir(m_strAppDir.GetString(), tw::FindFirstEntryAttributes,
+                                            tw::FullPathName, m_strPackageFolder.GetString());
+    switch (check.verdict) {
+        case tw::AppDirVerdict::accepted:
+            break;
+        case tw::AppDirVerdict::tooLong:
+            // A text within the limit whose full path is not: the exchange's own refusal.
+            MessageBox(MaxCharsMessage(static_cast<int>(tw::kAppDirMaxBytes)), AfxGetAppName(),
+                       MB_OK | MB_ICONEXCLAMATION);
+            FocusDirectoryText();
+            return;
+        case tw::AppDirVerdict::packageFolder:
+            MessageBox(TW_TEXT_APPDIR_IS_PACKAGE, TW_TEXT_ERROR_CAPTION,
+                       MB_OK | MB_ICONEXCLAMATION);
+            FocusDirectoryText();
+            return;
+        case tw::AppDirVerdict::missing:
+            MessageBox(TW_TEXT_APPDIR_MISSING, TW_TEXT_ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
+            FocusDirectoryText();
+            return;
     }
+    m_strFullAppDir = check.fullPath.c_str();
     WriteProductConfig();
     CDialog::OnOK();
 }
@@ -56,9 +74,9 @@ void CAppDirDialog::OnBrowse() {
 
 void CAppDirDialog::WriteProductConfig() {
     UpdateData(TRUE);
-    tw::WriteConfigRecord(
-        tw::kConfigRecordPath,
-        std::string_view(m_strAppDir.GetString(), static_cast<size_t>(m_strAppDir.GetLength())));
+    tw::WriteConfigRecord(tw::kConfigRecordPath,
+                          std::string_view(m_strFullAppDir.GetString(),
+                                           static_cast<size_t>(m_strFullAppDir.GetLength())));
 }
 
 void CAppDirDialog::FocusDirectoryText() {

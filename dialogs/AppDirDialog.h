@@ -1,6 +1,7 @@
 // CAppDirDialog: the dialog in which the user confirms, types or browses for the
-// application directory. It accepts only an existing folder, and writes the
-// configuration record before it closes with OK.
+// application directory. It accepts only an existing folder outside the driver
+// package's own folders, and writes the configuration record with the folder's
+// full path before it closes with OK.
 #pragma once
 
 #include "framework/Dialog.h"
@@ -11,12 +12,18 @@ public:
     explicit CAppDirDialog(CWnd* parentWnd = nullptr);
     ~CAppDirDialog() override = default;
 
-    // Refreshes m_strAppDir from the edit box and writes the record "\ZAVIDAR.CFG".
-    // A file that cannot be written leaves as CFileException.
+    // Refreshes m_strAppDir from the edit box and writes the record "\ZAVIDAR.CFG"
+    // for m_strFullAppDir. A file that cannot be written leaves as CFileException.
     void WriteProductConfig();
 
     CString m_strAppDir;  // as the user left it; never normalised here
     CEdit m_editAppDir;
+    // Set by the caller: the folder the driver files are installed from, which
+    // the directory may not be (empty: no such test).
+    CString m_strPackageFolder;
+    // After IDOK: the accepted directory's full path, which the record holds and
+    // the installation uses.
+    CString m_strFullAppDir;
 
     const MessageMap& GetMessageMap() const override { return messageMap; }
     static const MessageMap messageMap;

@@ -42,12 +42,15 @@ void DDX_Text(CDataExchange* dx, int controlId, CString& value) {
     value.ReleaseBuffer(copied);
 }
 
+CString MaxCharsMessage(int maxChars) {
+    CString limit;
+    limit.Format("%d", maxChars);
+    return AfxFormatString1(AFX_TEXT_MAX_CHARS, limit);
+}
+
 void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars) {
     if (dx->m_bSaveAndValidate && value.GetLength() > maxChars) {
-        CString limit;
-        limit.Format("%d", maxChars);
-        CString text = AfxFormatString1(AFX_TEXT_MAX_CHARS, limit);
-        ::MessageBoxA(dx->m_pDlgWnd->GetSafeHwnd(), text, AfxGetAppName(),
+        ::MessageBoxA(dx->m_pDlgWnd->GetSafeHwnd(), MaxCharsMessage(maxChars), AfxGetAppName(),
                       MB_OK | MB_ICONEXCLAMATION);
         dx->Fail();
     }

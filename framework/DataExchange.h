@@ -34,6 +34,8 @@ public:
 void DDX_Control(CDataExchange* dx, int controlId, CWnd& control);
 // The whole text of the control and value.
 void DDX_Text(CDataExchange* dx, int controlId, CString& value);
+// The framework's text for a value longer than maxChars bytes.
+CString MaxCharsMessage(int maxChars);
 // Saving: refuses a value longer than maxChars bytes with the framework's message.
 // Otherwise the last edit control's typing limit is set to maxChars.
 void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars);

@@ -61,8 +61,10 @@ public:
     virtual unsigned Read(void* buffer, unsigned count);
     // Writes all count bytes or throws (diskFull when fewer were stored).
     virtual void Write(const void* buffer, unsigned count);
+    // The new position; throws, naming the file, on a failed seek.
     virtual long Seek(long offset, unsigned from);
-    // Closes the file and forgets its path; throws when the platform's close fails.
+    // Closes the file and forgets its path; throws, naming the file, when the
+    // platform's close fails.
     virtual void Close();
     // Closes without throwing.
     virtual void Abort();

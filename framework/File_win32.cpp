@@ -46,7 +46,7 @@ long CFile::Seek(long offset, unsigned from) {
     DWORD position = SetFilePointer(m_hFile, offset, nullptr, from);
     DWORD code = GetLastError();
     if (position == INVALID_SET_FILE_POINTER && code != NO_ERROR)
-        CFileException::ThrowOsError(static_cast<long>(code));
+        CFileException::ThrowOsError(static_cast<long>(code), m_strFileName);
     return static_cast<long>(position);
 }
 
@@ -54,10 +54,11 @@ void CFile::Close() {
     BOOL closed = TRUE;
     if (IsOpen()) closed = CloseHandle(m_hFile);
     DWORD code = GetLastError();
+    CString name = m_strFileName;
     m_hFile = INVALID_HANDLE_VALUE;
     m_bCloseOnDelete = FALSE;
     m_strFileName.Empty();
-    if (!closed) CFileException::ThrowOsError(static_cast<long>(code));
+    if (!closed) CFileException::ThrowOsError(static_cast<long>(code), name);
 }
 
 void CFile::Abort() {

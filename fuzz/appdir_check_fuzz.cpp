@@ -1,6 +1,10 @@
-// The dialog's OK decision on arbitrary texts and search answers: too long is
-// refused before anything else, a pattern or a text still ending in a separator is
-// never searched, and only a folder entry of the searched working copy is accepted.
+// The dialog's OK decision on arbitrary texts and search answers, with the host's
+// full-path rule from the package folder C:\pkg: too long (as typed or made whole)
+// is refused before anything else; the full path used is the text when it is
+// already whole with "\" separators and its full path otherwise; a pattern or a
+// text still ending in a separator is never searched; only a folder entry of the
+// searched working copy is accepted, and refused when it is the package folder,
+// its Driver\ or driversupport\ or inside those two.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -8,39 +12,95 @@
 
 #include "common/path_rules.h"
 #include "dialogs/appdir_check.h"
+#include "dialogs/full_path.h"
 #include "fuzz/fuzz_check.h"
+
+namespace {
+
+constexpr const char* kPackage = "C:\\pkg";
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The package's folders are ASCII, so a path that matches one of them byte by byte
+// (in any case) holds only whole one-byte characters there.
+bool IsFolderOrInside(const std::string& path, const std::string& folder) {
+    if (path.size() < folder.size()) return false;
+    for (std::size_t i = 0; i < folder.size(); ++i)
+        if (LowerAscii(path[i]) != LowerAscii(folder[i])) return false;
+    return path.size() == folder.size() || path[folder.size()] == '\\';
+}
+
+bool OverlapsPackage(std::string path) {
+    if (!path.empty() && path.back() == '\\') path.pop_back();
+    const std::string package = kPackage;
+    return (path.size() == package.size() && IsFolderOrInside(path, package)) ||
+           IsFolderOrInside(path, package + "\\Driver") ||
+           IsFolderOrInside(path, package + "\\driversupport");
+}
+
+// A full path: a drive or a server root; below a drive, no "." or ".." left.
+void CheckIsFullPath(const std::string& path) {
+    bool drive = path.size() >= 3 && path[1] == ':' && path[2] == '\\';
+    Check(drive || path.rfind("\\\\", 0) == 0);
+    if (!drive) return;
+    for (const std::string& name : tw::SplitAtSeparators(path)) Check(name != "." && name != "..");
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     if (size < 5 || size > 305) return 0;
     // The first four bytes are the attribute word the search answers; the fifth
-    // tells whether it finds anything at all.
+    // tells whether it finds anything at all (bit 0) and whether there is no
+    // package folder (bit 1).
     std::uint32_t attributes = data[0] | (data[1] << 8) | (data[2] << 16) |
                                (static_cast<std::uint32_t>(data[3]) << 24);
     bool found = data[4] & 1;
+    std::string package = (data[4] & 2) ? "" : kPackage;
     std::string text(reinterpret_cast<const char*>(data + 5), size - 5);
     text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));  // as an edit gives it
 
     int lookups = 0;
     std::string searched;
-    tw::AppDirCheck check = tw::CheckAppDir(text, [&](const char* path) {
-        ++lookups;
-        searched = path;
-        return found ? std::optional<std::uint32_t>(attributes) : std::nullopt;
-    });
+    auto fullPath = [](const char* typed) -> std::optional<std::string> {
+        return tw::FullPathFrom(typed, kPackage);
+    };
+    tw::AppDirCheck check = tw::CheckAppDir(
+        text,
+        [&](const char* path) {
+            ++lookups;
+            searched = path;
+            return found ? std::optional<std::uint32_t>(attributes) : std::nullopt;
+        },
+        fullPath, package);
 
     Check(lookups <= 1);
     if (text.size() > tw::kAppDirMaxBytes) {
         Check(check.verdict == tw::AppDirVerdict::tooLong && lookups == 0);
         return 0;
     }
+    if (text.empty()) {
+        Check(check.verdict == tw::AppDirVerdict::missing && lookups == 0);
+        return 0;
+    }
+    const std::string resolved = tw::FullPathFrom(text, kPackage);
+    CheckIsFullPath(resolved);
+    const std::string used = tw::IsFullPathText(text) ? text : resolved;
+    Check(check.fullPath == used);
+    if (used.size() > tw::kAppDirMaxBytes) {
+        Check(check.verdict == tw::AppDirVerdict::tooLong && lookups == 0);
+        return 0;
+    }
     Check(check.verdict != tw::AppDirVerdict::tooLong);
-    Check(check.workingCopy == tw::WithoutTrailingSeparator(text));
+    Check(check.workingCopy == tw::WithoutTrailingSeparator(used));
     if (lookups == 1) {
         Check(searched == check.workingCopy);
         Check(searched.find_first_of("*?<>\"") == std::string::npos);
-        Check(!searched.empty() && !tw::EndsWithSeparator(searched));
+        Check(!tw::EndsWithSeparator(searched));
     }
     bool folderFound = lookups == 1 && found && tw::IsDirectoryEntry(attributes);
-    Check(check.Accepted() == folderFound);
+    bool inPackage = !package.empty() && OverlapsPackage(resolved);
+    Check(check.Accepted() == (folderFound && !inPackage));
+    Check((check.verdict == tw::AppDirVerdict::packageFolder) == (folderFound && inPackage));
     return 0;
 }

@@ -17,6 +17,7 @@
 
 #include "common/path_rules.h"
 #include "framework/File.h"
+#include "host/open_files.h"
 #include "host/posix_errors.h"
 
 namespace {
@@ -42,6 +43,10 @@ public:
             if ((other.access & CFile::kGenericWrite) && !(share & CFile::kShareWrite)) return false;
         }
         return true;
+    }
+    bool Holds(const struct stat& st) {
+        std::lock_guard lock(m_mutex);
+        return m_opens.count(Key(st)) != 0;
     }
     void Add(const struct stat& st, OpenRecord record) {
         std::lock_guard lock(m_mutex);
@@ -79,6 +84,11 @@ std::string FullPath(const std::string& path) {
 }
 
 }  // namespace
+
+bool tw::IsHeldOpen(const char* posixPath) {
+    struct stat st {};
+    return lstat(posixPath, &st) == 0 && Shares().Holds(st);
+}
 
 bool CFile::IsOpen() const { return m_hFile >= 0; }
 
@@ -149,7 +159,7 @@ void CFile::Write(const void* buffer, unsigned count) {
 long CFile::Seek(long offset, unsigned from) {
     int whence = from == begin ? SEEK_SET : from == current ? SEEK_CUR : SEEK_END;
     off_t position = ::lseek(m_hFile, offset, whence);
-    if (position < 0) CFileException::ThrowOsError(tw::Win32ErrorFromErrno(errno));
+    if (position < 0) CFileException::ThrowOsError(tw::Win32ErrorFromErrno(errno), m_strFileName);
     return static_cast<long>(position);
 }
 
@@ -161,10 +171,11 @@ void CFile::Close() {
         result = ::close(m_hFile);
         code = errno;
     }
+    CString name = m_strFileName;
     m_hFile = -1;
     m_bCloseOnDelete = FALSE;
     m_strFileName.Empty();
-    if (result != 0) CFileException::ThrowOsError(tw::Win32ErrorFromErrno(code));
+    if (result != 0) CFileException::ThrowOsError(tw::Win32ErrorFromErrno(code), name);
 }
 
 void CFile::Abort() {

@@ -3,7 +3,6 @@
 #include <cerrno>
 
 #include "app/log_platform.h"
-#include "host/posix_errors.h"
 
 namespace tw {
 
@@ -48,6 +47,5 @@ std::string AnsiToUtf8(std::string_view ansi) {
     return utf8;
 }
 
-long LastSystemError() { return Win32ErrorFromErrno(errno); }
 
 }  // namespace tw

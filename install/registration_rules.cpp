@@ -21,10 +21,16 @@ bool IsRegisteredName(std::string_view fileName) {
     return true;
 }
 
-// Blanks and tabs are below every trail byte, so a byte search finds only real ones.
+// Blanks, quotes and control bytes are below every trail byte (0x40 and up), so a
+// byte search finds only real ones.
 bool FormatToolParameters(std::string_view dllPath, ToolParameters& parameters) {
-    if (dllPath.find_first_of(" \t") == std::string_view::npos)
-        return parameters.Compose({"/s ", dllPath});
+    for (char c : dllPath) {
+        if (c == '"' || static_cast<unsigned char>(c) < 0x20) {
+            parameters.Compose({});
+            return false;
+        }
+    }
+    if (dllPath.find(' ') == std::string_view::npos) return parameters.Compose({"/s ", dllPath});
     return parameters.Compose({"/s \"", dllPath, "\""});
 }
 

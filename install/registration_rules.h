@@ -12,7 +12,9 @@ namespace tw {
 bool IsRegisteredName(std::string_view fileName);
 
 // The tool's parameters: "/s " and the DLL's path, the path in double quotes when it
-// holds a blank or a tab, so that the tool receives it as one argument.
+// holds a blank, so that the tool receives it as one argument. False, with nothing
+// written, for a path that one argument cannot carry: one that holds a double quote
+// or a control byte (below 0x20). Such a DLL is never registered.
 // Room for the longest path that fits a path buffer, the quotes and "/s ".
 using ToolParameters = FixedPath<3 + 2 + kPathBufferSize>;
 bool FormatToolParameters(std::string_view dllPath, ToolParameters& parameters);

@@ -1,6 +1,7 @@
 #include "tests/temp_folder.h"
 
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -70,6 +71,14 @@ void MakeFolder(const std::string& path) { fs::create_directories(path); }
 void MakeReadOnly(const std::string& path, bool readOnly) {
     fs::perms write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     fs::permissions(path, write, readOnly ? fs::perm_options::remove : fs::perm_options::add);
+}
+
+std::vector<std::string> NamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string PatternBytes(size_t size, unsigned seed) {

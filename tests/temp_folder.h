@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class TempFolder {
 public:
@@ -37,6 +38,8 @@ std::string ReadBytes(const std::string& path);
 bool PathExists(const std::string& path);
 void MakeFolder(const std::string& path);
 void MakeReadOnly(const std::string& path, bool readOnly = true);
+// The names of the entries of a folder, sorted.
+std::vector<std::string> NamesIn(const std::string& folder);
 // Bytes of a deterministic pseudo-random sequence.
 std::string PatternBytes(size_t size, unsigned seed = 1);
 

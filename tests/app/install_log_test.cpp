@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/logging_install_system.h"
+#include "install/block_copy.h"
 #include "tests/install/recording_system.h"
 #include "tests/temp_folder.h"
 
@@ -122,16 +123,12 @@ TEST(InstallLog, ALogThatCannotBeWrittenStaysSilent) {
 
 // Fails every copy as the block copy does: with the system's error code left
 // behind for the caller.
-class AccessDeniedSystem : public RecordingSystem {
+// Copies that fail in the block copy itself: the source's folder is missing.
+class MissingSourceSystem : public RecordingSystem {
 public:
     bool CopyFileTo(const char* source, const char* destination) override {
         RecordingSystem::CopyFileTo(source, destination);
-#ifdef _WIN32
-        ::SetLastError(ERROR_ACCESS_DENIED);
-#else
-        errno = EACCES;
-#endif
-        return false;
+        return CopyOneFile(source, destination);
     }
 };
 
@@ -139,7 +136,7 @@ TEST(LoggingInstallSystem, PassesEveryCallOnAndLogsEachCopy) {
     TempFolder folder;
     const std::string path = folder / "copies.log";
     RecordingSystem working;
-    AccessDeniedSystem failing;
+    MissingSourceSystem failing;
     {
         tw::InstallLog log(path);
         tw::LoggingInstallSystem loggedWorking(working, log);
@@ -158,7 +155,7 @@ TEST(LoggingInstallSystem, PassesEveryCallOnAndLogsEachCopy) {
     EXPECT_EQ(failing.Calls(), std::vector<std::string>{"copy S\\b > A\\b"});
     EXPECT_EQ(ReadBytes(path), std::string(kMark) +
                                    "copy: S\\a -> A\\a: ok\r\n"
-                                   "copy: S\\b -> A\\b: failed (system error 5)\r\n");
+                                   "copy: S\\b -> A\\b: failed (system error 3)\r\n");
 }
 
 }  // namespace

@@ -11,10 +11,16 @@
 #include <vector>
 
 #include "config/config_record.h"
+#include "dialogs/full_path.h"
 #include "tests/install/recording_system.h"
 #include "tests/temp_folder.h"
 
 namespace {
+
+// The full-path rule against the package folder, as the program's run has it.
+const tw::FullPathFunction kFullPath = [](const char* text) -> std::optional<std::string> {
+    return tw::FullPathFrom(text, "C:\\pkg");
+};
 
 using Lines = std::vector<std::string>;
 
@@ -102,7 +108,7 @@ TEST(SilentRun, DecidesRecordsInstallsAndLogs) {
                                      if (!folders.count(path)) return std::nullopt;
                                      return 0x10;
                                  },
-                                 system};
+                                 kFullPath, system};
         tw::InstallerSwitches switches{true, c.directorySwitch, logPath};
         int exitCode;
         {
@@ -149,7 +155,7 @@ TEST(SilentRun, AnIncompleteInstallationFails) {
         setup(system);
         tw::RunPlatform platform{"C:\\pkg", recordPath.c_str(),
                                  [](const char*) { return std::optional<std::uint32_t>(0x10); },
-                                 system};
+                                 kFullPath, system};
         tw::InstallLog log("");
         EXPECT_EQ(tw::RunSilently({true, "", ""}, platform, log), 1603);
         EXPECT_TRUE(PathExists(recordPath));

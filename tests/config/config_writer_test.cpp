@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/afx_texts.h"
 #include "tests/config/record_bytes.h"
+#include "tests/fault_file.h"
 #include "tests/temp_folder.h"
 
 #ifndef _WIN32
@@ -126,54 +126,23 @@ TEST(ConfigWriter, FailedWriteNamesTheFullPath) {
                   " \xCA\xB1\xB4\xC5\xC5\xCC\xD2\xD1\xC2\xFA\xA1\xA3");
 }
 
-TEST(ConfigWriter, FailedSeekNamesNoFile) {
+TEST(ConfigWriter, FailedSeekNamesTheFile) {
     TempFolder folder;
     std::string pipe = folder / "pipe";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
     CFileException seek = WriteError(pipe, "C:\\Varnelquist");
-    EXPECT_TRUE(seek.m_strFileName.IsEmpty());
-    EXPECT_NE(std::string(seek.GetErrorMessage()).find(" " AFX_TEXT_UNNAMED_FILE " "),
-              std::string::npos)
+    EXPECT_STREQ(seek.m_strFileName, pipe.c_str());
+    EXPECT_NE(std::string(seek.GetErrorMessage()).find(" " + pipe + " "), std::string::npos)
         << seek.GetErrorMessage();
 }
 #endif
 
-namespace {
-
-// A real file that logs each step of the writer and fails at one of them.
-class FaultyFile : public CFile {
-public:
-    FaultyFile(const std::string& path, int failingStep) : m_failingStep(failingStep) {
-        EXPECT_TRUE(Open(path.c_str(), tw::kConfigRecordOpenFlags));
-    }
-    long Seek(long offset, unsigned from) override {
-        Step(std::string("seek ") + std::to_string(offset) + " from " + std::to_string(from));
-        return CFile::Seek(offset, from);
-    }
-    void Write(const void* buffer, unsigned count) override {
-        Step(std::string("write ") + std::to_string(count));
-        CFile::Write(buffer, count);
-    }
-    void Close() override {
-        Step("close");
-        CFile::Close();
-    }
-
-    std::vector<std::string> m_steps;
-
-private:
-    void Step(const std::string& step) {
-        m_steps.push_back(step);
-        if (static_cast<int>(m_steps.size()) == m_failingStep) CFileException::ThrowOsError(21);
-    }
-    int m_failingStep;
-};
-
-}  // namespace
-
 TEST(ConfigWriter, StepsRunInOrderAndTheFirstFailureEndsThem) {
     const std::vector<std::string> allSteps = {"seek 0 from 0", "write 20", "seek 20 from 0",
                                                "write 256", "close"};
+    // Step n of allSteps as the nth step of its kind.
+    const std::pair<const char*, int> failing[] = {{"", 0},     {"seek", 1},  {"write", 1},
+                                                   {"seek", 2}, {"write", 2}, {"close", 1}};
     TempFolder folder;
     std::string path = folder / "ZAVIDAR.CFG";
     std::string old = PatternBytes(300, 7);
@@ -193,18 +162,21 @@ TEST(ConfigWriter, StepsRunInOrderAndTheFirstFailureEndsThem) {
         bool threw = false;
         std::vector<std::string> steps;
         {
-            FaultyFile file(path, failingStep);
+            FaultFile file(&steps);
+            ASSERT_TRUE(file.Open(path.c_str(), tw::kConfigRecordOpenFlags, nullptr));
+            file.FailAt(failing[failingStep].first, failing[failingStep].second, 21);
             try {
                 WriteConfigRecord(file, "C:\\Varnelquist");
             } catch (const CFileException& error) {
                 threw = true;
                 EXPECT_EQ(error.m_lOsError, 21);
             }
-            steps = file.m_steps;
         }  // the file object closes what is still open
         EXPECT_EQ(threw, failingStep != 0);
         size_t ran = failingStep == 0 ? allSteps.size() : static_cast<size_t>(failingStep);
-        EXPECT_EQ(steps, std::vector<std::string>(allSteps.begin(), allSteps.begin() + ran));
+        std::vector<std::string> expected = {"open"};
+        expected.insert(expected.end(), allSteps.begin(), allSteps.begin() + ran);
+        EXPECT_EQ(steps, expected);
         EXPECT_EQ(ReadBytes(path), afterFailure[failingStep]);
     }
 }

@@ -1,4 +1,5 @@
-// The dialog's OK decision with a file search that answers from a table.
+// The dialog's OK decision with a file search that answers from a table, the
+// full-path rule of the host and a package folder C:\pkg.
 #include "dialogs/appdir_check.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +11,19 @@
 #include "config/config_record.h"
 
 using tw::AppDirVerdict;
-using tw::CheckAppDir;
 
 namespace {
+
+constexpr const char* kPackage = "C:\\pkg";
+
+std::optional<std::string> FullPathFromPackage(const char* text) {
+    return tw::FullPathFrom(text, kPackage);
+}
+
+tw::AppDirCheck CheckAppDir(std::string_view text, const tw::EntryLookup& lookup,
+                            std::string_view package = kPackage) {
+    return tw::CheckAppDir(text, lookup, FullPathFromPackage, package);
+}
 
 // A search over fixed entries that logs every path it is asked for.
 class FakeSearch {
@@ -50,7 +61,7 @@ TEST(AppDirCheck, SearchesTheWorkingCopyAndLooksAtTheDirectoryBit) {
         {"C:\\Hidden", 0x12},
         {"C:\\notes.txt", 0x20},
         {"C:\\plain", 0x80},
-        {"Varnelquist", 0x10},
+        {"C:\\pkg\\Varnelquist", 0x10},
         {trail, 0x10},
     });
     struct Case {
@@ -64,8 +75,8 @@ TEST(AppDirCheck, SearchesTheWorkingCopyAndLooksAtTheDirectoryBit) {
         {"C:\\Archived", AppDirVerdict::accepted, "C:\\Archived"},
         {"C:\\NotIndexed", AppDirVerdict::accepted, "C:\\NotIndexed"},
         {"C:\\Hidden\\", AppDirVerdict::accepted, "C:\\Hidden"},
-        {"Varnelquist", AppDirVerdict::accepted, "Varnelquist"},  // relative, as given
-        {trail, AppDirVerdict::accepted, trail},                  // kept whole
+        {"Varnelquist", AppDirVerdict::accepted, "C:\\pkg\\Varnelquist"},  // made whole
+        {trail, AppDirVerdict::accepted, trail},                           // kept whole
         {trail + "\\", AppDirVerdict::accepted, trail},
         {"C:\\Missing", AppDirVerdict::missing, "C:\\Missing"},
         {"C:\\notes.txt", AppDirVerdict::missing, "C:\\notes.txt"},  // a file, not a folder
@@ -86,13 +97,15 @@ TEST(AppDirCheck, RefusedWithoutASearch) {
         "",
         "C:\\",  // a drive root keeps its separator; a search would find nothing
         "\\",
-        "C:\\Apps\\\\",  // still ends in a separator after the rule
+        "..\\..",        // made whole, the drive root
+        "C:\\Apps\\\\",  // typed whole: still ends in a separator after the rule
         "C:\\Var*",
         "C:\\Varnelquis?",
         "C:\\*\\Varnelquist",
         "C:\\Varnelquist<",
         "C:\\Varnelquist>",
         "C:\\Varnelquist\"",
+        "Var*",
     };
     for (const char* text : texts) {
         bool searched = false;
@@ -106,6 +119,30 @@ TEST(AppDirCheck, RefusedWithoutASearch) {
     EXPECT_EQ(CheckAppDir("C:\\", AnyFolder).workingCopy, "C:\\");
 }
 
+// What is recorded and installed into: the full path of a relative, drive-relative
+// or "/" text; a full path typed with "\" exactly as typed.
+TEST(AppDirCheck, TheFullPathIsWhatIsUsed) {
+    struct Case {
+        const char* text;
+        const char* fullPath;
+        const char* searched;
+    } cases[] = {
+        {"inst", "C:\\pkg\\inst", "C:\\pkg\\inst"},
+        {"..\\apps\\", "C:\\apps\\", "C:\\apps"},
+        {"D:apps", "D:\\apps", "D:\\apps"},
+        {"C:/Foo/", "C:\\Foo\\", "C:\\Foo"},
+        {"C:\\Foo\\", "C:\\Foo\\", "C:\\Foo"},
+        {"C:\\Foo\\.\\Bar", "C:\\Foo\\.\\Bar", "C:\\Foo\\.\\Bar"},
+    };
+    for (const Case& c : cases) {
+        FakeSearch search({{c.searched, 0x10}});
+        tw::AppDirCheck check = CheckAppDir(c.text, search.Lookup());
+        EXPECT_TRUE(check.Accepted()) << c.text;
+        EXPECT_EQ(check.fullPath, c.fullPath) << c.text;
+        EXPECT_EQ(search.m_asked, std::vector<std::string>{c.searched}) << c.text;
+    }
+}
+
 TEST(AppDirCheck, TrailingSeparatorIsAcceptedAndRecordedWithoutIt) {
     const std::string typed = "D:\\Apps\\Varnelquist\\";
     tw::AppDirCheck check = CheckAppDir(typed, AnyFolder);
@@ -113,11 +150,11 @@ TEST(AppDirCheck, TrailingSeparatorIsAcceptedAndRecordedWithoutIt) {
     EXPECT_EQ(check.workingCopy, "D:\\Apps\\Varnelquist");
     EXPECT_EQ(typed.back(), '\\') << "the text itself is not touched";
     // The record drops the separator by the same rule.
-    tw::ConfigRecord record = tw::BuildConfigRecord(typed);
+    tw::ConfigRecord record = tw::BuildConfigRecord(check.fullPath);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data()) + 20), check.workingCopy);
 }
 
-TEST(AppDirCheck, LimitIs256Bytes) {
+TEST(AppDirCheck, LimitIs256BytesForTheTextAndForItsFullPath) {
     std::string text256 = "C:\\" + std::string(253, 'a');
     std::string text257 = text256 + "b";
     ASSERT_EQ(text256.size(), tw::kAppDirMaxBytes);
@@ -130,4 +167,42 @@ TEST(AppDirCheck, LimitIs256Bytes) {
     // 257 bytes ending in a separator: the limit holds for the text as typed.
     std::string separated = text256 + "\\";
     EXPECT_EQ(CheckAppDir(separated, AnyFolder).verdict, AppDirVerdict::tooLong);
+
+    // "C:\pkg\" and 249 bytes make 256; one more, and the full path is too long.
+    EXPECT_EQ(CheckAppDir(std::string(249, 'r'), AnyFolder).verdict, AppDirVerdict::accepted);
+    bool searched = false;
+    tw::AppDirCheck longer = CheckAppDir(std::string(250, 'r'), [&](const char*) {
+        searched = true;
+        return AnyFolder(nullptr);
+    });
+    EXPECT_EQ(longer.verdict, AppDirVerdict::tooLong);
+    EXPECT_FALSE(searched);
+}
+
+TEST(AppDirCheck, ThePackageFolderAndItsTwoFoldersAreRefused) {
+    struct Case {
+        const char* text;
+        AppDirVerdict verdict;
+    } cases[] = {
+        {".", AppDirVerdict::packageFolder},
+        {"Driver", AppDirVerdict::packageFolder},
+        {"driver\\", AppDirVerdict::packageFolder},
+        {".\\driversupport\\x", AppDirVerdict::packageFolder},
+        {"..\\pkg", AppDirVerdict::packageFolder},
+        {"C:\\PKG\\DRIVER", AppDirVerdict::packageFolder},
+        {"C:\\pkg\\", AppDirVerdict::packageFolder},
+        {"C:\\pkg\\apps\\..\\Driver", AppDirVerdict::packageFolder},  // compared resolved
+        {"apps", AppDirVerdict::accepted},
+        {"C:\\pkg\\Driverx", AppDirVerdict::accepted},
+        {"C:\\pkg\\Driver\\..\\apps", AppDirVerdict::accepted},
+        {"C:\\", AppDirVerdict::missing},
+    };
+    for (const Case& c : cases) {
+        tw::AppDirCheck check = CheckAppDir(c.text, AnyFolder);
+        EXPECT_EQ(check.verdict, c.verdict) << c.text;
+    }
+    // A missing folder is missing first; with no package folder nothing is refused.
+    tw::EntryLookup nothing = [](const char*) { return std::optional<std::uint32_t>(); };
+    EXPECT_EQ(CheckAppDir("Driver", nothing).verdict, AppDirVerdict::missing);
+    EXPECT_EQ(CheckAppDir("Driver", AnyFolder, "").verdict, AppDirVerdict::accepted);
 }

@@ -1,4 +1,5 @@
-// Win32: the dialog's OK decision with the real file search, on real folders.
+// Win32: the dialog's OK decision with the real file search and full paths, on
+// real folders.
 #include "dialogs/find_first_entry.h"
 
 #include <gtest/gtest.h>
@@ -7,16 +8,18 @@
 #include <string>
 
 #include "dialogs/appdir_check.h"
+#include "dialogs/full_path_name.h"
 #include "tests/temp_folder.h"
 
-using tw::CheckAppDir;
 using tw::FindFirstEntryAttributes;
 
 namespace {
 
-bool Accepted(const std::string& text) {
-    return CheckAppDir(text, FindFirstEntryAttributes).Accepted();
+tw::AppDirCheck CheckAppDir(const std::string& text, const std::string& package = "") {
+    return tw::CheckAppDir(text, FindFirstEntryAttributes, tw::FullPathName, package);
 }
+
+bool Accepted(const std::string& text) { return CheckAppDir(text).Accepted(); }
 
 }  // namespace
 
@@ -79,13 +82,29 @@ TEST(FindFirstEntry, PatternsAndRootsAreRefused) {
     EXPECT_FALSE(Accepted(root));
 }
 
-TEST(FindFirstEntry, RelativeTextIsSearchedFromTheCurrentDirectory) {
+TEST(FindFirstEntry, RelativeTextIsMadeWholeFromTheCurrentDirectory) {
     TempFolder folder;
     MakeFolder(folder / "Varnelquist");
     CurrentDirectory inFolder(folder.Path());
-    EXPECT_TRUE(Accepted("Varnelquist"));
-    EXPECT_TRUE(Accepted("Varnelquist\\"));
+    for (const char* text : {"Varnelquist", "Varnelquist\\", ".\\Varnelquist/"}) {
+        tw::AppDirCheck check = CheckAppDir(text);
+        EXPECT_TRUE(check.Accepted()) << text;
+        EXPECT_EQ(check.workingCopy, folder / "Varnelquist") << text;
+    }
     EXPECT_FALSE(Accepted("Elsewhere"));
+    EXPECT_EQ(CheckAppDir(std::string(250, 'a')).verdict, tw::AppDirVerdict::tooLong)
+        << "a full path over 256 bytes";
+}
+
+TEST(FindFirstEntry, ThePackageFolderAndItsDriverFolderAreRefused) {
+    TempFolder folder;
+    MakeFolder(folder / "Driver");
+    MakeFolder(folder / "apps");
+    CurrentDirectory inPackage(folder.Path());
+    for (const char* text : {".", "Driver", "driver\\", ".\\Driver."})
+        EXPECT_EQ(CheckAppDir(text, folder.Path()).verdict, tw::AppDirVerdict::packageFolder)
+            << text;
+    EXPECT_TRUE(CheckAppDir("apps", folder.Path()).Accepted());
 }
 
 // "\xD5\x5C" is a code page 936 character whose trail byte is the byte of "\".
@@ -95,7 +114,7 @@ TEST(FindFirstEntry, FolderEndingInTrailByte5CIsFound) {
     std::string path = folder.Path() + "\\\xD5\x5C";
     ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << GetLastError();
     EXPECT_TRUE(Accepted(path));
-    tw::AppDirCheck check = CheckAppDir(path + "\\", FindFirstEntryAttributes);
+    tw::AppDirCheck check = CheckAppDir(path + "\\");
     EXPECT_TRUE(check.Accepted());
     EXPECT_EQ(check.workingCopy, path);
 }

@@ -1,10 +1,12 @@
-// Whole installations on real folders with one fault injected each: a disk that
-// fills, a read that fails, a destination held open, a tool that cannot start.
-// Each run must leave no half-written destination, count the failure, and end
-// with the incomplete message rather than the congratulation.
+// Reinstallations on real folders with one fault injected each: a disk that fills,
+// a read that fails, a close that fails, a destination held open, a tool that
+// cannot start. Each run must keep the previous version of the file it could not
+// install, leave no file of its own behind, count the failure, and end with the
+// incomplete message rather than the congratulation.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
@@ -15,43 +17,17 @@
 #include "install/engine.h"
 #include "install/platform_install_system.h"
 #include "res/texts.h"
+#include "tests/fault_file.h"
 #include "tests/temp_folder.h"
 
 namespace {
 
-enum class Fault { none, diskFullAfter5000, readErrorAfterFirstBlock, destinationLocked, toolStartFails };
-
-// A destination whose disk fills after 5,000 bytes: the write that crosses the
-// limit stores what fits and then reports the disk full.
-class FillingDisk : public CFile {
-public:
-    void Write(const void* buffer, unsigned count) override {
-        unsigned room = m_written >= kLimit ? 0 : kLimit - m_written;
-        if (count <= room) {
-            CFile::Write(buffer, count);
-            m_written += count;
-            return;
-        }
-        CFile::Write(buffer, room);
-        m_written += room;
-        CFileException::Throw(CFileException::diskFull, -1, GetFilePath());
-    }
-
-private:
-    static constexpr unsigned kLimit = 5000;
-    unsigned m_written = 0;
-};
-
-// A source whose second read fails, as a damaged medium would.
-class FailingMedium : public CFile {
-public:
-    unsigned Read(void* buffer, unsigned count) override {
-        if (m_reads++ == 1) CFileException::ThrowOsError(23, GetFilePath());  // ERROR_CRC
-        return CFile::Read(buffer, count);
-    }
-
-private:
-    int m_reads = 0;
+enum class Fault {
+    diskFullAfter5000,
+    readErrorAfterFirstBlock,
+    closeFails,
+    destinationLocked,
+    toolStartFails
 };
 
 // The platform's installation system, with the fault of one case injected into the
@@ -67,19 +43,14 @@ public:
     }
     void SleepOneMillisecond() override {}
     bool CopyFileTo(const char* source, const char* destination) override {
-        if (std::string(destination).ends_with(m_target)) {
-            if (m_fault == Fault::diskFullAfter5000) {
-                CFile in;
-                FillingDisk out;
-                return CopyOneFileThrough(in, out, source, destination);
-            }
-            if (m_fault == Fault::readErrorAfterFirstBlock) {
-                FailingMedium in;
-                CFile out;
-                return CopyOneFileThrough(in, out, source, destination);
-            }
-        }
-        return m_platform.CopyFileTo(source, destination);
+        if (m_target.empty() || !std::string(destination).ends_with(m_target))
+            return m_platform.CopyFileTo(source, destination);
+        FaultFile in;
+        FaultFile out;
+        if (m_fault == Fault::diskFullAfter5000) out.FillDiskAfter(5000);
+        if (m_fault == Fault::readErrorAfterFirstBlock) in.FailAt("read", 2, 23);  // ERROR_CRC
+        if (m_fault == Fault::closeFails) out.FailAt("close", 1, 29);  // ERROR_WRITE_FAULT
+        return CopyOneFileThrough(in, out, source, destination);
     }
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest&) override {
         if (m_fault == Fault::toolStartFails) return nullptr;
@@ -96,22 +67,33 @@ private:
     std::string m_target;
 };
 
-struct Package {
+using Files = std::map<std::string, std::string>;
+
+// A package, and an application directory that holds the previous installation of
+// every one of its files.
+struct Reinstallation {
     TempFolder root;
-    std::map<std::string, std::string> support = {{"readme.txt", PatternBytes(700, 1)},
-                                                  {"regsvr32.exe", PatternBytes(9000, 2)}};
-    std::map<std::string, std::string> driver = {{"a.dll", PatternBytes(3 * 4096 + 1, 3)},
-                                                 {"b.DLL", PatternBytes(100, 4)},
-                                                 {"notes.txt", PatternBytes(4096, 5)}};
+    Files support = {{"readme.txt", PatternBytes(700, 1)}, {"regsvr32.exe", PatternBytes(9000, 2)}};
+    Files driver = {{"a.dll", PatternBytes(3 * 4096 + 1, 3)},
+                    {"b.DLL", PatternBytes(100, 4)},
+                    {"notes.txt", PatternBytes(4096, 5)}};
     std::string Source() const { return root / "src"; }
     std::string App() const { return root / "app"; }
+    static std::string Old(const std::string& name) { return "previous " + name; }
 
-    Package() {
+    Reinstallation() {
         MakeFolder(Source() + "/driversupport");
         MakeFolder(Source() + "/Driver");
-        MakeFolder(App());
-        for (auto& [name, bytes] : support) WriteBytes(Source() + "/driversupport/" + name, bytes);
-        for (auto& [name, bytes] : driver) WriteBytes(Source() + "/Driver/" + name, bytes);
+        MakeFolder(App() + "/Driver");
+        for (auto& [name, bytes] : support) {
+            WriteBytes(Source() + "/driversupport/" + name, bytes);
+            WriteBytes(App() + "/" + name, Old(name));
+            WriteBytes(App() + "/Driver/" + name, Old(name));
+        }
+        for (auto& [name, bytes] : driver) {
+            WriteBytes(Source() + "/Driver/" + name, bytes);
+            WriteBytes(App() + "/Driver/" + name, Old(name));
+        }
     }
 };
 
@@ -123,45 +105,34 @@ std::string IncompleteText(int count) {
 
 }  // namespace
 
-TEST(FaultRuns, EachFaultIsCountedAndLeavesNoHalfFile) {
+TEST(FaultRuns, EachFaultKeepsThePreviousFileAndIsCounted) {
     struct Case {
         const char* what;
         Fault fault;
-        const char* target;  // destination file name under Driver/
+        const char* target;  // the destination under Driver\ that the fault hits
         std::vector<std::string> failedFiles;
         int registered;
     } cases[] = {
-        {"disk full after 5,000 bytes",
-         Fault::diskFullAfter5000,
-         "Driver\\a.dll",
-         {"Driver\\a.dll"},
-         1},
-        {"read error after the first block",
-         Fault::readErrorAfterFirstBlock,
-         "Driver\\a.dll",
-         {"Driver\\a.dll"},
-         1},
+        {"disk full after 5,000 bytes", Fault::diskFullAfter5000, "Driver\\a.dll", {"Driver\\a.dll"}, 1},
+        {"read error after the first block", Fault::readErrorAfterFirstBlock, "Driver\\a.dll",
+         {"Driver\\a.dll"}, 1},
+        {"close of the new file fails", Fault::closeFails, "Driver\\a.dll", {"Driver\\a.dll"}, 1},
         {"destination held open", Fault::destinationLocked, "Driver\\b.DLL", {"Driver\\b.DLL"}, 1},
-        {"registration tool cannot start",
-         Fault::toolStartFails,
-         "",
-         {"Driver\\a.dll", "Driver\\b.DLL"},
-         0},
+        {"registration tool cannot start", Fault::toolStartFails, "",
+         {"Driver\\a.dll", "Driver\\b.DLL"}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Package package;
-        const std::string driverFolder = package.App() + "/Driver/";
+        Reinstallation install;
+        const std::string driverFolder = install.App() + "/Driver/";
         std::unique_ptr<CFile> holder;
-        if (c.fault == Fault::destinationLocked) {
-            MakeFolder(driverFolder);
-            WriteBytes(driverFolder + "b.DLL", "old bytes");
+        if (c.fault == Fault::destinationLocked)
             holder = std::make_unique<CFile>((driverFolder + "b.DLL").c_str(),
                                              CFile::modeReadWrite | CFile::shareExclusive);
-        }
 
         FaultySystem system(c.fault, c.target);
-        InstallSummary summary = InstallDriverFiles(package.Source().c_str(), package.App().c_str(), system);
+        InstallSummary summary =
+            InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system);
         holder.reset();
 
         std::vector<std::string> failed = summary.failedFiles;
@@ -177,19 +148,19 @@ TEST(FaultRuns, EachFaultIsCountedAndLeavesNoHalfFile) {
                   IncompleteText(static_cast<int>(c.failedFiles.size())));
         EXPECT_EQ(message.style, tw::kBoxOk | tw::kBoxIconExclamation);
 
-        for (auto& [name, bytes] : package.driver) {
-            std::string installed = driverFolder + name;
-            if (std::string("Driver\\") + name != c.target) {
-                EXPECT_EQ(ReadBytes(installed), bytes) << name;
-            } else if (c.fault == Fault::destinationLocked) {
-                EXPECT_EQ(ReadBytes(installed), "old bytes") << "a locked file is left as it was";
-            } else {
-                EXPECT_FALSE(PathExists(installed)) << "a half-written " << name << " stayed";
-            }
-        }
-        for (auto& [name, bytes] : package.support) {
-            EXPECT_EQ(ReadBytes(package.App() + "/" + name), bytes) << name;
-            EXPECT_EQ(ReadBytes(driverFolder + name), bytes) << name;
-        }
+        Files inApp = {{"Driver", "<folder>"}};
+        Files inDriver;
+        for (auto& [name, bytes] : install.support) inApp[name] = inDriver[name] = bytes;
+        for (auto& [name, bytes] : install.driver)
+            inDriver[name] = std::string("Driver\\") + name == c.target ? install.Old(name) : bytes;
+        Files installedApp;
+        Files installedDriver;
+        for (const std::string& name : NamesIn(install.App()))
+            installedApp[name] =
+                name == "Driver" ? "<folder>" : ReadBytes(install.App() + "/" + name);
+        for (const std::string& name : NamesIn(driverFolder))
+            installedDriver[name] = ReadBytes(driverFolder + name);
+        EXPECT_EQ(installedApp, inApp) << "no file of the copy is left behind";
+        EXPECT_EQ(installedDriver, inDriver);
     }
 }

@@ -5,6 +5,12 @@
 
 #include "tests/temp_folder.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace {
 
 long OpenError(const std::string& path, unsigned flags) {
@@ -137,4 +143,44 @@ TEST(FileIo, ThrowingConstructorAndRemove) {
     CFile::Remove(path.c_str());
     EXPECT_FALSE(PathExists(path));
     EXPECT_THROW(CFile::Remove(path.c_str()), CFileException);
+}
+
+namespace {
+
+// A file whose handle the platform has already closed, so that its own close fails.
+class ClosedBehindItsBack : public CFile {
+public:
+    using CFile::CFile;
+    void LoseHandle() {
+#ifdef _WIN32
+        ::CloseHandle(m_hFile);
+#else
+        ::close(m_hFile);
+#endif
+    }
+};
+
+}  // namespace
+
+TEST(FileIo, FailedSeekAndCloseNameTheFile) {
+    TempFolder folder;
+    std::string path = folder / "rec.bin";
+    WriteBytes(path, "0123456789");
+    ClosedBehindItsBack file(path.c_str(), kRecord);
+    const std::string name = file.GetFilePath().GetString();
+    try {
+        file.Seek(-10, CFile::begin);
+        ADD_FAILURE() << "a seek before the start succeeded";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(std::string(e.m_strFileName), name);
+    }
+    file.LoseHandle();
+    try {
+        file.Close();
+        ADD_FAILURE() << "closing a lost handle succeeded";
+    } catch (const CFileException& e) {
+        EXPECT_EQ(std::string(e.m_strFileName), name);
+        EXPECT_NE(std::string(e.GetErrorMessage()).find(name), std::string::npos);
+    }
+    EXPECT_FALSE(file.IsOpen());
 }

@@ -1,15 +1,23 @@
 // The block copy on real files (the host's and Win32's file layers), and through
-// file objects that count or fail the operations.
+// file objects that log or fail the operations. Whatever fails, the destination
+// keeps what it had and no new file stays behind.
 #include "install/block_copy.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "common/path_rules.h"
+#include "tests/fault_file.h"
 #include "tests/temp_folder.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -19,74 +27,22 @@ constexpr const char* kSeparator = "\\";
 constexpr const char* kSeparator = "/";
 #endif
 
-// A CFile that records what the copy asks of it and can fail on cue.
-class ProbeFile : public CFile {
-public:
-    std::vector<std::string>* journal = nullptr;  // shared by both files of a copy
-    std::string label;
-    unsigned openFlags = 0;
-    CFileException* openError = nullptr;
-    CFileException errorAtOpen;  // the error record as it was handed to Open
-    std::vector<unsigned> readResults;
-    std::vector<unsigned> writeCounts;
-    int failReadAt = -1;      // the index of the read that fails
-    long writeLimit = -1;     // bytes that fit before the disk is full
-    unsigned shortReads = 0;  // when set, each read returns at most this many bytes
-    bool failClose = false;
+using Names = std::vector<std::string>;
 
-    BOOL Open(const char* fileName, unsigned flags, CFileException* error) override {
-        openFlags = flags;
-        openError = error;
-        if (error) errorAtOpen = *error;
-        Note("open");
-        return CFile::Open(fileName, flags, error);
-    }
-    unsigned Read(void* buffer, unsigned count) override {
-        if (static_cast<int>(readResults.size()) == failReadAt)
-            CFileException::ThrowOsError(23, GetFilePath());  // ERROR_CRC
-        unsigned got = CFile::Read(buffer, shortReads ? std::min(count, shortReads) : count);
-        readResults.push_back(got);
-        return got;
-    }
-    void Write(const void* buffer, unsigned count) override {
-        writeCounts.push_back(count);
-        if (writeLimit >= 0 && m_written + count > static_cast<unsigned long>(writeLimit)) {
-            CFile::Write(buffer, static_cast<unsigned>(writeLimit - static_cast<long>(m_written)));
-            CFileException::Throw(CFileException::diskFull, -1, GetFilePath());
-        }
-        CFile::Write(buffer, count);
-        m_written += count;
-    }
-    void Close() override {
-        Note("close");
-        CFile::Close();
-        if (failClose) CFileException::ThrowOsError(112);
-    }
-    void Abort() override {
-        Note("abort");
-        CFile::Abort();
-    }
-
-private:
-    void Note(const char* what) {
-        if (journal) journal->push_back(label + " " + what);
-    }
-    unsigned long m_written = 0;
-};
-
-struct ProbePair {
+struct Probe {
     std::vector<std::string> journal;
-    ProbeFile source;
-    ProbeFile destination;
-    ProbePair() {
-        source.journal = destination.journal = &journal;
-        source.label = "source";
-        destination.label = "destination";
-    }
+    FaultFile source{&journal, "source"};
+    FaultFile destination{&journal, "destination"};
     BOOL Copy(const std::string& from, const std::string& to) {
         return CopyOneFileThrough(source, destination, from.c_str(), to.c_str());
     }
 };
+
+// "tw", four hex digits, ".tmp": the form GetTempFileNameA gives.
+bool IsTemporaryName(const std::string& name) {
+    if (name.size() != 10 || name.rfind("tw", 0) != 0 || name.substr(6) != ".tmp") return false;
+    return name.find_first_not_of("0123456789ABCDEFabcdef", 2) == 6;
+}
 
 bool IsReadOnly(const std::string& path) {
     return (std::filesystem::status(path).permissions() & std::filesystem::perms::owner_write) ==
@@ -112,6 +68,8 @@ TEST(BlockCopy, CopiesContentsOfEverySize) {
         ASSERT_TRUE(CopyOneFile((folder / "source.bin").c_str(), (folder / "copy.bin").c_str()));
         EXPECT_EQ(ReadBytes(folder / "copy.bin"), data);
         EXPECT_EQ(ReadBytes(folder / "source.bin"), data);
+        EXPECT_EQ(NamesIn(folder.Path()), (Names{"copy.bin", "source.bin"}));
+        EXPECT_EQ(tw::LastCopyError(), 0);
     }
 }
 
@@ -131,7 +89,7 @@ TEST(BlockCopy, ReadsAndWritesWholeBlocks) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.size);
         WriteBytes(folder / "source.bin", PatternBytes(c.size));
-        ProbePair files;
+        Probe files;
         ASSERT_TRUE(files.Copy(folder / "source.bin", folder / "copy.bin"));
         EXPECT_EQ(files.source.readResults, c.reads);
         EXPECT_EQ(files.destination.writeCounts, c.reads) << "each read is written as it came";
@@ -139,10 +97,11 @@ TEST(BlockCopy, ReadsAndWritesWholeBlocks) {
     }
 }
 
-TEST(BlockCopy, OpensWithTheCopyFlagsAndOneErrorRecordAndClosesDestinationFirst) {
+TEST(BlockCopy, WritesANewFileBesideTheDestinationWhichThenTakesItsPlace) {
     TempFolder folder;
     WriteBytes(folder / "source.bin", "abc");
-    ProbePair files;
+    WriteBytes(folder / "copy.bin", "an older copy");
+    Probe files;
     ASSERT_TRUE(files.Copy(folder / "source.bin", folder / "copy.bin"));
     EXPECT_EQ(files.source.openFlags, 0x20u);
     EXPECT_EQ(files.destination.openFlags, 0x1011u);
@@ -151,17 +110,24 @@ TEST(BlockCopy, OpensWithTheCopyFlagsAndOneErrorRecordAndClosesDestinationFirst)
     EXPECT_EQ(files.source.errorAtOpen.m_cause, CFileException::none);
     EXPECT_EQ(files.source.errorAtOpen.m_lOsError, -1);
     EXPECT_STREQ(files.source.errorAtOpen.m_strFileName, "");
-    std::vector<std::string> order = {"source open", "destination open", "destination close",
-                                      "source close"};
+
+    const std::string written = files.destination.openedName;
+    EXPECT_EQ(tw::FolderPart(written), folder.Path() + kSeparator);
+    EXPECT_TRUE(IsTemporaryName(written.substr(tw::FolderPart(written).size()))) << written;
+    std::vector<std::string> order = {
+        "source open", "destination open",    "source read",       "destination write 3",
+        "source read", "destination write 0", "destination close", "source close"};
     EXPECT_EQ(files.journal, order);
+    EXPECT_EQ(ReadBytes(folder / "copy.bin"), "abc");
+    EXPECT_EQ(NamesIn(folder.Path()), (Names{"copy.bin", "source.bin"}));
 }
 
 TEST(BlockCopy, ShortReadsAreWrittenAndTheLoopGoesOn) {
     TempFolder folder;
     std::string data = PatternBytes(10000);
     WriteBytes(folder / "source.bin", data);
-    ProbePair files;
-    files.source.shortReads = 3000;
+    Probe files;
+    files.source.ShortReads(3000);
     ASSERT_TRUE(files.Copy(folder / "source.bin", folder / "copy.bin"));
     EXPECT_EQ(files.source.readResults, (std::vector<unsigned>{3000, 3000, 3000, 1000, 0}));
     EXPECT_EQ(ReadBytes(folder / "copy.bin"), data);
@@ -180,7 +146,10 @@ TEST(BlockCopy, SameFileFailsAndLeavesItUnchanged) {
     std::string data = PatternBytes(5000);
     WriteBytes(folder / "a.dll", data);
     EXPECT_FALSE(CopyOneFile((folder / "a.dll").c_str(), (folder / "a.dll").c_str()));
+    EXPECT_EQ(tw::LastCopyError(), 32);
     EXPECT_EQ(ReadBytes(folder / "a.dll"), data);
+    EXPECT_EQ(NamesIn(folder.Path()), Names{"a.dll"});
+    EXPECT_TRUE(IsWritable(folder / "a.dll")) << "the source is closed again";
 }
 
 TEST(BlockCopy, ReadOnlySourceGivesAWritableCopy) {
@@ -201,69 +170,174 @@ TEST(BlockCopy, ReadOnlyDestinationFailsAndStaysUnchanged) {
     WriteBytes(folder / "copy.bin", "old contents");
     MakeReadOnly(folder / "copy.bin");
     EXPECT_FALSE(CopyOneFile((folder / "source.bin").c_str(), (folder / "copy.bin").c_str()));
+    EXPECT_EQ(tw::LastCopyError(), 5);
     EXPECT_EQ(ReadBytes(folder / "copy.bin"), "old contents");
+    EXPECT_TRUE(IsReadOnly(folder / "copy.bin"));
+    EXPECT_EQ(NamesIn(folder.Path()), (Names{"copy.bin", "source.bin"}));
 }
 
 TEST(BlockCopy, SourceThatCannotBeOpenedLeavesTheDestinationUntouched) {
     TempFolder folder;
     WriteBytes(folder / "copy.bin", "keep");
     MakeFolder(folder / "sub");
-    const std::string sources[] = {folder / "missing.bin",
-                                   folder / "nowhere" + kSeparator + "x.bin", folder / "sub"};
-    for (const std::string& source : sources) {
-        SCOPED_TRACE(source);
-        EXPECT_FALSE(CopyOneFile(source.c_str(), (folder / "copy.bin").c_str()));
+    struct Case {
+        std::string source;
+        long code;
+    } cases[] = {
+        {folder / "missing.bin", 2},
+        {folder / "nowhere" + kSeparator + "x.bin", 3},
+        {folder / "sub", 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.source);
+        EXPECT_FALSE(CopyOneFile(c.source.c_str(), (folder / "copy.bin").c_str()));
+        EXPECT_EQ(tw::LastCopyError(), c.code);
         EXPECT_EQ(ReadBytes(folder / "copy.bin"), "keep");
-        EXPECT_FALSE(CopyOneFile(source.c_str(), (folder / "new.bin").c_str()));
-        EXPECT_FALSE(PathExists(folder / "new.bin")) << "no destination is created";
+        EXPECT_FALSE(CopyOneFile(c.source.c_str(), (folder / "new.bin").c_str()));
+        EXPECT_EQ(NamesIn(folder.Path()), (Names{"copy.bin", "sub"})) << "nothing is created";
     }
 }
 
-TEST(BlockCopy, DestinationThatCannotBeOpenedReleasesTheSource) {
+// The new file cannot be made in a missing folder; a folder, or a file that is held
+// open without sharing, cannot be replaced.
+TEST(BlockCopy, DestinationThatCannotBeReplacedKeepsWhatIsThere) {
     TempFolder folder;
     WriteBytes(folder / "source.bin", "data");
     MakeFolder(folder / "sub");
-    ProbePair files;
-    EXPECT_FALSE(files.Copy(folder / "source.bin", folder / "nowhere" + kSeparator + "copy.bin"));
-    EXPECT_FALSE(files.Copy(folder / "source.bin", folder / "sub"));
-    EXPECT_TRUE(IsWritable(folder / "source.bin")) << "the source is closed again";
-    EXPECT_EQ(ReadBytes(folder / "source.bin"), "data");
+    WriteBytes(folder / "sub" + kSeparator + "inner.txt", "inner");
+    WriteBytes(folder / "held.dll", "old bytes");
+    struct Case {
+        std::string destination;
+        long code;
+    } cases[] = {
+        {folder / "nowhere" + kSeparator + "copy.bin", 267},  // ERROR_DIRECTORY
+        {folder / "sub", 5},
+        {folder / "held.dll", 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.destination);
+        Probe files;
+        {
+            CFile holder((folder / "held.dll").c_str(),
+                         CFile::modeReadWrite | CFile::shareExclusive);
+            EXPECT_FALSE(files.Copy(folder / "source.bin", c.destination));
+            EXPECT_EQ(tw::LastCopyError(), c.code);
+        }
+        EXPECT_FALSE(files.source.IsOpen());
+        EXPECT_FALSE(files.destination.IsOpen());
+        EXPECT_TRUE(IsWritable(folder / "source.bin")) << "the source is closed again";
+        EXPECT_EQ(NamesIn(folder.Path()), (Names{"held.dll", "source.bin", "sub"}));
+        EXPECT_EQ(NamesIn(folder / "sub"), Names{"inner.txt"});
+        EXPECT_EQ(ReadBytes(folder / "held.dll"), "old bytes");
+    }
 }
 
-// A failure once both files are open ends in false, both files closed and no
-// fragment left where the destination was.
-TEST(BlockCopy, FailureMidCopyRemovesThePartialDestination) {
+// A failure once both files are open ends in false with both files closed: the
+// destination is what it was, or still absent, and the new file is gone.
+TEST(BlockCopy, FailurePartWayKeepsTheOldDestination) {
     struct Case {
         const char* name;
-        int failReadAt;
-        long writeLimit;
-        bool failDestinationClose;
-        bool failSourceClose;
+        void (*inject)(Probe&);
+        long code;
     } cases[] = {
-        {"disk full after 5000 bytes", -1, 5000, false, false},
-        {"disk full on the first block", -1, 10, false, false},
-        {"read error on the third block", 2, -1, false, false},
-        {"destination close fails", -1, -1, true, false},
-        {"source close fails", -1, -1, false, true},
+        {"disk full after 5000 bytes", [](Probe& p) { p.destination.FillDiskAfter(5000); }, 112},
+        {"disk full on the first block", [](Probe& p) { p.destination.FillDiskAfter(10); }, 112},
+        {"read error on the third block", [](Probe& p) { p.source.FailAt("read", 3, 23); }, 23},
+        {"destination close fails", [](Probe& p) { p.destination.FailAt("close", 1, 29); }, 29},
+        {"source close fails", [](Probe& p) { p.source.FailAt("close", 1, 6); }, 6},
     };
     TempFolder folder;
     std::string data = PatternBytes(20000);
     WriteBytes(folder / "source.bin", data);
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        WriteBytes(folder / "copy.bin", "an older copy");
-        ProbePair files;
-        files.source.failReadAt = c.failReadAt;
-        files.destination.writeLimit = c.writeLimit;
-        files.destination.failClose = c.failDestinationClose;
-        files.source.failClose = c.failSourceClose;
-        BOOL copied = TRUE;
-        EXPECT_NO_THROW(copied = files.Copy(folder / "source.bin", folder / "copy.bin"));
-        EXPECT_FALSE(copied);
-        EXPECT_FALSE(PathExists(folder / "copy.bin"));
-        EXPECT_FALSE(files.source.IsOpen());
-        EXPECT_FALSE(files.destination.IsOpen());
-        EXPECT_TRUE(IsWritable(folder / "source.bin")) << "the source is released";
-        EXPECT_EQ(ReadBytes(folder / "source.bin"), data);
+        for (bool existed : {true, false}) {
+            SCOPED_TRACE(testing::Message() << c.name << (existed ? ", over a file" : ", new"));
+            if (existed) WriteBytes(folder / "copy.bin", "an older copy");
+            Probe files;
+            c.inject(files);
+            BOOL copied = TRUE;
+            EXPECT_NO_THROW(copied = files.Copy(folder / "source.bin", folder / "copy.bin"));
+            EXPECT_FALSE(copied);
+            EXPECT_EQ(tw::LastCopyError(), c.code);
+            EXPECT_FALSE(files.source.IsOpen());
+            EXPECT_FALSE(files.destination.IsOpen());
+            if (existed) {
+                EXPECT_EQ(ReadBytes(folder / "copy.bin"), "an older copy");
+                EXPECT_EQ(NamesIn(folder.Path()), (Names{"copy.bin", "source.bin"}));
+            } else {
+                EXPECT_EQ(NamesIn(folder.Path()), Names{"source.bin"});
+            }
+            EXPECT_TRUE(IsWritable(folder / "source.bin")) << "the source is released";
+            EXPECT_EQ(ReadBytes(folder / "source.bin"), data);
+            if (existed) CFile::Remove((folder / "copy.bin").c_str());
+        }
     }
 }
+
+TEST(BlockCopy, AFailureOutsideTheFileLayerPassesOnAndLeavesNoNewFile) {
+    TempFolder folder;
+    WriteBytes(folder / "source.bin", PatternBytes(10000));
+    WriteBytes(folder / "copy.bin", "an older copy");
+    {
+        Probe files;
+        files.destination.FailAt("write", 2, 0);
+        EXPECT_THROW(files.Copy(folder / "source.bin", folder / "copy.bin"), std::bad_alloc);
+        EXPECT_FALSE(files.destination.IsOpen());
+    }
+    EXPECT_EQ(ReadBytes(folder / "copy.bin"), "an older copy");
+    EXPECT_EQ(NamesIn(folder.Path()), (Names{"copy.bin", "source.bin"}));
+}
+
+// A folder of 246 bytes with its separator leaves room for a temporary name within
+// 260 bytes; one byte more, and the destination is written in place, as a plain
+// copy does: a failure then leaves no fragment, nor the old file.
+TEST(BlockCopy, AFolderTooDeepForATemporaryNameIsWrittenInPlace) {
+    TempFolder folder;
+    WriteBytes(folder / "source.bin", PatternBytes(9000));
+    for (size_t length : {246u, 247u}) {
+        SCOPED_TRACE(length);
+        const std::string deep = folder / std::string(length - folder.Path().size() - 2, 'd');
+        const std::string destination = deep + kSeparator + "copy.bin";
+        ASSERT_EQ(tw::FolderPart(destination).size(), length);
+        MakeFolder(deep);
+        bool inPlace = length > 246;
+        for (bool diskFull : {false, true}) {
+            SCOPED_TRACE(diskFull ? "disk full" : "copied");
+            WriteBytes(destination, "an older copy");
+            Probe files;
+            if (diskFull) files.destination.FillDiskAfter(5000);
+            EXPECT_EQ(files.Copy(folder / "source.bin", destination) != FALSE, !diskFull);
+            EXPECT_EQ(files.destination.openedName == destination, inPlace);
+            if (!diskFull) {
+                EXPECT_EQ(ReadBytes(destination), PatternBytes(9000));
+            } else if (!inPlace) {
+                EXPECT_EQ(ReadBytes(destination), "an older copy");
+            }
+            EXPECT_EQ(NamesIn(deep), (diskFull && inPlace) ? Names{} : Names{"copy.bin"});
+        }
+        std::filesystem::remove_all(deep);
+    }
+}
+
+#ifndef _WIN32
+// Through a link the new file replaces the link itself; what the link led to, or
+// the file's other names, keep the old bytes.
+TEST(BlockCopy, LinkedDestinationsAreReplacedAndWhatTheyShareIsKept) {
+    TempFolder folder;
+    WriteBytes(folder / "source.bin", "new");
+    WriteBytes(folder / "target.bin", "target bytes");
+    ASSERT_EQ(symlink((folder / "target.bin").c_str(), (folder / "soft.bin").c_str()), 0);
+    WriteBytes(folder / "hard.bin", "old bytes");
+    ASSERT_EQ(link((folder / "hard.bin").c_str(), (folder / "other.bin").c_str()), 0);
+
+    for (const char* name : {"soft.bin", "hard.bin"}) {
+        ASSERT_TRUE(CopyOneFile((folder / "source.bin").c_str(), (folder / name).c_str())) << name;
+        EXPECT_EQ(ReadBytes(folder / name), "new") << name;
+    }
+    EXPECT_FALSE(std::filesystem::is_symlink(folder / "soft.bin"));
+    EXPECT_EQ(ReadBytes(folder / "target.bin"), "target bytes");
+    EXPECT_EQ(ReadBytes(folder / "other.bin"), "old bytes");
+    EXPECT_EQ(NamesIn(folder.Path()),
+              (Names{"hard.bin", "other.bin", "soft.bin", "source.bin", "target.bin"}));
+}
+#endif

@@ -142,33 +142,28 @@ const Case kLayoutCases[] = {
       "wait 2 tools, 300000 ms"},
      {4, {}}},
 
-    {"a DLL path with a blank or a tab is quoted; the tool and its folder are not",
+    {"a DLL path with a blank is quoted; the tool and its folder are not",
      "C:\\pkg",
      "C:\\Program Files\\App\\",
-     [](RecordingSystem& s) {
-         s.SetListing(kDriver, {FileEntry("a.dll"), FileEntry("t\tb.dll")});
-     },
+     [](RecordingSystem& s) { s.SetListing(kDriver, {FileEntry("a.dll")}); },
      {"mkdir C:\\Program Files\\App\\Driver\\", std::string("find ") + kSupport,
       std::string("find ") + kDriver, "sleep",
       "copy C:\\pkg\\Driver\\a.dll > C:\\Program Files\\App\\Driver\\a.dll",
       "start C:\\Program Files\\App\\regsvr32.exe | /s \"C:\\Program Files\\App\\Driver\\a.dll\" | "
       "C:\\Program Files\\App\\",
-      "sleep", "copy C:\\pkg\\Driver\\t\tb.dll > C:\\Program Files\\App\\Driver\\t\tb.dll",
-      "start C:\\Program Files\\App\\regsvr32.exe | /s \"C:\\Program "
-      "Files\\App\\Driver\\t\tb.dll\" "
-      "| C:\\Program Files\\App\\",
-      "wait 2 tools, 300000 ms"},
-     {2, {}}},
-
-    {"a tab in a file name alone is enough to quote",
-     "C:\\pkg",
-     "C:\\App\\",
-     [](RecordingSystem& s) { s.SetListing(kDriver, {FileEntry("t\t.dll")}); },
-     {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport, std::string("find ") + kDriver,
-      "sleep", "copy C:\\pkg\\Driver\\t\t.dll > C:\\App\\Driver\\t\t.dll",
-      "start C:\\App\\regsvr32.exe | /s \"C:\\App\\Driver\\t\t.dll\" | C:\\App\\",
       "wait 1 tools, 300000 ms"},
      {1, {}}},
+
+    {"a DLL named with a tab or a quote is copied, never started, and counts as a failure",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kDriver, {FileEntry("t\t.dll"), FileEntry("q\".dll")});
+     },
+     {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport, std::string("find ") + kDriver,
+      "sleep", "copy C:\\pkg\\Driver\\t\t.dll > C:\\App\\Driver\\t\t.dll", "sleep",
+      "copy C:\\pkg\\Driver\\q\".dll > C:\\App\\Driver\\q\".dll"},
+     {2, {"Driver\\t\t.dll", "Driver\\q\".dll"}}},
 
     {"a source at a drive root keeps its single separator",
      "X:\\",

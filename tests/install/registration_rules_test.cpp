@@ -16,20 +16,30 @@ TEST(RegistrationRules, NamesEndingInDllInAnyCase) {
     for (const Case& c : cases) EXPECT_EQ(tw::IsRegisteredName(c.name), c.registered) << c.name;
 }
 
-TEST(RegistrationRules, ParametersQuoteOnlyPathsWithBlanksOrTabs) {
+TEST(RegistrationRules, ParametersQuoteOnlyPathsWithBlanks) {
     struct Case {
         const char* path;
         const char* parameters;
     } cases[] = {
         {"C:\\App\\Driver\\a.dll", "/s C:\\App\\Driver\\a.dll"},
         {"C:\\Program Files\\App\\Driver\\a.dll", "/s \"C:\\Program Files\\App\\Driver\\a.dll\""},
-        {"C:\\App\\Driver\\t\tb.dll", "/s \"C:\\App\\Driver\\t\tb.dll\""},
         {"D:\\\xD5\x5C\\Driver\\a.dll", "/s D:\\\xD5\x5C\\Driver\\a.dll"},
     };
     for (const Case& c : cases) {
         tw::ToolParameters parameters;
         ASSERT_TRUE(tw::FormatToolParameters(c.path, parameters));
         EXPECT_STREQ(parameters.c_str(), c.parameters);
+    }
+}
+
+// One argument cannot carry a double quote, and a control byte has no place in it.
+TEST(RegistrationRules, PathsWithAQuoteOrAControlByteAreNeverParameters) {
+    for (const char* path : {"C:\\App\\Driver\\a\"b.dll", "C:\\App\\Driver\\t\tb.dll",
+                             "C:\\App\\Driver\\\x01.dll", "C:\\App\\Driver\\\x1F.dll"}) {
+        tw::ToolParameters parameters;
+        ASSERT_TRUE(parameters.Compose({"stale"}));
+        EXPECT_FALSE(tw::FormatToolParameters(path, parameters)) << path;
+        EXPECT_STREQ(parameters.c_str(), "") << path;
     }
 }
 

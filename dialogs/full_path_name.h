@@ -1,0 +1,14 @@
+// Win32: the full path behind the dialog's OK decision.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tw {
+
+// GetFullPathNameA for text, against the process's current directory, whatever
+// the length of the result (one over MAX_PATH comes from FullPathFrom); nothing for
+// an empty text.
+std::optional<std::string> FullPathName(const char* text);
+
+}  // namespace tw
