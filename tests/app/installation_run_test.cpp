@@ -78,6 +78,31 @@ const Case kCases[] = {
      "",
      {"directory: D:\\Missing (from /D=)", "directory refused: not an existing folder",
       "exit code: 1603"}},
+    {"relative directory: made whole against the package folder, which it may not be",
+     "Driver",
+     true,
+     1603,
+     {"C:\\pkg\\Driver"},
+     "",
+     {"directory: Driver (from /D=)", "directory refused: the folder of the driver files",
+      "exit code: 1603"}},
+    {"relative directory elsewhere in the package folder: recorded and used whole",
+     "..\\pkg\\My Apps\\",
+     true,
+     0,
+     {"C:\\pkg\\My Apps"},
+     "C:\\pkg\\My Apps",
+     {"directory: ..\\pkg\\My Apps\\ (from /D=)", "directory accepted: C:\\pkg\\My Apps\\",
+      "record: {record} written",
+      "copy: C:\\pkg\\driversupport\\a.txt -> C:\\pkg\\My Apps\\a.txt: ok",
+      "copy: C:\\pkg\\driversupport\\a.txt -> C:\\pkg\\My Apps\\Driver\\a.txt: ok",
+      "copy: C:\\pkg\\Driver\\b.dll -> C:\\pkg\\My Apps\\Driver\\b.dll: ok",
+      "registration: \"C:\\pkg\\My Apps\\regsvr32.exe\" /s \"C:\\pkg\\My "
+      "Apps\\Driver\\b.dll\": exit code 0",
+      "summary: files copied 3, not installed 0, registrations 1",
+      "result: \xE7\xA5\x9D\xE8\xB4\xBA\xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xAE"
+      "\x89\xE8\xA3\x85\xE5\xAE\x8C\xE6\xAF\x95!",
+      "exit code: 0"}},
     {"record not written: nothing installed",
      "D:\\My Apps",
      false,
@@ -101,7 +126,8 @@ TEST(SilentRun, DecidesRecordsInstallsAndLogs) {
         RecordingSystem system;
         Package(system);
         Lines asked;
-        const std::set<std::string> folders = {"C:\\Varnelquist", "D:\\My Apps"};
+        const std::set<std::string> folders = {"C:\\Varnelquist", "D:\\My Apps", "C:\\pkg\\Driver",
+                                               "C:\\pkg\\My Apps"};
         tw::RunPlatform platform{"C:\\pkg", recordPath.c_str(),
                                  [&](const char* path) -> std::optional<std::uint32_t> {
                                      asked.push_back(path);

@@ -109,6 +109,8 @@ TEST_F(InstallerResources, StringTableHoldsTheProgramsTexts) {
         {IDS_INFO_CAPTION, TW_TEXT_INFO_CAPTION},
         {IDS_NOTHING_FOUND, TW_TEXT_NOTHING_FOUND},
         {IDS_INSTALL_INCOMPLETE, TW_TEXT_INSTALL_INCOMPLETE},
+        {IDS_APPDIR_IS_PACKAGE, TW_TEXT_APPDIR_IS_PACKAGE},
+        {IDS_MORE_FILES, TW_TEXT_MORE_FILES},
         {AFX_IDP_UNEXPECTED_ERROR, AFX_TEXT_UNEXPECTED_ERROR},
     };
     for (const auto& [id, expected] : strings) {
