@@ -1,8 +1,8 @@
 """Wine for the end-to-end runs: the project's prefix, a drive letter mapped to a
 temporary folder, and Windows programs started from a folder on that drive.
 
-Only the letters this harness owns are ever mapped, each one held with a lock
-while a run uses it, so that two runs never share a drive.
+Only the letters this harness owns are ever mapped, each one held with the lock
+of tools/wine-drive.sh while a run uses it, so that two runs never share a drive.
 """
 
 import fcntl
@@ -27,38 +27,41 @@ def wine_prefix():
 
 
 class MappedDrive:
-    """A drive letter of the prefix mapped to a folder for as long as it is held."""
+    """A drive letter of the prefix mapped to a folder for as long as it is held.
 
-    def __init__(self, prefix, folder):
+    tools/wine-drive.sh maps and locks the letter: it runs, for as long as this
+    object is held, a command that reports the letter and then waits for its
+    input to close. The letter is unmapped and released when it does, even when
+    this process dies.
+    """
+
+    def __init__(self, prefix, folder, letters=OWN_DRIVE_LETTERS):
         self.prefix = Path(prefix)
         self.folder = Path(folder).resolve()
+        self.letters = letters
         self.letter = None
-        self._lock_file = None
+        self._holder = None
 
     def __enter__(self):
-        for letter in OWN_DRIVE_LETTERS:
-            lock = open(f"{self.prefix}.drive-{letter}.lock", "w")
-            try:
-                fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
-            except BlockingIOError:
-                lock.close()
-                continue
-            self._lock_file, self.letter = lock, letter
-            link = self._link()
-            if link.is_symlink() or link.exists():
-                link.unlink()
-            link.symlink_to(self.folder)
-            return self
-        raise RuntimeError(f"drives {OWN_DRIVE_LETTERS.upper()} are all in use")
+        self._holder = subprocess.Popen(
+            ["bash", str(TOOLS / "wine-drive.sh"), self.letters, str(self.folder),
+             "bash", "-c", 'echo "$TW_DRIVE" && exec cat >/dev/null'],
+            env={**os.environ, "WINEPREFIX": str(self.prefix)},
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        drive = self._holder.stdout.readline().strip()
+        if not re.fullmatch(r"[A-Z]:", drive):
+            self._release()
+            raise RuntimeError(f"no drive among {self.letters.upper()} for {self.folder}")
+        self.letter = drive[0].lower()
+        return self
 
     def __exit__(self, *exc):
-        link = self._link()
-        if link.is_symlink():
-            link.unlink()
-        self._lock_file.close()
+        self._release()
 
-    def _link(self):
-        return self.prefix / "dosdevices" / f"{self.letter}:"
+    def _release(self):
+        self._holder.stdin.close()
+        self._holder.wait()
+        self._holder.stdout.close()
 
     @property
     def root(self):
