@@ -114,23 +114,47 @@ def remove_tree(path):
     subprocess.run(["rm", "-rf", "--", str(path)], check=True)
 
 
-def end_marked_processes(variable, value):
-    """Ends the processes whose environment holds variable=value: the programs a
+def marked_processes(variable, value, name=None):
+    """Ids of the processes whose environment holds variable=value: the programs a
     run started and whatever they started in turn (Wine gives each Windows
-    process a session of its own, so no process group holds them all)."""
+    process a session of its own, so no process group holds them all). With
+    name, only those whose process name or command line holds it (any case)."""
     marker = f"{variable}={value}".encode()
+    found = []
     for entry in Path("/proc").iterdir():
         if not entry.name.isdigit():
             continue
         try:
             environment = (entry / "environ").read_bytes().split(b"\0")
+            if marker not in environment:
+                continue
+            if name is not None:
+                names = (entry / "comm").read_bytes() + (entry / "cmdline").read_bytes()
+                if name.lower().encode() not in names.lower():
+                    continue
         except OSError:
             continue
-        if marker in environment:
-            try:
-                os.kill(int(entry.name), signal.SIGKILL)
-            except ProcessLookupError:
-                pass
+        found.append(int(entry.name))
+    return found
+
+
+def end_marked_processes(variable, value):
+    """Ends the processes that marked_processes finds."""
+    for pid in marked_processes(variable, value):
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+
+
+def wait_marked_processes_end(variable, value, name, timeout):
+    """Waits until no marked process of that name runs; False when one still does."""
+    deadline = time.monotonic() + timeout
+    while marked_processes(variable, value, name):
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.5)
+    return True
 
 
 _DEBUGSTR = re.compile(r"\\([0-9a-fA-F]{4}|.)")
@@ -159,7 +183,7 @@ class WindowsProgram:
     log gives the texts in order, whatever the display shows.
     """
 
-    def __init__(self, exe, cwd, log_path, env=None):
+    def __init__(self, exe, cwd, log_path, env=None, args=()):
         self.log_path = Path(log_path)
         environment = dict(os.environ)
         environment.update(env or {})
@@ -169,7 +193,7 @@ class WindowsProgram:
         # A session of its own, so that the program and whatever it starts can be
         # ended together by this group's id.
         self.process = subprocess.Popen(
-            [str(TOOLS / "wine-run.sh"), str(exe)], cwd=str(cwd), env=environment,
+            [str(TOOLS / "wine-run.sh"), str(exe), *args], cwd=str(cwd), env=environment,
             stdin=subprocess.DEVNULL, stdout=self._log, stderr=subprocess.STDOUT,
             start_new_session=True)
 
@@ -199,7 +223,8 @@ class WindowsProgram:
         return False
 
     def wait(self, timeout):
-        """The exit code, or None when the program is still running after timeout."""
+        """The exit status as Wine returns it (the low byte of the Windows exit code:
+        1603 ends as 67), or None when the program is still running after timeout."""
         try:
             return self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
