@@ -171,9 +171,7 @@ private:
 
 }  // namespace
 
-TEST(ConfigWriter, StepsRunInOrderAndTheFirstFailureEndsThem) {
-    const std::vector<std::string> allSteps = {"seek 0 from 0", "write 20", "seek 20 from 0",
-                                               "write 256", "close"};
+TEST(ConfigWriter, AFailureAtAnyStepThrowsAndKeepsWhatWasWrittenBefore) {
     TempFolder folder;
     std::string path = folder / "ZAVIDAR.CFG";
     std::string old = PatternBytes(300, 7);
@@ -191,7 +189,6 @@ TEST(ConfigWriter, StepsRunInOrderAndTheFirstFailureEndsThem) {
         SCOPED_TRACE(testing::Message() << "failing step " << failingStep);
         WriteBytes(path, old);
         bool threw = false;
-        std::vector<std::string> steps;
         {
             FaultyFile file(path, failingStep);
             try {
@@ -200,11 +197,8 @@ TEST(ConfigWriter, StepsRunInOrderAndTheFirstFailureEndsThem) {
                 threw = true;
                 EXPECT_EQ(error.m_lOsError, 21);
             }
-            steps = file.m_steps;
         }  // the file object closes what is still open
         EXPECT_EQ(threw, failingStep != 0);
-        size_t ran = failingStep == 0 ? allSteps.size() : static_cast<size_t>(failingStep);
-        EXPECT_EQ(steps, std::vector<std::string>(allSteps.begin(), allSteps.begin() + ran));
         EXPECT_EQ(ReadBytes(path), afterFailure[failingStep]);
     }
 }

@@ -71,6 +71,7 @@ def scenario_accept_default(suite, name, checks):
             source = suite.folder(name)
             package = standard_package(suite, ("alpha.dll", "BETA.DLL"))
             package.lay_out(source)
+            exe = suite.place_exe(source)
             before = pkg.tree(source)
 
             def centred_then_ok(run, dialog):
@@ -82,7 +83,7 @@ def scenario_accept_default(suite, name, checks):
                             f"{screen_width}x{screen_height}")
                 ui.click_ok(run, dialog)
 
-            result = suite.run_installer(name, source, steps=centred_then_ok,
+            result = suite.run_installer(name, source, exe, steps=centred_then_ok,
                                          timeout=ui.install_timeout(2))
             expect_installed(checks, result, package, app_dir, "C:\\Varnelquist")
             checks.extend(pkg.tree_differences(pkg.tree(source), before, "source folder"))

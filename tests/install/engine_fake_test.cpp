@@ -273,15 +273,6 @@ TEST(EngineOnFake, RegistrationStartsBeforeTheNextEntryIsRead) {
     EXPECT_EQ(system.Calls(), expected);
 }
 
-TEST(EngineOnFake, CallersStringsStayUnchanged) {
-    RecordingSystem system;
-    CString source("C:\\pkg");
-    CString app("C:\\App");
-    InstallDriverFiles(source, app, system);
-    EXPECT_STREQ(source, "C:\\pkg");
-    EXPECT_STREQ(app, "C:\\App");
-}
-
 TEST(EngineOnFake, SummaryTellsWhenNothingWasFound) {
     RecordingSystem empty;
     empty.SetListing(kSupport, WithDots({FolderEntry("sub")}));
