@@ -3,7 +3,7 @@
 SHELL := /bin/bash
 JOBS ?= 2
 
-.PHONY: all setup host win32 test test-host test-win32 test-fuzz test-valgrind run bench clean
+.PHONY: all setup host win32 test test-format test-host test-win32 test-fuzz test-valgrind run bench clean
 
 all: host win32
 
@@ -17,6 +17,10 @@ host: setup
 win32: setup
 	cmake --preset win32 >/dev/null
 	cmake --build build/win32 -j$(JOBS)
+
+# Every tracked C++ file is laid out as .clang-format says; any drift fails.
+test-format: setup
+	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
 test-host: host
 	ctest --test-dir build/host --output-on-failure
@@ -36,7 +40,7 @@ test-valgrind: setup
 	cmake --build build/host-release -j$(JOBS)
 	bash tools/run-valgrind.sh build/host-release
 
-test: test-host test-fuzz test-valgrind test-win32
+test: test-format test-host test-fuzz test-valgrind test-win32
 
 # The installer under Wine on a sample package laid out in build/sample-run: the
 # real dialog on your DISPLAY, or, without one, an unattended run on a private display.

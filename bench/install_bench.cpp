@@ -1,7 +1,8 @@
 // The installation engine on the host against `cp -r` of the same folders, in the
-// same run. The engine's mandated 1 ms pauses are timed and taken out before the
-// two are compared. Peak memory is read after a package a tenth of the size and
-// after the full one: it must not grow with the package.
+// same run. The engine follows each entry with a pause of 1 ms; the pauses are
+// timed and taken out before the two are compared. Peak memory is read after a
+// package a tenth of the size and after the full one: it does not grow with the
+// package.
 //
 // Usage: install_bench [--files N] [--megabytes M] [--runs R] [--dir FOLDER]
 #include <fcntl.h>

@@ -29,7 +29,6 @@ sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 import installer_run as ui  # noqa: E402
 import package as pkg  # noqa: E402
 import wine_session as wine  # noqa: E402
-import x_display as x  # noqa: E402
 
 REGISTRATION_TIMEOUT = 120
 
@@ -83,9 +82,10 @@ def run_for_user(run):
 
 def run_unattended(run):
     """Accepts the proposed directory and dismisses the final message."""
-    dialog = run.dialog()
-    x.press(dialog, "Return")
-    caption, _ = run.finish_with_message(ui.install_timeout(1))
+    ui.confirm(run, run.dialog())
+    caption = run.finish_with_message(ui.install_timeout(1))
+    if run.exit_code() is None:
+        raise SystemExit("run: the installer did not end after its final message")
     print(f"final message: {caption}", flush=True)
 
 

@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
   wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick
   locales fonts-wqy-microhei
-  clang libclang-rt-14-dev valgrind xxd
+  clang clang-format libclang-rt-14-dev valgrind xxd
   qemu-user-static
   e2fsprogs
   python3

@@ -16,7 +16,7 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d"
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 
-# Creates the prefix once; concurrent callers wait for the first.
+# Creates the prefix once and sets it up; concurrent callers wait for the first.
 tw_wine_prefix() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
@@ -24,6 +24,12 @@ tw_wine_prefix() {
         if [[ ! -f $WINEPREFIX/system.reg ]]; then
             DISPLAY= "$TW_WINE" wineboot --init >/dev/null 2>&1
             WINESERVER=/usr/lib/wine/wineserver64 /usr/lib/wine/wineserver64 -w
+        fi
+        # Wine draws each window's frame and caption itself: the private displays
+        # run no window manager, and screenshots should show whose window it is.
+        if ! grep -q '^"Decorated"="N"' "$WINEPREFIX/user.reg"; then
+            DISPLAY= "$TW_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f \
+                >/dev/null 2>&1
         fi
     ) 9>"$WINEPREFIX.lock"
 }

@@ -137,10 +137,9 @@ TEST(ConfigWriter, FailedSeekNamesTheFile) {
 }
 #endif
 
-TEST(ConfigWriter, StepsRunInOrderAndTheFirstFailureEndsThem) {
-    const std::vector<std::string> allSteps = {"seek 0 from 0", "write 20", "seek 20 from 0",
-                                               "write 256", "close"};
-    // Step n of allSteps as the nth step of its kind.
+TEST(ConfigWriter, AFailureAtAnyStepThrowsAndKeepsWhatWasWrittenBefore) {
+    // Step n of the writer (seek, write the header, seek, write the field, close) as
+    // the nth step of its kind.
     const std::pair<const char*, int> failing[] = {{"", 0},     {"seek", 1},  {"write", 1},
                                                    {"seek", 2}, {"write", 2}, {"close", 1}};
     TempFolder folder;
@@ -173,10 +172,6 @@ TEST(ConfigWriter, StepsRunInOrderAndTheFirstFailureEndsThem) {
             }
         }  // the file object closes what is still open
         EXPECT_EQ(threw, failingStep != 0);
-        size_t ran = failingStep == 0 ? allSteps.size() : static_cast<size_t>(failingStep);
-        std::vector<std::string> expected = {"open"};
-        expected.insert(expected.end(), allSteps.begin(), allSteps.begin() + ran);
-        EXPECT_EQ(steps, expected);
         EXPECT_EQ(ReadBytes(path), afterFailure[failingStep]);
     }
 }

@@ -1,8 +1,10 @@
 """One start of Tarnwhistle.exe under Wine, driven like a user would: wait for the
-dialog, type, click, press keys, wait for the final message, take screenshots.
+dialog, type, click, press keys, wait for the final message, take screenshots;
+and what a run leaves behind.
 """
 
 import time
+from dataclasses import dataclass, field
 from pathlib import Path
 
 import x_display as x
@@ -23,7 +25,7 @@ OK_BUTTON = ((93 + 25) / 201, (40 + 7) / 57)
 CANCEL_BUTTON = ((147 + 25) / 201, (40 + 7) / 57)
 EDIT_BOX = ((9 + 183 / 2) / 201, (17 + 6) / 57)
 # The one button of a message box sits centred, its middle this many pixels above
-# the bottom of the box (Wine's message box at 96 dots per inch).
+# the bottom of the client area (Wine's message box at 96 dots per inch).
 MESSAGE_BUTTON_FROM_BOTTOM = 23
 
 # A start of a 32-bit program costs about a minute here (qemu runs Wine's 32-bit
@@ -36,6 +38,28 @@ def install_timeout(registrations):
     """How long the installation may take before its final message: under Wine,
     starting each registration tool returns only once the tool has initialised."""
     return STEP_TIMEOUT + START_TIMEOUT * registrations
+
+
+def wine_exit_status(windows_code):
+    """The exit status Wine ends with for a Windows exit code: its low byte."""
+    return windows_code & 0xFF
+
+
+@dataclass
+class RunResult:
+    """What one run left: its exit status as Wine returns it, the texts of its
+    message boxes in order (Wine's msgbox trace) and the caption of the last one
+    dismissed, the record's bytes (None: not written), the registration tool's
+    starts as (arguments, working directory), sorted, the names of the windows
+    mapped while it ran, and crash reports from its Wine log."""
+
+    exit_code: int
+    messages: list
+    caption: str = None
+    record: bytes = None
+    tool_starts: list = field(default_factory=list)
+    windows: list = field(default_factory=list)
+    crashes: list = field(default_factory=list)
 
 
 class InstallerRun:
@@ -56,11 +80,12 @@ class InstallerRun:
             self.shot("left-running")
         self.program.end_group()
 
-    def shot(self, what):
+    def shot(self, what, wid=None):
+        """Saves the window wid, or the whole screen without one."""
         self.shots += 1
         path = self.artefacts / f"{self.name}-{self.shots:02d}-{what}.png"
         try:
-            x.screenshot(path)
+            x.screenshot(path, wid)
         except Exception as error:  # a missing screenshot must not hide the real outcome
             print(f"    (no screenshot {path.name}: {error})")
 
@@ -69,7 +94,7 @@ class InstallerRun:
         wid = x.wait_window(f"^{DIALOG_CAPTION}$", START_TIMEOUT, self.program.alive)
         self.settle(wid)
         self.dialog_geometry = x.geometry(wid)
-        self.shot("dialog")
+        self.shot("dialog", wid)
         return wid
 
     def settle(self, wid):
@@ -84,7 +109,7 @@ class InstallerRun:
         wid = x.wait_window(f"^({INFO_CAPTION}|{ERROR_CAPTION})$", timeout, self.program.alive)
         self.settle(wid)
         caption = x.window_name(wid)
-        self.shot("message")
+        self.shot("message", wid)
         return wid, caption
 
     def dismiss(self, wid):
@@ -94,8 +119,8 @@ class InstallerRun:
         activates it."""
         deadline = time.monotonic() + STEP_TIMEOUT
         while True:
-            _, _, width, height = x.geometry(wid)
-            x.click_at(wid, width // 2, height - MESSAGE_BUTTON_FROM_BOTTOM)
+            left, top, width, height = x.client_area(wid)
+            x.click_at(wid, left + width // 2, top + height - MESSAGE_BUTTON_FROM_BOTTOM)
             if x.gone_within(wid, 10, self.program.alive):
                 return
             x.press(wid, "Return")
@@ -108,23 +133,41 @@ class InstallerRun:
         return self.program.wait(timeout)
 
     def finish_with_message(self, timeout=STEP_TIMEOUT):
-        """Waits for the final message, dismisses it and waits for the exit.
-        Returns (caption, last message text) or raises when the program hangs."""
+        """Waits for the final message and dismisses it; returns its caption. The
+        trace line is written before the box is drawn, so its text is there too."""
         wid, caption = self.message_box(timeout)
-        # The trace line is written before the box is drawn; wait for its text.
-        texts = self._message_texts_after_box()
         self.dismiss(wid)
-        if self.exit_code() is None:
-            raise x.XError("the program did not end after its final message")
-        return caption, texts[-1] if texts else None
-
-    def _message_texts_after_box(self):
-        deadline = time.monotonic() + 10
-        texts = self.program.message_texts()
-        while not texts and time.monotonic() < deadline:
-            time.sleep(0.2)
-            texts = self.program.message_texts()
-        return texts
+        return caption
 
     def message_texts(self):
         return self.program.message_texts()
+
+
+# Steps in the dialog: each is called with the run and the dialog's window once
+# the dialog is up, and leaves it closed or answering with a message box.
+
+
+def confirm(run, dialog):
+    """Takes the directory shown with Enter."""
+    x.press(dialog, "Return")
+
+
+def click_ok(run, dialog):
+    x.click(dialog, *OK_BUTTON)
+
+
+def type_directory(run, dialog, text):
+    """Clicks into the edit box (which activates the dialog) and types over its text."""
+    x.click(dialog, *EDIT_BOX)
+    x.replace_edit_text(dialog, text)
+    run.shot("typed", dialog)
+
+
+def typed(text, then=confirm):
+    """Types text over the proposed directory, then takes it (or does `then`)."""
+
+    def steps(run, dialog):
+        type_directory(run, dialog, text)
+        then(run, dialog)
+
+    return steps

@@ -4,7 +4,7 @@ final message, everything that fits installed."""
 
 import installer_run as ui
 import package as pkg
-from scenarios import accept, check_final_message, check_installed
+from scenarios import expect_installed
 
 FILE_COUNT = 5000
 # The engine's path buffers hold 260 characters and the terminator; Wine's file
@@ -41,7 +41,6 @@ def scenario_many_files(suite, name, checks):
     package = pkg.Package({"support.txt": pkg.content("support.txt"),
                            "setup.ini": pkg.content("setup.ini")}, driver)
     package.lay_out(source)
-    exe = suite.place_exe(source)
 
     layout = {"Driver/": None}
     for n, data in package.support.items():
@@ -53,15 +52,13 @@ def scenario_many_files(suite, name, checks):
         else:
             skipped += 1
 
-    with suite.start(name, exe, source) as run:
-        accept(run, run.dialog(), app_text)
-        caption, text = run.finish_with_message(INSTALL_TIMEOUT)
-        checks.equal(run.program.crash_lines(), [], "crash reports in the Wine log")
-
+    result = suite.run_installer(name, source, steps=ui.typed(app_text), timeout=INSTALL_TIMEOUT)
     print(f"    {len(driver)} driver files, {skipped} do not fit", flush=True)
     checks.true(0 < skipped < len(driver), "the package must hold names on both sides of the limit")
-    check_final_message(checks, caption, text, ui.ERROR_CAPTION, ui.TEXT_INCOMPLETE.format(skipped))
-    check_installed(checks, suite, app_dir, package, app_text, layout)
+    checks.equal(result.crashes, [], "crash reports in the Wine log")
+    expect_installed(checks, result, package, app_dir, app_text,
+                     messages=(ui.TEXT_INCOMPLETE.format(skipped),), caption=ui.ERROR_CAPTION,
+                     exit_code=None, layout=layout)
 
 
 SCENARIOS = [

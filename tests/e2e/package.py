@@ -83,12 +83,11 @@ def tree_differences(actual, expected, where):
     return problems
 
 
-def record_problems(path, directory_text):
-    """Checks the record against the directory text the installer must store."""
-    path = Path(path)
-    if not path.exists():
-        return [f"no record at {path}"]
-    data = path.read_bytes()
+def record_problems(data, directory_text):
+    """Checks the record's bytes (None: not written) against the directory text
+    the installer must store."""
+    if data is None:
+        return [f"no {RECORD_NAME} written"]
     stored = directory_text.encode("cp936")
     problems = []
     if len(data) != RECORD_SIZE:
@@ -108,6 +107,14 @@ def registration_arguments(dll_path):
     if " " in dll_path or "\t" in dll_path:
         return f'/s "{dll_path}"'
     return f"/s {dll_path}"
+
+
+def tool_starts(recorded, dll_names):
+    """The starts the logging tool records for the DLLs of Driver\\ installed into
+    the directory recorded, sorted: the installer appends one separator to it."""
+    app_dir = recorded if recorded.endswith("\\") else recorded + "\\"
+    return sorted((registration_arguments(app_dir + "Driver\\" + name), tool_directory(app_dir))
+                  for name in dll_names)
 
 
 def tool_directory(app_dir):

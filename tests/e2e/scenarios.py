@@ -1,14 +1,15 @@
-"""The end-to-end scenarios of the installer: each starts Tarnwhistle.exe once and
-checks the record, the installed layout, the final message and the tool's log."""
+"""The end-to-end scenarios of the installer: each starts Tarnwhistle.exe once
+(suite.run_installer) and checks what the run left: its messages and exit status,
+the record, the installed layout and the registration tool's starts."""
 
 import os
 import subprocess
 
 import installer_run as ui
 import package as pkg
-import x_display as x
 import suite as suites
 import wine_session as wine
+import x_display as x
 from suite import Failure
 
 
@@ -37,36 +38,27 @@ def small_package():
                         "readme.txt": pkg.content("readme.txt")})
 
 
-def tool_log(suite, name):
-    return suite.folder("logs") / f"{name}-regsvr32.log"
+def expect_installed(checks, result, package, app_dir, recorded, messages=(ui.TEXT_DONE,),
+                     caption=ui.INFO_CAPTION, exit_code=0, layout=None, registered=None):
+    """The run showed exactly messages, the last under caption, and ended with
+    exit_code (None: not checked); the record holds recorded; app_dir holds
+    layout (the package's installed layout unless given); and the tool was
+    started exactly once for each DLL of registered (the package's unless given),
+    from the application directory."""
+    checks.equal(result.messages, list(messages), "message boxes shown")
+    checks.equal(result.caption, caption, "caption of the final message")
+    if exit_code is not None:
+        checks.equal(result.exit_code, ui.wine_exit_status(exit_code), "exit status")
+    checks.extend(pkg.record_problems(result.record, recorded))
+    expected = package.installed_layout() if layout is None else layout
+    checks.extend(pkg.tree_differences(pkg.tree(app_dir), expected, recorded))
+    names = package.registered_names() if registered is None else registered
+    checks.equal(result.tool_starts, pkg.tool_starts(recorded, names), "registration tool starts")
 
 
-def type_directory(run, dialog, text):
-    """Clicks into the edit box (which activates the dialog) and types over its text."""
-    x.click(dialog, *ui.EDIT_BOX)
-    x.replace_edit_text(dialog, text)
-    run.shot("typed")
-
-
-def accept(run, dialog, typed=None, click_ok=False):
-    """Optionally types a directory over the proposed one, then confirms."""
-    if typed is not None:
-        type_directory(run, dialog, typed)
-    if click_ok:
-        x.click(dialog, *ui.OK_BUTTON)
-    else:
-        x.press(dialog, "Return")
-
-
-def check_final_message(checks, caption, text, expected_caption, expected_text):
-    checks.equal(caption, expected_caption, "caption of the final message")
-    checks.equal(text, expected_text, "text of the final message")
-
-
-def check_installed(checks, suite, app_dir, package, directory_text, expected_layout=None):
-    checks.extend(pkg.record_problems(suite.record_path(), directory_text))
-    layout = expected_layout if expected_layout is not None else package.installed_layout()
-    checks.extend(pkg.tree_differences(pkg.tree(app_dir), layout, directory_text))
+def expect_no_window(checks, result):
+    """A silent run: no window was mapped at any moment of it."""
+    checks.equal(result.windows, [], "windows mapped during the run")
 
 
 def scenario_accept_default(suite, name, checks):
@@ -76,49 +68,36 @@ def scenario_accept_default(suite, name, checks):
             raise Failure(f"{app_dir} exists already; another run left it")
         app_dir.mkdir()
         try:
-            accept_default_into(suite, name, checks, app_dir)
+            source = suite.folder(name)
+            package = standard_package(suite, ("alpha.dll", "BETA.DLL"))
+            package.lay_out(source)
+            exe = suite.place_exe(source)
+            before = pkg.tree(source)
+
+            def centred_then_ok(run, dialog):
+                dx, dy, width, height = run.dialog_geometry
+                screen_width, screen_height = x.screen_size()
+                checks.true(abs(dx + width / 2 - screen_width / 2) <= 40
+                            and abs(dy + height / 2 - screen_height / 2) <= 40,
+                            f"dialog not centred: {run.dialog_geometry} on "
+                            f"{screen_width}x{screen_height}")
+                ui.click_ok(run, dialog)
+
+            result = suite.run_installer(name, source, exe, steps=centred_then_ok,
+                                         timeout=ui.install_timeout(2))
+            expect_installed(checks, result, package, app_dir, "C:\\Varnelquist")
+            checks.extend(pkg.tree_differences(pkg.tree(source), before, "source folder"))
         finally:
             suites.release_tree(app_dir)
-
-
-def accept_default_into(suite, name, checks, app_dir):
-    source = suite.folder(name)
-    package = standard_package(suite, ("alpha.dll", "BETA.DLL"))
-    package.lay_out(source)
-    exe = suite.place_exe(source)
-    before = pkg.tree(source)
-    log = tool_log(suite, name)
-
-    with suite.start(name, exe, source, log) as run:
-        dialog = run.dialog()
-        dx, dy, width, height = run.dialog_geometry
-        screen_width, screen_height = x.screen_size()
-        checks.true(abs(dx + width / 2 - screen_width / 2) <= 40
-                    and abs(dy + height / 2 - screen_height / 2) <= 40,
-                    f"dialog not centred: {run.dialog_geometry} on {screen_width}x{screen_height}")
-        accept(run, dialog, click_ok=True)
-        caption, text = run.finish_with_message(ui.install_timeout(2))
-
-    check_final_message(checks, caption, text, ui.INFO_CAPTION, ui.TEXT_DONE)
-    check_installed(checks, suite, app_dir, package, "C:\\Varnelquist")
-    checks.extend(pkg.tree_differences(pkg.tree(source), before, "source folder"))
-    suite.check_registrations(checks, log, "C:\\Varnelquist\\", package.registered_names())
 
 
 def typed_directory_scenario(suite, name, checks, app_dir, typed, recorded):
     source = suite.folder(name, "package")
     package = standard_package(suite, ("alpha.dll",))
     package.lay_out(source)
-    exe = suite.place_exe(source)
-    log = tool_log(suite, name)
-
-    with suite.start(name, exe, source, log) as run:
-        accept(run, run.dialog(), typed)
-        caption, text = run.finish_with_message(ui.install_timeout(1))
-
-    check_final_message(checks, caption, text, ui.INFO_CAPTION, ui.TEXT_DONE)
-    check_installed(checks, suite, app_dir, package, recorded)
-    suite.check_registrations(checks, log, recorded + "\\", package.registered_names())
+    result = suite.run_installer(name, source, steps=ui.typed(typed),
+                                 timeout=ui.install_timeout(1))
+    expect_installed(checks, result, package, app_dir, recorded)
 
 
 def scenario_trailing_separator(suite, name, checks):
@@ -146,16 +125,16 @@ def scenario_cancel(suite, name, checks):
 
     with wine.ProposedDirectory(suite.prefix) as varnelquist:
         varnelquist_before = pkg.tree(varnelquist) if varnelquist.exists() else None
-        with suite.start(name, exe, source, tool_log(suite, name)) as run:
-            dialog = run.dialog()
-            type_directory(run, dialog, suite.drive.dos(app_dir))
-            x.click(dialog, *ui.CANCEL_BUTTON)
-            code = run.exit_code()
-            checks.true(code is not None, "the program did not end after Cancel")
-            checks.equal(run.message_texts(), [], "message boxes shown")
+        result = suite.run_installer(
+            name, source, exe,
+            steps=ui.typed(suite.drive.dos(app_dir),
+                           then=lambda run, dialog: x.click(dialog, *ui.CANCEL_BUTTON)),
+            final_message=False)
         varnelquist_after = pkg.tree(varnelquist) if varnelquist.exists() else None
 
-    checks.true(not suite.record_path().exists(), "a record was written after Cancel")
+    checks.equal(result.messages, [], "message boxes shown")
+    checks.equal(result.record, None, "record written after Cancel")
+    checks.equal(result.tool_starts, [], "registration tool starts")
     checks.extend(pkg.tree_differences(pkg.tree(suite.root / name), before, "scenario folder"))
     checks.true(varnelquist_after == varnelquist_before, "C:\\Varnelquist changed after Cancel")
 
@@ -167,11 +146,9 @@ def scenario_missing_then_corrected(suite, name, checks):
     source = suite.folder(name, "package")
     package = small_package()
     package.lay_out(source)
-    exe = suite.place_exe(source)
 
-    with suite.start(name, exe, source) as run:
-        dialog = run.dialog()
-        accept(run, dialog, suite.drive.dos(missing))
+    def refused_then_corrected(run, dialog):
+        ui.typed(suite.drive.dos(missing))(run, dialog)
         box, caption = run.message_box()
         checks.equal(caption, ui.ERROR_CAPTION, "caption of the refusal")
         checks.true(not suite.record_path().exists(), "a record was written for a missing folder")
@@ -179,28 +156,23 @@ def scenario_missing_then_corrected(suite, name, checks):
         run.dismiss(box)
         # The dialog selects the whole text again: typing replaces it.
         x.type_text(dialog, suite.drive.dos(app_dir))
-        run.shot("corrected")
-        x.press(dialog, "Return")
-        caption, text = run.finish_with_message()
+        run.shot("corrected", dialog)
+        ui.confirm(run, dialog)
 
-    check_final_message(checks, caption, text, ui.INFO_CAPTION, ui.TEXT_DONE)
-    checks.equal(run.message_texts(), [ui.TEXT_APPDIR_MISSING, ui.TEXT_DONE], "messages in order")
+    result = suite.run_installer(name, source, steps=refused_then_corrected)
+    expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir),
+                     messages=(ui.TEXT_APPDIR_MISSING, ui.TEXT_DONE))
     checks.true(not missing.exists(), "the missing folder was created")
-    check_installed(checks, suite, app_dir, package, suite.drive.dos(app_dir))
 
 
 def scenario_sources_missing(suite, name, checks):
     """No driversupport\\ and no Driver\\: record written, Driver\\ created, nothing found."""
     app_dir = suite.folder(name, "apps", "Target")
     source = suite.folder(name, "package")
-    exe = suite.place_exe(source)
-
-    with suite.start(name, exe, source) as run:
-        accept(run, run.dialog(), suite.drive.dos(app_dir))
-        caption, text = run.finish_with_message()
-
-    check_final_message(checks, caption, text, ui.ERROR_CAPTION, ui.TEXT_NOTHING_FOUND)
-    check_installed(checks, suite, app_dir, pkg.Package(), suite.drive.dos(app_dir))
+    result = suite.run_installer(name, source, steps=ui.typed(suite.drive.dos(app_dir)))
+    expect_installed(checks, result, pkg.Package(), app_dir, suite.drive.dos(app_dir),
+                     messages=(ui.TEXT_NOTHING_FOUND,), caption=ui.ERROR_CAPTION,
+                     exit_code=None)
 
 
 def make_unwritable(path, data):
@@ -228,7 +200,6 @@ def scenario_read_only_destination(suite, name, checks):
         {"alpha.dll": pkg.content("alpha.dll"), "gamma.sys": pkg.content("gamma.sys"),
          "readme.txt": pkg.content("readme.txt")})
     package.lay_out(source)
-    exe = suite.place_exe(source)
     (app_dir / "Driver").mkdir()
     layout = package.installed_layout()
     blocked = ["support.txt", "Driver/alpha.dll", "Driver/gamma.sys"]
@@ -239,16 +210,11 @@ def scenario_read_only_destination(suite, name, checks):
             layout[relative + "/"] = None
         else:
             layout[relative] = kept
-    log = tool_log(suite, name)
 
-    with suite.start(name, exe, source, log) as run:
-        accept(run, run.dialog(), suite.drive.dos(app_dir))
-        caption, text = run.finish_with_message()
-
-    check_final_message(checks, caption, text, ui.ERROR_CAPTION,
-                        ui.TEXT_INCOMPLETE.format(len(blocked)))
-    check_installed(checks, suite, app_dir, package, suite.drive.dos(app_dir), layout)
-    suite.check_registrations(checks, log, suite.drive.dos(app_dir) + "\\", [])
+    result = suite.run_installer(name, source, steps=ui.typed(suite.drive.dos(app_dir)))
+    expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir),
+                     messages=(ui.TEXT_INCOMPLETE.format(len(blocked)),),
+                     caption=ui.ERROR_CAPTION, exit_code=None, layout=layout, registered=[])
 
 
 def scenario_other_working_directory(suite, name, checks):
@@ -263,23 +229,19 @@ def scenario_other_working_directory(suite, name, checks):
     package.lay_out(source)
     app_dir = suite.folder(name, "apps", "Target")
 
-    with suite.start(name, exe, source) as run:
-        accept(run, run.dialog(), suite.drive.dos(app_dir))
-        caption, text = run.finish_with_message()
-
-    check_final_message(checks, caption, text, ui.INFO_CAPTION, ui.TEXT_DONE)
-    check_installed(checks, suite, app_dir, package, suite.drive.dos(app_dir))
+    result = suite.run_installer(name, source, exe, steps=ui.typed(suite.drive.dos(app_dir)))
+    expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir))
 
 
 def check_frame_never_visible(suite):
-    """Every run was watched: the dialog was seen, a window titled Tarnwhistle never."""
-    seen = suite.watch.seen()
+    """Every run was watched: the dialog was mapped, a window titled Tarnwhistle never."""
+    seen = suite.watch.names_since()
     problems = []
     if ui.DIALOG_CAPTION not in seen:
-        problems.append(f"the watch never saw the dialog (saw {sorted(seen)})")
-    frames = sorted(n for n in seen if ui.FRAME_TITLE in n)
+        problems.append(f"the watch never saw the dialog (saw {sorted(set(map(str, seen)))})")
+    frames = sorted({n for n in seen if n and ui.FRAME_TITLE in n})
     if frames:
-        problems.append(f"visible windows with the frame's title: {frames}")
+        problems.append(f"windows mapped with the frame's title: {frames}")
     return problems
 
 

@@ -9,16 +9,17 @@ import time
 import traceback
 from pathlib import Path
 
+import installer_run as ui
 import package as pkg
 import wine_session as wine
 import x_display as x
-from installer_run import InstallerRun
 
 # Wine returns from starting a process once the new process has initialised, so
-# when the final message shows, every registration tool has started; its log
-# line follows within moments.
-TOOL_LOG_TIMEOUT = 60
+# when the final message shows, every registration tool has started; each one
+# writes its log line and ends within moments.
+TOOL_END_TIMEOUT = 120
 MAX_PROBLEMS_SHOWN = 20
+RUN_MARKER = "TW_E2E_RUN"
 
 
 class Failure(Exception):
@@ -73,25 +74,46 @@ class Suite:
         shutil.copyfile(self.exe, target)
         return target
 
-    def start(self, name, exe, cwd, tool_log=None):
-        """Starts the installer from cwd; the logging tool writes to tool_log."""
-        env = {"TW_E2E_RUN": str(self.root)}
-        if tool_log is not None:
-            env["TW_REGSVR32_LOG"] = self.drive.dos(tool_log)
-        log = self.artefacts / f"{name}-wine.log"
-        return InstallerRun(lambda: wine.WindowsProgram(exe, cwd, log, env), name,
-                            self.artefacts)
+    def tool_log(self, name):
+        return self.folder("logs") / f"{name}-regsvr32.log"
 
-    def check_registrations(self, checks, tool_log, app_dir, dll_names):
-        """Exactly one start of the tool per DLL, with the expected command line and
-        working directory (the order of the starts follows the folder listing)."""
-        expected = sorted((pkg.registration_arguments(app_dir + "Driver\\" + n),
-                           pkg.tool_directory(app_dir)) for n in dll_names)
-        deadline = time.monotonic() + TOOL_LOG_TIMEOUT
-        while (len(pkg.read_tool_log(tool_log)) < len(expected)
-               and time.monotonic() < deadline):
-            time.sleep(0.5)
-        checks.equal(sorted(pkg.read_tool_log(tool_log)), expected, "registration tool starts")
+    def start(self, name, exe, cwd, args=()):
+        """Starts the installer from cwd with the arguments; the logging tool it
+        starts writes to tool_log(name)."""
+        env = {RUN_MARKER: str(self.root), "TW_REGSVR32_LOG": self.drive.dos(self.tool_log(name))}
+        log = self.artefacts / f"{name}-wine.log"
+        return ui.InstallerRun(lambda: wine.WindowsProgram(exe, cwd, log, env, args), name,
+                               self.artefacts)
+
+    def run_installer(self, name, source, exe=None, args=(), steps=ui.confirm, silent=False,
+                      final_message=True, timeout=ui.STEP_TIMEOUT):
+        """Starts the installer from source (its own copy there unless exe is given),
+        lets steps act in the dialog, dismisses the final message and waits for the
+        program and every registration tool it started to end. A silent run shows
+        no dialog: it is only waited for. Returns the run's ui.RunResult; raises
+        Failure when a window does not come or the program does not end."""
+        exe = exe or self.place_exe(source)
+        mark = self.watch.mark()
+        caption = None
+        with self.start(name, exe, source, args) as run:
+            if not silent:
+                steps(run, run.dialog())
+                if final_message:
+                    caption = run.finish_with_message(timeout)
+            code = run.exit_code(timeout if silent else ui.STEP_TIMEOUT)
+            if code is None:
+                raise Failure("the program did not end")
+            messages, crashes = run.message_texts(), run.program.crash_lines()
+        # Every tool started before the final message: once all have ended, the log
+        # holds each start, and a second start of one DLL would show.
+        if not wine.wait_marked_processes_end(RUN_MARKER, str(self.root), "regsvr32",
+                                              TOOL_END_TIMEOUT):
+            raise Failure(f"registration tools still running {TOOL_END_TIMEOUT} s after the end")
+        record = self.record_path()
+        return ui.RunResult(code, messages, caption,
+                            record.read_bytes() if record.exists() else None,
+                            sorted(pkg.read_tool_log(self.tool_log(name))),
+                            self.watch.names_since(mark), crashes)
 
     # --- running ------------------------------------------------------------
 
@@ -106,7 +128,7 @@ class Suite:
         except Exception:
             checks.problems.append("stopped: " + traceback.format_exc())
         finally:
-            wine.end_marked_processes("TW_E2E_RUN", str(self.root))
+            wine.end_marked_processes(RUN_MARKER, str(self.root))
             record = self.record_path()
             if record.exists():
                 record.unlink()

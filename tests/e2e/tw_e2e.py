@@ -68,7 +68,7 @@ def main():
         with wine.MappedDrive(prefix, root) as drive:
             print(f"drive {drive.root} -> {root}; artefacts in {args.artefacts}", flush=True)
             suite = suites.Suite(args.exe, args.tools, args.artefacts, drive, root, prefix)
-            with x.VisibleWindowWatch() as watch:
+            with x.MapWatch() as watch:
                 suite.watch = watch
                 for name, title, scenario in chosen:
                     suite.run(name, title, scenario)

@@ -1,8 +1,8 @@
 """Wine for the end-to-end runs: the project's prefix, a drive letter mapped to a
 temporary folder, and Windows programs started from a folder on that drive.
 
-Only the letters this harness owns are ever mapped, each one held with a lock
-while a run uses it, so that two runs never share a drive.
+Only the letters this harness owns are ever mapped, each one held with the lock
+of tools/wine-drive.sh while a run uses it, so that two runs never share a drive.
 """
 
 import fcntl
@@ -27,38 +27,41 @@ def wine_prefix():
 
 
 class MappedDrive:
-    """A drive letter of the prefix mapped to a folder for as long as it is held."""
+    """A drive letter of the prefix mapped to a folder for as long as it is held.
 
-    def __init__(self, prefix, folder):
+    tools/wine-drive.sh maps and locks the letter: it runs, for as long as this
+    object is held, a command that reports the letter and then waits for its
+    input to close. The letter is unmapped and released when it does, even when
+    this process dies.
+    """
+
+    def __init__(self, prefix, folder, letters=OWN_DRIVE_LETTERS):
         self.prefix = Path(prefix)
         self.folder = Path(folder).resolve()
+        self.letters = letters
         self.letter = None
-        self._lock_file = None
+        self._holder = None
 
     def __enter__(self):
-        for letter in OWN_DRIVE_LETTERS:
-            lock = open(f"{self.prefix}.drive-{letter}.lock", "w")
-            try:
-                fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
-            except BlockingIOError:
-                lock.close()
-                continue
-            self._lock_file, self.letter = lock, letter
-            link = self._link()
-            if link.is_symlink() or link.exists():
-                link.unlink()
-            link.symlink_to(self.folder)
-            return self
-        raise RuntimeError(f"drives {OWN_DRIVE_LETTERS.upper()} are all in use")
+        self._holder = subprocess.Popen(
+            ["bash", str(TOOLS / "wine-drive.sh"), self.letters, str(self.folder),
+             "bash", "-c", 'echo "$TW_DRIVE" && exec cat >/dev/null'],
+            env={**os.environ, "WINEPREFIX": str(self.prefix)},
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        drive = self._holder.stdout.readline().strip()
+        if not re.fullmatch(r"[A-Z]:", drive):
+            self._release()
+            raise RuntimeError(f"no drive among {self.letters.upper()} for {self.folder}")
+        self.letter = drive[0].lower()
+        return self
 
     def __exit__(self, *exc):
-        link = self._link()
-        if link.is_symlink():
-            link.unlink()
-        self._lock_file.close()
+        self._release()
 
-    def _link(self):
-        return self.prefix / "dosdevices" / f"{self.letter}:"
+    def _release(self):
+        self._holder.stdin.close()
+        self._holder.wait()
+        self._holder.stdout.close()
 
     @property
     def root(self):
@@ -111,23 +114,47 @@ def remove_tree(path):
     subprocess.run(["rm", "-rf", "--", str(path)], check=True)
 
 
-def end_marked_processes(variable, value):
-    """Ends the processes whose environment holds variable=value: the programs a
+def marked_processes(variable, value, name=None):
+    """Ids of the processes whose environment holds variable=value: the programs a
     run started and whatever they started in turn (Wine gives each Windows
-    process a session of its own, so no process group holds them all)."""
+    process a session of its own, so no process group holds them all). With
+    name, only those whose process name or command line holds it (any case)."""
     marker = f"{variable}={value}".encode()
+    found = []
     for entry in Path("/proc").iterdir():
         if not entry.name.isdigit():
             continue
         try:
             environment = (entry / "environ").read_bytes().split(b"\0")
+            if marker not in environment:
+                continue
+            if name is not None:
+                names = (entry / "comm").read_bytes() + (entry / "cmdline").read_bytes()
+                if name.lower().encode() not in names.lower():
+                    continue
         except OSError:
             continue
-        if marker in environment:
-            try:
-                os.kill(int(entry.name), signal.SIGKILL)
-            except ProcessLookupError:
-                pass
+        found.append(int(entry.name))
+    return found
+
+
+def end_marked_processes(variable, value):
+    """Ends the processes that marked_processes finds."""
+    for pid in marked_processes(variable, value):
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+
+
+def wait_marked_processes_end(variable, value, name, timeout):
+    """Waits until no marked process of that name runs; False when one still does."""
+    deadline = time.monotonic() + timeout
+    while marked_processes(variable, value, name):
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.5)
+    return True
 
 
 _DEBUGSTR = re.compile(r"\\([0-9a-fA-F]{4}|.)")
@@ -156,7 +183,7 @@ class WindowsProgram:
     log gives the texts in order, whatever the display shows.
     """
 
-    def __init__(self, exe, cwd, log_path, env=None):
+    def __init__(self, exe, cwd, log_path, env=None, args=()):
         self.log_path = Path(log_path)
         environment = dict(os.environ)
         environment.update(env or {})
@@ -166,7 +193,7 @@ class WindowsProgram:
         # A session of its own, so that the program and whatever it starts can be
         # ended together by this group's id.
         self.process = subprocess.Popen(
-            [str(TOOLS / "wine-run.sh"), str(exe)], cwd=str(cwd), env=environment,
+            [str(TOOLS / "wine-run.sh"), str(exe), *args], cwd=str(cwd), env=environment,
             stdin=subprocess.DEVNULL, stdout=self._log, stderr=subprocess.STDOUT,
             start_new_session=True)
 
@@ -196,7 +223,8 @@ class WindowsProgram:
         return False
 
     def wait(self, timeout):
-        """The exit code, or None when the program is still running after timeout."""
+        """The exit status as Wine returns it (the low byte of the Windows exit code:
+        1603 ends as 67), or None when the program is still running after timeout."""
         try:
             return self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:

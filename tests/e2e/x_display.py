@@ -1,13 +1,21 @@
 """The private X display the installer runs on: finding its windows, pressing
 keys, typing, clicking and taking screenshots, all through xdotool and ImageMagick.
 
-Without a window manager the X window of a Wine top-level window is its client
-area, so positions inside a dialog are given as fractions of that area.
+No window manager runs there, and the prefix lets Wine draw each window's frame
+itself (tools/wine-env.sh), so the X window of a Wine top-level window is the
+whole window, caption included. Positions inside a window are given within its
+client area, below the caption and inside the border.
 """
 
+import re
 import subprocess
 import threading
 import time
+
+# Wine's frame of a dialog or message box at 96 dots per inch: a border of 3
+# pixels on every side and a caption of 18 pixels below the top border.
+FRAME_BORDER = 3
+CAPTION_HEIGHT = 18
 
 
 class XError(Exception):
@@ -81,11 +89,6 @@ def window_name(wid):
     return out.rstrip("\n") if code == 0 else None
 
 
-def visible_window_names():
-    code, out = _xdotool("search", "--onlyvisible", "--name", ".", "getwindowname", "%@")
-    return out.splitlines() if code == 0 else []
-
-
 def geometry(wid):
     """(x, y, width, height) of a window on the screen."""
     code, out = _xdotool("getwindowgeometry", "--shell", str(wid))
@@ -93,6 +96,13 @@ def geometry(wid):
         raise XError(f"window {wid} has no geometry")
     values = dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
     return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+
+def client_area(wid):
+    """(left, top, width, height) of the window's client area, from its top left corner."""
+    _, _, width, height = geometry(wid)
+    return (FRAME_BORDER, FRAME_BORDER + CAPTION_HEIGHT, width - 2 * FRAME_BORDER,
+            height - 2 * FRAME_BORDER - CAPTION_HEIGHT)
 
 
 def screen_size():
@@ -130,9 +140,9 @@ def replace_edit_text(wid, text):
 
 
 def click(wid, fx, fy):
-    """Clicks at a point given as fractions of the window's width and height."""
-    _, _, width, height = geometry(wid)
-    click_at(wid, int(width * fx), int(height * fy))
+    """Clicks at a point given as fractions of the client area's width and height."""
+    left, top, width, height = client_area(wid)
+    click_at(wid, left + int(width * fx), top + int(height * fy))
 
 
 def click_at(wid, x, y):
@@ -142,36 +152,64 @@ def click_at(wid, x, y):
         raise XError(f"cannot click window {wid} at {x},{y}")
 
 
-def screenshot(path):
-    subprocess.run(["import", "-window", "root", str(path)], check=True, timeout=60,
+def screenshot(path, wid=None):
+    """Saves the window (frame and caption included), or the whole screen without one."""
+    window = "root" if wid is None else str(wid)
+    subprocess.run(["import", "-window", window, str(path)], check=True, timeout=60,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
-class VisibleWindowWatch:
-    """Records the name of every window that becomes visible while it runs."""
+class MapWatch:
+    """Records every top-level window that is mapped while it runs, by id and name.
 
-    def __init__(self, interval=0.2):
-        self._interval = interval
-        self._seen = set()
+    The X server reports each map to xev, which listens on the root window, so
+    even a window that shows for an instant is seen (Wine names a window before
+    it maps it). The display runs no window manager: Wine's top-level windows
+    are children of the root window.
+    """
+
+    _MAPPED = re.compile(r"\bwindow (0x[0-9a-f]+), override")
+
+    def __init__(self):
+        self._mapped = []
         self._lock = threading.Lock()
-        self._stop = threading.Event()
-        self._thread = threading.Thread(target=self._run, daemon=True)
+        self._process = None
+        self._thread = None
 
     def __enter__(self):
+        self._process = subprocess.Popen(
+            ["stdbuf", "-oL", "xev", "-root", "-event", "substructure"],
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self._thread = threading.Thread(target=self._read, daemon=True)
         self._thread.start()
+        # xev listens within moments; a Windows program takes far longer to start.
+        time.sleep(0.5)
         return self
 
     def __exit__(self, *exc):
-        self._stop.set()
+        self._process.kill()
+        self._process.wait()
         self._thread.join()
 
-    def _run(self):
-        while not self._stop.is_set():
-            names = visible_window_names()
-            with self._lock:
-                self._seen.update(names)
-            self._stop.wait(self._interval)
+    def _read(self):
+        map_event = False
+        for line in self._process.stdout:
+            if line.startswith("MapNotify event"):
+                map_event = True
+                continue
+            match = self._MAPPED.search(line) if map_event else None
+            map_event = False
+            if match:
+                wid = int(match.group(1), 16)
+                with self._lock:
+                    self._mapped.append((wid, window_name(wid)))
 
-    def seen(self):
+    def mark(self):
+        """A point in the record, for names_since."""
         with self._lock:
-            return set(self._seen)
+            return len(self._mapped)
+
+    def names_since(self, mark=0):
+        """Names of the windows mapped since mark, in order (None: gone before it was named)."""
+        with self._lock:
+            return [name for _, name in self._mapped[mark:]]

@@ -22,15 +22,14 @@ long OpenError(const std::string& path, unsigned flags) {
     return error.m_lOsError;
 }
 
-constexpr unsigned kSource = CFile::modeRead | CFile::shareDenyWrite;                         // 0x20
-constexpr unsigned kDestination = CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive;  // 0x1011
+constexpr unsigned kSource = CFile::modeRead | CFile::shareDenyWrite;
+constexpr unsigned kDestination = CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive;
 constexpr unsigned kRecord = CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite |
-                             CFile::shareDenyNone | CFile::typeBinary;  // 0xB042
+                             CFile::shareDenyNone | CFile::typeBinary;
 
 }  // namespace
 
 TEST(FileOpenFlags, MapToCreateFileArguments) {
-    static_assert(kSource == 0x20 && kDestination == 0x1011 && kRecord == 0xB042);
     struct Case {
         unsigned flags;
         DWORD access, share, disposition;

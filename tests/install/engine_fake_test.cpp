@@ -316,15 +316,6 @@ TEST(EngineOnFake, RegistrationsAreJudgedByTheirExitCodes) {
               (std::vector<std::string>{"Driver\\x.txt", "Driver\\bad.dll", "Driver\\hang.dll"}));
 }
 
-TEST(EngineOnFake, CallersStringsStayUnchanged) {
-    RecordingSystem system;
-    CString source("C:\\pkg");
-    CString app("C:\\App");
-    InstallDriverFiles(source, app, system);
-    EXPECT_STREQ(source, "C:\\pkg");
-    EXPECT_STREQ(app, "C:\\App");
-}
-
 TEST(EngineOnFake, SummaryTellsWhenNothingWasFound) {
     RecordingSystem empty;
     empty.SetListing(kSupport, WithDots({FolderEntry("sub")}));

@@ -4,21 +4,9 @@
 # that a source root at a drive root can be installed from for real.
 # Usage: with_engine_drive.sh <letter> <program> [arguments...]
 set -euo pipefail
-letter=${1,,}
+letter=$1
 shift
-source "$(dirname "$0")/../../tools/wine-env.sh"
-tw_wine_prefix
+source "$(dirname "$0")/../../tools/wine-drive.sh"
 
-folder=$(mktemp -d /tmp/tw-engine-drive.XXXXXX)
-link=$WINEPREFIX/dosdevices/$letter:
-cleanup() {
-    rm -f "$link"
-    chmod -R u+w "$folder"
-    rm -rf "$folder"
-}
-trap cleanup EXIT
-ln -sfn "$folder" "$link"
-
-status=0
-TW_ENGINE_DRIVE="${letter^^}:" "$TW_WINE" "$@" || status=$?
-exit $status
+run() { TW_ENGINE_DRIVE=$TW_DRIVE "$TW_WINE" "$@"; }
+tw_with_drive "$letter" --temp run "$@"

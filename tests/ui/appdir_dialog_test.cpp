@@ -107,12 +107,6 @@ protected:
     CAppDirDialog dialog;
 };
 
-TEST(AppDirDialogObject, ProposesItsOwnDefaultUntilTheRunPresetsOne) {
-    CAppDirDialog dialog;
-    EXPECT_EQ(dialog.m_strAppDir, "C:\\Varnelquist\\800x600");
-    EXPECT_EQ(dialog.GetMessageMap().entries.size(), 1u);
-}
-
 TEST_F(AppDirDialogTest, OpensCentredOwnedByTheHiddenFrameShowingThePreset) {
     HWND frameWindow = frame->GetSafeHwnd();
     INT_PTR result = Run("C:\\Varnelquist", [&](HWND window) {

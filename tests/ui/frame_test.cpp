@@ -1,19 +1,23 @@
-// The application object, the entry point's work and the hidden main frame.
+// The application object, the entry point's work and the hidden main frame, in
+// this program and in a run of the installer itself.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <vector>
+#include <string>
 
 #include "app/MainFrame.h"
 #include "framework/FileException.h"
 #include "res/resource.h"
+#include "res/texts.h"
 #include "tests/ui/ui_test_app.h"
 #include "tests/ui/window_probe.h"
 #include "tests/ui/x_requests.h"
 
 namespace {
 
-constexpr DWORD kFrameStyle = 0x00CF8000;  // WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE
+constexpr DWORD kFrameStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE;  // the run's frame style
 
 TEST(ApplicationObject, TakesItsTitleFromString57344) {
     EXPECT_EQ(AfxGetApp(), &TestApp());
@@ -67,11 +71,9 @@ TEST(ApplicationObject, ExitInstanceGivesTheExitCodeAfterEitherEnd) {
     EXPECT_EQ(frameworkCodes, (std::vector<int>{7, 0}));
 }
 
-TEST(MainFrame, LoadsFromResourceSet128AndStaysHidden) {
+TEST(MainFrame, LoadsFromResourceSet128Hidden) {
     auto frame = std::make_unique<CMainFrame>();
     ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, kFrameStyle, nullptr, nullptr));
-    frame->ShowWindow(SW_HIDE);
-    frame->UpdateWindow();
     HWND window = frame->GetSafeHwnd();
 
     EXPECT_EQ(ui_test::TextOf(window), "Tarnwhistle");
@@ -84,11 +86,81 @@ TEST(MainFrame, LoadsFromResourceSet128AndStaysHidden) {
     EXPECT_NE(::SendMessageA(window, WM_GETICON, ICON_BIG, 0), 0);
     EXPECT_NE(::SendMessageA(window, WM_GETICON, ICON_SMALL, 0), 0);
 
-    for (HWND visible : ui_test::VisibleWindowsOfProcess()) EXPECT_NE(visible, window);
-    EXPECT_EQ(ui_test::CountVisibleWindows("^Tarnwhistle$"), 0);
-
     frame.reset();
     EXPECT_FALSE(::IsWindow(window));
+}
+
+// A program started for one test, ended with it whatever happens.
+class StartedProgram {
+public:
+    StartedProgram(const std::string& path, const char* directory) {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        std::string commandLine = "\"" + path + "\"";
+        m_started = ::CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                     nullptr, directory, &startup, &m_process);
+    }
+    ~StartedProgram() {
+        if (!m_started) return;
+        if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(m_process.hProcess, 1);
+        ::CloseHandle(m_process.hThread);
+        ::CloseHandle(m_process.hProcess);
+    }
+    StartedProgram(const StartedProgram&) = delete;
+    StartedProgram& operator=(const StartedProgram&) = delete;
+
+    bool Started() const { return m_started; }
+    DWORD Id() const { return m_process.dwProcessId; }
+    bool EndsWithin(DWORD ms) const {
+        return ::WaitForSingleObject(m_process.hProcess, ms) == WAIT_OBJECT_0;
+    }
+
+private:
+    BOOL m_started = FALSE;
+    PROCESS_INFORMATION m_process = {};
+};
+
+struct DialogSearch {
+    DWORD process;
+    HWND found;
+};
+
+BOOL CALLBACK FindAppDirDialog(HWND window, LPARAM search) {
+    auto* s = reinterpret_cast<DialogSearch*>(search);
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    if (process != s->process || !::IsWindowVisible(window) ||
+        ui_test::TextOf(window) != TW_TEXT_APPDIR_CAPTION)
+        return TRUE;
+    s->found = window;
+    return FALSE;
+}
+
+// The installer's own run, watched from here: while its dialog is up, the frame
+// that owns it is there and hidden, to Win32 and on the X display.
+TEST(MainFrame, StaysHiddenWhileTheRunShowsItsDialog) {
+    const char* installer = std::getenv("TW_UI_INSTALLER");
+    ASSERT_NE(installer, nullptr) << "TW_UI_INSTALLER names the built Tarnwhistle.exe";
+    StartedProgram run(ui_test::WindowsPathOf(installer), "F:\\");
+    ASSERT_TRUE(run.Started()) << ::GetLastError();
+
+    // A 32-bit start can take minutes here (qemu runs Wine's loader).
+    DialogSearch search{run.Id(), nullptr};
+    ASSERT_TRUE(ui_test::WaitUntil(
+        [&] { return !::EnumWindows(FindAppDirDialog, reinterpret_cast<LPARAM>(&search)); },
+        600000));
+    HWND frame = ::GetWindow(search.found, GW_OWNER);
+    ASSERT_NE(frame, nullptr) << "the dialog has an owner";
+    ui_test::Screenshot("run-dialog");
+
+    EXPECT_EQ(ui_test::TextOf(frame), "Tarnwhistle");
+    EXPECT_FALSE(::IsWindowVisible(frame));
+    EXPECT_EQ(ui_test::CountVisibleWindows("^Tarnwhistle$"), 0);
+    EXPECT_EQ(ui_test::CountVisibleWindows(ui_test::NamePattern(TW_TEXT_APPDIR_CAPTION)), 1);
+
+    ::PostMessageA(search.found, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(run.EndsWithin(60000)) << "the run ends after Cancel";
 }
 
 TEST(MainFrame, IsDynamicallyCreatableAsCMainFrame) {
@@ -97,13 +169,6 @@ TEST(MainFrame, IsDynamicallyCreatableAsCMainFrame) {
     std::unique_ptr<CWnd> made(CMainFrame::classCMainFrame.CreateObject());
     ASSERT_NE(made, nullptr);
     EXPECT_STREQ(made->GetRuntimeClass()->m_lpszClassName, "CMainFrame");
-}
-
-TEST(MainFrame, MapsOnlyWmCreate) {
-    const MessageMap& map = CMainFrame::messageMap;
-    ASSERT_EQ(map.entries.size(), 1u);
-    EXPECT_EQ(map.entries[0].message, static_cast<UINT>(WM_CREATE));
-    EXPECT_EQ(map.base, &CFrameWnd::messageMap);
 }
 
 // A frame whose creation handler refuses: the map routes WM_CREATE to it, and the

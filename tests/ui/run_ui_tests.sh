@@ -11,22 +11,11 @@
 # that the record "\ZAVIDAR.CFG" the dialog writes lands there.
 set -euo pipefail
 installer=$1 artefacts=$2 program=$3
-source "$(dirname "$0")/../../tools/wine-env.sh"
-tw_wine_prefix
+source "$(dirname "$0")/../../tools/wine-drive.sh"
 [[ -n ${DISPLAY:-} ]] || { echo "run_ui_tests: no X display (use tools/with-display.sh)" >&2; exit 1; }
 
 rm -rf "$artefacts"
 mkdir -p "$artefacts/requests"
-drive=$(mktemp -d /tmp/tw-ui-drive.XXXXXX)
-drive_link=$WINEPREFIX/dosdevices/f:
-pid=
-cleanup() {
-    [[ -n $pid ]] && kill "$pid" 2>/dev/null || true
-    rm -f "$drive_link"
-    rm -rf "$drive"
-}
-trap cleanup EXIT
-ln -sfn "$drive" "$drive_link"
 
 serve() {
     local request=$1 verb a b
@@ -47,19 +36,23 @@ serve() {
     esac
 }
 
-cd "$artefacts"
-TW_UI_INSTALLER=$installer TW_UI_ARTEFACTS=$artefacts "$TW_WINE" "$program" &
-pid=$!
-while kill -0 "$pid" 2>/dev/null; do
-    for request in requests/*.req; do
-        [[ -e $request ]] || continue
-        serve "$request" >"${request%.req}.out" 2>&1 || true
-        mv "${request%.req}.out" "${request%.req}.done"
-        rm -f "$request"
+# Starts the program and serves its requests until it ends; its status is ours.
+run_program() {
+    local pid status=0
+    cd "$artefacts"
+    TW_UI_INSTALLER=$installer TW_UI_ARTEFACTS=$artefacts "$TW_WINE" "$program" &
+    pid=$!
+    trap 'kill "$pid" 2>/dev/null || true' EXIT
+    while kill -0 "$pid" 2>/dev/null; do
+        for request in requests/*.req; do
+            [[ -e $request ]] || continue
+            serve "$request" >"${request%.req}.out" 2>&1 || true
+            mv "${request%.req}.out" "${request%.req}.done"
+            rm -f "$request"
+        done
+        sleep 0.05
     done
-    sleep 0.05
-done
-status=0
-wait "$pid" || status=$?
-pid=
-exit "$status"
+    wait "$pid" || status=$?
+    return "$status"
+}
+tw_with_drive f --temp run_program

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# The shipped program stays lean: stripped of symbols and under a size limit.
+# Prints its size and fails when it grows past the limit or keeps symbols.
+set -euo pipefail
+exe=$1 limit=$2
+size=$(stat -c %s "$exe")
+echo "$exe: $size bytes (limit $limit)"
+status=0
+(( size < limit )) || { echo "larger than $limit bytes" >&2; status=1; }
+if ! i686-w64-mingw32-objdump -t "$exe" | grep -qx 'no symbols'; then
+    echo "the program keeps its symbol table" >&2
+    status=1
+fi
+exit $status
