@@ -49,8 +49,11 @@ BOOL CTarnwhistleApp::InitInstance() {
     const tw::InstallerSwitches switches = tw::ParseInstallerSwitches(::GetCommandLineA());
     tw::InstallLog log(switches.logPath);
     const tw::RunPlatform platform{
-        CurrentDirectory().GetString(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
-        tw::FullPathName, PlatformInstallSystem(),
+        CurrentDirectory().GetString(),
+        tw::kConfigRecordPath,
+        tw::FindFirstEntryAttributes,
+        tw::FullPathName,
+        PlatformInstallSystem(),
         [this](const std::string& sourceRoot, const std::string& appDir, InstallSystem& system) {
             return InstallDriverFiles(sourceRoot.c_str(), appDir.c_str(), system);
         }};

@@ -14,9 +14,12 @@ namespace {
 static_assert(kAppDirMaxBytes == 256);
 const char* RefusalReason(AppDirVerdict verdict) {
     switch (verdict) {
-        case AppDirVerdict::tooLong: return "longer than 256 bytes";
-        case AppDirVerdict::packageFolder: return "the folder of the driver files";
-        default: return "not an existing folder";
+        case AppDirVerdict::tooLong:
+            return "longer than 256 bytes";
+        case AppDirVerdict::packageFolder:
+            return "the folder of the driver files";
+        default:
+            return "not an existing folder";
     }
 }
 
@@ -36,7 +39,8 @@ InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appD
                             InstallLog& log) {
     LoggingInstallSystem system(platform.system, log);
     InstallSummary summary = platform.engine(platform.sourceRoot, appDir, system);
-    CompletionMessage message = ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
+    CompletionMessage message =
+        ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
     log.Summary(summary, message.text);
     int exitCode =
         ChooseExitCode(RunEnd::installed, summary.NothingFound(), summary.FailureCount());

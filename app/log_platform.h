@@ -11,5 +11,4 @@ namespace tw {
 // character comes out as a replacement, never as a stray byte.
 std::string AnsiToUtf8(std::string_view ansi);
 
-
 }  // namespace tw

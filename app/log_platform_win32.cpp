@@ -22,5 +22,4 @@ std::string AnsiToUtf8(std::string_view ansi) {
     return utf8;
 }
 
-
 }  // namespace tw

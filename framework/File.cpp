@@ -4,15 +4,29 @@
 FileOpenRequest CFile::MapOpenFlags(unsigned openFlags) {
     FileOpenRequest request{};
     switch (openFlags & 3u) {
-        case modeRead: request.access = kGenericRead; break;
-        case modeWrite: request.access = kGenericWrite; break;
-        default: request.access = kGenericRead | kGenericWrite; break;
+        case modeRead:
+            request.access = kGenericRead;
+            break;
+        case modeWrite:
+            request.access = kGenericWrite;
+            break;
+        default:
+            request.access = kGenericRead | kGenericWrite;
+            break;
     }
     switch (openFlags & 0x70u) {
-        case shareDenyWrite: request.share = kShareRead; break;
-        case shareDenyRead: request.share = kShareWrite; break;
-        case shareDenyNone: request.share = kShareRead | kShareWrite; break;
-        default: request.share = 0; break;  // shareCompat, shareExclusive
+        case shareDenyWrite:
+            request.share = kShareRead;
+            break;
+        case shareDenyRead:
+            request.share = kShareWrite;
+            break;
+        case shareDenyNone:
+            request.share = kShareRead | kShareWrite;
+            break;
+        default:
+            request.share = 0;
+            break;  // shareCompat, shareExclusive
     }
     if (openFlags & modeCreate)
         request.disposition = (openFlags & modeNoTruncate) ? kOpenAlways : kCreateAlways;

@@ -69,5 +69,6 @@ void CFile::Abort() {
 }
 
 void CFile::Remove(const char* fileName) {
-    if (!DeleteFileA(fileName)) CFileException::ThrowOsError(static_cast<long>(GetLastError()), fileName);
+    if (!DeleteFileA(fileName))
+        CFileException::ThrowOsError(static_cast<long>(GetLastError()), fileName);
 }

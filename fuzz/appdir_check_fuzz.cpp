@@ -53,12 +53,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     // The first four bytes are the attribute word the search answers; the fifth
     // tells whether it finds anything at all (bit 0) and whether there is no
     // package folder (bit 1).
-    std::uint32_t attributes = data[0] | (data[1] << 8) | (data[2] << 16) |
-                               (static_cast<std::uint32_t>(data[3]) << 24);
+    std::uint32_t attributes =
+        data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<std::uint32_t>(data[3]) << 24);
     bool found = data[4] & 1;
     std::string package = (data[4] & 2) ? "" : kPackage;
     std::string text(reinterpret_cast<const char*>(data + 5), size - 5);
-    text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));  // as an edit gives it
+    text.resize(text.find('\0') == std::string::npos ? text.size()
+                                                     : text.find('\0'));  // as an edit gives it
 
     int lookups = 0;
     std::string searched;

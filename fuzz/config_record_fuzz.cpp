@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     for (size_t i = 0; i < tw::kConfigHeaderSize; ++i) Check(record[i] == tw::kConfigHeader[i]);
 
     std::string expected = tw::WithoutTrailingSeparator(text);
-    size_t stored = expected.size() < tw::kConfigDirectorySize ? expected.size() : tw::kConfigDirectorySize;
+    size_t stored =
+        expected.size() < tw::kConfigDirectorySize ? expected.size() : tw::kConfigDirectorySize;
     const unsigned char* field = record.data() + tw::kConfigHeaderSize;
     for (size_t i = 0; i < stored; ++i) Check(field[i] == static_cast<unsigned char>(expected[i]));
     for (size_t i = stored; i < tw::kConfigDirectorySize; ++i) Check(field[i] == 0);

@@ -32,7 +32,8 @@ Input Parse(const std::uint8_t* data, size_t size) {
     for (size_t i = 0; i < size; ++i) {
         char c = static_cast<char>(data[i]);
         if (c == '\x01') {
-            if (fields.size() >= 2) (driverSide ? input.driver : input.support).push_back(fields.back());
+            if (fields.size() >= 2)
+                (driverSide ? input.driver : input.support).push_back(fields.back());
             fields.emplace_back();
         } else if (c == '\x02' && fields.size() > 2) {
             driverSide = true;
@@ -69,7 +70,8 @@ public:
         return RecordingSystem::CopyFileTo(source, destination);
     }
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
-        Check(std::strlen(request.toolPath) <= kMaxPath && std::strlen(request.directory) <= kMaxPath);
+        Check(std::strlen(request.toolPath) <= kMaxPath &&
+              std::strlen(request.directory) <= kMaxPath);
         return RecordingSystem::StartRegistration(request);
     }
 };

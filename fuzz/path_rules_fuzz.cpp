@@ -14,7 +14,8 @@ size_t LastCharacterStart(const std::string& text) {
     size_t start = 0;
     for (size_t i = 0; i < text.size();) {
         start = i;
-        i += (tw::IsCp936LeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
+        i += (tw::IsCp936LeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2
+                                                                                               : 1;
     }
     return start;
 }

@@ -38,9 +38,11 @@ public:
         if (it == m_opens.end()) return true;
         for (const OpenRecord& other : it->second) {
             if ((access & CFile::kGenericRead) && !(other.share & CFile::kShareRead)) return false;
-            if ((access & CFile::kGenericWrite) && !(other.share & CFile::kShareWrite)) return false;
+            if ((access & CFile::kGenericWrite) && !(other.share & CFile::kShareWrite))
+                return false;
             if ((other.access & CFile::kGenericRead) && !(share & CFile::kShareRead)) return false;
-            if ((other.access & CFile::kGenericWrite) && !(share & CFile::kShareWrite)) return false;
+            if ((other.access & CFile::kGenericWrite) && !(share & CFile::kShareWrite))
+                return false;
         }
         return true;
     }
@@ -118,8 +120,8 @@ BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
     }
 
     int flags = (request.access == (kGenericRead | kGenericWrite)) ? O_RDWR
-                : wantsWrite                                      ? O_WRONLY
-                                                                  : O_RDONLY;
+                : wantsWrite                                       ? O_WRONLY
+                                                                   : O_RDONLY;
     if (request.disposition != kOpenExisting) flags |= O_CREAT;
     if (request.disposition == kCreateAlways) flags |= O_TRUNC;
     if (!request.inheritHandle) flags |= O_CLOEXEC;

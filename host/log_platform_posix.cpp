@@ -47,5 +47,4 @@ std::string AnsiToUtf8(std::string_view ansi) {
     return utf8;
 }
 
-
 }  // namespace tw

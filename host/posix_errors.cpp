@@ -24,19 +24,27 @@ long Win32ErrorFromErrno(int error, const char* path) {
     switch (error) {
         case ENOENT:
             return (path && !ParentFolderExists(path)) ? kErrorPathNotFound : kErrorFileNotFound;
-        case ENOTDIR: return kErrorPathNotFound;
+        case ENOTDIR:
+            return kErrorPathNotFound;
         case EACCES:
         case EPERM:
-        case EISDIR: return kErrorAccessDenied;
-        case EROFS: return kErrorWriteProtect;
+        case EISDIR:
+            return kErrorAccessDenied;
+        case EROFS:
+            return kErrorWriteProtect;
         case EMFILE:
-        case ENFILE: return kErrorTooManyOpenFiles;
+        case ENFILE:
+            return kErrorTooManyOpenFiles;
         case ENOSPC:
-        case EDQUOT: return kErrorDiskFull;
-        case ENAMETOOLONG: return kErrorFilenameTooLong;
+        case EDQUOT:
+            return kErrorDiskFull;
+        case ENAMETOOLONG:
+            return kErrorFilenameTooLong;
         case EBUSY:
-        case ETXTBSY: return kErrorSharingViolation;
-        default: return kErrorIoDevice;
+        case ETXTBSY:
+            return kErrorSharingViolation;
+        default:
+            return kErrorIoDevice;
     }
 }
 

@@ -3,6 +3,9 @@
 // the C++ code, so each text is written once. Add a text with tools/cp936_escape.py.
 #pragma once
 
+// One line a text: the resource compiler must see each as one string literal.
+// clang-format off
+
 // 设置应用程序目录
 #define TW_TEXT_APPDIR_CAPTION "\xC9\xE8\xD6\xC3\xD3\xA6\xD3\xC3\xB3\xCC\xD0\xF2\xC4\xBF\xC2\xBC"
 // 应用程序目录
@@ -67,3 +70,4 @@
 #define TW_TEXT_FILE_DESCRIPTION "Varnelquist\xC7\xFD\xB6\xAF\xB0\xB2\xD7\xB0\xD3\xA6\xD3\xC3\xB3\xCC\xD0\xF2"
 // Tarnwhistle 应用程序
 #define TW_TEXT_PRODUCT_NAME "Tarnwhistle \xD3\xA6\xD3\xC3\xB3\xCC\xD0\xF2"
+// clang-format on

@@ -21,9 +21,9 @@ TEST(PathRules, AppendRule) {
         {"C:\\Varnelquist\\", "C:\\Varnelquist\\"},
         {"X:\\", "X:\\"},
         {"", "\\"},
-        {"D:\\\xD5\x5C", "D:\\\xD5\x5C\\"},      // trail byte: a separator is still added
-        {"D:\\\xD5\x5C\\", "D:\\\xD5\x5C\\"},    // a real separator after it
-        {"D:\\ab\xD5", "D:\\ab\xD5\\"},          // a lone lead byte at the end
+        {"D:\\\xD5\x5C", "D:\\\xD5\x5C\\"},    // trail byte: a separator is still added
+        {"D:\\\xD5\x5C\\", "D:\\\xD5\x5C\\"},  // a real separator after it
+        {"D:\\ab\xD5", "D:\\ab\xD5\\"},        // a lone lead byte at the end
     };
     for (const Case& c : cases) EXPECT_EQ(WithTrailingSeparator(c.in), c.out) << c.in;
 }
@@ -39,7 +39,7 @@ TEST(PathRules, StripRule) {
         {"ab\\", "ab\\"},
         {"abc\\", "abc"},
         {"", ""},
-        {"D:\\\xD5\x5C", "D:\\\xD5\x5C"},    // the character stays whole
+        {"D:\\\xD5\x5C", "D:\\\xD5\x5C"},  // the character stays whole
         {"D:\\\xD5\x5C\\", "D:\\\xD5\x5C"},
         {"\xD5\x5C\xD5\x5C", "\xD5\x5C\xD5\x5C"},
     };

@@ -113,13 +113,23 @@ TEST(FaultRuns, EachFaultKeepsThePreviousFileAndIsCounted) {
         std::vector<std::string> failedFiles;
         int registered;
     } cases[] = {
-        {"disk full after 5,000 bytes", Fault::diskFullAfter5000, "Driver\\a.dll", {"Driver\\a.dll"}, 1},
-        {"read error after the first block", Fault::readErrorAfterFirstBlock, "Driver\\a.dll",
-         {"Driver\\a.dll"}, 1},
+        {"disk full after 5,000 bytes",
+         Fault::diskFullAfter5000,
+         "Driver\\a.dll",
+         {"Driver\\a.dll"},
+         1},
+        {"read error after the first block",
+         Fault::readErrorAfterFirstBlock,
+         "Driver\\a.dll",
+         {"Driver\\a.dll"},
+         1},
         {"close of the new file fails", Fault::closeFails, "Driver\\a.dll", {"Driver\\a.dll"}, 1},
         {"destination held open", Fault::destinationLocked, "Driver\\b.DLL", {"Driver\\b.DLL"}, 1},
-        {"registration tool cannot start", Fault::toolStartFails, "",
-         {"Driver\\a.dll", "Driver\\b.DLL"}, 0},
+        {"registration tool cannot start",
+         Fault::toolStartFails,
+         "",
+         {"Driver\\a.dll", "Driver\\b.DLL"},
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -9,11 +9,11 @@ TEST(FileException, PlatformCodesSelectTheirClass) {
         long code;
         int cause;
     } cases[] = {
-        {2, CFileException::fileNotFound},     {3, CFileException::badPath},
-        {5, CFileException::accessDenied},     {19, CFileException::accessDenied},
-        {21, CFileException::hardIO},          {32, CFileException::sharingViolation},
-        {39, CFileException::diskFull},        {112, CFileException::diskFull},
-        {4, CFileException::tooManyOpenFiles}, {33, CFileException::lockViolation},
+        {2, CFileException::fileNotFound},      {3, CFileException::badPath},
+        {5, CFileException::accessDenied},      {19, CFileException::accessDenied},
+        {21, CFileException::hardIO},           {32, CFileException::sharingViolation},
+        {39, CFileException::diskFull},         {112, CFileException::diskFull},
+        {4, CFileException::tooManyOpenFiles},  {33, CFileException::lockViolation},
         {87, CFileException::genericException}, {-1, CFileException::genericException},
         {0, CFileException::genericException},
     };

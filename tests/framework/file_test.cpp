@@ -36,8 +36,8 @@ TEST(FileOpenFlags, MapToCreateFileArguments) {
     } cases[] = {
         {kSource, CFile::kGenericRead, CFile::kShareRead, CFile::kOpenExisting},
         {kDestination, CFile::kGenericWrite, 0, CFile::kCreateAlways},
-        {kRecord, CFile::kGenericRead | CFile::kGenericWrite, CFile::kShareRead | CFile::kShareWrite,
-         CFile::kOpenAlways},
+        {kRecord, CFile::kGenericRead | CFile::kGenericWrite,
+         CFile::kShareRead | CFile::kShareWrite, CFile::kOpenAlways},
         {CFile::modeRead | CFile::shareDenyRead, CFile::kGenericRead, CFile::kShareWrite,
          CFile::kOpenExisting},
     };

@@ -70,8 +70,8 @@ HWND WaitForDialog(const std::string& caption, HWND owner, DWORD timeoutMs) {
 }
 
 HWND WaitForOwnedDialog(HWND owner, DWORD timeoutMs) {
-    return WaitForVisibleDialog(
-        [&](HWND window) { return ::GetWindow(window, GW_OWNER) == owner; }, timeoutMs);
+    return WaitForVisibleDialog([&](HWND window) { return ::GetWindow(window, GW_OWNER) == owner; },
+                                timeoutMs);
 }
 
 bool WaitForGone(HWND window, DWORD timeoutMs) {
