@@ -102,7 +102,8 @@ class Suite:
                     caption = run.finish_with_message(timeout)
             code = run.exit_code(timeout if silent else ui.STEP_TIMEOUT)
             if code is None:
-                raise Failure("the program did not end")
+                raise Failure(f"the program did not end; windows mapped: "
+                              f"{self.watch.names_since(mark)}")
             messages, crashes = run.message_texts(), run.program.crash_lines()
         # Every tool started before the final message: once all have ended, the log
         # holds each start, and a second start of one DLL would show.

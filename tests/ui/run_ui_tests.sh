@@ -37,12 +37,13 @@ serve() {
 }
 
 # Starts the program and serves its requests until it ends; its status is ours.
+# tw_with_drive runs it in a subshell of its own, whose exit ends the program too.
 run_program() {
-    local pid status=0
+    local status=0
     cd "$artefacts"
     TW_UI_INSTALLER=$installer TW_UI_ARTEFACTS=$artefacts "$TW_WINE" "$program" &
     pid=$!
-    trap 'kill "$pid" 2>/dev/null || true' EXIT
+    trap '[[ -z $pid ]] || kill "$pid" 2>/dev/null || true' EXIT
     while kill -0 "$pid" 2>/dev/null; do
         for request in requests/*.req; do
             [[ -e $request ]] || continue
@@ -53,6 +54,7 @@ run_program() {
         sleep 0.05
     done
     wait "$pid" || status=$?
+    pid=
     return "$status"
 }
 tw_with_drive f --temp run_program
