@@ -39,9 +39,12 @@ struct Probe {
 };
 
 // "tw", four hex digits, ".tmp": the form GetTempFileNameA gives.
+// "tw", up to four hex digits (Windows pads them to four, Wine does not), ".tmp".
 bool IsTemporaryName(const std::string& name) {
-    if (name.size() != 10 || name.rfind("tw", 0) != 0 || name.substr(6) != ".tmp") return false;
-    return name.find_first_not_of("0123456789ABCDEFabcdef", 2) == 6;
+    if (name.size() < 7 || name.size() > 10 || name.rfind("tw", 0) != 0 ||
+        name.substr(name.size() - 4) != ".tmp")
+        return false;
+    return name.find_first_not_of("0123456789ABCDEFabcdef", 2) == name.size() - 4;
 }
 
 bool IsReadOnly(const std::string& path) {
