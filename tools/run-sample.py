@@ -43,22 +43,13 @@ def parse_arguments():
     return parser.parse_args()
 
 
-def wine_regsvr32(prefix):
-    """Wine's registration tool: the 32-bit one, which loads our 32-bit DLL itself."""
-    for folder in ("syswow64", "system32"):
-        tool = prefix / "drive_c" / "windows" / folder / "regsvr32.exe"
-        if tool.is_file():
-            return tool
-    raise SystemExit(f"run: no regsvr32.exe in {prefix}")
-
-
 def lay_out(folder, exe, tools, prefix):
     source = folder / "package"
     support = source / "driversupport"
     driver = source / "Driver"
     support.mkdir(parents=True)
     driver.mkdir()
-    shutil.copyfile(wine_regsvr32(prefix), support / "regsvr32.exe")
+    shutil.copyfile(wine.wine_regsvr32(prefix), support / "regsvr32.exe")
     (support / "readme.txt").write_bytes(b"Varnelquist driver support files\r\n")
     (support / "说明.txt").write_bytes("驱动程序支持文件\r\n".encode("cp936"))
     shutil.copyfile(tools / "twsample.dll", driver / "twsample.dll")

@@ -18,6 +18,14 @@ TEXT_DONE = "祝贺驱动程序安装完毕!"
 TEXT_NOTHING_FOUND = "没有找到需要安装的驱动程序文件!"
 TEXT_INCOMPLETE = "驱动程序安装未完成，有 {} 个文件未能安装!"
 TEXT_APPDIR_MISSING = "应用程序目录不存在!"
+TEXT_APPDIR_IS_PACKAGE = "应用程序目录不能是驱动程序文件所在的文件夹!"
+TEXT_MORE_FILES = "……"
+NAMED_FAILURES = 10
+
+# Exit codes: all installed, the dialog cancelled, anything else.
+EXIT_INSTALLED = 0
+EXIT_CANCELLED = 1602
+EXIT_FAILED = 1603
 
 # Centres of the dialog's buttons as fractions of its client area (template 214:
 # 201 by 57 dialog units; OK at 93,40 and Cancel at 147,40, each 50 by 14).
@@ -38,6 +46,16 @@ def install_timeout(registrations):
     """How long the installation may take before its final message: under Wine,
     starting each registration tool returns only once the tool has initialised."""
     return STEP_TIMEOUT + START_TIMEOUT * registrations
+
+
+def incomplete_text(failed):
+    """The incomplete message for the files not installed (paths under the package
+    folder, in the order the run met them): the count, an empty line, at most ten
+    names, then "……" when there are more."""
+    lines = [TEXT_INCOMPLETE.format(len(failed)), "", *failed[:NAMED_FAILURES]]
+    if len(failed) > NAMED_FAILURES:
+        lines.append(TEXT_MORE_FILES)
+    return "\n".join(lines)
 
 
 def wine_exit_status(windows_code):
@@ -132,10 +150,13 @@ class InstallerRun:
     def exit_code(self, timeout=STEP_TIMEOUT):
         return self.program.wait(timeout)
 
-    def finish_with_message(self, timeout=STEP_TIMEOUT):
-        """Waits for the final message and dismisses it; returns its caption. The
-        trace line is written before the box is drawn, so its text is there too."""
+    def finish_with_message(self, timeout=STEP_TIMEOUT, on_show=None):
+        """Waits for the final message, calls on_show(self) while it shows, and
+        dismisses it; returns its caption. The trace line is written before the
+        box is drawn, so its text is there too."""
         wid, caption = self.message_box(timeout)
+        if on_show:
+            on_show(self)
         self.dismiss(wid)
         return caption
 

@@ -4,6 +4,7 @@ the installed layout, the 276-byte record and the registration tool's log.
 
 import hashlib
 import os
+import re
 from pathlib import Path
 
 RECORD_NAME = "ZAVIDAR.CFG"
@@ -133,3 +134,55 @@ def read_tool_log(path):
             arguments, _, directory = line.partition("\t")
             starts.append((arguments, directory))
     return starts
+
+
+UTF8_MARK = b"\xef\xbb\xbf"
+_START_LINE = re.compile(r"start: \d{4}-\d\d-\d\d \d\d:\d\d:\d\d")
+# The system's error codes and the tools' exit codes other than 0 vary with the
+# system; the lines that hold them are compared with N in their place.
+_NONZERO_CODE = re.compile(r"((?:system error|exit code) )[1-9][0-9]*")
+
+
+def read_install_log(path):
+    """The lines of the installer's log at path, and what is wrong with its form:
+    it must be UTF-8 with a byte-order mark, in CR LF lines."""
+    path = Path(path)
+    if not path.exists():
+        return [], [f"no log at {path}"]
+    data = path.read_bytes()
+    if not data.startswith(UTF8_MARK) or not data.endswith(b"\r\n"):
+        return [], [f"log is not UTF-8 with a byte-order mark and CR LF lines: {data[:40]!r}"]
+    try:
+        return data[len(UTF8_MARK):-2].decode("utf-8").split("\r\n"), []
+    except UnicodeDecodeError as error:
+        return [], [f"log is not UTF-8: {error}"]
+
+
+def codes_as_n(line):
+    """line with its non-zero error or exit code read as N."""
+    return _NONZERO_CODE.sub(r"\1N", line)
+
+
+def install_log_problems(path, head, copies, tail):
+    """Checks the installer's log at path: its form, a start line with the time,
+    then exactly head, the copy lines in any order, then exactly tail. Non-zero
+    error and exit codes in copy and registration lines read as N."""
+    lines, problems = read_install_log(path)
+    if problems:
+        return problems
+    lines = [codes_as_n(line) if line.startswith(("copy: ", "registration: ")) else line
+             for line in lines]
+    if not _START_LINE.fullmatch(lines[0]):
+        problems.append(f"log's first line: {lines[0]!r}")
+    body = lines[1:]
+    end = len(body) - len(tail)
+    if body[:len(head)] != list(head):
+        problems.append(f"log begins {body[:len(head)]!r}, expected {list(head)!r}")
+    copied = body[len(head):end]
+    if sorted(copied) != sorted(copies):
+        problems.append(f"log's copy lines: got {len(copied)}, expected {len(copies)}; "
+                        f"unexpected {sorted(set(copied) - set(copies))[:5]!r}, "
+                        f"missing {sorted(set(copies) - set(copied))[:5]!r}")
+    if body[end:] != list(tail):
+        problems.append(f"log ends {body[end:]!r}, expected {list(tail)!r}")
+    return problems

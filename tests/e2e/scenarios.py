@@ -39,7 +39,8 @@ def small_package():
 
 
 def expect_installed(checks, result, package, app_dir, recorded, messages=(ui.TEXT_DONE,),
-                     caption=ui.INFO_CAPTION, exit_code=0, layout=None, registered=None):
+                     caption=ui.INFO_CAPTION, exit_code=ui.EXIT_INSTALLED, layout=None,
+                     registered=None):
     """The run showed exactly messages, the last under caption, and ended with
     exit_code (None: not checked); the record holds recorded; app_dir holds
     layout (the package's installed layout unless given); and the tool was
@@ -61,8 +62,42 @@ def expect_no_window(checks, result):
     checks.equal(result.windows, [], "windows mapped during the run")
 
 
+def copy_lines(package, source_text, app_text, failed=()):
+    """The install log's copy lines for package installed from the folder
+    source_text into app_text (which ends with its separator); the destinations
+    in failed (relative, with "\\") fail."""
+    copies = [("driversupport\\" + n, n) for n in package.support]
+    copies += [("driversupport\\" + n, "Driver\\" + n) for n in package.support]
+    copies += [("Driver\\" + n, "Driver\\" + n) for n in package.driver]
+    return [f"copy: {source_text}\\{src} -> {app_text}{dst}: "
+            + ("failed (system error N)" if dst in failed else "ok") for src, dst in copies]
+
+
+def registration_lines(app_text, dll_names, exit_code=0):
+    """The install log's lines for the registrations of dll_names, sorted."""
+    return sorted(f'registration: "{app_text}regsvr32.exe" '
+                  + pkg.registration_arguments(app_text + "Driver\\" + n)
+                  + f": exit code {exit_code}" for n in dll_names)
+
+
+def log_head(source_text, directory_text, how, app_text):
+    """The install log's lines after the start line, up to the first copy."""
+    return [f"package folder: {source_text}", f"directory: {directory_text} ({how})",
+            f"directory accepted: {app_text}", "record: \\ZAVIDAR.CFG written"]
+
+
+def log_tail(copied, failed, registrations, message, exit_code):
+    """The install log's lines after the last copy."""
+    return [*registrations,
+            f"summary: files copied {copied}, not installed {len(failed)}, "
+            f"registrations {len(registrations)}",
+            *(f"not installed: {name}" for name in failed),
+            f"result: {message}", f"exit code: {exit_code}"]
+
+
 def scenario_accept_default(suite, name, checks):
-    """The proposed C:\\Varnelquist, prepared inside the prefix, accepted with a click on OK."""
+    """The proposed C:\\Varnelquist, prepared inside the prefix, accepted with a click on
+    OK; the unknown argument /foo changes nothing."""
     with wine.ProposedDirectory(suite.prefix) as app_dir:
         if app_dir.exists():
             raise Failure(f"{app_dir} exists already; another run left it")
@@ -83,21 +118,12 @@ def scenario_accept_default(suite, name, checks):
                             f"{screen_width}x{screen_height}")
                 ui.click_ok(run, dialog)
 
-            result = suite.run_installer(name, source, exe, steps=centred_then_ok,
-                                         timeout=ui.install_timeout(2))
+            result = suite.run_installer(name, source, exe, args=("/foo",),
+                                         steps=centred_then_ok, timeout=ui.install_timeout(2))
             expect_installed(checks, result, package, app_dir, "C:\\Varnelquist")
             checks.extend(pkg.tree_differences(pkg.tree(source), before, "source folder"))
         finally:
             suites.release_tree(app_dir)
-
-
-def typed_directory_scenario(suite, name, checks, app_dir, typed, recorded):
-    source = suite.folder(name, "package")
-    package = standard_package(suite, ("alpha.dll",))
-    package.lay_out(source)
-    result = suite.run_installer(name, source, steps=ui.typed(typed),
-                                 timeout=ui.install_timeout(1))
-    expect_installed(checks, result, package, app_dir, recorded)
 
 
 def scenario_trailing_separator(suite, name, checks):
@@ -105,14 +131,25 @@ def scenario_trailing_separator(suite, name, checks):
     registered with one separator before Driver\\."""
     app_dir = suite.folder(name, "apps", "Target")
     recorded = suite.drive.dos(app_dir)
-    typed_directory_scenario(suite, name, checks, app_dir, recorded + "\\", recorded)
+    source = suite.folder(name, "package")
+    package = standard_package(suite, ("alpha.dll",))
+    package.lay_out(source)
+    result = suite.run_installer(name, source, steps=ui.typed(recorded + "\\"),
+                                 timeout=ui.install_timeout(1))
+    expect_installed(checks, result, package, app_dir, recorded)
 
 
 def scenario_blanks(suite, name, checks):
-    """A folder with blanks: the registration's DLL path is quoted."""
+    """A folder with blanks given with /D= (Wine quotes the whole argument) and taken
+    with Enter as the dialog shows it: the registration's DLL path is quoted."""
     app_dir = suite.folder(name, "Program Files", "Varnel quist")
     recorded = suite.drive.dos(app_dir)
-    typed_directory_scenario(suite, name, checks, app_dir, recorded, recorded)
+    source = suite.folder(name, "package")
+    package = standard_package(suite, ("alpha.dll",))
+    package.lay_out(source)
+    result = suite.run_installer(name, source, args=("/D=" + recorded,), steps=ui.confirm,
+                                 timeout=ui.install_timeout(1))
+    expect_installed(checks, result, package, app_dir, recorded)
 
 
 def scenario_cancel(suite, name, checks):
@@ -133,35 +170,52 @@ def scenario_cancel(suite, name, checks):
         varnelquist_after = pkg.tree(varnelquist) if varnelquist.exists() else None
 
     checks.equal(result.messages, [], "message boxes shown")
+    checks.equal(result.exit_code, ui.wine_exit_status(ui.EXIT_CANCELLED), "exit status")
     checks.equal(result.record, None, "record written after Cancel")
     checks.equal(result.tool_starts, [], "registration tool starts")
     checks.extend(pkg.tree_differences(pkg.tree(suite.root / name), before, "scenario folder"))
     checks.true(varnelquist_after == varnelquist_before, "C:\\Varnelquist changed after Cancel")
 
 
-def scenario_missing_then_corrected(suite, name, checks):
-    """A missing folder is refused with the dialog left open; the corrected one is taken."""
+def scenario_refused_then_relative(suite, name, checks):
+    """A missing folder, then the package's own Driver\ are refused with the dialog
+    left open and nothing written; then "inst", a folder inside the package typed
+    as a relative path, is taken as its full path."""
     missing = suite.root / name / "missing"
-    app_dir = suite.folder(name, "apps", "Target")
     source = suite.folder(name, "package")
-    package = small_package()
+    app_dir = suite.folder(name, "package", "inst")
+    package = pkg.Package({"regsvr32.exe": suite.stand_in_tool(),
+                           "support.txt": pkg.content("support.txt")},
+                          {"alpha.dll": pkg.content("alpha.dll"),
+                           "gamma.sys": pkg.content("gamma.sys")})
     package.lay_out(source)
+    exe = suite.place_exe(source)
+    before = pkg.tree(source)
 
-    def refused_then_corrected(run, dialog):
-        ui.typed(suite.drive.dos(missing))(run, dialog)
+    def refused(run, dialog, what):
+        ui.confirm(run, dialog)
         box, caption = run.message_box()
-        checks.equal(caption, ui.ERROR_CAPTION, "caption of the refusal")
-        checks.true(not suite.record_path().exists(), "a record was written for a missing folder")
-        checks.true(x.window_name(dialog) == ui.DIALOG_CAPTION, "dialog closed after the refusal")
+        checks.equal(caption, ui.ERROR_CAPTION, f"caption of the refusal of {what}")
+        checks.true(not suite.record_path().exists(), f"a record was written for {what}")
+        checks.extend(pkg.tree_differences(pkg.tree(source), before, f"package after {what}"))
+        checks.true(x.window_name(dialog) == ui.DIALOG_CAPTION, f"dialog closed after {what}")
         run.dismiss(box)
-        # The dialog selects the whole text again: typing replaces it.
-        x.type_text(dialog, suite.drive.dos(app_dir))
-        run.shot("corrected", dialog)
+
+    def refused_then_relative(run, dialog):
+        ui.type_directory(run, dialog, suite.drive.dos(missing))
+        refused(run, dialog, "the missing folder")
+        # The dialog selects the whole text again after a refusal: typing replaces it.
+        x.type_text(dialog, "Driver")
+        run.shot("package-folder", dialog)
+        refused(run, dialog, "Driver")
+        x.type_text(dialog, "inst")
+        run.shot("relative", dialog)
         ui.confirm(run, dialog)
 
-    result = suite.run_installer(name, source, steps=refused_then_corrected)
+    result = suite.run_installer(name, source, exe, steps=refused_then_relative,
+                                 timeout=ui.install_timeout(1))
     expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir),
-                     messages=(ui.TEXT_APPDIR_MISSING, ui.TEXT_DONE))
+                     messages=(ui.TEXT_APPDIR_MISSING, ui.TEXT_APPDIR_IS_PACKAGE, ui.TEXT_DONE))
     checks.true(not missing.exists(), "the missing folder was created")
 
 
@@ -172,7 +226,7 @@ def scenario_sources_missing(suite, name, checks):
     result = suite.run_installer(name, source, steps=ui.typed(suite.drive.dos(app_dir)))
     expect_installed(checks, result, pkg.Package(), app_dir, suite.drive.dos(app_dir),
                      messages=(ui.TEXT_NOTHING_FOUND,), caption=ui.ERROR_CAPTION,
-                     exit_code=None)
+                     exit_code=ui.EXIT_FAILED)
 
 
 def make_unwritable(path, data):
@@ -189,9 +243,23 @@ def make_unwritable(path, data):
     return None
 
 
+def block_destinations(app_dir, layout, blocked):
+    """Makes the destinations blocked (relative, with "/") unwritable with old bytes
+    in them, and sets layout to what must then stay at each."""
+    for relative in blocked:
+        kept = make_unwritable(app_dir / relative, pkg.content("old " + relative))
+        if kept is None:
+            layout.pop(relative)
+            layout[relative + "/"] = None
+        else:
+            layout[relative] = kept
+
+
 def scenario_read_only_destination(suite, name, checks):
-    """Three destination files cannot be replaced: the incomplete message counts them,
-    the rest is installed and the DLL that was not copied is not registered."""
+    """A reinstall where three destination files cannot be replaced: the incomplete
+    message counts and names them, their old bytes stay, no temporary file is left
+    beside them, the rest is installed and the DLL that was not copied is not
+    registered."""
     app_dir = suite.folder(name, "apps", "Target")
     source = suite.folder(name, "package")
     package = pkg.Package(
@@ -202,19 +270,15 @@ def scenario_read_only_destination(suite, name, checks):
     package.lay_out(source)
     (app_dir / "Driver").mkdir()
     layout = package.installed_layout()
-    blocked = ["support.txt", "Driver/alpha.dll", "Driver/gamma.sys"]
-    for relative in blocked:
-        kept = make_unwritable(app_dir / relative, pkg.content("old " + relative))
-        if kept is None:
-            layout.pop(relative)
-            layout[relative + "/"] = None
-        else:
-            layout[relative] = kept
+    block_destinations(app_dir, layout, ["support.txt", "Driver/alpha.dll", "Driver/gamma.sys"])
 
     result = suite.run_installer(name, source, steps=ui.typed(suite.drive.dos(app_dir)))
+    # The exact layout shows the old bytes and any twXXXX.tmp left behind.
+    message = ui.incomplete_text(
+        ["driversupport\\support.txt", "Driver\\alpha.dll", "Driver\\gamma.sys"])
     expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir),
-                     messages=(ui.TEXT_INCOMPLETE.format(len(blocked)),),
-                     caption=ui.ERROR_CAPTION, exit_code=None, layout=layout, registered=[])
+                     messages=(message,), caption=ui.ERROR_CAPTION,
+                     exit_code=ui.EXIT_FAILED, layout=layout, registered=[])
 
 
 def scenario_other_working_directory(suite, name, checks):
@@ -233,6 +297,125 @@ def scenario_other_working_directory(suite, name, checks):
     expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir))
 
 
+def scenario_registration_judged(suite, name, checks):
+    """Wine's own regsvr32.exe registers a real COM DLL and fails on a DLL that is
+    none: the final message, shown only once every tool has ended, names that one."""
+    app_dir = suite.folder(name, "apps", "Target")
+    app_text = suite.drive.dos(app_dir) + "\\"
+    source = suite.folder(name, "package")
+    package = pkg.Package(
+        {"regsvr32.exe": wine.wine_regsvr32(suite.prefix).read_bytes()},
+        {"twsample.dll": (suite.tools_dir / "twsample.dll").read_bytes(),
+         "broken.dll": pkg.content("broken.dll")})
+    package.lay_out(source)
+    marker = app_dir / "Driver" / "twsample.dll.registered"
+    log = suite.install_log(name)
+
+    def every_tool_ended(run):
+        checks.true(marker.exists(), "twsample.dll not registered when the final message showed")
+        checks.equal(wine.marked_processes(suites.RUN_MARKER, str(suite.root), "regsvr32"), [],
+                     "registration tools running when the final message showed")
+
+    result = suite.run_installer(name, source, args=("/LOG=" + suite.drive.dos(log),),
+                                 steps=ui.typed(suite.drive.dos(app_dir)),
+                                 on_message=every_tool_ended,
+                                 timeout=ui.install_timeout(2))
+    layout = package.installed_layout()
+    layout["Driver/twsample.dll.registered"] = b"registered\r\n"
+    expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir),
+                     messages=(ui.incomplete_text(["Driver\\broken.dll"]),),
+                     caption=ui.ERROR_CAPTION, exit_code=ui.EXIT_FAILED, layout=layout,
+                     registered=[])
+    lines, problems = pkg.read_install_log(log)
+    checks.extend(problems)
+    checks.equal(sorted(pkg.codes_as_n(line) for line in lines
+                        if line.startswith("registration: ")),
+                 registration_lines(app_text, ["broken.dll"], exit_code="N")
+                 + registration_lines(app_text, ["twsample.dll"]),
+                 "registration lines of the log")
+
+
+def silent_run(suite, name, source, directory, log=None):
+    """Starts the installer from source with /S, /D=directory and /LOG=log when
+    given; returns the ui.RunResult."""
+    args = ["/S"] + (["/LOG=" + suite.drive.dos(log)] if log else []) + ["/D=" + directory]
+    return suite.run_installer(name, source, args=args, silent=True,
+                               timeout=ui.install_timeout(1))
+
+
+def scenario_silent(suite, name, checks):
+    """/S /LOG= and /D= with a folder with blanks: no window, installed and
+    registered, exit code 0, every step in the log."""
+    app_dir = suite.folder(name, "Program Files", "Varnel quist")
+    app_text = suite.drive.dos(app_dir) + "\\"
+    source = suite.folder(name, "package")
+    source_text = suite.drive.dos(source)
+    package = standard_package(suite, ("alpha.dll",))
+    package.lay_out(source)
+    log = suite.install_log(name)
+
+    result = silent_run(suite, name, source, suite.drive.dos(app_dir), log)
+    expect_no_window(checks, result)
+    expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir), messages=(),
+                     caption=None)
+    copies = copy_lines(package, source_text, app_text)
+    checks.extend(pkg.install_log_problems(
+        log, log_head(source_text, suite.drive.dos(app_dir), "from /D=", app_text), copies,
+        log_tail(len(copies), [], registration_lines(app_text, ["alpha.dll"]), ui.TEXT_DONE,
+                 ui.EXIT_INSTALLED)))
+
+
+def scenario_silent_missing(suite, name, checks):
+    """/S with a missing folder: no window, exit code 1603, nothing written but the
+    log, which gives the reason."""
+    missing = suite.root / name / "missing"
+    source = suite.folder(name, "package")
+    standard_package(suite, ("alpha.dll",)).lay_out(source)
+    suite.place_exe(source)
+    before = pkg.tree(suite.root / name)
+    log = suite.install_log(name)
+
+    result = silent_run(suite, name, source, suite.drive.dos(missing), log)
+    expect_no_window(checks, result)
+    checks.equal(result.exit_code, ui.wine_exit_status(ui.EXIT_FAILED), "exit status")
+    checks.equal(result.record, None, "record written for a missing folder")
+    checks.equal(result.tool_starts, [], "registration tool starts")
+    checks.extend(pkg.tree_differences(pkg.tree(suite.root / name), before, "scenario folder"))
+    checks.extend(pkg.install_log_problems(
+        log, [f"package folder: {suite.drive.dos(source)}",
+              f"directory: {suite.drive.dos(missing)} (from /D=)",
+              "directory refused: not an existing folder", "exit code: 1603"], [], []))
+
+
+def scenario_silent_incomplete(suite, name, checks):
+    """/S where one destination cannot be replaced: no window, exit code 1603, the
+    old file kept, the other DLL registered, the log names the file."""
+    app_dir = suite.folder(name, "apps", "Target")
+    app_text = suite.drive.dos(app_dir) + "\\"
+    source = suite.folder(name, "package")
+    source_text = suite.drive.dos(source)
+    package = pkg.Package({"regsvr32.exe": suite.stand_in_tool(),
+                           "support.txt": pkg.content("support.txt")},
+                          {"alpha.dll": pkg.content("alpha.dll"),
+                           "gamma.sys": pkg.content("gamma.sys")})
+    package.lay_out(source)
+    (app_dir / "Driver").mkdir()
+    layout = package.installed_layout()
+    block_destinations(app_dir, layout, ["Driver/gamma.sys"])
+    log = suite.install_log(name)
+
+    result = silent_run(suite, name, source, suite.drive.dos(app_dir), log)
+    expect_no_window(checks, result)
+    expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir), messages=(),
+                     caption=None, exit_code=ui.EXIT_FAILED, layout=layout)
+    failed = ["Driver\\gamma.sys"]
+    copies = copy_lines(package, source_text, app_text, failed)
+    checks.extend(pkg.install_log_problems(
+        log, log_head(source_text, suite.drive.dos(app_dir), "from /D=", app_text), copies,
+        log_tail(len(copies) - 1, failed, registration_lines(app_text, ["alpha.dll"]),
+                 ui.incomplete_text(failed), ui.EXIT_FAILED)))
+
+
 def check_frame_never_visible(suite):
     """Every run was watched: the dialog was mapped, a window titled Tarnwhistle never."""
     seen = suite.watch.names_since()
@@ -246,13 +429,18 @@ def check_frame_never_visible(suite):
 
 
 SCENARIOS = [
-    ("s1", "accept the proposed C:\\Varnelquist", scenario_accept_default),
+    ("s1", "accept the proposed C:\\Varnelquist (with /foo)", scenario_accept_default),
     ("s2a", "another folder typed with a trailing separator", scenario_trailing_separator),
-    ("s2b", "a folder with blanks: quoted registrations", scenario_blanks),
+    ("s2b", "a folder with blanks from /D=: quoted registrations", scenario_blanks),
     ("s3", "Cancel writes nothing", scenario_cancel),
-    ("s4", "a missing folder refused, then corrected", scenario_missing_then_corrected),
+    ("s4", "a missing folder and Driver refused, then a relative folder taken whole",
+     scenario_refused_then_relative),
     ("s5", "source folders missing", scenario_sources_missing),
     ("s6", "read-only destination files", scenario_read_only_destination),
     ("s7", "working directory other than the program's folder",
      scenario_other_working_directory),
+    ("s9", "registrations judged by Wine's own regsvr32.exe", scenario_registration_judged),
+    ("s10", "silent with /LOG= and /D= with blanks", scenario_silent),
+    ("s11", "silent with a missing folder", scenario_silent_missing),
+    ("s12", "silent with a destination that cannot be replaced", scenario_silent_incomplete),
 ]

@@ -77,6 +77,10 @@ class Suite:
     def tool_log(self, name):
         return self.folder("logs") / f"{name}-regsvr32.log"
 
+    def install_log(self, name):
+        """Where the run of scenario name writes its own log, with /LOG=."""
+        return self.folder("logs") / f"{name}-install.log"
+
     def start(self, name, exe, cwd, args=()):
         """Starts the installer from cwd with the arguments; the logging tool it
         starts writes to tool_log(name)."""
@@ -86,12 +90,13 @@ class Suite:
                                self.artefacts)
 
     def run_installer(self, name, source, exe=None, args=(), steps=ui.confirm, silent=False,
-                      final_message=True, timeout=ui.STEP_TIMEOUT):
+                      final_message=True, timeout=ui.STEP_TIMEOUT, on_message=None):
         """Starts the installer from source (its own copy there unless exe is given),
-        lets steps act in the dialog, dismisses the final message and waits for the
-        program and every registration tool it started to end. A silent run shows
-        no dialog: it is only waited for. Returns the run's ui.RunResult; raises
-        Failure when a window does not come or the program does not end."""
+        lets steps act in the dialog, calls on_message(run) while the final message
+        shows, dismisses it and waits for the program and every registration tool
+        it started to end. A silent run shows no dialog: it is only waited for.
+        Returns the run's ui.RunResult; raises Failure when a window does not come
+        or the program does not end."""
         exe = exe or self.place_exe(source)
         mark = self.watch.mark()
         caption = None
@@ -99,7 +104,7 @@ class Suite:
             if not silent:
                 steps(run, run.dialog())
                 if final_message:
-                    caption = run.finish_with_message(timeout)
+                    caption = run.finish_with_message(timeout, on_message)
             code = run.exit_code(timeout if silent else ui.STEP_TIMEOUT)
             if code is None:
                 raise Failure(f"the program did not end; windows mapped: "

@@ -50,7 +50,7 @@ def with_private_display():
 def main():
     args = parse_arguments()
     with_private_display()
-    for needed in (args.exe, args.tools / "regsvr32.exe"):
+    for needed in (args.exe, args.tools / "regsvr32.exe", args.tools / "twsample.dll"):
         if not needed.is_file():
             print(f"FAIL: {needed} has not been built", flush=True)
             return 1

@@ -100,6 +100,16 @@ class ProposedDirectory:
         self._lock_file.close()
 
 
+def wine_regsvr32(prefix):
+    """Wine's own registration tool of the prefix: the 32-bit one, which loads a
+    32-bit DLL itself."""
+    for folder in ("syswow64", "system32"):
+        tool = Path(prefix) / "drive_c" / "windows" / folder / "regsvr32.exe"
+        if tool.is_file():
+            return tool
+    raise FileNotFoundError(f"no regsvr32.exe in {prefix}")
+
+
 def remove_tree(path):
     """Removes a folder even when read-only entries are inside it."""
     path = Path(path)
@@ -173,7 +183,17 @@ def decode_debugstr(text):
     return _DEBUGSTR.sub(unit, text)
 
 
-_MSGBOX_TRACE = re.compile(r'trace:msgbox:MSGBOX_OnInit L"(.*)"\s*$')
+_MSGBOX_TRACE = re.compile(r'trace:msgbox:MSGBOX_OnInit L"(.*)"(\.\.\.)?\s*$')
+# Wine cuts a long trace string short and ends it with "..."; such a text gets
+# this mark, which no message holds, so that it never passes for the whole text.
+TRUNCATED = "\0(cut short by the trace)"
+
+
+def traced_as(traced, text):
+    """True when a message text read from the trace is text, or text cut short."""
+    if traced.endswith(TRUNCATED):
+        return text.startswith(traced[:-len(TRUNCATED)])
+    return traced == text
 
 
 class WindowsProgram:
@@ -247,7 +267,8 @@ class WindowsProgram:
         for line in self.log_text().splitlines():
             match = _MSGBOX_TRACE.search(line)
             if match:
-                texts.append(decode_debugstr(match.group(1)))
+                cut = TRUNCATED if match.group(2) else ""
+                texts.append(decode_debugstr(match.group(1)) + cut)
         return texts
 
     def crash_lines(self):
