@@ -3,37 +3,21 @@
 #include <windows.h>
 
 #include "dialogs/full_path.h"
+#include "framework/ReadGrowing.h"
 
 namespace tw {
 
-namespace {
-
-std::string CurrentDirectoryText() {
-    DWORD size = GetCurrentDirectoryA(0, nullptr);
-    std::string directory(size, '\0');
-    DWORD length = GetCurrentDirectoryA(size, directory.data());
-    directory.resize(length < size ? length : 0);
-    return directory;
-}
-
-}  // namespace
-
 std::optional<std::string> FullPathName(const char* text) {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        DWORD length =
-            GetFullPathNameA(text, static_cast<DWORD>(path.size()), path.data(), nullptr);
-        if (length == 0) break;
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.assign(length, '\0');  // the size it needs, terminator included
-    }
+    if (*text == '\0') return std::nullopt;
+    std::string path = ReadGrowing([&](char* buffer, unsigned long size) {
+        return GetFullPathNameA(text, static_cast<DWORD>(size), buffer, nullptr);
+    });
+    if (!path.empty()) return path;
     // The ANSI call holds no result longer than MAX_PATH. The same rule gives it
     // whole, so that the dialog refuses it as too long rather than as missing.
-    if (*text == '\0') return std::nullopt;
-    std::string current = CurrentDirectoryText();
+    std::string current = ReadGrowing([](char* buffer, unsigned long size) {
+        return GetCurrentDirectoryA(static_cast<DWORD>(size), buffer);
+    });
     if (current.empty()) return std::nullopt;
     return FullPathFrom(text, current);
 }
