@@ -9,7 +9,7 @@
 #include "app/command_line.h"
 #include "app/completion_message.h"
 #include "app/install_log.h"
-#include "dialogs/appdir_check.h"
+#include "appdir/appdir_check.h"
 #include "install/install_summary.h"
 #include "install/install_system.h"
 

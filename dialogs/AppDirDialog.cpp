@@ -4,9 +4,9 @@
 
 #include "config/config_writer.h"
 #include "dialogs/FolderBrowser.h"
-#include "dialogs/appdir_check.h"
-#include "dialogs/find_first_entry.h"
-#include "dialogs/full_path_name.h"
+#include "appdir/appdir_check.h"
+#include "appdir/find_first_entry.h"
+#include "appdir/full_path_name.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "res/texts.h"

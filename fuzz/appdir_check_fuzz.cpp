@@ -11,8 +11,8 @@
 #include <string>
 
 #include "common/path_rules.h"
-#include "dialogs/appdir_check.h"
-#include "dialogs/full_path.h"
+#include "appdir/appdir_check.h"
+#include "appdir/full_path.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "config/config_record.h"
-#include "dialogs/full_path.h"
+#include "appdir/full_path.h"
 #include "tests/install/recording_system.h"
 #include "tests/temp_folder.h"
 

@@ -1,4 +1,4 @@
-#include "dialogs/full_path.h"
+#include "appdir/full_path.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "dialogs/appdir_check.h"
+#include "appdir/appdir_check.h"
 
 #include "common/path_rules.h"
 

@@ -1,14 +1,14 @@
 // Win32: the dialog's OK decision with the real file search and full paths, on
 // real folders.
-#include "dialogs/find_first_entry.h"
+#include "appdir/find_first_entry.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 
-#include "dialogs/appdir_check.h"
-#include "dialogs/full_path_name.h"
+#include "appdir/appdir_check.h"
+#include "appdir/full_path_name.h"
 #include "tests/temp_folder.h"
 
 using tw::FindFirstEntryAttributes;

@@ -1,8 +1,8 @@
-#include "dialogs/full_path_name.h"
+#include "appdir/full_path_name.h"
 
 #include <windows.h>
 
-#include "dialogs/full_path.h"
+#include "appdir/full_path.h"
 #include "framework/ReadGrowing.h"
 
 namespace tw {

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "dialogs/full_path.h"
+#include "appdir/full_path.h"
 
 namespace tw {
 

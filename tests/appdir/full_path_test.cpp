@@ -1,6 +1,6 @@
 // The full-path rule: on its own with a fixed current directory, and on Win32 side
 // by side with GetFullPathNameA, which the dialog uses.
-#include "dialogs/full_path.h"
+#include "appdir/full_path.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "dialogs/full_path_name.h"
+#include "appdir/full_path_name.h"
 #include "tests/temp_folder.h"
 #endif
 

@@ -1,6 +1,6 @@
 // The dialog's OK decision with a file search that answers from a table, the
 // full-path rule of the host and a package folder C:\pkg.
-#include "dialogs/appdir_check.h"
+#include "appdir/appdir_check.h"
 
 #include <gtest/gtest.h>
 

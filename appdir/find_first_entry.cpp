@@ -1,4 +1,4 @@
-#include "dialogs/find_first_entry.h"
+#include "appdir/find_first_entry.h"
 
 #include <windows.h>
 
