@@ -18,6 +18,10 @@
 #include "install/one_millisecond_timer.h"
 #include "install/platform_install_system.h"
 #include "res/resource.h"
+#include "uninstall/keep_for_removal.h"
+#include "uninstall/platform_removal.h"
+#include "uninstall/platform_removal_store.h"
+#include "uninstall/removal_run.h"
 
 CTarnwhistleApp theApp;
 
@@ -27,6 +31,32 @@ constexpr DWORD kFrameStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE;
 static_assert(kFrameStyle == 0x00CF8000);
 
 void UseCursor(const char* cursor) { ::SetCursor(::LoadCursorA(nullptr, cursor)); }
+
+int ShowBox(const tw::CompletionMessage& message) {
+    UseCursor(IDC_ARROW);
+    return ::MessageBoxA(nullptr, message.text.c_str(), message.caption, message.style);
+}
+
+// What the removal needs, kept in the store under Program Files.
+std::vector<std::string> KeepForRemoval(const std::string& appDir,
+                                        const std::vector<std::string>& copied,
+                                        const InstallSummary& summary) {
+    const std::string record =
+        tw::FullPathName(tw::kConfigRecordPath).value_or(tw::kConfigRecordPath);
+    return tw::KeepForRemoval({appDir, record, copied, &summary}, PlatformRemovalStore());
+}
+
+int RemoveInstallation(const tw::InstallerSwitches& switches, tw::InstallLog& log) {
+    const tw::RemovalPlatform platform{
+        PlatformRemovalStore(), PlatformRemovalSystem(), PlatformInstallSystem(),
+        [](const tw::CompletionMessage& question) {
+            bool yes = ShowBox(question) == IDYES;
+            UseCursor(IDC_WAIT);
+            return yes;
+        },
+        [](const tw::CompletionMessage& message) { ShowBox(message); }};
+    return tw::RunRemoval(switches.silent, platform, log);
+}
 
 std::tm LocalTimeNow() {
     std::time_t now = std::time(nullptr);
@@ -48,7 +78,7 @@ BOOL CTarnwhistleApp::InitInstance() {
 
     const tw::InstallerSwitches switches = tw::ParseInstallerSwitches(::GetCommandLineA());
     tw::InstallLog log(switches.logPath);
-    const tw::RunPlatform platform{
+    tw::RunPlatform platform{
         CurrentDirectory().GetString(),
         tw::kConfigRecordPath,
         tw::FindFirstEntryAttributes,
@@ -57,7 +87,13 @@ BOOL CTarnwhistleApp::InitInstance() {
         [this](const std::string& sourceRoot, const std::string& appDir, InstallSystem& system) {
             return InstallDriverFiles(sourceRoot.c_str(), appDir.c_str(), system);
         }};
+    platform.keepForRemoval = KeepForRemoval;
     log.Started(LocalTimeNow(), platform.sourceRoot);
+
+    if (switches.uninstall) {
+        m_exitCode = RemoveInstallation(switches, log);
+        return FALSE;
+    }
 
     if (switches.silent) {
         m_exitCode = tw::RunSilently(switches, platform, log);

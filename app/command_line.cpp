@@ -99,6 +99,8 @@ InstallerSwitches ParseInstallerSwitches(std::string_view line) {
             programName = false;
         else if (EqualsIgnoringCase(argument, "/S"))
             switches.silent = true;
+        else if (EqualsIgnoringCase(argument, "/U"))
+            switches.uninstall = true;
         else if (StartsWithIgnoringCase(argument, "/LOG="))
             switches.logPath = argument.substr(5);
     }

@@ -3,7 +3,8 @@
 //   /S          silent: no dialog, no message box, the outcome in the exit code;
 //   /D=<dir>    the application directory: everything after "/D=" to the end of
 //               the line, so it comes last and may hold blanks without quotes;
-//   /LOG=<file> append a log of the run to that file.
+//   /LOG=<file> append a log of the run to that file;
+//   /U          remove what installations put on the machine (with /S: silently).
 // Switches are recognised case-insensitively; any other argument is ignored.
 #pragma once
 
@@ -14,6 +15,7 @@ namespace tw {
 
 struct InstallerSwitches {
     bool silent = false;
+    bool uninstall = false;
     // Without the quotes around the value or around the whole switch and without
     // blanks at either end. Empty when not given; an empty "/D=" counts as not
     // given, so the proposed directory stays.

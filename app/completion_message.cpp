@@ -12,14 +12,17 @@ std::string IncompleteText(const std::vector<std::string>& failedFiles) {
     char count[sizeof(TW_TEXT_INSTALL_INCOMPLETE) + 24];
     std::snprintf(count, sizeof(count), TW_TEXT_INSTALL_INCOMPLETE,
                   static_cast<int>(failedFiles.size()));
-    std::string text = std::string(count) + "\n";
-    for (std::size_t i = 0; i < failedFiles.size() && i < kNamedFailures; ++i)
-        text += "\n" + failedFiles[i];
-    if (failedFiles.size() > kNamedFailures) text += "\n" TW_TEXT_MORE_FILES;
-    return text;
+    return std::string(count) + NamedFiles(failedFiles);
 }
 
 }  // namespace
+
+std::string NamedFiles(const std::vector<std::string>& names) {
+    std::string text = "\n";
+    for (std::size_t i = 0; i < names.size() && i < kNamedFailures; ++i) text += "\n" + names[i];
+    if (names.size() > kNamedFailures) text += "\n" TW_TEXT_MORE_FILES;
+    return text;
+}
 
 CompletionMessage ChooseCompletionMessage(bool nothingFound,
                                           const std::vector<std::string>& failedFiles) {

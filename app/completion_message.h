@@ -21,6 +21,10 @@ struct CompletionMessage {
     unsigned style;
 };
 
+// "\n" and then the names one a line, the first kNamedFailures of them, "……"
+// standing for the rest: how the final messages name files.
+std::string NamedFiles(const std::vector<std::string>& names);
+
 // All well: the congratulation. Files not installed: how many, then, after an
 // empty line, their names one a line, as an error. Nothing in either source
 // folder: an error that says so.

@@ -47,10 +47,11 @@ public:
     void Summary(const InstallSummary& summary, std::string_view resultText);
     void Finished(int exitCode);
 
-private:
-    // Joins the parts into one line, converts it and appends it with CR LF.
+    // Joins the parts into one line, converts it and appends it with CR LF. For
+    // the events of runs other than the installation (the removal).
     void Line(std::initializer_list<std::string_view> ansiParts);
 
+private:
     CFile m_file;
 };
 

@@ -5,6 +5,7 @@
 #include "common/path_rules.h"
 #include "config/config_writer.h"
 #include "install/engine.h"
+#include "uninstall/copy_recorder.h"
 #include "framework/afx_texts.h"
 
 namespace tw {
@@ -37,8 +38,14 @@ InstallSummary RunEngine(const std::string& sourceRoot, const std::string& appDi
 
 InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appDir,
                             InstallLog& log) {
-    LoggingInstallSystem system(platform.system, log);
+    LoggingInstallSystem logging(platform.system, log);
+    CopyRecorder system(logging);
     InstallSummary summary = platform.engine(platform.sourceRoot, appDir, system);
+    // After everything the installation does; what fails here is named with the
+    // files not installed, and no installed file is touched.
+    if (platform.keepForRemoval && summary.filesCopied > 0)
+        for (std::string& name : platform.keepForRemoval(appDir, system.Copied(), summary))
+            summary.failedFiles.push_back(std::move(name));
     CompletionMessage message =
         ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
     log.Summary(summary, message.text);

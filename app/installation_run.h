@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/completion_message.h"
@@ -24,6 +25,12 @@ using InstallEngine = std::function<InstallSummary(const std::string& sourceRoot
 InstallSummary RunEngine(const std::string& sourceRoot, const std::string& appDir,
                          InstallSystem& system);
 
+// After an installation that copied at least one file: keeps what its removal
+// needs (appDir ends in "\"; copied: the completed copies' destinations) and
+// returns the names of what could not be kept, which count as failures.
+using RemovalKeeper = std::function<std::vector<std::string>(
+    const std::string& appDir, const std::vector<std::string>& copied, const InstallSummary&)>;
+
 // What a run takes from the platform.
 struct RunPlatform {
     std::string sourceRoot;     // the current directory, the package folder
@@ -32,6 +39,7 @@ struct RunPlatform {
     FullPathFunction fullPath;  // the directory made whole against the current directory
     InstallSystem& system;
     InstallEngine engine = RunEngine;
+    RemovalKeeper keepForRemoval = nullptr;  // none: nothing is kept
 };
 
 struct InstallResult {
@@ -41,8 +49,8 @@ struct InstallResult {
 };
 
 // The engine from the package folder into appDir (ending in "\"), each copy
-// logged; then the summary and the result logged. An exception of the engine
-// passes through, unlogged.
+// logged; what the removal needs kept; then the summary and the result logged. An exception of the
+// engine passes through, unlogged.
 InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appDir,
                             InstallLog& log);
 

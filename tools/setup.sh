@@ -12,6 +12,7 @@ packages=(
   qemu-user-static
   e2fsprogs
   python3
+  libssl-dev
 )
 
 missing=()

@@ -58,4 +58,30 @@ TEST(InstallerSwitches, ParsedFromTheRawCommandLine) {
     }
 }
 
+struct RemovalCase {
+    const char* line;
+    bool uninstall;
+    bool silent;
+    std::string logPath;
+};
+
+TEST(InstallerSwitches, RemovalSwitch) {
+    const RemovalCase cases[] = {
+        {"T.exe /U", true, false, ""},
+        {"\"C:\\Program Files (x86)\\Tarnwhistle\\Tarnwhistle.exe\" /U /S", true, true, ""},
+        {"T.exe /s /u \"/LOG=C:\\My Logs\\r.log\"", true, true, "C:\\My Logs\\r.log"},
+        {"/U", false, false, ""},                          // the program's name
+        {"T.exe /UNINSTALL -U U /U=1", false, false, ""},  // not the switch
+        {"T.exe /D=C:\\x /U", false, false, ""},           // part of the directory
+        {"T.exe \"/U\"", true, false, ""},
+    };
+    for (const RemovalCase& c : cases) {
+        SCOPED_TRACE(c.line);
+        tw::InstallerSwitches switches = tw::ParseInstallerSwitches(c.line);
+        EXPECT_EQ(switches.uninstall, c.uninstall);
+        EXPECT_EQ(switches.silent, c.silent);
+        EXPECT_EQ(switches.logPath, c.logPath);
+    }
+}
+
 }  // namespace

@@ -1,0 +1,111 @@
+// The removal system on the host, imitating Win32's: folders and files opened
+// without following a symbolic link; a file that a CFile of this process holds
+// cannot be held for deleting (Windows refuses the sharing); a held file is
+// deleted only while its name still leads to the file that was checked. Other
+// processes are not kept from writing: POSIX has no sharing modes.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "common/path_rules.h"
+#include "host/open_files.h"
+#include "uninstall/platform_removal.h"
+
+namespace {
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0) close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+class PosixHeldFolder : public HeldFolder {
+public:
+    explicit PosixHeldFolder(int fd) : m_fd(fd) {}
+
+private:
+    Descriptor m_fd;
+};
+
+class PosixHeldFile : public HeldFile {
+public:
+    PosixHeldFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
+
+    bool Read(unsigned char* buffer, std::size_t size, std::size_t& got) override {
+        ssize_t count;
+        do count = read(m_fd.Get(), buffer, size);
+        while (count < 0 && errno == EINTR);
+        if (count < 0) return false;
+        got = static_cast<std::size_t>(count);
+        return true;
+    }
+
+    bool Delete() override {
+        struct stat held {
+        }, named{};
+        if (fstat(m_fd.Get(), &held) != 0 || lstat(m_path.c_str(), &named) != 0 ||
+            held.st_dev != named.st_dev || held.st_ino != named.st_ino)
+            return false;
+        return unlink(m_path.c_str()) == 0;
+    }
+
+private:
+    Descriptor m_fd;
+    std::string m_path;
+};
+
+bool IsLink(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+class PosixRemovalSystem : public RemovalSystem {
+public:
+    FolderOpening OpenFolder(const char* folder, std::unique_ptr<HeldFolder>& held) override {
+        std::string path = tw::ToPosixPath(tw::WithoutTrailingSeparator(folder));
+        int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) {
+            if (errno == ENOENT) return FolderOpening::missing;
+            return IsLink(path) ? FolderOpening::link : FolderOpening::failed;
+        }
+        held = std::make_unique<PosixHeldFolder>(fd);
+        return FolderOpening::held;
+    }
+
+    FileOpening HoldFile(const char* file, std::unique_ptr<HeldFile>& held) override {
+        std::string path = tw::ToPosixPath(file);
+        if (tw::IsHeldOpen(path.c_str())) return FileOpening::failed;
+        int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) return errno == ENOENT ? FileOpening::missing : FileOpening::failed;
+        struct stat st {};
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            close(fd);
+            return FileOpening::failed;
+        }
+        held = std::make_unique<PosixHeldFile>(fd, path);
+        return FileOpening::held;
+    }
+
+    bool RemoveEmptyFolder(const char* folder) override {
+        std::string path = tw::ToPosixPath(tw::WithoutTrailingSeparator(folder));
+        return rmdir(path.c_str()) == 0;
+    }
+};
+
+}  // namespace
+
+RemovalSystem& PlatformRemovalSystem() {
+    static PosixRemovalSystem system;
+    return system;
+}

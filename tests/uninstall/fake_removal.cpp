@@ -1,0 +1,110 @@
+#include "tests/uninstall/fake_removal.h"
+
+#include "common/path_rules.h"
+
+namespace {
+
+class FakeHeldFolder : public HeldFolder {
+public:
+    FakeHeldFolder(FakeRemovalSystem& system, std::string path)
+        : m_system(system), m_path(std::move(path)) {}
+    ~FakeHeldFolder() override { m_system.calls.push_back("close " + m_path); }
+
+private:
+    FakeRemovalSystem& m_system;
+    std::string m_path;
+};
+
+class FakeHeldFile : public HeldFile {
+public:
+    FakeHeldFile(FakeRemovalSystem& system, std::string path)
+        : m_system(system), m_path(std::move(path)) {
+        m_system.held.insert(m_path);
+    }
+    ~FakeHeldFile() override {
+        m_system.held.erase(m_path);
+        m_system.calls.push_back("release " + m_path);
+    }
+
+    bool Read(unsigned char* buffer, std::size_t size, std::size_t& got) override {
+        if (m_system.unreadable.count(m_path)) return false;
+        const std::string& bytes = m_system.files.at(m_path);
+        got = std::min(size, bytes.size() - m_at);
+        std::copy_n(bytes.data() + m_at, got, buffer);
+        m_at += got;
+        return true;
+    }
+
+    bool Delete() override {
+        m_system.calls.push_back("delete " + m_path);
+        if (m_system.undeletable.count(m_path)) return false;
+        m_system.files.erase(m_path);
+        return true;
+    }
+
+private:
+    FakeRemovalSystem& m_system;
+    std::string m_path;
+    std::size_t m_at = 0;
+};
+
+class FakeStartedTool : public StartedTool {
+public:
+    explicit FakeStartedTool(std::string parameters) : parameters(std::move(parameters)) {}
+    std::string parameters;
+};
+
+}  // namespace
+
+FolderOpening FakeRemovalSystem::OpenFolder(const char* folder, std::unique_ptr<HeldFolder>& out) {
+    calls.push_back("open " + std::string(folder));
+    auto known = folders.find(folder);
+    FolderOpening opening = known == folders.end() ? FolderOpening::held : known->second;
+    if (opening == FolderOpening::held) out = std::make_unique<FakeHeldFolder>(*this, folder);
+    return opening;
+}
+
+FileOpening FakeRemovalSystem::HoldFile(const char* path, std::unique_ptr<HeldFile>& out) {
+    calls.push_back("hold " + std::string(path));
+    if (!files.count(path)) return FileOpening::missing;
+    if (unholdable.count(path)) return FileOpening::failed;
+    out = std::make_unique<FakeHeldFile>(*this, path);
+    return FileOpening::held;
+}
+
+bool FakeRemovalSystem::RemoveEmptyFolder(const char* folder) {
+    calls.push_back("rmdir " + std::string(folder));
+    for (const auto& [path, bytes] : files)
+        if (tw::FolderPart(path) == folder) return false;
+    return true;
+}
+
+std::unique_ptr<StartedTool> FakeTools::StartRegistration(const RegistrationRequest& request) {
+    std::string parameters = request.parameters;
+    std::string dll = parameters.substr(parameters.rfind("/s ") + 3);
+    if (!dll.empty() && dll.front() == '"') dll = dll.substr(1, dll.size() - 2);
+    std::string line =
+        "start " + std::string(request.toolPath) + " | " + parameters + " | " + request.directory;
+    if (!m_files.held.count(request.toolPath) || !m_files.held.count(dll)) line += " UNHELD";
+    m_files.calls.push_back(line);
+    if (unstartable.count(parameters)) return nullptr;
+    return std::make_unique<FakeStartedTool>(parameters);
+}
+
+void FakeTools::WaitForTools(const std::vector<StartedTool*>& tools,
+                             std::chrono::milliseconds bound) {
+    m_files.calls.push_back("wait " + std::to_string(tools.size()) + " tools, " +
+                            std::to_string(bound.count()) + " ms");
+    for (StartedTool* tool : tools) {
+        auto* started = static_cast<FakeStartedTool*>(tool);
+        auto outcome = outcomes.find(started->parameters);
+        tool->exitCode =
+            outcome == outcomes.end() ? std::optional<std::uint32_t>(0) : outcome->second;
+    }
+}
+
+tw::Sha256Digest DigestOf(const std::string& bytes) {
+    tw::Sha256 hash;
+    hash.Update(bytes.data(), bytes.size());
+    return hash.Finish().value();
+}

@@ -1,0 +1,59 @@
+// A removal system and a registration tool for tests: files and folders in
+// memory, every call recorded in one list in order, faults injected by path.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "install/install_system.h"
+#include "uninstall/removal_system.h"
+#include "uninstall/sha256.h"
+
+class FakeRemovalSystem : public RemovalSystem {
+public:
+    // path -> bytes. A folder counts as empty when no file lies directly in it.
+    std::map<std::string, std::string> files;
+    // How opening a folder (ending in "\") ends; held when not given.
+    std::map<std::string, FolderOpening> folders;
+    std::set<std::string> unholdable;  // held elsewhere without sharing
+    std::set<std::string> unreadable;  // a read fails
+    std::set<std::string> undeletable;
+
+    // "open F", "close F", "hold P", "release P", "delete P", "rmdir F", and the
+    // tool's "start ..." and "wait ..." lines.
+    std::vector<std::string> calls;
+    std::set<std::string> held;  // files held now
+
+    FolderOpening OpenFolder(const char* folder, std::unique_ptr<HeldFolder>& held) override;
+    FileOpening HoldFile(const char* path, std::unique_ptr<HeldFile>& held) override;
+    bool RemoveEmptyFolder(const char* folder) override;
+};
+
+// The registration tool: each start recorded as
+//   "start <tool> | <parameters> | <directory>"
+// followed by " UNHELD" when the tool or the DLL (the last word of the
+// parameters, without quotes) was not held at that moment. Each tool exits with
+// the code given for its parameters (0 when none, nothing: still running).
+class FakeTools : public InstallSystem {
+public:
+    explicit FakeTools(FakeRemovalSystem& files) : m_files(files) {}
+    std::map<std::string, std::optional<std::uint32_t>> outcomes;
+    std::set<std::string> unstartable;  // parameters whose start fails
+
+    bool CreateFolder(const char*) override { return false; }
+    SearchStart FindFirst(const char*, DirectoryEntry&) override { return {}; }
+    void SleepOneMillisecond() override {}
+    bool CopyFileTo(const char*, const char*) override { return false; }
+    std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
+    void WaitForTools(const std::vector<StartedTool*>& tools,
+                      std::chrono::milliseconds bound) override;
+
+private:
+    FakeRemovalSystem& m_files;
+};
+
+tw::Sha256Digest DigestOf(const std::string& bytes);

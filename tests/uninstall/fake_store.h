@@ -1,0 +1,65 @@
+// A removal store for tests: the list's bytes and the entry in memory, each
+// step recorded, each step able to fail.
+#pragma once
+
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "uninstall/removal_store.h"
+
+class FakeStore : public tw::RemovalStore {
+public:
+    std::optional<std::string> list;  // nothing: no list
+    std::optional<tw::UninstallEntry> entry;
+    bool copied = false;
+    bool copyRemovedAtRestart = false;
+    bool unreadable = false;
+    // Steps that fail: "write list", "copy", "write entry", "remove entry",
+    // "remove list", "remove copy".
+    std::set<std::string> failing;
+    std::vector<std::string> steps;
+
+    std::string ListPath() const override { return "P:\\Tw\\installed-files.lst"; }
+    std::string CopyPath() const override { return "P:\\Tw\\Tarnwhistle.exe"; }
+    std::string EntryName() const override { return "HKLM\\...\\Uninstall\\Tarnwhistle"; }
+
+    tw::ListReading ReadList(std::string& bytes) override {
+        steps.push_back("read list");
+        if (unreadable) return tw::ListReading::failed;
+        if (!list) return tw::ListReading::absent;
+        bytes = *list;
+        return tw::ListReading::read;
+    }
+    bool WriteList(std::string_view bytes) override {
+        if (!Step("write list")) return false;
+        list = std::string(bytes);
+        return true;
+    }
+    bool CopyInstaller() override { return Step("copy") && (copied = true); }
+    bool WriteEntry(const tw::UninstallEntry& values) override {
+        if (!Step("write entry")) return false;
+        entry = values;
+        return true;
+    }
+    bool RemoveEntry() override {
+        if (!Step("remove entry")) return false;
+        entry.reset();
+        return true;
+    }
+    bool RemoveList() override {
+        if (!Step("remove list")) return false;
+        list.reset();
+        return true;
+    }
+    bool RemoveCopyAtRestart() override {
+        return Step("remove copy") && (copyRemovedAtRestart = true);
+    }
+
+private:
+    bool Step(const std::string& step) {
+        steps.push_back(step);
+        return !failing.count(step);
+    }
+};

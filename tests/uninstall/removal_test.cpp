@@ -1,0 +1,300 @@
+#include "uninstall/removal.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "config/config_record.h"
+#include "tests/uninstall/fake_removal.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using tw::FileRole;
+
+const std::string kApp = "C:\\V\\";
+const std::string kDriver = "C:\\V\\Driver\\";
+const std::string kTool = "C:\\V\\regsvr32.exe";
+const std::string kReadme = "C:\\V\\readme.txt";
+const std::string kDriverTool = "C:\\V\\Driver\\regsvr32.exe";
+const std::string kDllA = "C:\\V\\Driver\\a.dll";
+const std::string kDllB = "C:\\V\\Driver\\b b.dll";
+const std::string kSys = "C:\\V\\Driver\\gamma.sys";
+const std::string kRecord = "C:\\ZAVIDAR.CFG";
+
+std::string RecordBytes(const std::string& dir) {
+    tw::ConfigRecord record = tw::BuildConfigRecord(dir);
+    return std::string(record.begin(), record.end());
+}
+
+// An installation of the standard files as the list names it, and the files as
+// they lie on the (fake) disk, with a file the user added to A.
+struct Installed {
+    tw::InstalledList list;
+    FakeRemovalSystem system;
+    FakeTools tools{system};
+
+    Installed() {
+        list.appDirs = {kApp};
+        list.recordPaths = {kRecord};
+        auto add = [&](const std::string& path, const std::string& bytes, FileRole role) {
+            list.files.push_back({path, DigestOf(bytes), bytes.size(), role});
+            system.files[path] = bytes;
+        };
+        add(kTool, "TOOL", FileRole::tool);
+        add(kReadme, "README", FileRole::file);
+        add(kDriverTool, "TOOL", FileRole::file);
+        add(kDllA, "A-DLL", FileRole::dll);
+        add(kDllB, "B-DLL", FileRole::dll);
+        add(kSys, "SYS", FileRole::file);
+        system.files["C:\\V\\user.txt"] = "mine";
+        system.files[kRecord] = RecordBytes("C:\\V");
+    }
+
+    tw::RemovalSummary Remove() { return tw::RemoveInstalledFiles(list, system, tools); }
+
+    std::vector<std::string> Remaining() const {
+        std::vector<std::string> paths;
+        for (const auto& [path, bytes] : system.files) paths.push_back(path);
+        return paths;
+    }
+};
+
+TEST(Removal, UnregistersFirstThenDeletesWhatIsUnchangedInOrder) {
+    Installed installed;
+    tw::RemovalSummary summary = installed.Remove();
+    EXPECT_THAT(
+        installed.system.calls,
+        ElementsAre("open C:\\V\\", "open C:\\V\\Driver\\",
+                    // each DLL and the tool held and checked before the tool starts
+                    "hold " + kDllA, "hold " + kTool,
+                    "start " + kTool + " | /u /s C:\\V\\Driver\\a.dll | C:\\V\\", "hold " + kDllB,
+                    "start " + kTool + " | /u /s \"C:\\V\\Driver\\b b.dll\" | C:\\V\\",
+                    // side by side, waited for as when registering
+                    "wait 2 tools, 300000 ms", "delete " + kDllA, "delete " + kDllB,
+                    "release " + kDllA, "release " + kDllB, "release " + kTool, "hold " + kTool,
+                    "delete " + kTool, "release " + kTool, "hold " + kReadme, "delete " + kReadme,
+                    "release " + kReadme, "hold " + kDriverTool, "delete " + kDriverTool,
+                    "release " + kDriverTool, "hold " + kSys, "delete " + kSys, "release " + kSys,
+                    "close C:\\V\\Driver\\", "rmdir C:\\V\\Driver\\", "hold " + kRecord,
+                    "delete " + kRecord, "release " + kRecord, "close C:\\V\\"));
+    EXPECT_EQ(summary.filesRemoved, 6);
+    EXPECT_THAT(summary.failedFiles, IsEmpty());
+    EXPECT_THAT(summary.changedFiles, IsEmpty());
+    EXPECT_THAT(summary.foldersRemoved, ElementsAre(kDriver));
+    EXPECT_THAT(summary.recordsRemoved, ElementsAre(kRecord));
+    ASSERT_EQ(summary.unregistrations.size(), 2u);
+    EXPECT_EQ(summary.unregistrations[1].dll, kDllB);
+    EXPECT_EQ(summary.unregistrations[1].toolPath, kTool);
+    EXPECT_EQ(summary.unregistrations[1].outcome, RegistrationOutcome::exited);
+    EXPECT_TRUE(summary.Complete());
+    EXPECT_THAT(installed.Remaining(), ElementsAre("C:\\V\\user.txt"));
+}
+
+struct FaultCase {
+    const char* name;
+    std::function<void(Installed&)> fault;
+    std::vector<std::string> failed;
+    std::vector<std::string> changed;
+    std::vector<std::string> remaining;  // besides user.txt, sorted as a map sorts
+    std::vector<std::string> starts;     // the parameters of each tool start
+};
+
+const std::string kStartA = "/u /s C:\\V\\Driver\\a.dll";
+const std::string kStartB = "/u /s \"C:\\V\\Driver\\b b.dll\"";
+
+const FaultCase kFaults[] = {
+    {"a file the user changed is kept and named, no failure",
+     [](Installed& i) { i.system.files[kReadme] = "edited"; },
+     {},
+     {kReadme},
+     {kReadme},
+     {kStartA, kStartB}},
+    {"a file already gone is fine",
+     [](Installed& i) { i.system.files.erase(kSys); },
+     {},
+     {},
+     {},
+     {kStartA, kStartB}},
+    {"a DLL gone already is not unregistered, and that is fine",
+     [](Installed& i) { i.system.files.erase(kDllA); },
+     {},
+     {},
+     {},
+     {kStartB}},
+    {"a changed DLL is never loaded: kept and named",
+     [](Installed& i) { i.system.files[kDllA] = "swapped"; },
+     {},
+     {kDllA},
+     {kDllA},
+     {kStartB}},
+    {"a changed tool is never started: every DLL kept and counted, the tool kept",
+     [](Installed& i) { i.system.files[kTool] = "planted"; },
+     {kDllA, kDllB},
+     {kTool},
+     {kDllA, kDllB, kTool},
+     {}},
+    {"a tool that is gone starts nothing: the DLLs stay registered and kept",
+     [](Installed& i) { i.system.files.erase(kTool); },
+     {kDllA, kDllB},
+     {},
+     {kDllA, kDllB},
+     {}},
+    {"a tool that cannot be held open starts nothing",
+     [](Installed& i) { i.system.unholdable.insert(kTool); },
+     {kDllA, kDllB, kTool},
+     {},
+     {kDllA, kDllB, kTool},
+     {}},
+    {"without a tool in the list nothing is started",
+     [](Installed& i) { i.list.files.erase(i.list.files.begin()); },
+     {kDllA, kDllB},
+     {},
+     {kDllA, kDllB, kTool},
+     {}},
+    {"an unregistration that fails keeps its DLL",
+     [](Installed& i) { i.tools.outcomes[kStartA] = 3; },
+     {kDllA},
+     {},
+     {kDllA},
+     {kStartA, kStartB}},
+    {"a tool still running at the bound keeps its DLL",
+     [](Installed& i) { i.tools.outcomes[kStartB] = std::nullopt; },
+     {kDllB},
+     {},
+     {kDllB},
+     {kStartA, kStartB}},
+    {"a tool that cannot start keeps its DLL",
+     [](Installed& i) { i.tools.unstartable.insert(kStartA); },
+     {kDllA},
+     {},
+     {kDllA},
+     {kStartA, kStartB}},
+    {"a file that cannot be read is kept and counted",
+     [](Installed& i) { i.system.unreadable.insert(kSys); },
+     {kSys},
+     {},
+     {kSys},
+     {kStartA, kStartB}},
+    {"a file held open elsewhere is kept and counted",
+     [](Installed& i) { i.system.unholdable.insert(kReadme); },
+     {kReadme},
+     {},
+     {kReadme},
+     {kStartA, kStartB}},
+    {"a delete that fails is counted",
+     [](Installed& i) { i.system.undeletable.insert(kDllB); },
+     {kDllB},
+     {},
+     {kDllB},
+     {kStartA, kStartB}},
+    {"a link at A: nothing in A or below is opened, started or deleted",
+     [](Installed& i) { i.system.folders[kApp] = FolderOpening::link; },
+     {kDllA, kDllB, kTool, kReadme, kDriverTool, kSys},
+     {},
+     {kDllA, kDllB, kSys, kDriverTool, kReadme, kTool},
+     {}},
+    {"a link at A\\Driver: its files stay, A's files go",
+     [](Installed& i) { i.system.folders[kDriver] = FolderOpening::link; },
+     {kDllA, kDllB, kDriverTool, kSys},
+     {},
+     {kDllA, kDllB, kSys, kDriverTool},
+     {}},
+    {"A\\Driver that cannot be opened is counted like a link",
+     [](Installed& i) { i.system.folders[kDriver] = FolderOpening::failed; },
+     {kDllA, kDllB, kDriverTool, kSys},
+     {},
+     {kDllA, kDllB, kSys, kDriverTool},
+     {}},
+    {"A gone altogether: every file is gone already",
+     [](Installed& i) {
+         i.system.folders[kApp] = FolderOpening::missing;
+         std::erase_if(i.system.files, [](const auto& f) { return f.first != kRecord; });
+         i.system.files["C:\\V\\user.txt"] = "mine";
+     },
+     {},
+     {},
+     {},
+     {}},
+    {"a record that names another folder is kept",
+     [](Installed& i) { i.system.files[kRecord] = RecordBytes("D:\\Other"); },
+     {},
+     {},
+     {kRecord},
+     {kStartA, kStartB}},
+    {"a record held open elsewhere is counted",
+     [](Installed& i) { i.system.unholdable.insert(kRecord); },
+     {kRecord},
+     {},
+     {kRecord},
+     {kStartA, kStartB}},
+    {"a record shorter than a record is kept",
+     [](Installed& i) { i.system.files[kRecord] = RecordBytes("C:\\V").substr(0, 200); },
+     {},
+     {},
+     {kRecord},
+     {kStartA, kStartB}},
+    {"a DLL listed outside A\\Driver is never handed to the tool",
+     [](Installed& i) { i.list.files[1].role = FileRole::dll; },
+     {kReadme},
+     {},
+     {kReadme},
+     {kStartA, kStartB}},
+};
+
+TEST(Removal, FaultsKeepFilesAndAreCounted) {
+    for (const FaultCase& c : kFaults) {
+        SCOPED_TRACE(c.name);
+        Installed installed;
+        c.fault(installed);
+        tw::RemovalSummary summary = installed.Remove();
+        EXPECT_EQ(summary.failedFiles, c.failed);
+        EXPECT_EQ(summary.changedFiles, c.changed);
+        std::vector<std::string> remaining = c.remaining;
+        remaining.push_back("C:\\V\\user.txt");
+        std::sort(remaining.begin(), remaining.end());
+        EXPECT_EQ(installed.Remaining(), remaining);
+        std::vector<std::string> starts;
+        for (const Registration& r : summary.unregistrations) starts.push_back(r.parameters);
+        EXPECT_EQ(starts, c.starts);
+        EXPECT_EQ(summary.Complete(), c.failed.empty());
+        for (const std::string& call : installed.system.calls) {
+            EXPECT_EQ(call.find("UNHELD"), std::string::npos) << call;
+            // Nothing below a folder that is not held is ever opened.
+            if (installed.system.folders.count(kApp))
+                EXPECT_NE(call.rfind("hold C:\\V\\", 0), 0u) << call;
+        }
+    }
+}
+
+TEST(Removal, DriverFolderStaysWhenSomethingIsLeftInIt) {
+    Installed installed;
+    installed.system.files["C:\\V\\Driver\\user.dat"] = "mine";
+    tw::RemovalSummary summary = installed.Remove();
+    EXPECT_THAT(summary.foldersRemoved, IsEmpty());
+    EXPECT_TRUE(summary.Complete());
+    EXPECT_THAT(installed.Remaining(), ElementsAre("C:\\V\\Driver\\user.dat", "C:\\V\\user.txt"));
+}
+
+TEST(Removal, UnregistrationParameters) {
+    struct Case {
+        const char* path;
+        bool formatted;
+        const char* parameters;
+    };
+    const Case cases[] = {
+        {"C:\\V\\Driver\\a.dll", true, "/u /s C:\\V\\Driver\\a.dll"},
+        {"C:\\My V\\Driver\\a.dll", true, "/u /s \"C:\\My V\\Driver\\a.dll\""},
+        {"C:\\V\\Driver\\a\".dll", false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string parameters;
+        EXPECT_EQ(tw::FormatUnregistrationParameters(c.path, parameters), c.formatted) << c.path;
+        EXPECT_EQ(parameters, c.parameters);
+    }
+}
+
+}  // namespace

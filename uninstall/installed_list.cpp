@@ -1,0 +1,150 @@
+#include "uninstall/installed_list.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "common/path_rules.h"
+
+namespace tw {
+
+namespace {
+
+constexpr std::string_view kHeader = "Tarnwhistle installed files 1";
+constexpr std::string_view kLineEnd = "\r\n";
+
+const char* RoleName(FileRole role) {
+    switch (role) {
+        case FileRole::tool:
+            return "tool";
+        case FileRole::dll:
+            return "dll";
+        default:
+            return "file";
+    }
+}
+
+std::optional<FileRole> RoleFromName(std::string_view name) {
+    if (name == "file") return FileRole::file;
+    if (name == "tool") return FileRole::tool;
+    if (name == "dll") return FileRole::dll;
+    return std::nullopt;
+}
+
+bool Writable(std::string_view path) {
+    return !path.empty() && std::none_of(path.begin(), path.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20;
+    });
+}
+
+// Splits text at tabs into exactly count fields.
+std::optional<std::vector<std::string_view>> Fields(std::string_view text, std::size_t count) {
+    std::vector<std::string_view> fields;
+    for (std::size_t i = 1; i < count; ++i) {
+        std::size_t tab = text.find('\t');
+        if (tab == std::string_view::npos) return std::nullopt;
+        fields.push_back(text.substr(0, tab));
+        text.remove_prefix(tab + 1);
+    }
+    if (text.find('\t') != std::string_view::npos) return std::nullopt;
+    fields.push_back(text);
+    return fields;
+}
+
+std::optional<std::uint64_t> Size(std::string_view digits) {
+    std::uint64_t size = 0;
+    if (digits.empty() || (digits.size() > 1 && digits[0] == '0')) return std::nullopt;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), size);
+    if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+    return size;
+}
+
+bool ParseLine(std::string_view line, InstalledList& list) {
+    if (auto fields = Fields(line, 2)) {
+        std::string_view path = (*fields)[1];
+        if (!Writable(path)) return false;
+        if ((*fields)[0] == "appdir") {
+            list.appDirs.emplace_back(path);
+            return true;
+        }
+        if ((*fields)[0] == "record") {
+            list.recordPaths.emplace_back(path);
+            return true;
+        }
+        return false;
+    }
+    auto fields = Fields(line, 4);
+    if (!fields) return false;
+    auto role = RoleFromName((*fields)[0]);
+    auto digest = FromHex((*fields)[1]);
+    auto size = Size((*fields)[2]);
+    std::string_view path = (*fields)[3];
+    if (!role || !digest || !size || !Writable(path)) return false;
+    list.files.push_back({std::string(path), *digest, *size, *role});
+    return true;
+}
+
+void AddPath(std::vector<std::string>& paths, const std::string& path) {
+    for (const std::string& known : paths)
+        if (SamePath(known, path)) return;
+    paths.push_back(path);
+}
+
+}  // namespace
+
+std::optional<std::string> FormatInstalledList(const InstalledList& list) {
+    std::string text(kHeader);
+    text += kLineEnd;
+    for (const std::string& dir : list.appDirs) {
+        if (!Writable(dir)) return std::nullopt;
+        text += "appdir\t" + dir + std::string(kLineEnd);
+    }
+    for (const std::string& record : list.recordPaths) {
+        if (!Writable(record)) return std::nullopt;
+        text += "record\t" + record + std::string(kLineEnd);
+    }
+    for (const ListedFile& file : list.files) {
+        if (!Writable(file.path)) return std::nullopt;
+        text += std::string(RoleName(file.role)) + "\t" + ToHex(file.digest) + "\t" +
+                std::to_string(file.size) + "\t" + file.path + std::string(kLineEnd);
+    }
+    return text;
+}
+
+std::optional<InstalledList> ParseInstalledList(std::string_view bytes) {
+    InstalledList list;
+    bool header = true;
+    while (!bytes.empty()) {
+        std::size_t end = bytes.find(kLineEnd);
+        if (end == std::string_view::npos) return std::nullopt;  // a line cut short
+        std::string_view line = bytes.substr(0, end);
+        bytes.remove_prefix(end + kLineEnd.size());
+        if (header) {
+            if (line != kHeader) return std::nullopt;
+            header = false;
+        } else if (!ParseLine(line, list)) {
+            return std::nullopt;
+        }
+    }
+    if (header) return std::nullopt;
+    return list;
+}
+
+InstalledList MergeInstalledLists(const InstalledList& earlier, const InstalledList& later) {
+    InstalledList merged = earlier;
+    for (const std::string& dir : later.appDirs) AddPath(merged.appDirs, dir);
+    for (const std::string& record : later.recordPaths) AddPath(merged.recordPaths, record);
+    for (const ListedFile& file : later.files) {
+        auto known = std::find_if(merged.files.begin(), merged.files.end(),
+                                  [&](const ListedFile& f) { return SamePath(f.path, file.path); });
+        if (known == merged.files.end()) {
+            merged.files.push_back(file);
+            continue;
+        }
+        FileRole role = known->role == FileRole::file ? file.role : known->role;
+        *known = file;
+        known->role = role;
+    }
+    return merged;
+}
+
+}  // namespace tw

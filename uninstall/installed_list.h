@@ -1,0 +1,55 @@
+// The list of what installations put on the machine, which the removal works
+// from. Text in the ANSI code page, one item a line, CR LF:
+//   Tarnwhistle installed files 1
+//   appdir<TAB><application directory, ending in "\">
+//   record<TAB><full path of a configuration record>
+//   <role><TAB><64 hex digits of SHA-256><TAB><size in bytes><TAB><full path>
+// role is "file", "tool" (the registration tool, which unregisters the DLLs of
+// its folder's Driver\) or "dll" (a DLL that was registered). Application
+// directories, records and files keep the order in which installations first
+// met them. A path never holds a tab or a line break: no Windows name does.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "uninstall/sha256.h"
+
+namespace tw {
+
+enum class FileRole { file, tool, dll };
+
+struct ListedFile {
+    std::string path;
+    Sha256Digest digest{};
+    std::uint64_t size = 0;
+    FileRole role = FileRole::file;
+
+    friend bool operator==(const ListedFile&, const ListedFile&) = default;
+};
+
+struct InstalledList {
+    std::vector<std::string> appDirs;
+    std::vector<std::string> recordPaths;
+    std::vector<ListedFile> files;
+
+    friend bool operator==(const InstalledList&, const InstalledList&) = default;
+};
+
+// The list's bytes; nothing when a path holds a byte below 0x20, which a line
+// cannot carry (no such list is ever written).
+std::optional<std::string> FormatInstalledList(const InstalledList& list);
+// The list the bytes hold; nothing for anything FormatInstalledList never writes.
+std::optional<InstalledList> ParseInstalledList(std::string_view bytes);
+
+// A later installation added to an earlier list: paths are compared as Windows
+// compares names. A file installed again takes its new digest and size and keeps
+// its place; it stays a DLL to unregister, or the tool, when either run said so
+// (a DLL registered once stays registered until it is unregistered). New
+// directories, records and files follow the earlier ones in their order.
+InstalledList MergeInstalledLists(const InstalledList& earlier, const InstalledList& later);
+
+}  // namespace tw

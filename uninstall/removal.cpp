@@ -1,0 +1,280 @@
+#include "uninstall/removal.h"
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
+#include "common/path_rules.h"
+#include "config/config_record.h"
+#include "install/registration_rules.h"
+
+namespace tw {
+
+namespace {
+
+constexpr std::string_view kDriverFolder = "Driver\\";
+constexpr std::string_view kToolName = "regsvr32.exe";
+// As when installing: how long the tools get after the last of them started.
+constexpr std::chrono::seconds kToolBound{300};
+
+enum class Check { matches, changed, missing, failed };
+
+// The digest of what file holds from its start, read through the handle.
+std::optional<Sha256Digest> DigestOf(HeldFile& file) {
+    Sha256 hash;
+    std::vector<unsigned char> block(64 * 1024);
+    for (;;) {
+        std::size_t got = 0;
+        if (!file.Read(block.data(), block.size(), got)) return std::nullopt;
+        if (got == 0) return hash.Finish();
+        if (!hash.Update(block.data(), got)) return std::nullopt;
+    }
+}
+
+struct Folder {
+    std::string path;  // ending in "\"
+    FolderOpening opening = FolderOpening::failed;
+    std::unique_ptr<HeldFolder> held;
+};
+
+// One application directory: the folder itself and its Driver\.
+struct AppFolders {
+    Folder app;
+    Folder driver;
+};
+
+// A DLL handed to the tool, held until the tool has ended.
+struct Unregistering {
+    std::size_t file;    // index in the list
+    std::size_t record;  // index in RemovalSummary::unregistrations
+    std::unique_ptr<HeldFile> dll;
+    std::unique_ptr<StartedTool> tool;
+};
+
+class Removal {
+public:
+    Removal(const InstalledList& list, RemovalSystem& system, InstallSystem& tools)
+        : m_list(list), m_system(system), m_tools(tools), m_handled(list.files.size(), false) {}
+
+    RemovalSummary Run() {
+        OpenFolders();
+        Unregister();
+        DeleteFiles();
+        RemoveDriverFolders();
+        RemoveRecords();
+        return std::move(m_summary);
+    }
+
+private:
+    // A\Driver is looked at only through a held A: never below a link.
+    void OpenFolders() {
+        for (const std::string& dir : m_list.appDirs) {
+            AppFolders& folders = m_folders.emplace_back();
+            folders.app.path = WithTrailingSeparator(dir);
+            folders.driver.path = folders.app.path + std::string(kDriverFolder);
+            folders.app.opening = m_system.OpenFolder(folders.app.path.c_str(), folders.app.held);
+            if (folders.app.opening == FolderOpening::held)
+                folders.driver.opening =
+                    m_system.OpenFolder(folders.driver.path.c_str(), folders.driver.held);
+            else
+                folders.driver.opening = folders.app.opening;
+        }
+    }
+
+    // The folder that holds path directly; null when no listed folder does.
+    const Folder* FolderOf(std::string_view path, const AppFolders** owner = nullptr) const {
+        std::string_view parent = FolderPart(path);
+        for (const AppFolders& folders : m_folders) {
+            if (owner) *owner = &folders;
+            if (SamePath(folders.app.path, parent)) return &folders.app;
+            if (SamePath(folders.driver.path, parent)) return &folders.driver;
+        }
+        return nullptr;
+    }
+
+    // Holds the listed file and compares its bytes with the digest recorded.
+    // A file in a folder that is not held is never opened.
+    Check HoldAndCheck(const ListedFile& file, std::unique_ptr<HeldFile>& held) {
+        const Folder* folder = FolderOf(file.path);
+        if (!folder) return Check::failed;
+        if (folder->opening == FolderOpening::missing) return Check::missing;
+        if (folder->opening != FolderOpening::held) return Check::failed;
+        switch (m_system.HoldFile(file.path.c_str(), held)) {
+            case FileOpening::missing:
+                return Check::missing;
+            case FileOpening::failed:
+                return Check::failed;
+            case FileOpening::held:
+                break;
+        }
+        std::optional<Sha256Digest> digest = DigestOf(*held);
+        if (!digest) return Check::failed;
+        return *digest == file.digest ? Check::matches : Check::changed;
+    }
+
+    // Counts what a check that did not match means for the file; true when it matched.
+    bool Matches(Check check, const std::string& path) {
+        if (check == Check::changed) m_summary.changedFiles.push_back(path);
+        if (check == Check::failed) Fail(path);
+        return check == Check::matches;
+    }
+
+    void Fail(const std::string& path) {
+        if (std::find(m_summary.failedFiles.begin(), m_summary.failedFiles.end(), path) ==
+            m_summary.failedFiles.end())
+            m_summary.failedFiles.push_back(path);
+    }
+
+    void DeleteHeld(HeldFile& file, const std::string& path) {
+        if (file.Delete())
+            ++m_summary.filesRemoved;
+        else
+            Fail(path);
+    }
+
+    // The tool listed for the DLL's application directory, held and checked: null
+    // when there is none or it has changed. Each tool is checked once; it stays
+    // held until every tool has ended.
+    HeldFile* ToolFor(const AppFolders& folders) {
+        const std::string toolPath = folders.app.path + std::string(kToolName);
+        for (auto& [path, held] : m_heldTools)
+            if (SamePath(path, toolPath)) return held.get();
+        std::unique_ptr<HeldFile> held;
+        auto listed = std::find_if(m_list.files.begin(), m_list.files.end(), [&](const auto& f) {
+            return f.role == FileRole::tool && SamePath(f.path, toolPath);
+        });
+        if (listed == m_list.files.end() || HoldAndCheck(*listed, held) != Check::matches)
+            held.reset();
+        return m_heldTools.emplace_back(toolPath, std::move(held)).second.get();
+    }
+
+    void Unregister() {
+        for (std::size_t i = 0; i < m_list.files.size(); ++i)
+            if (m_list.files[i].role == FileRole::dll) StartUnregistration(i);
+        if (!m_running.empty()) {
+            std::vector<StartedTool*> tools;
+            for (const Unregistering& running : m_running) tools.push_back(running.tool.get());
+            m_tools.WaitForTools(tools, kToolBound);
+        }
+        for (Unregistering& running : m_running) {
+            Registration& record = m_summary.unregistrations[running.record];
+            const std::string& path = m_list.files[running.file].path;
+            record.outcome = running.tool->exitCode ? RegistrationOutcome::exited
+                                                    : RegistrationOutcome::stillRunning;
+            record.exitCode = running.tool->exitCode.value_or(0);
+            // A DLL that may still be registered stays, so that its registration
+            // never points at nothing.
+            if (record.Succeeded())
+                DeleteHeld(*running.dll, path);
+            else
+                Fail(path);
+        }
+        m_running.clear();
+        m_heldTools.clear();
+    }
+
+    void StartUnregistration(std::size_t index) {
+        const ListedFile& file = m_list.files[index];
+        m_handled[index] = true;
+        const AppFolders* owner = nullptr;
+        const Folder* folder = FolderOf(file.path, &owner);
+        std::unique_ptr<HeldFile> dll;
+        if (!folder || folder != &owner->driver) {
+            Fail(file.path);  // only A\Driver's DLLs were ever registered
+            return;
+        }
+        if (!Matches(HoldAndCheck(file, dll), file.path)) return;
+        HeldFile* tool = ToolFor(*owner);
+        std::string parameters;
+        if (!tool || !FormatUnregistrationParameters(file.path, parameters)) {
+            Fail(file.path);
+            return;
+        }
+        Registration& record = m_summary.unregistrations.emplace_back();
+        record.dll = file.path;
+        record.toolPath = owner->app.path + std::string(kToolName);
+        record.parameters = parameters;
+        std::unique_ptr<StartedTool> started = m_tools.StartRegistration(
+            {record.toolPath.c_str(), record.parameters.c_str(), owner->app.path.c_str()});
+        if (!started) {
+            Fail(file.path);
+            return;
+        }
+        m_running.push_back(
+            {index, m_summary.unregistrations.size() - 1, std::move(dll), std::move(started)});
+    }
+
+    void DeleteFiles() {
+        for (std::size_t i = 0; i < m_list.files.size(); ++i) {
+            if (m_handled[i]) continue;
+            const ListedFile& file = m_list.files[i];
+            std::unique_ptr<HeldFile> held;
+            if (Matches(HoldAndCheck(file, held), file.path)) DeleteHeld(*held, file.path);
+        }
+    }
+
+    // Driver\ is let go only now, so that it is never a link while its files go.
+    void RemoveDriverFolders() {
+        for (AppFolders& folders : m_folders) {
+            if (folders.driver.opening != FolderOpening::held) continue;
+            folders.driver.held.reset();
+            if (m_system.RemoveEmptyFolder(folders.driver.path.c_str()))
+                m_summary.foldersRemoved.push_back(folders.driver.path);
+        }
+    }
+
+    bool HoldsListedDirectory(HeldFile& record) {
+        ConfigRecord bytes{};
+        std::size_t filled = 0;
+        while (filled < bytes.size()) {
+            std::size_t got = 0;
+            if (!record.Read(bytes.data() + filled, bytes.size() - filled, got) || got == 0)
+                return false;
+            filled += got;
+        }
+        return std::any_of(m_list.appDirs.begin(), m_list.appDirs.end(),
+                           [&](const std::string& dir) { return BuildConfigRecord(dir) == bytes; });
+    }
+
+    void RemoveRecords() {
+        for (const std::string& path : m_list.recordPaths) {
+            std::unique_ptr<HeldFile> record;
+            FileOpening opening = m_system.HoldFile(path.c_str(), record);
+            if (opening == FileOpening::missing) continue;
+            if (opening == FileOpening::failed) {
+                Fail(path);
+            } else if (!HoldsListedDirectory(*record)) {
+                m_summary.recordsKept.push_back(path);
+            } else if (record->Delete()) {
+                m_summary.recordsRemoved.push_back(path);
+            } else {
+                Fail(path);
+            }
+        }
+    }
+
+    const InstalledList& m_list;
+    RemovalSystem& m_system;
+    InstallSystem& m_tools;
+    std::vector<bool> m_handled;  // DLLs, dealt with before the other files
+    std::vector<AppFolders> m_folders;
+    std::vector<std::pair<std::string, std::unique_ptr<HeldFile>>> m_heldTools;
+    std::vector<Unregistering> m_running;
+    RemovalSummary m_summary;
+};
+
+}  // namespace
+
+bool FormatUnregistrationParameters(std::string_view dllPath, std::string& parameters) {
+    ToolParameters registering;
+    if (!FormatToolParameters(dllPath, registering)) return false;
+    parameters = "/u " + std::string(registering.view());
+    return true;
+}
+
+RemovalSummary RemoveInstalledFiles(const InstalledList& list, RemovalSystem& system,
+                                    InstallSystem& tools) {
+    return Removal(list, system, tools).Run();
+}
+
+}  // namespace tw

@@ -1,0 +1,41 @@
+// The removal of what the installed-files list names: the DLLs unregistered
+// first, then every file whose bytes are still the ones installed, the empty
+// Driver\ folders and the records that still hold a listed directory.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "install/install_summary.h"
+#include "install/install_system.h"
+#include "uninstall/installed_list.h"
+#include "uninstall/removal_system.h"
+
+namespace tw {
+
+struct RemovalSummary {
+    int filesRemoved = 0;
+    // Files changed since they were installed: the user's now, kept and named,
+    // no failure. A changed tool or DLL is never started or loaded.
+    std::vector<std::string> changedFiles;
+    // What could not be removed, by full path, each once, in the order met.
+    std::vector<std::string> failedFiles;
+    // One per DLL handed to the tool, in the order started (dll: its full path).
+    std::vector<Registration> unregistrations;
+    std::vector<std::string> foldersRemoved;  // Driver\ folders found empty
+    std::vector<std::string> recordsRemoved;
+    std::vector<std::string> recordsKept;  // they name another folder now
+
+    bool Complete() const { return failedFiles.empty(); }
+};
+
+// The tool's parameters for one DLL: "/u /s " and its path, quoted when it holds
+// a blank; false for a path one argument cannot carry.
+bool FormatUnregistrationParameters(std::string_view dllPath, std::string& parameters);
+
+// Runs the removal. tools starts the registration tool and waits for it (300 s
+// at most after the last start).
+RemovalSummary RemoveInstalledFiles(const InstalledList& list, RemovalSystem& system,
+                                    InstallSystem& tools);
+
+}  // namespace tw

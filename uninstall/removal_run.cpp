@@ -1,0 +1,113 @@
+#include "uninstall/removal_run.h"
+
+#include <string>
+
+#include "app/exit_code.h"
+#include "res/texts.h"
+#include "uninstall/installed_list.h"
+
+namespace tw {
+
+namespace {
+
+int Finish(InstallLog& log, int exitCode) {
+    log.Finished(exitCode);
+    return exitCode;
+}
+
+void LogRemoval(const RemovalSummary& summary, InstallLog& log) {
+    for (const Registration& unregistration : summary.unregistrations) {
+        const std::string commandLine =
+            "\"" + unregistration.toolPath + "\" " + unregistration.parameters;
+        switch (unregistration.outcome) {
+            case RegistrationOutcome::exited:
+                log.Line({"unregistration: ", commandLine, ": exit code ",
+                          std::to_string(unregistration.exitCode)});
+                break;
+            case RegistrationOutcome::stillRunning:
+                log.Line({"unregistration: ", commandLine, ": still running when the wait ended"});
+                break;
+            case RegistrationOutcome::notStarted:
+                log.Line({"unregistration: ", commandLine, ": not started"});
+                break;
+        }
+    }
+    for (const std::string& folder : summary.foldersRemoved) log.Line({"folder removed: ", folder});
+    for (const std::string& record : summary.recordsRemoved) log.Line({"record removed: ", record});
+    for (const std::string& record : summary.recordsKept)
+        log.Line({"record kept: ", record, " (it names another folder)"});
+    for (const std::string& path : summary.changedFiles)
+        log.Line({"kept, changed since it was installed: ", path});
+    for (const std::string& path : summary.failedFiles) log.Line({"not removed: ", path});
+    log.Line({"summary: files removed ", std::to_string(summary.filesRemoved), ", changed ",
+              std::to_string(summary.changedFiles.size()), ", not removed ",
+              std::to_string(summary.failedFiles.size())});
+}
+
+// The entry, the list and the copy go only after a complete removal: after a
+// failure they stay, so that the removal can be run again for what is left.
+std::vector<std::string> RemoveStore(RemovalStore& store, InstallLog& log) {
+    std::vector<std::string> failed;
+    if (store.RemoveEntry())
+        log.Line({"entry removed: ", store.EntryName()});
+    else
+        failed.push_back(store.EntryName());
+    if (store.RemoveList())
+        log.Line({"list removed: ", store.ListPath()});
+    else
+        failed.push_back(store.ListPath());
+    if (store.RemoveCopyAtRestart())
+        log.Line({"copy of the installer: ", store.CopyPath(), " removed at the next restart"});
+    else
+        failed.push_back(store.CopyPath());
+    for (const std::string& name : failed) log.Line({"not removed: ", name});
+    return failed;
+}
+
+}  // namespace
+
+CompletionMessage ChooseRemovalMessage(const std::vector<std::string>& kept) {
+    if (kept.empty()) return {TW_TEXT_UNINSTALL_DONE, TW_TEXT_INFO_CAPTION, kBoxOk};
+    return {TW_TEXT_UNINSTALL_INCOMPLETE + NamedFiles(kept), TW_TEXT_ERROR_CAPTION,
+            kBoxOk | kBoxIconExclamation};
+}
+
+int RunRemoval(bool silent, const RemovalPlatform& platform, InstallLog& log) {
+    log.Line({"removal: list ", platform.store.ListPath()});
+    std::string bytes;
+    ListReading reading = platform.store.ReadList(bytes);
+    std::optional<InstalledList> list;
+    if (reading == ListReading::read) list = ParseInstalledList(bytes);
+    if (!list) {
+        log.Line({"removal: ", reading == ListReading::absent
+                                   ? "no installed-files list"
+                                   : "the installed-files list cannot be read"});
+        if (!silent)
+            platform.show(
+                {TW_TEXT_NOTHING_INSTALLED, TW_TEXT_ERROR_CAPTION, kBoxOk | kBoxIconExclamation});
+        return Finish(log, kExitFailed);
+    }
+    if (!silent && !platform.ask({TW_TEXT_UNINSTALL_QUESTION, TW_TEXT_INFO_CAPTION, kBoxYesNo})) {
+        log.Line({"removal: answered No"});
+        return Finish(log, kExitCancelled);
+    }
+
+    RemovalSummary summary = RemoveInstalledFiles(*list, platform.system, platform.tools);
+    LogRemoval(summary, log);
+    std::vector<std::string> failed = summary.failedFiles;
+    if (summary.Complete()) {
+        for (std::string& name : RemoveStore(platform.store, log)) failed.push_back(name);
+    } else {
+        log.Line({"kept for another removal: ", platform.store.EntryName(), ", ",
+                  platform.store.ListPath(), ", ", platform.store.CopyPath()});
+    }
+
+    std::vector<std::string> kept = summary.changedFiles;
+    kept.insert(kept.end(), failed.begin(), failed.end());
+    CompletionMessage message = ChooseRemovalMessage(kept);
+    log.Line({"result: ", message.text});
+    if (!silent) platform.show(message);
+    return Finish(log, failed.empty() ? kExitInstalled : kExitFailed);
+}
+
+}  // namespace tw

@@ -1,0 +1,23 @@
+#include "uninstall/removal_store.h"
+
+#include "res/texts.h"
+
+namespace tw {
+
+UninstallEntry MakeUninstallEntry(std::string_view copyPath, std::string_view appDir,
+                                  std::uint64_t installedBytes) {
+    const std::string quoted = "\"" + std::string(copyPath) + "\"";
+    UninstallEntry entry;
+    entry.displayName = TW_TEXT_UNINSTALL_DISPLAY_NAME;
+    entry.displayVersion = "6.1.0.0";
+    entry.publisher = "Ostrakelle";
+    entry.displayIcon = std::string(copyPath) + ",0";
+    entry.installLocation = appDir;
+    std::uint64_t kb = (installedBytes + 1023) / 1024;
+    entry.estimatedSizeKb = kb > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(kb);
+    entry.uninstallString = quoted + " /U";
+    entry.quietUninstallString = quoted + " /U /S";
+    return entry;
+}
+
+}  // namespace tw

@@ -1,0 +1,187 @@
+// The removal's store on Win32: a folder of the product under Program Files
+// (for a 32-bit program on 64-bit Windows, the x86 one), which only
+// administrators can write, and the uninstall entry in the registry's 32-bit
+// view, which Apps & Features reads.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "common/path_rules.h"
+#include "framework/ReadGrowing.h"
+#include "uninstall/platform_removal_store.h"
+
+namespace {
+
+constexpr const wchar_t* kEntryKey =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarnwhistle";
+constexpr const char* kEntryName =
+    "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarnwhistle";
+// A list larger than this is not one that an installation wrote.
+constexpr DWORD kListLimit = 64u * 1024u * 1024u;
+
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : m_handle(handle) {}
+    ~Handle() {
+        if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE Get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+class Key {
+public:
+    Key() = default;
+    ~Key() {
+        if (m_key) RegCloseKey(m_key);
+    }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    HKEY* Out() { return &m_key; }
+    HKEY Get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
+std::wstring Wide(const std::string& text, UINT codePage) {
+    if (text.empty()) return {};
+    int length =
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                            length);
+    return wide;
+}
+
+bool SetText(HKEY key, const wchar_t* name, const std::string& text, UINT codePage) {
+    std::wstring wide = Wide(text, codePage);
+    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                          static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+bool SetNumber(HKEY key, const wchar_t* name, DWORD value) {
+    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof(value)) == ERROR_SUCCESS;
+}
+
+std::string ProgramFilesFolder() {
+    char path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return {};
+    return tw::WithTrailingSeparator(path) + "Tarnwhistle\\";
+}
+
+class Win32RemovalStore : public tw::RemovalStore {
+public:
+    Win32RemovalStore() : m_folder(ProgramFilesFolder()) {}
+
+    std::string ListPath() const override { return m_folder + "installed-files.lst"; }
+    std::string CopyPath() const override { return m_folder + "Tarnwhistle.exe"; }
+    std::string EntryName() const override { return kEntryName; }
+
+    tw::ListReading ReadList(std::string& bytes) override {
+        if (m_folder.empty()) return tw::ListReading::failed;
+        Handle file(CreateFileA(ListPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.Get() == INVALID_HANDLE_VALUE) {
+            DWORD error = GetLastError();
+            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                       ? tw::ListReading::absent
+                       : tw::ListReading::failed;
+        }
+        DWORD size = GetFileSize(file.Get(), nullptr);
+        if (size == INVALID_FILE_SIZE || size > kListLimit) return tw::ListReading::failed;
+        bytes.assign(size, '\0');
+        DWORD got = 0;
+        if (size > 0 && (!ReadFile(file.Get(), bytes.data(), size, &got, nullptr) || got != size))
+            return tw::ListReading::failed;
+        return tw::ListReading::read;
+    }
+
+    // Written beside the list, then moved over it in one step.
+    bool WriteList(std::string_view bytes) override {
+        if (m_folder.empty()) return false;
+        CreateDirectoryA(m_folder.c_str(), nullptr);
+        const std::string fresh = m_folder + "installed-files.new";
+        {
+            Handle file(CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (file.Get() == INVALID_HANDLE_VALUE) return false;
+            DWORD written = 0;
+            if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                           nullptr) ||
+                written != bytes.size() || !FlushFileBuffers(file.Get())) {
+                return false;
+            }
+        }
+        return MoveFileExA(fresh.c_str(), ListPath().c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    }
+
+    bool CopyInstaller() override {
+        const std::string self = ReadGrowing([](char* buffer, unsigned long size) {
+            return GetModuleFileNameA(nullptr, buffer, static_cast<DWORD>(size));
+        });
+        if (self.empty() || m_folder.empty()) return false;
+        if (tw::SamePath(self, CopyPath())) return true;  // a run of the copy itself
+        return CopyFileA(self.c_str(), CopyPath().c_str(), FALSE) != 0;
+    }
+
+    bool WriteEntry(const tw::UninstallEntry& entry) override {
+        Key key;
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kEntryKey, 0, nullptr, 0,
+                            KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, key.Out(),
+                            nullptr) != ERROR_SUCCESS)
+            return false;
+        // The product's name is code page 936 whatever the system's code page;
+        // paths come in the system's.
+        return SetText(key.Get(), L"DisplayName", entry.displayName, 936) &&
+               SetText(key.Get(), L"DisplayVersion", entry.displayVersion, CP_ACP) &&
+               SetText(key.Get(), L"Publisher", entry.publisher, CP_ACP) &&
+               SetText(key.Get(), L"DisplayIcon", entry.displayIcon, CP_ACP) &&
+               SetText(key.Get(), L"InstallLocation", entry.installLocation, CP_ACP) &&
+               SetNumber(key.Get(), L"EstimatedSize", entry.estimatedSizeKb) &&
+               SetNumber(key.Get(), L"NoModify", entry.noModify) &&
+               SetNumber(key.Get(), L"NoRepair", entry.noRepair) &&
+               SetText(key.Get(), L"UninstallString", entry.uninstallString, CP_ACP) &&
+               SetText(key.Get(), L"QuietUninstallString", entry.quietUninstallString, CP_ACP);
+    }
+
+    bool RemoveEntry() override {
+        LSTATUS status = RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kEntryKey, KEY_WOW64_32KEY, 0);
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    }
+
+    bool RemoveList() override {
+        return DeleteFileA(ListPath().c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+
+    // A copy that is not the running program goes at once; the running one, and
+    // then its folder, when Windows next starts.
+    bool RemoveCopyAtRestart() override {
+        const std::string copy = CopyPath();
+        bool copyGone = DeleteFileA(copy.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+        if (!copyGone && !MoveFileExA(copy.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+            return false;
+        if (copyGone && RemoveDirectoryA(m_folder.c_str())) return true;
+        return MoveFileExA(m_folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+    }
+
+private:
+    std::string m_folder;
+};
+
+}  // namespace
+
+tw::RemovalStore& PlatformRemovalStore() {
+    static Win32RemovalStore store;
+    return store;
+}

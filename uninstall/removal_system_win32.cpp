@@ -1,0 +1,105 @@
+// The removal system on Win32. Folders and files are opened with
+// FILE_FLAG_OPEN_REPARSE_POINT, so a link is opened as itself, never followed;
+// neither is opened with FILE_SHARE_DELETE, so while held nobody can rename or
+// delete them (and so swap them), and a held file is shared for reading only:
+// the tool can start from it and load it, nobody can write it. A file is deleted
+// through its own handle (FileDispositionInfo): what was checked is what goes.
+#include <windows.h>
+
+#include "uninstall/platform_removal.h"
+
+namespace {
+
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : m_handle(handle) {}
+    ~Handle() {
+        if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE Get() const { return m_handle; }
+    HANDLE Release() {
+        HANDLE handle = m_handle;
+        m_handle = INVALID_HANDLE_VALUE;
+        return handle;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+bool IsMissing(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+class Win32HeldFolder : public HeldFolder {
+public:
+    explicit Win32HeldFolder(HANDLE handle) : m_handle(handle) {}
+
+private:
+    Handle m_handle;
+};
+
+class Win32HeldFile : public HeldFile {
+public:
+    explicit Win32HeldFile(HANDLE handle) : m_handle(handle) {}
+
+    bool Read(unsigned char* buffer, std::size_t size, std::size_t& got) override {
+        DWORD count = 0;
+        DWORD want = size > 0x10000000u ? 0x10000000u : static_cast<DWORD>(size);
+        if (!ReadFile(m_handle.Get(), buffer, want, &count, nullptr)) return false;
+        got = count;
+        return true;
+    }
+
+    bool Delete() override {
+        FILE_DISPOSITION_INFO disposition{};
+        disposition.DeleteFile = TRUE;
+        return SetFileInformationByHandle(m_handle.Get(), FileDispositionInfo, &disposition,
+                                          sizeof(disposition)) != 0;
+    }
+
+private:
+    Handle m_handle;
+};
+
+class Win32RemovalSystem : public RemovalSystem {
+public:
+    FolderOpening OpenFolder(const char* folder, std::unique_ptr<HeldFolder>& held) override {
+        Handle handle(CreateFileA(
+            folder, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (handle.Get() == INVALID_HANDLE_VALUE)
+            return IsMissing(GetLastError()) ? FolderOpening::missing : FolderOpening::failed;
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(handle.Get(), &info)) return FolderOpening::failed;
+        if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return FolderOpening::link;
+        if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderOpening::failed;
+        held = std::make_unique<Win32HeldFolder>(handle.Release());
+        return FolderOpening::held;
+    }
+
+    FileOpening HoldFile(const char* path, std::unique_ptr<HeldFile>& held) override {
+        Handle handle(
+            CreateFileA(path, GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (handle.Get() == INVALID_HANDLE_VALUE)
+            return IsMissing(GetLastError()) ? FileOpening::missing : FileOpening::failed;
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(handle.Get(), &info) ||
+            (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
+            return FileOpening::failed;
+        held = std::make_unique<Win32HeldFile>(handle.Release());
+        return FileOpening::held;
+    }
+
+    bool RemoveEmptyFolder(const char* folder) override { return RemoveDirectoryA(folder) != 0; }
+};
+
+}  // namespace
+
+RemovalSystem& PlatformRemovalSystem() {
+    static Win32RemovalSystem system;
+    return system;
+}
