@@ -8,7 +8,7 @@ files, the final message and the registration tool's log. Screenshots of every
 step are kept in the artefacts folder.
 
     tw_e2e.py --exe Tarnwhistle.exe --tools <folder of regsvr32.exe> --artefacts DIR
-              [--suite scenarios|many-files] [--only s1,s4]
+              [--suite scenarios|many-files|removal] [--only s1,s4]
 """
 
 import argparse
@@ -22,6 +22,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import many_files  # noqa: E402
+import removal  # noqa: E402
 import scenarios  # noqa: E402
 import suite as suites  # noqa: E402
 import wine_session as wine  # noqa: E402
@@ -34,7 +35,7 @@ def parse_arguments():
     parser.add_argument("--tools", required=True, type=Path,
                         help="folder of the test tools (regsvr32.exe, twsample.dll)")
     parser.add_argument("--artefacts", required=True, type=Path)
-    parser.add_argument("--suite", choices=("scenarios", "many-files"), default="scenarios")
+    parser.add_argument("--suite", choices=("scenarios", "many-files", "removal"), default="scenarios")
     parser.add_argument("--only", default="", help="comma-separated scenario names")
     return parser.parse_args()
 
@@ -58,8 +59,9 @@ def main():
         shutil.rmtree(args.artefacts)
     args.artefacts.mkdir(parents=True)
 
-    chosen = [s for s in (scenarios.SCENARIOS if args.suite == "scenarios"
-                          else many_files.SCENARIOS)
+    suite_scenarios = {"scenarios": scenarios.SCENARIOS, "many-files": many_files.SCENARIOS,
+                       "removal": removal.SCENARIOS}[args.suite]
+    chosen = [s for s in suite_scenarios
               if not args.only or s[0] in args.only.split(",")]
     prefix = wine.wine_prefix()
     root = suites.make_suite_root()
