@@ -15,7 +15,6 @@ namespace tw {
 
 struct InstallerSwitches {
     bool silent = false;
-    bool uninstall = false;
     // Without the quotes around the value or around the whole switch and without
     // blanks at either end. Empty when not given; an empty "/D=" counts as not
     // given, so the proposed directory stays.
@@ -24,6 +23,8 @@ struct InstallerSwitches {
     // /LOG="C:\My Logs\a.log"). Empty when not given or given empty: no log. The
     // last /LOG= before /D= wins.
     std::string logPath;
+    // /U: the removal instead of an installation.
+    bool uninstall = false;
 
     friend bool operator==(const InstallerSwitches&, const InstallerSwitches&) = default;
 };

@@ -1,5 +1,9 @@
 #include "tests/uninstall/fake_removal.h"
 
+#include <algorithm>
+
+#include <algorithm>
+
 #include "common/path_rules.h"
 
 namespace {
@@ -50,7 +54,7 @@ private:
 
 class FakeStartedTool : public StartedTool {
 public:
-    explicit FakeStartedTool(std::string parameters) : parameters(std::move(parameters)) {}
+    explicit FakeStartedTool(std::string given) : parameters(std::move(given)) {}
     std::string parameters;
 };
 

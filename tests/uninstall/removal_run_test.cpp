@@ -14,7 +14,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-struct Run {
+struct RemovalRunFixture {
     FakeStore store;
     FakeRemovalSystem system;
     FakeTools tools{system};
@@ -22,7 +22,7 @@ struct Run {
     std::vector<std::string> shown;  // caption, then text, of each box in order
     TempFolder folder;
 
-    Run() {
+    RemovalRunFixture() {
         tw::InstalledList list{{"C:\\V\\"},
                                {},
                                {{"C:\\V\\a.txt", DigestOf("a"), 1, tw::FileRole::file},
@@ -55,7 +55,7 @@ const std::string kError = TW_TEXT_ERROR_CAPTION " ";
 const std::string kQuestion = kInfo + "4: " TW_TEXT_UNINSTALL_QUESTION;
 
 TEST(RemovalRun, YesRemovesFilesThenEntryListAndCopy) {
-    Run run;
+    RemovalRunFixture run;
     EXPECT_EQ(run.Start(false), 0);
     EXPECT_THAT(run.shown, ElementsAre(kQuestion, kInfo + "0: " TW_TEXT_UNINSTALL_DONE));
     EXPECT_THAT(run.system.files, IsEmpty());
@@ -72,8 +72,9 @@ TEST(RemovalRun, YesRemovesFilesThenEntryListAndCopy) {
 }
 
 TEST(RemovalRun, NoChangesNothing) {
-    Run run;
+    RemovalRunFixture run;
     const auto files = run.system.files;
+    run.answer = false;
     EXPECT_EQ(run.Start(false), 1602);
     EXPECT_THAT(run.shown, ElementsAre(kQuestion));
     EXPECT_EQ(run.system.files, files);
@@ -83,7 +84,7 @@ TEST(RemovalRun, NoChangesNothing) {
 }
 
 TEST(RemovalRun, SilentAsksAndShowsNothing) {
-    Run run;
+    RemovalRunFixture run;
     run.system.files["C:\\V\\b.txt"] = "changed";
     EXPECT_EQ(run.Start(true), 0) << "a changed file is the user's: no failure";
     EXPECT_THAT(run.shown, IsEmpty());
@@ -95,7 +96,7 @@ TEST(RemovalRun, SilentAsksAndShowsNothing) {
 
 TEST(RemovalRun, WithoutAListNothingIsRemoved) {
     for (bool unreadable : {false, true}) {
-        Run run;
+        RemovalRunFixture run;
         if (unreadable)
             run.store.list = "not a list";
         else
@@ -111,7 +112,7 @@ TEST(RemovalRun, WithoutAListNothingIsRemoved) {
 }
 
 TEST(RemovalRun, FailuresAreNamedAndKeepTheEntryForAnotherRemoval) {
-    Run run;
+    RemovalRunFixture run;
     run.system.unholdable.insert("C:\\V\\a.txt");
     run.system.files["C:\\V\\b.txt"] = "changed";
     EXPECT_EQ(run.Start(false), 1603);
@@ -126,7 +127,7 @@ TEST(RemovalRun, FailuresAreNamedAndKeepTheEntryForAnotherRemoval) {
 TEST(RemovalRun, AStoreStepThatFailsIsCountedAndNamed) {
     for (const char* step : {"remove entry", "remove list", "remove copy"}) {
         SCOPED_TRACE(step);
-        Run run;
+        RemovalRunFixture run;
         run.store.failing.insert(step);
         EXPECT_EQ(run.Start(true), 1603);
         EXPECT_THAT(run.store.steps,

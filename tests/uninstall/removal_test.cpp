@@ -264,8 +264,9 @@ TEST(Removal, FaultsKeepFilesAndAreCounted) {
         for (const std::string& call : installed.system.calls) {
             EXPECT_EQ(call.find("UNHELD"), std::string::npos) << call;
             // Nothing below a folder that is not held is ever opened.
-            if (installed.system.folders.count(kApp))
+            if (installed.system.folders.count(kApp)) {
                 EXPECT_NE(call.rfind("hold C:\\V\\", 0), 0u) << call;
+            }
         }
     }
 }

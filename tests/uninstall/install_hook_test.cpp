@@ -1,0 +1,99 @@
+// The installation's last step: what the removal needs is kept only after a run
+// that copied a file, with exactly the destinations copied, and what cannot be
+// kept fails the run by name.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "app/installation_run.h"
+#include "appdir/full_path.h"
+#include "tests/install/recording_system.h"
+#include "tests/temp_folder.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+struct Case {
+    const char* name;
+    bool package;                     // a package with a file in each folder
+    std::vector<std::string> unkept;  // what the keeper reports as not kept
+    int keeperCalls;
+    int exitCode;
+};
+
+const Case kCases[] = {
+    {"all kept", true, {}, 1, 0},
+    {"the list not written", true, {"P:\\Tw\\installed-files.lst"}, 1, 1603},
+    {"entry and copy", true, {"P:\\Tw\\Tarnwhistle.exe", "HKLM\\...\\Tarnwhistle"}, 1, 1603},
+    {"nothing copied: nothing kept", false, {}, 0, 1603},
+};
+
+TEST(InstallationKeepsForRemoval, AfterTheEngineWithTheCopiesMade) {
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string recordPath = folder / "ZAVIDAR.CFG";
+        const std::string logPath = folder / "run.log";
+        RecordingSystem system;
+        if (c.package) {
+            system.SetListing("C:\\pkg\\driversupport\\*.*", {FileEntry("a.txt")});
+            system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.sys")});
+        }
+        int calls = 0;
+        tw::RunPlatform platform{"C:\\pkg", recordPath.c_str(),
+                                 [](const char*) { return std::optional<std::uint32_t>(0x10); },
+                                 [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
+                                 system};
+        platform.keepForRemoval = [&](const std::string& appDir,
+                                      const std::vector<std::string>& copied,
+                                      const InstallSummary& summary) {
+            ++calls;
+            EXPECT_EQ(appDir, "C:\\Varnelquist\\");
+            // Every completed copy in order, handed on once the engine has finished.
+            EXPECT_THAT(copied,
+                        ElementsAre("C:\\Varnelquist\\a.txt", "C:\\Varnelquist\\Driver\\a.txt",
+                                    "C:\\Varnelquist\\Driver\\b.sys"));
+            EXPECT_EQ(summary.filesCopied, 3);
+            EXPECT_EQ(system.Work().back(),
+                      "copy C:\\pkg\\Driver\\b.sys > C:\\Varnelquist\\Driver\\b.sys");
+            return c.unkept;
+        };
+        tw::InstallLog log(logPath);
+        EXPECT_EQ(tw::RunSilently({true, "", ""}, platform, log), c.exitCode);
+        EXPECT_EQ(calls, c.keeperCalls);
+        std::string text = ReadBytes(logPath);
+        for (const std::string& name : c.unkept)
+            EXPECT_THAT(text, HasSubstr("not installed: " + name + "\r\n"));
+    }
+}
+
+TEST(InstallationKeepsForRemoval, OnlyCompletedCopiesAreHandedOn) {
+    for (bool fails : {false, true}) {
+        TempFolder folder;
+        const std::string recordPath = folder / "ZAVIDAR.CFG";
+        RecordingSystem system;
+        system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.sys"), FileEntry("c.sys")});
+        system.FailCopyTo("C:\\V\\Driver\\b.sys");
+        tw::RunPlatform platform{"C:\\pkg", recordPath.c_str(),
+                                 [](const char*) { return std::optional<std::uint32_t>(0x10); },
+                                 [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
+                                 system};
+        platform.keepForRemoval = [&](const std::string&, const std::vector<std::string>& copied,
+                                      const InstallSummary&) {
+            EXPECT_THAT(copied, ElementsAre("C:\\V\\Driver\\c.sys"));
+            return fails ? std::vector<std::string>{"P:\\Tw\\installed-files.lst"}
+                         : std::vector<std::string>{};
+        };
+        tw::InstallLog log("");
+        tw::InstallResult result = tw::InstallAndLog(platform, "C:\\V\\", log);
+        EXPECT_EQ(result.exitCode, 1603);
+        // Named after the files not installed.
+        const std::vector<std::string> expected =
+            fails ? std::vector<std::string>{"Driver\\b.sys", "P:\\Tw\\installed-files.lst"}
+                  : std::vector<std::string>{"Driver\\b.sys"};
+        EXPECT_EQ(result.summary.failedFiles, expected);
+    }
+}
+
+}  // namespace
