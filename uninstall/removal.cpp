@@ -163,11 +163,13 @@ private:
                                                     : RegistrationOutcome::stillRunning;
             record.exitCode = running.tool->exitCode.value_or(0);
             // A DLL that may still be registered stays, so that its registration
-            // never points at nothing.
-            if (record.Succeeded())
+            // never points at nothing, and so does its tool, for another removal.
+            if (record.Succeeded()) {
                 DeleteHeld(*running.dll, path);
-            else
+            } else {
                 Fail(path);
+                m_toolsKept.push_back(record.toolPath);
+            }
         }
         m_running.clear();
         m_heldTools.clear();
@@ -198,6 +200,7 @@ private:
             {record.toolPath.c_str(), record.parameters.c_str(), owner->app.path.c_str()});
         if (!started) {
             Fail(file.path);
+            m_toolsKept.push_back(record.toolPath);
             return;
         }
         m_running.push_back(
@@ -208,9 +211,18 @@ private:
         for (std::size_t i = 0; i < m_list.files.size(); ++i) {
             if (m_handled[i]) continue;
             const ListedFile& file = m_list.files[i];
+            if (file.role == FileRole::tool && IsKeptTool(file.path)) {
+                Fail(file.path);
+                continue;
+            }
             std::unique_ptr<HeldFile> held;
             if (Matches(HoldAndCheck(file, held), file.path)) DeleteHeld(*held, file.path);
         }
+    }
+
+    bool IsKeptTool(const std::string& path) const {
+        return std::any_of(m_toolsKept.begin(), m_toolsKept.end(),
+                           [&](const std::string& tool) { return SamePath(tool, path); });
     }
 
     // Driver\ is let go only now, so that it is never a link while its files go.
@@ -260,6 +272,7 @@ private:
     std::vector<AppFolders> m_folders;
     std::vector<std::pair<std::string, std::unique_ptr<HeldFile>>> m_heldTools;
     std::vector<Unregistering> m_running;
+    std::vector<std::string> m_toolsKept;  // a DLL of theirs may still be registered
     RemovalSummary m_summary;
 };
 
