@@ -65,9 +65,9 @@ public:
     // The pattern is a folder and "*.*", which matches every name. False when no
     // entry came; Failed() then tells whether the folder could not be listed.
     bool Open(const char* pattern, DirectoryEntry& first) {
-        std::string folder = tw::ToPosixPath(pattern);
-        folder.erase(folder.find_last_of('/') + 1);
-        if (folder.empty()) folder = ".";
+        const std::string path = tw::ToPosixPath(pattern);
+        const std::size_t slash = path.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
         m_dir.Take(opendir(folder.c_str()));
         if (!m_dir.Get()) {
             m_failed = !IsAbsent(errno, folder);
