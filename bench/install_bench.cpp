@@ -270,17 +270,24 @@ long PeakKilobytes() {
 double Megabytes(std::uint64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
 // Fresh folders for the contenders of a round: each is made, and everything written
-// so far is synced, just before its contender runs. Clear() removes the round's
-// folders and syncs again, so that the next round starts on a settled disk.
+// to the bench's file system so far is synced, just before its contender runs.
+// Clear() removes the round's folders and syncs again, so that the next round
+// starts on a settled disk.
 class Destinations {
 public:
-    explicit Destinations(fs::path base) : m_base(std::move(base)) {}
+    explicit Destinations(fs::path base)
+        : m_base(std::move(base)), m_fileSystem(open(m_base.c_str(), O_RDONLY | O_DIRECTORY)) {
+        if (m_fileSystem < 0) throw std::runtime_error("cannot open " + m_base.string());
+    }
+    ~Destinations() { close(m_fileSystem); }
+    Destinations(const Destinations&) = delete;
+    Destinations& operator=(const Destinations&) = delete;
     std::string Next() {
         fs::path folder = m_base / ("app" + std::to_string(++m_count));
         Clock::time_point start = Clock::now();
         fs::create_directories(folder);
         m_made.push_back(folder);
-        sync();
+        Sync();
         m_settling += SecondsSince(start);
         return folder.string();
     }
@@ -288,14 +295,21 @@ public:
         Clock::time_point start = Clock::now();
         for (const fs::path& folder : m_made) fs::remove_all(folder);
         m_made.clear();
-        sync();
+        Sync();
         m_settling += SecondsSince(start);
     }
     // The time spent syncing and removing between the contenders.
     double SettlingSeconds() const { return m_settling; }
 
 private:
+    // Only the file system the contenders write to: a tmpfs has nothing to write
+    // back, and other file systems' dirty pages are no contender's.
+    void Sync() const {
+        if (syncfs(m_fileSystem) != 0) throw std::runtime_error("cannot sync " + m_base.string());
+    }
+
     fs::path m_base;
+    int m_fileSystem;
     int m_count = 0;
     std::vector<fs::path> m_made;
     double m_settling = 0;
