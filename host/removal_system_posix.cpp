@@ -85,11 +85,10 @@ public:
 
     FileOpening HoldFile(const char* file, std::unique_ptr<HeldFile>& held) override {
         std::string path = tw::ToPosixPath(file);
-        if (tw::IsHeldOpen(path.c_str())) return FileOpening::failed;
         int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) return errno == ENOENT ? FileOpening::missing : FileOpening::failed;
         struct stat st {};
-        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || tw::IsHeldOpen(st)) {
             close(fd);
             return FileOpening::failed;
         }
