@@ -66,35 +66,20 @@ double SecondsSince(Clock::time_point start) {
 }
 
 // The platform's system with the time spent in the 1 ms pauses measured.
-class TimedPauses : public InstallSystem {
+class TimedPauses : public ForwardingInstallSystem {
 public:
-    explicit TimedPauses(InstallSystem& inner) : m_inner(inner) {}
-    bool CreateFolder(const char* path) override { return m_inner.CreateFolder(path); }
-    SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override {
-        return m_inner.FindFirst(pattern, first);
-    }
+    explicit TimedPauses(InstallSystem& inner) : ForwardingInstallSystem(inner) {}
     void SleepOneMillisecond() override {
         Clock::time_point start = Clock::now();
-        m_inner.SleepOneMillisecond();
+        Inner().SleepOneMillisecond();
         m_seconds += SecondsSince(start);
         ++m_count;
-    }
-    bool CopyFileTo(const char* source, const char* destination) override {
-        return m_inner.CopyFileTo(source, destination);
-    }
-    std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
-        return m_inner.StartRegistration(request);
-    }
-    void WaitForTools(const std::vector<StartedTool*>& tools,
-                      std::chrono::milliseconds bound) override {
-        m_inner.WaitForTools(tools, bound);
     }
     void Reset() { m_seconds = 0, m_count = 0; }
     double Seconds() const { return m_seconds; }
     int Count() const { return m_count; }
 
 private:
-    InstallSystem& m_inner;
     double m_seconds = 0;
     int m_count = 0;
 };
