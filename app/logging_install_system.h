@@ -3,7 +3,7 @@
 // the run's summary afterwards, not here.
 #pragma once
 
-#include "app/install_log.h"
+#include "log/install_log.h"
 #include "install/forwarding_install_system.h"
 
 namespace tw {

@@ -24,6 +24,7 @@
 
 #include "bench/package_generator.h"
 #include "install/engine.h"
+#include "install/forwarding_install_system.h"
 #include "install/platform_install_system.h"
 
 extern char** environ;
