@@ -48,23 +48,6 @@ STARTER_LINES = [
 ]
 
 
-class StartedThroughCmd(wine.WindowsProgram):
-    """The installer started by cmd. Its processes share the session the Unix
-    process of cmd leads, so the processor time that tells when the installer is
-    idle is that of the whole session."""
-
-    def cpu_ticks(self):
-        total = 0
-        for stat in Path("/proc").glob("[0-9]*/stat"):
-            try:
-                fields = stat.read_text().rsplit(")", 1)[1].split()
-            except OSError:
-                continue
-            if int(fields[3]) == self.process.pid:  # the session's id
-                total += int(fields[11]) + int(fields[12])
-        return total
-
-
 def parse_arguments():
     parser = argparse.ArgumentParser(description="Run Tarnwhistle.exe on a sample package.")
     parser.add_argument("--exe", type=Path, default=ROOT / "build/win32/Tarnwhistle.exe")
@@ -164,7 +147,7 @@ def run_once(args, prefix, folder, shots):
     with wine.MappedDrive(prefix, folder) as drive:
         print(f"package: {source} = {drive.dos(source)}", flush=True)
         try:
-            with ui.InstallerRun(lambda: StartedThroughCmd(
+            with ui.InstallerRun(lambda: wine.WindowsProgram(
                     "cmd", source, folder / "wine.log", {"TW_E2E_RUN": str(folder)},
                     ["/c", drive.dos(folder / STARTER)]), "window", shots) as run:
                 if args.auto:
