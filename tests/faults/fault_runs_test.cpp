@@ -15,6 +15,7 @@
 #include "app/completion_message.h"
 #include "install/block_copy.h"
 #include "install/engine.h"
+#include "install/forwarding_install_system.h"
 #include "install/platform_install_system.h"
 #include "res/texts.h"
 #include "tests/fault_file.h"
@@ -33,18 +34,17 @@ enum class Fault {
 // The platform's installation system, with the fault of one case injected into the
 // copy of one file, or into every start of the registration tool. Tools are never
 // really started here: the fault runs are about files.
-class FaultySystem : public InstallSystem {
+class FaultySystem : public ForwardingInstallSystem {
 public:
-    FaultySystem(Fault fault, std::string target) : m_fault(fault), m_target(std::move(target)) {}
+    FaultySystem(Fault fault, std::string target)
+        : ForwardingInstallSystem(PlatformInstallSystem()),
+          m_fault(fault),
+          m_target(std::move(target)) {}
 
-    bool CreateFolder(const char* path) override { return m_platform.CreateFolder(path); }
-    SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override {
-        return m_platform.FindFirst(pattern, first);
-    }
     void SleepOneMillisecond() override {}
     bool CopyFileTo(const char* source, const char* destination) override {
         if (m_target.empty() || !std::string(destination).ends_with(m_target))
-            return m_platform.CopyFileTo(source, destination);
+            return Inner().CopyFileTo(source, destination);
         FaultFile in;
         FaultFile out;
         if (m_fault == Fault::diskFullAfter5000) out.FillDiskAfter(5000);
@@ -62,7 +62,6 @@ public:
     }
 
 private:
-    InstallSystem& m_platform = PlatformInstallSystem();
     Fault m_fault;
     std::string m_target;
 };
