@@ -11,6 +11,7 @@
 #include "config/config_writer.h"
 #include "dialogs/AppDirDialog.h"
 #include "appdir/find_first_entry.h"
+#include "appdir/folder_identity.h"
 #include "appdir/full_path_name.h"
 #include "framework/ExceptionReport.h"
 #include "install/block_copy.h"
@@ -53,6 +54,7 @@ BOOL CTarnwhistleApp::InitInstance() {
         tw::kConfigRecordPath,
         tw::FindFirstEntryAttributes,
         tw::FullPathName,
+        tw::ReadFolderIdentity,
         PlatformInstallSystem(),
         [this](const std::string& sourceRoot, const std::string& appDir, InstallSystem& system) {
             return InstallDriverFiles(sourceRoot.c_str(), appDir.c_str(), system);

@@ -18,6 +18,8 @@ const char* RefusalReason(AppDirVerdict verdict) {
             return "longer than 256 bytes";
         case AppDirVerdict::packageFolder:
             return "the folder of the driver files";
+        case AppDirVerdict::link:
+            return "a junction, symbolic link or other reparse point";
         default:
             return "not an existing folder";
     }
@@ -53,8 +55,8 @@ int RunSilently(const InstallerSwitches& switches, const RunPlatform& platform, 
     log.DirectoryChosen(directoryText,
                         given ? DirectorySource::commandLine : DirectorySource::proposed);
 
-    AppDirCheck check =
-        CheckAppDir(directoryText, platform.lookup, platform.fullPath, platform.sourceRoot);
+    AppDirCheck check = CheckAppDir(directoryText, platform.lookup, platform.fullPath,
+                                    platform.identity, platform.sourceRoot);
     if (!check.Accepted()) {
         log.DirectoryRefused(RefusalReason(check.verdict));
         return Finish(log, ChooseExitCode(RunEnd::directoryRefused, false, 0));

@@ -26,10 +26,11 @@ InstallSummary RunEngine(const std::string& sourceRoot, const std::string& appDi
 
 // What a run takes from the platform.
 struct RunPlatform {
-    std::string sourceRoot;     // the current directory, the package folder
-    const char* recordPath;     // where the configuration record goes
-    EntryLookup lookup;         // the file search of the OK decision
-    FullPathFunction fullPath;  // the directory made whole against the current directory
+    std::string sourceRoot;         // the current directory, the package folder
+    const char* recordPath;         // where the configuration record goes
+    EntryLookup lookup;             // the file search of the OK decision
+    FullPathFunction fullPath;      // the directory made whole against the current directory
+    FolderIdentityLookup identity;  // what a folder is, whatever its spelling
     InstallSystem& system;
     InstallEngine engine = RunEngine;
 };

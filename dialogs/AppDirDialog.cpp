@@ -6,6 +6,7 @@
 #include "dialogs/FolderBrowser.h"
 #include "appdir/appdir_check.h"
 #include "appdir/find_first_entry.h"
+#include "appdir/folder_identity.h"
 #include "appdir/full_path_name.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
@@ -33,8 +34,9 @@ BOOL CAppDirDialog::OnInitDialog() {
 
 void CAppDirDialog::OnOK() {
     if (!UpdateData(TRUE)) return;
-    tw::AppDirCheck check = tw::CheckAppDir(m_strAppDir.GetString(), tw::FindFirstEntryAttributes,
-                                            tw::FullPathName, m_strPackageFolder.GetString());
+    tw::AppDirCheck check =
+        tw::CheckAppDir(m_strAppDir.GetString(), tw::FindFirstEntryAttributes, tw::FullPathName,
+                        tw::ReadFolderIdentity, m_strPackageFolder.GetString());
     switch (check.verdict) {
         case tw::AppDirVerdict::accepted:
             break;
@@ -47,6 +49,10 @@ void CAppDirDialog::OnOK() {
         case tw::AppDirVerdict::packageFolder:
             MessageBox(TW_TEXT_APPDIR_IS_PACKAGE, TW_TEXT_ERROR_CAPTION,
                        MB_OK | MB_ICONEXCLAMATION);
+            FocusDirectoryText();
+            return;
+        case tw::AppDirVerdict::link:
+            MessageBox(TW_TEXT_APPDIR_IS_LINK, TW_TEXT_ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
             FocusDirectoryText();
             return;
         case tw::AppDirVerdict::missing:
