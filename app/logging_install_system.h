@@ -12,6 +12,12 @@ class LoggingInstallSystem : public InstallSystem {
 public:
     LoggingInstallSystem(InstallSystem& inner, InstallLog& log) : m_inner(inner), m_log(log) {}
 
+    std::unique_ptr<Hold> HoldFolder(const char* folder) override {
+        return m_inner.HoldFolder(folder);
+    }
+    std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override {
+        return m_inner.HoldCopy(installed, original);
+    }
     bool CreateFolder(const char* path) override { return m_inner.CreateFolder(path); }
     SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override {
         return m_inner.FindFirst(pattern, first);
@@ -24,6 +30,10 @@ public:
     void WaitForTools(const std::vector<StartedTool*>& tools,
                       std::chrono::milliseconds bound) override {
         m_inner.WaitForTools(tools, bound);
+    }
+    void WaitForOneTool(const std::vector<StartedTool*>& tools,
+                        std::chrono::milliseconds bound) override {
+        m_inner.WaitForOneTool(tools, bound);
     }
 
 private:

@@ -195,6 +195,9 @@ void CFile::Remove(const char* fileName) {
     struct stat st {};
     if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         CFileException::ThrowOsError(tw::kErrorAccessDenied, fileName);
+    // Every open of this layer leaves deletion unshared, as CFile's opens do on Windows.
+    if (tw::IsHeldOpen(path.c_str()))
+        CFileException::ThrowOsError(tw::kErrorSharingViolation, fileName);
     if (::unlink(path.c_str()) != 0)
         CFileException::ThrowOsError(tw::Win32ErrorFromErrno(errno, path.c_str()), fileName);
 }
