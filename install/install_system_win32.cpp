@@ -121,10 +121,9 @@ public:
     // opened; FILE_FLAG_OPEN_REPARSE_POINT opens a link as the link.
     std::unique_ptr<Hold> HoldFolder(const char* folder) override {
         std::string path = tw::WithoutTrailingSeparator(folder);
-        HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                    nullptr);
+        HANDLE handle = CreateFileA(
+            path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (handle == INVALID_HANDLE_VALUE) return nullptr;
         auto held = std::make_unique<HeldFolder>(handle);
         BY_HANDLE_FILE_INFORMATION info{};
@@ -201,8 +200,10 @@ public:
     void WaitForOneTool(const std::vector<StartedTool*>& tools,
                         std::chrono::milliseconds bound) override {
         std::vector<HANDLE> handles;
-        for (StartedTool* tool : tools) handles.push_back(static_cast<ProcessTool*>(tool)->Process());
-        DWORD count = static_cast<DWORD>(std::min<std::size_t>(MAXIMUM_WAIT_OBJECTS, handles.size()));
+        for (StartedTool* tool : tools)
+            handles.push_back(static_cast<ProcessTool*>(tool)->Process());
+        DWORD count =
+            static_cast<DWORD>(std::min<std::size_t>(MAXIMUM_WAIT_OBJECTS, handles.size()));
         if (count > 0) WaitForMultipleObjects(count, handles.data(), FALSE, TimeLeft(tools, bound));
         SetExitCodes(tools);
     }

@@ -157,10 +157,10 @@ TEST(LoggingInstallSystem, PassesEveryCallOnAndLogsEachCopy) {
         EXPECT_EQ(tool->exitCode, 0u);
     }
     EXPECT_EQ(working.Calls(),
-              (std::vector<std::string>{"copy S\\a > A\\a", "mkdir A\\Driver\\", "find S\\Driver\\*.*",
-                                        "sleep", "hold folder A\\", "hold A\\t.exe = S\\t.exe",
-                                        "start A\\regsvr32.exe | /s A\\a.dll | A\\",
-                                        "wait for one of 1 tools, 7 ms"}));
+              (std::vector<std::string>{
+                  "copy S\\a > A\\a", "mkdir A\\Driver\\", "find S\\Driver\\*.*", "sleep",
+                  "hold folder A\\", "hold A\\t.exe = S\\t.exe",
+                  "start A\\regsvr32.exe | /s A\\a.dll | A\\", "wait for one of 1 tools, 7 ms"}));
     EXPECT_EQ(failing.Calls(), std::vector<std::string>{"copy S\\b > A\\b"});
     EXPECT_EQ(ReadBytes(path), std::string(kMark) +
                                    "copy: S\\a -> A\\a: ok\r\n"

@@ -203,7 +203,7 @@ TEST(FaultRuns, EachFaultKeepsThePreviousFileAndIsCounted) {
 
 namespace {
 
-using Setup = std::function<void(Reinstallation&)>;
+using Prepare = std::function<void(Reinstallation&)>;
 
 // Every file below folder, by relative path, with its bytes.
 Files TreeOf(const std::string& folder) {
@@ -231,7 +231,7 @@ TEST(FaultRuns, OnlyTheToolAndTheDllsThisRunCopiedAreStarted) {
                                                   "driversupport\\regsvr32.exe"};
     struct Case {
         const char* what;
-        Setup setup;
+        Prepare prepare;
         Fault fault;
         const char* target;  // the destination the fault hits
         std::vector<std::string> failedFiles;
@@ -239,23 +239,50 @@ TEST(FaultRuns, OnlyTheToolAndTheDllsThisRunCopiedAreStarted) {
         // A folder whose tree the run must leave as it was ("" for none).
         std::function<std::string(Reinstallation&)> untouched;
     } cases[] = {
-        {"a DLL swapped between its copy and its start", [](Reinstallation&) {},
-         Fault::swappedAfterCopy, "Driver\\a.dll", {"Driver\\a.dll"}, {"b.DLL"}, nullptr},
-        {"the tool swapped between its copy and the first start", [](Reinstallation&) {},
-         Fault::swappedAfterCopy, "app\\regsvr32.exe", dllsAndTool, {}, nullptr},
+        {"a DLL swapped between its copy and its start",
+         [](Reinstallation&) {},
+         Fault::swappedAfterCopy,
+         "Driver\\a.dll",
+         {"Driver\\a.dll"},
+         {"b.DLL"},
+         nullptr},
+        {"the tool swapped between its copy and the first start",
+         [](Reinstallation&) {},
+         Fault::swappedAfterCopy,
+         "app\\regsvr32.exe",
+         dllsAndTool,
+         {},
+         nullptr},
         {"a tool planted in the directory, none in the package",
          [](Reinstallation& r) {
              std::filesystem::remove(r.Source() + "/driversupport/regsvr32.exe");
              r.support.erase("regsvr32.exe");
          },
-         Fault::none, "", {"Driver\\a.dll", "Driver\\b.DLL", "driversupport\\regsvr32.exe"}, {},
+         Fault::none,
+         "",
+         {"Driver\\a.dll", "Driver\\b.DLL", "driversupport\\regsvr32.exe"},
+         {},
          nullptr},
         {"a read-only tool planted in the directory, which the package's copy cannot replace",
-         [](Reinstallation& r) { MakeReadOnly(r.App() + "/regsvr32.exe"); }, Fault::none, "",
-         dllsAndTool, {}, nullptr},
-        {"the application directory a link", [](Reinstallation&) {}, Fault::none, "", everyFile,
-         {}, [](Reinstallation& r) { return ReplaceWithLink(r.App(), r.root / "elsewhere"); }},
-        {"its Driver\\ folder a link", [](Reinstallation&) {}, Fault::none, "", everyFile, {},
+         [](Reinstallation& r) { MakeReadOnly(r.App() + "/regsvr32.exe"); },
+         Fault::none,
+         "",
+         dllsAndTool,
+         {},
+         nullptr},
+        {"the application directory a link",
+         [](Reinstallation&) {},
+         Fault::none,
+         "",
+         everyFile,
+         {},
+         [](Reinstallation& r) { return ReplaceWithLink(r.App(), r.root / "elsewhere"); }},
+        {"its Driver\\ folder a link",
+         [](Reinstallation&) {},
+         Fault::none,
+         "",
+         everyFile,
+         {},
          [](Reinstallation& r) {
              return ReplaceWithLink(r.App() + "/Driver", r.root / "elsewhere");
          }},
@@ -263,7 +290,7 @@ TEST(FaultRuns, OnlyTheToolAndTheDllsThisRunCopiedAreStarted) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Reinstallation install;
-        c.setup(install);
+        c.prepare(install);
         std::string untouched = c.untouched ? c.untouched(install) : "";
         Files before = untouched.empty() ? Files{} : TreeOf(untouched);
 
@@ -278,6 +305,8 @@ TEST(FaultRuns, OnlyTheToolAndTheDllsThisRunCopiedAreStarted) {
         for (const std::string& parameters : system.starts)
             started.push_back(parameters.substr(parameters.find_last_of('\\') + 1));
         EXPECT_EQ(started, c.startedDlls);
-        if (!untouched.empty()) EXPECT_EQ(TreeOf(untouched), before) << "written through a link";
+        if (!untouched.empty()) {
+            EXPECT_EQ(TreeOf(untouched), before) << "written through a link";
+        }
     }
 }

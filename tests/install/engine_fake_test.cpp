@@ -164,8 +164,7 @@ const Case kLayoutCases[] = {
      {"mkdir C:\\Program Files\\App\\Driver\\", std::string("find ") + kSupport,
       "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\Program Files\\App\\regsvr32.exe",
       "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\Program Files\\App\\Driver\\regsvr32.exe",
-      "sleep",
-      std::string("find ") + kDriver, "sleep",
+      "sleep", std::string("find ") + kDriver, "sleep",
       "copy C:\\pkg\\Driver\\a.dll > C:\\Program Files\\App\\Driver\\a.dll",
       "start C:\\Program Files\\App\\regsvr32.exe | /s \"C:\\Program Files\\App\\Driver\\a.dll\" | "
       "C:\\Program Files\\App\\",
@@ -303,9 +302,9 @@ TEST(EngineOnFake, InstalledLayoutAndToolRequests) {
 
 namespace {
 
-const Calls kToolCopied = {"copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\regsvr32.exe",
-                           "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\Driver\\regsvr32.exe",
-                           "sleep"};
+const Calls kToolCopied = {
+    "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\regsvr32.exe",
+    "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\Driver\\regsvr32.exe", "sleep"};
 
 Calls Joined(std::initializer_list<Calls> parts) {
     Calls all;
@@ -348,7 +347,8 @@ const Case kGuardCases[] = {
          s.SetListing(kDriver, {FileEntry("a.dll")});
          s.FailCopyTo("C:\\App\\Driver\\regsvr32.exe");
      },
-     Joined({kStart, kToolCopied,
+     Joined({kStart,
+             kToolCopied,
              {std::string("find ") + kDriver, "sleep",
               "copy C:\\pkg\\Driver\\a.dll > C:\\App\\Driver\\a.dll",
               "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\a.dll | C:\\App\\",
@@ -379,7 +379,8 @@ const Case kGuardCases[] = {
          s.SetListing(kDriver, {FileEntry("a.dll")});
          s.FailCopyTo("C:\\App\\Regsvr32.exe");
      },
-     Joined({kStart, kToolCopied,
+     Joined({kStart,
+             kToolCopied,
              {"copy C:\\pkg\\driversupport\\Regsvr32.exe > C:\\App\\Regsvr32.exe",
               "copy C:\\pkg\\driversupport\\Regsvr32.exe > C:\\App\\Driver\\Regsvr32.exe", "sleep",
               std::string("find ") + kDriver, "sleep",
@@ -405,7 +406,9 @@ const Case kGuardCases[] = {
          s.SetListing(kDriver, kTwoDlls);
          s.RefuseCopy("C:\\App\\Driver\\a.dll");
      },
-     Joined({kStart, kToolCopied, kDriverPassOfTwoDlls,
+     Joined({kStart,
+             kToolCopied,
+             kDriverPassOfTwoDlls,
              {"start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\b.dll | C:\\App\\",
               "wait 1 tools, 300000 ms"}}),
      {4, {"Driver\\a.dll"}}},
@@ -421,8 +424,7 @@ const Case kGuardCases[] = {
      {std::string("find ") + kSupport, "sleep", "sleep", std::string("find ") + kDriver, "sleep",
       "sleep"},
      {0,
-      {"driversupport\\regsvr32.exe", "driversupport\\a.txt", "Driver\\a.dll",
-       "Driver\\b.dll"}}},
+      {"driversupport\\regsvr32.exe", "driversupport\\a.txt", "Driver\\a.dll", "Driver\\b.dll"}}},
 
     {"A\\Driver a link: only A gets its copies; every file counts",
      "C:\\pkg",
@@ -437,8 +439,7 @@ const Case kGuardCases[] = {
               "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\a.txt", "sleep",
               std::string("find ") + kDriver, "sleep", "sleep"}}),
      {2,
-      {"driversupport\\regsvr32.exe", "driversupport\\a.txt", "Driver\\a.dll",
-       "Driver\\b.dll"}}},
+      {"driversupport\\regsvr32.exe", "driversupport\\a.txt", "Driver\\a.dll", "Driver\\b.dll"}}},
 };
 
 }  // namespace
@@ -490,7 +491,8 @@ TEST(EngineOnFake, AtMost64ToolsRunAtOnce) {
         EXPECT_EQ(waits, c.waits);
         EXPECT_EQ(starts, c.started);
         if (firstWait != 0) {
-            EXPECT_EQ(work[firstWait - 1], "copy C:\\pkg\\Driver\\d65.dll > C:\\App\\Driver\\d65.dll")
+            EXPECT_EQ(work[firstWait - 1],
+                      "copy C:\\pkg\\Driver\\d65.dll > C:\\App\\Driver\\d65.dll")
                 << "the 65th waits after its copy, before its start";
         }
         EXPECT_EQ(summary.registrations.size(), static_cast<std::size_t>(c.dlls));

@@ -25,10 +25,6 @@ namespace {
 
 constexpr long kSharingViolation = 32;
 
-std::string Join(const std::string& folder, const std::string& name) {
-    return (fs::path(folder) / name).string();
-}
-
 }  // namespace
 
 TEST(HeldCopy, HeldOnlyWhenTheInstalledBytesAreThePackages) {
@@ -63,13 +59,15 @@ TEST(HeldCopy, HeldOnlyWhenTheInstalledBytesAreThePackages) {
         const std::string original = folder / "o.dll";
         if (c.installed) WriteBytes(installed, c.installedBytes);
         if (c.original) WriteBytes(original, c.originalBytes);
-        std::unique_ptr<tw::HeldCopy> held = tw::HeldCopy::Open(installed.c_str(), original.c_str());
+        std::unique_ptr<tw::HeldCopy> held =
+            tw::HeldCopy::Open(installed.c_str(), original.c_str());
         EXPECT_EQ(held != nullptr, c.held);
         held.reset();
         CFile writer;
-        if (c.installed)
+        if (c.installed) {
             EXPECT_TRUE(writer.Open(installed.c_str(), CFile::modeWrite | CFile::shareDenyNone))
                 << "nothing stays open after a refusal or with the hold let go";
+        }
     }
 }
 
@@ -95,7 +93,8 @@ TEST(HeldCopy, NobodyCanWriteDeleteOrReplaceAHeldFile) {
     WriteBytes(installed, "tool");
     WriteBytes(original, "tool");
     WriteBytes(other, "swapped");
-    std::unique_ptr<Hold> held = PlatformInstallSystem().HoldCopy(installed.c_str(), original.c_str());
+    std::unique_ptr<Hold> held =
+        PlatformInstallSystem().HoldCopy(installed.c_str(), original.c_str());
     ASSERT_NE(held, nullptr);
 
     CFile writer;
@@ -105,7 +104,7 @@ TEST(HeldCopy, NobodyCanWriteDeleteOrReplaceAHeldFile) {
     EXPECT_THROW(CFile::Remove(installed.c_str()), CFileException);
     EXPECT_NE(tw::ReplaceWithTemporary(other.c_str(), installed.c_str()), 0);
 #ifdef _WIN32
-    EXPECT_FALSE(MoveFileExA(installed.c_str(), Join(folder.Path(), "moved.exe").c_str(), 0))
+    EXPECT_FALSE(MoveFileExA(installed.c_str(), (folder / "moved.exe").c_str(), 0))
         << "renamed away";
 #endif
     CFile reader;
@@ -145,8 +144,7 @@ TEST(HeldFolder, AFolderIsHeldAsItselfAndALinkIsRefused) {
         {"a file", folder / "file", false},
         {"nothing there", folder / "missing", false},
         {"a link to a folder", folder / "link", false},
-        {"a link to a folder, with a separator", tw::WithTrailingSeparator(folder / "link"),
-         false},
+        {"a link to a folder, with a separator", tw::WithTrailingSeparator(folder / "link"), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -178,9 +176,10 @@ TEST(HeldFolder, AHeldFolderCannotBeRenamedOrRemoved) {
     std::unique_ptr<Hold> hold = PlatformInstallSystem().HoldFolder(held.c_str());
     ASSERT_NE(hold, nullptr);
     EXPECT_FALSE(MoveFileExA(held.c_str(), (folder / "moved").c_str(), 0));
-    WriteBytes(Join(held, "inside.txt"), "i");
-    EXPECT_EQ(ReadBytes(Join(held, "inside.txt")), "i");
-    EXPECT_TRUE(DeleteFileA(Join(held, "inside.txt").c_str()));
+    const std::string inside = (fs::path(held) / "inside.txt").string();
+    WriteBytes(inside, "i");
+    EXPECT_EQ(ReadBytes(inside), "i");
+    EXPECT_TRUE(DeleteFileA(inside.c_str()));
     EXPECT_FALSE(RemoveDirectoryA(held.c_str()));
     EXPECT_TRUE(fs::is_directory(held));
     hold.reset();
