@@ -3,41 +3,19 @@
 // the run's summary afterwards, not here.
 #pragma once
 
-#include "app/install_log.h"
-#include "install/install_system.h"
+#include "log/install_log.h"
+#include "install/forwarding_install_system.h"
 
 namespace tw {
 
-class LoggingInstallSystem : public InstallSystem {
+class LoggingInstallSystem : public ForwardingInstallSystem {
 public:
-    LoggingInstallSystem(InstallSystem& inner, InstallLog& log) : m_inner(inner), m_log(log) {}
+    LoggingInstallSystem(InstallSystem& inner, InstallLog& log)
+        : ForwardingInstallSystem(inner), m_log(log) {}
 
-    std::unique_ptr<Hold> HoldFolder(const char* folder) override {
-        return m_inner.HoldFolder(folder);
-    }
-    std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override {
-        return m_inner.HoldCopy(installed, original);
-    }
-    bool CreateFolder(const char* path) override { return m_inner.CreateFolder(path); }
-    SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override {
-        return m_inner.FindFirst(pattern, first);
-    }
-    void SleepOneMillisecond() override { m_inner.SleepOneMillisecond(); }
     bool CopyFileTo(const char* source, const char* destination) override;
-    std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
-        return m_inner.StartRegistration(request);
-    }
-    void WaitForTools(const std::vector<StartedTool*>& tools,
-                      std::chrono::milliseconds bound) override {
-        m_inner.WaitForTools(tools, bound);
-    }
-    void WaitForOneTool(const std::vector<StartedTool*>& tools,
-                        std::chrono::milliseconds bound) override {
-        m_inner.WaitForOneTool(tools, bound);
-    }
 
 private:
-    InstallSystem& m_inner;
     InstallLog& m_log;
 };
 

@@ -14,9 +14,9 @@ bool HasSearchPattern(std::string_view text) {
     return text.find_first_of("*?<>\"") != std::string_view::npos;
 }
 
-// The package's own folders: the support pass reads driversupport\ and writes into
-// A and A\Driver\, the driver pass reads Driver\. A folder elsewhere inside the
-// package overlaps none of them.
+// The package's own folders: the support pass reads driversupport\ and writes
+// into the application directory and its Driver\, the driver pass reads Driver\.
+// A folder elsewhere inside the package overlaps none of them.
 bool OverlapsPackage(std::string_view directory, std::string_view packageFolder) {
     if (packageFolder.empty()) return false;
     std::string package = WithTrailingSeparator(packageFolder);

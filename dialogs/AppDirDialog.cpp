@@ -2,11 +2,11 @@
 
 #include <string_view>
 
-#include "config/config_writer.h"
-#include "dialogs/FolderBrowser.h"
-#include "appdir/appdir_check.h"
+#include "appdir/accept_directory.h"
 #include "appdir/find_first_entry.h"
 #include "appdir/full_path_name.h"
+#include "config/config_writer.h"
+#include "dialogs/FolderBrowser.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "res/texts.h"
@@ -33,8 +33,17 @@ BOOL CAppDirDialog::OnInitDialog() {
 
 void CAppDirDialog::OnOK() {
     if (!UpdateData(TRUE)) return;
-    tw::AppDirCheck check = tw::CheckAppDir(m_strAppDir.GetString(), tw::FindFirstEntryAttributes,
-                                            tw::FullPathName, m_strPackageFolder.GetString());
+    const tw::DirectoryPlatform platform{m_strPackageFolder.GetString(), tw::kConfigRecordPath,
+                                         tw::FindFirstEntryAttributes, tw::FullPathName};
+    tw::InstallLog unlogged("");
+    // A record that cannot be written leaves as CFileException: the dialog stays open.
+    tw::AppDirCheck check = tw::AcceptDirectory(
+        m_strAppDir.GetString(), tw::DirectorySource::dialog, platform,
+        [this](const std::string& fullPath) {
+            m_strFullAppDir = fullPath.c_str();
+            WriteProductConfig();
+        },
+        m_pLog ? *m_pLog : unlogged);
     switch (check.verdict) {
         case tw::AppDirVerdict::accepted:
             break;
@@ -54,8 +63,6 @@ void CAppDirDialog::OnOK() {
             FocusDirectoryText();
             return;
     }
-    m_strFullAppDir = check.fullPath.c_str();
-    WriteProductConfig();
     CDialog::OnOK();
 }
 

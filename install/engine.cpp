@@ -57,7 +57,8 @@ private:
         m_driverHold = m_system.HoldFolder(m_driverFolder.c_str());
     }
 
-    // Every file of driversupport\ goes to A and to A + "Driver\"; nothing is registered.
+    // Every file of driversupport\ goes to the application directory and to its
+    // Driver\; nothing is registered.
     void SupportPass() {
         DirectoryEntry entry;
         std::unique_ptr<FileSearch> search = StartSearch(kSupportFolder, entry);
@@ -65,14 +66,16 @@ private:
         do {
             if (tw::IsDirectoryEntry(entry.dwFileAttributes)) continue;
             CopySupportFile(entry.cFileName);
-            // Once per entry the engine gives up the processor, so that the machine
-            // stays responsive while a large package installs.
+            // After each file (a folder is passed over without a pause) the engine
+            // gives up the processor, so that the machine stays responsive while a
+            // large package installs.
             m_system.SleepOneMillisecond();
         } while (search->FindNext(entry));
         CountListingFailure(*search, kSupportFolder);
     }
 
-    // Every file of Driver\ goes to A + "Driver\"; each DLL copied is registered at once.
+    // Every file of Driver\ goes to the application directory's Driver\; each DLL
+    // copied is registered at once. The pause comes before each entry, folders too.
     void DriverPass() {
         DirectoryEntry entry;
         std::unique_ptr<FileSearch> search = StartSearch(kDriverFolder, entry);
@@ -144,10 +147,10 @@ private:
         return true;
     }
 
-    // Starts A + "regsvr32.exe" from A; the tool is taken from nowhere else. Only
-    // the tool and the DLL that this run copied are started, each held from before
-    // the start. The record is made whether or not the tool starts. source names
-    // the DLL's file in the package.
+    // Starts the application directory's "regsvr32.exe" from the application
+    // directory; the tool is taken from nowhere else. Only the tool and the DLL that
+    // this run copied are started, each held from before the start. The record is
+    // made whether or not the tool starts. source names the DLL's file in the package.
     void Register(const std::string& name, const PathBuffer& dll, const PathBuffer& source) {
         Registration& record = m_summary.registrations.emplace_back();
         const std::size_t index = m_summary.registrations.size() - 1;
@@ -223,8 +226,8 @@ private:
             if (!record.Succeeded()) m_summary.failedFiles.push_back(record.dll);
     }
 
-    const std::string m_source;  // S, ending in "\"
-    const std::string m_app;     // A, ending in "\"
+    const std::string m_source;  // the package folder, ending in "\"
+    const std::string m_app;     // the application directory, ending in "\"
     InstallSystem& m_system;
     PathBuffer m_searchPattern;
     PathBuffer m_driverFolder;

@@ -36,9 +36,9 @@ struct SearchStart {
 
 // How the registration tool is started; the strings stay valid during the call.
 struct RegistrationRequest {
-    const char* toolPath;    // A + "regsvr32.exe"
+    const char* toolPath;    // the application directory + "regsvr32.exe"
     const char* parameters;  // "/s " and the installed DLL's path
-    const char* directory;   // the working directory, A
+    const char* directory;   // the working directory: the application directory
 };
 
 // A registration tool that has started. It owns its process: the handle is

@@ -1,6 +1,6 @@
 // The install log: the file's bytes (mark, UTF-8, CR LF, appending), every event's
 // line, a log that cannot be written, and the copies the logging system reports.
-#include "app/install_log.h"
+#include "log/install_log.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/completion_message.h"
 #include "app/logging_install_system.h"
 #include "install/block_copy.h"
 #include "tests/install/recording_system.h"
@@ -89,6 +90,45 @@ TEST(InstallLog, EveryEventAsOneUtf8Line) {
                   "not installed: " +
                   kFolderUtf8 + "\r\n" + "result: done\r\n" + "cancelled in the dialog\r\n" +
                   "exit code: 1603\r\n");
+}
+
+// A result over several lines ends each of them in CR LF, like every other line,
+// and a line end that already has its CR keeps one.
+TEST(InstallLog, AMultiLineResultEndsEachLineInCrLf) {
+    const struct {
+        std::string text;
+        std::string bytes;
+    } cases[] = {
+        {"one", "result: one\r\n"},
+        {"2 files\n\nDriver\\a.dll\nDriver\\b.dll",
+         "result: 2 files\r\n\r\nDriver\\a.dll\r\nDriver\\b.dll\r\n"},
+        {"a\r\nb\n", "result: a\r\nb\r\n\r\n"},
+        {"\n", "result: \r\n\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        TempFolder folder;
+        const std::string path = folder / "result.log";
+        tw::InstallLog(path).Summary(InstallSummary{}, c.text);
+        EXPECT_EQ(ReadBytes(path),
+                  std::string(kMark) +
+                      "summary: files copied 0, not installed 0, registrations 0\r\n" + c.bytes);
+    }
+    // The incomplete message itself, as the run logs it.
+    TempFolder folder;
+    const std::string path = folder / "incomplete.log";
+    InstallSummary summary;
+    summary.failedFiles = {"Driver\\a.dll", "Driver\\b.dll"};
+    tw::InstallLog(path).Summary(summary,
+                                 tw::ChooseCompletionMessage(false, summary.failedFiles).text);
+    const std::string bytes = ReadBytes(path);
+    // 驱动程序安装未完成，有 2 个文件未能安装!
+    EXPECT_EQ(
+        bytes.substr(bytes.find("result: ")),
+        "result: \xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xAE\x89\xE8\xA3\x85"
+        "\xE6\x9C\xAA\xE5\xAE\x8C\xE6\x88\x90\xEF\xBC\x8C\xE6\x9C\x89 2 "
+        "\xE4\xB8\xAA\xE6\x96\x87\xE4\xBB\xB6\xE6\x9C\xAA\xE8\x83\xBD\xE5\xAE\x89\xE8\xA3\x85!"
+        "\r\n\r\nDriver\\a.dll\r\nDriver\\b.dll\r\n");
 }
 
 TEST(InstallLog, MarkOnlyAtTheStartOfANewOrEmptyFile) {

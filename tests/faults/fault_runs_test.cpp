@@ -21,6 +21,7 @@
 #include "install/block_copy.h"
 #include "install/engine.h"
 #include "common/path_rules.h"
+#include "install/forwarding_install_system.h"
 #include "install/platform_install_system.h"
 #include "res/texts.h"
 #include "tests/fault_file.h"
@@ -41,26 +42,19 @@ enum class Fault {
 // The platform's installation system, with the fault of one case injected into the
 // copy of one file, or into every start of the registration tool. Tools are never
 // really started here: the fault runs are about files; each start is recorded.
-class FaultySystem : public InstallSystem {
+class FaultySystem : public ForwardingInstallSystem {
 public:
-    FaultySystem(Fault fault, std::string target) : m_fault(fault), m_target(std::move(target)) {}
+    FaultySystem(Fault fault, std::string target)
+        : ForwardingInstallSystem(PlatformInstallSystem()),
+          m_fault(fault),
+          m_target(std::move(target)) {}
 
-    std::unique_ptr<Hold> HoldFolder(const char* folder) override {
-        return m_platform.HoldFolder(folder);
-    }
-    std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override {
-        return m_platform.HoldCopy(installed, original);
-    }
-    bool CreateFolder(const char* path) override { return m_platform.CreateFolder(path); }
-    SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override {
-        return m_platform.FindFirst(pattern, first);
-    }
     void SleepOneMillisecond() override {}
     bool CopyFileTo(const char* source, const char* destination) override {
         if (m_target.empty() || !std::string(destination).ends_with(m_target))
-            return m_platform.CopyFileTo(source, destination);
+            return Inner().CopyFileTo(source, destination);
         if (m_fault == Fault::swappedAfterCopy) {
-            bool copied = m_platform.CopyFileTo(source, destination);
+            bool copied = Inner().CopyFileTo(source, destination);
             WriteBytes(tw::ToPosixPath(destination), "swapped");
             return copied;
         }
@@ -88,7 +82,6 @@ public:
     std::vector<std::string> starts;  // the parameters of every start, in order
 
 private:
-    InstallSystem& m_platform = PlatformInstallSystem();
     Fault m_fault;
     std::string m_target;
 };
