@@ -7,6 +7,7 @@
 #include "app/current_directory.h"
 #include "app/installation_run.h"
 #include "appdir/find_first_entry.h"
+#include "appdir/folder_identity.h"
 #include "appdir/full_path_name.h"
 #include "config/config_writer.h"
 #include "dialogs/AppDirDialog.h"
@@ -46,10 +47,11 @@ BOOL CTarnwhistleApp::InitInstance() {
 
     const tw::InstallerSwitches switches = tw::ParseInstallerSwitches(::GetCommandLineA());
     tw::InstallLog log(switches.logPath);
-    const tw::RunPlatform platform{{CurrentDirectory().GetString(), tw::kConfigRecordPath,
-                                    tw::FindFirstEntryAttributes, tw::FullPathName},
-                                   PlatformInstallSystem(),
-                                   std::bind_front(&CTarnwhistleApp::InstallDriverFiles, this)};
+    const tw::RunPlatform platform{
+        {CurrentDirectory().GetString(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
+         tw::FullPathName, tw::ReadFolderIdentity},
+        PlatformInstallSystem(),
+        std::bind_front(&CTarnwhistleApp::InstallDriverFiles, this)};
     log.Started(LocalTimeNow(), platform.packageFolder);
 
     if (switches.silent) {

@@ -14,6 +14,8 @@ const char* RefusalReason(AppDirVerdict verdict) {
             return "longer than 256 bytes";
         case AppDirVerdict::packageFolder:
             return "the folder of the driver files";
+        case AppDirVerdict::link:
+            return "a junction, symbolic link or other reparse point";
         default:
             return "not an existing folder";
     }
@@ -25,8 +27,8 @@ AppDirCheck AcceptDirectory(std::string_view directoryText, DirectorySource sour
                             const DirectoryPlatform& platform, const RecordWriter& writeRecord,
                             InstallLog& log) {
     log.DirectoryChosen(directoryText, source);
-    AppDirCheck check =
-        CheckAppDir(directoryText, platform.lookup, platform.fullPath, platform.packageFolder);
+    AppDirCheck check = CheckAppDir(directoryText, platform.lookup, platform.fullPath,
+                                    platform.identity, platform.packageFolder);
     if (!check.Accepted()) {
         log.DirectoryRefused(RefusalReason(check.verdict));
         return check;

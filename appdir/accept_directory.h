@@ -15,10 +15,11 @@ namespace tw {
 
 // What the route takes from the platform.
 struct DirectoryPlatform {
-    std::string packageFolder;  // the current directory, where the driver files are
-    const char* recordPath;     // where the configuration record goes, as the log names it
-    EntryLookup lookup;         // the file search of the OK decision
-    FullPathFunction fullPath;  // the directory made whole against the current directory
+    std::string packageFolder;      // the current directory, where the driver files are
+    const char* recordPath;         // where the configuration record goes, as the log names it
+    EntryLookup lookup;             // the file search of the OK decision
+    FullPathFunction fullPath;      // the directory made whole against the current directory
+    FolderIdentityLookup identity;  // what a folder is, whatever its spelling
 };
 
 // Writes the configuration record for an accepted directory's full path; a

@@ -4,6 +4,7 @@
 
 #include "appdir/accept_directory.h"
 #include "appdir/find_first_entry.h"
+#include "appdir/folder_identity.h"
 #include "appdir/full_path_name.h"
 #include "config/config_writer.h"
 #include "dialogs/FolderBrowser.h"
@@ -34,7 +35,8 @@ BOOL CAppDirDialog::OnInitDialog() {
 void CAppDirDialog::OnOK() {
     if (!UpdateData(TRUE)) return;
     const tw::DirectoryPlatform platform{m_strPackageFolder.GetString(), tw::kConfigRecordPath,
-                                         tw::FindFirstEntryAttributes, tw::FullPathName};
+                                         tw::FindFirstEntryAttributes, tw::FullPathName,
+                                         tw::ReadFolderIdentity};
     tw::InstallLog unlogged("");
     // A record that cannot be written leaves as CFileException: the dialog stays open.
     tw::AppDirCheck check = tw::AcceptDirectory(
@@ -56,6 +58,10 @@ void CAppDirDialog::OnOK() {
         case tw::AppDirVerdict::packageFolder:
             MessageBox(TW_TEXT_APPDIR_IS_PACKAGE, TW_TEXT_ERROR_CAPTION,
                        MB_OK | MB_ICONEXCLAMATION);
+            FocusDirectoryText();
+            return;
+        case tw::AppDirVerdict::link:
+            MessageBox(TW_TEXT_APPDIR_IS_LINK, TW_TEXT_ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
             FocusDirectoryText();
             return;
         case tw::AppDirVerdict::missing:

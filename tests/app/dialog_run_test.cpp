@@ -46,14 +46,16 @@ struct Surroundings {
         : recordPath(recordFolderExists ? folder / "ZAVIDAR.CFG"
                                         : (folder / "gone") + "/ZAVIDAR.CFG"),
           logPath(folder / "run.log"),
-          platform{"C:\\pkg", recordPath.c_str(),
-                   [](const char* path) -> std::optional<std::uint32_t> {
-                       const std::set<std::string> folders = {"C:\\Varnelquist", "D:\\My Apps",
-                                                              "C:\\pkg\\Driver"};
-                       if (!folders.count(path)) return std::nullopt;
-                       return 0x10;
-                   },
-                   [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); }, system} {
+          platform{{"C:\\pkg", recordPath.c_str(),
+                    [](const char* path) -> std::optional<std::uint32_t> {
+                        const std::set<std::string> folders = {"C:\\Varnelquist", "D:\\My Apps",
+                                                               "C:\\pkg\\Driver"};
+                        if (!folders.count(path)) return std::nullopt;
+                        return 0x10;
+                    },
+                    [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
+                    [](const char*) { return std::optional<tw::FolderIdentity>(); }},
+                   system} {
         system.SetListing(kSupport, {FileEntry("regsvr32.exe"), FileEntry("a.txt")});
         system.SetListing(kDriver, {FileEntry("b.dll")});
     }

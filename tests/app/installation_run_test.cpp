@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +20,18 @@ namespace {
 // The full-path rule against the package folder, as the program's run has it.
 const tw::FullPathFunction kFullPath = [](const char* text) -> std::optional<std::string> {
     return tw::FullPathFrom(text, "C:\\pkg");
+};
+
+// Identities are tested with the decision; here none can be read.
+const tw::FolderIdentityLookup kNoIdentities = [](const char*) {
+    return std::optional<tw::FolderIdentity>();
+};
+// The package's Driver\ is also drive P: (a substituted drive).
+const tw::FolderIdentityLookup kDriverFolderAsDriveP =
+    [](const char* path) -> std::optional<tw::FolderIdentity> {
+    std::string folder = path;
+    if (folder == "C:\\pkg\\Driver" || folder == "P:\\") return tw::FolderIdentity{7, 42};
+    return std::nullopt;
 };
 
 using Lines = std::vector<std::string>;
@@ -88,6 +100,22 @@ const Case kCases[] = {
      "",
      {"directory: Driver (from /D=)", "directory refused: the folder of the driver files",
       "exit code: 1603"}},
+    {"a link: nothing written, nothing installed",
+     "D:\\Linked",
+     true,
+     1603,
+     {"D:\\Linked"},
+     "",
+     {"directory: D:\\Linked (from /D=)",
+      "directory refused: a junction, symbolic link or other reparse point", "exit code: 1603"}},
+    {"the package's Driver folder under another drive letter",
+     "P:\\apps",
+     true,
+     1603,
+     {"P:\\apps"},
+     "",
+     {"directory: P:\\apps (from /D=)", "directory refused: the folder of the driver files",
+      "exit code: 1603"}},
     {"relative directory elsewhere in the package folder: recorded and used whole",
      "..\\pkg\\My Apps\\",
      true,
@@ -131,15 +159,18 @@ TEST(SilentRun, DecidesRecordsInstallsAndLogs) {
         RecordingSystem system;
         Package(system);
         Lines asked;
-        const std::set<std::string> folders = {"C:\\Varnelquist", "D:\\My Apps", "C:\\pkg\\Driver",
-                                               "C:\\pkg\\My Apps"};
-        tw::RunPlatform platform{"C:\\pkg", recordPath.c_str(),
-                                 [&](const char* path) -> std::optional<std::uint32_t> {
-                                     asked.push_back(path);
-                                     if (!folders.count(path)) return std::nullopt;
-                                     return 0x10;
-                                 },
-                                 kFullPath, system};
+        const std::map<std::string, std::uint32_t> entries = {
+            {"C:\\Varnelquist", 0x10},  {"D:\\My Apps", 0x10}, {"C:\\pkg\\Driver", 0x10},
+            {"C:\\pkg\\My Apps", 0x10}, {"D:\\Linked", 0x410}, {"P:\\apps", 0x10}};
+        tw::RunPlatform platform{{"C:\\pkg", recordPath.c_str(),
+                                  [&](const char* path) -> std::optional<std::uint32_t> {
+                                      asked.push_back(path);
+                                      auto entry = entries.find(path);
+                                      if (entry == entries.end()) return std::nullopt;
+                                      return entry->second;
+                                  },
+                                  kFullPath, kDriverFolderAsDriveP},
+                                 system};
         tw::InstallerSwitches switches{true, c.directorySwitch, logPath};
         int exitCode;
         {
@@ -184,9 +215,10 @@ TEST(SilentRun, AnIncompleteInstallationFails) {
         const std::string recordPath = folder / "ZAVIDAR.CFG";
         RecordingSystem system;
         setup(system);
-        tw::RunPlatform platform{"C:\\pkg", recordPath.c_str(),
-                                 [](const char*) { return std::optional<std::uint32_t>(0x10); },
-                                 kFullPath, system};
+        tw::RunPlatform platform{{"C:\\pkg", recordPath.c_str(),
+                                  [](const char*) { return std::optional<std::uint32_t>(0x10); },
+                                  kFullPath, kNoIdentities},
+                                 system};
         tw::InstallLog log("");
         EXPECT_EQ(tw::RunSilently({true, "", ""}, platform, log), 1603);
         EXPECT_TRUE(PathExists(recordPath));
