@@ -14,6 +14,12 @@ class ForwardingInstallSystem : public InstallSystem {
 public:
     explicit ForwardingInstallSystem(InstallSystem& inner) : m_inner(inner) {}
 
+    std::unique_ptr<Hold> HoldFolder(const char* folder) override {
+        return m_inner.HoldFolder(folder);
+    }
+    std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override {
+        return m_inner.HoldCopy(installed, original);
+    }
     bool CreateFolder(const char* path) override { return m_inner.CreateFolder(path); }
     SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override {
         return m_inner.FindFirst(pattern, first);
@@ -28,6 +34,10 @@ public:
     void WaitForTools(const std::vector<StartedTool*>& tools,
                       std::chrono::milliseconds bound) override {
         m_inner.WaitForTools(tools, bound);
+    }
+    void WaitForOneTool(const std::vector<StartedTool*>& tools,
+                        std::chrono::milliseconds bound) override {
+        m_inner.WaitForOneTool(tools, bound);
     }
 
 protected:

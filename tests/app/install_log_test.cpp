@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <memory>
 #include <string>
 
 #include "app/completion_message.h"
@@ -187,11 +189,18 @@ TEST(LoggingInstallSystem, PassesEveryCallOnAndLogsEachCopy) {
         DirectoryEntry first;
         EXPECT_EQ(loggedWorking.FindFirst("S\\Driver\\*.*", first).search, nullptr);
         loggedWorking.SleepOneMillisecond();
-        loggedWorking.StartRegistration({"A\\regsvr32.exe", "/s A\\a.dll", "A\\"});
+        EXPECT_NE(loggedWorking.HoldFolder("A\\"), nullptr);
+        EXPECT_NE(loggedWorking.HoldCopy("A\\t.exe", "S\\t.exe"), nullptr);
+        std::unique_ptr<StartedTool> tool =
+            loggedWorking.StartRegistration({"A\\regsvr32.exe", "/s A\\a.dll", "A\\"});
+        loggedWorking.WaitForOneTool({tool.get()}, std::chrono::milliseconds(7));
+        EXPECT_EQ(tool->exitCode, 0u);
     }
-    EXPECT_EQ(working.Calls(), (std::vector<std::string>{
-                                   "copy S\\a > A\\a", "mkdir A\\Driver\\", "find S\\Driver\\*.*",
-                                   "sleep", "start A\\regsvr32.exe | /s A\\a.dll | A\\"}));
+    EXPECT_EQ(working.Calls(),
+              (std::vector<std::string>{
+                  "copy S\\a > A\\a", "mkdir A\\Driver\\", "find S\\Driver\\*.*", "sleep",
+                  "hold folder A\\", "hold A\\t.exe = S\\t.exe",
+                  "start A\\regsvr32.exe | /s A\\a.dll | A\\", "wait for one of 1 tools, 7 ms"}));
     EXPECT_EQ(failing.Calls(), std::vector<std::string>{"copy S\\b > A\\b"});
     EXPECT_EQ(ReadBytes(path), std::string(kMark) +
                                    "copy: S\\a -> A\\a: ok\r\n"

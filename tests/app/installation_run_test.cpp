@@ -59,7 +59,7 @@ struct Case {
 };
 
 void Package(RecordingSystem& s) {
-    s.SetListing(kSupport, {FileEntry("a.txt")});
+    s.SetListing(kSupport, {FileEntry("regsvr32.exe"), FileEntry("a.txt")});
     s.SetListing(kDriver, {FileEntry("b.dll")});
 }
 
@@ -72,12 +72,14 @@ const Case kCases[] = {
      "C:\\Varnelquist",
      {"directory: C:\\Varnelquist (proposed)", "directory accepted: C:\\Varnelquist\\",
       "record: {record} written",
+      "copy: C:\\pkg\\driversupport\\regsvr32.exe -> C:\\Varnelquist\\regsvr32.exe: ok",
+      "copy: C:\\pkg\\driversupport\\regsvr32.exe -> C:\\Varnelquist\\Driver\\regsvr32.exe: ok",
       "copy: C:\\pkg\\driversupport\\a.txt -> C:\\Varnelquist\\a.txt: ok",
       "copy: C:\\pkg\\driversupport\\a.txt -> C:\\Varnelquist\\Driver\\a.txt: ok",
       "copy: C:\\pkg\\Driver\\b.dll -> C:\\Varnelquist\\Driver\\b.dll: ok",
       "registration: \"C:\\Varnelquist\\regsvr32.exe\" /s C:\\Varnelquist\\Driver\\b.dll: exit "
       "code 0",
-      "summary: files copied 3, not installed 0, registrations 1",
+      "summary: files copied 5, not installed 0, registrations 1",
       // 祝贺驱动程序安装完毕!
       "result: \xE7\xA5\x9D\xE8\xB4\xBA\xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xAE"
       "\x89\xE8\xA3\x85\xE5\xAE\x8C\xE6\xAF\x95!",
@@ -122,12 +124,15 @@ const Case kCases[] = {
      "C:\\pkg\\My Apps",
      {"directory: ..\\pkg\\My Apps\\ (from /D=)", "directory accepted: C:\\pkg\\My Apps\\",
       "record: {record} written",
+      "copy: C:\\pkg\\driversupport\\regsvr32.exe -> C:\\pkg\\My Apps\\regsvr32.exe: ok",
+      "copy: C:\\pkg\\driversupport\\regsvr32.exe -> C:\\pkg\\My "
+      "Apps\\Driver\\regsvr32.exe: ok",
       "copy: C:\\pkg\\driversupport\\a.txt -> C:\\pkg\\My Apps\\a.txt: ok",
       "copy: C:\\pkg\\driversupport\\a.txt -> C:\\pkg\\My Apps\\Driver\\a.txt: ok",
       "copy: C:\\pkg\\Driver\\b.dll -> C:\\pkg\\My Apps\\Driver\\b.dll: ok",
       "registration: \"C:\\pkg\\My Apps\\regsvr32.exe\" /s \"C:\\pkg\\My "
       "Apps\\Driver\\b.dll\": exit code 0",
-      "summary: files copied 3, not installed 0, registrations 1",
+      "summary: files copied 5, not installed 0, registrations 1",
       "result: \xE7\xA5\x9D\xE8\xB4\xBA\xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xAE"
       "\x89\xE8\xA3\x85\xE5\xAE\x8C\xE6\xAF\x95!",
       "exit code: 0"}},

@@ -123,14 +123,27 @@ void RecordingSystem::FailCopy(const std::string& source, const std::string& des
 
 std::vector<std::string> RecordingSystem::Work() const {
     std::vector<std::string> work;
-    std::copy_if(m_calls.begin(), m_calls.end(), std::back_inserter(work),
-                 [](const std::string& call) { return call != "next"; });
+    std::copy_if(
+        m_calls.begin(), m_calls.end(), std::back_inserter(work),
+        [](const std::string& call) { return call != "next" && call.rfind("hold ", 0) != 0; });
     return work;
 }
 
 void RecordingSystem::Adjust(DirectoryEntry& entry) const {
     auto it = m_attributes.find(entry.cFileName);
     if (it != m_attributes.end()) entry.dwFileAttributes = it->second;
+}
+
+std::unique_ptr<Hold> RecordingSystem::HoldFolder(const char* folder) {
+    m_calls.push_back(std::string("hold folder ") + folder);
+    if (m_refusedHolds.count(folder)) return nullptr;
+    return ForwardingInstallSystem::HoldFolder(folder);
+}
+
+std::unique_ptr<Hold> RecordingSystem::HoldCopy(const char* installed, const char* original) {
+    m_calls.push_back(std::string("hold ") + installed + " = " + original);
+    if (m_refusedHolds.count(installed)) return nullptr;
+    return ForwardingInstallSystem::HoldCopy(installed, original);
 }
 
 bool RecordingSystem::CreateFolder(const char* path) {
@@ -175,4 +188,11 @@ void RecordingSystem::WaitForTools(const std::vector<StartedTool*>& tools,
     m_calls.push_back("wait " + std::to_string(tools.size()) + " tools, " +
                       std::to_string(bound.count()) + " ms");
     ForwardingInstallSystem::WaitForTools(tools, m_toolBound.value_or(bound));
+}
+
+void RecordingSystem::WaitForOneTool(const std::vector<StartedTool*>& tools,
+                                     std::chrono::milliseconds bound) {
+    m_calls.push_back("wait for one of " + std::to_string(tools.size()) + " tools, " +
+                      std::to_string(bound.count()) + " ms");
+    ForwardingInstallSystem::WaitForOneTool(tools, m_toolBound.value_or(bound));
 }

@@ -24,6 +24,10 @@ public:
     void SetListing(const std::string& pattern, std::vector<DirectoryEntry> entries);
     void SetToolOutcome(const std::string& parameters, std::optional<std::uint32_t> exitCode);
 
+    std::unique_ptr<Hold> HoldFolder(const char*) override { return std::make_unique<Hold>(); }
+    std::unique_ptr<Hold> HoldCopy(const char*, const char*) override {
+        return std::make_unique<Hold>();
+    }
     bool CreateFolder(const char*) override { return true; }
     SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override;
     void SleepOneMillisecond() override {}
@@ -31,6 +35,11 @@ public:
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
     void WaitForTools(const std::vector<StartedTool*>& tools,
                       std::chrono::milliseconds bound) override;
+    // Every tool ends as planned: those planned to run on are the ones left.
+    void WaitForOneTool(const std::vector<StartedTool*>& tools,
+                        std::chrono::milliseconds bound) override {
+        WaitForTools(tools, bound);
+    }
 
 private:
     std::map<std::string, std::vector<DirectoryEntry>> m_listings;
@@ -60,6 +69,10 @@ public:
     void FailCopyTo(const std::string& destination);
     void FailCopy(const std::string& source, const std::string& destination);
     void FailToolStarts() { m_failStarts = true; }
+    // The hold of this folder, or of this installed file, is refused, as for a link
+    // or a file whose bytes are not the package's.
+    void RefuseFolder(const std::string& folder) { m_refusedHolds.insert(folder); }
+    void RefuseCopy(const std::string& installed) { m_refusedHolds.insert(installed); }
     // Scripted mode: how the tool started with these parameters ends: its exit code,
     // or nothing for a tool still running at the bound. Unset, it exits with 0.
     void SetToolOutcome(const std::string& parameters, std::optional<std::uint32_t> exitCode) {
@@ -70,11 +83,14 @@ public:
 
     // The calls so far, one line each:
     //   "mkdir P", "find P", "next", "sleep", "copy S > D", "start T | P | D",
-    //   "wait N tools, B ms" (B: the bound the engine asked for).
+    //   "wait N tools, B ms" (B: the bound the engine asked for), "wait for one of N
+    //   tools, B ms", "hold folder P", "hold I = O" (a copy I checked against O).
     const std::vector<std::string>& Calls() const { return m_calls; }
-    // The same without the "next" lines.
+    // The same without the "next" and "hold" lines: the work itself.
     std::vector<std::string> Work() const;
 
+    std::unique_ptr<Hold> HoldFolder(const char* folder) override;
+    std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override;
     bool CreateFolder(const char* path) override;
     SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override;
     void SleepOneMillisecond() override;
@@ -82,6 +98,8 @@ public:
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
     void WaitForTools(const std::vector<StartedTool*>& tools,
                       std::chrono::milliseconds bound) override;
+    void WaitForOneTool(const std::vector<StartedTool*>& tools,
+                        std::chrono::milliseconds bound) override;
 
 private:
     friend class RecordedSearch;
@@ -92,6 +110,7 @@ private:
     std::set<std::string> m_failedDestinations;
     std::set<std::pair<std::string, std::string>> m_failedCopies;
     bool m_failStarts = false;
+    std::set<std::string> m_refusedHolds;
     std::optional<std::chrono::milliseconds> m_toolBound;
     std::vector<std::string> m_calls;
 };
