@@ -107,6 +107,23 @@ void FakeTools::WaitForTools(const std::vector<StartedTool*>& tools,
     }
 }
 
+void FakeTools::WaitForOneTool(const std::vector<StartedTool*>& tools,
+                               std::chrono::milliseconds bound) {
+    m_files.calls.push_back("wait for one of " + std::to_string(tools.size()) + " tools, " +
+                            std::to_string(bound.count()) + " ms");
+}
+
+std::unique_ptr<Hold> FakeTools::HoldFolder(const char* folder) {
+    m_files.calls.push_back("install system's hold of folder " + std::string(folder));
+    return nullptr;
+}
+
+std::unique_ptr<Hold> FakeTools::HoldCopy(const char* installed, const char* original) {
+    m_files.calls.push_back("install system's hold of " + std::string(installed) + " as " +
+                            original);
+    return nullptr;
+}
+
 tw::Sha256Digest DigestOf(const std::string& bytes) {
     tw::Sha256 hash;
     hash.Update(bytes.data(), bytes.size());

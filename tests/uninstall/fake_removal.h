@@ -44,6 +44,9 @@ public:
     std::map<std::string, std::optional<std::uint32_t>> outcomes;
     std::set<std::string> unstartable;  // parameters whose start fails
 
+    // The removal holds through its own system; a call here shows up in calls.
+    std::unique_ptr<Hold> HoldFolder(const char* folder) override;
+    std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override;
     bool CreateFolder(const char*) override { return false; }
     SearchStart FindFirst(const char*, DirectoryEntry&) override { return {}; }
     void SleepOneMillisecond() override {}
@@ -51,6 +54,8 @@ public:
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
     void WaitForTools(const std::vector<StartedTool*>& tools,
                       std::chrono::milliseconds bound) override;
+    void WaitForOneTool(const std::vector<StartedTool*>& tools,
+                        std::chrono::milliseconds bound) override;
 
 private:
     FakeRemovalSystem& m_files;

@@ -41,10 +41,12 @@ TEST(InstallationKeepsForRemoval, AfterTheEngineWithTheCopiesMade) {
             system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.sys")});
         }
         int calls = 0;
-        tw::RunPlatform platform{"C:\\pkg", recordPath.c_str(),
-                                 [](const char*) { return std::optional<std::uint32_t>(0x10); },
-                                 [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
-                                 system};
+        tw::RunPlatform platform{
+            {"C:\\pkg", recordPath.c_str(),
+             [](const char*) { return std::optional<std::uint32_t>(0x10); },
+             [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
+             [](const char*) { return std::optional<tw::FolderIdentity>(); }},
+            system};
         platform.keepForRemoval = [&](const std::string& appDir,
                                       const std::vector<std::string>& copied,
                                       const InstallSummary& summary) {
@@ -75,10 +77,12 @@ TEST(InstallationKeepsForRemoval, OnlyCompletedCopiesAreHandedOn) {
         RecordingSystem system;
         system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.sys"), FileEntry("c.sys")});
         system.FailCopyTo("C:\\V\\Driver\\b.sys");
-        tw::RunPlatform platform{"C:\\pkg", recordPath.c_str(),
-                                 [](const char*) { return std::optional<std::uint32_t>(0x10); },
-                                 [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
-                                 system};
+        tw::RunPlatform platform{
+            {"C:\\pkg", recordPath.c_str(),
+             [](const char*) { return std::optional<std::uint32_t>(0x10); },
+             [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
+             [](const char*) { return std::optional<tw::FolderIdentity>(); }},
+            system};
         platform.keepForRemoval = [&](const std::string&, const std::vector<std::string>& copied,
                                       const InstallSummary&) {
             EXPECT_THAT(copied, ElementsAre("C:\\V\\Driver\\c.sys"));

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "app/completion_message.h"
-#include "app/install_log.h"
+#include "log/install_log.h"
 #include "install/install_system.h"
 #include "uninstall/removal.h"
 #include "uninstall/removal_store.h"

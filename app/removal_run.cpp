@@ -1,4 +1,4 @@
-#include "uninstall/removal_run.h"
+#include "app/removal_run.h"
 
 #include <string>
 
