@@ -21,6 +21,7 @@
 
 #include "common/path_rules.h"
 #include "install/block_copy.h"
+#include "install/folder_hold.h"
 #include "install/held_copy.h"
 #include "install/platform_install_system.h"
 
@@ -185,17 +186,6 @@ private:
 
 // A folder opened as itself, never through a symbolic link. POSIX has no sharing
 // modes: the descriptor keeps the folder open, and nothing more.
-class HeldFolder : public Hold {
-public:
-    explicit HeldFolder(int fd) : m_fd(fd) {}
-    ~HeldFolder() override { ::close(m_fd); }
-    HeldFolder(const HeldFolder&) = delete;
-    HeldFolder& operator=(const HeldFolder&) = delete;
-
-private:
-    int m_fd;
-};
-
 // The tools that have ended are collected; false while none of them has.
 bool CollectAny(const std::vector<StartedTool*>& tools) {
     bool any = false;
@@ -213,14 +203,10 @@ Clock::time_point DeadlineOf(const std::vector<StartedTool*>& tools,
 
 class PosixInstallSystem : public InstallSystem {
 public:
-    // A trailing "/" would have the link followed; O_NOFOLLOW refuses a link as
-    // the last name, O_DIRECTORY anything but a folder.
     std::unique_ptr<Hold> HoldFolder(const char* folder) override {
-        std::string path = tw::ToPosixPath(folder);
-        while (path.size() > 1 && path.back() == '/') path.pop_back();
-        int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) return nullptr;
-        return std::make_unique<HeldFolder>(fd);
+        std::unique_ptr<Hold> held;
+        tw::OpenFolderAsItself(folder, held);
+        return held;
     }
 
     std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override {

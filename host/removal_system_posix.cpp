@@ -30,14 +30,6 @@ private:
     int m_fd;
 };
 
-class PosixHeldFolder : public HeldFolder {
-public:
-    explicit PosixHeldFolder(int fd) : m_fd(fd) {}
-
-private:
-    Descriptor m_fd;
-};
-
 class PosixHeldFile : public HeldFile {
 public:
     PosixHeldFile(int fd, std::string path) : m_fd(fd), m_path(std::move(path)) {}
@@ -65,22 +57,10 @@ private:
     std::string m_path;
 };
 
-bool IsLink(const std::string& path) {
-    struct stat st {};
-    return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
 class PosixRemovalSystem : public RemovalSystem {
 public:
     FolderOpening OpenFolder(const char* folder, std::unique_ptr<HeldFolder>& held) override {
-        std::string path = tw::ToPosixPath(tw::WithoutTrailingSeparator(folder));
-        int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) {
-            if (errno == ENOENT) return FolderOpening::missing;
-            return IsLink(path) ? FolderOpening::link : FolderOpening::failed;
-        }
-        held = std::make_unique<PosixHeldFolder>(fd);
-        return FolderOpening::held;
+        return tw::OpenFolderAsItself(folder, held);
     }
 
     FileOpening HoldFile(const char* file, std::unique_ptr<HeldFile>& held) override {

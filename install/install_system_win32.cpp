@@ -12,6 +12,7 @@
 #include "common/path_rules.h"
 #include "common/win32_find_handle.h"
 #include "install/block_copy.h"
+#include "install/folder_hold.h"
 #include "install/held_copy.h"
 #include "install/platform_install_system.h"
 
@@ -91,19 +92,6 @@ private:
     ULONGLONG m_started;
 };
 
-// A folder opened as itself, never through a link. Reads and writes inside it stay
-// shared, its deletion does not: nobody can rename or remove it while it is held.
-class HeldFolder : public Hold {
-public:
-    explicit HeldFolder(HANDLE handle) : m_handle(handle) {}
-    ~HeldFolder() override { CloseHandle(m_handle); }
-    HeldFolder(const HeldFolder&) = delete;
-    HeldFolder& operator=(const HeldFolder&) = delete;
-
-private:
-    HANDLE m_handle;
-};
-
 // Milliseconds left until bound has passed since the last of the tools started.
 DWORD TimeLeft(const std::vector<StartedTool*>& tools, std::chrono::milliseconds bound) {
     ULONGLONG lastStart = 0;
@@ -117,20 +105,10 @@ DWORD TimeLeft(const std::vector<StartedTool*>& tools, std::chrono::milliseconds
 
 class Win32InstallSystem : public InstallSystem {
 public:
-    // The name without its trailing separator, so that the last name itself is
-    // opened; FILE_FLAG_OPEN_REPARSE_POINT opens a link as the link.
+    // The folder itself, never through a link, held as install/folder_hold.h says.
     std::unique_ptr<Hold> HoldFolder(const char* folder) override {
-        std::string path = tw::WithoutTrailingSeparator(folder);
-        HANDLE handle = CreateFileA(
-            path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) return nullptr;
-        auto held = std::make_unique<HeldFolder>(handle);
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (!GetFileInformationByHandle(handle, &info)) return nullptr;
-        if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-            return nullptr;
+        std::unique_ptr<Hold> held;
+        tw::OpenFolderAsItself(folder, held);
         return held;
     }
 

@@ -7,20 +7,18 @@
 #include <cstddef>
 #include <memory>
 
-// A folder held open, not through a link, and not deletable or renamable while
-// held, so that it cannot be swapped for a link while its files are removed.
-class HeldFolder {
-public:
-    virtual ~HeldFolder() = default;
-};
+#include "install/folder_hold.h"
 
-enum class FolderOpening {
-    held,     // the folder itself is held
-    missing,  // nothing there: its files are gone already
-    link,     // a junction, symbolic link or other reparse point: never entered
-    failed,   // anything else (not a folder, access denied, ...)
-};
+// A folder is opened and held as the installation holds it (install/folder_hold.h).
+using HeldFolder = Hold;
+using tw::FolderOpening;
 
+// Not the installation's tw::HeldCopy (install/held_copy.h), on purpose: the
+// removal must delete through the handle it checked (so it asks for DELETE
+// access, which CFile cannot), opens a link as itself rather than its target,
+// and checks the bytes against the list's SHA-256 rather than against a second
+// file. Folding the two into one would mean a handle-level file class below
+// both; until then these are the two ways a file is held.
 // A file held open for reading and deleting; others may read it (and so start or
 // load it) but neither write, rename nor delete it while it is held.
 class HeldFile {

@@ -1,7 +1,8 @@
-// The removal system on Win32. Folders and files are opened with
-// FILE_FLAG_OPEN_REPARSE_POINT, so a link is opened as itself, never followed;
-// neither is opened with FILE_SHARE_DELETE, so while held nobody can rename or
-// delete them (and so swap them), and a held file is shared for reading only:
+// The removal system on Win32. Folders are opened and held as the installation
+// holds them (install/folder_hold.h). Files are opened with
+// FILE_FLAG_OPEN_REPARSE_POINT, so a link is opened as itself, never followed,
+// and without FILE_SHARE_DELETE, so while held nobody can rename or delete them
+// (and so swap them); a held file is shared for reading only:
 // the tool can start from it and load it, nobody can write it. A file is deleted
 // through its own handle (FileDispositionInfo): what was checked is what goes.
 #include <windows.h>
@@ -33,14 +34,6 @@ bool IsMissing(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-class Win32HeldFolder : public HeldFolder {
-public:
-    explicit Win32HeldFolder(HANDLE handle) : m_handle(handle) {}
-
-private:
-    Handle m_handle;
-};
-
 class Win32HeldFile : public HeldFile {
 public:
     explicit Win32HeldFile(HANDLE handle) : m_handle(handle) {}
@@ -67,17 +60,7 @@ private:
 class Win32RemovalSystem : public RemovalSystem {
 public:
     FolderOpening OpenFolder(const char* folder, std::unique_ptr<HeldFolder>& held) override {
-        Handle handle(CreateFileA(
-            folder, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-        if (handle.Get() == INVALID_HANDLE_VALUE)
-            return IsMissing(GetLastError()) ? FolderOpening::missing : FolderOpening::failed;
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (!GetFileInformationByHandle(handle.Get(), &info)) return FolderOpening::failed;
-        if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return FolderOpening::link;
-        if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderOpening::failed;
-        held = std::make_unique<Win32HeldFolder>(handle.Release());
-        return FolderOpening::held;
+        return tw::OpenFolderAsItself(folder, held);
     }
 
     FileOpening HoldFile(const char* path, std::unique_ptr<HeldFile>& held) override {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/path_rules.h"
+#include "install/folder_hold.h"
 #include "install/held_copy.h"
 #include "install/platform_install_system.h"
 #include "install/replace_file.h"
@@ -134,22 +135,31 @@ TEST(HeldFolder, AFolderIsHeldAsItselfAndALinkIsRefused) {
     MakeFolder(real);
     WriteBytes(folder / "file", "f");
     const bool linked = MakeFolderLink(real, folder / "link");
+    using tw::FolderOpening;
     const struct {
         const char* what;
         std::string path;
-        bool held;
+        FolderOpening opening;
     } cases[] = {
-        {"a folder", real, true},
-        {"a folder with its separator", tw::WithTrailingSeparator(real), true},
-        {"a file", folder / "file", false},
-        {"nothing there", folder / "missing", false},
-        {"a link to a folder", folder / "link", false},
-        {"a link to a folder, with a separator", tw::WithTrailingSeparator(folder / "link"), false},
+        {"a folder", real, FolderOpening::held},
+        {"a folder with its separator", tw::WithTrailingSeparator(real), FolderOpening::held},
+        {"a file", folder / "file", FolderOpening::failed},
+        {"nothing there", folder / "missing", FolderOpening::missing},
+        {"nothing there, with a separator", tw::WithTrailingSeparator(folder / "missing"),
+         FolderOpening::missing},
+        {"a link to a folder", folder / "link", FolderOpening::link},
+        {"a link to a folder, with a separator", tw::WithTrailingSeparator(folder / "link"),
+         FolderOpening::link},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         if (!linked && c.path.find("link") != std::string::npos) continue;
-        EXPECT_EQ(PlatformInstallSystem().HoldFolder(c.path.c_str()) != nullptr, c.held);
+        // The installation's hold and the removal's opening are one and the same.
+        EXPECT_EQ(PlatformInstallSystem().HoldFolder(c.path.c_str()) != nullptr,
+                  c.opening == FolderOpening::held);
+        std::unique_ptr<Hold> held;
+        EXPECT_EQ(tw::OpenFolderAsItself(c.path.c_str(), held), c.opening);
+        EXPECT_EQ(held != nullptr, c.opening == FolderOpening::held);
     }
     if (!linked) GTEST_SKIP() << "this platform made no symbolic link; the links were not tried";
 }

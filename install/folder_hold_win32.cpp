@@ -1,0 +1,51 @@
+// FILE_FLAG_OPEN_REPARSE_POINT opens a link as itself, and the attributes of
+// the handle then tell it from a folder. The handle asks for reading: a handle
+// with attribute access alone would not take part in sharing, and so would not
+// keep others from renaming or deleting the folder; without FILE_SHARE_DELETE
+// this one does.
+#include "install/folder_hold.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/path_rules.h"
+
+namespace tw {
+
+namespace {
+
+class Win32FolderHold : public Hold {
+public:
+    explicit Win32FolderHold(HANDLE handle) : m_handle(handle) {}
+    ~Win32FolderHold() override { CloseHandle(m_handle); }
+    Win32FolderHold(const Win32FolderHold&) = delete;
+    Win32FolderHold& operator=(const Win32FolderHold&) = delete;
+
+private:
+    HANDLE m_handle;
+};
+
+}  // namespace
+
+FolderOpening OpenFolderAsItself(const char* folder, std::unique_ptr<Hold>& held) {
+    std::string path = WithoutTrailingSeparator(folder);
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                   ? FolderOpening::missing
+                   : FolderOpening::failed;
+    }
+    auto hold = std::make_unique<Win32FolderHold>(handle);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle, &info)) return FolderOpening::failed;
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return FolderOpening::link;
+    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderOpening::failed;
+    held = std::move(hold);
+    return FolderOpening::held;
+}
+
+}  // namespace tw
