@@ -116,10 +116,10 @@ void InstallLog::Summary(const InstallSummary& summary, std::string_view resultT
           std::to_string(summary.registrations.size())});
     for (const std::string& path : summary.failedFiles) Line({"not installed: ", path});
     // The incomplete message runs over several lines: each ends in CR LF like every other.
-    std::string result(resultText);
-    for (std::size_t at = 0; (at = result.find('\n', at)) != std::string::npos; ++at) {
-        if (at > 0 && result[at - 1] == '\r') continue;
-        result.insert(at++, "\r");
+    std::string result;
+    for (std::size_t at = 0; at < resultText.size(); ++at) {
+        if (resultText[at] == '\n' && (at == 0 || resultText[at - 1] != '\r')) result += '\r';
+        result += resultText[at];
     }
     Line({"result: ", result});
 }
