@@ -27,6 +27,15 @@ void Fill(DirectoryEntry& entry, const WIN32_FIND_DATAA& data) {
     entry.cFileName = data.cFileName;
 }
 
+// The folder's own entry, as a search sees it, marks a link too. Windows already
+// refuses it through the handle opened without following links; Wine follows the
+// link all the same and tells it only here. Checked while the folder is held.
+bool IsLinkByName(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    tw::FindHandle search(FindFirstFileA(path.c_str(), &data));
+    return search.IsValid() && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 class Win32FileSearch : public FileSearch {
 public:
     // False when no entry came; Failed() then tells whether the folder exists but
@@ -129,7 +138,7 @@ public:
         BY_HANDLE_FILE_INFORMATION info{};
         if (!GetFileInformationByHandle(handle, &info)) return nullptr;
         if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
-            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || IsLinkByName(path))
             return nullptr;
         return held;
     }
