@@ -1,11 +1,14 @@
 #include "app/TarnwhistleApp.h"
 
 #include <ctime>
+#include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/current_directory.h"
 #include "app/exit_code.h"
 #include "app/install_log.h"
+#include "app/installation_progress.h"
 #include "app/installation_run.h"
 #include "common/path_rules.h"
 #include "config/config_writer.h"
@@ -13,6 +16,7 @@
 #include "appdir/find_first_entry.h"
 #include "appdir/full_path_name.h"
 #include "framework/ExceptionReport.h"
+#include "framework/WideText.h"
 #include "install/block_copy.h"
 #include "install/engine.h"
 #include "install/one_millisecond_timer.h"
@@ -32,6 +36,22 @@ std::tm LocalTimeNow() {
     std::time_t now = std::time(nullptr);
     const std::tm* local = std::localtime(&now);
     return local ? *local : std::tm{};
+}
+
+// The program's words in code page 936, the files' names in the ANSI code page.
+std::wstring WideText(const std::vector<tw::TextPart>& parts) {
+    std::wstring text;
+    for (const tw::TextPart& part : parts)
+        text += part.fileNames ? WideFromAnsi(part.bytes) : WideFromProgramText(part.bytes);
+    return text;
+}
+
+// The installation with its progress window, which closes when it returns or
+// throws: before any message.
+tw::InstallResult InstallShowingProgress(const tw::RunPlatform& platform, const std::string& appDir,
+                                         tw::InstallLog& log) {
+    InstallationProgress progress;
+    return tw::InstallAndLog(platform, appDir, log, &progress);
 }
 
 }  // namespace
@@ -94,11 +114,11 @@ void CTarnwhistleApp::InstallAndReport(const CString& typedText, const CString& 
     const std::string appDir = tw::WithTrailingSeparator(fullPath.GetString());
     log.DirectoryAccepted(appDir);
     try {
-        const tw::InstallResult installed = tw::InstallAndLog(platform, appDir, log);
+        const tw::InstallResult installed = InstallShowingProgress(platform, appDir, log);
         UseCursor(IDC_ARROW);
         m_exitCode = installed.exitCode;
-        ::MessageBoxA(nullptr, installed.message.text.c_str(), installed.message.caption,
-                      installed.message.style);
+        ShowMessageBox(nullptr, WideText(installed.message.parts),
+                       WideFromProgramText(installed.message.caption), installed.message.style);
     } catch (...) {
         UseCursor(IDC_ARROW);
         log.InstallationStopped(CurrentExceptionText().GetString());

@@ -5,6 +5,8 @@
 #include "common/path_rules.h"
 #include "config/config_writer.h"
 #include "install/engine.h"
+#include "install/progress_install_system.h"
+#include "install/progress_plan.h"
 #include "framework/afx_texts.h"
 
 namespace tw {
@@ -35,10 +37,23 @@ InstallSummary RunEngine(const std::string& sourceRoot, const std::string& appDi
     return InstallDriverFiles(sourceRoot.c_str(), appDir.c_str(), system);
 }
 
-InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appDir,
-                            InstallLog& log) {
+namespace {
+
+// The engine on system; with progress, on a system that shows each step to it.
+InstallSummary RunObserved(const RunPlatform& platform, const std::string& appDir,
+                           InstallSystem& system, ProgressObserver* progress) {
+    if (!progress) return platform.engine(platform.sourceRoot, appDir, system);
+    ProgressPlan plan = PlanInstallation(platform.system, platform.sourceRoot);
+    ProgressInstallSystem observed(system, platform.sourceRoot, appDir, plan, *progress);
+    return platform.engine(platform.sourceRoot, appDir, observed);
+}
+
+}  // namespace
+
+InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appDir, InstallLog& log,
+                            ProgressObserver* progress) {
     LoggingInstallSystem system(platform.system, log);
-    InstallSummary summary = platform.engine(platform.sourceRoot, appDir, system);
+    InstallSummary summary = RunObserved(platform, appDir, system, progress);
     CompletionMessage message =
         ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
     log.Summary(summary, message.text);

@@ -12,6 +12,7 @@
 #include "appdir/appdir_check.h"
 #include "install/install_summary.h"
 #include "install/install_system.h"
+#include "install/progress_observer.h"
 
 namespace tw {
 
@@ -41,10 +42,11 @@ struct InstallResult {
 };
 
 // The engine from the package folder into appDir (ending in "\"), each copy
-// logged; then the summary and the result logged. An exception of the engine
-// passes through, unlogged.
-InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appDir,
-                            InstallLog& log);
+// logged; then the summary and the result logged. With progress, the package is
+// planned first and every step shown to it. An exception of the engine passes
+// through, unlogged.
+InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appDir, InstallLog& log,
+                            ProgressObserver* progress = nullptr);
 
 // A run without dialog or message: the directory of /D= (else the proposed one)
 // through the OK decision, the record, the engine; every step and the exit code

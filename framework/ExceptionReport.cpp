@@ -1,6 +1,7 @@
 #include "framework/ExceptionReport.h"
 
 #include "framework/FileException.h"
+#include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "framework/afx_texts.h"
 
@@ -15,6 +16,16 @@ CString CurrentExceptionText() {
 }
 
 void ReportCurrentException(HWND owner) {
-    CString text = CurrentExceptionText();
-    ::MessageBoxA(owner, text, AfxGetAppName(), MB_OK | MB_ICONSTOP);
+    // The file's name is in the ANSI code page, the text around it in code page 936.
+    std::wstring text;
+    try {
+        throw;
+    } catch (const CFileException& error) {
+        text = error.m_strFileName.IsEmpty()
+                   ? WideFromProgramText(error.GetErrorMessage().GetString())
+                   : ProgramTextWithFile(error.GetErrorText(), error.m_strFileName.GetString());
+    } catch (...) {
+        text = WideFromProgramText(AFX_TEXT_UNEXPECTED_ERROR);
+    }
+    ShowMessageBox(owner, text, WideFromProgramText(AfxGetAppName()), MB_OK | MB_ICONSTOP);
 }

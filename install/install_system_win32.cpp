@@ -11,6 +11,7 @@
 #include "common/win32_find_handle.h"
 #include "install/block_copy.h"
 #include "install/platform_install_system.h"
+#include "install/thread_messages.h"
 
 namespace {
 
@@ -143,7 +144,9 @@ public:
                 now >= deadline
                     ? 0
                     : static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, INFINITE - 1));
-            WaitForMultipleObjects(count, handles.data() + first, TRUE, left);
+            // Messages are handled meanwhile: a tool that sends one to our windows
+            // must not wait for us while we wait for it.
+            WaitHandlingMessages(count, handles.data() + first, left);
         }
         for (StartedTool* tool : tools) {
             HANDLE process = static_cast<ProcessTool*>(tool)->Process();
