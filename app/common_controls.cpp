@@ -25,10 +25,11 @@ bool Register() {
     HMODULE module = LoadFromSystemFolder("comctl32.dll");
     if (!module) return false;
     using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    // Through the generic function type, which any function pointer may take.
     auto init = reinterpret_cast<InitFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(module, "InitCommonControlsEx")));
+        reinterpret_cast<void (*)()>(::GetProcAddress(module, "InitCommonControlsEx")));
     if (!init) return false;
-    INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_PROGRESS_CLASS};
+    INITCOMMONCONTROLSEX classes = {static_cast<DWORD>(sizeof(classes)), ICC_PROGRESS_CLASS};
     return init(&classes) != FALSE;
 }
 

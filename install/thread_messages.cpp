@@ -1,5 +1,6 @@
 #include "install/thread_messages.h"
 
+#include <cstddef>
 #include <vector>
 
 void HandleThreadMessages() {
@@ -22,7 +23,7 @@ bool WaitHandlingMessages(DWORD count, const HANDLE* handles, DWORD timeoutMs) {
         DWORD woken = ::MsgWaitForMultipleObjectsEx(watched, pending.data(), left, QS_ALLINPUT,
                                                     MWMO_INPUTAVAILABLE);
         if (woken < WAIT_OBJECT_0 + watched) {
-            pending.erase(pending.begin() + (woken - WAIT_OBJECT_0));
+            pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(woken - WAIT_OBJECT_0));
         } else if (woken == WAIT_OBJECT_0 + watched) {
             HandleThreadMessages();
         } else {
