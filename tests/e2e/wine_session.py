@@ -110,9 +110,11 @@ class RegistryValue:
         self._before = None
 
     def _reg(self, *args, check=True):
+        # reg.exe answers in the console's code page: only its ASCII parts are read.
         return subprocess.run([str(TOOLS / "wine-run.sh"), "reg", *args],
                               env={**os.environ, "WINEPREFIX": str(self.prefix)},
-                              capture_output=True, text=True, check=check, timeout=300)
+                              capture_output=True, text=True, errors="replace", check=check,
+                              timeout=300)
 
     def __enter__(self):
         query = self._reg("query", self.key, "/v", self.name, check=False)
