@@ -113,7 +113,8 @@ class RegistryValue:
         # reg.exe answers in the console's code page: only its ASCII parts are read.
         return subprocess.run([str(TOOLS / "wine-run.sh"), "reg", *args],
                               env={**os.environ, "WINEPREFIX": str(self.prefix)},
-                              capture_output=True, text=True, errors="replace", check=check,
+                              stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                              errors="replace", check=check,
                               timeout=300)
 
     def __enter__(self):

@@ -182,7 +182,7 @@ TEST_F(InstallerResources, Dialog214IsTheApplicationDirectoryDialog) {
     EXPECT_EQ(in.Text(), L"");  // no class of its own
     EXPECT_EQ(in.Text(), Wide(TW_TEXT_APPDIR_CAPTION));
     EXPECT_EQ(in.Word(), 8);
-    EXPECT_EQ(in.Text(), L"MS Sans Serif");
+    EXPECT_EQ(in.Text(), L"MS Shell Dlg");
 
     struct Control {
         WORD id;
@@ -274,7 +274,7 @@ TEST_F(InstallerResources, Dialog215IsTheProgressWindow) {
     EXPECT_STREQ(windowClass, "msctls_progress32");
     auto lineStyle =
         static_cast<DWORD>(::GetWindowLongW(::GetDlgItem(dialog, IDC_PROGRESS_STEP), GWL_STYLE));
-    EXPECT_EQ(lineStyle & (SS_NOPREFIX | SS_PATHELLIPSIS), DWORD{SS_NOPREFIX | SS_PATHELLIPSIS});
+    EXPECT_EQ(lineStyle & (SS_NOPREFIX | SS_ENDELLIPSIS), DWORD{SS_NOPREFIX | SS_ENDELLIPSIS});
     ::DestroyWindow(dialog);
 }
 
