@@ -182,7 +182,7 @@ TEST_F(InstallerResources, Dialog214IsTheApplicationDirectoryDialog) {
     EXPECT_EQ(in.Text(), L"");  // no class of its own
     EXPECT_EQ(in.Text(), Wide(TW_TEXT_APPDIR_CAPTION));
     EXPECT_EQ(in.Word(), 8);
-    EXPECT_EQ(in.Text(), L"MS Shell Dlg");
+    EXPECT_EQ(in.Text(), L"MS Sans Serif");
 
     struct Control {
         WORD id;
