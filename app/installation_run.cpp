@@ -1,96 +1,94 @@
 #include "app/installation_run.h"
 
+#include <optional>
+
 #include "app/exit_code.h"
 #include "app/logging_install_system.h"
 #include "common/path_rules.h"
 #include "config/config_writer.h"
-#include "install/engine.h"
+#include "framework/ExceptionText.h"
 #include "install/progress_install_system.h"
 #include "install/progress_plan.h"
-#include "framework/afx_texts.h"
 
 namespace tw {
 
 namespace {
-
-static_assert(kAppDirMaxBytes == 256);
-const char* RefusalReason(AppDirVerdict verdict) {
-    switch (verdict) {
-        case AppDirVerdict::tooLong:
-            return "longer than 256 bytes";
-        case AppDirVerdict::packageFolder:
-            return "the folder of the driver files";
-        default:
-            return "not an existing folder";
-    }
-}
 
 int Finish(InstallLog& log, int exitCode) {
     log.Finished(exitCode);
     return exitCode;
 }
 
-}  // namespace
-
-InstallSummary RunEngine(const std::string& sourceRoot, const std::string& appDir,
-                         InstallSystem& system) {
-    return InstallDriverFiles(sourceRoot.c_str(), appDir.c_str(), system);
-}
-
-namespace {
-
 // The engine on system; with progress, on a system that shows each step to it.
 InstallSummary RunObserved(const RunPlatform& platform, const std::string& appDir,
                            InstallSystem& system, ProgressObserver* progress) {
-    if (!progress) return platform.engine(platform.sourceRoot, appDir, system);
-    ProgressPlan plan = PlanInstallation(platform.system, platform.sourceRoot);
-    ProgressInstallSystem observed(system, platform.sourceRoot, appDir, plan, *progress);
-    return platform.engine(platform.sourceRoot, appDir, observed);
+    if (!progress) return platform.engine(platform.packageFolder.c_str(), appDir.c_str(), system);
+    ProgressPlan plan = PlanInstallation(platform.system, platform.packageFolder);
+    ProgressInstallSystem observed(system, platform.packageFolder, appDir, plan, *progress);
+    return platform.engine(platform.packageFolder.c_str(), appDir.c_str(), observed);
 }
 
 }  // namespace
 
 InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appDir, InstallLog& log,
-                            ProgressObserver* progress) {
-    LoggingInstallSystem system(platform.system, log);
-    InstallSummary summary = RunObserved(platform, appDir, system, progress);
-    CompletionMessage message =
-        ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
-    log.Summary(summary, message.text);
-    int exitCode =
-        ChooseExitCode(RunEnd::installed, summary.NothingFound(), summary.FailureCount());
-    return {summary, message, exitCode};
+                            ProgressObserver* progress, const std::function<void()>& whileStopped) {
+    try {
+        LoggingInstallSystem system(platform.system, log);
+        InstallSummary summary = RunObserved(platform, appDir, system, progress);
+        CompletionMessage message =
+            ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
+        log.Summary(summary, message.text);
+        int exitCode =
+            ChooseExitCode(RunEnd::installed, summary.NothingFound(), summary.FailureCount());
+        return {summary, message, exitCode};
+    } catch (...) {
+        log.InstallationStopped(CurrentExceptionText().GetString());
+        if (whileStopped) whileStopped();
+        return {{}, {}, ChooseExitCode(RunEnd::installationAborted, false, 0), true};
+    }
 }
 
 int RunSilently(const InstallerSwitches& switches, const RunPlatform& platform, InstallLog& log) {
     bool given = !switches.directory.empty();
-    const std::string directoryText = given ? switches.directory : kProposedAppDir;
-    log.DirectoryChosen(directoryText,
-                        given ? DirectorySource::commandLine : DirectorySource::proposed);
-
-    AppDirCheck check =
-        CheckAppDir(directoryText, platform.lookup, platform.fullPath, platform.sourceRoot);
-    if (!check.Accepted()) {
-        log.DirectoryRefused(RefusalReason(check.verdict));
-        return Finish(log, ChooseExitCode(RunEnd::directoryRefused, false, 0));
-    }
-    const std::string appDir = WithTrailingSeparator(check.fullPath);
-    log.DirectoryAccepted(appDir);
-
+    std::optional<AppDirCheck> check;
     try {
-        WriteConfigRecord(platform.recordPath, check.fullPath);
-    } catch (const CFileException& error) {
-        log.RecordNotWritten(platform.recordPath, error);
+        check = AcceptDirectory(
+            given ? switches.directory : kProposedAppDir,
+            given ? DirectorySource::commandLine : DirectorySource::proposed, platform,
+            [&](const std::string& fullPath) { WriteConfigRecord(platform.recordPath, fullPath); },
+            log);
+    } catch (const CFileException&) {
         return Finish(log, ChooseExitCode(RunEnd::recordNotWritten, false, 0));
     }
-    log.RecordWritten(platform.recordPath);
+    if (!check->Accepted()) return Finish(log, ChooseExitCode(RunEnd::directoryRefused, false, 0));
+    return Finish(log,
+                  InstallAndLog(platform, WithTrailingSeparator(check->fullPath), log).exitCode);
+}
 
-    try {
-        return Finish(log, InstallAndLog(platform, appDir, log).exitCode);
-    } catch (...) {
-        log.InstallationStopped(AFX_TEXT_UNEXPECTED_ERROR);
-        return Finish(log, ChooseExitCode(RunEnd::installationAborted, false, 0));
+int RunWithDialog(const RunPlatform& platform, InstallLog& log, const DialogRunWindows& windows) {
+    const DialogResult dialog = windows.askDirectory();
+    switch (dialog.end) {
+        case DialogResult::confirmed:
+            break;
+        case DialogResult::cancelled:
+            log.Cancelled();
+            return Finish(log, ChooseExitCode(RunEnd::cancelled, false, 0));
+        case DialogResult::notShown:
+            log.InstallationStopped("the dialog could not be shown");
+            return Finish(log, ChooseExitCode(RunEnd::installationAborted, false, 0));
     }
+    // The progress goes before any message: the result's or the exception's.
+    std::unique_ptr<ProgressObserver> progress =
+        windows.showProgress ? windows.showProgress() : nullptr;
+    // The directory is carried whole; the engine deals with paths that do not fit.
+    const InstallResult installed =
+        InstallAndLog(platform, WithTrailingSeparator(dialog.fullPath), log, progress.get(), [&] {
+            progress.reset();
+            if (windows.reportStop) windows.reportStop();
+        });
+    progress.reset();
+    if (!installed.stopped) windows.showResult(installed.message);
+    return Finish(log, installed.exitCode);
 }
 
 }  // namespace tw

@@ -5,7 +5,7 @@
 namespace tw {
 
 bool LoggingInstallSystem::CopyFileTo(const char* source, const char* destination) {
-    bool copied = m_inner.CopyFileTo(source, destination);
+    bool copied = Inner().CopyFileTo(source, destination);
     long error = copied ? 0 : LastCopyError();
     m_log.Copied(source, destination, copied, error);
     return copied;

@@ -1,21 +1,12 @@
 #include "framework/ExceptionReport.h"
 
+#include <string>
+
 #include "framework/FileException.h"
 #include "framework/WideText.h"
-#include "framework/WinApp.h"
 #include "framework/afx_texts.h"
 
-CString CurrentExceptionText() {
-    try {
-        throw;
-    } catch (const CFileException& error) {
-        return error.GetErrorMessage();
-    } catch (...) {
-        return AFX_TEXT_UNEXPECTED_ERROR;
-    }
-}
-
-void ReportCurrentException(HWND owner) {
+void ReportCurrentException(HWND owner, const char* caption) {
     // The file's name is in the ANSI code page, the text around it in code page 936.
     std::wstring text;
     try {
@@ -27,5 +18,5 @@ void ReportCurrentException(HWND owner) {
     } catch (...) {
         text = WideFromProgramText(AFX_TEXT_UNEXPECTED_ERROR);
     }
-    ShowMessageBox(owner, text, WideFromProgramText(AfxGetAppName()), MB_OK | MB_ICONSTOP);
+    ShowMessageBox(owner, text, WideFromProgramText(caption), MB_OK | MB_ICONSTOP);
 }

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "app/log_platform.h"
+#include "log/log_platform.h"
 
 namespace tw {
 

@@ -19,9 +19,6 @@ namespace tw {
 
 namespace {
 
-constexpr long kErrorFileExists = 80;
-constexpr long kErrorDirectory = 267;  // GetTempFileNameA's answer for a missing folder
-
 // Names are tried in turn from a start that differs between processes.
 unsigned NextNumber() {
     static std::atomic<unsigned> next{static_cast<unsigned>(getpid()) * 7919u};
@@ -41,6 +38,7 @@ long CreateTemporaryBeside(std::string_view folder, PathBuffer& temporary) {
             ::close(fd);
             return 0;
         }
+        // GetTempFileNameA's answer for a missing folder.
         if (errno == ENOENT || errno == ENOTDIR) return kErrorDirectory;
         if (errno != EEXIST) return Win32ErrorFromErrno(errno, path.c_str());
     }

@@ -3,14 +3,11 @@
 #include <string_view>
 
 #include "common/path_rules.h"
+#include "common/win32_error_codes.h"
 #include "install/path_buffer.h"
 #include "install/replace_file.h"
 
 namespace {
-
-constexpr long kErrorGenFailure = 31;
-constexpr long kErrorSharingViolation = 32;
-constexpr long kErrorDiskFull = 112;
 
 thread_local long t_lastCopyError = 0;
 
@@ -22,7 +19,7 @@ BOOL Failed(long code) {
 // A short write is reported as diskFull without a platform code.
 long CodeOf(const CFileException& error) {
     if (error.m_lOsError > 0) return error.m_lOsError;
-    return error.m_cause == CFileException::diskFull ? kErrorDiskFull : kErrorGenFailure;
+    return error.m_cause == CFileException::diskFull ? tw::kErrorDiskFull : tw::kErrorGenFailure;
 }
 
 // The new file beside the destination. Until it has replaced the destination it
@@ -113,7 +110,7 @@ BOOL CopyOneFileThrough(CFile& sourceFile, CFile& destinationFile, const char* s
     // before any new file is made in its folder.
     if (tw::SamePath(source, destination)) {
         sourceFile.Abort();
-        return Failed(kErrorSharingViolation);
+        return Failed(tw::kErrorSharingViolation);
     }
     std::string_view folder = tw::FolderPart(destination);
     if (folder.size() > tw::kTemporaryFolderMaxBytes)

@@ -28,7 +28,7 @@ std::string_view DllOf(std::string_view parameters) {
 ProgressInstallSystem::ProgressInstallSystem(InstallSystem& inner, const std::string& sourceRoot,
                                              const std::string& appDir, const ProgressPlan& plan,
                                              ProgressObserver& observer)
-    : m_inner(inner),
+    : ForwardingInstallSystem(inner),
       m_sourceRoot(WithTrailingSeparator(sourceRoot)),
       m_appDir(WithTrailingSeparator(appDir)),
       m_observer(observer),
@@ -36,7 +36,7 @@ ProgressInstallSystem::ProgressInstallSystem(InstallSystem& inner, const std::st
 
 bool ProgressInstallSystem::CopyFileTo(const char* source, const char* destination) {
     m_observer.Show(ProgressStep::copying, Under(source, m_sourceRoot), m_meter.Position());
-    bool copied = m_inner.CopyFileTo(source, destination);
+    bool copied = Inner().CopyFileTo(source, destination);
     m_meter.StepDone();
     return copied;
 }
@@ -45,13 +45,13 @@ std::unique_ptr<StartedTool> ProgressInstallSystem::StartRegistration(
     const RegistrationRequest& request) {
     m_lastRegistered = Under(DllOf(request.parameters), m_appDir);
     m_observer.Show(ProgressStep::registering, m_lastRegistered, m_meter.Position());
-    return m_inner.StartRegistration(request);
+    return Inner().StartRegistration(request);
 }
 
 void ProgressInstallSystem::WaitForTools(const std::vector<StartedTool*>& tools,
                                          std::chrono::milliseconds bound) {
     m_observer.Show(ProgressStep::registering, m_lastRegistered, m_meter.Position());
-    m_inner.WaitForTools(tools, bound);
+    Inner().WaitForTools(tools, bound);
     m_meter.Finish();
     m_observer.Show(ProgressStep::registering, m_lastRegistered, m_meter.Position());
 }

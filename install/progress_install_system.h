@@ -8,13 +8,14 @@
 #include <utility>
 #include <vector>
 
+#include "install/forwarding_install_system.h"
 #include "install/install_system.h"
 #include "install/progress_observer.h"
 #include "install/progress_plan.h"
 
 namespace tw {
 
-class ProgressInstallSystem : public InstallSystem {
+class ProgressInstallSystem : public ForwardingInstallSystem {
 public:
     // sourceRoot and appDir as the installation gets them; files are shown by
     // their paths under these folders.
@@ -22,11 +23,6 @@ public:
                           const std::string& appDir, const ProgressPlan& plan,
                           ProgressObserver& observer);
 
-    bool CreateFolder(const char* path) override { return m_inner.CreateFolder(path); }
-    SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override {
-        return m_inner.FindFirst(pattern, first);
-    }
-    void SleepOneMillisecond() override { m_inner.SleepOneMillisecond(); }
     bool CopyFileTo(const char* source, const char* destination) override;
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
     // Shows the DLL whose tool started last while every tool is waited for; the
@@ -35,7 +31,6 @@ public:
                       std::chrono::milliseconds bound) override;
 
 private:
-    InstallSystem& m_inner;
     const std::string m_sourceRoot;  // ending in "\"
     const std::string m_appDir;      // ending in "\"
     ProgressObserver& m_observer;

@@ -288,18 +288,29 @@ def scenario_read_only_destination(suite, name, checks):
 
 def scenario_other_working_directory(suite, name, checks):
     """The program's own folder holds other driver files: the working directory's are
-    installed, the record lands at the working directory's drive root."""
+    installed, the record lands at the working directory's drive root. The package
+    brings a DLL but no registration tool, and someone has planted one in the
+    application directory: it is never started, and the message names the DLL and
+    the missing tool."""
     program_folder = suite.folder(name, "bin")
-    pkg.Package({"decoy.txt": pkg.content("decoy.txt")},
+    pkg.Package({"decoy.txt": pkg.content("decoy.txt"), "regsvr32.exe": suite.stand_in_tool()},
                 {"decoy.sys": pkg.content("decoy.sys")}).lay_out(program_folder)
     exe = suite.place_exe(program_folder)
     source = suite.folder(name, "work")
     package = small_package()
+    package.driver["delta.dll"] = pkg.content("delta.dll")
     package.lay_out(source)
     app_dir = suite.folder(name, "apps", "Target")
+    planted = suite.stand_in_tool()
+    (app_dir / "regsvr32.exe").write_bytes(planted)
+    layout = package.installed_layout()
+    layout["regsvr32.exe"] = planted
 
     result = suite.run_installer(name, source, exe, steps=ui.typed(suite.drive.dos(app_dir)))
-    expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir))
+    message = ui.incomplete_text(["driversupport\\regsvr32.exe", "Driver\\delta.dll"])
+    expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir),
+                     messages=(message,), caption=ui.ERROR_CAPTION, exit_code=ui.EXIT_FAILED,
+                     layout=layout, registered=[])
 
 
 def scenario_registration_judged(suite, name, checks):
@@ -495,7 +506,7 @@ SCENARIOS = [
      scenario_refused_then_relative),
     ("s5", "source folders missing", scenario_sources_missing),
     ("s6", "read-only destination files", scenario_read_only_destination),
-    ("s7", "working directory other than the program's folder",
+    ("s7", "working directory other than the program's folder; a planted tool never started",
      scenario_other_working_directory),
     ("s9", "registrations judged by Wine's own regsvr32.exe", scenario_registration_judged),
     ("s10", "silent with /LOG= and /D= with blanks", scenario_silent),

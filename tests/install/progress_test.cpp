@@ -29,7 +29,8 @@ public:
 };
 
 void StandardPackage(RecordingSystem& s) {
-    s.SetListing(kSupport, {FolderEntry("."), FolderEntry(".."), FileEntry("a.txt")});
+    s.SetListing(kSupport, {FolderEntry("."), FolderEntry(".."), FileEntry("regsvr32.exe"),
+                            FileEntry("a.txt")});
     s.SetListing(kDriver, {FileEntry("b.dll"), FolderEntry("sub"), FileEntry("c.sys")});
 }
 
@@ -110,14 +111,17 @@ TEST(ProgressInstallSystem, ShowsEveryCopyAndRegistrationInTheOrderOfTheRun) {
     tw::ProgressInstallSystem observed(inner, "C:\\pkg", "C:\\App\\", plan, observer);
     InstallDriverFiles("C:\\pkg", "C:\\App\\", observed);
 
-    // Four copies and one registration: each step is a fifth of the bar.
+    // Six copies and one registration (the tool starts: this run copied it): each
+    // step is a seventh of the bar.
     EXPECT_EQ(observer.shown, (Lines{
-                                  "copying driversupport\\a.txt @0",
-                                  "copying driversupport\\a.txt @200",
-                                  "copying Driver\\b.dll @400",
-                                  "registering Driver\\b.dll @600",
-                                  "copying Driver\\c.sys @600",
-                                  "registering Driver\\b.dll @800",
+                                  "copying driversupport\\regsvr32.exe @0",
+                                  "copying driversupport\\regsvr32.exe @142",
+                                  "copying driversupport\\a.txt @285",
+                                  "copying driversupport\\a.txt @428",
+                                  "copying Driver\\b.dll @571",
+                                  "registering Driver\\b.dll @714",
+                                  "copying Driver\\c.sys @714",
+                                  "registering Driver\\b.dll @857",
                                   "registering Driver\\b.dll @1000",
                               }));
     // Planning lists the two folders once; after it, the installation makes
@@ -126,7 +130,7 @@ TEST(ProgressInstallSystem, ShowsEveryCopyAndRegistrationInTheOrderOfTheRun) {
     ASSERT_EQ(work.size(), planning.size() + plain.Work().size());
     EXPECT_EQ(Lines(work.begin(), work.begin() + 2), planning);
     EXPECT_EQ(Lines(work.begin() + 2, work.end()), plain.Work());
-    EXPECT_EQ(inner.Calls().size() - plain.Calls().size(), 2 + 3 + 3u);  // two finds, six nexts
+    EXPECT_EQ(inner.Calls().size() - plain.Calls().size(), 2 + 4 + 3u);  // two finds, seven nexts
 }
 
 TEST(ProgressInstallSystem, NamesAQuotedDllAndAFileOutsideTheFoldersWhole) {

@@ -1,8 +1,8 @@
-#include "app/install_log.h"
+#include "log/install_log.h"
 
 #include <string>
 
-#include "app/log_platform.h"
+#include "log/log_platform.h"
 
 namespace tw {
 
@@ -115,7 +115,13 @@ void InstallLog::Summary(const InstallSummary& summary, std::string_view resultT
           std::to_string(summary.failedFiles.size()), ", registrations ",
           std::to_string(summary.registrations.size())});
     for (const std::string& path : summary.failedFiles) Line({"not installed: ", path});
-    Line({"result: ", resultText});
+    // The incomplete message runs over several lines: each ends in CR LF like every other.
+    std::string result(resultText);
+    for (std::size_t at = 0; (at = result.find('\n', at)) != std::string::npos; ++at) {
+        if (at > 0 && result[at - 1] == '\r') continue;
+        result.insert(at++, "\r");
+    }
+    Line({"result: ", result});
 }
 
 void InstallLog::Finished(int exitCode) { Line({"exit code: ", std::to_string(exitCode)}); }
