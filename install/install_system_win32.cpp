@@ -207,7 +207,8 @@ public:
             handles.push_back(static_cast<ProcessTool*>(tool)->Process());
         DWORD count =
             static_cast<DWORD>(std::min<std::size_t>(MAXIMUM_WAIT_OBJECTS, handles.size()));
-        if (count > 0) WaitForMultipleObjects(count, handles.data(), FALSE, TimeLeft(tools, bound));
+        // Messages are handled meanwhile, as in WaitForTools.
+        if (count > 0) WaitForAnyHandlingMessages(count, handles.data(), TimeLeft(tools, bound));
         SetExitCodes(tools);
     }
 
