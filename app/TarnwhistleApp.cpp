@@ -2,9 +2,13 @@
 
 #include <ctime>
 #include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/current_directory.h"
+#include "app/installation_progress.h"
 #include "app/installation_run.h"
 #include "appdir/find_first_entry.h"
 #include "appdir/folder_identity.h"
@@ -12,6 +16,7 @@
 #include "config/config_writer.h"
 #include "dialogs/AppDirDialog.h"
 #include "framework/ExceptionReport.h"
+#include "framework/WideText.h"
 #include "install/block_copy.h"
 #include "install/engine.h"
 #include "install/one_millisecond_timer.h"
@@ -31,6 +36,14 @@ std::tm LocalTimeNow() {
     std::time_t now = std::time(nullptr);
     const std::tm* local = std::localtime(&now);
     return local ? *local : std::tm{};
+}
+
+// The program's words in code page 936, the files' names in the ANSI code page.
+std::wstring WideText(const std::vector<tw::TextPart>& parts) {
+    std::wstring text;
+    for (const tw::TextPart& part : parts)
+        text += part.fileNames ? WideFromAnsi(part.bytes) : WideFromProgramText(part.bytes);
+    return text;
 }
 
 }  // namespace
@@ -77,12 +90,15 @@ BOOL CTarnwhistleApp::InitInstance() {
          },
          [](const tw::CompletionMessage& message) {
              UseCursor(IDC_ARROW);
-             ::MessageBoxA(nullptr, message.text.c_str(), message.caption, message.style);
+             ShowMessageBox(nullptr, WideText(message.parts), WideFromProgramText(message.caption),
+                            message.style);
          },
          [] {
              UseCursor(IDC_ARROW);
              ReportCurrentException(nullptr, AfxGetAppName());
-         }});
+         },
+         // Shown once the installation has gone on for a second.
+         [] { return std::make_unique<InstallationProgress>(); }});
     return FALSE;
 }
 

@@ -1,6 +1,7 @@
 #include "app/completion_message.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "res/texts.h"
 
@@ -8,15 +9,21 @@ namespace tw {
 
 namespace {
 
-std::string IncompleteText(const std::vector<std::string>& failedFiles) {
+std::vector<TextPart> IncompleteText(const std::vector<std::string>& failedFiles) {
     char count[sizeof(TW_TEXT_INSTALL_INCOMPLETE) + 24];
     std::snprintf(count, sizeof(count), TW_TEXT_INSTALL_INCOMPLETE,
                   static_cast<int>(failedFiles.size()));
-    std::string text = std::string(count) + "\n";
+    std::vector<TextPart> parts{{std::string(count) + "\n", false}, {"", true}};
     for (std::size_t i = 0; i < failedFiles.size() && i < kNamedFailures; ++i)
-        text += "\n" + failedFiles[i];
-    if (failedFiles.size() > kNamedFailures) text += "\n" TW_TEXT_MORE_FILES;
-    return text;
+        parts.back().bytes += "\n" + failedFiles[i];
+    if (failedFiles.size() > kNamedFailures) parts.push_back({"\n" TW_TEXT_MORE_FILES, false});
+    return parts;
+}
+
+CompletionMessage Message(std::vector<TextPart> parts, const char* caption, unsigned style) {
+    std::string text;
+    for (const TextPart& part : parts) text += part.bytes;
+    return {std::move(text), caption, style, std::move(parts)};
 }
 
 }  // namespace
@@ -24,10 +31,12 @@ std::string IncompleteText(const std::vector<std::string>& failedFiles) {
 CompletionMessage ChooseCompletionMessage(bool nothingFound,
                                           const std::vector<std::string>& failedFiles) {
     if (!failedFiles.empty())
-        return {IncompleteText(failedFiles), TW_TEXT_ERROR_CAPTION, kBoxOk | kBoxIconExclamation};
+        return Message(IncompleteText(failedFiles), TW_TEXT_ERROR_CAPTION,
+                       kBoxOk | kBoxIconExclamation);
     if (nothingFound)
-        return {TW_TEXT_NOTHING_FOUND, TW_TEXT_ERROR_CAPTION, kBoxOk | kBoxIconExclamation};
-    return {TW_TEXT_INSTALL_DONE, TW_TEXT_INFO_CAPTION, kBoxOk};
+        return Message({{TW_TEXT_NOTHING_FOUND, false}}, TW_TEXT_ERROR_CAPTION,
+                       kBoxOk | kBoxIconExclamation);
+    return Message({{TW_TEXT_INSTALL_DONE, false}}, TW_TEXT_INFO_CAPTION, kBoxOk);
 }
 
 }  // namespace tw

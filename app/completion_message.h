@@ -15,10 +15,19 @@ constexpr unsigned kBoxIconExclamation = 0x30;
 // At most this many failed files are named; "……" stands for the rest.
 constexpr std::size_t kNamedFailures = 10;
 
+// A piece of a message's text: the program's own words (code page 936) or the
+// names of files (the system's ANSI code page). Each is turned into UTF-16 with
+// its own code page before it is shown.
+struct TextPart {
+    std::string bytes;
+    bool fileNames;
+};
+
 struct CompletionMessage {
-    std::string text;  // code page 936
-    const char* caption;
+    std::string text;     // the parts, joined
+    const char* caption;  // code page 936
     unsigned style;
+    std::vector<TextPart> parts;
 };
 
 // All well: the congratulation. Files not installed: how many, then, after an

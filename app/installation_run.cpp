@@ -7,6 +7,8 @@
 #include "common/path_rules.h"
 #include "config/config_writer.h"
 #include "framework/ExceptionText.h"
+#include "install/progress_install_system.h"
+#include "install/progress_plan.h"
 
 namespace tw {
 
@@ -17,14 +19,22 @@ int Finish(InstallLog& log, int exitCode) {
     return exitCode;
 }
 
+// The engine on system; with progress, on a system that shows each step to it.
+InstallSummary RunObserved(const RunPlatform& platform, const std::string& appDir,
+                           InstallSystem& system, ProgressObserver* progress) {
+    if (!progress) return platform.engine(platform.packageFolder.c_str(), appDir.c_str(), system);
+    ProgressPlan plan = PlanInstallation(platform.system, platform.packageFolder);
+    ProgressInstallSystem observed(system, platform.packageFolder, appDir, plan, *progress);
+    return platform.engine(platform.packageFolder.c_str(), appDir.c_str(), observed);
+}
+
 }  // namespace
 
 InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appDir, InstallLog& log,
-                            const std::function<void()>& whileStopped) {
+                            ProgressObserver* progress, const std::function<void()>& whileStopped) {
     try {
         LoggingInstallSystem system(platform.system, log);
-        InstallSummary summary =
-            platform.engine(platform.packageFolder.c_str(), appDir.c_str(), system);
+        InstallSummary summary = RunObserved(platform, appDir, system, progress);
         CompletionMessage message =
             ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
         log.Summary(summary, message.text);
@@ -67,9 +77,16 @@ int RunWithDialog(const RunPlatform& platform, InstallLog& log, const DialogRunW
             log.InstallationStopped("the dialog could not be shown");
             return Finish(log, ChooseExitCode(RunEnd::installationAborted, false, 0));
     }
+    // The progress goes before any message: the result's or the exception's.
+    std::unique_ptr<ProgressObserver> progress =
+        windows.showProgress ? windows.showProgress() : nullptr;
     // The directory is carried whole; the engine deals with paths that do not fit.
     const InstallResult installed =
-        InstallAndLog(platform, WithTrailingSeparator(dialog.fullPath), log, windows.reportStop);
+        InstallAndLog(platform, WithTrailingSeparator(dialog.fullPath), log, progress.get(), [&] {
+            progress.reset();
+            if (windows.reportStop) windows.reportStop();
+        });
+    progress.reset();
     if (!installed.stopped) windows.showResult(installed.message);
     return Finish(log, installed.exitCode);
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/command_line.h"
@@ -14,6 +15,7 @@
 #include "install/engine.h"
 #include "install/install_summary.h"
 #include "install/install_system.h"
+#include "install/progress_observer.h"
 #include "log/install_log.h"
 
 namespace tw {
@@ -40,10 +42,12 @@ struct InstallResult {
 };
 
 // The engine from the package folder into appDir (ending in "\"), each copy
-// logged; then the summary and the result logged. An exception that stops the
+// logged; then the summary and the result logged. With progress, the package is
+// planned first and every step shown to it. An exception that stops the
 // installation is logged with its text, and whileStopped (when given) runs while
-// it is still being handled.
+// it is still being handled, after the installation's own objects went.
 InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appDir, InstallLog& log,
+                            ProgressObserver* progress = nullptr,
                             const std::function<void()>& whileStopped = {});
 
 // A run without dialog or message: the directory of /D= (else the proposed one)
@@ -66,6 +70,9 @@ struct DialogRunWindows {
     std::function<void(const CompletionMessage&)> showResult;
     // Reports the exception that stopped the installation, while it is handled.
     std::function<void()> reportStop;
+    // Opens what shows the installation while it goes on (when given); it goes
+    // before the final message or the report of the exception.
+    std::function<std::unique_ptr<ProgressObserver>()> showProgress;
 };
 
 // A run with the dialog: the dialog, then the installation into the confirmed

@@ -225,4 +225,40 @@ TEST(SilentRun, AnIncompleteInstallationFails) {
     }
 }
 
+// With a progress observer the two folders are listed once more before the
+// installation, which then runs and is logged exactly as without one.
+TEST(InstallAndLog, WithProgressListsThePackageFirstAndInstallsAsWithout) {
+    struct Shown : tw::ProgressObserver {
+        void Show(tw::ProgressStep, const std::string& file, int position) override {
+            steps.push_back(file + " @" + std::to_string(position));
+        }
+        Lines steps;
+    };
+    Lines logs[2], work[2];
+    Shown shown;
+    for (int observed = 0; observed < 2; ++observed) {
+        TempFolder folder;
+        const std::string logPath = folder / "install.log";
+        RecordingSystem system;
+        Package(system);
+        tw::RunPlatform platform{{"C:\\pkg", "", nullptr, kFullPath, kNoIdentities}, system};
+        {
+            tw::InstallLog log(logPath);
+            tw::InstallResult result =
+                tw::InstallAndLog(platform, "C:\\App\\", log, observed ? &shown : nullptr);
+            EXPECT_EQ(result.exitCode, 0);
+        }
+        logs[observed] = LogLines(logPath);
+        work[observed] = system.Work();
+    }
+    EXPECT_EQ(logs[1], logs[0]);
+    Lines planned{std::string("find ") + kSupport, std::string("find ") + kDriver};
+    planned.insert(planned.end(), work[0].begin(), work[0].end());
+    EXPECT_EQ(work[1], planned);
+    EXPECT_EQ(shown.steps,
+              (Lines{"driversupport\\regsvr32.exe @0", "driversupport\\regsvr32.exe @166",
+                     "driversupport\\a.txt @333", "driversupport\\a.txt @500", "Driver\\b.dll @666",
+                     "Driver\\b.dll @833", "Driver\\b.dll @833", "Driver\\b.dll @1000"}));
+}
+
 }  // namespace

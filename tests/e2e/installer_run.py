@@ -13,6 +13,7 @@ DIALOG_CAPTION = "设置应用程序目录"
 INFO_CAPTION = "提示信息"
 ERROR_CAPTION = "错误信息"
 FRAME_TITLE = "Tarnwhistle"
+PROGRESS_CAPTION = "正在安装驱动程序"
 
 TEXT_DONE = "祝贺驱动程序安装完毕!"
 TEXT_NOTHING_FOUND = "没有找到需要安装的驱动程序文件!"
@@ -121,6 +122,12 @@ class InstallerRun:
         self.program.wait_idle()
         x.focus(wid)
         self.program.wait_idle(quiet=0.5)
+
+    def progress_window(self, timeout=STEP_TIMEOUT):
+        """Waits for the progress window and takes its screenshot; returns its id."""
+        wid = x.wait_window(f"^{PROGRESS_CAPTION}$", timeout, self.program.alive)
+        self.shot("progress", wid)
+        return wid
 
     def message_box(self, timeout=STEP_TIMEOUT):
         """Waits for a message box of the installer; returns (window, caption)."""

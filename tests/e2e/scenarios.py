@@ -4,6 +4,7 @@ the record, the installed layout and the registration tool's starts."""
 
 import os
 import subprocess
+import time
 
 import installer_run as ui
 import package as pkg
@@ -111,6 +112,7 @@ def scenario_accept_default(suite, name, checks):
 
             def centred_then_ok(run, dialog):
                 dx, dy, width, height = run.dialog_geometry
+                suite.dialog_width_at_96_dpi = width
                 screen_width, screen_height = x.screen_size()
                 checks.true(abs(dx + width / 2 - screen_width / 2) <= 40
                             and abs(dy + height / 2 - screen_height / 2) <= 40,
@@ -227,6 +229,9 @@ def scenario_sources_missing(suite, name, checks):
     expect_installed(checks, result, pkg.Package(), app_dir, suite.drive.dos(app_dir),
                      messages=(ui.TEXT_NOTHING_FOUND,), caption=ui.ERROR_CAPTION,
                      exit_code=ui.EXIT_FAILED)
+    # A run that ends within a second shows no progress window.
+    checks.true(ui.PROGRESS_CAPTION not in result.windows,
+                f"a progress window in a short run: {result.windows}")
 
 
 def make_unwritable(path, data):
@@ -427,6 +432,59 @@ def scenario_silent_incomplete(suite, name, checks):
                  ui.incomplete_text(failed), ui.EXIT_FAILED)))
 
 
+# The dialog at 96 dots per inch is about 310 pixels wide (201 dialog units of an
+# 8-point font); at 144 it is half as wide again.
+DIALOG_WIDTH_AT_144_DPI = 400
+
+
+def scenario_other_code_page_high_dpi(suite, name, checks):
+    """On a system whose ANSI code page is 1252, with the screen at 144 dots per
+    inch: every window reads as Chinese and the dialog is laid out larger; and a
+    registration tool that sends a message to every top-level window before it
+    ends is registered at once, not after the 300 s the tools are given."""
+    app_dir = suite.folder(name, "apps", "Target")
+    recorded = suite.drive.dos(app_dir)
+    source = suite.folder(name, "package")
+    package = pkg.Package(
+        {"regsvr32.exe": (suite.tools_dir / "regsvr32_broadcast.exe").read_bytes(),
+         "support.txt": pkg.content("support.txt")},
+        {"alpha.dll": pkg.content("alpha.dll", 4096), "gamma.sys": pkg.content("gamma.sys")})
+    package.lay_out(source)
+    confirmed = []
+
+    def larger_then_confirm(run, dialog):
+        width = run.dialog_geometry[2]
+        checks.true(width >= DIALOG_WIDTH_AT_144_DPI,
+                    f"dialog {width} pixels wide at 144 DPI, expected at least "
+                    f"{DIALOG_WIDTH_AT_144_DPI}")
+        if suite.dialog_width_at_96_dpi:
+            checks.true(width >= 1.4 * suite.dialog_width_at_96_dpi,
+                        f"dialog {width} pixels wide at 144 DPI, "
+                        f"{suite.dialog_width_at_96_dpi} at 96")
+        ui.confirm(run, dialog)
+        confirmed.append(time.monotonic())
+
+    def at_once(run):
+        # Under emulation the tool's own start takes minutes: the outcome, not the
+        # time, tells whether its message was answered.
+        print(f"    final message {time.monotonic() - confirmed[0]:.0f} s after OK", flush=True)
+        run.shot("final-message-1252")
+
+    with wine.RegistryValue(suite.prefix, r"HKCU\Control Panel\Desktop", "LogPixels",
+                            "REG_DWORD", 144):
+        result = suite.run_installer(name, source, args=("/D=" + recorded,),
+                                     steps=larger_then_confirm, on_message=at_once,
+                                     timeout=ui.install_timeout(1),
+                                     env={"TW_WINE_LOCALE": "C.UTF-8"})
+    # A caption turned into code page 1252 would read "????".
+    chinese = {ui.DIALOG_CAPTION, ui.PROGRESS_CAPTION, ui.INFO_CAPTION, None}
+    checks.equal(sorted(set(map(str, result.windows)) - set(map(str, chinese))), [],
+                 "windows with other names")
+    checks.true(ui.DIALOG_CAPTION in result.windows, f"no dialog among {result.windows}")
+    # The tool ended with 0: its message was answered and it was judged registered.
+    expect_installed(checks, result, package, app_dir, recorded, registered=[])
+
+
 def check_frame_never_visible(suite):
     """Every run was watched: the dialog was mapped, a window titled Tarnwhistle never."""
     seen = suite.watch.names_since()
@@ -454,4 +512,6 @@ SCENARIOS = [
     ("s10", "silent with /LOG= and /D= with blanks", scenario_silent),
     ("s11", "silent with a missing folder", scenario_silent_missing),
     ("s12", "silent with a destination that cannot be replaced", scenario_silent_incomplete),
+    ("s13", "code page 1252 and 144 DPI; a tool that broadcasts a message",
+     scenario_other_code_page_high_dpi),
 ]

@@ -54,6 +54,7 @@ class Suite:
         self.prefix = Path(prefix)
         self.results = []
         self.watch = None
+        self.dialog_width_at_96_dpi = None  # seen by a run at 96 dots per inch
 
     # --- fixtures -----------------------------------------------------------
 
@@ -81,16 +82,17 @@ class Suite:
         """Where the run of scenario name writes its own log, with /LOG=."""
         return self.folder("logs") / f"{name}-install.log"
 
-    def start(self, name, exe, cwd, args=()):
-        """Starts the installer from cwd with the arguments; the logging tool it
-        starts writes to tool_log(name)."""
-        env = {RUN_MARKER: str(self.root), "TW_REGSVR32_LOG": self.drive.dos(self.tool_log(name))}
+    def start(self, name, exe, cwd, args=(), env=None):
+        """Starts the installer from cwd with the arguments (and env added to its
+        environment); the logging tool it starts writes to tool_log(name)."""
+        env = {**(env or {}), RUN_MARKER: str(self.root),
+               "TW_REGSVR32_LOG": self.drive.dos(self.tool_log(name))}
         log = self.artefacts / f"{name}-wine.log"
         return ui.InstallerRun(lambda: wine.WindowsProgram(exe, cwd, log, env, args), name,
                                self.artefacts)
 
     def run_installer(self, name, source, exe=None, args=(), steps=ui.confirm, silent=False,
-                      final_message=True, timeout=ui.STEP_TIMEOUT, on_message=None):
+                      final_message=True, timeout=ui.STEP_TIMEOUT, on_message=None, env=None):
         """Starts the installer from source (its own copy there unless exe is given),
         lets steps act in the dialog, calls on_message(run) while the final message
         shows, dismisses it and waits for the program and every registration tool
@@ -100,7 +102,7 @@ class Suite:
         exe = exe or self.place_exe(source)
         mark = self.watch.mark()
         caption = None
-        with self.start(name, exe, source, args) as run:
+        with self.start(name, exe, source, args, env) as run:
             if not silent:
                 steps(run, run.dialog())
                 if final_message:
