@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "app/command_line.h"
+#include "app/completion_message.h"
 #include "app/current_directory.h"
 #include "app/exit_code.h"
 #include "app/install_log.h"
@@ -48,6 +49,15 @@ BOOL CTarnwhistleApp::InitInstance() {
 
     const tw::InstallerSwitches switches = tw::ParseInstallerSwitches(::GetCommandLineA());
     tw::InstallLog log(switches.logPath);
+    // A run that was asked for a log and cannot keep one does nothing at all.
+    if (log.CannotBeOpened()) {
+        if (!switches.silent) {
+            const tw::CompletionMessage message = tw::LogNotOpenedMessage(switches.logPath);
+            ::MessageBoxA(nullptr, message.text.c_str(), message.caption, message.style);
+        }
+        m_exitCode = tw::ChooseExitCode(tw::RunEnd::logNotOpened, false, 0);
+        return FALSE;
+    }
     const tw::RunPlatform platform{
         CurrentDirectory().GetString(),
         tw::kConfigRecordPath,

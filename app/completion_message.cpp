@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "framework/CString.h"
 #include "res/texts.h"
 
 namespace tw {
@@ -28,6 +29,12 @@ CompletionMessage ChooseCompletionMessage(bool nothingFound,
     if (nothingFound)
         return {TW_TEXT_NOTHING_FOUND, TW_TEXT_ERROR_CAPTION, kBoxOk | kBoxIconExclamation};
     return {TW_TEXT_INSTALL_DONE, TW_TEXT_INFO_CAPTION, kBoxOk};
+}
+
+CompletionMessage LogNotOpenedMessage(std::string_view logPath) {
+    const std::string path(logPath);
+    return {AfxFormatString1(TW_TEXT_LOG_NOT_OPENED, path.c_str()).GetString(),
+            TW_TEXT_ERROR_CAPTION, kBoxOk | kBoxIconExclamation};
 }
 
 }  // namespace tw

@@ -48,8 +48,8 @@ InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appD
 
 // A run without dialog or message: the directory of /D= (else the proposed one)
 // through the OK decision, the record, the engine; every step and the exit code
-// logged. A refused directory or an unwritten record ends the run before
-// anything is installed. Returns the exit code.
+// logged. An empty /D=, a refused directory or an unwritten record ends the run
+// before anything is installed. Returns the exit code.
 int RunSilently(const InstallerSwitches& switches, const RunPlatform& platform, InstallLog& log);
 
 }  // namespace tw

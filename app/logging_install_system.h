@@ -17,7 +17,7 @@ public:
         return m_inner.FindFirst(pattern, first);
     }
     void SleepOneMillisecond() override { m_inner.SleepOneMillisecond(); }
-    bool CopyFileTo(const char* source, const char* destination) override;
+    CopyOutcome CopyFileTo(const char* source, const char* destination) override;
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
         return m_inner.StartRegistration(request);
     }

@@ -79,7 +79,7 @@ public:
         m_seconds += SecondsSince(start);
         ++m_count;
     }
-    bool CopyFileTo(const char* source, const char* destination) override {
+    tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
         return m_inner.CopyFileTo(source, destination);
     }
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {

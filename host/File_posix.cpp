@@ -108,6 +108,8 @@ BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
 
     bool wantsWrite = (request.access & kGenericWrite) != 0;
     struct stat before {};
+    if (request.disposition == kCreateNew && lstat(path.c_str(), &before) == 0)
+        return fail(tw::kErrorFileExists);
     bool exists = stat(path.c_str(), &before) == 0;
     if (exists) {
         if (S_ISDIR(before.st_mode)) return fail(tw::kErrorAccessDenied);
@@ -124,6 +126,7 @@ BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
                                                                    : O_RDONLY;
     if (request.disposition != kOpenExisting) flags |= O_CREAT;
     if (request.disposition == kCreateAlways) flags |= O_TRUNC;
+    if (request.disposition == kCreateNew) flags |= O_EXCL;  // never through a link
     if (!request.inheritHandle) flags |= O_CLOEXEC;
     int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) return fail(tw::Win32ErrorFromErrno(errno, path.c_str()));

@@ -10,6 +10,7 @@ constexpr long kErrorTooManyOpenFiles = 4;
 constexpr long kErrorAccessDenied = 5;
 constexpr long kErrorWriteProtect = 19;
 constexpr long kErrorSharingViolation = 32;
+constexpr long kErrorFileExists = 80;
 constexpr long kErrorDiskFull = 112;
 constexpr long kErrorFilenameTooLong = 206;
 constexpr long kErrorIoDevice = 1117;

@@ -42,7 +42,7 @@ public:
         return m_platform.FindFirst(pattern, first);
     }
     void SleepOneMillisecond() override {}
-    bool CopyFileTo(const char* source, const char* destination) override {
+    tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
         if (m_target.empty() || !std::string(destination).ends_with(m_target))
             return m_platform.CopyFileTo(source, destination);
         FaultFile in;
@@ -50,7 +50,7 @@ public:
         if (m_fault == Fault::diskFullAfter5000) out.FillDiskAfter(5000);
         if (m_fault == Fault::readErrorAfterFirstBlock) in.FailAt("read", 2, 23);  // ERROR_CRC
         if (m_fault == Fault::closeFails) out.FailAt("close", 1, 29);  // ERROR_WRITE_FAULT
-        return CopyOneFileThrough(in, out, source, destination);
+        return tw::CopyFileInBlocksThrough(in, out, source, destination);
     }
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest&) override {
         if (m_fault == Fault::toolStartFails) return nullptr;

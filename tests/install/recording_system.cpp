@@ -126,11 +126,11 @@ void RecordingSystem::SleepOneMillisecond() {
     if (m_inner) m_inner->SleepOneMillisecond();
 }
 
-bool RecordingSystem::CopyFileTo(const char* source, const char* destination) {
+tw::CopyOutcome RecordingSystem::CopyFileTo(const char* source, const char* destination) {
     m_calls.push_back(std::string("copy ") + source + " > " + destination);
     if (m_failedDestinations.count(destination) || m_failedCopies.count({source, destination}))
-        return false;
-    return m_inner ? m_inner->CopyFileTo(source, destination) : true;
+        return {kScriptedCopyError};
+    return m_inner ? m_inner->CopyFileTo(source, destination) : tw::CopyOutcome{};
 }
 
 namespace {
