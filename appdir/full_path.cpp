@@ -110,11 +110,16 @@ std::string FullPathFrom(std::string_view text, std::string_view currentDirector
 
 std::optional<std::string> DirectoryFullPath(std::string_view text,
                                              const FullPathFunction& fullPath) {
-    std::string bare = text.size() > 3 && text.back() == '/'
-                           ? std::string(text.substr(0, text.size() - 1))
-                           : WithoutTrailingSeparator(text);
-    std::optional<std::string> full = fullPath(bare.c_str());
-    if (full && bare.size() < text.size()) *full = WithTrailingSeparator(*full);
+    auto once = [&](std::string_view directory) -> std::optional<std::string> {
+        std::string bare = directory.size() > 3 && directory.back() == '/'
+                               ? std::string(directory.substr(0, directory.size() - 1))
+                               : WithoutTrailingSeparator(directory);
+        std::optional<std::string> full = fullPath(bare.c_str());
+        if (full && bare.size() < directory.size()) *full = WithTrailingSeparator(*full);
+        return full;
+    };
+    std::optional<std::string> full = once(text);
+    if (full && once(*full) != full) return std::nullopt;
     return full;
 }
 

@@ -31,6 +31,8 @@ bool IsFullPathText(std::string_view text);
 // the text without its trailing separator ("\" or "/"), which is then put back as
 // "\": Windows drops the trailing dots and blanks of a last name ("C:\Varnelquist \"
 // opens C:\Varnelquist) but keeps them in a path built on it ("C:\Varnelquist \Driver").
+// Nothing when the full path would be made another one again (a name "a.." becomes
+// "a.", which becomes "a"): Windows opens no such folder the same way twice.
 std::optional<std::string> DirectoryFullPath(std::string_view text,
                                              const FullPathFunction& fullPath);
 

@@ -12,8 +12,9 @@ export WINEARCH=win64
 TW_WINE=/usr/lib/wine/wine64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko prompts, no desktop menu entries, and no debugger started on a
-# crash: a crashing test fails at once.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d"
+# crash: a crashing test fails at once. Overrides the caller sets come after these
+# (the end-to-end run that gives winmm.dll Windows' search order sets one).
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 
 # Creates the prefix once and sets it up; concurrent callers wait for the first.

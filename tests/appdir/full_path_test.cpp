@@ -106,6 +106,9 @@ TEST(FullPath, ADirectoryIsMadeWholeAsItsFolderIsOpened) {
     }
     const tw::FullPathFunction none = [](const char*) { return std::optional<std::string>(); };
     EXPECT_FALSE(tw::DirectoryFullPath("C:\\x\\", none).has_value());
+    // Made whole twice, these would change again: no folder is opened by them.
+    for (const char* text : {"C:\\a..\\b", "C:\\a\\...\\b\\", "....\\........"})
+        EXPECT_FALSE(tw::DirectoryFullPath(text, fromPackage).has_value()) << text;
 }
 
 #ifdef _WIN32
