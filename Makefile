@@ -48,10 +48,12 @@ run: win32
 	python3 tools/run-sample.py
 
 # The installation engine against `cp -r` on a generated package (optimised host build).
+# BENCH_DIR=/dev/shm puts the package and the installations on that file system
+# (a tmpfs takes the disk out); by default they go to the temporary folder.
 bench: setup
 	cmake --preset host-release >/dev/null
 	cmake --build build/host-release -j$(JOBS) --target install_bench
-	build/host-release/bench/install_bench
+	build/host-release/bench/install_bench $(if $(BENCH_DIR),--dir $(BENCH_DIR))
 
 clean:
 	rm -rf build

@@ -36,23 +36,24 @@ public:
         std::lock_guard lock(m_mutex);
         auto it = m_opens.find(Key(st));
         if (it == m_opens.end()) return true;
-        for (const OpenRecord& other : it->second) {
-            if ((access & CFile::kGenericRead) && !(other.share & CFile::kShareRead)) return false;
-            if ((access & CFile::kGenericWrite) && !(other.share & CFile::kShareWrite))
-                return false;
-            if ((other.access & CFile::kGenericRead) && !(share & CFile::kShareRead)) return false;
-            if ((other.access & CFile::kGenericWrite) && !(share & CFile::kShareWrite))
-                return false;
-        }
+        for (const OpenRecord& other : it->second)
+            if (!Compatible({-1, access, share}, other)) return false;
+        return true;
+    }
+    // Adds the open when its access and share may join the opens already there;
+    // false, adding nothing, when they may not. One step, so that two opens of the
+    // same file cannot both pass the check before either is recorded.
+    bool AddIfAdmitted(const struct stat& st, OpenRecord record) {
+        std::lock_guard lock(m_mutex);
+        std::vector<OpenRecord>& records = m_opens[Key(st)];
+        for (const OpenRecord& other : records)
+            if (!Compatible(record, other)) return false;
+        records.push_back(record);
         return true;
     }
     bool Holds(const struct stat& st) {
         std::lock_guard lock(m_mutex);
         return m_opens.count(Key(st)) != 0;
-    }
-    void Add(const struct stat& st, OpenRecord record) {
-        std::lock_guard lock(m_mutex);
-        m_opens[Key(st)].push_back(record);
     }
     void Remove(int fd) {
         std::lock_guard lock(m_mutex);
@@ -68,6 +69,14 @@ public:
     }
 
 private:
+    static bool Compatible(const OpenRecord& a, const OpenRecord& b) {
+        auto allows = [](const OpenRecord& wanted, const OpenRecord& held) {
+            if ((wanted.access & CFile::kGenericRead) && !(held.share & CFile::kShareRead))
+                return false;
+            return !(wanted.access & CFile::kGenericWrite) || (held.share & CFile::kShareWrite);
+        };
+        return allows(a, b) && allows(b, a);
+    }
     static std::pair<dev_t, ino_t> Key(const struct stat& st) { return {st.st_dev, st.st_ino}; }
     std::mutex m_mutex;
     std::map<std::pair<dev_t, ino_t>, std::vector<OpenRecord>> m_opens;
@@ -76,6 +85,14 @@ private:
 ShareTable& Shares() {
     static ShareTable table;
     return table;
+}
+
+// Windows refuses to open a folder as a file, and to write a read-only file,
+// whoever asks; 0 when neither applies.
+long Refusal(const struct stat& st, bool wantsWrite) {
+    if (S_ISDIR(st.st_mode)) return tw::kErrorAccessDenied;
+    if (wantsWrite && (st.st_mode & 0222) == 0) return tw::kErrorAccessDenied;
+    return 0;
 }
 
 std::string FullPath(const std::string& path) {
@@ -87,10 +104,7 @@ std::string FullPath(const std::string& path) {
 
 }  // namespace
 
-bool tw::IsHeldOpen(const char* posixPath) {
-    struct stat st {};
-    return lstat(posixPath, &st) == 0 && Shares().Holds(st);
-}
+bool tw::IsHeldOpen(const struct stat& entry) { return Shares().Holds(entry); }
 
 bool CFile::IsOpen() const { return m_hFile >= 0; }
 
@@ -107,33 +121,39 @@ BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
     };
 
     bool wantsWrite = (request.access & kGenericWrite) != 0;
-    struct stat before {};
-    if (request.disposition == kCreateNew && lstat(path.c_str(), &before) == 0)
-        return fail(tw::kErrorFileExists);
-    bool exists = stat(path.c_str(), &before) == 0;
-    if (exists) {
-        if (S_ISDIR(before.st_mode)) return fail(tw::kErrorAccessDenied);
-        // Windows refuses to write a read-only file, whoever asks.
-        if (wantsWrite && (before.st_mode & 0222) == 0) return fail(tw::kErrorAccessDenied);
-        if (!Shares().Admits(before, request.access, request.share))
-            return fail(tw::kErrorSharingViolation);
-    } else if (request.disposition == kOpenExisting) {
-        return fail(tw::Win32ErrorFromErrno(errno, path.c_str()));
-    }
-
     int flags = (request.access == (kGenericRead | kGenericWrite)) ? O_RDWR
                 : wantsWrite                                       ? O_WRONLY
                                                                    : O_RDONLY;
-    if (request.disposition != kOpenExisting) flags |= O_CREAT;
-    if (request.disposition == kCreateAlways) flags |= O_TRUNC;
-    if (request.disposition == kCreateNew) flags |= O_EXCL;  // never through a link
     if (!request.inheritHandle) flags |= O_CLOEXEC;
+    // An open that may create or cut the file looks at it first, so that a refused
+    // open changes nothing. An open of an existing file changes nothing by itself:
+    // it opens first and looks at what it opened, which saves a lookup of the path.
+    if (request.disposition != kOpenExisting) {
+        struct stat before {};
+        // A new file is refused whatever has its name, a link included.
+        if (request.disposition == kCreateNew && lstat(path.c_str(), &before) == 0)
+            return fail(tw::kErrorFileExists);
+        if (stat(path.c_str(), &before) == 0) {
+            if (long refusal = Refusal(before, wantsWrite)) return fail(refusal);
+            if (!Shares().Admits(before, request.access, request.share))
+                return fail(tw::kErrorSharingViolation);
+        }
+        flags |= O_CREAT;
+        if (request.disposition == kCreateAlways) flags |= O_TRUNC;
+        if (request.disposition == kCreateNew) flags |= O_EXCL;  // never through a link
+    }
     int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) return fail(tw::Win32ErrorFromErrno(errno, path.c_str()));
 
     struct stat opened {};
     fstat(fd, &opened);
-    Shares().Add(opened, {fd, request.access, request.share});
+    long refusal = request.disposition == kOpenExisting ? Refusal(opened, wantsWrite) : 0;
+    if (!refusal && !Shares().AddIfAdmitted(opened, {fd, request.access, request.share}))
+        refusal = tw::kErrorSharingViolation;
+    if (refusal) {
+        ::close(fd);
+        return fail(refusal);
+    }
     m_hFile = fd;
     m_bCloseOnDelete = TRUE;
     m_strFileName = FullPath(path).c_str();

@@ -4,6 +4,7 @@
 // child process that is waited for with waitpid.
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -48,9 +49,12 @@ private:
 
 // The attribute word Windows reports: a folder 0x10, a plain file 0x20, with 0x01
 // added when nobody may write it. An entry that cannot be examined counts as a file.
-std::uint32_t AttributesOf(const std::string& path) {
+// The entry is looked up in the open folder, not through its whole path again.
+std::uint32_t AttributesOf(DIR* folder, const char* name) {
     struct stat st {};
-    if (stat(path.c_str(), &st) != 0 && lstat(path.c_str(), &st) != 0) return kAttributeArchive;
+    int at = dirfd(folder);
+    if (fstatat(at, name, &st, 0) != 0 && fstatat(at, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return kAttributeArchive;
     std::uint32_t attributes = S_ISDIR(st.st_mode) ? kAttributeDirectory : kAttributeArchive;
     if ((st.st_mode & 0222) == 0) attributes |= kAttributeReadOnly;
     return attributes;
@@ -61,9 +65,9 @@ public:
     // The pattern is a folder and "*.*", which matches every name. False when no
     // entry came; Failed() then tells whether the folder could not be listed.
     bool Open(const char* pattern, DirectoryEntry& first) {
-        m_folder = tw::ToPosixPath(pattern);
-        m_folder.erase(m_folder.find_last_of('/') + 1);
-        std::string folder = m_folder.empty() ? "." : m_folder;
+        const std::string path = tw::ToPosixPath(pattern);
+        const std::size_t slash = path.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
         m_dir.Take(opendir(folder.c_str()));
         if (!m_dir.Get()) {
             m_failed = !IsAbsent(errno, folder);
@@ -80,7 +84,7 @@ public:
             return false;
         }
         entry.cFileName = next->d_name;
-        entry.dwFileAttributes = AttributesOf(m_folder + next->d_name);
+        entry.dwFileAttributes = AttributesOf(m_dir.Get(), next->d_name);
         return true;
     }
 
@@ -98,7 +102,6 @@ private:
     }
 
     DirectoryStream m_dir;
-    std::string m_folder;  // ends in "/", or empty for the current directory
     bool m_failed = false;
 };
 

@@ -17,9 +17,50 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 
+# Where the kernel cannot run i386 code, qemu's user-mode emulator runs our 32-bit
+# programs (tools/setup.sh), and each would spend a minute on Wine's address-space
+# reservation unless it loads tools/qemu-i386/mmap_noreplace.c (see there). qemu
+# looks up a program's files under QEMU_LD_PREFIX first: there the emulated
+# programs, and only they, find an etc/ld.so.preload that names the library.
+tw_i386_emulated() {
+    local entry
+    for entry in /proc/sys/fs/binfmt_misc/*; do
+        [[ $(head -1 "$entry" 2>/dev/null) == enabled ]] &&
+            grep -q '^interpreter .*qemu-i386' "$entry" 2>/dev/null && return 0
+    done
+    return 1
+}
+if tw_i386_emulated; then
+    export QEMU_LD_PREFIX=$TW_ROOT/build/qemu-i386
+fi
+
+# Builds the preloaded library when it is missing or older than its source; each
+# file is written whole and then renamed, so that concurrent callers never see half.
+tw_qemu_preload() {
+    [[ -n ${QEMU_LD_PREFIX:-} ]] || return 0
+    local source=$TW_ROOT/tools/qemu-i386/mmap_noreplace.c root=$QEMU_LD_PREFIX
+    local library=$root/mmap_noreplace.so
+    [[ $library -nt $source && -f $root/etc/ld.so.preload ]] && return 0
+    mkdir -p "$root/etc"
+    local built list
+    built=$(mktemp "$root/.mmap_noreplace.XXXXXX")
+    list=$(mktemp "$root/etc/.ld.so.preload.XXXXXX")
+    # The programs open /mmap_noreplace.so, which qemu finds under the prefix.
+    if gcc -m32 -O2 -fPIC -shared -nostdlib -ffreestanding -Wall -Wextra -Werror \
+        -o "$built" "$source" && echo /mmap_noreplace.so >"$list"; then
+        chmod 644 "$built" "$list"
+        mv -f "$built" "$library"
+        mv -f "$list" "$root/etc/ld.so.preload"
+    else
+        rm -f "$built" "$list"
+        echo "wine-env: cannot build $library: every 32-bit start stays slow" >&2
+    fi
+}
+
 # Creates the prefix once and sets it up; concurrent callers wait for the first.
 tw_wine_prefix() {
     mkdir -p "$(dirname "$WINEPREFIX")"
+    tw_qemu_preload
     (
         flock 9
         if [[ ! -f $WINEPREFIX/system.reg ]]; then

@@ -5,6 +5,9 @@
 
 #include "tests/temp_folder.h"
 
+#include <filesystem>
+#include <iterator>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -93,6 +96,51 @@ TEST(FileOpen, SharingModesHoldBetweenOpens) {
         EXPECT_EQ(OpenError(path, kSource), 32) << "nobody may open an exclusive file";
     }
     EXPECT_EQ(OpenError(path, kDestination), 0) << "closing releases the share";
+}
+
+// The handles this process has open, where the platform lists them; -1 elsewhere.
+long OpenHandleCount() {
+#ifdef _WIN32
+    return -1;
+#else
+    auto handles = std::filesystem::directory_iterator("/proc/self/fd");
+    return static_cast<long>(std::distance(begin(handles), end(handles)));
+#endif
+}
+
+TEST(FileOpen, RefusedOpensOfExistingFilesHoldNothing) {
+    constexpr unsigned kWriteExisting = CFile::modeWrite | CFile::shareExclusive;
+    constexpr unsigned kReadExclusive = CFile::modeRead | CFile::shareExclusive;
+    TempFolder folder;
+    std::string held = folder / "held.bin";
+    std::string readOnly = folder / "ro.bin";
+    WriteBytes(held, "data");
+    WriteBytes(readOnly, "old");
+    MakeReadOnly(readOnly);
+    MakeFolder(folder / "sub");
+    const long handlesBefore = OpenHandleCount();
+    {
+        CFile holder;
+        ASSERT_TRUE(holder.Open(held.c_str(), kSource));
+        // Repeated: a refused open that kept a handle or a share would pile up.
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(OpenError(held, kWriteExisting), 32);
+            EXPECT_EQ(OpenError(folder / "sub", kSource), 5);
+            if (ReadOnlyIsEnforced()) {
+                EXPECT_EQ(OpenError(readOnly, kWriteExisting), 5);
+            }
+        }
+        if (handlesBefore >= 0) {
+            EXPECT_EQ(OpenHandleCount(), handlesBefore + 1);
+        }
+    }
+    if (handlesBefore >= 0) {
+        EXPECT_EQ(OpenHandleCount(), handlesBefore);
+    }
+    EXPECT_EQ(OpenError(held, kWriteExisting), 0) << "the refused opens hold no share";
+    EXPECT_EQ(OpenError(readOnly, kReadExclusive), 0) << "the refused opens hold no share";
+    EXPECT_EQ(ReadBytes(held), "data");
+    EXPECT_EQ(ReadBytes(readOnly), "old");
 }
 
 TEST(FileIo, OpenAlwaysKeepsTheTailAndSeeksWrite) {
