@@ -483,7 +483,8 @@ def check_frame_never_visible(suite):
 
 SCENARIOS = [
     ("s1", "accept the proposed C:\\Varnelquist (with /foo)", scenario_accept_default),
-    ("s2a", "another folder typed with a trailing separator", scenario_trailing_separator),
+    ("s2a", "another folder typed with a trailing blank and separator",
+     scenario_trailing_separator),
     ("s2b", "a folder with blanks from /D=: quoted registrations", scenario_blanks),
     ("s3", "Cancel writes nothing", scenario_cancel),
     ("s4", "a missing folder and Driver refused, then a relative folder taken whole",
