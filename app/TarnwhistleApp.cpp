@@ -1,18 +1,17 @@
 #include "app/TarnwhistleApp.h"
 
 #include <ctime>
+#include <functional>
 
 #include "app/command_line.h"
 #include "app/completion_message.h"
 #include "app/current_directory.h"
-#include "app/exit_code.h"
-#include "app/install_log.h"
 #include "app/installation_run.h"
-#include "common/path_rules.h"
+#include "appdir/find_first_entry.h"
+#include "appdir/folder_identity.h"
+#include "appdir/full_path_name.h"
 #include "config/config_writer.h"
 #include "dialogs/AppDirDialog.h"
-#include "appdir/find_first_entry.h"
-#include "appdir/full_path_name.h"
 #include "framework/ExceptionReport.h"
 #include "install/block_copy.h"
 #include "install/engine.h"
@@ -59,15 +58,11 @@ BOOL CTarnwhistleApp::InitInstance() {
         return FALSE;
     }
     const tw::RunPlatform platform{
-        CurrentDirectory().GetString(),
-        tw::kConfigRecordPath,
-        tw::FindFirstEntryAttributes,
-        tw::FullPathName,
+        {CurrentDirectory().GetString(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
+         tw::FullPathName, tw::ReadFolderIdentity},
         PlatformInstallSystem(),
-        [this](const std::string& sourceRoot, const std::string& appDir, InstallSystem& system) {
-            return InstallDriverFiles(sourceRoot.c_str(), appDir.c_str(), system);
-        }};
-    log.Started(LocalTimeNow(), platform.sourceRoot);
+        std::bind_front(&CTarnwhistleApp::InstallDriverFiles, this)};
+    log.Started(LocalTimeNow(), platform.packageFolder);
 
     if (switches.silent) {
         m_exitCode = tw::RunSilently(switches, platform, log);
@@ -78,44 +73,30 @@ BOOL CTarnwhistleApp::InitInstance() {
     dialog.m_strAppDir =
         switches.directory.empty() ? tw::kProposedAppDir : switches.directory.c_str();
     // The dialog refuses the package's own folders as the application directory.
-    dialog.m_strPackageFolder = platform.sourceRoot.c_str();
-    INT_PTR result = dialog.DoModal();
-    if (result == IDOK) {
-        InstallAndReport(dialog.m_strAppDir, dialog.m_strFullAppDir, platform, log);
-    } else if (result == IDCANCEL) {
-        log.Cancelled();
-        m_exitCode = tw::ChooseExitCode(tw::RunEnd::cancelled, false, 0);
-    } else {
-        log.InstallationStopped("the dialog could not be shown");
-        m_exitCode = tw::kExitFailed;
-    }
-    log.Finished(m_exitCode);
+    dialog.m_strPackageFolder = platform.packageFolder.c_str();
+    dialog.m_pLog = &log;
+    m_exitCode = tw::RunWithDialog(
+        platform, log,
+        {[&] {
+             INT_PTR result = dialog.DoModal();
+             if (result == IDOK)
+                 return tw::DialogResult{tw::DialogResult::confirmed,
+                                         dialog.m_strFullAppDir.GetString()};
+             return tw::DialogResult{
+                 result == IDCANCEL ? tw::DialogResult::cancelled : tw::DialogResult::notShown, {}};
+         },
+         [](const tw::CompletionMessage& message) {
+             UseCursor(IDC_ARROW);
+             ::MessageBoxA(nullptr, message.text.c_str(), message.caption, message.style);
+         },
+         [] {
+             UseCursor(IDC_ARROW);
+             ReportCurrentException(nullptr, AfxGetAppName());
+         }});
     return FALSE;
 }
 
 int CTarnwhistleApp::ExitInstance() { return m_exitCode; }
-
-void CTarnwhistleApp::InstallAndReport(const CString& typedText, const CString& fullPath,
-                                       const tw::RunPlatform& platform, tw::InstallLog& log) {
-    // The dialog wrote the record before it closed with OK.
-    log.DirectoryChosen(typedText.GetString(), tw::DirectorySource::dialog);
-    log.RecordWritten(tw::kConfigRecordPath);
-    // The directory is carried whole; the engine deals with paths that do not fit.
-    const std::string appDir = tw::WithTrailingSeparator(fullPath.GetString());
-    log.DirectoryAccepted(appDir);
-    try {
-        const tw::InstallResult installed = tw::InstallAndLog(platform, appDir, log);
-        UseCursor(IDC_ARROW);
-        m_exitCode = installed.exitCode;
-        ::MessageBoxA(nullptr, installed.message.text.c_str(), installed.message.caption,
-                      installed.message.style);
-    } catch (...) {
-        UseCursor(IDC_ARROW);
-        log.InstallationStopped(CurrentExceptionText().GetString());
-        m_exitCode = tw::ChooseExitCode(tw::RunEnd::installationAborted, false, 0);
-        ReportCurrentException(nullptr);
-    }
-}
 
 InstallSummary CTarnwhistleApp::InstallDriverFiles(CString sourceRoot, CString appDir,
                                                    InstallSystem& system) {

@@ -5,10 +5,9 @@
 #pragma once
 
 #include "app/MainFrame.h"
-#include "app/install_log.h"
-#include "app/installation_run.h"
 #include "framework/WinApp.h"
 #include "install/install_summary.h"
+#include "install/install_system.h"
 
 class CTarnwhistleApp : public CWinApp {
 public:
@@ -25,10 +24,5 @@ public:
     BOOL CopyOneFile(const char* source, const char* destination);
 
 private:
-    // After OK: installs into the confirmed directory (typed as typedText, made whole
-    // as fullPath) and shows the final message.
-    void InstallAndReport(const CString& typedText, const CString& fullPath,
-                          const tw::RunPlatform& platform, tw::InstallLog& log);
-
     int m_exitCode = 0;
 };

@@ -1,27 +1,16 @@
 #include "app/installation_run.h"
 
+#include <optional>
+
 #include "app/exit_code.h"
 #include "app/logging_install_system.h"
 #include "common/path_rules.h"
 #include "config/config_writer.h"
-#include "install/engine.h"
-#include "framework/afx_texts.h"
+#include "framework/ExceptionText.h"
 
 namespace tw {
 
 namespace {
-
-static_assert(kAppDirMaxBytes == 256);
-const char* RefusalReason(AppDirVerdict verdict) {
-    switch (verdict) {
-        case AppDirVerdict::tooLong:
-            return "longer than 256 bytes";
-        case AppDirVerdict::packageFolder:
-            return "the folder of the driver files";
-        default:
-            return "not an existing folder";
-    }
-}
 
 int Finish(InstallLog& log, int exitCode) {
     log.Finished(exitCode);
@@ -30,21 +19,23 @@ int Finish(InstallLog& log, int exitCode) {
 
 }  // namespace
 
-InstallSummary RunEngine(const std::string& sourceRoot, const std::string& appDir,
-                         InstallSystem& system) {
-    return InstallDriverFiles(sourceRoot.c_str(), appDir.c_str(), system);
-}
-
-InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appDir,
-                            InstallLog& log) {
-    LoggingInstallSystem system(platform.system, log);
-    InstallSummary summary = platform.engine(platform.sourceRoot, appDir, system);
-    CompletionMessage message =
-        ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
-    log.Summary(summary, message.text);
-    int exitCode =
-        ChooseExitCode(RunEnd::installed, summary.NothingFound(), summary.FailureCount());
-    return {summary, message, exitCode};
+InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appDir, InstallLog& log,
+                            const std::function<void()>& whileStopped) {
+    try {
+        LoggingInstallSystem system(platform.system, log);
+        InstallSummary summary =
+            platform.engine(platform.packageFolder.c_str(), appDir.c_str(), system);
+        CompletionMessage message =
+            ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
+        log.Summary(summary, message.text);
+        int exitCode =
+            ChooseExitCode(RunEnd::installed, summary.NothingFound(), summary.FailureCount());
+        return {summary, message, exitCode};
+    } catch (...) {
+        log.InstallationStopped(CurrentExceptionText().GetString());
+        if (whileStopped) whileStopped();
+        return {{}, {}, ChooseExitCode(RunEnd::installationAborted, false, 0), true};
+    }
 }
 
 int RunSilently(const InstallerSwitches& switches, const RunPlatform& platform, InstallLog& log) {
@@ -54,33 +45,38 @@ int RunSilently(const InstallerSwitches& switches, const RunPlatform& platform, 
         return Finish(log, ChooseExitCode(RunEnd::directoryRefused, false, 0));
     }
     bool given = !switches.directory.empty();
-    const std::string directoryText = given ? switches.directory : kProposedAppDir;
-    log.DirectoryChosen(directoryText,
-                        given ? DirectorySource::commandLine : DirectorySource::proposed);
-
-    AppDirCheck check =
-        CheckAppDir(directoryText, platform.lookup, platform.fullPath, platform.sourceRoot);
-    if (!check.Accepted()) {
-        log.DirectoryRefused(RefusalReason(check.verdict));
-        return Finish(log, ChooseExitCode(RunEnd::directoryRefused, false, 0));
-    }
-    const std::string appDir = WithTrailingSeparator(check.fullPath);
-    log.DirectoryAccepted(appDir);
-
+    std::optional<AppDirCheck> check;
     try {
-        WriteConfigRecord(platform.recordPath, check.fullPath);
-    } catch (const CFileException& error) {
-        log.RecordNotWritten(platform.recordPath, error);
+        check = AcceptDirectory(
+            given ? switches.directory : kProposedAppDir,
+            given ? DirectorySource::commandLine : DirectorySource::proposed, platform,
+            [&](const std::string& fullPath) { WriteConfigRecord(platform.recordPath, fullPath); },
+            log);
+    } catch (const CFileException&) {
         return Finish(log, ChooseExitCode(RunEnd::recordNotWritten, false, 0));
     }
-    log.RecordWritten(platform.recordPath);
+    if (!check->Accepted()) return Finish(log, ChooseExitCode(RunEnd::directoryRefused, false, 0));
+    return Finish(log,
+                  InstallAndLog(platform, WithTrailingSeparator(check->fullPath), log).exitCode);
+}
 
-    try {
-        return Finish(log, InstallAndLog(platform, appDir, log).exitCode);
-    } catch (...) {
-        log.InstallationStopped(AFX_TEXT_UNEXPECTED_ERROR);
-        return Finish(log, ChooseExitCode(RunEnd::installationAborted, false, 0));
+int RunWithDialog(const RunPlatform& platform, InstallLog& log, const DialogRunWindows& windows) {
+    const DialogResult dialog = windows.askDirectory();
+    switch (dialog.end) {
+        case DialogResult::confirmed:
+            break;
+        case DialogResult::cancelled:
+            log.Cancelled();
+            return Finish(log, ChooseExitCode(RunEnd::cancelled, false, 0));
+        case DialogResult::notShown:
+            log.InstallationStopped("the dialog could not be shown");
+            return Finish(log, ChooseExitCode(RunEnd::installationAborted, false, 0));
     }
+    // The directory is carried whole; the engine deals with paths that do not fit.
+    const InstallResult installed =
+        InstallAndLog(platform, WithTrailingSeparator(dialog.fullPath), log, windows.reportStop);
+    if (!installed.stopped) windows.showResult(installed.message);
+    return Finish(log, installed.exitCode);
 }
 
 }  // namespace tw

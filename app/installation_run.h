@@ -1,6 +1,8 @@
 // The run after start-up, without windows: the silent run from its directory to
-// its exit code, and the installation step that the dialog's run shares with it.
-// Everything the platform provides is passed in, so both are tested off-target.
+// its exit code, and the run with the dialog around the dialog itself. Both take
+// the directory through AcceptDirectory (the dialog from its OK handler) and
+// install through InstallAndLog. Everything the platform provides is passed in,
+// so both are tested off-target.
 #pragma once
 
 #include <functional>
@@ -8,48 +10,66 @@
 
 #include "app/command_line.h"
 #include "app/completion_message.h"
-#include "app/install_log.h"
-#include "appdir/appdir_check.h"
+#include "appdir/accept_directory.h"
+#include "install/engine.h"
 #include "install/install_summary.h"
 #include "install/install_system.h"
+#include "log/install_log.h"
 
 namespace tw {
 
 constexpr const char* kProposedAppDir = "C:\\Varnelquist";
 
-// The installation engine as the run calls it (the program wraps it in its
-// timer scope).
-using InstallEngine = std::function<InstallSummary(const std::string& sourceRoot,
-                                                   const std::string& appDir, InstallSystem&)>;
-InstallSummary RunEngine(const std::string& sourceRoot, const std::string& appDir,
-                         InstallSystem& system);
+// The installation engine as the run calls it: the program's own member, which
+// keeps the system timer at 1 ms meanwhile, or the engine itself.
+using InstallEngine =
+    std::function<InstallSummary(CString sourceRoot, CString appDir, InstallSystem&)>;
 
-// What a run takes from the platform.
-struct RunPlatform {
-    std::string sourceRoot;     // the current directory, the package folder
-    const char* recordPath;     // where the configuration record goes
-    EntryLookup lookup;         // the file search of the OK decision
-    FullPathFunction fullPath;  // the directory made whole against the current directory
+// What a run takes from the platform: the directory's platform (the package folder
+// is the source of the installation) and the installation's.
+struct RunPlatform : DirectoryPlatform {
     InstallSystem& system;
-    InstallEngine engine = RunEngine;
+    InstallEngine engine = ::InstallDriverFiles;
 };
 
 struct InstallResult {
     InstallSummary summary;
     CompletionMessage message;  // what a run with a dialog shows
     int exitCode;
+    bool stopped = false;  // ended on an exception: no summary, no message
 };
 
 // The engine from the package folder into appDir (ending in "\"), each copy
-// logged; then the summary and the result logged. An exception of the engine
-// passes through, unlogged.
-InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appDir,
-                            InstallLog& log);
+// logged; then the summary and the result logged. An exception that stops the
+// installation is logged with its text, and whileStopped (when given) runs while
+// it is still being handled.
+InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appDir, InstallLog& log,
+                            const std::function<void()>& whileStopped = {});
 
 // A run without dialog or message: the directory of /D= (else the proposed one)
-// through the OK decision, the record, the engine; every step and the exit code
-// logged. An empty /D=, a refused directory or an unwritten record ends the run
-// before anything is installed. Returns the exit code.
+// through AcceptDirectory, then the installation; the exit code logged. An empty
+// /D=, a refused directory or an unwritten record ends the run before anything is
+// installed. Returns the exit code.
 int RunSilently(const InstallerSwitches& switches, const RunPlatform& platform, InstallLog& log);
+
+// How the dialog ended; after confirmed, the accepted directory's full path.
+struct DialogResult {
+    enum End { confirmed, cancelled, notShown } end;
+    std::string fullPath;
+};
+
+// What a run with the dialog does on the screen.
+struct DialogRunWindows {
+    // Runs the dialog, whose OK goes through AcceptDirectory with the run's log.
+    std::function<DialogResult()> askDirectory;
+    // Shows the final message of an installation that ran to its end.
+    std::function<void(const CompletionMessage&)> showResult;
+    // Reports the exception that stopped the installation, while it is handled.
+    std::function<void()> reportStop;
+};
+
+// A run with the dialog: the dialog, then the installation into the confirmed
+// directory and its final message; the exit code logged. Returns the exit code.
+int RunWithDialog(const RunPlatform& platform, InstallLog& log, const DialogRunWindows& windows);
 
 }  // namespace tw

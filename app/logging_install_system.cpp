@@ -3,7 +3,7 @@
 namespace tw {
 
 CopyOutcome LoggingInstallSystem::CopyFileTo(const char* source, const char* destination) {
-    CopyOutcome outcome = m_inner.CopyFileTo(source, destination);
+    CopyOutcome outcome = Inner().CopyFileTo(source, destination);
     m_log.Copied(source, destination, outcome);
     return outcome;
 }

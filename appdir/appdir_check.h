@@ -1,7 +1,8 @@
 // The OK decision of the application-directory dialog, without the platform: the
-// full path of the typed text, whether it names an existing folder, and whether
-// that folder belongs to the driver package. The file search, the full-path rule
-// and the package folder are passed in, so the decision is tested off-target.
+// full path of the typed text, whether it names an existing folder that is no link,
+// and whether that folder belongs to the driver package. The file search, the
+// full-path rule, the folder identities and the package folder are passed in, so
+// the decision is tested off-target.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "appdir/folder_identity.h"
 #include "appdir/full_path.h"
 
 namespace tw {
@@ -25,6 +27,7 @@ enum class AppDirVerdict {
     accepted,       // an existing folder: the record may be written
     missing,        // refused with the missing-directory message
     tooLong,        // the text, or its full path, is longer than kAppDirMaxBytes
+    link,           // a junction, symbolic link or other reparse point
     packageFolder,  // the package folder, its Driver\ or driversupport\, or inside those two
 };
 
@@ -43,9 +46,22 @@ struct AppDirCheck {
 // Decides OK for directoryText. packageFolder is the folder the driver files are
 // installed from (empty: none). The lookup is asked only for a working copy that
 // a search can find as one folder: never for an empty text, a pattern, or a text
-// that still ends in a separator (a drive root such as C:\). The package test
-// compares full paths, so that "." or "Driver" typed in the package folder is caught.
+// that still ends in a separator (a drive root such as C:\).
+//
+// An entry that is a link is refused whatever it leads to: the run writes into
+// this folder with administrator rights, and a link there would carry the files
+// wherever whoever made it chose. A link in a folder above it is not refused: such
+// links are how a machine's folders are arranged (a moved profile, an old system
+// name), the user chose the path through them, and where they lead into the
+// package the identity test below catches it.
+//
+// The package test compares full paths, so that "." or "Driver" typed in the
+// package folder is caught, and then identities, so that another spelling of the
+// same folders is caught too: the folder is the package folder, or it or a folder
+// above it is Driver\ or driversupport\. Identities that cannot be read match
+// nothing; none is asked for without a package folder.
 AppDirCheck CheckAppDir(std::string_view directoryText, const EntryLookup& lookup,
-                        const FullPathFunction& fullPath, std::string_view packageFolder);
+                        const FullPathFunction& fullPath, const FolderIdentityLookup& identity,
+                        std::string_view packageFolder);
 
 }  // namespace tw

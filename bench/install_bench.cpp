@@ -30,6 +30,7 @@
 #include "bench/package_generator.h"
 #include "bench/round_figures.h"
 #include "install/engine.h"
+#include "install/forwarding_install_system.h"
 #include "install/platform_install_system.h"
 
 extern char** environ;
@@ -117,35 +118,20 @@ private:
 };
 
 // The platform's system with the time spent in the 1 ms pauses measured.
-class TimedPauses : public InstallSystem {
+class TimedPauses : public ForwardingInstallSystem {
 public:
-    explicit TimedPauses(InstallSystem& inner) : m_inner(inner) {}
-    bool CreateFolder(const char* path) override { return m_inner.CreateFolder(path); }
-    SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override {
-        return m_inner.FindFirst(pattern, first);
-    }
+    explicit TimedPauses(InstallSystem& inner) : ForwardingInstallSystem(inner) {}
     void SleepOneMillisecond() override {
         Stopwatch watch;
-        m_inner.SleepOneMillisecond();
+        Inner().SleepOneMillisecond();
         m_pauses = m_pauses + watch.Stop();
         ++m_count;
-    }
-    tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
-        return m_inner.CopyFileTo(source, destination);
-    }
-    std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
-        return m_inner.StartRegistration(request);
-    }
-    void WaitForTools(const std::vector<StartedTool*>& tools,
-                      std::chrono::milliseconds bound) override {
-        m_inner.WaitForTools(tools, bound);
     }
     void Reset() { m_pauses = {}, m_count = 0; }
     Cost Pauses() const { return m_pauses; }
     int Count() const { return m_count; }
 
 private:
-    InstallSystem& m_inner;
     Cost m_pauses;
     int m_count = 0;
 };

@@ -2,11 +2,12 @@
 
 #include <string_view>
 
+#include "appdir/accept_directory.h"
+#include "appdir/find_first_entry.h"
+#include "appdir/folder_identity.h"
+#include "appdir/full_path_name.h"
 #include "config/config_writer.h"
 #include "dialogs/FolderBrowser.h"
-#include "appdir/appdir_check.h"
-#include "appdir/find_first_entry.h"
-#include "appdir/full_path_name.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "res/texts.h"
@@ -33,8 +34,18 @@ BOOL CAppDirDialog::OnInitDialog() {
 
 void CAppDirDialog::OnOK() {
     if (!UpdateData(TRUE)) return;
-    tw::AppDirCheck check = tw::CheckAppDir(m_strAppDir.GetString(), tw::FindFirstEntryAttributes,
-                                            tw::FullPathName, m_strPackageFolder.GetString());
+    const tw::DirectoryPlatform platform{m_strPackageFolder.GetString(), tw::kConfigRecordPath,
+                                         tw::FindFirstEntryAttributes, tw::FullPathName,
+                                         tw::ReadFolderIdentity};
+    tw::InstallLog unlogged("");
+    // A record that cannot be written leaves as CFileException: the dialog stays open.
+    tw::AppDirCheck check = tw::AcceptDirectory(
+        m_strAppDir.GetString(), tw::DirectorySource::dialog, platform,
+        [this](const std::string& fullPath) {
+            m_strFullAppDir = fullPath.c_str();
+            WriteProductConfig();
+        },
+        m_pLog ? *m_pLog : unlogged);
     switch (check.verdict) {
         case tw::AppDirVerdict::accepted:
             break;
@@ -49,13 +60,15 @@ void CAppDirDialog::OnOK() {
                        MB_OK | MB_ICONEXCLAMATION);
             FocusDirectoryText();
             return;
+        case tw::AppDirVerdict::link:
+            MessageBox(TW_TEXT_APPDIR_IS_LINK, TW_TEXT_ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
+            FocusDirectoryText();
+            return;
         case tw::AppDirVerdict::missing:
             MessageBox(TW_TEXT_APPDIR_MISSING, TW_TEXT_ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
             FocusDirectoryText();
             return;
     }
-    m_strFullAppDir = check.fullPath.c_str();
-    WriteProductConfig();
     CDialog::OnOK();
 }
 

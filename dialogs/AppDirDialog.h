@@ -1,11 +1,12 @@
 // CAppDirDialog: the dialog in which the user confirms, types or browses for the
-// application directory. It accepts only an existing folder outside the driver
-// package's own folders, and writes the configuration record with the folder's
-// full path before it closes with OK.
+// application directory. Its OK takes the directory's one route (AcceptDirectory):
+// it accepts only an existing folder outside the driver package's own folders, and
+// writes the configuration record with the folder's full path before it closes.
 #pragma once
 
 #include "framework/Dialog.h"
 #include "framework/Edit.h"
+#include "log/install_log.h"
 
 class CAppDirDialog : public CDialog {
 public:
@@ -21,6 +22,8 @@ public:
     // Set by the caller: the folder the driver files are installed from, which
     // the directory may not be (empty: no such test).
     CString m_strPackageFolder;
+    // Set by the caller: the run's log, which each OK adds its steps to (none: not logged).
+    tw::InstallLog* m_pLog = nullptr;
     // After IDOK: the accepted directory's full path, which the record holds and
     // the installation uses.
     CString m_strFullAppDir;

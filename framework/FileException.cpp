@@ -1,5 +1,6 @@
 #include "framework/FileException.h"
 
+#include "common/win32_error_codes.h"
 #include "framework/afx_texts.h"
 
 namespace {
@@ -10,34 +11,34 @@ struct CodeCause {
     int cause;
 };
 constexpr CodeCause kCodeCauses[] = {
-    {2, CFileException::fileNotFound},       // ERROR_FILE_NOT_FOUND
-    {3, CFileException::badPath},            // ERROR_PATH_NOT_FOUND
-    {4, CFileException::tooManyOpenFiles},   // ERROR_TOO_MANY_OPEN_FILES
-    {5, CFileException::accessDenied},       // ERROR_ACCESS_DENIED
-    {6, CFileException::invalidFile},        // ERROR_INVALID_HANDLE
-    {15, CFileException::badPath},           // ERROR_INVALID_DRIVE
-    {16, CFileException::removeCurrentDir},  // ERROR_CURRENT_DIRECTORY
-    {19, CFileException::accessDenied},      // ERROR_WRITE_PROTECT
-    {21, CFileException::hardIO},            // ERROR_NOT_READY
-    {23, CFileException::hardIO},            // ERROR_CRC
-    {25, CFileException::badSeek},           // ERROR_SEEK
-    {29, CFileException::hardIO},            // ERROR_WRITE_FAULT
-    {30, CFileException::hardIO},            // ERROR_READ_FAULT
-    {31, CFileException::hardIO},            // ERROR_GEN_FAILURE
-    {32, CFileException::sharingViolation},  // ERROR_SHARING_VIOLATION
-    {33, CFileException::lockViolation},     // ERROR_LOCK_VIOLATION
-    {36, CFileException::tooManyOpenFiles},  // ERROR_SHARING_BUFFER_EXCEEDED
-    {38, CFileException::endOfFile},         // ERROR_HANDLE_EOF
-    {39, CFileException::diskFull},          // ERROR_HANDLE_DISK_FULL
-    {53, CFileException::badPath},           // ERROR_BAD_NETPATH
-    {67, CFileException::badPath},           // ERROR_BAD_NET_NAME
-    {80, CFileException::accessDenied},      // ERROR_FILE_EXISTS
-    {82, CFileException::directoryFull},     // ERROR_CANNOT_MAKE
-    {112, CFileException::diskFull},         // ERROR_DISK_FULL
-    {123, CFileException::badPath},          // ERROR_INVALID_NAME
-    {161, CFileException::badPath},          // ERROR_BAD_PATHNAME
-    {206, CFileException::badPath},          // ERROR_FILENAME_EXCED_RANGE
-    {1117, CFileException::hardIO},          // ERROR_IO_DEVICE
+    {tw::kErrorFileNotFound, CFileException::fileNotFound},
+    {tw::kErrorPathNotFound, CFileException::badPath},
+    {tw::kErrorTooManyOpenFiles, CFileException::tooManyOpenFiles},
+    {tw::kErrorAccessDenied, CFileException::accessDenied},
+    {tw::kErrorInvalidHandle, CFileException::invalidFile},
+    {tw::kErrorInvalidDrive, CFileException::badPath},
+    {tw::kErrorCurrentDirectory, CFileException::removeCurrentDir},
+    {tw::kErrorWriteProtect, CFileException::accessDenied},
+    {tw::kErrorNotReady, CFileException::hardIO},
+    {tw::kErrorCrc, CFileException::hardIO},
+    {tw::kErrorSeek, CFileException::badSeek},
+    {tw::kErrorWriteFault, CFileException::hardIO},
+    {tw::kErrorReadFault, CFileException::hardIO},
+    {tw::kErrorGenFailure, CFileException::hardIO},
+    {tw::kErrorSharingViolation, CFileException::sharingViolation},
+    {tw::kErrorLockViolation, CFileException::lockViolation},
+    {tw::kErrorSharingBufferExceeded, CFileException::tooManyOpenFiles},
+    {tw::kErrorHandleEof, CFileException::endOfFile},
+    {tw::kErrorHandleDiskFull, CFileException::diskFull},
+    {tw::kErrorBadNetPath, CFileException::badPath},
+    {tw::kErrorBadNetName, CFileException::badPath},
+    {tw::kErrorFileExists, CFileException::accessDenied},
+    {tw::kErrorCannotMake, CFileException::directoryFull},
+    {tw::kErrorDiskFull, CFileException::diskFull},
+    {tw::kErrorInvalidName, CFileException::badPath},
+    {tw::kErrorBadPathName, CFileException::badPath},
+    {tw::kErrorFilenameTooLong, CFileException::badPath},
+    {tw::kErrorIoDevice, CFileException::hardIO},
 };
 
 // Indexed by cause, genericException to endOfFile.

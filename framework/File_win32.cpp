@@ -1,6 +1,10 @@
 // CFile on Win32: one CreateFileA per open, errors from GetLastError().
 #include "framework/File.h"
 
+#include <string>
+
+#include "framework/ReadGrowing.h"
+
 bool CFile::IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
 
 BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error) {
@@ -19,9 +23,10 @@ BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
     }
     m_hFile = handle;
     m_bCloseOnDelete = TRUE;
-    char full[MAX_PATH];
-    DWORD length = GetFullPathNameA(fileName, MAX_PATH, full, nullptr);
-    m_strFileName = (length > 0 && length < MAX_PATH) ? full : fileName;
+    std::string full = ReadGrowing([&](char* buffer, unsigned long size) {
+        return GetFullPathNameA(fileName, static_cast<DWORD>(size), buffer, nullptr);
+    });
+    m_strFileName = full.empty() ? fileName : full.c_str();
     return TRUE;
 }
 

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "framework/AppTitle.h"
 #include "framework/CString.h"
 
 class CWnd;
@@ -42,8 +43,6 @@ private:
 
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
-// The application title; string 57344 when there is no application object.
-const char* AfxGetAppName();
 // The module whose resources the framework loads: the program itself.
 HINSTANCE AfxGetResourceHandle();
 

@@ -1,7 +1,7 @@
 #include "framework/Wnd.h"
 
+#include "framework/AppTitle.h"
 #include "framework/ExceptionReport.h"
-#include "framework/WinApp.h"
 
 const CRuntimeClass CWnd::classCWnd{"CWnd", nullptr};
 const MessageMap CWnd::messageMap{nullptr, {}};
@@ -96,7 +96,7 @@ LRESULT CWnd::GuardedWindowProc(UINT message, WPARAM wParam, LPARAM lParam, LRES
     try {
         return WindowProc(message, wParam, lParam);
     } catch (...) {
-        ReportCurrentException(m_hWnd);
+        ReportCurrentException(m_hWnd, AfxGetAppName());
         return handledResult;
     }
 }

@@ -5,12 +5,19 @@
 // searched is the folder that paths built on the recorded text reach (no name of
 // it loses trailing dots or blanks in one and keeps them in the other); a pattern or a
 // text still ending in a separator is never searched; only a folder entry of the
-// searched working copy is accepted, and refused when it is the package folder,
-// its Driver\ or driversupport\ or inside those two.
+// searched working copy is accepted; an entry with the reparse bit is refused as a
+// link before the folder test; a folder is refused when it is the package folder,
+// its Driver\ or driversupport\ or inside those two. Identities are asked only
+// for a folder that passed every other test, for the package's three folders and
+// then for the folder and each folder above it; identities that tell every path
+// apart (or that cannot be read, or number nothing) change no verdict, and
+// identities that make every folder the package's Driver\ refuse every folder.
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/path_rules.h"
 #include "appdir/appdir_check.h"
@@ -48,17 +55,67 @@ void CheckIsFullPath(const std::string& path) {
     for (const std::string& name : tw::SplitAtSeparators(path)) Check(name != "." && name != "..");
 }
 
+// How the fake identities answer.
+enum class Identities { unreadable, distinct, allTheDriverFolder, numberNothing };
+
+// Each path asked for, in order; answers as mode says.
+struct FakeIdentities {
+    Identities mode;
+    std::vector<std::string> asked;
+    std::map<std::string, std::uint64_t> numbers;
+
+    std::optional<tw::FolderIdentity> operator()(const char* path) {
+        asked.push_back(path);
+        switch (mode) {
+            case Identities::unreadable:
+                return std::nullopt;
+            case Identities::distinct:
+                return tw::FolderIdentity{1,
+                                          numbers.emplace(path, numbers.size() + 1).first->second};
+            case Identities::allTheDriverFolder:
+                return tw::FolderIdentity{1, 7};
+            case Identities::numberNothing:
+                return tw::FolderIdentity{1, 0};
+        }
+        return std::nullopt;
+    }
+};
+
+// The identities asked for: the package's three folders, then (unless none of
+// those is known) the resolved folder and the folders above it, each a proper
+// prefix of the one before, ending at a separator or at a root.
+void CheckIdentitiesAsked(const std::vector<std::string>& asked, const std::string& resolved,
+                          bool packageKnown) {
+    Check(asked.size() >= 3);
+    Check(asked[0] == kPackage && asked[1] == std::string(kPackage) + "\\Driver" &&
+          asked[2] == std::string(kPackage) + "\\driversupport");
+    if (!packageKnown) {
+        Check(asked.size() == 3);
+        return;
+    }
+    Check(asked.size() >= 4);
+    Check(asked[3] == tw::WithoutTrailingSeparator(resolved));
+    for (std::size_t i = 4; i < asked.size(); ++i) {
+        const std::string& inner = asked[i - 1];
+        const std::string& outer = asked[i];
+        Check(outer.size() < inner.size() && inner.compare(0, outer.size(), outer) == 0);
+        Check(tw::EndsWithSeparator(outer) || inner[outer.size()] == '\\');
+    }
+    Check(asked.size() - 3 <= tw::SplitAtSeparators(resolved).size());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     if (size < 5 || size > 305) return 0;
     // The first four bytes are the attribute word the search answers; the fifth
-    // tells whether it finds anything at all (bit 0) and whether there is no
-    // package folder (bit 1).
+    // tells whether it finds anything at all (bit 0), whether there is no package
+    // folder (bit 1) and how identities answer (bits 2 and 3).
     std::uint32_t attributes =
         data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<std::uint32_t>(data[3]) << 24);
     bool found = data[4] & 1;
     std::string package = (data[4] & 2) ? "" : kPackage;
+    FakeIdentities identities{static_cast<Identities>((data[4] >> 2) & 3), {}, {}};
     std::string text(reinterpret_cast<const char*>(data + 5), size - 5);
     text.resize(text.find('\0') == std::string::npos ? text.size()
                                                      : text.find('\0'));  // as an edit gives it
@@ -75,15 +132,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
             searched = path;
             return found ? std::optional<std::uint32_t>(attributes) : std::nullopt;
         },
-        fullPath, package);
+        fullPath, [&](const char* path) { return identities(path); }, package);
 
     Check(lookups <= 1);
+    const bool identitiesAsked = !identities.asked.empty();
     if (text.size() > tw::kAppDirMaxBytes) {
-        Check(check.verdict == tw::AppDirVerdict::tooLong && lookups == 0);
+        Check(check.verdict == tw::AppDirVerdict::tooLong && lookups == 0 && !identitiesAsked);
         return 0;
     }
     if (text.empty()) {
-        Check(check.verdict == tw::AppDirVerdict::missing && lookups == 0);
+        Check(check.verdict == tw::AppDirVerdict::missing && lookups == 0 && !identitiesAsked);
         return 0;
     }
     const std::optional<std::string> full = tw::DirectoryFullPath(text, fullPath);
@@ -96,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     const std::string& used = check.fullPath;
     Check(used == resolved || (used == text && tw::IsFullPathText(text)));
     if (used.size() > tw::kAppDirMaxBytes) {
-        Check(check.verdict == tw::AppDirVerdict::tooLong && lookups == 0);
+        Check(check.verdict == tw::AppDirVerdict::tooLong && lookups == 0 && !identitiesAsked);
         return 0;
     }
     Check(check.verdict != tw::AppDirVerdict::tooLong);
@@ -110,8 +168,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         Check(searched.find_first_of("*?<>\"") == std::string::npos);
         Check(!tw::EndsWithSeparator(searched));
     }
-    bool folderFound = lookups == 1 && found && tw::IsDirectoryEntry(attributes);
+    bool link = lookups == 1 && found && (attributes & 0x400) != 0;
+    Check((check.verdict == tw::AppDirVerdict::link) == link);
+    bool folderFound = lookups == 1 && found && !link && tw::IsDirectoryEntry(attributes);
     bool inPackage = !package.empty() && OverlapsPackage(resolved);
+    // The text rule decides first; identities are asked only when it let the folder pass.
+    Check(identitiesAsked == (folderFound && !package.empty() && !inPackage));
+    if (identitiesAsked)
+        CheckIdentitiesAsked(identities.asked, resolved,
+                             identities.mode == Identities::distinct ||
+                                 identities.mode == Identities::allTheDriverFolder);
+    if (identities.mode == Identities::allTheDriverFolder) inPackage = !package.empty();
     Check(check.Accepted() == (folderFound && !inPackage));
     Check((check.verdict == tw::AppDirVerdict::packageFolder) == (folderFound && inPackage));
     return 0;

@@ -12,6 +12,7 @@
 #include "common/path_rules.h"
 #include "fuzz/fuzz_check.h"
 #include "install/engine.h"
+#include "install/registration_rules.h"
 #include "tests/install/recording_system.h"
 
 namespace {
@@ -57,6 +58,14 @@ std::vector<DirectoryEntry> Listing(const std::vector<std::string>& names) {
 // Scripted listings, with every path the engine hands on checked against the limit.
 class LengthCheckingSystem : public RecordingSystem {
 public:
+    std::unique_ptr<Hold> HoldFolder(const char* folder) override {
+        Check(std::strlen(folder) <= kMaxPath);
+        return RecordingSystem::HoldFolder(folder);
+    }
+    std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override {
+        Check(std::strlen(installed) <= kMaxPath && std::strlen(original) <= kMaxPath);
+        return RecordingSystem::HoldCopy(installed, original);
+    }
     bool CreateFolder(const char* path) override {
         Check(std::strlen(path) <= kMaxPath);
         return RecordingSystem::CreateFolder(path);
@@ -104,13 +113,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     system.SetListing(S + "Driver\\*.*", driver);
     InstallSummary summary = InstallDriverFiles(input.source.c_str(), input.app.c_str(), system);
 
-    int copied = 0, skipped = 0, dlls = 0;
+    int copied = 0, skipped = 0, dlls = 0, skippedTools = 0;
     bool supportRuns = Fits({S, "driversupport\\*.*"}), driverRuns = Fits({S, "Driver\\*.*"});
     skipped += !supportRuns + !driverRuns;
     for (size_t i = 2; supportRuns && i < support.size(); ++i) {
         const std::string& n = support[i].cFileName;
         bool fits = Fits({S, "driversupport\\", n}) && Fits({A, n}) && Fits({A, "Driver\\", n});
         fits ? copied += 2 : ++skipped;
+        skippedTools += !fits && tw::IsToolName(n);
     }
     for (size_t i = 2; driverRuns && i < driver.size(); ++i) {
         const std::string& n = driver[i].cFileName;
@@ -119,13 +129,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         dlls += fits && IsDllName(n);
     }
     // Every copied DLL has its registration record; the tools here all exit with 0,
-    // so only the records of tools that could not start (their path did not fit)
-    // add to the skipped entries.
+    // so only the records of tools that could not start (their path did not fit, or
+    // the package brought no tool) add to the skipped entries, and a tool that was
+    // not copied is named once more, only when a DLL was left unregistered for it.
     int notStarted = 0;
     for (const Registration& r : summary.registrations)
         notStarted += r.outcome == RegistrationOutcome::notStarted;
+    int toolNamed = -skippedTools;
+    for (const std::string& failed : summary.failedFiles)
+        toolNamed += failed.rfind("driversupport\\", 0) == 0 && tw::IsToolName(failed.substr(14));
+    Check(toolNamed == 0 || (toolNamed == 1 && notStarted > 0));
     Check(summary.filesCopied == copied);
     Check(static_cast<int>(summary.registrations.size()) == dlls);
-    Check(static_cast<int>(summary.failedFiles.size()) == skipped + notStarted);
+    Check(static_cast<int>(summary.failedFiles.size()) == skipped + notStarted + toolNamed);
     return 0;
 }

@@ -218,6 +218,10 @@ void CFile::Remove(const char* fileName) {
     struct stat st {};
     if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         CFileException::ThrowOsError(tw::kErrorAccessDenied, fileName);
+    // Every open of this layer leaves deletion unshared, as CFile's opens do on Windows.
+    struct stat entry {};
+    if (lstat(path.c_str(), &entry) == 0 && tw::IsHeldOpen(entry))
+        CFileException::ThrowOsError(tw::kErrorSharingViolation, fileName);
     if (::unlink(path.c_str()) != 0)
         CFileException::ThrowOsError(tw::Win32ErrorFromErrno(errno, path.c_str()), fileName);
 }

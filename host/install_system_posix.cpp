@@ -21,6 +21,7 @@
 
 #include "common/path_rules.h"
 #include "install/block_copy.h"
+#include "install/held_copy.h"
 #include "install/platform_install_system.h"
 
 extern char** environ;
@@ -182,8 +183,50 @@ private:
     bool m_collected = false;
 };
 
+// A folder opened as itself, never through a symbolic link. POSIX has no sharing
+// modes: the descriptor keeps the folder open, and nothing more.
+class HeldFolder : public Hold {
+public:
+    explicit HeldFolder(int fd) : m_fd(fd) {}
+    ~HeldFolder() override { ::close(m_fd); }
+    HeldFolder(const HeldFolder&) = delete;
+    HeldFolder& operator=(const HeldFolder&) = delete;
+
+private:
+    int m_fd;
+};
+
+// The tools that have ended are collected; false while none of them has.
+bool CollectAny(const std::vector<StartedTool*>& tools) {
+    bool any = false;
+    for (StartedTool* tool : tools) any = static_cast<ChildTool*>(tool)->Collect() || any;
+    return any;
+}
+
+Clock::time_point DeadlineOf(const std::vector<StartedTool*>& tools,
+                             std::chrono::milliseconds bound) {
+    Clock::time_point lastStart{};
+    for (StartedTool* tool : tools)
+        lastStart = std::max(lastStart, static_cast<ChildTool*>(tool)->Started());
+    return lastStart + bound;
+}
+
 class PosixInstallSystem : public InstallSystem {
 public:
+    // A trailing "/" would have the link followed; O_NOFOLLOW refuses a link as
+    // the last name, O_DIRECTORY anything but a folder.
+    std::unique_ptr<Hold> HoldFolder(const char* folder) override {
+        std::string path = tw::ToPosixPath(folder);
+        while (path.size() > 1 && path.back() == '/') path.pop_back();
+        int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) return nullptr;
+        return std::make_unique<HeldFolder>(fd);
+    }
+
+    std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override {
+        return tw::HeldCopy::Open(installed, original);
+    }
+
     bool CreateFolder(const char* path) override {
         return mkdir(tw::ToPosixPath(path).c_str(), 0777) == 0;
     }
@@ -251,6 +294,17 @@ public:
             std::erase_if(waiting, [](ChildTool* child) { return child->Collect(); });
             Clock::time_point now = Clock::now();
             if (waiting.empty() || now >= deadline) return;
+            std::this_thread::sleep_for(std::min<Clock::duration>(kPollInterval, deadline - now));
+        }
+    }
+
+    void WaitForOneTool(const std::vector<StartedTool*>& tools,
+                        std::chrono::milliseconds bound) override {
+        const Clock::time_point deadline = DeadlineOf(tools, bound);
+        for (;;) {
+            if (CollectAny(tools)) return;
+            Clock::time_point now = Clock::now();
+            if (tools.empty() || now >= deadline) return;
             std::this_thread::sleep_for(std::min<Clock::duration>(kPollInterval, deadline - now));
         }
     }

@@ -3,7 +3,7 @@
 
 #include <cerrno>
 
-#include "app/log_platform.h"
+#include "log/log_platform.h"
 
 namespace tw {
 

@@ -5,22 +5,16 @@
 #include <string_view>
 
 #include "common/path_rules.h"
+#include "common/win32_error_codes.h"
 #include "install/path_buffer.h"
 #include "install/replace_file.h"
 
 namespace {
 
-constexpr long kErrorGenFailure = 31;
-constexpr long kErrorSharingViolation = 32;
-constexpr long kErrorFileExists = 80;
-constexpr long kErrorDiskFull = 112;
-constexpr long kErrorAlreadyExists = 183;
-constexpr long kErrorFilenameExcedRange = 206;
-
 // A short write is reported as diskFull without a platform code.
 long CodeOf(const CFileException& error) {
     if (error.m_lOsError > 0) return error.m_lOsError;
-    return error.m_cause == CFileException::diskFull ? kErrorDiskFull : kErrorGenFailure;
+    return error.m_cause == CFileException::diskFull ? tw::kErrorDiskFull : tw::kErrorGenFailure;
 }
 
 // Numbers for the names of new files, from a start that differs between processes,
@@ -51,15 +45,15 @@ public:
         for (unsigned attempt = 0; attempt < tw::kTemporaryNameAttempts; ++attempt) {
             char name[tw::kTemporaryNameLength + 1];
             std::snprintf(name, sizeof(name), "tw%04X.tmp", NextTemporaryNumber());
-            if (!m_path.Compose({folder, name})) return kErrorFilenameExcedRange;
+            if (!m_path.Compose({folder, name})) return tw::kErrorFilenameTooLong;
             if (m_file.Open(m_path.c_str(), kCopyTemporaryFlags, &error)) {
                 m_created = true;
                 return 0;
             }
             long code = error.m_lOsError;
-            if (code != kErrorFileExists && code != kErrorAlreadyExists) return code;
+            if (code != tw::kErrorFileExists && code != tw::kErrorAlreadyExists) return code;
         }
-        return kErrorFileExists;
+        return tw::kErrorFileExists;
     }
     long Replace(const char* destination) {
         long code = tw::ReplaceWithTemporary(m_path.c_str(), destination);
@@ -116,14 +110,14 @@ tw::CopyOutcome tw::CopyFileInBlocksThrough(CFile& sourceFile, CFile& newFile, c
     // before any new file is made in its folder.
     if (SamePath(source, destination)) {
         sourceFile.Abort();
-        return Failed(kErrorSharingViolation);
+        return Failed(tw::kErrorSharingViolation);
     }
     // Without room for the new file's name the copy fails; the destination is
     // never opened, so it keeps what it has.
     std::string_view folder = FolderPart(destination);
     if (folder.size() + kTemporaryNameLength + 1 > kTemporaryPathMaxBytes) {
         sourceFile.Abort();
-        return Failed(kErrorFilenameExcedRange);
+        return Failed(tw::kErrorFilenameTooLong);
     }
 
     TemporaryFile temporary(newFile);

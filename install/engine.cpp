@@ -1,5 +1,6 @@
 #include "install/engine.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -17,13 +18,17 @@ constexpr std::string_view kSupportFolder = "driversupport\\";
 constexpr std::string_view kDriverFolder = "Driver\\";
 constexpr std::string_view kSearchAll = "*.*";
 constexpr std::string_view kToolName = "regsvr32.exe";
-// How long the tools get after the last of them started.
+// How long the tools get after the last of them started: every wait, for a free
+// slot or for the end, lasts at most until then.
 constexpr std::chrono::seconds kToolBound{300};
+// Tools running at once; a further start waits until one of them has ended.
+constexpr std::size_t kMaxRunningTools = 64;
 
-// A started tool and the record its outcome goes to.
+// A started tool, the record its outcome goes to and its DLL, held until it ends.
 struct RunningTool {
     std::size_t record;  // index in InstallSummary::registrations
     std::unique_ptr<StartedTool> tool;
+    std::unique_ptr<Hold> dll;
 };
 
 // One call of the engine: the two normalised roots, the path buffers and the tally.
@@ -33,9 +38,7 @@ public:
         : m_source(std::move(sourceRoot)), m_app(std::move(appDir)), m_system(system) {}
 
     InstallSummary Run() {
-        // The driver folder comes first, even when there is nothing to copy into it.
-        if (m_driverFolder.Compose({m_app, kDriverFolder}))
-            m_system.CreateFolder(m_driverFolder.c_str());
+        HoldDestinationFolders();
         SupportPass();
         DriverPass();
         AwaitRegistrations();
@@ -43,7 +46,19 @@ public:
     }
 
 private:
-    // Every file of driversupport\ goes to A and to A + "Driver\"; nothing is registered.
+    // A and then its driver folder, which comes first even when there is nothing to
+    // copy into it, are held as folders for the whole run, so that neither can be
+    // swapped for a link while files are written. A folder that is a link (or
+    // cannot be held) gets no file, and nothing is created through a link.
+    void HoldDestinationFolders() {
+        m_appHold = m_system.HoldFolder(m_app.c_str());
+        if (!m_appHold || !m_driverFolder.Compose({m_app, kDriverFolder})) return;
+        m_system.CreateFolder(m_driverFolder.c_str());
+        m_driverHold = m_system.HoldFolder(m_driverFolder.c_str());
+    }
+
+    // Every file of driversupport\ goes to the application directory and to its
+    // Driver\; nothing is registered.
     void SupportPass() {
         DirectoryEntry entry;
         std::unique_ptr<FileSearch> search = StartSearch(kSupportFolder, entry);
@@ -51,14 +66,16 @@ private:
         do {
             if (tw::IsDirectoryEntry(entry.dwFileAttributes)) continue;
             CopySupportFile(entry.cFileName);
-            // Once per entry the engine gives up the processor, so that the machine
-            // stays responsive while a large package installs.
+            // After each file (a folder is passed over without a pause) the engine
+            // gives up the processor, so that the machine stays responsive while a
+            // large package installs.
             m_system.SleepOneMillisecond();
         } while (search->FindNext(entry));
         CountListingFailure(*search, kSupportFolder);
     }
 
-    // Every file of Driver\ goes to A + "Driver\"; each DLL copied is registered at once.
+    // Every file of Driver\ goes to the application directory's Driver\; each DLL
+    // copied is registered at once. The pause comes before each entry, folders too.
     void DriverPass() {
         DirectoryEntry entry;
         std::unique_ptr<FileSearch> search = StartSearch(kDriverFolder, entry);
@@ -104,19 +121,24 @@ private:
             Fail(kSupportFolder, name);
             return;
         }
-        bool first = Copy(m_sourceFile, m_firstDestinationFile);
-        bool second = Copy(m_sourceFile, m_secondDestinationFile);
+        bool first = m_appHold && Copy(m_sourceFile, m_firstDestinationFile);
+        bool second = m_driverHold && Copy(m_sourceFile, m_secondDestinationFile);
         if (!first || !second) Fail(kSupportFolder, name);
+        // The last copy into A + "regsvr32.exe" (any case names the same file) decides.
+        if (tw::IsToolName(name)) {
+            m_toolName = name;
+            m_toolCopied = first;
+        }
     }
 
     void InstallDriverFile(const std::string& name) {
         if (!m_sourceFile.Compose({m_source, kDriverFolder, name}) ||
-            !m_firstDestinationFile.Compose({m_app, kDriverFolder, name}) ||
+            !m_firstDestinationFile.Compose({m_app, kDriverFolder, name}) || !m_driverHold ||
             !Copy(m_sourceFile, m_firstDestinationFile)) {
             Fail(kDriverFolder, name);
             return;
         }
-        if (tw::IsRegisteredName(name)) Register(name, m_firstDestinationFile);
+        if (tw::IsRegisteredName(name)) Register(name, m_firstDestinationFile, m_sourceFile);
     }
 
     bool Copy(const PathBuffer& source, const PathBuffer& destination) {
@@ -125,23 +147,70 @@ private:
         return true;
     }
 
-    // Starts A + "regsvr32.exe" from A; the tool is taken from nowhere else. The
-    // record is made whether or not the tool starts.
-    void Register(const std::string& name, const PathBuffer& dll) {
+    // Starts the application directory's "regsvr32.exe" from the application
+    // directory; the tool is taken from nowhere else. Only the tool and the DLL that
+    // this run copied are started, each held from before the start. The record is
+    // made whether or not the tool starts. source names the DLL's file in the package.
+    void Register(const std::string& name, const PathBuffer& dll, const PathBuffer& source) {
         Registration& record = m_summary.registrations.emplace_back();
+        const std::size_t index = m_summary.registrations.size() - 1;
         record.dll = std::string(kDriverFolder) + name;
         record.toolPath = m_app + std::string(kToolName);
         if (!tw::FormatToolParameters(dll.view(), m_toolParameters)) return;
         record.parameters = m_toolParameters.view();
-        if (!m_toolPath.Compose({m_app, kToolName})) return;
+        if (!m_toolPath.Compose({m_app, kToolName}) || !HoldTool()) return;
+        std::unique_ptr<Hold> heldDll = m_system.HoldCopy(dll.c_str(), source.c_str());
+        if (!heldDll || !FreeSlot()) return;
         std::unique_ptr<StartedTool> tool = m_system.StartRegistration(
             {m_toolPath.c_str(), m_toolParameters.c_str(), m_app.c_str()});
-        if (tool) m_tools.push_back({m_summary.registrations.size() - 1, std::move(tool)});
+        if (tool) m_tools.push_back({index, std::move(tool), std::move(heldDll)});
+    }
+
+    // A + "regsvr32.exe", held from before the first start until the engine returns:
+    // only when the support pass copied it there, and while it still holds the
+    // package's bytes. Decided once, at the first DLL.
+    bool HoldTool() {
+        if (!m_toolDecided) {
+            m_toolDecided = true;
+            PathBuffer packageTool;
+            if (m_toolCopied && packageTool.Compose({m_source, kSupportFolder, m_toolName}))
+                m_toolHold = m_system.HoldCopy(m_toolPath.c_str(), packageTool.c_str());
+        }
+        return m_toolHold != nullptr;
+    }
+
+    // The tools not known to have ended.
+    std::vector<StartedTool*> Running() const {
+        std::vector<StartedTool*> running;
+        for (const RunningTool& started : m_tools)
+            if (!started.tool->exitCode) running.push_back(started.tool.get());
+        return running;
+    }
+
+    // True when a tool may start: fewer than kMaxRunningTools run, at once or once
+    // one of them has ended. The DLLs of the tools that ended are let go.
+    bool FreeSlot() {
+        std::vector<StartedTool*> running = Running();
+        if (running.size() < kMaxRunningTools) return true;
+        m_system.WaitForOneTool(running, kToolBound);
+        for (RunningTool& started : m_tools)
+            if (started.tool->exitCode) started.dll.reset();
+        return Running().size() < kMaxRunningTools;
+    }
+
+    // A tool refused names itself, once, before the DLLs it left unregistered.
+    void FailRefusedTool() {
+        if (!m_toolDecided || m_toolHold) return;
+        std::string tool = std::string(kSupportFolder) + m_toolName;
+        std::vector<std::string>& failed = m_summary.failedFiles;
+        if (std::find(failed.begin(), failed.end(), tool) == failed.end())
+            failed.push_back(std::move(tool));
     }
 
     // The tools run side by side with the driver pass; the run is judged only once
     // every one has ended or the bound has run out.
     void AwaitRegistrations() {
+        FailRefusedTool();
         if (!m_tools.empty()) {
             std::vector<StartedTool*> tools;
             for (const RunningTool& running : m_tools) tools.push_back(running.tool.get());
@@ -157,8 +226,8 @@ private:
             if (!record.Succeeded()) m_summary.failedFiles.push_back(record.dll);
     }
 
-    const std::string m_source;  // S, ending in "\"
-    const std::string m_app;     // A, ending in "\"
+    const std::string m_source;  // the package folder, ending in "\"
+    const std::string m_app;     // the application directory, ending in "\"
     InstallSystem& m_system;
     PathBuffer m_searchPattern;
     PathBuffer m_driverFolder;
@@ -168,7 +237,14 @@ private:
     PathBuffer m_toolPath;
     tw::ToolParameters m_toolParameters;
     InstallSummary m_summary;
-    std::vector<RunningTool> m_tools;  // released, and their handles closed, with the call
+    // Held for the whole call, and let go, with the tools' handles, as it returns.
+    std::unique_ptr<Hold> m_appHold;
+    std::unique_ptr<Hold> m_driverHold;
+    std::string m_toolName{kToolName};  // the package's name for the tool
+    bool m_toolCopied = false;
+    bool m_toolDecided = false;
+    std::unique_ptr<Hold> m_toolHold;
+    std::vector<RunningTool> m_tools;
 };
 
 }  // namespace

@@ -14,7 +14,7 @@ enum class RegistrationOutcome {
 
 struct Registration {
     std::string dll;         // the DLL's path under the package folder, "Driver\x.dll"
-    std::string toolPath;    // A + "regsvr32.exe"
+    std::string toolPath;    // the application directory + "regsvr32.exe"
     std::string parameters;  // exactly as handed to the tool
     RegistrationOutcome outcome = RegistrationOutcome::notStarted;
     std::uint32_t exitCode = 0;  // when exited

@@ -38,9 +38,9 @@ struct SearchStart {
 
 // How the registration tool is started; the strings stay valid during the call.
 struct RegistrationRequest {
-    const char* toolPath;    // A + "regsvr32.exe"
+    const char* toolPath;    // the application directory + "regsvr32.exe"
     const char* parameters;  // "/s " and the installed DLL's path
-    const char* directory;   // the working directory, A
+    const char* directory;   // the working directory: the application directory
 };
 
 // A registration tool that has started. It owns its process: the handle is
@@ -52,10 +52,26 @@ public:
     std::optional<std::uint32_t> exitCode;
 };
 
+// Something the system holds open for the engine: a folder or a file that nobody
+// can swap, rename or delete while the object lives. Released with the object.
+class Hold {
+public:
+    virtual ~Hold() = default;
+};
+
 class InstallSystem {
 public:
     virtual ~InstallSystem() = default;
 
+    // Opens folder (a path ending in a separator) as a folder without following a
+    // link or other reparse point, and holds it so that it cannot be renamed or
+    // deleted while files are written into it. Null when folder is a link or a
+    // reparse point, is no folder or cannot be opened.
+    virtual std::unique_ptr<Hold> HoldFolder(const char* folder) = 0;
+    // Opens installed for reading only, so that nobody can write, rename or delete
+    // it, and checks that its bytes are original's. Null when it cannot be opened
+    // or its bytes differ.
+    virtual std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) = 0;
     // Creates one folder; an existing folder or any failure is the caller's to ignore.
     virtual bool CreateFolder(const char* path) = 0;
     // Starts a search on pattern (a folder and "*.*") and fills first with its first
@@ -73,4 +89,8 @@ public:
     // The list holds only tools that this system started.
     virtual void WaitForTools(const std::vector<StartedTool*>& tools,
                               std::chrono::milliseconds bound) = 0;
+    // The same, but returns as soon as one tool of the list has ended (at most 64
+    // tools, none ended yet), or when bound has passed since the last of them started.
+    virtual void WaitForOneTool(const std::vector<StartedTool*>& tools,
+                                std::chrono::milliseconds bound) = 0;
 };

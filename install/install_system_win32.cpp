@@ -5,11 +5,14 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "common/path_rules.h"
 #include "common/win32_find_handle.h"
 #include "install/block_copy.h"
+#include "install/held_copy.h"
 #include "install/platform_install_system.h"
 
 namespace {
@@ -88,8 +91,53 @@ private:
     ULONGLONG m_started;
 };
 
+// A folder opened as itself, never through a link. Reads and writes inside it stay
+// shared, its deletion does not: nobody can rename or remove it while it is held.
+class HeldFolder : public Hold {
+public:
+    explicit HeldFolder(HANDLE handle) : m_handle(handle) {}
+    ~HeldFolder() override { CloseHandle(m_handle); }
+    HeldFolder(const HeldFolder&) = delete;
+    HeldFolder& operator=(const HeldFolder&) = delete;
+
+private:
+    HANDLE m_handle;
+};
+
+// Milliseconds left until bound has passed since the last of the tools started.
+DWORD TimeLeft(const std::vector<StartedTool*>& tools, std::chrono::milliseconds bound) {
+    ULONGLONG lastStart = 0;
+    for (StartedTool* tool : tools)
+        lastStart = std::max(lastStart, static_cast<ProcessTool*>(tool)->Started());
+    const ULONGLONG deadline = lastStart + static_cast<ULONGLONG>(bound.count());
+    ULONGLONG now = GetTickCount64();
+    return now >= deadline ? 0
+                           : static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, INFINITE - 1));
+}
+
 class Win32InstallSystem : public InstallSystem {
 public:
+    // The name without its trailing separator, so that the last name itself is
+    // opened; FILE_FLAG_OPEN_REPARSE_POINT opens a link as the link.
+    std::unique_ptr<Hold> HoldFolder(const char* folder) override {
+        std::string path = tw::WithoutTrailingSeparator(folder);
+        HANDLE handle = CreateFileA(
+            path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (handle == INVALID_HANDLE_VALUE) return nullptr;
+        auto held = std::make_unique<HeldFolder>(handle);
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(handle, &info)) return nullptr;
+        if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            return nullptr;
+        return held;
+    }
+
+    std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override {
+        return tw::HeldCopy::Open(installed, original);
+    }
+
     bool CreateFolder(const char* path) override { return CreateDirectoryA(path, nullptr) != 0; }
 
     SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override {
@@ -145,6 +193,23 @@ public:
                     : static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, INFINITE - 1));
             WaitForMultipleObjects(count, handles.data() + first, TRUE, left);
         }
+        SetExitCodes(tools);
+    }
+
+    // The engine passes at most 64 tools, which one wait takes whole.
+    void WaitForOneTool(const std::vector<StartedTool*>& tools,
+                        std::chrono::milliseconds bound) override {
+        std::vector<HANDLE> handles;
+        for (StartedTool* tool : tools)
+            handles.push_back(static_cast<ProcessTool*>(tool)->Process());
+        DWORD count =
+            static_cast<DWORD>(std::min<std::size_t>(MAXIMUM_WAIT_OBJECTS, handles.size()));
+        if (count > 0) WaitForMultipleObjects(count, handles.data(), FALSE, TimeLeft(tools, bound));
+        SetExitCodes(tools);
+    }
+
+private:
+    static void SetExitCodes(const std::vector<StartedTool*>& tools) {
         for (StartedTool* tool : tools) {
             HANDLE process = static_cast<ProcessTool*>(tool)->Process();
             DWORD code = 0;

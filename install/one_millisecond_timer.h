@@ -1,6 +1,6 @@
 // Win32 only: the system timer at 1 ms for the life of the object.
 //
-// The engine gives up the processor for 1 ms once per entry, so that the machine
+// The engine gives up the processor for 1 ms for each file, so that the machine
 // stays responsive while a large package installs. Sleep(1) lasts until the next
 // tick of the system timer, 15.6 ms by default: without this, a package of 2,000
 // files would spend half a minute in pauses instead of two seconds. The timer

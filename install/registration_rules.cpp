@@ -10,6 +10,16 @@ constexpr char ToLowerAscii(char c) {
 
 }  // namespace
 
+// Every byte of the name is ASCII and a lead byte is not, so a double-byte name
+// never matches.
+bool IsToolName(std::string_view fileName) {
+    constexpr std::string_view kTool = "regsvr32.exe";
+    if (fileName.size() != kTool.size()) return false;
+    for (std::size_t i = 0; i < kTool.size(); ++i)
+        if (ToLowerAscii(fileName[i]) != kTool[i]) return false;
+    return true;
+}
+
 // ".dll" cannot end in the trail byte of a code page 936 character: "." is below
 // every trail byte, so the last four bytes are four whole characters.
 bool IsRegisteredName(std::string_view fileName) {

@@ -11,6 +11,10 @@ namespace tw {
 // A file is registered when its name ends in ".dll", in any case.
 bool IsRegisteredName(std::string_view fileName);
 
+// A support file that is the registration tool once copied into the application
+// directory: "regsvr32.exe" in any case, since Windows names ignore case.
+bool IsToolName(std::string_view fileName);
+
 // The tool's parameters: "/s " and the DLL's path, the path in double quotes when it
 // holds a blank, so that the tool receives it as one argument. False, with nothing
 // written, for a path that one argument cannot carry: one that holds a double quote

@@ -9,8 +9,14 @@ drive letter of the prefix mapped to build/sample-run, so the record
 
 With a DISPLAY the real dialog appears for you to use. Without one the run goes
 on a private virtual display: the proposed directory is accepted and each window
-is saved as a screenshot. Either way the installed files, the record's bytes and
-the registered DLLs are printed at the end.
+is saved as a screenshot. Either way the installer's exit code, the installed
+files, the record's bytes and the registered DLLs are printed at the end, and the
+run fails unless the exit code is 0 and every DLL of the sample was installed and
+registered.
+
+The installer is started by a batch file through cmd's `start /wait`, which puts
+its whole exit code in %ERRORLEVEL%: the exit status that Wine hands to a Unix
+parent keeps only the low 8 bits (1603 arrives as 67).
 """
 
 import argparse
@@ -31,6 +37,15 @@ import package as pkg  # noqa: E402
 import wine_session as wine  # noqa: E402
 
 REGISTRATION_TIMEOUT = 120
+STARTER = "run-installer.cmd"
+EXIT_CODE_FILE = "exit-code.txt"
+# Written by cmd line by line, so %ERRORLEVEL% is read after the installer ended.
+# The redirection comes first: "1603>file" would redirect handle 3.
+STARTER_LINES = [
+    "@echo off",
+    'start "" /wait Tarnwhistle.exe',
+    f'>"%~dp0{EXIT_CODE_FILE}" echo %ERRORLEVEL%',
+]
 
 
 def parse_arguments():
@@ -55,6 +70,7 @@ def lay_out(folder, exe, tools, prefix):
     shutil.copyfile(tools / "twsample.dll", driver / "twsample.dll")
     (driver / "twsample.inf").write_bytes(b"[Version]\r\nSignature=\"$Windows NT$\"\r\n")
     shutil.copyfile(exe, source / "Tarnwhistle.exe")
+    (folder / STARTER).write_bytes("\r\n".join(STARTER_LINES + [""]).encode("ascii"))
     return source
 
 
@@ -80,7 +96,19 @@ def run_unattended(run):
     print(f"final message: {caption}", flush=True)
 
 
-def report(folder, prefix, drive, program):
+def installer_exit_code(folder):
+    """The installer's whole exit code as cmd read it, or None when cmd wrote none."""
+    try:
+        return int((folder / EXIT_CODE_FILE).read_text(errors="replace").strip())
+    except (OSError, ValueError):
+        return None
+
+
+def report(folder, prefix, drive, program, sample_dlls):
+    """Prints what the run did; returns whether every DLL of the sample was
+    installed and registered."""
+    exit_code = installer_exit_code(folder)
+    print(f"\n== exit code: {'none read' if exit_code is None else exit_code}", flush=True)
     print("\n== messages shown", flush=True)
     for text in program.message_texts():
         print(f"   {text}")
@@ -88,7 +116,7 @@ def report(folder, prefix, drive, program):
     print(f"\n== record {drive.root}{pkg.RECORD_NAME} ({record})", flush=True)
     if not record.exists():
         print("   not written (cancelled?)")
-        return None, False
+        return exit_code, False
     subprocess.run(["xxd", str(record)], check=True)
     data = record.read_bytes()
     field = data[len(pkg.RECORD_HEADER):len(pkg.RECORD_HEADER) + pkg.DIRECTORY_FIELD]
@@ -102,13 +130,15 @@ def report(folder, prefix, drive, program):
         time.sleep(1)
     for path, data in sorted(pkg.tree(app_dir).items()):
         print(f"   {path}" + ("" if data is None else f"  ({len(data)} bytes)"))
-    print("\n== registered DLLs (DllRegisterServer left its marker)", flush=True)
+    print("\n== the sample's DLLs (DllRegisterServer leaves a marker)", flush=True)
     registered = True
-    for dll in dlls:
-        done = Path(f"{dll}.registered").exists()
+    for name in sample_dlls:
+        dll = app_dir / "Driver" / name
+        done = dll.is_file() and Path(f"{dll}.registered").exists()
         registered = registered and done
-        print(f"   {dll.name}: {'registered' if done else 'NOT registered'}")
-    return app_dir, registered
+        state = "registered" if done else "NOT registered" if dll.is_file() else "NOT installed"
+        print(f"   {name}: {state}")
+    return exit_code, registered
 
 
 def run_once(args, prefix, folder, shots):
@@ -118,13 +148,15 @@ def run_once(args, prefix, folder, shots):
         print(f"package: {source} = {drive.dos(source)}", flush=True)
         try:
             with ui.InstallerRun(lambda: wine.WindowsProgram(
-                    source / "Tarnwhistle.exe", source, folder / "wine.log",
-                    {"TW_E2E_RUN": str(folder)}), "window", shots) as run:
+                    "cmd", source, folder / "wine.log", {"TW_E2E_RUN": str(folder)},
+                    ["/c", drive.dos(folder / STARTER)]), "window", shots) as run:
                 if args.auto:
                     run_unattended(run)
                 else:
                     run_for_user(run)
-            return report(folder, prefix, drive, run.program)
+            sample_dlls = sorted(p.name for p in (source / "Driver").iterdir()
+                                 if p.suffix.lower() == ".dll")
+            return report(folder, prefix, drive, run.program, sample_dlls)
         finally:
             wine.end_marked_processes("TW_E2E_RUN", str(folder))
 
@@ -146,12 +178,12 @@ def main():
     folder.mkdir(parents=True)
     shots = folder / "screenshots"
     shots.mkdir()
-    app_dir, registered = None, False
+    exit_code, registered = None, False
     with wine.ProposedDirectory(prefix) as proposed:
         created = not proposed.exists()
         proposed.mkdir(exist_ok=True)
         try:
-            app_dir, registered = run_once(args, prefix, folder, shots)
+            exit_code, registered = run_once(args, prefix, folder, shots)
         finally:
             if created and proposed.exists():
                 # Leave the prefix as it was: the tests expect no C:\Varnelquist there.
@@ -160,8 +192,12 @@ def main():
                 print(f"\n(C:\\Varnelquist was moved to {kept})")
     if args.auto:
         print(f"screenshots in {shots}: {', '.join(sorted(p.name for p in shots.iterdir()))}")
-        # Unattended, the run must have installed and registered the sample.
-        return 0 if app_dir is not None and registered else 1
+    if exit_code != 0 or not registered:
+        print(f"run: failed: exit code {exit_code}, "
+              f"{'every' if registered else 'not every'} DLL of the sample installed and "
+              "registered", flush=True)
+        return 1
+    print("run: exit code 0, every DLL of the sample installed and registered", flush=True)
     return 0
 
 

@@ -1,12 +1,15 @@
 // The install log: the file's bytes (mark, UTF-8, CR LF, appending), every event's
 // line, a log that cannot be written, and the copies the logging system reports.
-#include "app/install_log.h"
+#include "log/install_log.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <memory>
 #include <string>
 
+#include "app/completion_message.h"
 #include "app/logging_install_system.h"
 #include "install/block_copy.h"
 #include "tests/install/recording_system.h"
@@ -87,6 +90,45 @@ TEST(InstallLog, EveryEventAsOneUtf8Line) {
                   "not installed: " +
                   kFolderUtf8 + "\r\n" + "result: not done:\r\n\r\nDriver\\b.dll\r\n" +
                   kFolderUtf8 + "\r\n" + "cancelled in the dialog\r\n" + "exit code: 1603\r\n");
+}
+
+// A result over several lines ends each of them in CR LF, like every other line,
+// and a line end that already has its CR keeps one.
+TEST(InstallLog, AMultiLineResultEndsEachLineInCrLf) {
+    const struct {
+        std::string text;
+        std::string bytes;
+    } cases[] = {
+        {"one", "result: one\r\n"},
+        {"2 files\n\nDriver\\a.dll\nDriver\\b.dll",
+         "result: 2 files\r\n\r\nDriver\\a.dll\r\nDriver\\b.dll\r\n"},
+        {"a\r\nb\n", "result: a\r\nb\r\n\r\n"},
+        {"\n", "result: \r\n\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        TempFolder folder;
+        const std::string path = folder / "result.log";
+        tw::InstallLog(path).Summary(InstallSummary{}, c.text);
+        EXPECT_EQ(ReadBytes(path),
+                  std::string(kMark) +
+                      "summary: files copied 0, not installed 0, registrations 0\r\n" + c.bytes);
+    }
+    // The incomplete message itself, as the run logs it.
+    TempFolder folder;
+    const std::string path = folder / "incomplete.log";
+    InstallSummary summary;
+    summary.failedFiles = {"Driver\\a.dll", "Driver\\b.dll"};
+    tw::InstallLog(path).Summary(summary,
+                                 tw::ChooseCompletionMessage(false, summary.failedFiles).text);
+    const std::string bytes = ReadBytes(path);
+    // 驱动程序安装未完成，有 2 个文件未能安装!
+    EXPECT_EQ(
+        bytes.substr(bytes.find("result: ")),
+        "result: \xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xAE\x89\xE8\xA3\x85"
+        "\xE6\x9C\xAA\xE5\xAE\x8C\xE6\x88\x90\xEF\xBC\x8C\xE6\x9C\x89 2 "
+        "\xE4\xB8\xAA\xE6\x96\x87\xE4\xBB\xB6\xE6\x9C\xAA\xE8\x83\xBD\xE5\xAE\x89\xE8\xA3\x85!"
+        "\r\n\r\nDriver\\a.dll\r\nDriver\\b.dll\r\n");
 }
 
 TEST(InstallLog, MarkOnlyAtTheStartOfANewOrEmptyFile) {
@@ -184,11 +226,18 @@ TEST(LoggingInstallSystem, PassesEveryCallOnAndLogsEachCopy) {
         DirectoryEntry first;
         EXPECT_EQ(loggedWorking.FindFirst("S\\Driver\\*.*", first).search, nullptr);
         loggedWorking.SleepOneMillisecond();
-        loggedWorking.StartRegistration({"A\\regsvr32.exe", "/s A\\a.dll", "A\\"});
+        EXPECT_NE(loggedWorking.HoldFolder("A\\"), nullptr);
+        EXPECT_NE(loggedWorking.HoldCopy("A\\t.exe", "S\\t.exe"), nullptr);
+        std::unique_ptr<StartedTool> tool =
+            loggedWorking.StartRegistration({"A\\regsvr32.exe", "/s A\\a.dll", "A\\"});
+        loggedWorking.WaitForOneTool({tool.get()}, std::chrono::milliseconds(7));
+        EXPECT_EQ(tool->exitCode, 0u);
     }
-    EXPECT_EQ(working.Calls(), (std::vector<std::string>{
-                                   "copy S\\a > A\\a", "mkdir A\\Driver\\", "find S\\Driver\\*.*",
-                                   "sleep", "start A\\regsvr32.exe | /s A\\a.dll | A\\"}));
+    EXPECT_EQ(working.Calls(),
+              (std::vector<std::string>{
+                  "copy S\\a > A\\a", "mkdir A\\Driver\\", "find S\\Driver\\*.*", "sleep",
+                  "hold folder A\\", "hold A\\t.exe = S\\t.exe",
+                  "start A\\regsvr32.exe | /s A\\a.dll | A\\", "wait for one of 1 tools, 7 ms"}));
     EXPECT_EQ(failing.Calls(), std::vector<std::string>{"copy S\\b > A\\b"});
     EXPECT_EQ(ReadBytes(path), std::string(kMark) +
                                    "copy: S\\a -> A\\a: ok\r\n"

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +20,18 @@ namespace {
 // The full-path rule against the package folder, as the program's run has it.
 const tw::FullPathFunction kFullPath = [](const char* text) -> std::optional<std::string> {
     return tw::FullPathFrom(text, "C:\\pkg");
+};
+
+// Identities are tested with the decision; here none can be read.
+const tw::FolderIdentityLookup kNoIdentities = [](const char*) {
+    return std::optional<tw::FolderIdentity>();
+};
+// The package's Driver\ is also drive P: (a substituted drive).
+const tw::FolderIdentityLookup kDriverFolderAsDriveP =
+    [](const char* path) -> std::optional<tw::FolderIdentity> {
+    std::string folder = path;
+    if (folder == "C:\\pkg\\Driver" || folder == "P:\\") return tw::FolderIdentity{7, 42};
+    return std::nullopt;
 };
 
 using Lines = std::vector<std::string>;
@@ -47,7 +59,7 @@ struct Case {
 };
 
 void Package(RecordingSystem& s) {
-    s.SetListing(kSupport, {FileEntry("a.txt")});
+    s.SetListing(kSupport, {FileEntry("regsvr32.exe"), FileEntry("a.txt")});
     s.SetListing(kDriver, {FileEntry("b.dll")});
 }
 
@@ -60,12 +72,14 @@ const Case kCases[] = {
      "C:\\Varnelquist",
      {"directory: C:\\Varnelquist (proposed)", "directory accepted: C:\\Varnelquist\\",
       "record: {record} written",
+      "copy: C:\\pkg\\driversupport\\regsvr32.exe -> C:\\Varnelquist\\regsvr32.exe: ok",
+      "copy: C:\\pkg\\driversupport\\regsvr32.exe -> C:\\Varnelquist\\Driver\\regsvr32.exe: ok",
       "copy: C:\\pkg\\driversupport\\a.txt -> C:\\Varnelquist\\a.txt: ok",
       "copy: C:\\pkg\\driversupport\\a.txt -> C:\\Varnelquist\\Driver\\a.txt: ok",
       "copy: C:\\pkg\\Driver\\b.dll -> C:\\Varnelquist\\Driver\\b.dll: ok",
       "registration: \"C:\\Varnelquist\\regsvr32.exe\" /s C:\\Varnelquist\\Driver\\b.dll: exit "
       "code 0",
-      "summary: files copied 3, not installed 0, registrations 1",
+      "summary: files copied 5, not installed 0, registrations 1",
       // 祝贺驱动程序安装完毕!
       "result: \xE7\xA5\x9D\xE8\xB4\xBA\xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xAE"
       "\x89\xE8\xA3\x85\xE5\xAE\x8C\xE6\xAF\x95!",
@@ -86,6 +100,22 @@ const Case kCases[] = {
      "",
      {"directory: Driver (from /D=)", "directory refused: the folder of the driver files",
       "exit code: 1603"}},
+    {"a link: nothing written, nothing installed",
+     "D:\\Linked",
+     true,
+     1603,
+     {"D:\\Linked"},
+     "",
+     {"directory: D:\\Linked (from /D=)",
+      "directory refused: a junction, symbolic link or other reparse point", "exit code: 1603"}},
+    {"the package's Driver folder under another drive letter",
+     "P:\\apps",
+     true,
+     1603,
+     {"P:\\apps"},
+     "",
+     {"directory: P:\\apps (from /D=)", "directory refused: the folder of the driver files",
+      "exit code: 1603"}},
     {"relative directory elsewhere in the package folder: recorded and used whole",
      "..\\pkg\\My Apps\\",
      true,
@@ -94,12 +124,15 @@ const Case kCases[] = {
      "C:\\pkg\\My Apps",
      {"directory: ..\\pkg\\My Apps\\ (from /D=)", "directory accepted: C:\\pkg\\My Apps\\",
       "record: {record} written",
+      "copy: C:\\pkg\\driversupport\\regsvr32.exe -> C:\\pkg\\My Apps\\regsvr32.exe: ok",
+      "copy: C:\\pkg\\driversupport\\regsvr32.exe -> C:\\pkg\\My "
+      "Apps\\Driver\\regsvr32.exe: ok",
       "copy: C:\\pkg\\driversupport\\a.txt -> C:\\pkg\\My Apps\\a.txt: ok",
       "copy: C:\\pkg\\driversupport\\a.txt -> C:\\pkg\\My Apps\\Driver\\a.txt: ok",
       "copy: C:\\pkg\\Driver\\b.dll -> C:\\pkg\\My Apps\\Driver\\b.dll: ok",
       "registration: \"C:\\pkg\\My Apps\\regsvr32.exe\" /s \"C:\\pkg\\My "
       "Apps\\Driver\\b.dll\": exit code 0",
-      "summary: files copied 3, not installed 0, registrations 1",
+      "summary: files copied 5, not installed 0, registrations 1",
       "result: \xE7\xA5\x9D\xE8\xB4\xBA\xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xAE"
       "\x89\xE8\xA3\x85\xE5\xAE\x8C\xE6\xAF\x95!",
       "exit code: 0"}},
@@ -157,15 +190,18 @@ TEST(SilentRun, DecidesRecordsInstallsAndLogs) {
         RecordingSystem system;
         Package(system);
         Lines asked;
-        const std::set<std::string> folders = {"C:\\Varnelquist", "D:\\My Apps", "C:\\pkg\\Driver",
-                                               "C:\\pkg\\My Apps"};
-        tw::RunPlatform platform{"C:\\pkg", recordPath.c_str(),
-                                 [&](const char* path) -> std::optional<std::uint32_t> {
-                                     asked.push_back(path);
-                                     if (!folders.count(path)) return std::nullopt;
-                                     return 0x10;
-                                 },
-                                 kFullPath, system};
+        const std::map<std::string, std::uint32_t> entries = {
+            {"C:\\Varnelquist", 0x10},  {"D:\\My Apps", 0x10}, {"C:\\pkg\\Driver", 0x10},
+            {"C:\\pkg\\My Apps", 0x10}, {"D:\\Linked", 0x410}, {"P:\\apps", 0x10}};
+        tw::RunPlatform platform{{"C:\\pkg", recordPath.c_str(),
+                                  [&](const char* path) -> std::optional<std::uint32_t> {
+                                      asked.push_back(path);
+                                      auto entry = entries.find(path);
+                                      if (entry == entries.end()) return std::nullopt;
+                                      return entry->second;
+                                  },
+                                  kFullPath, kDriverFolderAsDriveP},
+                                 system};
         tw::InstallerSwitches switches{true, c.directorySwitch ? c.directorySwitch : "", logPath,
                                        c.directorySwitch != nullptr};
         int exitCode;
@@ -211,9 +247,10 @@ TEST(SilentRun, AnIncompleteInstallationFails) {
         const std::string recordPath = folder / "ZAVIDAR.CFG";
         RecordingSystem system;
         setup(system);
-        tw::RunPlatform platform{"C:\\pkg", recordPath.c_str(),
-                                 [](const char*) { return std::optional<std::uint32_t>(0x10); },
-                                 kFullPath, system};
+        tw::RunPlatform platform{{"C:\\pkg", recordPath.c_str(),
+                                  [](const char*) { return std::optional<std::uint32_t>(0x10); },
+                                  kFullPath, kNoIdentities},
+                                 system};
         tw::InstallLog log("");
         EXPECT_EQ(tw::RunSilently({true, "", "", false}, platform, log), 1603);
         EXPECT_TRUE(PathExists(recordPath));

@@ -16,7 +16,8 @@ using tw::FindFirstEntryAttributes;
 namespace {
 
 tw::AppDirCheck CheckAppDir(const std::string& text, const std::string& package = "") {
-    return tw::CheckAppDir(text, FindFirstEntryAttributes, tw::FullPathName, package);
+    return tw::CheckAppDir(text, FindFirstEntryAttributes, tw::FullPathName, tw::ReadFolderIdentity,
+                           package);
 }
 
 bool Accepted(const std::string& text) { return CheckAppDir(text).Accepted(); }

@@ -8,6 +8,8 @@
 # tests run as root, for whom a folder without write permission is still writable),
 # for the read-only drive's tests only. The program finds the drive in
 # TW_RECORD_DRIVE, such as "R:", and TW_RECORD_DRIVE_READ_ONLY=1 in the second run.
+# The drive also holds links\to-driver, a Unix symbolic link to the Driver folder of
+# links\package, which a Windows program under Wine cannot make itself.
 set -euo pipefail
 letter=$1
 program=$2
@@ -16,6 +18,8 @@ source "$(dirname "$0")/../../tools/wine-drive.sh"
 readOnlySuite='ConfigRecordOnReadOnlyDrive.*'
 run_both() {
     export TW_RECORD_DRIVE=$TW_DRIVE
+    mkdir -p "$TW_DRIVE_FOLDER/links/package/Driver/x86"
+    ln -s package/Driver "$TW_DRIVE_FOLDER/links/to-driver"
     "$TW_WINE" "$program" --gtest_filter="-$readOnlySuite"
     if ! chattr +i "$TW_DRIVE_FOLDER"; then
         echo "with_record_drive: cannot make $TW_DRIVE_FOLDER read-only (chattr +i)" >&2

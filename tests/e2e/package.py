@@ -150,12 +150,22 @@ def read_install_log(path):
     if not path.exists():
         return [], [f"no log at {path}"]
     data = path.read_bytes()
-    if not data.startswith(UTF8_MARK) or not data.endswith(b"\r\n"):
+    if (not data.startswith(UTF8_MARK) or not data.endswith(b"\r\n")
+            or b"\n" in data.replace(b"\r\n", b"")):
         return [], [f"log is not UTF-8 with a byte-order mark and CR LF lines: {data[:40]!r}"]
     try:
-        return data[len(UTF8_MARK):-2].decode("utf-8").split("\r\n"), []
+        lines = data[len(UTF8_MARK):-2].decode("utf-8").split("\r\n")
     except UnicodeDecodeError as error:
         return [], [f"log is not UTF-8: {error}"]
+    # The final message may run over several lines, each ending in CR LF like every
+    # other: up to the exit code, they make one result entry, as the message has them.
+    entries = []
+    for line in lines:
+        if entries and entries[-1].startswith("result: ") and not line.startswith("exit code: "):
+            entries[-1] += "\n" + line
+        else:
+            entries.append(line)
+    return entries, []
 
 
 def codes_as_n(line):

@@ -286,24 +286,34 @@ def scenario_read_only_destination(suite, name, checks):
 
 def scenario_other_working_directory(suite, name, checks):
     """The program's own folder holds other driver files: the working directory's are
-    installed, the record lands at the working directory's drive root. Both folders
-    hold a planted winmm.dll, and Wine gives winmm.dll Windows' search order (the
-    program's folder first): the program, which raises the timer through winmm
-    while it installs, never loads the planted one."""
+    installed, the record lands at the working directory's drive root. The package
+    brings a DLL but no registration tool, and someone has planted one in the
+    application directory: it is never started, and the message names the DLL and
+    the missing tool. Both folders hold a planted winmm.dll, and Wine gives winmm.dll
+    Windows' search order (the program's folder first): the program, which raises
+    the timer through winmm while it installs, never loads the planted one."""
     program_folder = suite.folder(name, "bin")
-    pkg.Package({"decoy.txt": pkg.content("decoy.txt")},
+    pkg.Package({"decoy.txt": pkg.content("decoy.txt"), "regsvr32.exe": suite.stand_in_tool()},
                 {"decoy.sys": pkg.content("decoy.sys")}).lay_out(program_folder)
     exe = suite.place_exe(program_folder)
     source = suite.folder(name, "work")
     package = small_package()
+    package.driver["delta.dll"] = pkg.content("delta.dll")
     package.lay_out(source)
     app_dir = suite.folder(name, "apps", "Target")
     for folder in (program_folder, source):
         shutil.copyfile(suite.planted_winmm(), folder / "winmm.dll")
+    planted = suite.stand_in_tool()
+    (app_dir / "regsvr32.exe").write_bytes(planted)
+    layout = package.installed_layout()
+    layout["regsvr32.exe"] = planted
 
     result = suite.run_installer(name, source, exe, steps=ui.typed(suite.drive.dos(app_dir)),
                                  env={"WINEDLLOVERRIDES": "winmm=n,b"})
-    expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir))
+    message = ui.incomplete_text(["driversupport\\regsvr32.exe", "Driver\\delta.dll"])
+    expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir),
+                     messages=(message,), caption=ui.ERROR_CAPTION, exit_code=ui.EXIT_FAILED,
+                     layout=layout, registered=[])
     for folder in (program_folder, source):
         # The mark is named after the DLL as the loader named it ("WINMM.DLL.loaded").
         marks = [p.name for p in folder.iterdir() if p.name.lower() == "winmm.dll.loaded"]
@@ -491,7 +501,7 @@ SCENARIOS = [
      scenario_refused_then_relative),
     ("s5", "source folders missing", scenario_sources_missing),
     ("s6", "read-only destination files", scenario_read_only_destination),
-    ("s7", "working directory other than the program's folder",
+    ("s7", "working directory other than the program's folder; a planted tool never started",
      scenario_other_working_directory),
     ("s9", "registrations judged by Wine's own regsvr32.exe", scenario_registration_judged),
     ("s10", "silent with /LOG= and /D= with blanks", scenario_silent),

@@ -2,11 +2,16 @@
 // a read that fails, a close that fails, a destination held open, a tool that
 // cannot start. Each run must keep the previous version of the file it could not
 // install, leave no file of its own behind, count the failure, and end with the
-// incomplete message rather than the congratulation.
+// incomplete message rather than the congratulation. Then the files that another
+// user of the application directory could swap or plant: a tool or a DLL swapped
+// between its copy and its start, a tool planted there, and links in place of the
+// directory or its Driver\ folder; nothing of theirs may ever be started.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -15,6 +20,8 @@
 #include "app/completion_message.h"
 #include "install/block_copy.h"
 #include "install/engine.h"
+#include "common/path_rules.h"
+#include "install/forwarding_install_system.h"
 #include "install/platform_install_system.h"
 #include "res/texts.h"
 #include "tests/fault_file.h"
@@ -27,24 +34,30 @@ enum class Fault {
     readErrorAfterFirstBlock,
     closeFails,
     destinationLocked,
-    toolStartFails
+    toolStartFails,
+    swappedAfterCopy,  // another file's bytes put in the copy's place as it ends
+    none
 };
 
 // The platform's installation system, with the fault of one case injected into the
 // copy of one file, or into every start of the registration tool. Tools are never
-// really started here: the fault runs are about files.
-class FaultySystem : public InstallSystem {
+// really started here: the fault runs are about files; each start is recorded.
+class FaultySystem : public ForwardingInstallSystem {
 public:
-    FaultySystem(Fault fault, std::string target) : m_fault(fault), m_target(std::move(target)) {}
+    FaultySystem(Fault fault, std::string target)
+        : ForwardingInstallSystem(PlatformInstallSystem()),
+          m_fault(fault),
+          m_target(std::move(target)) {}
 
-    bool CreateFolder(const char* path) override { return m_platform.CreateFolder(path); }
-    SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override {
-        return m_platform.FindFirst(pattern, first);
-    }
     void SleepOneMillisecond() override {}
     tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
         if (m_target.empty() || !std::string(destination).ends_with(m_target))
-            return m_platform.CopyFileTo(source, destination);
+            return Inner().CopyFileTo(source, destination);
+        if (m_fault == Fault::swappedAfterCopy) {
+            tw::CopyOutcome copied = Inner().CopyFileTo(source, destination);
+            WriteBytes(tw::ToPosixPath(destination), "swapped");
+            return copied;
+        }
         FaultFile in;
         FaultFile out;
         if (m_fault == Fault::diskFullAfter5000) out.FillDiskAfter(5000);
@@ -52,7 +65,8 @@ public:
         if (m_fault == Fault::closeFails) out.FailAt("close", 1, 29);  // ERROR_WRITE_FAULT
         return tw::CopyFileInBlocksThrough(in, out, source, destination);
     }
-    std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest&) override {
+    std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
+        starts.push_back(request.parameters);
         if (m_fault == Fault::toolStartFails) return nullptr;
         return std::make_unique<StartedTool>();
     }
@@ -60,9 +74,14 @@ public:
     void WaitForTools(const std::vector<StartedTool*>& tools, std::chrono::milliseconds) override {
         for (StartedTool* tool : tools) tool->exitCode = 0;
     }
+    void WaitForOneTool(const std::vector<StartedTool*>& tools,
+                        std::chrono::milliseconds bound) override {
+        WaitForTools(tools, bound);
+    }
+
+    std::vector<std::string> starts;  // the parameters of every start, in order
 
 private:
-    InstallSystem& m_platform = PlatformInstallSystem();
     Fault m_fault;
     std::string m_target;
 };
@@ -172,5 +191,115 @@ TEST(FaultRuns, EachFaultKeepsThePreviousFileAndIsCounted) {
             installedDriver[name] = ReadBytes(driverFolder + name);
         EXPECT_EQ(installedApp, inApp) << "no file of the copy is left behind";
         EXPECT_EQ(installedDriver, inDriver);
+    }
+}
+
+namespace {
+
+using Prepare = std::function<void(Reinstallation&)>;
+
+// Every file below folder, by relative path, with its bytes.
+Files TreeOf(const std::string& folder) {
+    Files tree;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        tree[std::filesystem::relative(entry.path(), folder).generic_string()] =
+            entry.is_directory() ? "<folder>" : ReadBytes(entry.path().string());
+    return tree;
+}
+
+// Moves the folder elsewhere and puts a symbolic link to it in its place.
+std::string ReplaceWithLink(const std::string& folder, const std::string& elsewhere) {
+    std::filesystem::rename(folder, elsewhere);
+    std::filesystem::create_directory_symlink(elsewhere, folder);
+    return elsewhere;
+}
+
+}  // namespace
+
+TEST(FaultRuns, OnlyTheToolAndTheDllsThisRunCopiedAreStarted) {
+    const std::vector<std::string> everyFile = {"Driver\\a.dll", "Driver\\b.DLL",
+                                                "Driver\\notes.txt", "driversupport\\readme.txt",
+                                                "driversupport\\regsvr32.exe"};
+    const std::vector<std::string> dllsAndTool = {"Driver\\a.dll", "Driver\\b.DLL",
+                                                  "driversupport\\regsvr32.exe"};
+    struct Case {
+        const char* what;
+        Prepare prepare;
+        Fault fault;
+        const char* target;  // the destination the fault hits
+        std::vector<std::string> failedFiles;
+        std::vector<std::string> startedDlls;
+        // A folder whose tree the run must leave as it was ("" for none).
+        std::function<std::string(Reinstallation&)> untouched;
+    } cases[] = {
+        {"a DLL swapped between its copy and its start",
+         [](Reinstallation&) {},
+         Fault::swappedAfterCopy,
+         "Driver\\a.dll",
+         {"Driver\\a.dll"},
+         {"b.DLL"},
+         nullptr},
+        {"the tool swapped between its copy and the first start",
+         [](Reinstallation&) {},
+         Fault::swappedAfterCopy,
+         "app\\regsvr32.exe",
+         dllsAndTool,
+         {},
+         nullptr},
+        {"a tool planted in the directory, none in the package",
+         [](Reinstallation& r) {
+             std::filesystem::remove(r.Source() + "/driversupport/regsvr32.exe");
+             r.support.erase("regsvr32.exe");
+         },
+         Fault::none,
+         "",
+         {"Driver\\a.dll", "Driver\\b.DLL", "driversupport\\regsvr32.exe"},
+         {},
+         nullptr},
+        {"a read-only tool planted in the directory, which the package's copy cannot replace",
+         [](Reinstallation& r) { MakeReadOnly(r.App() + "/regsvr32.exe"); },
+         Fault::none,
+         "",
+         dllsAndTool,
+         {},
+         nullptr},
+        {"the application directory a link",
+         [](Reinstallation&) {},
+         Fault::none,
+         "",
+         everyFile,
+         {},
+         [](Reinstallation& r) { return ReplaceWithLink(r.App(), r.root / "elsewhere"); }},
+        {"its Driver\\ folder a link",
+         [](Reinstallation&) {},
+         Fault::none,
+         "",
+         everyFile,
+         {},
+         [](Reinstallation& r) {
+             return ReplaceWithLink(r.App() + "/Driver", r.root / "elsewhere");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Reinstallation install;
+        c.prepare(install);
+        std::string untouched = c.untouched ? c.untouched(install) : "";
+        Files before = untouched.empty() ? Files{} : TreeOf(untouched);
+
+        FaultySystem system(c.fault, c.target);
+        InstallSummary summary =
+            InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system);
+
+        std::vector<std::string> failed = summary.failedFiles;
+        std::sort(failed.begin(), failed.end());
+        EXPECT_EQ(failed, c.failedFiles);
+        std::vector<std::string> started;
+        for (const std::string& parameters : system.starts)
+            started.push_back(parameters.substr(parameters.find_last_of('\\') + 1));
+        EXPECT_EQ(started, c.startedDlls);
+        if (!untouched.empty()) {
+            EXPECT_EQ(TreeOf(untouched), before) << "written through a link";
+        }
     }
 }

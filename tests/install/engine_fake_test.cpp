@@ -18,6 +18,9 @@ using Setup = std::function<void(RecordingSystem&)>;
 constexpr const char* kSupport = "C:\\pkg\\driversupport\\*.*";
 constexpr const char* kDriver = "C:\\pkg\\Driver\\*.*";
 
+// The package's registration tool, without which no DLL is registered.
+const DirectoryEntry kTool = FileEntry("regsvr32.exe");
+
 std::vector<DirectoryEntry> WithDots(std::vector<DirectoryEntry> entries) {
     entries.insert(entries.begin(), {FolderEntry("."), FolderEntry("..")});
     return entries;
@@ -73,27 +76,31 @@ const Case kLayoutCases[] = {
      "C:\\pkg",
      "C:\\App\\",
      [](RecordingSystem& s) {
-         s.SetListing(kSupport, WithDots({FolderEntry("sub"), FileEntry("a.txt")}));
+         s.SetListing(kSupport, WithDots({kTool, FolderEntry("sub"), FileEntry("a.txt")}));
          s.SetListing(kDriver, WithDots({FileEntry("b.dll"), FolderEntry("inner")}));
      },
      {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport,
+      "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\regsvr32.exe",
+      "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\Driver\\regsvr32.exe", "sleep",
       "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\a.txt",
       "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\Driver\\a.txt", "sleep",
       std::string("find ") + kDriver, "sleep", "sleep", "sleep",
       "copy C:\\pkg\\Driver\\b.dll > C:\\App\\Driver\\b.dll",
       "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\b.dll | C:\\App\\", "sleep",
       "wait 1 tools, 300000 ms"},
-     {3, {}}},
+     {5, {}}},
 
     {"folders with further bits are skipped; hidden, system and read-only files are copied",
      "C:\\pkg",
      "C:\\App\\",
      [](RecordingSystem& s) {
-         s.SetListing(kSupport, {FolderEntry("ro", 0x11), FolderEntry("arch", 0x30),
+         s.SetListing(kSupport, {kTool, FolderEntry("ro", 0x11), FolderEntry("arch", 0x30),
                                  FileEntry("h.sys", 0x26), FileEntry("ro.txt", 0x21)});
          s.SetListing(kDriver, {FolderEntry("hid", 0x12), FileEntry("h.dll", 0x22)});
      },
      {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport,
+      "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\regsvr32.exe",
+      "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\Driver\\regsvr32.exe", "sleep",
       "copy C:\\pkg\\driversupport\\h.sys > C:\\App\\h.sys",
       "copy C:\\pkg\\driversupport\\h.sys > C:\\App\\Driver\\h.sys", "sleep",
       "copy C:\\pkg\\driversupport\\ro.txt > C:\\App\\ro.txt",
@@ -102,17 +109,19 @@ const Case kLayoutCases[] = {
       "copy C:\\pkg\\Driver\\h.dll > C:\\App\\Driver\\h.dll",
       "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\h.dll | C:\\App\\",
       "wait 1 tools, 300000 ms"},
-     {5, {}}},
+     {7, {}}},
 
     {"a DLL in driversupport\\ is copied twice and never registered; a shared name ends with "
      "the driver pass's copy",
      "C:\\pkg",
      "C:\\App\\",
      [](RecordingSystem& s) {
-         s.SetListing(kSupport, {FileEntry("s.dll"), FileEntry("both.dll")});
+         s.SetListing(kSupport, {kTool, FileEntry("s.dll"), FileEntry("both.dll")});
          s.SetListing(kDriver, {FileEntry("both.dll")});
      },
      {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport,
+      "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\regsvr32.exe",
+      "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\Driver\\regsvr32.exe", "sleep",
       "copy C:\\pkg\\driversupport\\s.dll > C:\\App\\s.dll",
       "copy C:\\pkg\\driversupport\\s.dll > C:\\App\\Driver\\s.dll", "sleep",
       "copy C:\\pkg\\driversupport\\both.dll > C:\\App\\both.dll",
@@ -121,17 +130,20 @@ const Case kLayoutCases[] = {
       "copy C:\\pkg\\Driver\\both.dll > C:\\App\\Driver\\both.dll",
       "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\both.dll | C:\\App\\",
       "wait 1 tools, 300000 ms"},
-     {5, {}}},
+     {7, {}}},
 
     {"names ending in .dll in any case are registered; .dll.bak is not, nor is a file under a "
      "folder named tools.dll",
      "C:\\pkg",
      "C:\\tools.dll\\",
      [](RecordingSystem& s) {
+         s.SetListing(kSupport, {kTool});
          s.SetListing(kDriver, {FileEntry("X.DLL"), FileEntry("y.Dll"), FileEntry("x.dll.bak"),
                                 FileEntry("notes.txt")});
      },
      {"mkdir C:\\tools.dll\\Driver\\", std::string("find ") + kSupport,
+      "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\tools.dll\\regsvr32.exe",
+      "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\tools.dll\\Driver\\regsvr32.exe", "sleep",
       std::string("find ") + kDriver, "sleep",
       "copy C:\\pkg\\Driver\\X.DLL > C:\\tools.dll\\Driver\\X.DLL",
       "start C:\\tools.dll\\regsvr32.exe | /s C:\\tools.dll\\Driver\\X.DLL | C:\\tools.dll\\",
@@ -140,19 +152,24 @@ const Case kLayoutCases[] = {
       "sleep", "copy C:\\pkg\\Driver\\x.dll.bak > C:\\tools.dll\\Driver\\x.dll.bak", "sleep",
       "copy C:\\pkg\\Driver\\notes.txt > C:\\tools.dll\\Driver\\notes.txt",
       "wait 2 tools, 300000 ms"},
-     {4, {}}},
+     {6, {}}},
 
     {"a DLL path with a blank is quoted; the tool and its folder are not",
      "C:\\pkg",
      "C:\\Program Files\\App\\",
-     [](RecordingSystem& s) { s.SetListing(kDriver, {FileEntry("a.dll")}); },
+     [](RecordingSystem& s) {
+         s.SetListing(kSupport, {kTool});
+         s.SetListing(kDriver, {FileEntry("a.dll")});
+     },
      {"mkdir C:\\Program Files\\App\\Driver\\", std::string("find ") + kSupport,
-      std::string("find ") + kDriver, "sleep",
+      "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\Program Files\\App\\regsvr32.exe",
+      "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\Program Files\\App\\Driver\\regsvr32.exe",
+      "sleep", std::string("find ") + kDriver, "sleep",
       "copy C:\\pkg\\Driver\\a.dll > C:\\Program Files\\App\\Driver\\a.dll",
       "start C:\\Program Files\\App\\regsvr32.exe | /s \"C:\\Program Files\\App\\Driver\\a.dll\" | "
       "C:\\Program Files\\App\\",
       "wait 1 tools, 300000 ms"},
-     {1, {}}},
+     {3, {}}},
 
     {"a DLL named with a tab or a quote is copied, never started, and counts as a failure",
      "C:\\pkg",
@@ -168,12 +185,17 @@ const Case kLayoutCases[] = {
     {"a source at a drive root keeps its single separator",
      "X:\\",
      "C:\\App\\",
-     [](RecordingSystem& s) { s.SetListing("X:\\Driver\\*.*", {FileEntry("a.dll")}); },
-     {"mkdir C:\\App\\Driver\\", "find X:\\driversupport\\*.*", "find X:\\Driver\\*.*", "sleep",
-      "copy X:\\Driver\\a.dll > C:\\App\\Driver\\a.dll",
+     [](RecordingSystem& s) {
+         s.SetListing("X:\\driversupport\\*.*", {kTool});
+         s.SetListing("X:\\Driver\\*.*", {FileEntry("a.dll")});
+     },
+     {"mkdir C:\\App\\Driver\\", "find X:\\driversupport\\*.*",
+      "copy X:\\driversupport\\regsvr32.exe > C:\\App\\regsvr32.exe",
+      "copy X:\\driversupport\\regsvr32.exe > C:\\App\\Driver\\regsvr32.exe", "sleep",
+      "find X:\\Driver\\*.*", "sleep", "copy X:\\Driver\\a.dll > C:\\App\\Driver\\a.dll",
       "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\a.dll | C:\\App\\",
       "wait 1 tools, 300000 ms"},
-     {1, {}}},
+     {3, {}}},
 
     {"a separator is added after a trail byte 0x5C, and the application directory gets one too",
      "D:\\\xD5\x5C",
@@ -200,15 +222,17 @@ const Case kLayoutCases[] = {
       "copy C:\\App\\Driver\\b.dll > C:\\App\\Driver\\b.dll"},
      {2, {"Driver\\a.dll", "Driver\\b.dll"}}},
 
-    {"no tool in A: every start fails and its DLL counts; every file is copied all the same",
+    {"the tool cannot start: each DLL counts; every file is copied all the same",
      "C:\\pkg",
      "C:\\App\\",
      [](RecordingSystem& s) {
-         s.SetListing(kSupport, {FileEntry("a.txt")});
+         s.SetListing(kSupport, {kTool, FileEntry("a.txt")});
          s.SetListing(kDriver, {FileEntry("a.dll"), FileEntry("b.dll")});
          s.FailToolStarts();
      },
      {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport,
+      "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\regsvr32.exe",
+      "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\Driver\\regsvr32.exe", "sleep",
       "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\a.txt",
       "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\Driver\\a.txt", "sleep",
       std::string("find ") + kDriver, "sleep",
@@ -216,14 +240,14 @@ const Case kLayoutCases[] = {
       "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\a.dll | C:\\App\\", "sleep",
       "copy C:\\pkg\\Driver\\b.dll > C:\\App\\Driver\\b.dll",
       "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\b.dll | C:\\App\\"},
-     {4, {"Driver\\a.dll", "Driver\\b.dll"}}},
+     {6, {"Driver\\a.dll", "Driver\\b.dll"}}},
 
     {"failed copies count once per source file, a support file with both copies failed too; a "
      "DLL not copied is not registered",
      "C:\\pkg",
      "C:\\App\\",
      [](RecordingSystem& s) {
-         s.SetListing(kSupport, {FileEntry("a.txt"), FileEntry("b.txt")});
+         s.SetListing(kSupport, {kTool, FileEntry("a.txt"), FileEntry("b.txt")});
          s.SetListing(kDriver, {FileEntry("a.dll"), FileEntry("b.dll")});
          s.FailCopyTo("C:\\App\\Driver\\a.txt");
          s.FailCopyTo("C:\\App\\b.txt");
@@ -231,6 +255,8 @@ const Case kLayoutCases[] = {
          s.FailCopyTo("C:\\App\\Driver\\a.dll");
      },
      {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport,
+      "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\regsvr32.exe",
+      "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\Driver\\regsvr32.exe", "sleep",
       "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\a.txt",
       "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\Driver\\a.txt", "sleep",
       "copy C:\\pkg\\driversupport\\b.txt > C:\\App\\b.txt",
@@ -240,7 +266,7 @@ const Case kLayoutCases[] = {
       "copy C:\\pkg\\Driver\\b.dll > C:\\App\\Driver\\b.dll",
       "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\b.dll | C:\\App\\",
       "wait 1 tools, 300000 ms"},
-     {2, {"driversupport\\a.txt", "driversupport\\b.txt", "Driver\\a.dll"}}},
+     {4, {"driversupport\\a.txt", "driversupport\\b.txt", "Driver\\a.dll"}}},
 
     {"a listing that fails midway ends its pass there and counts; the other pass runs as usual",
      "C:\\pkg",
@@ -274,21 +300,238 @@ TEST(EngineOnFake, InstalledLayoutAndToolRequests) {
     for (const Case& c : kLayoutCases) Check(c);
 }
 
-TEST(EngineOnFake, RegistrationStartsBeforeTheNextEntryIsRead) {
+namespace {
+
+const Calls kToolCopied = {
+    "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\regsvr32.exe",
+    "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\Driver\\regsvr32.exe", "sleep"};
+
+Calls Joined(std::initializer_list<Calls> parts) {
+    Calls all;
+    for (const Calls& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+const Calls kStart = {"mkdir C:\\App\\Driver\\", std::string("find ") + kSupport};
+const Calls kDriverPassOfTwoDlls = {std::string("find ") + kDriver, "sleep",
+                                    "copy C:\\pkg\\Driver\\a.dll > C:\\App\\Driver\\a.dll", "sleep",
+                                    "copy C:\\pkg\\Driver\\b.dll > C:\\App\\Driver\\b.dll"};
+const std::vector<DirectoryEntry> kTwoDlls = {FileEntry("a.dll"), FileEntry("b.dll")};
+
+// Only the tool and the DLLs that this run copied, still as the package has them,
+// are started; links in place of the destination folders get nothing.
+const Case kGuardCases[] = {
+    {"no tool in the package: nothing is started, the DLLs and the tool count",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) { s.SetListing(kDriver, kTwoDlls); },
+     Joined({kStart, kDriverPassOfTwoDlls}),
+     {2, {"driversupport\\regsvr32.exe", "Driver\\a.dll", "Driver\\b.dll"}}},
+
+    {"the tool's copy into A failed (a planted file that cannot be replaced): named once",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kSupport, {kTool});
+         s.SetListing(kDriver, kTwoDlls);
+         s.FailCopyTo("C:\\App\\regsvr32.exe");
+     },
+     Joined({kStart, kToolCopied, kDriverPassOfTwoDlls}),
+     {3, {"driversupport\\regsvr32.exe", "Driver\\a.dll", "Driver\\b.dll"}}},
+
+    {"only the copy into A decides: the tool's copy into Driver\\ may fail",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kSupport, {kTool});
+         s.SetListing(kDriver, {FileEntry("a.dll")});
+         s.FailCopyTo("C:\\App\\Driver\\regsvr32.exe");
+     },
+     Joined({kStart,
+             kToolCopied,
+             {std::string("find ") + kDriver, "sleep",
+              "copy C:\\pkg\\Driver\\a.dll > C:\\App\\Driver\\a.dll",
+              "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\a.dll | C:\\App\\",
+              "wait 1 tools, 300000 ms"}}),
+     {2, {"driversupport\\regsvr32.exe"}}},
+
+    {"the tool named in capitals is the same file on Windows, and is started",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kSupport, {FileEntry("REGSVR32.EXE")});
+         s.SetListing(kDriver, {FileEntry("a.dll")});
+     },
+     Joined({kStart,
+             {"copy C:\\pkg\\driversupport\\REGSVR32.EXE > C:\\App\\REGSVR32.EXE",
+              "copy C:\\pkg\\driversupport\\REGSVR32.EXE > C:\\App\\Driver\\REGSVR32.EXE", "sleep",
+              std::string("find ") + kDriver, "sleep",
+              "copy C:\\pkg\\Driver\\a.dll > C:\\App\\Driver\\a.dll",
+              "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\a.dll | C:\\App\\",
+              "wait 1 tools, 300000 ms"}}),
+     {3, {}}},
+
+    {"a later copy of the tool under another case failed: the last copy decides",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kSupport, {kTool, FileEntry("Regsvr32.exe")});
+         s.SetListing(kDriver, {FileEntry("a.dll")});
+         s.FailCopyTo("C:\\App\\Regsvr32.exe");
+     },
+     Joined({kStart,
+             kToolCopied,
+             {"copy C:\\pkg\\driversupport\\Regsvr32.exe > C:\\App\\Regsvr32.exe",
+              "copy C:\\pkg\\driversupport\\Regsvr32.exe > C:\\App\\Driver\\Regsvr32.exe", "sleep",
+              std::string("find ") + kDriver, "sleep",
+              "copy C:\\pkg\\Driver\\a.dll > C:\\App\\Driver\\a.dll"}}),
+     {4, {"driversupport\\Regsvr32.exe", "Driver\\a.dll"}}},
+
+    {"the tool no longer holds the package's bytes when held: nothing is started",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kSupport, {kTool});
+         s.SetListing(kDriver, kTwoDlls);
+         s.RefuseCopy("C:\\App\\regsvr32.exe");
+     },
+     Joined({kStart, kToolCopied, kDriverPassOfTwoDlls}),
+     {4, {"driversupport\\regsvr32.exe", "Driver\\a.dll", "Driver\\b.dll"}}},
+
+    {"a DLL that no longer holds the package's bytes is not started and counts",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kSupport, {kTool});
+         s.SetListing(kDriver, kTwoDlls);
+         s.RefuseCopy("C:\\App\\Driver\\a.dll");
+     },
+     Joined({kStart,
+             kToolCopied,
+             kDriverPassOfTwoDlls,
+             {"start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\b.dll | C:\\App\\",
+              "wait 1 tools, 300000 ms"}}),
+     {4, {"Driver\\a.dll"}}},
+
+    {"A a link: no folder is created and nothing copied; every file counts",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kSupport, {kTool, FileEntry("a.txt")});
+         s.SetListing(kDriver, kTwoDlls);
+         s.RefuseFolder("C:\\App\\");
+     },
+     {std::string("find ") + kSupport, "sleep", "sleep", std::string("find ") + kDriver, "sleep",
+      "sleep"},
+     {0,
+      {"driversupport\\regsvr32.exe", "driversupport\\a.txt", "Driver\\a.dll", "Driver\\b.dll"}}},
+
+    {"A\\Driver a link: only A gets its copies; every file counts",
+     "C:\\pkg",
+     "C:\\App\\",
+     [](RecordingSystem& s) {
+         s.SetListing(kSupport, {kTool, FileEntry("a.txt")});
+         s.SetListing(kDriver, kTwoDlls);
+         s.RefuseFolder("C:\\App\\Driver\\");
+     },
+     Joined({kStart,
+             {"copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\regsvr32.exe", "sleep",
+              "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\a.txt", "sleep",
+              std::string("find ") + kDriver, "sleep", "sleep"}}),
+     {2,
+      {"driversupport\\regsvr32.exe", "driversupport\\a.txt", "Driver\\a.dll", "Driver\\b.dll"}}},
+};
+
+}  // namespace
+
+TEST(EngineOnFake, OnlyWhatThisRunCopiedIsStartedAndLinksGetNothing) {
+    for (const Case& c : kGuardCases) Check(c);
+}
+
+// At most 64 tools run at once: a further start waits for one of them to end, at
+// most until the bound has passed since the last start; a DLL that finds no slot
+// by then is not started and counts.
+TEST(EngineOnFake, AtMost64ToolsRunAtOnce) {
+    const struct {
+        int dlls;
+        bool toolsEnd;
+        Calls waits;  // the waits, in order
+        int started;
+    } cases[] = {
+        {64, true, {"wait 64 tools, 300000 ms"}, 64},
+        {65, true, {"wait for one of 64 tools, 300000 ms", "wait 65 tools, 300000 ms"}, 65},
+        {66,
+         false,
+         {"wait for one of 64 tools, 300000 ms", "wait for one of 64 tools, 300000 ms",
+          "wait 64 tools, 300000 ms"},
+         64},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dlls);
+        RecordingSystem system;
+        system.SetListing(kSupport, {kTool});
+        std::vector<DirectoryEntry> dlls;
+        for (int i = 1; i <= c.dlls; ++i) {
+            std::string name = "d" + std::to_string(i) + ".dll";
+            dlls.push_back(FileEntry(name));
+            if (!c.toolsEnd) system.SetToolOutcome("/s C:\\App\\Driver\\" + name, std::nullopt);
+        }
+        system.SetListing(kDriver, dlls);
+        InstallSummary summary = InstallDriverFiles("C:\\pkg", "C:\\App\\", system);
+
+        Calls waits;
+        int starts = 0;
+        std::size_t firstWait = 0;
+        const Calls work = system.Work();
+        for (std::size_t i = 0; i < work.size(); ++i) {
+            if (work[i].rfind("wait", 0) == 0) waits.push_back(work[i]);
+            if (work[i].rfind("wait for one", 0) == 0 && firstWait == 0) firstWait = i;
+            if (work[i].rfind("start", 0) == 0) ++starts;
+        }
+        EXPECT_EQ(waits, c.waits);
+        EXPECT_EQ(starts, c.started);
+        if (firstWait != 0) {
+            EXPECT_EQ(work[firstWait - 1],
+                      "copy C:\\pkg\\Driver\\d65.dll > C:\\App\\Driver\\d65.dll")
+                << "the 65th waits after its copy, before its start";
+        }
+        EXPECT_EQ(summary.registrations.size(), static_cast<std::size_t>(c.dlls));
+        EXPECT_EQ(summary.FailureCount(), c.toolsEnd ? 0 : c.dlls);
+    }
+}
+
+// Both destination folders are held before anything is written into them; the
+// tool is held and checked once, before its first start, and each DLL before its
+// own; a registration starts before the next entry is read.
+TEST(EngineOnFake, HoldsComeBeforeWhatTheyGuardAndStartsBeforeTheNextEntry) {
     RecordingSystem system;
-    system.SetListing(kDriver, {FileEntry("a.dll"), FileEntry("b.txt")});
+    system.SetListing(kSupport, {kTool});
+    system.SetListing(kDriver, {FileEntry("a.dll"), FileEntry("b.txt"), FileEntry("c.dll")});
     InstallDriverFiles("C:\\pkg", "C:\\App\\", system);
-    Calls expected = {"mkdir C:\\App\\Driver\\",
+    Calls expected = {"hold folder C:\\App\\",
+                      "mkdir C:\\App\\Driver\\",
+                      "hold folder C:\\App\\Driver\\",
                       std::string("find ") + kSupport,
+                      "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\regsvr32.exe",
+                      "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\Driver\\regsvr32.exe",
+                      "sleep",
+                      "next",
                       std::string("find ") + kDriver,
                       "sleep",
                       "copy C:\\pkg\\Driver\\a.dll > C:\\App\\Driver\\a.dll",
+                      "hold C:\\App\\regsvr32.exe = C:\\pkg\\driversupport\\regsvr32.exe",
+                      "hold C:\\App\\Driver\\a.dll = C:\\pkg\\Driver\\a.dll",
                       "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\a.dll | C:\\App\\",
                       "next",
                       "sleep",
                       "copy C:\\pkg\\Driver\\b.txt > C:\\App\\Driver\\b.txt",
                       "next",
-                      "wait 1 tools, 300000 ms"};
+                      "sleep",
+                      "copy C:\\pkg\\Driver\\c.dll > C:\\App\\Driver\\c.dll",
+                      "hold C:\\App\\Driver\\c.dll = C:\\pkg\\Driver\\c.dll",
+                      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\c.dll | C:\\App\\",
+                      "next",
+                      "wait 2 tools, 300000 ms"};
     EXPECT_EQ(system.Calls(), expected);
 }
 
@@ -296,6 +539,7 @@ TEST(EngineOnFake, RegistrationStartsBeforeTheNextEntryIsRead) {
 // counts as registered, and each DLL that is not counts once among the failures.
 TEST(EngineOnFake, RegistrationsAreJudgedByTheirExitCodes) {
     RecordingSystem system;
+    system.SetListing(kSupport, {kTool});
     system.SetListing(kDriver, {FileEntry("ok.dll"), FileEntry("bad.dll"), FileEntry("hang.dll"),
                                 FileEntry("x.txt")});
     system.FailCopyTo("C:\\App\\Driver\\x.txt");
@@ -435,6 +679,7 @@ TEST(EngineOnFake, LongestDllPathIsQuotedWhole) {
     const std::string app = "C:\\A B\\";
     const std::string name = NameOfLength(260 - app.size() - 7, ".dll");
     RecordingSystem system;
+    system.SetListing(kSupport, {kTool});
     system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry(name)});
     InstallSummary summary = InstallDriverFiles("C:\\pkg", app.c_str(), system);
     ASSERT_EQ(summary.FailureCount(), 0);

@@ -11,19 +11,72 @@ DirectoryEntry FolderEntry(const std::string& name, std::uint32_t attributes) {
     return {attributes, name};
 }
 
-// A search over a scripted listing or over the inner system's search, cut short
-// where a listing error is injected.
+namespace {
+
+// A search over a scripted listing whose first entry has been delivered.
+class ScriptedSearch : public FileSearch {
+public:
+    explicit ScriptedSearch(const std::vector<DirectoryEntry>& entries) : m_entries(entries) {}
+
+    bool FindNext(DirectoryEntry& entry) override {
+        if (m_next >= m_entries.size()) return false;
+        entry = m_entries[m_next++];
+        return true;
+    }
+
+private:
+    const std::vector<DirectoryEntry>& m_entries;
+    std::size_t m_next = 1;
+};
+
+// A tool of scripted mode: it ends as planned once waited for.
+class ScriptedTool : public StartedTool {
+public:
+    explicit ScriptedTool(std::optional<std::uint32_t> planned) : m_planned(planned) {}
+    void End() { exitCode = m_planned; }
+
+private:
+    std::optional<std::uint32_t> m_planned;
+};
+
+}  // namespace
+
+void ScriptedSystem::SetListing(const std::string& pattern, std::vector<DirectoryEntry> entries) {
+    m_listings[pattern] = std::move(entries);
+}
+
+void ScriptedSystem::SetToolOutcome(const std::string& parameters,
+                                    std::optional<std::uint32_t> exitCode) {
+    m_toolOutcomes[parameters] = exitCode;
+}
+
+SearchStart ScriptedSystem::FindFirst(const char* pattern, DirectoryEntry& first) {
+    auto listing = m_listings.find(pattern);
+    if (listing == m_listings.end() || listing->second.empty()) return {};
+    first = listing->second.front();
+    return {std::make_unique<ScriptedSearch>(listing->second)};
+}
+
+std::unique_ptr<StartedTool> ScriptedSystem::StartRegistration(const RegistrationRequest& request) {
+    auto outcome = m_toolOutcomes.find(request.parameters);
+    return std::make_unique<ScriptedTool>(
+        outcome == m_toolOutcomes.end() ? std::optional<std::uint32_t>(0) : outcome->second);
+}
+
+void ScriptedSystem::WaitForTools(const std::vector<StartedTool*>& tools,
+                                  std::chrono::milliseconds) {
+    for (StartedTool* tool : tools) static_cast<ScriptedTool*>(tool)->End();
+}
+
+// The inner system's search, cut short where a listing error is injected.
 class RecordedSearch : public FileSearch {
 public:
-    RecordedSearch(RecordingSystem& owner, std::unique_ptr<FileSearch> inner,
-                   std::vector<DirectoryEntry> scripted, std::size_t limit)
-        : m_owner(owner),
-          m_inner(std::move(inner)),
-          m_scripted(std::move(scripted)),
-          m_limit(limit) {}
+    RecordedSearch(RecordingSystem& owner, std::unique_ptr<FileSearch> inner, std::size_t limit)
+        : m_owner(owner), m_inner(std::move(inner)), m_limit(limit) {}
 
+    // Takes the entry the inner search delivered first.
     bool First(DirectoryEntry& entry) {
-        return Deliver(entry, [&] { return true; });
+        return Deliver(entry, [] { return true; });
     }
 
     bool FindNext(DirectoryEntry& entry) override {
@@ -34,18 +87,12 @@ public:
         }
         return Deliver(entry, [&] { return m_inner->FindNext(entry); });
     }
-    bool Failed() const override { return m_failed || (m_inner && m_inner->Failed()); }
+    bool Failed() const override { return m_failed || m_inner->Failed(); }
 
 private:
     template <typename Advance>
     bool Deliver(DirectoryEntry& entry, Advance advance) {
-        if (m_delivered >= m_limit) return false;
-        if (m_inner) {
-            if (!advance()) return false;
-        } else {
-            if (m_delivered >= m_scripted.size()) return false;
-            entry = m_scripted[m_delivered];
-        }
+        if (m_delivered >= m_limit || !advance()) return false;
         ++m_delivered;
         m_owner.Adjust(entry);
         return true;
@@ -53,23 +100,13 @@ private:
 
     RecordingSystem& m_owner;
     std::unique_ptr<FileSearch> m_inner;
-    std::vector<DirectoryEntry> m_scripted;
     std::size_t m_limit;
     std::size_t m_delivered = 0;
     bool m_failed = false;
 };
 
-void RecordingSystem::SetListing(const std::string& pattern, std::vector<DirectoryEntry> entries) {
-    m_listings[pattern] = std::move(entries);
-}
-
 void RecordingSystem::FailListingAfter(const std::string& pattern, std::size_t delivered) {
     m_listingLimits[pattern] = delivered;
-}
-
-void RecordingSystem::SetToolOutcome(const std::string& parameters,
-                                     std::optional<std::uint32_t> exitCode) {
-    m_toolOutcomes[parameters] = exitCode;
 }
 
 void RecordingSystem::SetAttributes(const std::string& name, std::uint32_t attributes) {
@@ -86,8 +123,9 @@ void RecordingSystem::FailCopy(const std::string& source, const std::string& des
 
 std::vector<std::string> RecordingSystem::Work() const {
     std::vector<std::string> work;
-    std::copy_if(m_calls.begin(), m_calls.end(), std::back_inserter(work),
-                 [](const std::string& call) { return call != "next"; });
+    std::copy_if(
+        m_calls.begin(), m_calls.end(), std::back_inserter(work),
+        [](const std::string& call) { return call != "next" && call.rfind("hold ", 0) != 0; });
     return work;
 }
 
@@ -96,72 +134,65 @@ void RecordingSystem::Adjust(DirectoryEntry& entry) const {
     if (it != m_attributes.end()) entry.dwFileAttributes = it->second;
 }
 
+std::unique_ptr<Hold> RecordingSystem::HoldFolder(const char* folder) {
+    m_calls.push_back(std::string("hold folder ") + folder);
+    if (m_refusedHolds.count(folder)) return nullptr;
+    return ForwardingInstallSystem::HoldFolder(folder);
+}
+
+std::unique_ptr<Hold> RecordingSystem::HoldCopy(const char* installed, const char* original) {
+    m_calls.push_back(std::string("hold ") + installed + " = " + original);
+    if (m_refusedHolds.count(installed)) return nullptr;
+    return ForwardingInstallSystem::HoldCopy(installed, original);
+}
+
 bool RecordingSystem::CreateFolder(const char* path) {
     m_calls.push_back(std::string("mkdir ") + path);
-    return m_inner ? m_inner->CreateFolder(path) : true;
+    return ForwardingInstallSystem::CreateFolder(path);
 }
 
 SearchStart RecordingSystem::FindFirst(const char* pattern, DirectoryEntry& first) {
     m_calls.push_back(std::string("find ") + pattern);
     auto limit = m_listingLimits.find(pattern);
     std::size_t delivered = limit == m_listingLimits.end() ? SIZE_MAX : limit->second;
-
-    std::unique_ptr<RecordedSearch> search;
-    if (m_inner) {
-        SearchStart inner = m_inner->FindFirst(pattern, first);
-        if (!inner.search) return inner;
-        search = std::make_unique<RecordedSearch>(*this, std::move(inner.search),
-                                                  std::vector<DirectoryEntry>{}, delivered);
-    } else {
-        auto listing = m_listings.find(pattern);
-        if (listing == m_listings.end()) return {nullptr, delivered == 0};
-        search = std::make_unique<RecordedSearch>(*this, nullptr, listing->second, delivered);
-    }
-    if (!search->First(first)) return {nullptr, delivered == 0};
+    // A limit of 0 makes the folder one that exists but cannot be listed.
+    SearchStart inner = ForwardingInstallSystem::FindFirst(pattern, first);
+    if (!inner.search) return {nullptr, inner.unreadable || delivered == 0};
+    auto search = std::make_unique<RecordedSearch>(*this, std::move(inner.search), delivered);
+    if (!search->First(first)) return {nullptr, true};
     return {std::move(search)};
 }
 
 void RecordingSystem::SleepOneMillisecond() {
     m_calls.push_back("sleep");
-    if (m_inner) m_inner->SleepOneMillisecond();
+    ForwardingInstallSystem::SleepOneMillisecond();
 }
 
 tw::CopyOutcome RecordingSystem::CopyFileTo(const char* source, const char* destination) {
     m_calls.push_back(std::string("copy ") + source + " > " + destination);
     if (m_failedDestinations.count(destination) || m_failedCopies.count({source, destination}))
         return {kScriptedCopyError};
-    return m_inner ? m_inner->CopyFileTo(source, destination) : tw::CopyOutcome{};
+    return ForwardingInstallSystem::CopyFileTo(source, destination);
 }
-
-namespace {
-
-// A tool of scripted mode: it ends as planned once waited for.
-class ScriptedTool : public StartedTool {
-public:
-    explicit ScriptedTool(std::optional<std::uint32_t> planned) : m_planned(planned) {}
-    void End() { exitCode = m_planned; }
-
-private:
-    std::optional<std::uint32_t> m_planned;
-};
-
-}  // namespace
 
 std::unique_ptr<StartedTool> RecordingSystem::StartRegistration(
     const RegistrationRequest& request) {
     m_calls.push_back(std::string("start ") + request.toolPath + " | " + request.parameters +
                       " | " + request.directory);
     if (m_failStarts) return nullptr;
-    if (m_inner) return m_inner->StartRegistration(request);
-    auto outcome = m_toolOutcomes.find(request.parameters);
-    return std::make_unique<ScriptedTool>(
-        outcome == m_toolOutcomes.end() ? std::optional<std::uint32_t>(0) : outcome->second);
+    return ForwardingInstallSystem::StartRegistration(request);
 }
 
 void RecordingSystem::WaitForTools(const std::vector<StartedTool*>& tools,
                                    std::chrono::milliseconds bound) {
     m_calls.push_back("wait " + std::to_string(tools.size()) + " tools, " +
                       std::to_string(bound.count()) + " ms");
-    if (m_inner) return m_inner->WaitForTools(tools, m_toolBound.value_or(bound));
-    for (StartedTool* tool : tools) static_cast<ScriptedTool*>(tool)->End();
+    ForwardingInstallSystem::WaitForTools(tools, m_toolBound.value_or(bound));
+}
+
+void RecordingSystem::WaitForOneTool(const std::vector<StartedTool*>& tools,
+                                     std::chrono::milliseconds bound) {
+    m_calls.push_back("wait for one of " + std::to_string(tools.size()) + " tools, " +
+                      std::to_string(bound.count()) + " ms");
+    ForwardingInstallSystem::WaitForOneTool(tools, m_toolBound.value_or(bound));
 }

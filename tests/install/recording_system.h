@@ -7,21 +7,60 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <utility>
 #include <string>
 #include <vector>
 
+#include "install/forwarding_install_system.h"
 #include "install/install_system.h"
 
-class RecordingSystem : public InstallSystem {
+// Answers from scripted listings: every folder can be made, every copy works, and
+// each tool ends as planned once waited for.
+class ScriptedSystem : public InstallSystem {
 public:
-    explicit RecordingSystem(InstallSystem* inner = nullptr) : m_inner(inner) {}
+    void SetListing(const std::string& pattern, std::vector<DirectoryEntry> entries);
+    void SetToolOutcome(const std::string& parameters, std::optional<std::uint32_t> exitCode);
+
+    std::unique_ptr<Hold> HoldFolder(const char*) override { return std::make_unique<Hold>(); }
+    std::unique_ptr<Hold> HoldCopy(const char*, const char*) override {
+        return std::make_unique<Hold>();
+    }
+    bool CreateFolder(const char*) override { return true; }
+    SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override;
+    void SleepOneMillisecond() override {}
+    tw::CopyOutcome CopyFileTo(const char*, const char*) override { return {}; }
+    std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
+    void WaitForTools(const std::vector<StartedTool*>& tools,
+                      std::chrono::milliseconds bound) override;
+    // Every tool ends as planned: those planned to run on are the ones left.
+    void WaitForOneTool(const std::vector<StartedTool*>& tools,
+                        std::chrono::milliseconds bound) override {
+        WaitForTools(tools, bound);
+    }
+
+private:
+    std::map<std::string, std::vector<DirectoryEntry>> m_listings;
+    std::map<std::string, std::optional<std::uint32_t>> m_toolOutcomes;
+};
+
+// Holds the scripted system so that it exists before the forwarding base refers to it.
+struct ScriptedSystemHolder {
+    ScriptedSystem m_scripted;
+};
+
+class RecordingSystem : private ScriptedSystemHolder, public ForwardingInstallSystem {
+public:
+    explicit RecordingSystem(InstallSystem* inner = nullptr)
+        : ForwardingInstallSystem(inner ? *inner : m_scripted) {}
 
     // Scripted mode: the entries a search on pattern returns; a pattern without a
     // listing cannot be searched, as a missing folder.
-    void SetListing(const std::string& pattern, std::vector<DirectoryEntry> entries);
+    void SetListing(const std::string& pattern, std::vector<DirectoryEntry> entries) {
+        m_scripted.SetListing(pattern, std::move(entries));
+    }
     // The search on pattern fails after delivering this many entries; with 0 the
     // folder exists but cannot be listed at all, as with access denied.
     void FailListingAfter(const std::string& pattern, std::size_t delivered);
@@ -32,19 +71,28 @@ public:
     void FailCopyTo(const std::string& destination);
     void FailCopy(const std::string& source, const std::string& destination);
     void FailToolStarts() { m_failStarts = true; }
+    // The hold of this folder, or of this installed file, is refused, as for a link
+    // or a file whose bytes are not the package's.
+    void RefuseFolder(const std::string& folder) { m_refusedHolds.insert(folder); }
+    void RefuseCopy(const std::string& installed) { m_refusedHolds.insert(installed); }
     // Scripted mode: how the tool started with these parameters ends: its exit code,
     // or nothing for a tool still running at the bound. Unset, it exits with 0.
-    void SetToolOutcome(const std::string& parameters, std::optional<std::uint32_t> exitCode);
+    void SetToolOutcome(const std::string& parameters, std::optional<std::uint32_t> exitCode) {
+        m_scripted.SetToolOutcome(parameters, exitCode);
+    }
     // The bound passed on to the inner system's wait instead of the engine's.
     void SetToolBound(std::chrono::milliseconds bound) { m_toolBound = bound; }
 
     // The calls so far, one line each:
     //   "mkdir P", "find P", "next", "sleep", "copy S > D", "start T | P | D",
-    //   "wait N tools, B ms" (B: the bound the engine asked for).
+    //   "wait N tools, B ms" (B: the bound the engine asked for), "wait for one of N
+    //   tools, B ms", "hold folder P", "hold I = O" (a copy I checked against O).
     const std::vector<std::string>& Calls() const { return m_calls; }
-    // The same without the "next" lines.
+    // The same without the "next" and "hold" lines: the work itself.
     std::vector<std::string> Work() const;
 
+    std::unique_ptr<Hold> HoldFolder(const char* folder) override;
+    std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override;
     bool CreateFolder(const char* path) override;
     SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override;
     void SleepOneMillisecond() override;
@@ -52,19 +100,19 @@ public:
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
     void WaitForTools(const std::vector<StartedTool*>& tools,
                       std::chrono::milliseconds bound) override;
+    void WaitForOneTool(const std::vector<StartedTool*>& tools,
+                        std::chrono::milliseconds bound) override;
 
 private:
     friend class RecordedSearch;
     void Adjust(DirectoryEntry& entry) const;
 
-    InstallSystem* m_inner;
-    std::map<std::string, std::vector<DirectoryEntry>> m_listings;
     std::map<std::string, std::size_t> m_listingLimits;
     std::map<std::string, std::uint32_t> m_attributes;
     std::set<std::string> m_failedDestinations;
     std::set<std::pair<std::string, std::string>> m_failedCopies;
     bool m_failStarts = false;
-    std::map<std::string, std::optional<std::uint32_t>> m_toolOutcomes;
+    std::set<std::string> m_refusedHolds;
     std::optional<std::chrono::milliseconds> m_toolBound;
     std::vector<std::string> m_calls;
 };

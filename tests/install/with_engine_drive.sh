@@ -8,5 +8,10 @@ letter=$1
 shift
 source "$(dirname "$0")/../../tools/wine-drive.sh"
 
-run() { TW_ENGINE_DRIVE=$TW_DRIVE "$TW_WINE" "$@"; }
+# A folder and a Unix symbolic link to it, for the test of links met under Wine.
+run() {
+    mkdir "$TW_DRIVE_FOLDER/link target"
+    ln -s "link target" "$TW_DRIVE_FOLDER/folder link"
+    TW_ENGINE_DRIVE=$TW_DRIVE "$TW_WINE" "$@"
+}
 tw_with_drive "$letter" --temp run "$@"

@@ -150,6 +150,23 @@ TEST_F(AppDirDialogTest, RefusesAMissingFolderAndCancelAfterwardsWritesNothing) 
     EXPECT_EQ(dialog.m_strAppDir, "F:\\missing");
 }
 
+// run_ui_tests.sh makes F:\Linked a link to a folder.
+TEST_F(AppDirDialogTest, RefusesALinkWithItsOwnMessage) {
+    DWORD attributes = ::GetFileAttributesA("F:\\Linked");
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << "run_ui_tests.sh laid out no link";
+    ASSERT_NE(attributes & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+    INT_PTR result = Run("F:\\Linked", [&](HWND window) {
+        MessageBoxView box = AnswerBox(PressOk(window), "appdir-link");
+        EXPECT_EQ(box.text, TW_TEXT_APPDIR_IS_LINK);
+        EXPECT_EQ(box.caption, TW_TEXT_ERROR_CAPTION);
+        EXPECT_EQ(box.icon, SystemIcon(IDI_EXCLAMATION));
+        ExpectEditSelected(window);
+        Cancel(window);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_FALSE(Exists(kRecord));
+}
+
 TEST_F(AppDirDialogTest, RefusesMoreThan256Characters) {
     std::string tooLong = "F:\\" + std::string(254, 'a');  // 257 bytes
     INT_PTR result = Run(tooLong.c_str(), [&](HWND window) {

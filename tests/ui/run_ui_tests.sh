@@ -8,7 +8,8 @@
 #   run_ui_tests.sh INSTALLER_EXE ARTEFACTS PROGRAM
 #
 # Drive F: of the Wine prefix points at a fresh temporary folder while it runs, so
-# that the record "\ZAVIDAR.CFG" the dialog writes lands there.
+# that the record "\ZAVIDAR.CFG" the dialog writes lands there. F:\Linked is a Unix
+# symbolic link to a folder there, which a Windows program under Wine cannot make.
 set -euo pipefail
 installer=$1 artefacts=$2 program=$3
 source "$(dirname "$0")/../../tools/wine-drive.sh"
@@ -40,6 +41,8 @@ serve() {
 # tw_with_drive runs it in a subshell of its own, whose exit ends the program too.
 run_program() {
     local status=0
+    mkdir "$TW_DRIVE_FOLDER/link-target"
+    ln -s link-target "$TW_DRIVE_FOLDER/Linked"
     cd "$artefacts"
     TW_UI_INSTALLER=$installer TW_UI_ARTEFACTS=$artefacts "$TW_WINE" "$program" &
     pid=$!

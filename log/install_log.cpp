@@ -1,8 +1,8 @@
-#include "app/install_log.h"
+#include "log/install_log.h"
 
 #include <string>
 
-#include "app/log_platform.h"
+#include "log/log_platform.h"
 
 namespace tw {
 

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "app/log_platform.h"
+#include "log/log_platform.h"
 
 namespace tw {
 

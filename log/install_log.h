@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/log_platform.h"
+#include "log/log_platform.h"
 #include "install/copy_outcome.h"
 #include "install/install_summary.h"
 

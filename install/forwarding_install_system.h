@@ -1,0 +1,48 @@
+// An installation system that passes every call on to another one. A system that
+// watches or changes a few calls (the install log, the benchmark's timing, the
+// tests' recording and faults) derives from it and overrides only those, so that a
+// call added to InstallSystem reaches the inner system without further work.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "install/install_system.h"
+
+class ForwardingInstallSystem : public InstallSystem {
+public:
+    explicit ForwardingInstallSystem(InstallSystem& inner) : m_inner(inner) {}
+
+    std::unique_ptr<Hold> HoldFolder(const char* folder) override {
+        return m_inner.HoldFolder(folder);
+    }
+    std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override {
+        return m_inner.HoldCopy(installed, original);
+    }
+    bool CreateFolder(const char* path) override { return m_inner.CreateFolder(path); }
+    SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override {
+        return m_inner.FindFirst(pattern, first);
+    }
+    void SleepOneMillisecond() override { m_inner.SleepOneMillisecond(); }
+    tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
+        return m_inner.CopyFileTo(source, destination);
+    }
+    std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
+        return m_inner.StartRegistration(request);
+    }
+    void WaitForTools(const std::vector<StartedTool*>& tools,
+                      std::chrono::milliseconds bound) override {
+        m_inner.WaitForTools(tools, bound);
+    }
+    void WaitForOneTool(const std::vector<StartedTool*>& tools,
+                        std::chrono::milliseconds bound) override {
+        m_inner.WaitForOneTool(tools, bound);
+    }
+
+protected:
+    InstallSystem& Inner() const { return m_inner; }
+
+private:
+    InstallSystem& m_inner;
+};

@@ -1,0 +1,31 @@
+// A copied file held open so that it cannot be swapped: opened for reading with
+// reads shared only, so nobody can write, rename or delete it while it is held,
+// and checked, once opened, to hold exactly the bytes of the file it was copied
+// from. What is started or loaded from it then is what the package brought.
+#pragma once
+
+#include <memory>
+
+#include "framework/File.h"
+#include "install/install_system.h"
+
+namespace tw {
+
+// Read only, reads shared (FILE_SHARE_READ alone), not handed to started programs.
+constexpr unsigned kHoldFlags = CFile::modeRead | CFile::shareDenyWrite | CFile::modeNoInherit;
+
+class HeldCopy : public Hold {
+public:
+    // The hold of installed, when it opens and its bytes are original's (read with
+    // the same flags); null otherwise, with nothing left open.
+    static std::unique_ptr<HeldCopy> Open(const char* installed, const char* original);
+
+private:
+    CFile m_file;
+};
+
+// True when the two open files hold the same bytes from their current positions
+// to their ends; a failed read counts as a difference.
+bool SameBytes(CFile& a, CFile& b);
+
+}  // namespace tw

@@ -1,0 +1,293 @@
+// The run with the dialog beside the silent run: both take the directory through
+// the one route, so their logs list the same lines in the same order; a record
+// that could not be written is never logged as written; an installation stopped by
+// an exception is logged with the same line in both and reported while it is handled.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <exception>
+#include <functional>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/installation_run.h"
+#include "appdir/full_path.h"
+#include "config/config_writer.h"
+#include "framework/FileException.h"
+#include "framework/afx_texts.h"
+#include "log/log_platform.h"
+#include "tests/install/recording_system.h"
+#include "tests/temp_folder.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+constexpr const char* kSupport = "C:\\pkg\\driversupport\\*.*";
+constexpr const char* kDriver = "C:\\pkg\\Driver\\*.*";
+
+// The log's lines, without the mark and the line ends.
+Lines LogLines(const std::string& path) {
+    std::string text = ReadBytes(path);
+    Lines lines;
+    for (std::size_t at = 3, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(text.substr(at, end - at));
+    return lines;
+}
+
+// One run's surroundings: a package of one support file and one DLL, the folders
+// that exist, and the record in a temporary folder (or in one that is missing).
+struct Surroundings {
+    explicit Surroundings(bool recordFolderExists)
+        : recordPath(recordFolderExists ? folder / "ZAVIDAR.CFG"
+                                        : (folder / "gone") + "/ZAVIDAR.CFG"),
+          logPath(folder / "run.log"),
+          platform{{"C:\\pkg", recordPath.c_str(),
+                    [](const char* path) -> std::optional<std::uint32_t> {
+                        const std::set<std::string> folders = {"C:\\Varnelquist", "D:\\My Apps",
+                                                               "C:\\pkg\\Driver"};
+                        if (!folders.count(path)) return std::nullopt;
+                        return 0x10;
+                    },
+                    [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
+                    [](const char*) { return std::optional<tw::FolderIdentity>(); }},
+                   system} {
+        system.SetListing(kSupport, {FileEntry("regsvr32.exe"), FileEntry("a.txt")});
+        system.SetListing(kDriver, {FileEntry("b.dll")});
+    }
+
+    TempFolder folder;
+    std::string recordPath;
+    std::string logPath;
+    RecordingSystem system;
+    tw::RunPlatform platform;
+};
+
+// The dialog's OK as the dialog takes it: the route with the run's log; a record
+// that cannot be written leaves the dialog open, as the framework's guard does.
+std::optional<tw::AppDirCheck> PressOk(const std::string& text, Surroundings& run,
+                                       tw::InstallLog& log) {
+    try {
+        return tw::AcceptDirectory(
+            text, tw::DirectorySource::dialog, run.platform,
+            [&](const std::string& fullPath) {
+                tw::WriteConfigRecord(run.recordPath.c_str(), fullPath);
+            },
+            log);
+    } catch (const CFileException&) {
+        return std::nullopt;
+    }
+}
+
+// A dialog in which OK is pressed for each text in turn until one is accepted;
+// when none is, the user cancels.
+struct ScriptedDialog {
+    explicit ScriptedDialog(Lines okTexts) : texts(std::move(okTexts)) {}
+
+    Lines texts;
+    std::vector<std::string> shown;  // the final messages
+    int reports = 0;                 // exceptions reported while handled
+
+    int Run(Surroundings& run) {
+        tw::InstallLog log(run.logPath);
+        return tw::RunWithDialog(
+            run.platform, log,
+            {[&] {
+                 for (const std::string& text : texts) {
+                     std::optional<tw::AppDirCheck> check = PressOk(text, run, log);
+                     if (check && check->Accepted())
+                         return tw::DialogResult{tw::DialogResult::confirmed, check->fullPath};
+                 }
+                 return tw::DialogResult{tw::DialogResult::cancelled, {}};
+             },
+             [&](const tw::CompletionMessage& message) { shown.push_back(message.text); },
+             [&] { reports += std::current_exception() != nullptr; }});
+    }
+};
+
+int RunSilently(const std::string& directory, Surroundings& run) {
+    tw::InstallLog log(run.logPath);
+    return tw::RunSilently({true, directory, run.logPath, true}, run.platform, log);
+}
+
+// The silent run's line for how the directory was chosen, in the dialog's words.
+Lines AsFromTheDialog(Lines lines) {
+    for (std::string& line : lines) {
+        const std::string silent = " (from /D=)";
+        if (line.ends_with(silent))
+            line = line.substr(0, line.size() - silent.size()) + " (confirmed in the dialog)";
+    }
+    return lines;
+}
+
+// The lines of both runs from the first directory line up to the last line
+// before the run's end ("exit code", "cancelled").
+Lines Route(const Lines& lines) {
+    Lines route;
+    for (const std::string& line : lines) {
+        if (line.starts_with("exit code") || line == "cancelled in the dialog") break;
+        if (!line.starts_with("start:") && !line.starts_with("package folder:"))
+            route.push_back(line);
+    }
+    return route;
+}
+
+struct RouteCase {
+    const char* name;
+    std::string directory;
+    bool recordFolderExists;
+    Lines route;      // the shared lines, in the dialog's words; {record}: the record's path
+    Lines dialogEnd;  // the dialog's run after the shared lines
+    int silentExit;   // the silent run's exit code
+    int dialogExit;   // the dialog's
+};
+
+const RouteCase kRouteCases[] = {
+    {"accepted and installed",
+     "D:\\My Apps",
+     true,
+     {"directory: D:\\My Apps (confirmed in the dialog)", "directory accepted: D:\\My Apps\\",
+      "record: {record} written",
+      "copy: C:\\pkg\\driversupport\\regsvr32.exe -> D:\\My Apps\\regsvr32.exe: ok",
+      "copy: C:\\pkg\\driversupport\\regsvr32.exe -> D:\\My Apps\\Driver\\regsvr32.exe: ok",
+      "copy: C:\\pkg\\driversupport\\a.txt -> D:\\My Apps\\a.txt: ok",
+      "copy: C:\\pkg\\driversupport\\a.txt -> D:\\My Apps\\Driver\\a.txt: ok",
+      "copy: C:\\pkg\\Driver\\b.dll -> D:\\My Apps\\Driver\\b.dll: ok",
+      "registration: \"D:\\My Apps\\regsvr32.exe\" /s \"D:\\My Apps\\Driver\\b.dll\": exit code 0",
+      "summary: files copied 5, not installed 0, registrations 1",
+      // 祝贺驱动程序安装完毕!
+      "result: \xE7\xA5\x9D\xE8\xB4\xBA\xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xAE"
+      "\x89\xE8\xA3\x85\xE5\xAE\x8C\xE6\xAF\x95!"},
+     {"exit code: 0"},
+     0,
+     0},
+    {"refused: the dialog stays open and is cancelled",
+     "D:\\Missing",
+     true,
+     {"directory: D:\\Missing (confirmed in the dialog)",
+      "directory refused: not an existing folder"},
+     {"cancelled in the dialog", "exit code: 1602"},
+     1603,
+     1602},
+    {"record not written: never logged as written",
+     "D:\\My Apps",
+     false,
+     {"directory: D:\\My Apps (confirmed in the dialog)", "directory accepted: D:\\My Apps\\",
+      // {record} 中包含无效的路径。 (system error 3)
+      "record: {record} not written: {record} \xE4\xB8\xAD\xE5\x8C\x85\xE5\x90\xAB\xE6\x97"
+      "\xA0\xE6\x95\x88\xE7\x9A\x84\xE8\xB7\xAF\xE5\xBE\x84\xE3\x80\x82 (system error 3)"},
+     {"cancelled in the dialog", "exit code: 1602"},
+     1603,
+     1602},
+};
+
+Lines WithRecord(Lines lines, const std::string& recordPath) {
+    for (std::string& line : lines)
+        for (std::size_t at; (at = line.find("{record}")) != std::string::npos;)
+            line.replace(at, 8, recordPath);
+    return lines;
+}
+
+TEST(DialogRun, LogsTheSameLinesInTheSameOrderAsTheSilentRun) {
+    for (const RouteCase& c : kRouteCases) {
+        SCOPED_TRACE(c.name);
+        Surroundings silent(c.recordFolderExists);
+        EXPECT_EQ(RunSilently(c.directory, silent), c.silentExit);
+        Surroundings interactive(c.recordFolderExists);
+        ScriptedDialog dialog({c.directory});
+        EXPECT_EQ(dialog.Run(interactive), c.dialogExit);
+
+        const Lines silentLines = LogLines(silent.logPath);
+        const Lines dialogLines = LogLines(interactive.logPath);
+        EXPECT_EQ(AsFromTheDialog(Route(silentLines)), WithRecord(c.route, silent.recordPath));
+        EXPECT_EQ(Route(dialogLines), WithRecord(c.route, interactive.recordPath));
+        ASSERT_GE(dialogLines.size(), c.dialogEnd.size());
+        EXPECT_EQ(
+            Lines(dialogLines.end() - static_cast<long>(c.dialogEnd.size()), dialogLines.end()),
+            c.dialogEnd);
+        EXPECT_EQ(silentLines.back(), "exit code: " + std::to_string(c.silentExit));
+        EXPECT_EQ(dialog.shown.size(), c.dialogExit == 0 ? 1u : 0u);
+        EXPECT_EQ(PathExists(interactive.recordPath), c.recordFolderExists && c.dialogExit == 0);
+    }
+}
+
+// Each OK of the dialog is logged, refused ones too, before the one accepted.
+TEST(DialogRun, LogsEveryOkInOrder) {
+    Surroundings run(true);
+    ScriptedDialog dialog({"D:\\Missing", "Driver", "D:\\My Apps\\"});
+    EXPECT_EQ(dialog.Run(run), 0);
+    Lines lines = LogLines(run.logPath);
+    ASSERT_GE(lines.size(), 6u);
+    EXPECT_EQ(Lines(lines.begin(), lines.begin() + 6),
+              (Lines{"directory: D:\\Missing (confirmed in the dialog)",
+                     "directory refused: not an existing folder",
+                     "directory: Driver (confirmed in the dialog)",
+                     "directory refused: the folder of the driver files",
+                     "directory: D:\\My Apps\\ (confirmed in the dialog)",
+                     "directory accepted: D:\\My Apps\\"}));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "record: " + run.recordPath + " written"), 1);
+    EXPECT_EQ(run.system.Work().front(), "mkdir D:\\My Apps\\Driver\\");
+}
+
+// An engine that stops with an exception: the same line in both runs, the
+// exception's own text, reported by the dialog's run while it is handled.
+TEST(DialogRun, AnInstallationStoppedByAnExceptionIsLoggedAlikeAndReported) {
+    struct Stop {
+        const char* name;
+        std::function<void()> raise;
+        std::string text;  // ANSI
+    };
+    const Stop stops[] = {
+        {"file exception", [] { CFileException::ThrowOsError(112, "D:\\My Apps\\Driver\\b.dll"); },
+         CFileException(CFileException::diskFull, 112, "D:\\My Apps\\Driver\\b.dll")
+             .GetErrorMessage()
+             .GetString()},
+        {"anything else", [] { throw std::runtime_error("lost"); }, AFX_TEXT_UNEXPECTED_ERROR},
+    };
+    for (const Stop& stop : stops) {
+        SCOPED_TRACE(stop.name);
+        const std::string expected = "installation stopped: " + tw::AnsiToUtf8(stop.text);
+        auto engine = [&](CString, CString, InstallSystem&) -> InstallSummary {
+            stop.raise();
+            return {};
+        };
+
+        Surroundings silent(true);
+        silent.platform.engine = engine;
+        EXPECT_EQ(RunSilently("D:\\My Apps", silent), 1603);
+        Surroundings interactive(true);
+        interactive.platform.engine = engine;
+        ScriptedDialog dialog({"D:\\My Apps"});
+        EXPECT_EQ(dialog.Run(interactive), 1603);
+
+        for (const Lines& lines : {LogLines(silent.logPath), LogLines(interactive.logPath)}) {
+            ASSERT_GE(lines.size(), 2u);
+            EXPECT_EQ(lines[lines.size() - 2], expected);
+            EXPECT_EQ(lines.back(), "exit code: 1603");
+        }
+        EXPECT_EQ(dialog.reports, 1);
+        EXPECT_TRUE(dialog.shown.empty());
+    }
+}
+
+TEST(DialogRun, ADialogThatCannotBeShownEndsTheRunAsFailed) {
+    Surroundings run(true);
+    tw::InstallLog log(run.logPath);
+    bool shown = false;
+    int exitCode = tw::RunWithDialog(run.platform, log,
+                                     {[] {
+                                          return tw::DialogResult{tw::DialogResult::notShown, {}};
+                                      },
+                                      [&](const tw::CompletionMessage&) { shown = true; }, [] {}});
+    EXPECT_EQ(exitCode, 1603);
+    EXPECT_FALSE(shown);
+    EXPECT_TRUE(run.system.Calls().empty());
+    EXPECT_EQ(LogLines(run.logPath),
+              (Lines{"installation stopped: the dialog could not be shown", "exit code: 1603"}));
+}
+
+}  // namespace
