@@ -150,12 +150,15 @@ const Case kCases[] = {
      {"D:\\My Apps"},
      "D:\\My Apps",
      {"directory: D:\\My Apps. \\ (from /D=)", "directory accepted: D:\\My Apps\\",
-      "record: {record} written", "copy: C:\\pkg\\driversupport\\a.txt -> D:\\My Apps\\a.txt: ok",
+      "record: {record} written",
+      "copy: C:\\pkg\\driversupport\\regsvr32.exe -> D:\\My Apps\\regsvr32.exe: ok",
+      "copy: C:\\pkg\\driversupport\\regsvr32.exe -> D:\\My Apps\\Driver\\regsvr32.exe: ok",
+      "copy: C:\\pkg\\driversupport\\a.txt -> D:\\My Apps\\a.txt: ok",
       "copy: C:\\pkg\\driversupport\\a.txt -> D:\\My Apps\\Driver\\a.txt: ok",
       "copy: C:\\pkg\\Driver\\b.dll -> D:\\My Apps\\Driver\\b.dll: ok",
       "registration: \"D:\\My Apps\\regsvr32.exe\" /s \"D:\\My Apps\\Driver\\b.dll\": exit "
       "code 0",
-      "summary: files copied 3, not installed 0, registrations 1",
+      "summary: files copied 5, not installed 0, registrations 1",
       "result: \xE7\xA5\x9D\xE8\xB4\xBA\xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xAE"
       "\x89\xE8\xA3\x85\xE5\xAE\x8C\xE6\xAF\x95!",
       "exit code: 0"}},
