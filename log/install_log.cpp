@@ -137,12 +137,17 @@ void InstallLog::Summary(const InstallSummary& summary, std::string_view resultT
           std::to_string(summary.failedFiles.size()), ", registrations ",
           std::to_string(summary.registrations.size())});
     for (const std::string& path : summary.failedFiles) Line({"not installed: ", path});
-    std::size_t end = resultText.find('\n');
-    Line({"result: ", resultText.substr(0, end)});
-    while (end != std::string_view::npos) {
+    // The incomplete message runs over several lines: each is a line of the log,
+    // ending in CR LF like every other; a CR already before its LF is not repeated.
+    std::string_view prefix = "result: ";
+    for (;;) {
+        std::size_t end = resultText.find('\n');
+        std::string_view line = resultText.substr(0, end);
+        if (end != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
+        Line({prefix, line});
+        if (end == std::string_view::npos) break;
         resultText.remove_prefix(end + 1);
-        end = resultText.find('\n');
-        Line({resultText.substr(0, end)});
+        prefix = {};
     }
 }
 
