@@ -6,6 +6,7 @@
 #include "app/command_line.h"
 #include "app/completion_message.h"
 #include "app/current_directory.h"
+#include "app/exit_code.h"
 #include "app/installation_run.h"
 #include "appdir/find_first_entry.h"
 #include "appdir/folder_identity.h"
