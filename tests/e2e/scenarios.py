@@ -93,7 +93,7 @@ def log_tail(copied, failed, registrations, message, exit_code):
             f"summary: files copied {copied}, not installed {len(failed)}, "
             f"registrations {len(registrations)}",
             *(f"not installed: {name}" for name in failed),
-            *f"result: {message}".split("\n"), f"exit code: {exit_code}"]
+            f"result: {message}", f"exit code: {exit_code}"]
 
 
 def scenario_accept_default(suite, name, checks):
