@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/completion_message.h"
 #include "app/current_directory.h"
+#include "app/exit_code.h"
 #include "app/installation_progress.h"
 #include "app/installation_run.h"
 #include "appdir/find_first_entry.h"
@@ -60,6 +62,16 @@ BOOL CTarnwhistleApp::InitInstance() {
 
     const tw::InstallerSwitches switches = tw::ParseInstallerSwitches(::GetCommandLineA());
     tw::InstallLog log(switches.logPath);
+    // A run that was asked for a log and cannot keep one does nothing at all.
+    if (log.CannotBeOpened()) {
+        if (!switches.silent) {
+            const tw::CompletionMessage message = tw::LogNotOpenedMessage(switches.logPath);
+            ShowMessageBox(nullptr, WideText(message.parts), WideFromProgramText(message.caption),
+                           message.style);
+        }
+        m_exitCode = tw::ChooseExitCode(tw::RunEnd::logNotOpened, false, 0);
+        return FALSE;
+    }
     const tw::RunPlatform platform{
         {CurrentDirectory().GetString(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
          tw::FullPathName, tw::ReadFolderIdentity},

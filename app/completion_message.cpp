@@ -1,8 +1,10 @@
 #include "app/completion_message.h"
 
 #include <cstdio>
+#include <string_view>
 #include <utility>
 
+#include "framework/CString.h"
 #include "res/texts.h"
 
 namespace tw {
@@ -37,6 +39,15 @@ CompletionMessage ChooseCompletionMessage(bool nothingFound,
         return Message({{TW_TEXT_NOTHING_FOUND, false}}, TW_TEXT_ERROR_CAPTION,
                        kBoxOk | kBoxIconExclamation);
     return Message({{TW_TEXT_INSTALL_DONE, false}}, TW_TEXT_INFO_CAPTION, kBoxOk);
+}
+
+CompletionMessage LogNotOpenedMessage(std::string_view logPath) {
+    // The program's words, then the path as given, read in the system's code page.
+    constexpr std::string_view kText = TW_TEXT_LOG_NOT_OPENED;
+    static_assert(kText.ends_with(" %1"));
+    return Message(
+        {{std::string(kText.substr(0, kText.size() - 2)), false}, {std::string(logPath), true}},
+        TW_TEXT_ERROR_CAPTION, kBoxOk | kBoxIconExclamation);
 }
 
 }  // namespace tw

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tw {
@@ -35,5 +36,9 @@ struct CompletionMessage {
 // folder: an error that says so.
 CompletionMessage ChooseCompletionMessage(bool nothingFound,
                                           const std::vector<std::string>& failedFiles);
+
+// What a run with the dialog shows, instead of the dialog, when the log of /LOG=
+// cannot be opened: the path as given, as an error.
+CompletionMessage LogNotOpenedMessage(std::string_view logPath);
 
 }  // namespace tw

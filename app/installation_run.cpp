@@ -49,6 +49,11 @@ InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appD
 }
 
 int RunSilently(const InstallerSwitches& switches, const RunPlatform& platform, InstallLog& log) {
+    // A script whose variable came out empty asked for no folder in particular.
+    if (switches.directoryGiven && switches.directory.empty()) {
+        log.DirectoryRefused("/D= is empty");
+        return Finish(log, ChooseExitCode(RunEnd::directoryRefused, false, 0));
+    }
     bool given = !switches.directory.empty();
     std::optional<AppDirCheck> check;
     try {

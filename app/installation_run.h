@@ -51,9 +51,9 @@ InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appD
                             const std::function<void()>& whileStopped = {});
 
 // A run without dialog or message: the directory of /D= (else the proposed one)
-// through AcceptDirectory, then the installation; the exit code logged. A refused
-// directory or an unwritten record ends the run before anything is installed.
-// Returns the exit code.
+// through AcceptDirectory, then the installation; the exit code logged. An empty
+// /D=, a refused directory or an unwritten record ends the run before anything is
+// installed. Returns the exit code.
 int RunSilently(const InstallerSwitches& switches, const RunPlatform& platform, InstallLog& log);
 
 // How the dialog ended; after confirmed, the accepted directory's full path.

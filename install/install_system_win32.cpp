@@ -158,8 +158,8 @@ public:
 
     void SleepOneMillisecond() override { Sleep(1); }
 
-    bool CopyFileTo(const char* source, const char* destination) override {
-        return CopyOneFile(source, destination) != FALSE;
+    tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
+        return tw::CopyFileInBlocks(source, destination);
     }
 
     // With SEE_MASK_FLAG_NO_UI a failed start shows the user nothing. A start that

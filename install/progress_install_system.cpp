@@ -34,9 +34,9 @@ ProgressInstallSystem::ProgressInstallSystem(InstallSystem& inner, const std::st
       m_observer(observer),
       m_meter(plan.Steps()) {}
 
-bool ProgressInstallSystem::CopyFileTo(const char* source, const char* destination) {
+CopyOutcome ProgressInstallSystem::CopyFileTo(const char* source, const char* destination) {
     m_observer.Show(ProgressStep::copying, Under(source, m_sourceRoot), m_meter.Position());
-    bool copied = Inner().CopyFileTo(source, destination);
+    CopyOutcome copied = Inner().CopyFileTo(source, destination);
     m_meter.StepDone();
     return copied;
 }

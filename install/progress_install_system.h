@@ -23,7 +23,7 @@ public:
                           const std::string& appDir, const ProgressPlan& plan,
                           ProgressObserver& observer);
 
-    bool CopyFileTo(const char* source, const char* destination) override;
+    CopyOutcome CopyFileTo(const char* source, const char* destination) override;
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
     // Shows the DLL whose tool started last while every tool is waited for; the
     // registrations' steps are done, and the bar full, once the wait is over.

@@ -13,8 +13,9 @@ export WINEARCH=win64
 TW_WINE=/usr/lib/wine/wine64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko prompts, no desktop menu entries, and no debugger started on a
-# crash: a crashing test fails at once.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d"
+# crash: a crashing test fails at once. Overrides the caller sets come after these
+# (the end-to-end run that gives winmm.dll Windows' search order sets one).
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 # TW_WINE_LOCALE gives one start another locale (C.UTF-8: ANSI code page 1252).
 export LANG=${TW_WINE_LOCALE:-zh_CN.UTF-8} LC_ALL=${TW_WINE_LOCALE:-zh_CN.UTF-8}
 

@@ -92,4 +92,18 @@ TEST(CompletionMessage, KeepsFileNamesApartFromTheProgramsWords) {
               (Parts{{FirstLine("11") + "\n", false}, {kTenNames, true}, {kMore, false}}));
 }
 
+// 无法打开日志文件 and the path as given, as an error ("错误信息", exclamation).
+TEST(CompletionMessage, ALogThatCannotBeOpenedIsNamed) {
+    const tw::CompletionMessage message = tw::LogNotOpenedMessage("D:\\\xB3\xCC\\%1.log");
+    EXPECT_EQ(
+        message.text,
+        "\xCE\xDE\xB7\xA8\xB4\xF2\xBF\xAA\xC8\xD5\xD6\xBE\xCE\xC4\xBC\xFE D:\\\xB3\xCC\\%1.log");
+    EXPECT_STREQ(message.caption, "\xB4\xED\xCE\xF3\xD0\xC5\xCF\xA2");
+    EXPECT_EQ(message.style, 0x30u);
+    ASSERT_EQ(message.parts.size(), 2u);
+    EXPECT_FALSE(message.parts[0].fileNames);
+    EXPECT_EQ(message.parts[1].bytes, "D:\\\xB3\xCC\\%1.log");
+    EXPECT_TRUE(message.parts[1].fileNames);
+}
+
 }  // namespace

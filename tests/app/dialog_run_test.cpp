@@ -113,7 +113,7 @@ struct ScriptedDialog {
 
 int RunSilently(const std::string& directory, Surroundings& run) {
     tw::InstallLog log(run.logPath);
-    return tw::RunSilently({true, directory, run.logPath}, run.platform, log);
+    return tw::RunSilently({true, directory, run.logPath, true}, run.platform, log);
 }
 
 // The silent run's line for how the directory was chosen, in the dialog's words.

@@ -50,7 +50,7 @@ Lines LogLines(const std::string& path) {
 
 struct Case {
     const char* name;
-    std::string directorySwitch;
+    const char* directorySwitch;  // the value of /D=; null: no /D=
     bool recordFolderExists;
     int exitCode;
     Lines asked;         // the folder tests made, in order
@@ -65,7 +65,7 @@ void Package(RecordingSystem& s) {
 
 const Case kCases[] = {
     {"proposed directory, all installed",
-     "",
+     nullptr,
      true,
      0,
      {"C:\\Varnelquist"},
@@ -136,6 +136,40 @@ const Case kCases[] = {
       "result: \xE7\xA5\x9D\xE8\xB4\xBA\xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xAE"
       "\x89\xE8\xA3\x85\xE5\xAE\x8C\xE6\xAF\x95!",
       "exit code: 0"}},
+    {"/D= given empty: refused before anything is asked or written",
+     "",
+     true,
+     1603,
+     {},
+     "",
+     {"directory refused: /D= is empty", "exit code: 1603"}},
+    {"trailing dots and blanks: the folder Windows opens is recorded and used",
+     "D:\\My Apps. \\",
+     true,
+     0,
+     {"D:\\My Apps"},
+     "D:\\My Apps",
+     {"directory: D:\\My Apps. \\ (from /D=)", "directory accepted: D:\\My Apps\\",
+      "record: {record} written",
+      "copy: C:\\pkg\\driversupport\\regsvr32.exe -> D:\\My Apps\\regsvr32.exe: ok",
+      "copy: C:\\pkg\\driversupport\\regsvr32.exe -> D:\\My Apps\\Driver\\regsvr32.exe: ok",
+      "copy: C:\\pkg\\driversupport\\a.txt -> D:\\My Apps\\a.txt: ok",
+      "copy: C:\\pkg\\driversupport\\a.txt -> D:\\My Apps\\Driver\\a.txt: ok",
+      "copy: C:\\pkg\\Driver\\b.dll -> D:\\My Apps\\Driver\\b.dll: ok",
+      "registration: \"D:\\My Apps\\regsvr32.exe\" /s \"D:\\My Apps\\Driver\\b.dll\": exit "
+      "code 0",
+      "summary: files copied 5, not installed 0, registrations 1",
+      "result: \xE7\xA5\x9D\xE8\xB4\xBA\xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xAE"
+      "\x89\xE8\xA3\x85\xE5\xAE\x8C\xE6\xAF\x95!",
+      "exit code: 0"}},
+    {"a line break in /D= cannot forge a line of the log",
+     "D:\\x\r\nexit code: 0",
+     true,
+     1603,
+     {"D:\\x\r\nexit code: 0"},
+     "",
+     {"directory: D:\\x\\x0D\\x0Aexit code: 0 (from /D=)",
+      "directory refused: not an existing folder", "exit code: 1603"}},
     {"record not written: nothing installed",
      "D:\\My Apps",
      false,
@@ -171,7 +205,8 @@ TEST(SilentRun, DecidesRecordsInstallsAndLogs) {
                                   },
                                   kFullPath, kDriverFolderAsDriveP},
                                  system};
-        tw::InstallerSwitches switches{true, c.directorySwitch, logPath};
+        tw::InstallerSwitches switches{true, c.directorySwitch ? c.directorySwitch : "", logPath,
+                                       c.directorySwitch != nullptr};
         int exitCode;
         {
             tw::InstallLog log(logPath);
@@ -220,7 +255,7 @@ TEST(SilentRun, AnIncompleteInstallationFails) {
                                   kFullPath, kNoIdentities},
                                  system};
         tw::InstallLog log("");
-        EXPECT_EQ(tw::RunSilently({true, "", ""}, platform, log), 1603);
+        EXPECT_EQ(tw::RunSilently({true, "", "", false}, platform, log), 1603);
         EXPECT_TRUE(PathExists(recordPath));
     }
 }

@@ -21,12 +21,14 @@ TEXT_INCOMPLETE = "驱动程序安装未完成，有 {} 个文件未能安装!"
 TEXT_APPDIR_MISSING = "应用程序目录不存在!"
 TEXT_APPDIR_IS_PACKAGE = "应用程序目录不能是驱动程序文件所在的文件夹!"
 TEXT_MORE_FILES = "……"
+TEXT_LOG_NOT_OPENED = "无法打开日志文件 {}"
 NAMED_FAILURES = 10
 
 # Exit codes: all installed, the dialog cancelled, anything else.
 EXIT_INSTALLED = 0
 EXIT_CANCELLED = 1602
 EXIT_FAILED = 1603
+EXIT_LOG_NOT_OPENED = 1622
 
 # Centres of the dialog's buttons as fractions of its client area (template 214:
 # 201 by 57 dialog units; OK at 93,40 and Cancel at 147,40, each 50 by 14).

@@ -3,6 +3,7 @@
 the record, the installed layout and the registration tool's starts."""
 
 import os
+import shutil
 import subprocess
 import time
 
@@ -129,14 +130,16 @@ def scenario_accept_default(suite, name, checks):
 
 
 def scenario_trailing_separator(suite, name, checks):
-    """Another existing folder typed with a trailing separator: recorded without it,
-    registered with one separator before Driver\\."""
+    """Another existing folder typed with a trailing blank and separator, which
+    Windows opens as the folder without the blank but keeps in a path built on it
+    (\"Target \\Driver\"): recorded and installed into as the folder, registered
+    with one separator before Driver\\."""
     app_dir = suite.folder(name, "apps", "Target")
     recorded = suite.drive.dos(app_dir)
     source = suite.folder(name, "package")
     package = standard_package(suite, ("alpha.dll",))
     package.lay_out(source)
-    result = suite.run_installer(name, source, steps=ui.typed(recorded + "\\"),
+    result = suite.run_installer(name, source, steps=ui.typed(recorded + " \\"),
                                  timeout=ui.install_timeout(1))
     expect_installed(checks, result, package, app_dir, recorded)
 
@@ -291,7 +294,9 @@ def scenario_other_working_directory(suite, name, checks):
     installed, the record lands at the working directory's drive root. The package
     brings a DLL but no registration tool, and someone has planted one in the
     application directory: it is never started, and the message names the DLL and
-    the missing tool."""
+    the missing tool. Both folders hold a planted winmm.dll, and Wine gives winmm.dll
+    Windows' search order (the program's folder first): the program, which raises
+    the timer through winmm while it installs, never loads the planted one."""
     program_folder = suite.folder(name, "bin")
     pkg.Package({"decoy.txt": pkg.content("decoy.txt"), "regsvr32.exe": suite.stand_in_tool()},
                 {"decoy.sys": pkg.content("decoy.sys")}).lay_out(program_folder)
@@ -301,16 +306,23 @@ def scenario_other_working_directory(suite, name, checks):
     package.driver["delta.dll"] = pkg.content("delta.dll")
     package.lay_out(source)
     app_dir = suite.folder(name, "apps", "Target")
+    for folder in (program_folder, source):
+        shutil.copyfile(suite.planted_winmm(), folder / "winmm.dll")
     planted = suite.stand_in_tool()
     (app_dir / "regsvr32.exe").write_bytes(planted)
     layout = package.installed_layout()
     layout["regsvr32.exe"] = planted
 
-    result = suite.run_installer(name, source, exe, steps=ui.typed(suite.drive.dos(app_dir)))
+    result = suite.run_installer(name, source, exe, steps=ui.typed(suite.drive.dos(app_dir)),
+                                 env={"WINEDLLOVERRIDES": "winmm=n,b"})
     message = ui.incomplete_text(["driversupport\\regsvr32.exe", "Driver\\delta.dll"])
     expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir),
                      messages=(message,), caption=ui.ERROR_CAPTION, exit_code=ui.EXIT_FAILED,
                      layout=layout, registered=[])
+    for folder in (program_folder, source):
+        # The mark is named after the DLL as the loader named it ("WINMM.DLL.loaded").
+        marks = [p.name for p in folder.iterdir() if p.name.lower() == "winmm.dll.loaded"]
+        checks.equal(marks, [], f"marks of the winmm.dll planted in {folder.name}")
 
 
 def scenario_registration_judged(suite, name, checks):
@@ -432,6 +444,46 @@ def scenario_silent_incomplete(suite, name, checks):
                  ui.incomplete_text(failed), ui.EXIT_FAILED)))
 
 
+def scenario_silent_empty_directory(suite, name, checks):
+    """/S with an empty /D= (a script whose variable came out empty): no window,
+    exit code 1603, nothing written but the log, which gives the reason."""
+    source = suite.folder(name, "package")
+    standard_package(suite, ("alpha.dll",)).lay_out(source)
+    suite.place_exe(source)
+    before = pkg.tree(suite.root / name)
+    log = suite.install_log(name)
+
+    result = silent_run(suite, name, source, "", log)
+    expect_no_window(checks, result)
+    checks.equal(result.exit_code, ui.wine_exit_status(ui.EXIT_FAILED), "exit status")
+    checks.equal(result.record, None, "record written for an empty /D=")
+    checks.equal(result.tool_starts, [], "registration tool starts")
+    checks.extend(pkg.tree_differences(pkg.tree(suite.root / name), before, "scenario folder"))
+    checks.extend(pkg.install_log_problems(
+        log, [f"package folder: {suite.drive.dos(source)}", "directory refused: /D= is empty",
+              "exit code: 1603"], [], []))
+
+
+def scenario_log_not_opened(suite, name, checks):
+    """/LOG= in a folder that does not exist, in a run with the dialog: the message
+    names the log, then the run ends with 1622 before anything is written, the
+    dialog never shown."""
+    source = suite.folder(name, "package")
+    standard_package(suite, ("alpha.dll",)).lay_out(source)
+    suite.place_exe(source)
+    before = pkg.tree(suite.root / name)
+    log_text = suite.drive.dos(suite.root / name) + "\\missing\\install.log"
+
+    result = suite.run_installer(name, source, args=("/LOG=" + log_text,), steps=None)
+    checks.equal(result.messages, [ui.TEXT_LOG_NOT_OPENED.format(log_text)], "message boxes shown")
+    checks.equal(result.caption, ui.ERROR_CAPTION, "caption of the message")
+    checks.equal(result.exit_code, ui.wine_exit_status(ui.EXIT_LOG_NOT_OPENED), "exit status")
+    checks.true(ui.DIALOG_CAPTION not in result.windows, "the dialog was shown")
+    checks.equal(result.record, None, "record written")
+    checks.equal(result.tool_starts, [], "registration tool starts")
+    checks.extend(pkg.tree_differences(pkg.tree(suite.root / name), before, "scenario folder"))
+
+
 # The dialog at 96 dots per inch is about 310 pixels wide (201 dialog units of an
 # 8-point font); at 144 it is half as wide again.
 DIALOG_WIDTH_AT_144_DPI = 400
@@ -499,7 +551,8 @@ def check_frame_never_visible(suite):
 
 SCENARIOS = [
     ("s1", "accept the proposed C:\\Varnelquist (with /foo)", scenario_accept_default),
-    ("s2a", "another folder typed with a trailing separator", scenario_trailing_separator),
+    ("s2a", "another folder typed with a trailing blank and separator",
+     scenario_trailing_separator),
     ("s2b", "a folder with blanks from /D=: quoted registrations", scenario_blanks),
     ("s3", "Cancel writes nothing", scenario_cancel),
     ("s4", "a missing folder and Driver refused, then a relative folder taken whole",
@@ -512,6 +565,8 @@ SCENARIOS = [
     ("s10", "silent with /LOG= and /D= with blanks", scenario_silent),
     ("s11", "silent with a missing folder", scenario_silent_missing),
     ("s12", "silent with a destination that cannot be replaced", scenario_silent_incomplete),
-    ("s13", "code page 1252 and 144 DPI; a tool that broadcasts a message",
+    ("s13", "silent with an empty /D=", scenario_silent_empty_directory),
+    ("s14", "a log that cannot be opened", scenario_log_not_opened),
+    ("s15", "code page 1252 and 144 DPI; a tool that broadcasts a message",
      scenario_other_code_page_high_dpi),
 ]

@@ -52,7 +52,7 @@ def main():
     args = parse_arguments()
     with_private_display()
     for needed in (args.exe, args.tools / "regsvr32.exe", args.tools / "regsvr32_broadcast.exe",
-                   args.tools / "twsample.dll"):
+                   args.tools / "twsample.dll", args.tools / "planted" / "winmm.dll"):
         if not needed.is_file():
             print(f"FAIL: {needed} has not been built", flush=True)
             return 1
