@@ -21,24 +21,13 @@
 #include "framework/FileException.h"
 #include "framework/afx_texts.h"
 #include "log/log_platform.h"
+#include "tests/app/run_surroundings.h"
 #include "tests/install/recording_system.h"
 #include "tests/temp_folder.h"
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
-constexpr const char* kSupport = "C:\\pkg\\driversupport\\*.*";
-constexpr const char* kDriver = "C:\\pkg\\Driver\\*.*";
-
-// The log's lines, without the mark and the line ends.
-Lines LogLines(const std::string& path) {
-    std::string text = ReadBytes(path);
-    Lines lines;
-    for (std::size_t at = 3, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-        lines.push_back(text.substr(at, end - at));
-    return lines;
-}
+using namespace run_tests;
 
 // One run's surroundings: a package of one support file and one DLL, the folders
 // that exist, and the record in a temporary folder (or in one that is missing).

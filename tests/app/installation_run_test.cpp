@@ -12,6 +12,7 @@
 
 #include "config/config_record.h"
 #include "appdir/full_path.h"
+#include "tests/app/run_surroundings.h"
 #include "tests/install/recording_system.h"
 #include "tests/temp_folder.h"
 
@@ -34,19 +35,7 @@ const tw::FolderIdentityLookup kDriverFolderAsDriveP =
     return std::nullopt;
 };
 
-using Lines = std::vector<std::string>;
-
-constexpr const char* kSupport = "C:\\pkg\\driversupport\\*.*";
-constexpr const char* kDriver = "C:\\pkg\\Driver\\*.*";
-
-// The log's lines, without the mark and the line ends.
-Lines LogLines(const std::string& path) {
-    std::string text = ReadBytes(path);
-    Lines lines;
-    for (std::size_t at = 3, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-        lines.push_back(text.substr(at, end - at));
-    return lines;
-}
+using namespace run_tests;
 
 struct Case {
     const char* name;
