@@ -2,16 +2,24 @@
 
 #include <ctime>
 #include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "app/command_line.h"
+#include "app/completion_message.h"
 #include "app/current_directory.h"
+#include "app/exit_code.h"
+#include "app/installation_progress.h"
 #include "app/installation_run.h"
+#include "app/removal_run.h"
 #include "appdir/find_first_entry.h"
 #include "appdir/folder_identity.h"
 #include "appdir/full_path_name.h"
 #include "config/config_writer.h"
 #include "dialogs/AppDirDialog.h"
 #include "framework/ExceptionReport.h"
+#include "framework/WideText.h"
 #include "install/block_copy.h"
 #include "install/engine.h"
 #include "install/one_millisecond_timer.h"
@@ -20,7 +28,6 @@
 #include "uninstall/keep_for_removal.h"
 #include "uninstall/platform_removal.h"
 #include "uninstall/platform_removal_store.h"
-#include "app/removal_run.h"
 
 CTarnwhistleApp theApp;
 
@@ -31,9 +38,18 @@ static_assert(kFrameStyle == 0x00CF8000);
 
 void UseCursor(const char* cursor) { ::SetCursor(::LoadCursorA(nullptr, cursor)); }
 
+// The program's words in code page 936, the files' names in the ANSI code page.
+std::wstring WideText(const std::vector<tw::TextPart>& parts) {
+    std::wstring text;
+    for (const tw::TextPart& part : parts)
+        text += part.fileNames ? WideFromAnsi(part.bytes) : WideFromProgramText(part.bytes);
+    return text;
+}
+
 int ShowBox(const tw::CompletionMessage& message) {
     UseCursor(IDC_ARROW);
-    return ::MessageBoxA(nullptr, message.text.c_str(), message.caption, message.style);
+    return ShowMessageBox(nullptr, WideText(message.parts), WideFromProgramText(message.caption),
+                          message.style);
 }
 
 // What the removal needs, kept in the store under Program Files.
@@ -77,6 +93,12 @@ BOOL CTarnwhistleApp::InitInstance() {
 
     const tw::InstallerSwitches switches = tw::ParseInstallerSwitches(::GetCommandLineA());
     tw::InstallLog log(switches.logPath);
+    // A run that was asked for a log and cannot keep one does nothing at all.
+    if (log.CannotBeOpened()) {
+        if (!switches.silent) ShowBox(tw::LogNotOpenedMessage(switches.logPath));
+        m_exitCode = tw::ChooseExitCode(tw::RunEnd::logNotOpened, false, 0);
+        return FALSE;
+    }
     tw::RunPlatform platform{
         {CurrentDirectory().GetString(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
          tw::FullPathName, tw::ReadFolderIdentity},
@@ -111,14 +133,13 @@ BOOL CTarnwhistleApp::InitInstance() {
              return tw::DialogResult{
                  result == IDCANCEL ? tw::DialogResult::cancelled : tw::DialogResult::notShown, {}};
          },
-         [](const tw::CompletionMessage& message) {
-             UseCursor(IDC_ARROW);
-             ::MessageBoxA(nullptr, message.text.c_str(), message.caption, message.style);
-         },
+         [](const tw::CompletionMessage& message) { ShowBox(message); },
          [] {
              UseCursor(IDC_ARROW);
              ReportCurrentException(nullptr, AfxGetAppName());
-         }});
+         },
+         // Shown once the installation has gone on for a second.
+         [] { return std::make_unique<InstallationProgress>(); }});
     return FALSE;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tw {
@@ -15,20 +16,36 @@ constexpr unsigned kBoxIconExclamation = 0x30;
 // At most this many failed files are named; "……" stands for the rest.
 constexpr std::size_t kNamedFailures = 10;
 
-struct CompletionMessage {
-    std::string text;  // code page 936
-    const char* caption;
-    unsigned style;
+// A piece of a message's text: the program's own words (code page 936) or the
+// names of files (the system's ANSI code page). Each is turned into UTF-16 with
+// its own code page before it is shown.
+struct TextPart {
+    std::string bytes;
+    bool fileNames;
 };
 
-// "\n" and then the names one a line, the first kNamedFailures of them, "……"
-// standing for the rest: how the final messages name files.
-std::string NamedFiles(const std::vector<std::string>& names);
+struct CompletionMessage {
+    std::string text;     // the parts, joined
+    const char* caption;  // code page 936
+    unsigned style;
+    std::vector<TextPart> parts;
+};
+
+// The words, an empty line, then the names one a line, the first kNamedFailures
+// of them, "……" standing for the rest: how the final messages name files.
+std::vector<TextPart> WordsAndNamedFiles(std::string words, const std::vector<std::string>& names);
+
+// The message of these parts, their text joined.
+CompletionMessage Message(std::vector<TextPart> parts, const char* caption, unsigned style);
 
 // All well: the congratulation. Files not installed: how many, then, after an
 // empty line, their names one a line, as an error. Nothing in either source
 // folder: an error that says so.
 CompletionMessage ChooseCompletionMessage(bool nothingFound,
                                           const std::vector<std::string>& failedFiles);
+
+// What a run with the dialog shows, instead of the dialog, when the log of /LOG=
+// cannot be opened: the path as given, as an error.
+CompletionMessage LogNotOpenedMessage(std::string_view logPath);
 
 }  // namespace tw

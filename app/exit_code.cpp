@@ -4,6 +4,8 @@ namespace tw {
 
 int ChooseExitCode(RunEnd end, bool nothingFound, int failureCount) {
     switch (end) {
+        case RunEnd::logNotOpened:
+            return kExitLogNotOpened;
         case RunEnd::cancelled:
             return kExitCancelled;
         case RunEnd::installed:

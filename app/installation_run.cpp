@@ -7,6 +7,8 @@
 #include "common/path_rules.h"
 #include "config/config_writer.h"
 #include "framework/ExceptionText.h"
+#include "install/progress_install_system.h"
+#include "install/progress_plan.h"
 #include "uninstall/copy_recorder.h"
 
 namespace tw {
@@ -18,15 +20,23 @@ int Finish(InstallLog& log, int exitCode) {
     return exitCode;
 }
 
+// The engine on system; with progress, on a system that shows each step to it.
+InstallSummary RunObserved(const RunPlatform& platform, const std::string& appDir,
+                           InstallSystem& system, ProgressObserver* progress) {
+    if (!progress) return platform.engine(platform.packageFolder.c_str(), appDir.c_str(), system);
+    ProgressPlan plan = PlanInstallation(platform.system, platform.packageFolder);
+    ProgressInstallSystem observed(system, platform.packageFolder, appDir, plan, *progress);
+    return platform.engine(platform.packageFolder.c_str(), appDir.c_str(), observed);
+}
+
 }  // namespace
 
 InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appDir, InstallLog& log,
-                            const std::function<void()>& whileStopped) {
+                            ProgressObserver* progress, const std::function<void()>& whileStopped) {
     try {
         LoggingInstallSystem logging(platform.system, log);
         CopyRecorder system(logging);
-        InstallSummary summary =
-            platform.engine(platform.packageFolder.c_str(), appDir.c_str(), system);
+        InstallSummary summary = RunObserved(platform, appDir, system, progress);
         // After everything the installation does; what fails here is named with the
         // files not installed, and no installed file is touched.
         if (platform.keepForRemoval && summary.filesCopied > 0)
@@ -46,6 +56,11 @@ InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appD
 }
 
 int RunSilently(const InstallerSwitches& switches, const RunPlatform& platform, InstallLog& log) {
+    // A script whose variable came out empty asked for no folder in particular.
+    if (switches.directoryGiven && switches.directory.empty()) {
+        log.DirectoryRefused("/D= is empty");
+        return Finish(log, ChooseExitCode(RunEnd::directoryRefused, false, 0));
+    }
     bool given = !switches.directory.empty();
     std::optional<AppDirCheck> check;
     try {
@@ -74,9 +89,16 @@ int RunWithDialog(const RunPlatform& platform, InstallLog& log, const DialogRunW
             log.InstallationStopped("the dialog could not be shown");
             return Finish(log, ChooseExitCode(RunEnd::installationAborted, false, 0));
     }
+    // The progress goes before any message: the result's or the exception's.
+    std::unique_ptr<ProgressObserver> progress =
+        windows.showProgress ? windows.showProgress() : nullptr;
     // The directory is carried whole; the engine deals with paths that do not fit.
     const InstallResult installed =
-        InstallAndLog(platform, WithTrailingSeparator(dialog.fullPath), log, windows.reportStop);
+        InstallAndLog(platform, WithTrailingSeparator(dialog.fullPath), log, progress.get(), [&] {
+            progress.reset();
+            if (windows.reportStop) windows.reportStop();
+        });
+    progress.reset();
     if (!installed.stopped) windows.showResult(installed.message);
     return Finish(log, installed.exitCode);
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "install/engine.h"
 #include "install/install_summary.h"
 #include "install/install_system.h"
+#include "install/progress_observer.h"
 #include "log/install_log.h"
 
 namespace tw {
@@ -49,15 +51,18 @@ struct InstallResult {
 
 // The engine from the package folder into appDir (ending in "\"), each copy
 // logged; what the removal needs kept; then the summary and the result logged.
-// An exception that stops the installation is logged with its text, and
-// whileStopped (when given) runs while it is still being handled.
+// With progress, the package is planned first and every step shown to it. An
+// exception that stops the installation is logged with its text, and
+// whileStopped (when given) runs while it is still being handled, after the
+// installation's own objects went.
 InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appDir, InstallLog& log,
+                            ProgressObserver* progress = nullptr,
                             const std::function<void()>& whileStopped = {});
 
 // A run without dialog or message: the directory of /D= (else the proposed one)
-// through AcceptDirectory, then the installation; the exit code logged. A refused
-// directory or an unwritten record ends the run before anything is installed.
-// Returns the exit code.
+// through AcceptDirectory, then the installation; the exit code logged. An empty
+// /D=, a refused directory or an unwritten record ends the run before anything is
+// installed. Returns the exit code.
 int RunSilently(const InstallerSwitches& switches, const RunPlatform& platform, InstallLog& log);
 
 // How the dialog ended; after confirmed, the accepted directory's full path.
@@ -74,6 +79,9 @@ struct DialogRunWindows {
     std::function<void(const CompletionMessage&)> showResult;
     // Reports the exception that stopped the installation, while it is handled.
     std::function<void()> reportStop;
+    // Opens what shows the installation while it goes on (when given); it goes
+    // before the final message or the report of the exception.
+    std::function<std::unique_ptr<ProgressObserver>()> showProgress;
 };
 
 // A run with the dialog: the dialog, then the installation into the confirmed

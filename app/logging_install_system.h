@@ -13,7 +13,7 @@ public:
     LoggingInstallSystem(InstallSystem& inner, InstallLog& log)
         : ForwardingInstallSystem(inner), m_log(log) {}
 
-    bool CopyFileTo(const char* source, const char* destination) override;
+    CopyOutcome CopyFileTo(const char* source, const char* destination) override;
 
 private:
     InstallLog& m_log;

@@ -67,9 +67,10 @@ std::vector<std::string> RemoveStore(RemovalStore& store, InstallLog& log) {
 }  // namespace
 
 CompletionMessage ChooseRemovalMessage(const std::vector<std::string>& kept) {
-    if (kept.empty()) return {TW_TEXT_UNINSTALL_DONE, TW_TEXT_INFO_CAPTION, kBoxOk};
-    return {TW_TEXT_UNINSTALL_INCOMPLETE + NamedFiles(kept), TW_TEXT_ERROR_CAPTION,
-            kBoxOk | kBoxIconExclamation};
+    if (kept.empty())
+        return Message({{TW_TEXT_UNINSTALL_DONE, false}}, TW_TEXT_INFO_CAPTION, kBoxOk);
+    return Message(WordsAndNamedFiles(TW_TEXT_UNINSTALL_INCOMPLETE, kept), TW_TEXT_ERROR_CAPTION,
+                   kBoxOk | kBoxIconExclamation);
 }
 
 int RunRemoval(bool silent, const RemovalPlatform& platform, InstallLog& log) {
@@ -83,11 +84,12 @@ int RunRemoval(bool silent, const RemovalPlatform& platform, InstallLog& log) {
                                    ? "no installed-files list"
                                    : "the installed-files list cannot be read"});
         if (!silent)
-            platform.show(
-                {TW_TEXT_NOTHING_INSTALLED, TW_TEXT_ERROR_CAPTION, kBoxOk | kBoxIconExclamation});
+            platform.show(Message({{TW_TEXT_NOTHING_INSTALLED, false}}, TW_TEXT_ERROR_CAPTION,
+                                  kBoxOk | kBoxIconExclamation));
         return Finish(log, kExitFailed);
     }
-    if (!silent && !platform.ask({TW_TEXT_UNINSTALL_QUESTION, TW_TEXT_INFO_CAPTION, kBoxYesNo})) {
+    if (!silent && !platform.ask(Message({{TW_TEXT_UNINSTALL_QUESTION, false}},
+                                         TW_TEXT_INFO_CAPTION, kBoxYesNo))) {
         log.Line({"removal: answered No"});
         return Finish(log, kExitCancelled);
     }

@@ -97,10 +97,9 @@ AppDirCheck CheckAppDir(std::string_view directoryText, const EntryLookup& looku
     }
     if (directoryText.empty()) return check;
     std::string text(directoryText);
-    std::optional<std::string> resolved = fullPath(text.c_str());
+    std::optional<std::string> resolved = DirectoryFullPath(text, fullPath);
     if (!resolved) return check;
-    // A full path as typed is taken as it is, so that it is recorded as typed.
-    check.fullPath = IsFullPathText(text) ? text : *resolved;
+    check.fullPath = DirectoryToRecord(text, *resolved);
     if (check.fullPath.size() > kAppDirMaxBytes) {
         check.verdict = AppDirVerdict::tooLong;
         return check;

@@ -34,7 +34,8 @@ enum class AppDirVerdict {
 struct AppDirCheck {
     AppDirVerdict verdict;
     // The directory to record and install into: the text itself when it is already
-    // a full path with "\" separators, otherwise its full path. Empty when none was made.
+    // a full path with "\" separators (unless Windows opens it without trailing dots
+    // or blanks of its names), otherwise its full path. Empty when none was made.
     std::string fullPath;
     // fullPath with one trailing separator dropped: what the search is asked for.
     std::string workingCopy;

@@ -35,11 +35,26 @@ std::string RootOf(std::string_view full, const std::vector<std::string>& names)
     return root;
 }
 
+// Neither byte is ever a trail byte (those start at 0x40).
+bool IsDotOrBlank(char c) { return c == '.' || c == ' '; }
+
+// A name as Windows opens it: followed by a separator, without one trailing dot;
+// last, without any trailing dots and blanks.
+std::string Trimmed(std::string name, bool last) {
+    if (last) {
+        while (!name.empty() && IsDotOrBlank(name.back())) name.pop_back();
+    } else if (!name.empty() && name.back() == '.') {
+        name.pop_back();
+    }
+    return name;
+}
+
 std::string Resolved(std::string_view whole) {
     std::vector<std::string> names = SplitAtSeparators(whole);
     std::string full = RootOf(whole, names);
     std::size_t first = HasDrive(whole) ? 1 : 4;
     std::vector<std::string> kept;
+    bool trailing = names.size() > first && names.back().empty();
     for (std::size_t i = first; i < names.size(); ++i) {
         const std::string& name = names[i];
         if (name.empty() || name == ".") continue;
@@ -47,12 +62,28 @@ std::string Resolved(std::string_view whole) {
             if (!kept.empty()) kept.pop_back();
             continue;
         }
-        kept.push_back(name);
+        std::string trimmed = Trimmed(name, i + 1 == names.size());
+        if (trimmed.empty()) {
+            trailing = true;  // a last name of dots and blanks only: its folder is meant
+            continue;
+        }
+        kept.push_back(std::move(trimmed));
     }
     for (const std::string& name : kept) full += "\\" + name;
-    bool trailing = names.size() > first && names.back().empty();
     if (trailing || (kept.empty() && HasDrive(whole))) full += '\\';
     return full;
+}
+
+// True when Windows opens path (without a trailing separator) under another name
+// because one of its names loses trailing dots or blanks.
+bool NameLosesDotsOrBlanks(std::string_view path) {
+    std::vector<std::string> names = SplitAtSeparators(path);
+    for (std::size_t i = HasDrive(path) ? 1 : 4; i < names.size(); ++i) {
+        const std::string& name = names[i];
+        if (name == "." || name == "..") continue;
+        if (Trimmed(name, i + 1 == names.size()) != name) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -75,6 +106,26 @@ std::string FullPathFrom(std::string_view text, std::string_view currentDirector
         whole = current + "\\" + std::string(text);
     }
     return Resolved(whole);
+}
+
+std::optional<std::string> DirectoryFullPath(std::string_view text,
+                                             const FullPathFunction& fullPath) {
+    auto once = [&](std::string_view directory) -> std::optional<std::string> {
+        std::string bare = directory.size() > 3 && directory.back() == '/'
+                               ? std::string(directory.substr(0, directory.size() - 1))
+                               : WithoutTrailingSeparator(directory);
+        std::optional<std::string> full = fullPath(bare.c_str());
+        if (full && bare.size() < directory.size()) *full = WithTrailingSeparator(*full);
+        return full;
+    };
+    std::optional<std::string> full = once(text);
+    if (full && once(*full) != full) return std::nullopt;
+    return full;
+}
+
+std::string DirectoryToRecord(std::string_view text, std::string_view full) {
+    bool asTyped = IsFullPathText(text) && !NameLosesDotsOrBlanks(WithoutTrailingSeparator(text));
+    return std::string(asTyped ? text : full);
 }
 
 }  // namespace tw

@@ -32,6 +32,7 @@ constexpr long kErrorCannotMake = 82;
 constexpr long kErrorDiskFull = 112;
 constexpr long kErrorInvalidName = 123;
 constexpr long kErrorBadPathName = 161;
+constexpr long kErrorAlreadyExists = 183;
 constexpr long kErrorFilenameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
 constexpr long kErrorDirectory = 267;        // the folder named is not one
 constexpr long kErrorIoDevice = 1117;

@@ -3,6 +3,10 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <string>
+
+#include "framework/WideText.h"
+
 namespace {
 
 // Only file-system folders, or items that contain them, can be confirmed.
@@ -57,6 +61,19 @@ private:
     LPITEMIDLIST m_list;
 };
 
+// A path in the ANSI code page, as the rest of the program takes paths; false when
+// one of its characters has no place there.
+bool AnsiPath(const wchar_t* path, CString& ansi) {
+    BOOL lost = FALSE;
+    int size =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path, -1, nullptr, 0, nullptr, &lost);
+    if (size <= 0 || lost) return false;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path, -1, ansi.GetBuffer(size - 1), size,
+                        nullptr, nullptr);
+    ansi.ReleaseBuffer();
+    return true;
+}
+
 }  // namespace
 
 int CFolderBrowser::Browse() {
@@ -64,19 +81,21 @@ int CFolderBrowser::Browse() {
     ShellAllocator allocator;
     if (!allocator.Get()) return 0;
 
-    BROWSEINFOA info{};
+    // The title (code page 936) goes through the wide function, so that it reads
+    // as Chinese on any system.
+    const std::wstring title = WideFromProgramText(m_strTitle.GetString());
+    wchar_t displayName[MAX_PATH] = {};
+    BROWSEINFOW info{};
     info.hwndOwner = m_hwndOwner;
     info.pidlRoot = nullptr;  // the tree starts at the desktop
-    info.pszDisplayName = m_strPath.GetBuffer(MAX_PATH);
-    info.lpszTitle = m_strTitle;
+    info.pszDisplayName = displayName;
+    info.lpszTitle = title.c_str();
     info.ulFlags = kBrowseFlags;
     // Declared after the allocator, so the list is freed before it is released.
-    ItemIdList chosen(allocator.Get(), SHBrowseForFolderA(&info));
-    // The shell wrote the folder's display name here; the path replaces it below.
-    m_strPath.ReleaseBuffer();
+    ItemIdList chosen(allocator.Get(), SHBrowseForFolderW(&info));
     if (!chosen.Get()) return 0;
 
-    BOOL found = SHGetPathFromIDListA(chosen.Get(), m_strPath.GetBuffer(MAX_PATH));
-    m_strPath.ReleaseBuffer();
-    return found ? 1 : 0;
+    wchar_t path[MAX_PATH] = {};
+    if (!SHGetPathFromIDListW(chosen.Get(), path)) return 0;
+    return AnsiPath(path, m_strPath) ? 1 : 0;
 }

@@ -14,8 +14,8 @@ public:
 
     // Shows the folder window and waits for the user. 1 when m_strPath holds the
     // file-system path of the confirmed folder (a drive root keeps its "\"), 0 when
-    // the window was cancelled or closed, the item has no path, or the shell's
-    // allocator is not there. Reports nothing.
+    // the window was cancelled or closed, the item has no path or one that the ANSI
+    // code page cannot carry, or the shell's allocator is not there. Reports nothing.
     int Browse();
 
     CString m_strPath;

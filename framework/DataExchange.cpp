@@ -1,5 +1,6 @@
 #include "framework/DataExchange.h"
 
+#include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
 #include "framework/afx_texts.h"
@@ -50,8 +51,9 @@ CString MaxCharsMessage(int maxChars) {
 
 void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars) {
     if (dx->m_bSaveAndValidate && value.GetLength() > maxChars) {
-        ::MessageBoxA(dx->m_pDlgWnd->GetSafeHwnd(), MaxCharsMessage(maxChars), AfxGetAppName(),
-                      MB_OK | MB_ICONEXCLAMATION);
+        ShowMessageBox(dx->m_pDlgWnd->GetSafeHwnd(),
+                       WideFromProgramText(MaxCharsMessage(maxChars).GetString()),
+                       WideFromProgramText(AfxGetAppName()), MB_OK | MB_ICONEXCLAMATION);
         dx->Fail();
     }
     if (dx->m_hWndLastControl && dx->m_bEditLastControl)

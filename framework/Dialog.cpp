@@ -16,7 +16,8 @@ INT_PTR CDialog::DoModal() {
     HWND owner = ownerWnd ? ownerWnd->GetSafeHwnd() : nullptr;
     if (owner) owner = ::GetAncestor(owner, GA_ROOT);
     // The platform disables the owner while the dialog runs and enables it afterwards.
-    return ::DialogBoxParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), owner,
+    // The wide function keeps the template's texts whole on any code page.
+    return ::DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), owner,
                              &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
 }
 

@@ -28,7 +28,9 @@ FileOpenRequest CFile::MapOpenFlags(unsigned openFlags) {
             request.share = 0;
             break;  // shareCompat, shareExclusive
     }
-    if (openFlags & modeCreate)
+    if (openFlags & modeCreateNew)
+        request.disposition = kCreateNew;
+    else if (openFlags & modeCreate)
         request.disposition = (openFlags & modeNoTruncate) ? kOpenAlways : kCreateAlways;
     else
         request.disposition = kOpenExisting;

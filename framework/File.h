@@ -13,7 +13,7 @@
 struct FileOpenRequest {
     DWORD access;        // GENERIC_READ / GENERIC_WRITE bits
     DWORD share;         // FILE_SHARE_READ / FILE_SHARE_WRITE bits
-    DWORD disposition;   // OPEN_EXISTING, CREATE_ALWAYS or OPEN_ALWAYS
+    DWORD disposition;   // OPEN_EXISTING, CREATE_NEW, CREATE_ALWAYS or OPEN_ALWAYS
     bool inheritHandle;  // child processes may inherit the handle
 };
 
@@ -33,6 +33,9 @@ public:
         modeNoTruncate = 0x2000,
         typeText = 0x4000,
         typeBinary = 0x8000,
+        // This framework's own: a new file, refused when anything of that name
+        // exists, a link included (CreateFileA's CREATE_NEW).
+        modeCreateNew = 0x10000,
     };
     enum SeekPosition : unsigned { begin = 0, current = 1, end = 2 };
 
@@ -41,6 +44,7 @@ public:
     static constexpr DWORD kGenericWrite = 0x40000000u;
     static constexpr DWORD kShareRead = 0x1;
     static constexpr DWORD kShareWrite = 0x2;
+    static constexpr DWORD kCreateNew = 1;
     static constexpr DWORD kCreateAlways = 2;
     static constexpr DWORD kOpenExisting = 3;
     static constexpr DWORD kOpenAlways = 4;

@@ -76,8 +76,12 @@ void CFileException::Throw(int cause, long osError, const char* fileName) {
     throw CFileException(cause, osError, fileName);
 }
 
-CString CFileException::GetErrorMessage() const {
+const char* CFileException::GetErrorText() const {
     int cause = (m_cause >= genericException && m_cause <= endOfFile) ? m_cause : genericException;
+    return kErrorTexts[cause - genericException];
+}
+
+CString CFileException::GetErrorMessage() const {
     const char* name = m_strFileName.IsEmpty() ? AFX_TEXT_UNNAMED_FILE : m_strFileName.GetString();
-    return AfxFormatString1(kErrorTexts[cause - genericException], name);
+    return AfxFormatString1(GetErrorText(), name);
 }

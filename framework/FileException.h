@@ -40,6 +40,8 @@ public:
     // The text shown to the user: the cause's file-error text with %1 replaced by
     // the file name, or by the name of an unnamed file when there is none.
     CString GetErrorMessage() const;
+    // The cause's file-error text, with "%1" where the file's name goes.
+    const char* GetErrorText() const;
 
     int m_cause;
     long m_lOsError;

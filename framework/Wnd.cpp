@@ -2,6 +2,7 @@
 
 #include "framework/AppTitle.h"
 #include "framework/ExceptionReport.h"
+#include "framework/WideText.h"
 
 const CRuntimeClass CWnd::classCWnd{"CWnd", nullptr};
 const MessageMap CWnd::messageMap{nullptr, {}};
@@ -45,7 +46,8 @@ CWnd* CWnd::GetDlgItem(int controlId) {
 }
 
 int CWnd::MessageBox(const char* text, const char* caption, UINT type) {
-    return ::MessageBoxA(m_hWnd, text, caption ? caption : AfxGetAppName(), type);
+    return ShowMessageBox(m_hWnd, WideFromProgramText(text),
+                          WideFromProgramText(caption ? caption : AfxGetAppName()), type);
 }
 
 BOOL CWnd::Attach(HWND window) {

@@ -1,7 +1,9 @@
 // The dialog's OK decision on arbitrary texts and search answers, with the host's
 // full-path rule from the package folder C:\pkg: too long (as typed or made whole)
 // is refused before anything else; the full path used is the text when it is
-// already whole with "\" separators and its full path otherwise; a pattern or a
+// already whole with "\" separators and its full path otherwise; the folder
+// searched is the folder that paths built on the recorded text reach (no name of
+// it loses trailing dots or blanks in one and keeps them in the other); a pattern or a
 // text still ending in a separator is never searched; only a folder entry of the
 // searched working copy is accepted; an entry with the reparse bit is refused as a
 // link before the folder test; a folder is refused when it is the package folder,
@@ -142,10 +144,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         Check(check.verdict == tw::AppDirVerdict::missing && lookups == 0 && !identitiesAsked);
         return 0;
     }
-    const std::string resolved = tw::FullPathFrom(text, kPackage);
+    const std::optional<std::string> full = tw::DirectoryFullPath(text, fullPath);
+    if (!full) {  // a folder Windows would not open the same way twice
+        Check(check.verdict == tw::AppDirVerdict::missing && lookups == 0);
+        return 0;
+    }
+    const std::string& resolved = *full;
     CheckIsFullPath(resolved);
-    const std::string used = tw::IsFullPathText(text) ? text : resolved;
-    Check(check.fullPath == used);
+    const std::string& used = check.fullPath;
+    Check(used == resolved || (used == text && tw::IsFullPathText(text)));
     if (used.size() > tw::kAppDirMaxBytes) {
         Check(check.verdict == tw::AppDirVerdict::tooLong && lookups == 0 && !identitiesAsked);
         return 0;
@@ -154,6 +161,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     Check(check.workingCopy == tw::WithoutTrailingSeparator(used));
     if (lookups == 1) {
         Check(searched == check.workingCopy);
+        // Below a drive (a server root without a name is left to the server).
+        if (searched[1] == ':')
+            Check(tw::FullPathFrom(searched + "\\Driver", kPackage) ==
+                  tw::WithTrailingSeparator(tw::FullPathFrom(searched, kPackage)) + "Driver");
         Check(searched.find_first_of("*?<>\"") == std::string::npos);
         Check(!tw::EndsWithSeparator(searched));
     }

@@ -1,6 +1,8 @@
 // The switches on arbitrary command lines: nothing is read out of bounds, "/D="
 // always takes the rest of the line (bare, value quoted or whole switch quoted),
-// and an unknown argument placed first changes nothing.
+// an unknown argument placed first changes nothing, the same switches come out
+// whichever bytes the system takes as lead bytes (code page 936 or 1252), and a
+// switch after a blank is seen whatever byte stands before the blank.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -54,8 +56,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     word = word.substr(0, cut2);
 
     const std::string line = std::string(kProgram) + std::string(rest);
-    const tw::InstallerSwitches parsed = tw::ParseInstallerSwitches(line);
+    const tw::InstallerSwitches parsed = tw::ParseInstallerSwitches(line, tw::IsCp936LeadByte);
     tw::ParseInstallerSwitches(rest);  // the program's name is arbitrary too
+    Check(tw::ParseInstallerSwitches(line, tw::IsSingleByteLeadByte) == parsed);
+
+    // A lead byte never takes the blank after it along.
+    std::string plain;
+    for (char c : word)
+        if (!IsBlank(c) && c != '"') plain += c;
+    if (!StartsWithUpper(plain, "/D="))
+        Check(tw::ParseInstallerSwitches(std::string(kProgram) + plain + " /S").silent);
 
     std::string unknown = UnknownArgument(word);
     if (!unknown.empty())
@@ -67,8 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     while (!directory.empty() && IsBlank(directory.front())) directory.erase(0, 1);
     while (!directory.empty() && IsBlank(directory.back())) directory.pop_back();
     if (directory.empty()) return 0;
-    // The arguments before it: without quotes; a tab and a blank after them, so
-    // that a lead byte at their end takes the tab and the blank still separates.
+    // The arguments before it, without quotes.
     std::string before = std::string(kProgram) + WithoutQuotes(word) + "\t ";
     bool earlierSwitch = before.find('=') != std::string::npos;
 
@@ -78,8 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
                                  directory) == 0);
     if (earlierSwitch) return 0;
     Check(bare.directory == directory);
-    // A closing quote after a lone lead byte would be that byte's partner.
-    if (static_cast<unsigned char>(directory.back()) >= 0x80) return 0;
+    // A quote is never the partner of a lead byte before it.
     Check(tw::ParseInstallerSwitches(before + "/D=\"" + directory + "\"").directory == directory);
     Check(tw::ParseInstallerSwitches(before + "\"/D=" + directory + "\" ").directory == directory);
     return 0;

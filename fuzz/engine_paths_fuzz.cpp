@@ -74,7 +74,7 @@ public:
         Check(std::strlen(pattern) <= kMaxPath);
         return RecordingSystem::FindFirst(pattern, first);
     }
-    bool CopyFileTo(const char* source, const char* destination) override {
+    tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
         Check(std::strlen(source) <= kMaxPath && std::strlen(destination) <= kMaxPath);
         return RecordingSystem::CopyFileTo(source, destination);
     }

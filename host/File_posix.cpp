@@ -130,6 +130,9 @@ BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
     // it opens first and looks at what it opened, which saves a lookup of the path.
     if (request.disposition != kOpenExisting) {
         struct stat before {};
+        // A new file is refused whatever has its name, a link included.
+        if (request.disposition == kCreateNew && lstat(path.c_str(), &before) == 0)
+            return fail(tw::kErrorFileExists);
         if (stat(path.c_str(), &before) == 0) {
             if (long refusal = Refusal(before, wantsWrite)) return fail(refusal);
             if (!Shares().Admits(before, request.access, request.share))
@@ -137,6 +140,7 @@ BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
         }
         flags |= O_CREAT;
         if (request.disposition == kCreateAlways) flags |= O_TRUNC;
+        if (request.disposition == kCreateNew) flags |= O_EXCL;  // never through a link
     }
     int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) return fail(tw::Win32ErrorFromErrno(errno, path.c_str()));

@@ -230,8 +230,9 @@ public:
 
     // Windows starts any file; here a copy keeps the source's permission to run,
     // so a tool installed from the package can be started.
-    bool CopyFileTo(const char* source, const char* destination) override {
-        if (!CopyOneFile(source, destination)) return false;
+    tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
+        tw::CopyOutcome outcome = tw::CopyFileInBlocks(source, destination);
+        if (!outcome) return outcome;
         struct stat st {};
         std::string copy = tw::ToPosixPath(destination);
         if (stat(tw::ToPosixPath(source).c_str(), &st) == 0 && (st.st_mode & 0111) != 0) {
@@ -239,7 +240,7 @@ public:
             if (stat(copy.c_str(), &made) == 0)
                 chmod(copy.c_str(), made.st_mode | (st.st_mode & 0111));
         }
-        return true;
+        return outcome;
     }
 
     // The tool runs in the directory given, with the parameters as its arguments.

@@ -1,4 +1,5 @@
 #include <iconv.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 
@@ -45,6 +46,11 @@ std::string AnsiToUtf8(std::string_view ansi) {
         }
     }
     return utf8;
+}
+
+bool LogFile::IsOnDisk() const {
+    struct stat st {};
+    return IsOpen() && fstat(m_hFile, &st) == 0 && S_ISREG(st.st_mode);
 }
 
 }  // namespace tw

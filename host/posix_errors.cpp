@@ -30,6 +30,8 @@ long Win32ErrorFromErrno(int error, const char* path) {
         case EPERM:
         case EISDIR:
             return kErrorAccessDenied;
+        case EEXIST:
+            return kErrorFileExists;
         case EROFS:
             return kErrorWriteProtect;
         case EMFILE:

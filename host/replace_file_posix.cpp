@@ -5,9 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <string>
 
 #include "common/path_rules.h"
@@ -17,33 +15,7 @@
 
 namespace tw {
 
-namespace {
-
-// Names are tried in turn from a start that differs between processes.
-unsigned NextNumber() {
-    static std::atomic<unsigned> next{static_cast<unsigned>(getpid()) * 7919u};
-    return next++ & 0xFFFFu;
-}
-
-}  // namespace
-
-long CreateTemporaryBeside(std::string_view folder, PathBuffer& temporary) {
-    for (unsigned attempt = 0; attempt <= 0xFFFFu; ++attempt) {
-        char name[16];
-        std::snprintf(name, sizeof(name), "tw%04X.tmp", NextNumber());
-        if (!temporary.Compose({folder, name})) return kErrorFilenameTooLong;
-        std::string path = ToPosixPath(temporary.view());
-        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            return 0;
-        }
-        // GetTempFileNameA's answer for a missing folder.
-        if (errno == ENOENT || errno == ENOTDIR) return kErrorDirectory;
-        if (errno != EEXIST) return Win32ErrorFromErrno(errno, path.c_str());
-    }
-    return kErrorFileExists;
-}
+unsigned TemporaryNameSeed() { return static_cast<unsigned>(getpid()) * 7919u; }
 
 long ReplaceWithTemporary(const char* temporary, const char* destination) {
     std::string source = ToPosixPath(temporary);

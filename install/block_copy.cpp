@@ -1,5 +1,7 @@
 #include "install/block_copy.h"
 
+#include <atomic>
+#include <cstdio>
 #include <string_view>
 
 #include "common/path_rules.h"
@@ -9,21 +11,22 @@
 
 namespace {
 
-thread_local long t_lastCopyError = 0;
-
-BOOL Failed(long code) {
-    t_lastCopyError = code;
-    return FALSE;
-}
-
 // A short write is reported as diskFull without a platform code.
 long CodeOf(const CFileException& error) {
     if (error.m_lOsError > 0) return error.m_lOsError;
     return error.m_cause == CFileException::diskFull ? tw::kErrorDiskFull : tw::kErrorGenFailure;
 }
 
-// The new file beside the destination. Until it has replaced the destination it
-// is closed and deleted on every way out, an exception included.
+// Numbers for the names of new files, from a start that differs between processes,
+// so that two installers writing into one folder rarely try the same name.
+unsigned NextTemporaryNumber() {
+    static std::atomic<unsigned> next{tw::TemporaryNameSeed()};
+    return next++ & 0xFFFFu;
+}
+
+// The new file beside the destination, made and opened by one open of file. Until
+// it has replaced the destination it is closed and deleted on every way out, an
+// exception included.
 class TemporaryFile {
 public:
     explicit TemporaryFile(CFile& file) : m_file(file) {}
@@ -35,17 +38,28 @@ public:
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-    long Create(std::string_view folder) {
-        long code = tw::CreateTemporaryBeside(folder, m_path);
-        m_created = code == 0;
-        return code;
+    // 0, or the code of the open that failed. A name that exists already (left by
+    // another run, or taken by someone else meanwhile) is never opened: the next
+    // number is tried, a bounded number of times.
+    long Create(std::string_view folder, CFileException& error) {
+        for (unsigned attempt = 0; attempt < tw::kTemporaryNameAttempts; ++attempt) {
+            char name[tw::kTemporaryNameLength + 1];
+            std::snprintf(name, sizeof(name), "tw%04X.tmp", NextTemporaryNumber());
+            if (!m_path.Compose({folder, name})) return tw::kErrorFilenameTooLong;
+            if (m_file.Open(m_path.c_str(), kCopyTemporaryFlags, &error)) {
+                m_created = true;
+                return 0;
+            }
+            long code = error.m_lOsError;
+            if (code != tw::kErrorFileExists && code != tw::kErrorAlreadyExists) return code;
+        }
+        return tw::kErrorFileExists;
     }
     long Replace(const char* destination) {
         long code = tw::ReplaceWithTemporary(m_path.c_str(), destination);
         if (code == 0) m_created = false;
         return code;
     }
-    const char* Path() const { return m_path.c_str(); }
 
 private:
     CFile& m_file;
@@ -53,79 +67,65 @@ private:
     bool m_created = false;
 };
 
-// The block loop on two open files, then the destination closed before the
-// source. 0, or the code of the failure, after which both files are closed.
-long CopyBlocks(CFile& sourceFile, CFile& destinationFile) {
+// The block loop on two open files, then the new file closed before the source.
+// 0, or the code of the failure, after which both files are closed.
+long CopyBlocks(CFile& sourceFile, CFile& newFile) {
     try {
         unsigned char block[kCopyBlockSize];
         unsigned count;
         do {
             count = sourceFile.Read(block, kCopyBlockSize);
-            destinationFile.Write(block, count);
+            newFile.Write(block, count);
         } while (count > 0);
-        destinationFile.Close();
+        newFile.Close();
         sourceFile.Close();
         return 0;
     } catch (const CFileException& error) {
-        destinationFile.Abort();
+        newFile.Abort();
         sourceFile.Abort();
         return CodeOf(error);
     }
 }
 
-// A destination whose folder leaves no room for a temporary name is written in
-// place, as a plain copy does: opened with "create always" (an existing file is
-// cut to zero), and removed again when the copy fails part-way, so that no
-// fragment stays installed.
-BOOL CopyInPlace(CFile& sourceFile, CFile& destinationFile, const char* destination,
-                 CFileException& error) {
-    if (!destinationFile.Open(destination, kCopyDestinationFlags, &error)) {
-        sourceFile.Abort();
-        return Failed(error.m_lOsError);
-    }
-    if (long code = CopyBlocks(sourceFile, destinationFile)) {
-        tw::DeleteCreatedFile(destination);
-        return Failed(code);
-    }
-    return TRUE;
-}
+tw::CopyOutcome Failed(long code) { return {code}; }
 
 }  // namespace
 
-long tw::LastCopyError() { return t_lastCopyError; }
-
 BOOL CopyOneFile(const char* source, const char* destination) {
-    CFile sourceFile;
-    CFile destinationFile;
-    return CopyOneFileThrough(sourceFile, destinationFile, source, destination);
+    return tw::CopyFileInBlocks(source, destination) ? TRUE : FALSE;
 }
 
-BOOL CopyOneFileThrough(CFile& sourceFile, CFile& destinationFile, const char* source,
-                        const char* destination) {
-    t_lastCopyError = 0;
+tw::CopyOutcome tw::CopyFileInBlocks(const char* source, const char* destination) {
+    CFile sourceFile;
+    CFile newFile;
+    return CopyFileInBlocksThrough(sourceFile, newFile, source, destination);
+}
+
+tw::CopyOutcome tw::CopyFileInBlocksThrough(CFile& sourceFile, CFile& newFile, const char* source,
+                                            const char* destination) {
     // One error record serves both opens; a failed open fills it.
     CFileException error(CFileException::none, -1, nullptr);
     if (!sourceFile.Open(source, kCopySourceFlags, &error)) return Failed(error.m_lOsError);
     // The source as its own destination: refused as opening it for writing would be,
     // before any new file is made in its folder.
-    if (tw::SamePath(source, destination)) {
+    if (SamePath(source, destination)) {
         sourceFile.Abort();
         return Failed(tw::kErrorSharingViolation);
     }
-    std::string_view folder = tw::FolderPart(destination);
-    if (folder.size() > tw::kTemporaryFolderMaxBytes)
-        return CopyInPlace(sourceFile, destinationFile, destination, error);
+    // Without room for the new file's name the copy fails; the destination is
+    // never opened, so it keeps what it has.
+    std::string_view folder = FolderPart(destination);
+    if (folder.size() + kTemporaryNameLength + 1 > kTemporaryPathMaxBytes) {
+        sourceFile.Abort();
+        return Failed(tw::kErrorFilenameTooLong);
+    }
 
-    TemporaryFile temporary(destinationFile);
-    if (long code = temporary.Create(folder)) {
+    TemporaryFile temporary(newFile);
+    if (long code = temporary.Create(folder, error)) {
         sourceFile.Abort();
         return Failed(code);
     }
-    if (!destinationFile.Open(temporary.Path(), kCopyDestinationFlags, &error)) {
-        sourceFile.Abort();
-        return Failed(error.m_lOsError);
-    }
-    if (long code = CopyBlocks(sourceFile, destinationFile)) return Failed(code);
+    if (long code = CopyBlocks(sourceFile, newFile)) return Failed(code);
     if (long code = temporary.Replace(destination)) return Failed(code);
-    return TRUE;
+    return {};
 }

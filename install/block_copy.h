@@ -1,38 +1,51 @@
 // The block copy: one file to one destination in blocks of 4096 bytes, through
-// the framework's file class. The bytes go into a new file beside the destination,
-// which then takes the destination's place in one step, so a copy that fails
-// leaves the destination as it was. The new file has normal attributes; only the
-// bytes of the source are carried over.
+// the framework's file class. The bytes go into a new file that the copy creates
+// beside the destination, which then takes the destination's place in one step,
+// so a copy that fails leaves the destination as it was, whatever the length of
+// its folder. The new file has normal attributes; only the bytes of the source
+// are carried over.
 #pragma once
 
+#include <cstddef>
+
 #include "framework/File.h"
+#include "install/copy_outcome.h"
 
 // Open flags of the two files: the source may still be read by others but not
-// written; nobody else may open the file being written.
+// written; the new file beside the destination is made by this open (never an
+// existing file, nor the target of a link), and nobody else may open it.
 constexpr unsigned kCopySourceFlags = CFile::modeRead | CFile::shareDenyWrite;  // 0x20
-constexpr unsigned kCopyDestinationFlags =
-    CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive;  // 0x1011
+constexpr unsigned kCopyTemporaryFlags =
+    CFile::modeCreateNew | CFile::modeWrite | CFile::shareExclusive;
 constexpr unsigned kCopyBlockSize = 4096;
 
 // True when every byte was copied and the copy has replaced the destination (or
 // taken its name, when there was none). False on any failure: the source cannot
 // be opened, the destination names the source itself, the new file cannot be
-// made, written or closed, or the destination cannot be replaced (a folder, a
-// read-only file, a file held open). The destination is then byte for byte what
-// it was, or still absent, and no file made by the copy stays behind. No
-// exception of the file layer leaves the copy.
+// made (its path would not fit in MAX_PATH, its folder is missing), written or
+// closed, or the destination cannot be replaced (a folder, a read-only file, a
+// file held open). The destination is then byte for byte what it was, or still
+// absent, and no file made by the copy stays behind. No exception of the file
+// layer leaves the copy.
 BOOL CopyOneFile(const char* source, const char* destination);
-
-// The same copy through two given file objects, which hold no file yet; tests
-// pass subclasses that count or fail the file operations. destinationFile opens
-// the new file beside the destination.
-BOOL CopyOneFileThrough(CFile& sourceFile, CFile& destinationFile, const char* source,
-                        const char* destination);
 
 namespace tw {
 
-// The Win32 error code of the step that failed in the last copy of this thread
-// that returned false (0 after a copy that succeeded); the same codes on the host.
-long LastCopyError();
+// The new file's name: "tw", four hex digits, ".tmp".
+constexpr std::size_t kTemporaryNameLength = 10;
+// The new file's path with its terminator fits in MAX_PATH bytes, as the ANSI file
+// calls need: a folder of up to 249 bytes leaves room for it.
+constexpr std::size_t kTemporaryPathMaxBytes = 260;
+// Names tried when the one chosen exists already, before the copy gives up.
+constexpr unsigned kTemporaryNameAttempts = 100;
+
+// CopyOneFile, with the error code of the step that failed.
+CopyOutcome CopyFileInBlocks(const char* source, const char* destination);
+
+// The same copy through two given file objects, which hold no file yet; tests
+// pass subclasses that count or fail the file operations. newFile opens the new
+// file beside the destination.
+CopyOutcome CopyFileInBlocksThrough(CFile& sourceFile, CFile& newFile, const char* source,
+                                    const char* destination);
 
 }  // namespace tw

@@ -51,7 +51,8 @@ private:
     // swapped for a link while files are written. A folder that is a link (or
     // cannot be held) gets no file, and nothing is created through a link.
     void HoldDestinationFolders() {
-        m_appHold = m_system.HoldFolder(m_app.c_str());
+        // A folder whose path does not fit is not held, and gets no file either.
+        if (m_appFolder.Compose({m_app})) m_appHold = m_system.HoldFolder(m_appFolder.c_str());
         if (!m_appHold || !m_driverFolder.Compose({m_app, kDriverFolder})) return;
         m_system.CreateFolder(m_driverFolder.c_str());
         m_driverHold = m_system.HoldFolder(m_driverFolder.c_str());
@@ -230,6 +231,7 @@ private:
     const std::string m_app;     // the application directory, ending in "\"
     InstallSystem& m_system;
     PathBuffer m_searchPattern;
+    PathBuffer m_appFolder;
     PathBuffer m_driverFolder;
     PathBuffer m_sourceFile;
     PathBuffer m_firstDestinationFile;

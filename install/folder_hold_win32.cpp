@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/path_rules.h"
+#include "common/win32_find_handle.h"
 
 namespace tw {
 
@@ -25,6 +26,15 @@ public:
 private:
     HANDLE m_handle;
 };
+
+// The folder's own entry, as a search sees it, marks a link too. Windows already
+// refuses it through the handle opened without following links; Wine follows the
+// link all the same and tells it only here. Checked while the folder is held.
+bool IsLinkByName(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    FindHandle search(FindFirstFileA(path.c_str(), &data));
+    return search.IsValid() && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
 
 }  // namespace
 
@@ -42,7 +52,8 @@ FolderOpening OpenFolderAsItself(const char* folder, std::unique_ptr<Hold>& held
     auto hold = std::make_unique<Win32FolderHold>(handle);
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(handle, &info)) return FolderOpening::failed;
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return FolderOpening::link;
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || IsLinkByName(path))
+        return FolderOpening::link;
     if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderOpening::failed;
     held = std::move(hold);
     return FolderOpening::held;

@@ -25,7 +25,7 @@ public:
         return m_inner.FindFirst(pattern, first);
     }
     void SleepOneMillisecond() override { m_inner.SleepOneMillisecond(); }
-    bool CopyFileTo(const char* source, const char* destination) override {
+    tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
         return m_inner.CopyFileTo(source, destination);
     }
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "install/copy_outcome.h"
+
 // One entry of a folder search: the two fields of WIN32_FIND_DATAA the engine reads.
 struct DirectoryEntry {
     std::uint32_t dwFileAttributes = 0;
@@ -77,8 +79,9 @@ public:
     virtual SearchStart FindFirst(const char* pattern, DirectoryEntry& first) = 0;
     // Gives up the processor for 1 millisecond.
     virtual void SleepOneMillisecond() = 0;
-    // Copies one file with the block copy; true when the copy is complete.
-    virtual bool CopyFileTo(const char* source, const char* destination) = 0;
+    // Copies one file with the block copy; true when the copy is complete, else
+    // with the error code of the step that failed.
+    virtual tw::CopyOutcome CopyFileTo(const char* source, const char* destination) = 0;
     // Starts the registration tool without waiting for it; null when it could not start.
     virtual std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) = 0;
     // Waits until every tool of the list has ended, or until bound has passed since

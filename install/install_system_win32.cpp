@@ -15,6 +15,7 @@
 #include "install/folder_hold.h"
 #include "install/held_copy.h"
 #include "install/platform_install_system.h"
+#include "install/thread_messages.h"
 
 namespace {
 
@@ -126,8 +127,8 @@ public:
 
     void SleepOneMillisecond() override { Sleep(1); }
 
-    bool CopyFileTo(const char* source, const char* destination) override {
-        return CopyOneFile(source, destination) != FALSE;
+    tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
+        return tw::CopyFileInBlocks(source, destination);
     }
 
     // With SEE_MASK_FLAG_NO_UI a failed start shows the user nothing. A start that
@@ -169,7 +170,9 @@ public:
                 now >= deadline
                     ? 0
                     : static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, INFINITE - 1));
-            WaitForMultipleObjects(count, handles.data() + first, TRUE, left);
+            // Messages are handled meanwhile: a tool that sends one to our windows
+            // must not wait for us while we wait for it.
+            WaitHandlingMessages(count, handles.data() + first, left);
         }
         SetExitCodes(tools);
     }
@@ -182,7 +185,8 @@ public:
             handles.push_back(static_cast<ProcessTool*>(tool)->Process());
         DWORD count =
             static_cast<DWORD>(std::min<std::size_t>(MAXIMUM_WAIT_OBJECTS, handles.size()));
-        if (count > 0) WaitForMultipleObjects(count, handles.data(), FALSE, TimeLeft(tools, bound));
+        // Messages are handled meanwhile, as in WaitForTools.
+        if (count > 0) WaitForAnyHandlingMessages(count, handles.data(), TimeLeft(tools, bound));
         SetExitCodes(tools);
     }
 

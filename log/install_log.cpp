@@ -26,17 +26,39 @@ const char* SourceText(DirectorySource source) {
     return "";
 }
 
+// Bytes below the blank and DEL as "\x0D": never the trail byte of a double-byte
+// character (those start at 0x40), so each is a character of its own.
+std::string WithVisibleControlBytes(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string visible;
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            visible += c;
+            continue;
+        }
+        visible += "\\x";
+        visible += kHex[byte >> 4];
+        visible += kHex[byte & 0xF];
+    }
+    return visible;
+}
+
 }  // namespace
 
 InstallLog::InstallLog(const std::string& path) {
     if (path.empty()) return;
     try {
-        if (!m_file.Open(path.c_str(), kLogOpenFlags)) return;
-        if (m_file.Seek(0, CFile::end) == 0)
-            m_file.Write(kByteOrderMark.data(), static_cast<unsigned>(kByteOrderMark.size()));
+        if (m_file.Open(path.c_str(), kLogOpenFlags) && m_file.IsOnDisk()) {
+            if (m_file.Seek(0, CFile::end) == 0)
+                m_file.Write(kByteOrderMark.data(), static_cast<unsigned>(kByteOrderMark.size()));
+            return;
+        }
     } catch (...) {
-        m_file.Abort();
+        // The mark could not be written: the file takes no appending either.
     }
+    m_file.Abort();
+    m_cannotBeOpened = true;
 }
 
 void InstallLog::Line(std::initializer_list<std::string_view> ansiParts) {
@@ -44,7 +66,7 @@ void InstallLog::Line(std::initializer_list<std::string_view> ansiParts) {
     try {
         std::string line;
         for (std::string_view part : ansiParts) line += part;
-        std::string text = AnsiToUtf8(line) + "\r\n";
+        std::string text = AnsiToUtf8(WithVisibleControlBytes(line)) + "\r\n";
         m_file.Write(text.data(), static_cast<unsigned>(text.size()));
     } catch (...) {
         // A log that failed once is not trusted with more: half lines help nobody.
@@ -80,13 +102,13 @@ void InstallLog::RecordNotWritten(std::string_view path, const CFileException& e
           " (system error ", std::to_string(error.m_lOsError), ")"});
 }
 
-void InstallLog::Copied(std::string_view source, std::string_view destination, bool copied,
-                        long systemError) {
-    if (copied)
+void InstallLog::Copied(std::string_view source, std::string_view destination,
+                        CopyOutcome outcome) {
+    if (outcome)
         Line({"copy: ", source, " -> ", destination, ": ok"});
     else
         Line({"copy: ", source, " -> ", destination, ": failed (system error ",
-              std::to_string(systemError), ")"});
+              std::to_string(outcome.error), ")"});
 }
 
 void InstallLog::Registration(const ::Registration& registration) {
@@ -115,13 +137,18 @@ void InstallLog::Summary(const InstallSummary& summary, std::string_view resultT
           std::to_string(summary.failedFiles.size()), ", registrations ",
           std::to_string(summary.registrations.size())});
     for (const std::string& path : summary.failedFiles) Line({"not installed: ", path});
-    // The incomplete message runs over several lines: each ends in CR LF like every other.
-    std::string result(resultText);
-    for (std::size_t at = 0; (at = result.find('\n', at)) != std::string::npos; ++at) {
-        if (at > 0 && result[at - 1] == '\r') continue;
-        result.insert(at++, "\r");
+    // The incomplete message runs over several lines: each is a line of the log,
+    // ending in CR LF like every other; a CR already before its LF is not repeated.
+    std::string_view prefix = "result: ";
+    for (;;) {
+        std::size_t end = resultText.find('\n');
+        std::string_view line = resultText.substr(0, end);
+        if (end != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
+        Line({prefix, line});
+        if (end == std::string_view::npos) break;
+        resultText.remove_prefix(end + 1);
+        prefix = {};
     }
-    Line({"result: ", result});
 }
 
 void InstallLog::Finished(int exitCode) { Line({"exit code: ", std::to_string(exitCode)}); }

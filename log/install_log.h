@@ -1,8 +1,10 @@
 // The install log of /LOG=: one line per event of a run, appended to a file in
 // UTF-8 (a new or empty file starts with the byte-order mark, so that Notepad shows
 // the Chinese texts on any system). Texts arrive in the ANSI code page and are
-// converted line by line. A log that cannot be opened or written stays silent:
-// nothing of the run depends on it.
+// converted line by line. Control bytes of the texts are written visibly ("\x0A"),
+// so that no text can start a line of its own. A log that cannot be opened for
+// appending is reported to the run (which then ends before it writes anything); a
+// write that fails later stays silent: nothing more of the run depends on it.
 #pragma once
 
 #include <ctime>
@@ -11,7 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "framework/File.h"
+#include "log/log_platform.h"
+#include "install/copy_outcome.h"
 #include "install/install_summary.h"
 
 namespace tw {
@@ -29,6 +32,11 @@ public:
     InstallLog(const InstallLog&) = delete;
     InstallLog& operator=(const InstallLog&) = delete;
 
+    // True when a path was given and no file on disk could be opened there for
+    // appending: a missing folder, a folder, a device, a file that is read-only or
+    // held by another program.
+    bool CannotBeOpened() const { return m_cannotBeOpened; }
+
     void Started(const std::tm& localTime, std::string_view packageFolder);
     void DirectoryChosen(std::string_view directoryText, DirectorySource source);
     void DirectoryRefused(std::string_view reason);
@@ -37,22 +45,23 @@ public:
     void Cancelled();
     void RecordWritten(std::string_view path);
     void RecordNotWritten(std::string_view path, const CFileException& error);
-    // systemError is read right after the copy; 0 for a copy that worked.
-    void Copied(std::string_view source, std::string_view destination, bool copied,
-                long systemError);
+    void Copied(std::string_view source, std::string_view destination, CopyOutcome outcome);
     // One registration: the tool's command line and how it ended.
     void Registration(const ::Registration& registration);
     void InstallationStopped(std::string_view what);
-    // The counts, each path not installed, and the final message's text.
+    // The counts, each path not installed, and the final message's text (its
+    // second and later lines follow the "result:" line as lines of their own).
     void Summary(const InstallSummary& summary, std::string_view resultText);
     void Finished(int exitCode);
 
-    // Joins the parts into one line, converts it and appends it with CR LF. For
-    // the events of runs other than the installation (the removal).
+    // Joins the parts into one line, makes its control bytes visible, converts it
+    // and appends it with CR LF. For the events of runs other than the
+    // installation (the removal) too.
     void Line(std::initializer_list<std::string_view> ansiParts);
 
 private:
-    CFile m_file;
+    LogFile m_file;
+    bool m_cannotBeOpened = false;
 };
 
 }  // namespace tw

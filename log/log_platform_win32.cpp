@@ -22,4 +22,6 @@ std::string AnsiToUtf8(std::string_view ansi) {
     return utf8;
 }
 
+bool LogFile::IsOnDisk() const { return IsOpen() && ::GetFileType(m_hFile) == FILE_TYPE_DISK; }
+
 }  // namespace tw

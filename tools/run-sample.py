@@ -35,8 +35,10 @@ sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 import installer_run as ui  # noqa: E402
 import package as pkg  # noqa: E402
 import wine_session as wine  # noqa: E402
+import x_display as x  # noqa: E402
 
 REGISTRATION_TIMEOUT = 120
+SAMPLE_DATA_FILES = 600
 STARTER = "run-installer.cmd"
 EXIT_CODE_FILE = "exit-code.txt"
 # Written by cmd line by line, so %ERRORLEVEL% is read after the installer ended.
@@ -69,6 +71,10 @@ def lay_out(folder, exe, tools, prefix):
     (support / "说明.txt").write_bytes("驱动程序支持文件\r\n".encode("cp936"))
     shutil.copyfile(tools / "twsample.dll", driver / "twsample.dll")
     (driver / "twsample.inf").write_bytes(b"[Version]\r\nSignature=\"$Windows NT$\"\r\n")
+    # Enough files for the installation to take more than a second: its progress
+    # window shows.
+    for i in range(SAMPLE_DATA_FILES):
+        (driver / f"twdata{i:04d}.bin").write_bytes(pkg.content(f"twdata{i:04d}.bin", 8192))
     shutil.copyfile(exe, source / "Tarnwhistle.exe")
     (folder / STARTER).write_bytes("\r\n".join(STARTER_LINES + [""]).encode("ascii"))
     return source
@@ -90,6 +96,10 @@ def run_for_user(run):
 def run_unattended(run):
     """Accepts the proposed directory and dismisses the final message."""
     ui.confirm(run, run.dialog())
+    try:
+        run.progress_window(ui.START_TIMEOUT)
+    except x.XError as error:
+        print(f"run: no progress window seen ({error})", flush=True)
     caption = run.finish_with_message(ui.install_timeout(1))
     if run.exit_code() is None:
         raise SystemExit("run: the installer did not end after its final message")

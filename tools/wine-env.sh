@@ -1,5 +1,6 @@
 # Sourced by the scripts that run Windows programs: Wine with the project's own
-# prefix under build/, the zh_CN.UTF-8 locale (ANSI code page 936), and no Mono or
+# prefix under build/, the zh_CN.UTF-8 locale (ANSI code page 936) unless a start
+# asks for another, and no Mono or
 # Gecko prompts. Nothing is written outside the build tree.
 #
 # The prefix is a 64-bit one whose 32-bit half (WoW64) runs our i686 programs as
@@ -12,9 +13,11 @@ export WINEARCH=win64
 TW_WINE=/usr/lib/wine/wine64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko prompts, no desktop menu entries, and no debugger started on a
-# crash: a crashing test fails at once.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d"
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+# crash: a crashing test fails at once. Overrides the caller sets come after these
+# (the end-to-end run that gives winmm.dll Windows' search order sets one).
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+# TW_WINE_LOCALE gives one start another locale (C.UTF-8: ANSI code page 1252).
+export LANG=${TW_WINE_LOCALE:-zh_CN.UTF-8} LC_ALL=${TW_WINE_LOCALE:-zh_CN.UTF-8}
 
 # Where the kernel cannot run i386 code, qemu's user-mode emulator runs our 32-bit
 # programs (tools/setup.sh), and each would spend a minute on Wine's address-space

@@ -14,8 +14,8 @@ class CopyRecorder : public ForwardingInstallSystem {
 public:
     using ForwardingInstallSystem::ForwardingInstallSystem;
 
-    bool CopyFileTo(const char* source, const char* destination) override {
-        bool copied = Inner().CopyFileTo(source, destination);
+    tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
+        tw::CopyOutcome copied = Inner().CopyFileTo(source, destination);
         if (copied) m_copied.emplace_back(destination);
         return copied;
     }

@@ -29,8 +29,8 @@ const Case kCases[] = {
     {"value in quotes", "T.exe /S /D=\"C:\\My Apps\"  ", true, "C:\\My Apps", ""},
     {"whole switch in quotes", "T.exe /S \"/D=C:\\My Apps\"", true, "C:\\My Apps", ""},
     {"quotes inside the value stay", "T.exe /D=C:\\a\"b\"c", false, "C:\\a\"b\"c", ""},
-    {"an empty /D= is no /D=", "T.exe /S /D=", true, "", ""},
-    {"nor are quotes and blanks alone", "T.exe /D=\"  \" ", false, "", ""},
+    {"an empty /D= gives no directory", "T.exe /S /D=", true, "", ""},
+    {"nor do quotes and blanks alone", "T.exe /D=\"  \" ", false, "", ""},
     {"/LOG= and /S after /D= belong to the directory", "T.exe /D=C:\\x /LOG=l.txt /S", false,
      "C:\\x /LOG=l.txt /S", ""},
     {"log path quoted with blanks", "T.exe \"/LOG=C:\\My Logs\\a.log\" /S", true, "",
@@ -44,17 +44,27 @@ const Case kCases[] = {
      "T.exe \"/D=D:\\" PROGRAM "\\" SHALLOW "\" ", false, "D:\\" PROGRAM "\\" SHALLOW, ""},
     {"code page 936 log path", "T.exe /LOG=\"D:\\" SHALLOW " " PROGRAM ".log\"", false, "",
      "D:\\" SHALLOW " " PROGRAM ".log"},
-    {"a lead byte takes the next byte along: no blank, no switch", "T.exe \x81 /S", false, "", ""},
-    {"nor a closing quote", "T.exe /D=\"C:\\x\x81\"", false, "C:\\x\x81\"", ""},
+    {"a lead byte takes a trail byte along", "T.exe /LOG=\x81\x40\x81\x7E.log /S", true, "",
+     "\x81\x40\x81\x7E.log"},
+    {"but never a blank: /S stays a switch", "T.exe \x81 /S", true, "", ""},
+    {"nor a tab", "T.exe /LOG=a\xFE\t/S", true, "", "a\xFE"},
+    {"nor a closing quote", "T.exe /D=\"C:\\x\x81\"", false, "C:\\x\x81", ""},
+    {"nor DEL or 0xFF", "T.exe /LOG=\x81\x7F\x81\xFF\"\" /S", true, "", "\x81\x7F\x81\xFF"},
 };
 
+// The same answers whichever bytes the system takes as lead bytes: code page 936,
+// a single-byte code page such as 1252, and the running system's.
 TEST(InstallerSwitches, ParsedFromTheRawCommandLine) {
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
-        tw::InstallerSwitches switches = tw::ParseInstallerSwitches(c.line);
-        EXPECT_EQ(switches.silent, c.silent);
-        EXPECT_EQ(switches.directory, c.directory);
-        EXPECT_EQ(switches.logPath, c.logPath);
+    for (tw::LeadBytePredicate isLead : {tw::LeadBytePredicate{tw::IsCp936LeadByte},
+                                         tw::LeadBytePredicate{tw::IsSingleByteLeadByte},
+                                         tw::LeadBytePredicate{tw::IsSystemLeadByte}}) {
+        for (const Case& c : kCases) {
+            SCOPED_TRACE(c.name);
+            tw::InstallerSwitches switches = tw::ParseInstallerSwitches(c.line, isLead);
+            EXPECT_EQ(switches.silent, c.silent);
+            EXPECT_EQ(switches.directory, c.directory);
+            EXPECT_EQ(switches.logPath, c.logPath);
+        }
     }
 }
 
@@ -82,6 +92,28 @@ TEST(InstallerSwitches, RemovalSwitch) {
         EXPECT_EQ(switches.silent, c.silent);
         EXPECT_EQ(switches.logPath, c.logPath);
     }
+}
+
+// On a code page 1252 system "é" (0xE9) is a letter of its own, not the lead byte
+// it is in code page 936: the quote after it closes the log path.
+TEST(InstallerSwitches, ASingleByteCodePageKeepsTheSwitchAfterAnAccent) {
+    const tw::InstallerSwitches switches =
+        tw::ParseInstallerSwitches("T.exe \"/LOG=C:\\caf\xE9\" /S", tw::IsSingleByteLeadByte);
+    EXPECT_TRUE(switches.silent);
+    EXPECT_EQ(switches.logPath, "C:\\caf\xE9");
+}
+
+// An empty /D= is told from none: a silent run refuses it.
+TEST(InstallerSwitches, AnEmptyDirectoryIsToldFromNone) {
+    struct {
+        const char* line;
+        bool given;
+    } cases[] = {
+        {"T.exe /S", false},        {"T.exe /S /D=", true},      {"T.exe /S /D=\"  \"  ", true},
+        {"T.exe /S \"/D=\"", true}, {"T.exe /S /D=C:\\x", true}, {"T.exe /S /Dir=", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(tw::ParseInstallerSwitches(c.line).directoryGiven, c.given) << c.line;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "res/texts.h"
@@ -65,7 +66,44 @@ TEST(CompletionMessage, FollowsWhatTheInstallationDid) {
         EXPECT_EQ(message.text, c.text);
         EXPECT_STREQ(message.caption, c.caption.c_str());
         EXPECT_EQ(message.style, c.style);
+        std::string joined;
+        for (const tw::TextPart& part : message.parts) joined += part.bytes;
+        EXPECT_EQ(joined, c.text);
     }
+}
+
+// File names are read in the system's code page, everything else in 936: the
+// parts say which bytes are which.
+TEST(CompletionMessage, KeepsFileNamesApartFromTheProgramsWords) {
+    using Parts = std::vector<std::pair<std::string, bool>>;
+    auto partsOf = [](const tw::CompletionMessage& message) {
+        Parts parts;
+        for (const tw::TextPart& part : message.parts)
+            parts.push_back({part.bytes, part.fileNames});
+        return parts;
+    };
+    EXPECT_EQ(partsOf(tw::ChooseCompletionMessage(false, {})),
+              (Parts{{TW_TEXT_INSTALL_DONE, false}}));
+    EXPECT_EQ(partsOf(tw::ChooseCompletionMessage(true, {})),
+              (Parts{{TW_TEXT_NOTHING_FOUND, false}}));
+    EXPECT_EQ(partsOf(tw::ChooseCompletionMessage(false, {"Driver\\\xD5\xC5.dll", "a.txt"})),
+              (Parts{{FirstLine("2") + "\n", false}, {"\nDriver\\\xD5\xC5.dll\na.txt", true}}));
+    EXPECT_EQ(partsOf(tw::ChooseCompletionMessage(false, Names(11))),
+              (Parts{{FirstLine("11") + "\n", false}, {kTenNames, true}, {kMore, false}}));
+}
+
+// 无法打开日志文件 and the path as given, as an error ("错误信息", exclamation).
+TEST(CompletionMessage, ALogThatCannotBeOpenedIsNamed) {
+    const tw::CompletionMessage message = tw::LogNotOpenedMessage("D:\\\xB3\xCC\\%1.log");
+    EXPECT_EQ(
+        message.text,
+        "\xCE\xDE\xB7\xA8\xB4\xF2\xBF\xAA\xC8\xD5\xD6\xBE\xCE\xC4\xBC\xFE D:\\\xB3\xCC\\%1.log");
+    EXPECT_STREQ(message.caption, "\xB4\xED\xCE\xF3\xD0\xC5\xCF\xA2");
+    EXPECT_EQ(message.style, 0x30u);
+    ASSERT_EQ(message.parts.size(), 2u);
+    EXPECT_FALSE(message.parts[0].fileNames);
+    EXPECT_EQ(message.parts[1].bytes, "D:\\\xB3\xCC\\%1.log");
+    EXPECT_TRUE(message.parts[1].fileNames);
 }
 
 }  // namespace

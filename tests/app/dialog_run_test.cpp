@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <stdexcept>
@@ -20,24 +21,13 @@
 #include "framework/FileException.h"
 #include "framework/afx_texts.h"
 #include "log/log_platform.h"
+#include "tests/app/run_surroundings.h"
 #include "tests/install/recording_system.h"
 #include "tests/temp_folder.h"
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
-constexpr const char* kSupport = "C:\\pkg\\driversupport\\*.*";
-constexpr const char* kDriver = "C:\\pkg\\Driver\\*.*";
-
-// The log's lines, without the mark and the line ends.
-Lines LogLines(const std::string& path) {
-    std::string text = ReadBytes(path);
-    Lines lines;
-    for (std::size_t at = 3, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-        lines.push_back(text.substr(at, end - at));
-    return lines;
-}
+using namespace run_tests;
 
 // One run's surroundings: a package of one support file and one DLL, the folders
 // that exist, and the record in a temporary folder (or in one that is missing).
@@ -105,13 +95,14 @@ struct ScriptedDialog {
                  return tw::DialogResult{tw::DialogResult::cancelled, {}};
              },
              [&](const tw::CompletionMessage& message) { shown.push_back(message.text); },
-             [&] { reports += std::current_exception() != nullptr; }});
+             [&] { reports += std::current_exception() != nullptr; },
+             {}});
     }
 };
 
 int RunSilently(const std::string& directory, Surroundings& run) {
     tw::InstallLog log(run.logPath);
-    return tw::RunSilently({true, directory, run.logPath}, run.platform, log);
+    return tw::RunSilently({true, directory, run.logPath, true}, run.platform, log);
 }
 
 // The silent run's line for how the directory was chosen, in the dialog's words.
@@ -282,12 +273,64 @@ TEST(DialogRun, ADialogThatCannotBeShownEndsTheRunAsFailed) {
                                      {[] {
                                           return tw::DialogResult{tw::DialogResult::notShown, {}};
                                       },
-                                      [&](const tw::CompletionMessage&) { shown = true; }, [] {}});
+                                      [&](const tw::CompletionMessage&) { shown = true; },
+                                      [] {},
+                                      {}});
     EXPECT_EQ(exitCode, 1603);
     EXPECT_FALSE(shown);
     EXPECT_TRUE(run.system.Calls().empty());
     EXPECT_EQ(LogLines(run.logPath),
               (Lines{"installation stopped: the dialog could not be shown", "exit code: 1603"}));
+}
+
+// The progress hook of a run with the dialog: opened once after OK, shown every
+// step, and gone before the final message and before the report of an exception,
+// with the exception still being handled then.
+struct ProgressEvents : tw::ProgressObserver {
+    explicit ProgressEvents(Lines& events) : m_events(events) { m_events.push_back("opened"); }
+    ~ProgressEvents() override { m_events.push_back("closed"); }
+    void Show(tw::ProgressStep step, const std::string& file, int) override {
+        m_events.push_back((step == tw::ProgressStep::copying ? "copying " : "registering ") +
+                           file);
+    }
+
+private:
+    Lines& m_events;
+};
+
+Lines RunWithProgress(Surroundings& run, bool engineThrows) {
+    if (engineThrows)
+        run.platform.engine = [](CString, CString, InstallSystem&) -> InstallSummary {
+            throw std::runtime_error("lost");
+        };
+    tw::InstallLog log(run.logPath);
+    Lines events;
+    tw::RunWithDialog(
+        run.platform, log,
+        {[&] {
+             events.push_back("dialog");
+             return tw::DialogResult{tw::DialogResult::confirmed, "D:\\My Apps"};
+         },
+         [&](const tw::CompletionMessage&) { events.push_back("message"); },
+         [&] { events.push_back(std::current_exception() ? "report while handled" : "report"); },
+         [&] { return std::make_unique<ProgressEvents>(events); }});
+    return events;
+}
+
+TEST(DialogRun, TheProgressGoesBeforeTheFinalMessage) {
+    Surroundings run(true);
+    EXPECT_EQ(
+        RunWithProgress(run, false),
+        (Lines{"dialog", "opened", "copying driversupport\\regsvr32.exe",
+               "copying driversupport\\regsvr32.exe", "copying driversupport\\a.txt",
+               "copying driversupport\\a.txt", "copying Driver\\b.dll", "registering Driver\\b.dll",
+               "registering Driver\\b.dll", "registering Driver\\b.dll", "closed", "message"}));
+}
+
+TEST(DialogRun, TheProgressGoesBeforeTheReportOfAnException) {
+    Surroundings run(true);
+    EXPECT_EQ(RunWithProgress(run, true),
+              (Lines{"dialog", "opened", "closed", "report while handled"}));
 }
 
 }  // namespace

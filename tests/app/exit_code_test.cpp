@@ -22,6 +22,7 @@ TEST(ExitCode, WindowsInstallerCodes) {
         {"directory refused", RunEnd::directoryRefused, false, 0, 1603},
         {"record not written", RunEnd::recordNotWritten, false, 0, 1603},
         {"engine stopped", RunEnd::installationAborted, false, 0, 1603},
+        {"log not opened", RunEnd::logNotOpened, false, 0, 1622},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

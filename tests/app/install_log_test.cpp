@@ -48,8 +48,8 @@ TEST(InstallLog, EveryEventAsOneUtf8Line) {
         log.RecordWritten("\\ZAVIDAR.CFG");
         log.RecordNotWritten("\\ZAVIDAR.CFG",
                              CFileException(CFileException::accessDenied, 5, "\\ZAVIDAR.CFG"));
-        log.Copied("S\\a.dll", "A\\a.dll", true, 0);
-        log.Copied("S\\b.dll", "A\\b.dll", false, 32);
+        log.Copied("S\\a.dll", "A\\a.dll", {});
+        log.Copied("S\\b.dll", "A\\b.dll", {32});
         log.InstallationStopped("why");
         InstallSummary summary;
         summary.filesCopied = 4;
@@ -60,7 +60,7 @@ TEST(InstallLog, EveryEventAsOneUtf8Line) {
             {"Driver\\b.dll", tool, "/s A\\b.dll", RegistrationOutcome::notStarted, 0},
             {"Driver\\c.dll", tool, "/s A\\c.dll", RegistrationOutcome::exited, 3},
             {"Driver\\d.dll", tool, "/s A\\d.dll", RegistrationOutcome::stillRunning, 0}};
-        log.Summary(summary, "done");
+        log.Summary(summary, "not done:\n\nDriver\\b.dll\n" + std::string(kFolderAnsi));
         log.Cancelled();
         log.Finished(1603);
     }
@@ -88,8 +88,8 @@ TEST(InstallLog, EveryEventAsOneUtf8Line) {
                   "summary: files copied 4, not installed 2, registrations 4\r\n"
                   "not installed: Driver\\b.dll\r\n"
                   "not installed: " +
-                  kFolderUtf8 + "\r\n" + "result: done\r\n" + "cancelled in the dialog\r\n" +
-                  "exit code: 1603\r\n");
+                  kFolderUtf8 + "\r\n" + "result: not done:\r\n\r\nDriver\\b.dll\r\n" +
+                  kFolderUtf8 + "\r\n" + "cancelled in the dialog\r\n" + "exit code: 1603\r\n");
 }
 
 // A result over several lines ends each of them in CR LF, like every other line,
@@ -146,31 +146,68 @@ TEST(InstallLog, MarkOnlyAtTheStartOfANewOrEmptyFile) {
     EXPECT_EQ(ReadBytes(empty), std::string(kMark) + "exit code: 0\r\n");
 }
 
-TEST(InstallLog, ALogThatCannotBeWrittenStaysSilent) {
+// A log that cannot be opened for appending is reported, and nothing is made.
+TEST(InstallLog, ALogThatCannotBeOpenedIsReported) {
     TempFolder folder;
-    const std::string paths[] = {
-        "", (folder / "missing") + "/x.log", folder.Path(),
-#ifndef _WIN32
-        "/dev/full",  // opens, then every write fails
+    WriteBytes(folder / "held.log", "kept");
+    CFile holder((folder / "held.log").c_str(), CFile::modeRead | CFile::shareDenyWrite);
+    struct Case {
+        std::string path;
+        bool refused;
+    } cases[] = {
+        {"", false},  // no /LOG=: no log, and nothing to refuse
+        {folder / "new.log", false},
+        {(folder / "missing") + "/x.log", true},
+        {folder.Path(), true},
+        {folder / "held.log", true},  // another program writes it
+#ifdef _WIN32
+        {"NUL", true},
+        {"\\\\.\\COM9", true},
+#else
+        {"/dev/null", true},
+        {"/dev/full", true},
 #endif
     };
-    for (const std::string& path : paths) {
-        SCOPED_TRACE(path);
-        tw::InstallLog log(path);
-        log.Copied("a", "b", true, 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        tw::InstallLog log(c.path);
+        EXPECT_EQ(log.CannotBeOpened(), c.refused);
         log.Finished(0);
     }
     EXPECT_FALSE(PathExists(folder / "missing"));
+    EXPECT_EQ(ReadBytes(folder / "held.log"), "kept");
+    EXPECT_EQ(ReadBytes(folder / "new.log"), std::string(kMark) + "exit code: 0\r\n");
 }
 
-// Fails every copy as the block copy does: with the system's error code left
-// behind for the caller.
+// No text can end a line: control bytes are written as "\x" and two hex digits,
+// every other byte as it is (a trail byte "\" included).
+TEST(InstallLog, ControlBytesAreWrittenVisibly) {
+    TempFolder folder;
+    const std::string path = folder / "install.log";
+    std::string controls;
+    for (char c = 1; c < 0x20; ++c) controls += c;
+    {
+        tw::InstallLog log(path);
+        log.DirectoryChosen("D:\\x\r\nexit code: 0", tw::DirectorySource::commandLine);
+        log.DirectoryRefused(controls + "\x7F" + std::string(1, '\0') + "~");
+        log.DirectoryAccepted(kFolderAnsi);
+    }
+    EXPECT_EQ(ReadBytes(path),
+              std::string(kMark) +
+                  "directory: D:\\x\\x0D\\x0Aexit code: 0 (from /D=)\r\n"
+                  "directory refused: \\x01\\x02\\x03\\x04\\x05\\x06\\x07\\x08\\x09\\x0A\\x0B"
+                  "\\x0C\\x0D\\x0E\\x0F\\x10\\x11\\x12\\x13\\x14\\x15\\x16\\x17\\x18\\x19\\x1A"
+                  "\\x1B\\x1C\\x1D\\x1E\\x1F\\x7F\\x00~\r\n"
+                  "directory accepted: " +
+                  kFolderUtf8 + "\r\n");
+}
+
 // Copies that fail in the block copy itself: the source's folder is missing.
 class MissingSourceSystem : public RecordingSystem {
 public:
-    bool CopyFileTo(const char* source, const char* destination) override {
+    tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
         RecordingSystem::CopyFileTo(source, destination);
-        return CopyOneFile(source, destination);
+        return tw::CopyFileInBlocks(source, destination);
     }
 };
 

@@ -12,6 +12,7 @@
 
 #include "config/config_record.h"
 #include "appdir/full_path.h"
+#include "tests/app/run_surroundings.h"
 #include "tests/install/recording_system.h"
 #include "tests/temp_folder.h"
 
@@ -34,23 +35,11 @@ const tw::FolderIdentityLookup kDriverFolderAsDriveP =
     return std::nullopt;
 };
 
-using Lines = std::vector<std::string>;
-
-constexpr const char* kSupport = "C:\\pkg\\driversupport\\*.*";
-constexpr const char* kDriver = "C:\\pkg\\Driver\\*.*";
-
-// The log's lines, without the mark and the line ends.
-Lines LogLines(const std::string& path) {
-    std::string text = ReadBytes(path);
-    Lines lines;
-    for (std::size_t at = 3, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-        lines.push_back(text.substr(at, end - at));
-    return lines;
-}
+using namespace run_tests;
 
 struct Case {
     const char* name;
-    std::string directorySwitch;
+    const char* directorySwitch;  // the value of /D=; null: no /D=
     bool recordFolderExists;
     int exitCode;
     Lines asked;         // the folder tests made, in order
@@ -65,7 +54,7 @@ void Package(RecordingSystem& s) {
 
 const Case kCases[] = {
     {"proposed directory, all installed",
-     "",
+     nullptr,
      true,
      0,
      {"C:\\Varnelquist"},
@@ -136,6 +125,40 @@ const Case kCases[] = {
       "result: \xE7\xA5\x9D\xE8\xB4\xBA\xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xAE"
       "\x89\xE8\xA3\x85\xE5\xAE\x8C\xE6\xAF\x95!",
       "exit code: 0"}},
+    {"/D= given empty: refused before anything is asked or written",
+     "",
+     true,
+     1603,
+     {},
+     "",
+     {"directory refused: /D= is empty", "exit code: 1603"}},
+    {"trailing dots and blanks: the folder Windows opens is recorded and used",
+     "D:\\My Apps. \\",
+     true,
+     0,
+     {"D:\\My Apps"},
+     "D:\\My Apps",
+     {"directory: D:\\My Apps. \\ (from /D=)", "directory accepted: D:\\My Apps\\",
+      "record: {record} written",
+      "copy: C:\\pkg\\driversupport\\regsvr32.exe -> D:\\My Apps\\regsvr32.exe: ok",
+      "copy: C:\\pkg\\driversupport\\regsvr32.exe -> D:\\My Apps\\Driver\\regsvr32.exe: ok",
+      "copy: C:\\pkg\\driversupport\\a.txt -> D:\\My Apps\\a.txt: ok",
+      "copy: C:\\pkg\\driversupport\\a.txt -> D:\\My Apps\\Driver\\a.txt: ok",
+      "copy: C:\\pkg\\Driver\\b.dll -> D:\\My Apps\\Driver\\b.dll: ok",
+      "registration: \"D:\\My Apps\\regsvr32.exe\" /s \"D:\\My Apps\\Driver\\b.dll\": exit "
+      "code 0",
+      "summary: files copied 5, not installed 0, registrations 1",
+      "result: \xE7\xA5\x9D\xE8\xB4\xBA\xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xAE"
+      "\x89\xE8\xA3\x85\xE5\xAE\x8C\xE6\xAF\x95!",
+      "exit code: 0"}},
+    {"a line break in /D= cannot forge a line of the log",
+     "D:\\x\r\nexit code: 0",
+     true,
+     1603,
+     {"D:\\x\r\nexit code: 0"},
+     "",
+     {"directory: D:\\x\\x0D\\x0Aexit code: 0 (from /D=)",
+      "directory refused: not an existing folder", "exit code: 1603"}},
     {"record not written: nothing installed",
      "D:\\My Apps",
      false,
@@ -171,7 +194,8 @@ TEST(SilentRun, DecidesRecordsInstallsAndLogs) {
                                   },
                                   kFullPath, kDriverFolderAsDriveP},
                                  system};
-        tw::InstallerSwitches switches{true, c.directorySwitch, logPath};
+        tw::InstallerSwitches switches{true, c.directorySwitch ? c.directorySwitch : "", logPath,
+                                       c.directorySwitch != nullptr};
         int exitCode;
         {
             tw::InstallLog log(logPath);
@@ -220,9 +244,45 @@ TEST(SilentRun, AnIncompleteInstallationFails) {
                                   kFullPath, kNoIdentities},
                                  system};
         tw::InstallLog log("");
-        EXPECT_EQ(tw::RunSilently({true, "", ""}, platform, log), 1603);
+        EXPECT_EQ(tw::RunSilently({true, "", "", false}, platform, log), 1603);
         EXPECT_TRUE(PathExists(recordPath));
     }
+}
+
+// With a progress observer the two folders are listed once more before the
+// installation, which then runs and is logged exactly as without one.
+TEST(InstallAndLog, WithProgressListsThePackageFirstAndInstallsAsWithout) {
+    struct Shown : tw::ProgressObserver {
+        void Show(tw::ProgressStep, const std::string& file, int position) override {
+            steps.push_back(file + " @" + std::to_string(position));
+        }
+        Lines steps;
+    };
+    Lines logs[2], work[2];
+    Shown shown;
+    for (int observed = 0; observed < 2; ++observed) {
+        TempFolder folder;
+        const std::string logPath = folder / "install.log";
+        RecordingSystem system;
+        Package(system);
+        tw::RunPlatform platform{{"C:\\pkg", "", nullptr, kFullPath, kNoIdentities}, system};
+        {
+            tw::InstallLog log(logPath);
+            tw::InstallResult result =
+                tw::InstallAndLog(platform, "C:\\App\\", log, observed ? &shown : nullptr);
+            EXPECT_EQ(result.exitCode, 0);
+        }
+        logs[observed] = LogLines(logPath);
+        work[observed] = system.Work();
+    }
+    EXPECT_EQ(logs[1], logs[0]);
+    Lines planned{std::string("find ") + kSupport, std::string("find ") + kDriver};
+    planned.insert(planned.end(), work[0].begin(), work[0].end());
+    EXPECT_EQ(work[1], planned);
+    EXPECT_EQ(shown.steps,
+              (Lines{"driversupport\\regsvr32.exe @0", "driversupport\\regsvr32.exe @166",
+                     "driversupport\\a.txt @333", "driversupport\\a.txt @500", "Driver\\b.dll @666",
+                     "Driver\\b.dll @833", "Driver\\b.dll @833", "Driver\\b.dll @1000"}));
 }
 
 }  // namespace

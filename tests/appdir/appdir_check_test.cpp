@@ -124,7 +124,8 @@ TEST(AppDirCheck, RefusedWithoutASearch) {
 }
 
 // What is recorded and installed into: the full path of a relative, drive-relative
-// or "/" text; a full path typed with "\" exactly as typed.
+// or "/" text, or of one whose names Windows opens without trailing dots or blanks;
+// any other full path typed with "\" exactly as typed.
 TEST(AppDirCheck, TheFullPathIsWhatIsUsed) {
     struct Case {
         const char* text;
@@ -137,6 +138,11 @@ TEST(AppDirCheck, TheFullPathIsWhatIsUsed) {
         {"C:/Foo/", "C:\\Foo\\", "C:\\Foo"},
         {"C:\\Foo\\", "C:\\Foo\\", "C:\\Foo"},
         {"C:\\Foo\\.\\Bar", "C:\\Foo\\.\\Bar", "C:\\Foo\\.\\Bar"},
+        // Windows opens these without trailing dots and blanks: so are they used.
+        {"C:\\Varnelquist ", "C:\\Varnelquist", "C:\\Varnelquist"},
+        {"C:\\Varnelquist \\", "C:\\Varnelquist\\", "C:\\Varnelquist"},
+        {"D:\\Apps.\\V.", "D:\\Apps\\V", "D:\\Apps\\V"},
+        {"inst. \\", "C:\\pkg\\inst\\", "C:\\pkg\\inst"},
     };
     for (const Case& c : cases) {
         FakeSearch search({{c.searched, 0x10}});
@@ -196,6 +202,8 @@ TEST(AppDirCheck, ThePackageFolderAndItsTwoFoldersAreRefused) {
         {"C:\\PKG\\DRIVER", AppDirVerdict::packageFolder},
         {"C:\\pkg\\", AppDirVerdict::packageFolder},
         {"C:\\pkg\\apps\\..\\Driver", AppDirVerdict::packageFolder},  // compared resolved
+        {"Driver \\", AppDirVerdict::packageFolder},                  // the folder Windows opens
+        {"C:\\pkg.\\driversupport.", AppDirVerdict::packageFolder},
         {"apps", AppDirVerdict::accepted},
         {"C:\\pkg\\Driverx", AppDirVerdict::accepted},
         {"C:\\pkg\\Driver\\..\\apps", AppDirVerdict::accepted},

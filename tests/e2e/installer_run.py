@@ -13,6 +13,7 @@ DIALOG_CAPTION = "设置应用程序目录"
 INFO_CAPTION = "提示信息"
 ERROR_CAPTION = "错误信息"
 FRAME_TITLE = "Tarnwhistle"
+PROGRESS_CAPTION = "正在安装驱动程序"
 
 TEXT_DONE = "祝贺驱动程序安装完毕!"
 TEXT_NOTHING_FOUND = "没有找到需要安装的驱动程序文件!"
@@ -20,12 +21,14 @@ TEXT_INCOMPLETE = "驱动程序安装未完成，有 {} 个文件未能安装!"
 TEXT_APPDIR_MISSING = "应用程序目录不存在!"
 TEXT_APPDIR_IS_PACKAGE = "应用程序目录不能是驱动程序文件所在的文件夹!"
 TEXT_MORE_FILES = "……"
+TEXT_LOG_NOT_OPENED = "无法打开日志文件 {}"
 NAMED_FAILURES = 10
 
 # Exit codes: all installed, the dialog cancelled, anything else.
 EXIT_INSTALLED = 0
 EXIT_CANCELLED = 1602
 EXIT_FAILED = 1603
+EXIT_LOG_NOT_OPENED = 1622
 
 # Centres of the dialog's buttons as fractions of its client area (template 214:
 # 201 by 57 dialog units; OK at 93,40 and Cancel at 147,40, each 50 by 14).
@@ -121,6 +124,12 @@ class InstallerRun:
         self.program.wait_idle()
         x.focus(wid)
         self.program.wait_idle(quiet=0.5)
+
+    def progress_window(self, timeout=STEP_TIMEOUT):
+        """Waits for the progress window and takes its screenshot; returns its id."""
+        wid = x.wait_window(f"^{PROGRESS_CAPTION}$", timeout, self.program.alive)
+        self.shot("progress", wid)
+        return wid
 
     def message_box(self, timeout=STEP_TIMEOUT):
         """Waits for a message box of the installer; returns (window, caption)."""

@@ -2,9 +2,12 @@
 260-character path limit: no crash, every entry that does not fit counted and the
 first ten named in the final message, everything that fits installed."""
 
+import time
+
 import installer_run as ui
 import package as pkg
 import wine_session as wine
+import x_display as x
 from scenarios import expect_installed
 
 FILE_COUNT = 5000
@@ -53,9 +56,34 @@ def scenario_many_files(suite, name, checks):
         else:
             skipped.append("Driver\\" + n)
     log = suite.install_log(name)
+    progress = []
+
+    def watch_progress(run, dialog):
+        """After OK: the progress window comes, centred, under its Chinese caption."""
+        wid = run.progress_window()
+        progress.append(wid)
+        checks.equal(x.window_name(wid), ui.PROGRESS_CAPTION, "caption of the progress window")
+        left, top, width, height = x.geometry(wid)
+        screen_width, screen_height = x.screen_size()
+        checks.true(abs(left + width / 2 - screen_width / 2) <= 40
+                    and abs(top + height / 2 - screen_height / 2) <= 40,
+                    f"progress window not centred: {(left, top, width, height)}")
+        # A few seconds on, the bar has moved: a second picture shows it.
+        time.sleep(5)
+        if x.is_viewable(wid):
+            run.shot("progress-later", wid)
+
+    def confirm_and_watch(run, dialog):
+        ui.confirm(run, dialog)
+        watch_progress(run, dialog)
+
+    def progress_gone(run):
+        checks.true(not x.is_viewable(progress[0]),
+                    "the progress window is still up when the final message shows")
 
     result = suite.run_installer(name, source, args=("/LOG=" + suite.drive.dos(log),),
-                                 steps=ui.typed(app_text), timeout=INSTALL_TIMEOUT)
+                                 steps=ui.typed(app_text, then=confirm_and_watch),
+                                 on_message=progress_gone, timeout=INSTALL_TIMEOUT)
     print(f"    {len(driver)} driver files, {len(skipped)} do not fit", flush=True)
     checks.true(ui.NAMED_FAILURES < len(skipped) < len(driver),
                 "the package must hold names on both sides of the limit, more than ten too long")

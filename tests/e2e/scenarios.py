@@ -3,7 +3,9 @@
 the record, the installed layout and the registration tool's starts."""
 
 import os
+import shutil
 import subprocess
+import time
 
 import installer_run as ui
 import package as pkg
@@ -111,6 +113,7 @@ def scenario_accept_default(suite, name, checks):
 
             def centred_then_ok(run, dialog):
                 dx, dy, width, height = run.dialog_geometry
+                suite.dialog_width_at_96_dpi = width
                 screen_width, screen_height = x.screen_size()
                 checks.true(abs(dx + width / 2 - screen_width / 2) <= 40
                             and abs(dy + height / 2 - screen_height / 2) <= 40,
@@ -127,14 +130,16 @@ def scenario_accept_default(suite, name, checks):
 
 
 def scenario_trailing_separator(suite, name, checks):
-    """Another existing folder typed with a trailing separator: recorded without it,
-    registered with one separator before Driver\\."""
+    """Another existing folder typed with a trailing blank and separator, which
+    Windows opens as the folder without the blank but keeps in a path built on it
+    (\"Target \\Driver\"): recorded and installed into as the folder, registered
+    with one separator before Driver\\."""
     app_dir = suite.folder(name, "apps", "Target")
     recorded = suite.drive.dos(app_dir)
     source = suite.folder(name, "package")
     package = standard_package(suite, ("alpha.dll",))
     package.lay_out(source)
-    result = suite.run_installer(name, source, steps=ui.typed(recorded + "\\"),
+    result = suite.run_installer(name, source, steps=ui.typed(recorded + " \\"),
                                  timeout=ui.install_timeout(1))
     expect_installed(checks, result, package, app_dir, recorded)
 
@@ -227,6 +232,9 @@ def scenario_sources_missing(suite, name, checks):
     expect_installed(checks, result, pkg.Package(), app_dir, suite.drive.dos(app_dir),
                      messages=(ui.TEXT_NOTHING_FOUND,), caption=ui.ERROR_CAPTION,
                      exit_code=ui.EXIT_FAILED)
+    # A run that ends within a second shows no progress window.
+    checks.true(ui.PROGRESS_CAPTION not in result.windows,
+                f"a progress window in a short run: {result.windows}")
 
 
 def make_unwritable(path, data):
@@ -286,7 +294,9 @@ def scenario_other_working_directory(suite, name, checks):
     installed, the record lands at the working directory's drive root. The package
     brings a DLL but no registration tool, and someone has planted one in the
     application directory: it is never started, and the message names the DLL and
-    the missing tool."""
+    the missing tool. Both folders hold a planted winmm.dll, and Wine gives winmm.dll
+    Windows' search order (the program's folder first): the program, which raises
+    the timer through winmm while it installs, never loads the planted one."""
     program_folder = suite.folder(name, "bin")
     pkg.Package({"decoy.txt": pkg.content("decoy.txt"), "regsvr32.exe": suite.stand_in_tool()},
                 {"decoy.sys": pkg.content("decoy.sys")}).lay_out(program_folder)
@@ -296,16 +306,23 @@ def scenario_other_working_directory(suite, name, checks):
     package.driver["delta.dll"] = pkg.content("delta.dll")
     package.lay_out(source)
     app_dir = suite.folder(name, "apps", "Target")
+    for folder in (program_folder, source):
+        shutil.copyfile(suite.planted_winmm(), folder / "winmm.dll")
     planted = suite.stand_in_tool()
     (app_dir / "regsvr32.exe").write_bytes(planted)
     layout = package.installed_layout()
     layout["regsvr32.exe"] = planted
 
-    result = suite.run_installer(name, source, exe, steps=ui.typed(suite.drive.dos(app_dir)))
+    result = suite.run_installer(name, source, exe, steps=ui.typed(suite.drive.dos(app_dir)),
+                                 env={"WINEDLLOVERRIDES": "winmm=n,b"})
     message = ui.incomplete_text(["driversupport\\regsvr32.exe", "Driver\\delta.dll"])
     expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir),
                      messages=(message,), caption=ui.ERROR_CAPTION, exit_code=ui.EXIT_FAILED,
                      layout=layout, registered=[])
+    for folder in (program_folder, source):
+        # The mark is named after the DLL as the loader named it ("WINMM.DLL.loaded").
+        marks = [p.name for p in folder.iterdir() if p.name.lower() == "winmm.dll.loaded"]
+        checks.equal(marks, [], f"marks of the winmm.dll planted in {folder.name}")
 
 
 def scenario_registration_judged(suite, name, checks):
@@ -427,6 +444,99 @@ def scenario_silent_incomplete(suite, name, checks):
                  ui.incomplete_text(failed), ui.EXIT_FAILED)))
 
 
+def scenario_silent_empty_directory(suite, name, checks):
+    """/S with an empty /D= (a script whose variable came out empty): no window,
+    exit code 1603, nothing written but the log, which gives the reason."""
+    source = suite.folder(name, "package")
+    standard_package(suite, ("alpha.dll",)).lay_out(source)
+    suite.place_exe(source)
+    before = pkg.tree(suite.root / name)
+    log = suite.install_log(name)
+
+    result = silent_run(suite, name, source, "", log)
+    expect_no_window(checks, result)
+    checks.equal(result.exit_code, ui.wine_exit_status(ui.EXIT_FAILED), "exit status")
+    checks.equal(result.record, None, "record written for an empty /D=")
+    checks.equal(result.tool_starts, [], "registration tool starts")
+    checks.extend(pkg.tree_differences(pkg.tree(suite.root / name), before, "scenario folder"))
+    checks.extend(pkg.install_log_problems(
+        log, [f"package folder: {suite.drive.dos(source)}", "directory refused: /D= is empty",
+              "exit code: 1603"], [], []))
+
+
+def scenario_log_not_opened(suite, name, checks):
+    """/LOG= in a folder that does not exist, in a run with the dialog: the message
+    names the log, then the run ends with 1622 before anything is written, the
+    dialog never shown."""
+    source = suite.folder(name, "package")
+    standard_package(suite, ("alpha.dll",)).lay_out(source)
+    suite.place_exe(source)
+    before = pkg.tree(suite.root / name)
+    log_text = suite.drive.dos(suite.root / name) + "\\missing\\install.log"
+
+    result = suite.run_installer(name, source, args=("/LOG=" + log_text,), steps=None)
+    checks.equal(result.messages, [ui.TEXT_LOG_NOT_OPENED.format(log_text)], "message boxes shown")
+    checks.equal(result.caption, ui.ERROR_CAPTION, "caption of the message")
+    checks.equal(result.exit_code, ui.wine_exit_status(ui.EXIT_LOG_NOT_OPENED), "exit status")
+    checks.true(ui.DIALOG_CAPTION not in result.windows, "the dialog was shown")
+    checks.equal(result.record, None, "record written")
+    checks.equal(result.tool_starts, [], "registration tool starts")
+    checks.extend(pkg.tree_differences(pkg.tree(suite.root / name), before, "scenario folder"))
+
+
+# The dialog at 96 dots per inch is about 310 pixels wide (201 dialog units of an
+# 8-point font); at 144 it is half as wide again.
+DIALOG_WIDTH_AT_144_DPI = 400
+
+
+def scenario_other_code_page_high_dpi(suite, name, checks):
+    """On a system whose ANSI code page is 1252, with the screen at 144 dots per
+    inch: every window reads as Chinese and the dialog is laid out larger; and a
+    registration tool that sends a message to every top-level window before it
+    ends is registered at once, not after the 300 s the tools are given."""
+    app_dir = suite.folder(name, "apps", "Target")
+    recorded = suite.drive.dos(app_dir)
+    source = suite.folder(name, "package")
+    package = pkg.Package(
+        {"regsvr32.exe": (suite.tools_dir / "regsvr32_broadcast.exe").read_bytes(),
+         "support.txt": pkg.content("support.txt")},
+        {"alpha.dll": pkg.content("alpha.dll", 4096), "gamma.sys": pkg.content("gamma.sys")})
+    package.lay_out(source)
+    confirmed = []
+
+    def larger_then_confirm(run, dialog):
+        width = run.dialog_geometry[2]
+        checks.true(width >= DIALOG_WIDTH_AT_144_DPI,
+                    f"dialog {width} pixels wide at 144 DPI, expected at least "
+                    f"{DIALOG_WIDTH_AT_144_DPI}")
+        if suite.dialog_width_at_96_dpi:
+            checks.true(width >= 1.4 * suite.dialog_width_at_96_dpi,
+                        f"dialog {width} pixels wide at 144 DPI, "
+                        f"{suite.dialog_width_at_96_dpi} at 96")
+        ui.confirm(run, dialog)
+        confirmed.append(time.monotonic())
+
+    def at_once(run):
+        # Under emulation the tool's own start takes minutes: the outcome, not the
+        # time, tells whether its message was answered.
+        print(f"    final message {time.monotonic() - confirmed[0]:.0f} s after OK", flush=True)
+        run.shot("final-message-1252")
+
+    with wine.RegistryValue(suite.prefix, r"HKCU\Control Panel\Desktop", "LogPixels",
+                            "REG_DWORD", 144):
+        result = suite.run_installer(name, source, args=("/D=" + recorded,),
+                                     steps=larger_then_confirm, on_message=at_once,
+                                     timeout=ui.install_timeout(1),
+                                     env={"TW_WINE_LOCALE": "C.UTF-8"})
+    # A caption turned into code page 1252 would read "????".
+    chinese = {ui.DIALOG_CAPTION, ui.PROGRESS_CAPTION, ui.INFO_CAPTION, None}
+    checks.equal(sorted(set(map(str, result.windows)) - set(map(str, chinese))), [],
+                 "windows with other names")
+    checks.true(ui.DIALOG_CAPTION in result.windows, f"no dialog among {result.windows}")
+    # The tool ended with 0: its message was answered and it was judged registered.
+    expect_installed(checks, result, package, app_dir, recorded, registered=[])
+
+
 def check_frame_never_visible(suite):
     """Every run was watched: the dialog was mapped, a window titled Tarnwhistle never."""
     seen = suite.watch.names_since()
@@ -441,7 +551,8 @@ def check_frame_never_visible(suite):
 
 SCENARIOS = [
     ("s1", "accept the proposed C:\\Varnelquist (with /foo)", scenario_accept_default),
-    ("s2a", "another folder typed with a trailing separator", scenario_trailing_separator),
+    ("s2a", "another folder typed with a trailing blank and separator",
+     scenario_trailing_separator),
     ("s2b", "a folder with blanks from /D=: quoted registrations", scenario_blanks),
     ("s3", "Cancel writes nothing", scenario_cancel),
     ("s4", "a missing folder and Driver refused, then a relative folder taken whole",
@@ -454,4 +565,8 @@ SCENARIOS = [
     ("s10", "silent with /LOG= and /D= with blanks", scenario_silent),
     ("s11", "silent with a missing folder", scenario_silent_missing),
     ("s12", "silent with a destination that cannot be replaced", scenario_silent_incomplete),
+    ("s13", "silent with an empty /D=", scenario_silent_empty_directory),
+    ("s14", "a log that cannot be opened", scenario_log_not_opened),
+    ("s15", "code page 1252 and 144 DPI; a tool that broadcasts a message",
+     scenario_other_code_page_high_dpi),
 ]

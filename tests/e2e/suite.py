@@ -54,6 +54,7 @@ class Suite:
         self.prefix = Path(prefix)
         self.results = []
         self.watch = None
+        self.dialog_width_at_96_dpi = None  # seen by a run at 96 dots per inch
 
     # --- fixtures -----------------------------------------------------------
 
@@ -69,6 +70,10 @@ class Suite:
     def stand_in_tool(self):
         return (self.tools_dir / "regsvr32.exe").read_bytes()
 
+    def planted_winmm(self):
+        """A winmm.dll that leaves "winmm.dll.loaded" beside itself when loaded."""
+        return self.tools_dir / "planted" / "winmm.dll"
+
     def place_exe(self, folder):
         target = Path(folder) / "Tarnwhistle.exe"
         shutil.copyfile(self.exe, target)
@@ -81,28 +86,31 @@ class Suite:
         """Where the run of scenario name writes its own log, with /LOG=."""
         return self.folder("logs") / f"{name}-install.log"
 
-    def start(self, name, exe, cwd, args=()):
-        """Starts the installer from cwd with the arguments; the logging tool it
-        starts writes to tool_log(name)."""
-        env = {RUN_MARKER: str(self.root), "TW_REGSVR32_LOG": self.drive.dos(self.tool_log(name))}
+    def start(self, name, exe, cwd, args=(), env=None):
+        """Starts the installer from cwd with the arguments and the environment
+        variables of env; the logging tool it starts writes to tool_log(name)."""
+        env = {**(env or {}), RUN_MARKER: str(self.root),
+               "TW_REGSVR32_LOG": self.drive.dos(self.tool_log(name))}
         log = self.artefacts / f"{name}-wine.log"
         return ui.InstallerRun(lambda: wine.WindowsProgram(exe, cwd, log, env, args), name,
                                self.artefacts)
 
     def run_installer(self, name, source, exe=None, args=(), steps=ui.confirm, silent=False,
-                      final_message=True, timeout=ui.STEP_TIMEOUT, on_message=None):
-        """Starts the installer from source (its own copy there unless exe is given),
-        lets steps act in the dialog, calls on_message(run) while the final message
-        shows, dismisses it and waits for the program and every registration tool
-        it started to end. A silent run shows no dialog: it is only waited for.
-        Returns the run's ui.RunResult; raises Failure when a window does not come
-        or the program does not end."""
+                      final_message=True, timeout=ui.STEP_TIMEOUT, on_message=None, env=None):
+        """Starts the installer from source (its own copy there unless exe is given)
+        with the environment variables of env, lets steps act in the dialog (no
+        steps: the run shows no dialog), calls on_message(run) while the final
+        message shows, dismisses it and waits for the program and every
+        registration tool it started to end. A silent run shows no dialog: it is
+        only waited for. Returns the run's ui.RunResult; raises Failure when a
+        window does not come or the program does not end."""
         exe = exe or self.place_exe(source)
         mark = self.watch.mark()
         caption = None
-        with self.start(name, exe, source, args) as run:
+        with self.start(name, exe, source, args, env) as run:
             if not silent:
-                steps(run, run.dialog())
+                if steps:
+                    steps(run, run.dialog())
                 if final_message:
                     caption = run.finish_with_message(timeout, on_message)
             code = run.exit_code(timeout if silent else ui.STEP_TIMEOUT)

@@ -33,7 +33,8 @@ def parse_arguments():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--exe", required=True, type=Path)
     parser.add_argument("--tools", required=True, type=Path,
-                        help="folder of the test tools (regsvr32.exe, twsample.dll)")
+                        help="folder of the test tools (regsvr32.exe, "
+                             "regsvr32_broadcast.exe, twsample.dll)")
     parser.add_argument("--artefacts", required=True, type=Path)
     parser.add_argument("--suite", choices=("scenarios", "many-files", "removal"), default="scenarios")
     parser.add_argument("--only", default="", help="comma-separated scenario names")
@@ -51,7 +52,8 @@ def with_private_display():
 def main():
     args = parse_arguments()
     with_private_display()
-    for needed in (args.exe, args.tools / "regsvr32.exe", args.tools / "twsample.dll"):
+    for needed in (args.exe, args.tools / "regsvr32.exe", args.tools / "regsvr32_broadcast.exe",
+                   args.tools / "twsample.dll", args.tools / "planted" / "winmm.dll"):
         if not needed.is_file():
             print(f"FAIL: {needed} has not been built", flush=True)
             return 1

@@ -100,6 +100,40 @@ class ProposedDirectory:
         self._lock_file.close()
 
 
+class RegistryValue:
+    """A value of the prefix's registry set for as long as it is held and then put
+    back as it was (removed when it was not there), through Wine's reg.exe."""
+
+    def __init__(self, prefix, key, name, kind, data):
+        self.prefix = Path(prefix)
+        self.key, self.name, self.kind, self.data = key, name, kind, data
+        self._before = None
+
+    def _reg(self, *args, check=True):
+        # reg.exe answers in the console's code page: only its ASCII parts are read.
+        return subprocess.run([str(TOOLS / "wine-run.sh"), "reg", *args],
+                              env={**os.environ, "WINEPREFIX": str(self.prefix)},
+                              stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                              errors="replace", check=check,
+                              timeout=300)
+
+    def __enter__(self):
+        query = self._reg("query", self.key, "/v", self.name, check=False)
+        found = re.search(rf"{re.escape(self.name)}\s+(REG_\w+)\s+(\S+)", query.stdout)
+        self._before = found.groups() if query.returncode == 0 and found else None
+        self._reg("add", self.key, "/v", self.name, "/t", self.kind, "/d", str(self.data), "/f")
+        return self
+
+    def __exit__(self, *exc):
+        if self._before is None:
+            self._reg("delete", self.key, "/v", self.name, "/f", check=False)
+        else:
+            kind, data = self._before
+            if kind == "REG_DWORD":
+                data = str(int(data, 16))
+            self._reg("add", self.key, "/v", self.name, "/t", kind, "/d", data, "/f")
+
+
 def wine_regsvr32(prefix):
     """Wine's own registration tool of the prefix: the 32-bit one, which loads a
     32-bit DLL itself."""

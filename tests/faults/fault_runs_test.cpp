@@ -50,11 +50,11 @@ public:
           m_target(std::move(target)) {}
 
     void SleepOneMillisecond() override {}
-    bool CopyFileTo(const char* source, const char* destination) override {
+    tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
         if (m_target.empty() || !std::string(destination).ends_with(m_target))
             return Inner().CopyFileTo(source, destination);
         if (m_fault == Fault::swappedAfterCopy) {
-            bool copied = Inner().CopyFileTo(source, destination);
+            tw::CopyOutcome copied = Inner().CopyFileTo(source, destination);
             WriteBytes(tw::ToPosixPath(destination), "swapped");
             return copied;
         }
@@ -63,7 +63,7 @@ public:
         if (m_fault == Fault::diskFullAfter5000) out.FillDiskAfter(5000);
         if (m_fault == Fault::readErrorAfterFirstBlock) in.FailAt("read", 2, 23);  // ERROR_CRC
         if (m_fault == Fault::closeFails) out.FailAt("close", 1, 29);  // ERROR_WRITE_FAULT
-        return CopyOneFileThrough(in, out, source, destination);
+        return tw::CopyFileInBlocksThrough(in, out, source, destination);
     }
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
         starts.push_back(request.parameters);

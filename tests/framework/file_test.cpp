@@ -27,6 +27,7 @@ long OpenError(const std::string& path, unsigned flags) {
 
 constexpr unsigned kSource = CFile::modeRead | CFile::shareDenyWrite;
 constexpr unsigned kDestination = CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive;
+constexpr unsigned kNewFile = CFile::modeCreateNew | CFile::modeWrite | CFile::shareExclusive;
 constexpr unsigned kRecord = CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite |
                              CFile::shareDenyNone | CFile::typeBinary;
 
@@ -43,6 +44,7 @@ TEST(FileOpenFlags, MapToCreateFileArguments) {
          CFile::kShareRead | CFile::kShareWrite, CFile::kOpenAlways},
         {CFile::modeRead | CFile::shareDenyRead, CFile::kGenericRead, CFile::kShareWrite,
          CFile::kOpenExisting},
+        {kNewFile, CFile::kGenericWrite, 0, CFile::kCreateNew},
     };
     for (const Case& c : cases) {
         FileOpenRequest request = CFile::MapOpenFlags(c.flags);
@@ -59,6 +61,27 @@ TEST(FileOpen, MissingFileAndMissingFolderDiffer) {
     EXPECT_EQ(OpenError(folder / "missing.bin", kSource), 2);
     EXPECT_EQ(OpenError(folder / "nowhere/missing.bin", kSource), 3);
     EXPECT_EQ(OpenError(folder / "nowhere/new.bin", kDestination), 3);
+}
+
+// A new file is made by its open or not at all: whatever has the name stays as it is.
+TEST(FileOpen, CreateNewRefusesEveryExistingName) {
+    TempFolder folder;
+    WriteBytes(folder / "old.bin", "old");
+    MakeFolder(folder / "sub");
+    EXPECT_EQ(OpenError(folder / "old.bin", kNewFile), 80);  // ERROR_FILE_EXISTS
+    EXPECT_EQ(OpenError(folder / "sub", kNewFile), 80);
+    EXPECT_EQ(OpenError(folder / "nowhere/new.bin", kNewFile), 3);
+#ifndef _WIN32
+    ASSERT_EQ(symlink((folder / "target.bin").c_str(), (folder / "link.bin").c_str()), 0);
+    EXPECT_EQ(OpenError(folder / "link.bin", kNewFile), 80) << "a dangling link is not followed";
+    EXPECT_FALSE(PathExists(folder / "target.bin"));
+#endif
+    EXPECT_EQ(ReadBytes(folder / "old.bin"), "old");
+    {
+        CFile made((folder / "new.bin").c_str(), kNewFile);
+        made.Write("n", 1);
+    }
+    EXPECT_EQ(ReadBytes(folder / "new.bin"), "n");
 }
 
 TEST(FileOpen, FolderIsNoFile) {

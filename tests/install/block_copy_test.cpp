@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,18 +34,15 @@ struct Probe {
     std::vector<std::string> journal;
     FaultFile source{&journal, "source"};
     FaultFile destination{&journal, "destination"};
-    BOOL Copy(const std::string& from, const std::string& to) {
-        return CopyOneFileThrough(source, destination, from.c_str(), to.c_str());
+    tw::CopyOutcome Copy(const std::string& from, const std::string& to) {
+        return tw::CopyFileInBlocksThrough(source, destination, from.c_str(), to.c_str());
     }
 };
 
-// "tw", four hex digits, ".tmp": the form GetTempFileNameA gives.
-// "tw", up to four hex digits (Windows pads them to four, Wine does not), ".tmp".
+// "tw", four upper-case hex digits, ".tmp".
 bool IsTemporaryName(const std::string& name) {
-    if (name.size() < 7 || name.size() > 10 || name.rfind("tw", 0) != 0 ||
-        name.substr(name.size() - 4) != ".tmp")
-        return false;
-    return name.find_first_not_of("0123456789ABCDEFabcdef", 2) == name.size() - 4;
+    if (name.size() != 10 || name.rfind("tw", 0) != 0 || name.substr(6) != ".tmp") return false;
+    return name.find_first_not_of("0123456789ABCDEF", 2) == 6;
 }
 
 bool IsReadOnly(const std::string& path) {
@@ -72,7 +70,6 @@ TEST(BlockCopy, CopiesContentsOfEverySize) {
         EXPECT_EQ(ReadBytes(folder / "copy.bin"), data);
         EXPECT_EQ(ReadBytes(folder / "source.bin"), data);
         EXPECT_EQ(NamesIn(folder.Path()), (Names{"copy.bin", "source.bin"}));
-        EXPECT_EQ(tw::LastCopyError(), 0);
     }
 }
 
@@ -106,6 +103,7 @@ TEST(BlockCopy, WritesANewFileBesideTheDestinationWhichThenTakesItsPlace) {
     WriteBytes(folder / "copy.bin", "an older copy");
     Probe files;
     ASSERT_TRUE(files.Copy(folder / "source.bin", folder / "copy.bin"));
+    EXPECT_EQ(files.destination.openFlags, kCopyTemporaryFlags);
     ASSERT_NE(files.source.openError, nullptr);
     EXPECT_EQ(files.source.openError, files.destination.openError);
     EXPECT_EQ(files.source.errorAtOpen.m_cause, CFileException::none);
@@ -147,7 +145,8 @@ TEST(BlockCopy, SameFileFailsAndLeavesItUnchanged) {
     std::string data = PatternBytes(5000);
     WriteBytes(folder / "a.dll", data);
     EXPECT_FALSE(CopyOneFile((folder / "a.dll").c_str(), (folder / "a.dll").c_str()));
-    EXPECT_EQ(tw::LastCopyError(), 32);
+    EXPECT_EQ(tw::CopyFileInBlocks((folder / "a.dll").c_str(), (folder / "a.dll").c_str()).error,
+              32);
     EXPECT_EQ(ReadBytes(folder / "a.dll"), data);
     EXPECT_EQ(NamesIn(folder.Path()), Names{"a.dll"});
     EXPECT_TRUE(IsWritable(folder / "a.dll")) << "the source is closed again";
@@ -170,8 +169,9 @@ TEST(BlockCopy, ReadOnlyDestinationFailsAndStaysUnchanged) {
     WriteBytes(folder / "source.bin", "new");
     WriteBytes(folder / "copy.bin", "old contents");
     MakeReadOnly(folder / "copy.bin");
-    EXPECT_FALSE(CopyOneFile((folder / "source.bin").c_str(), (folder / "copy.bin").c_str()));
-    EXPECT_EQ(tw::LastCopyError(), 5);
+    EXPECT_EQ(
+        tw::CopyFileInBlocks((folder / "source.bin").c_str(), (folder / "copy.bin").c_str()).error,
+        5);
     EXPECT_EQ(ReadBytes(folder / "copy.bin"), "old contents");
     EXPECT_TRUE(IsReadOnly(folder / "copy.bin"));
     EXPECT_EQ(NamesIn(folder.Path()), (Names{"copy.bin", "source.bin"}));
@@ -191,8 +191,8 @@ TEST(BlockCopy, SourceThatCannotBeOpenedLeavesTheDestinationUntouched) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.source);
-        EXPECT_FALSE(CopyOneFile(c.source.c_str(), (folder / "copy.bin").c_str()));
-        EXPECT_EQ(tw::LastCopyError(), c.code);
+        EXPECT_EQ(tw::CopyFileInBlocks(c.source.c_str(), (folder / "copy.bin").c_str()).error,
+                  c.code);
         EXPECT_EQ(ReadBytes(folder / "copy.bin"), "keep");
         EXPECT_FALSE(CopyOneFile(c.source.c_str(), (folder / "new.bin").c_str()));
         EXPECT_EQ(NamesIn(folder.Path()), (Names{"copy.bin", "sub"})) << "nothing is created";
@@ -211,7 +211,7 @@ TEST(BlockCopy, DestinationThatCannotBeReplacedKeepsWhatIsThere) {
         std::string destination;
         long code;
     } cases[] = {
-        {folder / "nowhere" + kSeparator + "copy.bin", 267},  // ERROR_DIRECTORY
+        {folder / "nowhere" + kSeparator + "copy.bin", 3},  // ERROR_PATH_NOT_FOUND
         {folder / "sub", 5},
         {folder / "held.dll", 5},
     };
@@ -221,8 +221,7 @@ TEST(BlockCopy, DestinationThatCannotBeReplacedKeepsWhatIsThere) {
         {
             CFile holder((folder / "held.dll").c_str(),
                          CFile::modeReadWrite | CFile::shareExclusive);
-            EXPECT_FALSE(files.Copy(folder / "source.bin", c.destination));
-            EXPECT_EQ(tw::LastCopyError(), c.code);
+            EXPECT_EQ(files.Copy(folder / "source.bin", c.destination).error, c.code);
         }
         EXPECT_FALSE(files.source.IsOpen());
         EXPECT_FALSE(files.destination.IsOpen());
@@ -256,10 +255,9 @@ TEST(BlockCopy, FailurePartWayKeepsTheOldDestination) {
             if (existed) WriteBytes(folder / "copy.bin", "an older copy");
             Probe files;
             c.inject(files);
-            BOOL copied = TRUE;
-            EXPECT_NO_THROW(copied = files.Copy(folder / "source.bin", folder / "copy.bin"));
-            EXPECT_FALSE(copied);
-            EXPECT_EQ(tw::LastCopyError(), c.code);
+            tw::CopyOutcome outcome;
+            EXPECT_NO_THROW(outcome = files.Copy(folder / "source.bin", folder / "copy.bin"));
+            EXPECT_EQ(outcome.error, c.code);
             EXPECT_FALSE(files.source.IsOpen());
             EXPECT_FALSE(files.destination.IsOpen());
             if (existed) {
@@ -289,34 +287,98 @@ TEST(BlockCopy, AFailureOutsideTheFileLayerPassesOnAndLeavesNoNewFile) {
     EXPECT_EQ(NamesIn(folder.Path()), (Names{"copy.bin", "source.bin"}));
 }
 
-// A folder of 246 bytes with its separator leaves room for a temporary name within
-// 260 bytes; one byte more, and the destination is written in place, as a plain
-// copy does: a failure then leaves no fragment, nor the old file.
-TEST(BlockCopy, AFolderTooDeepForATemporaryNameIsWrittenInPlace) {
+// A folder of 249 bytes with its separator leaves room for the new file's name
+// within 260 bytes, the terminator included; one byte more, and the copy fails
+// without opening anything beside the destination. Either way the old file
+// survives every fault.
+TEST(BlockCopy, EveryFolderLengthKeepsTheOldFileThroughEveryFault) {
+    struct Fault {
+        const char* name;
+        void (*inject)(Probe&);
+        long code;
+    } faults[] = {
+        {"none", [](Probe&) {}, 0},
+        {"disk full", [](Probe& p) { p.destination.FillDiskAfter(5000); }, 112},
+        {"read error", [](Probe& p) { p.source.FailAt("read", 2, 23); }, 23},
+        {"close fails", [](Probe& p) { p.destination.FailAt("close", 1, 29); }, 29},
+    };
     TempFolder folder;
     WriteBytes(folder / "source.bin", PatternBytes(9000));
-    for (size_t length : {246u, 247u}) {
-        SCOPED_TRACE(length);
+    for (size_t length : {249u, 250u}) {
         const std::string deep = folder / std::string(length - folder.Path().size() - 2, 'd');
         const std::string destination = deep + kSeparator + "copy.bin";
         ASSERT_EQ(tw::FolderPart(destination).size(), length);
         MakeFolder(deep);
-        bool inPlace = length > 246;
-        for (bool diskFull : {false, true}) {
-            SCOPED_TRACE(diskFull ? "disk full" : "copied");
+        const bool fits = length == 249;
+        for (const Fault& fault : faults) {
+            SCOPED_TRACE(testing::Message() << length << ", " << fault.name);
             WriteBytes(destination, "an older copy");
             Probe files;
-            if (diskFull) files.destination.FillDiskAfter(5000);
-            EXPECT_EQ(files.Copy(folder / "source.bin", destination) != FALSE, !diskFull);
-            EXPECT_EQ(files.destination.openedName == destination, inPlace);
-            if (!diskFull) {
-                EXPECT_EQ(ReadBytes(destination), PatternBytes(9000));
-            } else if (!inPlace) {
-                EXPECT_EQ(ReadBytes(destination), "an older copy");
+            fault.inject(files);
+            tw::CopyOutcome outcome = files.Copy(folder / "source.bin", destination);
+            EXPECT_EQ(outcome.error, fits ? fault.code : 206);  // ERROR_FILENAME_EXCED_RANGE
+            EXPECT_EQ(ReadBytes(destination),
+                      fits && !fault.code ? PatternBytes(9000) : "an older copy");
+            EXPECT_EQ(NamesIn(deep), Names{"copy.bin"}) << "no new file left";
+            EXPECT_FALSE(files.source.IsOpen());
+            if (!fits) {
+                EXPECT_EQ(files.journal, (Names{"source open", "source abort"}))
+                    << "nothing is opened beside the destination";
             }
-            EXPECT_EQ(NamesIn(deep), (diskFull && inPlace) ? Names{} : Names{"copy.bin"});
         }
         std::filesystem::remove_all(deep);
+    }
+}
+
+// A file that its open reports as taken, by another run or by someone else meanwhile.
+class TakenNames : public FaultFile {
+public:
+    TakenNames(int taken, long code) : m_taken(taken), m_code(code) {}
+    BOOL Open(const char* fileName, unsigned flags, CFileException* error) override {
+        tried.push_back(fileName);
+        if (m_taken-- <= 0) return FaultFile::Open(fileName, flags, error);
+        error->m_lOsError = m_code;
+        return FALSE;
+    }
+    std::vector<std::string> tried;
+
+private:
+    int m_taken;
+    long m_code;
+};
+
+// A name that exists is never opened: the next one is tried, a hundred names in
+// all; any other refusal ends the copy at once.
+TEST(BlockCopy, ANewFileNameThatIsTakenIsNeverOpened) {
+    struct Case {
+        int taken;
+        long code;
+        long error;       // the copy's outcome
+        size_t attempts;  // names tried
+    } cases[] = {
+        {0, 80, 0, 1},    {1, 80, 0, 2},      {3, 183, 0, 4},  // ERROR_ALREADY_EXISTS
+        {99, 80, 0, 100}, {100, 80, 80, 100}, {1, 5, 5, 1},   {2, 3, 3, 1},
+    };
+    TempFolder folder;
+    WriteBytes(folder / "source.bin", "new bytes");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.taken << " taken with " << c.code);
+        WriteBytes(folder / "copy.bin", "an older copy");
+        FaultFile source;
+        TakenNames newFile(c.taken, c.code);
+        tw::CopyOutcome outcome = tw::CopyFileInBlocksThrough(
+            source, newFile, (folder / "source.bin").c_str(), (folder / "copy.bin").c_str());
+        EXPECT_EQ(outcome.error, c.error);
+        ASSERT_EQ(newFile.tried.size(), c.attempts);
+        std::set<std::string> distinct(newFile.tried.begin(), newFile.tried.end());
+        EXPECT_EQ(distinct.size(), c.attempts) << "each name is tried once";
+        for (const std::string& name : newFile.tried) {
+            EXPECT_EQ(tw::FolderPart(name), folder.Path() + kSeparator);
+            EXPECT_TRUE(IsTemporaryName(name.substr(tw::FolderPart(name).size()))) << name;
+        }
+        EXPECT_EQ(ReadBytes(folder / "copy.bin"), c.error ? "an older copy" : "new bytes");
+        EXPECT_FALSE(source.IsOpen());
+        EXPECT_EQ(NamesIn(folder.Path()), (Names{"copy.bin", "source.bin"}));
     }
 }
 

@@ -472,7 +472,10 @@ TEST(EngineOnFake, AtMost64ToolsRunAtOnce) {
         system.SetListing(kSupport, {kTool});
         std::vector<DirectoryEntry> dlls;
         for (int i = 1; i <= c.dlls; ++i) {
-            std::string name = "d" + std::to_string(i) + ".dll";
+            // Appended piece by piece: GCC 12 at -O2 misreads "d" + std::to_string(i).
+            std::string name = "d";
+            name += std::to_string(i);
+            name += ".dll";
             dlls.push_back(FileEntry(name));
             if (!c.toolsEnd) system.SetToolOutcome("/s C:\\App\\Driver\\" + name, std::nullopt);
         }

@@ -168,10 +168,10 @@ void RecordingSystem::SleepOneMillisecond() {
     ForwardingInstallSystem::SleepOneMillisecond();
 }
 
-bool RecordingSystem::CopyFileTo(const char* source, const char* destination) {
+tw::CopyOutcome RecordingSystem::CopyFileTo(const char* source, const char* destination) {
     m_calls.push_back(std::string("copy ") + source + " > " + destination);
     if (m_failedDestinations.count(destination) || m_failedCopies.count({source, destination}))
-        return false;
+        return {kScriptedCopyError};
     return ForwardingInstallSystem::CopyFileTo(source, destination);
 }
 

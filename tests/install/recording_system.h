@@ -31,7 +31,7 @@ public:
     bool CreateFolder(const char*) override { return true; }
     SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override;
     void SleepOneMillisecond() override {}
-    bool CopyFileTo(const char*, const char*) override { return true; }
+    tw::CopyOutcome CopyFileTo(const char*, const char*) override { return {}; }
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
     void WaitForTools(const std::vector<StartedTool*>& tools,
                       std::chrono::milliseconds bound) override;
@@ -66,6 +66,8 @@ public:
     void FailListingAfter(const std::string& pattern, std::size_t delivered);
     // Every listed entry of this name reports this attribute word.
     void SetAttributes(const std::string& name, std::uint32_t attributes);
+    // The copies given fail with kScriptedCopyError.
+    static constexpr long kScriptedCopyError = 31;  // ERROR_GEN_FAILURE
     void FailCopyTo(const std::string& destination);
     void FailCopy(const std::string& source, const std::string& destination);
     void FailToolStarts() { m_failStarts = true; }
@@ -94,7 +96,7 @@ public:
     bool CreateFolder(const char* path) override;
     SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override;
     void SleepOneMillisecond() override;
-    bool CopyFileTo(const char* source, const char* destination) override;
+    tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override;
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
     void WaitForTools(const std::vector<StartedTool*>& tools,
                       std::chrono::milliseconds bound) override;

@@ -65,6 +65,22 @@ protected:
                               });
     }
 
+    // OK on preset is refused with message (caption "错误信息", exclamation), the text
+    // left selected; Cancel then ends the dialog with nothing written.
+    void ExpectRefusedThenCancelled(const char* preset, const char* shot, const char* message) {
+        INT_PTR result = Run(preset, [&](HWND window) {
+            MessageBoxView box = AnswerBox(PressOk(window), shot);
+            EXPECT_EQ(box.text, message);
+            EXPECT_EQ(box.caption, TW_TEXT_ERROR_CAPTION);
+            EXPECT_EQ(box.icon, SystemIcon(IDI_EXCLAMATION));
+            ExpectEditSelected(window);
+            Cancel(window);
+        });
+        EXPECT_EQ(result, IDCANCEL);
+        EXPECT_FALSE(Exists(kRecord));
+        EXPECT_EQ(dialog.m_strAppDir, preset);
+    }
+
     // Presses Return in the dialog; the OK handler answers with a box or closes it.
     static HWND PressOk(HWND dialog) {
         HWND box = nullptr;
@@ -137,17 +153,7 @@ TEST_F(AppDirDialogTest, OpensCentredOwnedByTheHiddenFrameShowingThePreset) {
 }
 
 TEST_F(AppDirDialogTest, RefusesAMissingFolderAndCancelAfterwardsWritesNothing) {
-    INT_PTR result = Run("F:\\missing", [&](HWND window) {
-        MessageBoxView box = AnswerBox(PressOk(window), "appdir-missing");
-        EXPECT_EQ(box.text, TW_TEXT_APPDIR_MISSING);
-        EXPECT_EQ(box.caption, TW_TEXT_ERROR_CAPTION);
-        EXPECT_EQ(box.icon, SystemIcon(IDI_EXCLAMATION));
-        ExpectEditSelected(window);
-        Cancel(window);
-    });
-    EXPECT_EQ(result, IDCANCEL);
-    EXPECT_FALSE(Exists(kRecord));
-    EXPECT_EQ(dialog.m_strAppDir, "F:\\missing");
+    ExpectRefusedThenCancelled("F:\\missing", "appdir-missing", TW_TEXT_APPDIR_MISSING);
 }
 
 // run_ui_tests.sh makes F:\Linked a link to a folder.
@@ -155,16 +161,7 @@ TEST_F(AppDirDialogTest, RefusesALinkWithItsOwnMessage) {
     DWORD attributes = ::GetFileAttributesA("F:\\Linked");
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << "run_ui_tests.sh laid out no link";
     ASSERT_NE(attributes & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
-    INT_PTR result = Run("F:\\Linked", [&](HWND window) {
-        MessageBoxView box = AnswerBox(PressOk(window), "appdir-link");
-        EXPECT_EQ(box.text, TW_TEXT_APPDIR_IS_LINK);
-        EXPECT_EQ(box.caption, TW_TEXT_ERROR_CAPTION);
-        EXPECT_EQ(box.icon, SystemIcon(IDI_EXCLAMATION));
-        ExpectEditSelected(window);
-        Cancel(window);
-    });
-    EXPECT_EQ(result, IDCANCEL);
-    EXPECT_FALSE(Exists(kRecord));
+    ExpectRefusedThenCancelled("F:\\Linked", "appdir-link", TW_TEXT_APPDIR_IS_LINK);
 }
 
 TEST_F(AppDirDialogTest, RefusesMoreThan256Characters) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/common_controls.h"
 #include "framework/FileException.h"
 #include "res/resource.h"
 #include "framework/afx_texts.h"
@@ -111,6 +112,8 @@ TEST_F(InstallerResources, StringTableHoldsTheProgramsTexts) {
         {IDS_INSTALL_INCOMPLETE, TW_TEXT_INSTALL_INCOMPLETE},
         {IDS_APPDIR_IS_PACKAGE, TW_TEXT_APPDIR_IS_PACKAGE},
         {IDS_MORE_FILES, TW_TEXT_MORE_FILES},
+        {IDS_PROGRESS_COPYING, TW_TEXT_COPYING},
+        {IDS_PROGRESS_REGISTERING, TW_TEXT_REGISTERING},
         {AFX_IDP_UNEXPECTED_ERROR, AFX_TEXT_UNEXPECTED_ERROR},
     };
     for (const auto& [id, expected] : strings) {
@@ -245,6 +248,34 @@ TEST_F(InstallerResources, ManifestAsksForAdministrator) {
          {"35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
           "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
         EXPECT_NE(manifest.find(os), std::string::npos) << os;
+}
+
+TEST_F(InstallerResources, ManifestAsksForTheScreensOwnDpi) {
+    std::vector<unsigned char> bytes = Resource(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    std::string manifest(bytes.begin(), bytes.end());
+    for (const char* declared : {">PerMonitorV2, PerMonitor</dpiAwareness>", ">true/pm</dpiAware>",
+                                 "http://schemas.microsoft.com/SMI/2016/WindowsSettings",
+                                 "http://schemas.microsoft.com/SMI/2005/WindowsSettings"})
+        EXPECT_NE(manifest.find(declared), std::string::npos) << declared;
+}
+
+TEST_F(InstallerResources, Dialog215IsTheProgressWindow) {
+    ASSERT_TRUE(tw::LoadCommonControls());
+    HWND dialog =
+        ::CreateDialogParamW(module, MAKEINTRESOURCEW(IDD_PROGRESS), nullptr, NoDialogProcedure, 0);
+    ASSERT_NE(dialog, nullptr);
+    wchar_t text[64] = {};
+    ::GetWindowTextW(dialog, text, 64);
+    EXPECT_EQ(std::wstring(text), Wide(TW_TEXT_PROGRESS_CAPTION));
+    EXPECT_EQ(static_cast<DWORD>(::GetWindowLongW(dialog, GWL_STYLE)) & WS_VISIBLE, 0u);
+    char windowClass[64] = {};
+    ASSERT_NE(::GetDlgItem(dialog, IDC_PROGRESS_BAR), nullptr);
+    ::GetClassNameA(::GetDlgItem(dialog, IDC_PROGRESS_BAR), windowClass, sizeof(windowClass));
+    EXPECT_STREQ(windowClass, "msctls_progress32");
+    auto lineStyle =
+        static_cast<DWORD>(::GetWindowLongW(::GetDlgItem(dialog, IDC_PROGRESS_STEP), GWL_STYLE));
+    EXPECT_EQ(lineStyle & (SS_NOPREFIX | SS_ENDELLIPSIS), DWORD{SS_NOPREFIX | SS_ENDELLIPSIS});
+    ::DestroyWindow(dialog);
 }
 
 TEST_F(InstallerResources, MenuAndAcceleratorsOfResourceSet128) {

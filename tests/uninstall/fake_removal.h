@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32_error_codes.h"
 #include "install/install_system.h"
 #include "uninstall/removal_system.h"
 #include "uninstall/sha256.h"
@@ -50,7 +51,9 @@ public:
     bool CreateFolder(const char*) override { return false; }
     SearchStart FindFirst(const char*, DirectoryEntry&) override { return {}; }
     void SleepOneMillisecond() override {}
-    bool CopyFileTo(const char*, const char*) override { return false; }
+    tw::CopyOutcome CopyFileTo(const char*, const char*) override {
+        return {tw::kErrorAccessDenied};
+    }
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
     void WaitForTools(const std::vector<StartedTool*>& tools,
                       std::chrono::milliseconds bound) override;

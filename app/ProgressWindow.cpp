@@ -1,0 +1,64 @@
+#include "app/ProgressWindow.h"
+
+#include <commctrl.h>
+
+#include "app/common_controls.h"
+#include "framework/WideText.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+
+namespace {
+
+// The bar's own range; positions are scaled to it.
+constexpr int kBarRange = 1000;
+
+void CentreOnWorkArea(HWND window) {
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& area = monitor.rcWork;
+    RECT own;
+    ::GetWindowRect(window, &own);
+    int x = area.left + (area.right - area.left - (own.right - own.left)) / 2;
+    int y = area.top + (area.bottom - area.top - (own.bottom - own.top)) / 2;
+    ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+bool CProgressWindow::Open() {
+    if (m_hWnd) return true;
+    // The bar is a common control: its class must be there before the template is.
+    if (!tw::LoadCommonControls()) return false;
+    m_hWnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDD_PROGRESS), nullptr,
+                                  &CProgressWindow::DialogProc, 0);
+    if (!m_hWnd) return false;
+    ::SendDlgItemMessageW(m_hWnd, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, kBarRange);
+    CentreOnWorkArea(m_hWnd);
+    ::ShowWindow(m_hWnd, SW_SHOW);
+    ::UpdateWindow(m_hWnd);
+    return true;
+}
+
+void CProgressWindow::SetStep(std::string_view stepText, std::string_view fileName) {
+    if (!m_hWnd) return;
+    ::SetDlgItemTextW(m_hWnd, IDC_PROGRESS_STEP, ProgramTextWithFile(stepText, fileName).c_str());
+}
+
+void CProgressWindow::SetPosition(int position, int range) {
+    if (!m_hWnd || range <= 0) return;
+    long long scaled = static_cast<long long>(position) * kBarRange / range;
+    ::SendDlgItemMessageW(m_hWnd, IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(scaled), 0);
+}
+
+void CProgressWindow::Close() {
+    if (!m_hWnd) return;
+    ::DestroyWindow(m_hWnd);
+    m_hWnd = nullptr;
+}
+
+INT_PTR CALLBACK CProgressWindow::DialogProc(HWND, UINT message, WPARAM, LPARAM) {
+    // Nothing to do: the window has no buttons, and the close command that
+    // Alt+F4 sends is ignored.
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+}
