@@ -18,11 +18,8 @@ constexpr std::string_view kSupportFolder = "driversupport\\";
 constexpr std::string_view kDriverFolder = "Driver\\";
 constexpr std::string_view kSearchAll = "*.*";
 constexpr std::string_view kToolName = "regsvr32.exe";
-// How long the tools get after the last of them started: every wait, for a free
-// slot or for the end, lasts at most until then.
-constexpr std::chrono::seconds kToolBound{300};
-// Tools running at once; a further start waits until one of them has ended.
-constexpr std::size_t kMaxRunningTools = 64;
+using tw::kMaxRunningTools;
+using tw::kToolBound;
 
 // A started tool, the record its outcome goes to and its DLL, held until it ends.
 struct RunningTool {

@@ -14,8 +14,6 @@ namespace {
 
 constexpr std::string_view kDriverFolder = "Driver\\";
 constexpr std::string_view kToolName = "regsvr32.exe";
-// As when installing: how long the tools get after the last of them started.
-constexpr std::chrono::seconds kToolBound{300};
 
 enum class Check { matches, changed, missing, failed };
 
@@ -175,6 +173,22 @@ private:
         m_heldTools.clear();
     }
 
+    std::vector<StartedTool*> Running() const {
+        std::vector<StartedTool*> running;
+        for (const Unregistering& started : m_running)
+            if (!started.tool->exitCode) running.push_back(started.tool.get());
+        return running;
+    }
+
+    // As when installing: true when a tool may start, with fewer than
+    // kMaxRunningTools running, at once or once one of them has ended.
+    bool FreeSlot() {
+        std::vector<StartedTool*> running = Running();
+        if (running.size() < kMaxRunningTools) return true;
+        m_tools.WaitForOneTool(running, kToolBound);
+        return Running().size() < kMaxRunningTools;
+    }
+
     void StartUnregistration(std::size_t index) {
         const ListedFile& file = m_list.files[index];
         m_handled[index] = true;
@@ -196,8 +210,10 @@ private:
         record.dll = file.path;
         record.toolPath = owner->app.path + std::string(kToolName);
         record.parameters = parameters;
-        std::unique_ptr<StartedTool> started = m_tools.StartRegistration(
-            {record.toolPath.c_str(), record.parameters.c_str(), owner->app.path.c_str()});
+        std::unique_ptr<StartedTool> started;
+        if (FreeSlot())
+            started = m_tools.StartRegistration(
+                {record.toolPath.c_str(), record.parameters.c_str(), owner->app.path.c_str()});
         if (!started) {
             Fail(file.path);
             m_toolsKept.push_back(record.toolPath);

@@ -280,6 +280,32 @@ TEST(Removal, DriverFolderStaysWhenSomethingIsLeftInIt) {
     EXPECT_THAT(installed.Remaining(), ElementsAre("C:\\V\\Driver\\user.dat", "C:\\V\\user.txt"));
 }
 
+// As when installing, at most 64 tools run at once: the 65th DLL waits for one of
+// them to end, and stays with its tool when none does within the bound.
+TEST(Removal, AtMost64ToolsRunAtOnce) {
+    Installed installed;
+    for (int i = 0; i < 63; ++i) {
+        const std::string path = "C:\\V\\Driver\\d" + std::to_string(i) + ".dll";
+        installed.list.files.push_back({path, DigestOf("D"), 1, FileRole::dll});
+        installed.system.files[path] = "D";
+    }
+    tw::RemovalSummary summary = installed.Remove();
+    const std::vector<std::string>& calls = installed.system.calls;
+    const auto waitForOne =
+        std::find(calls.begin(), calls.end(), "wait for one of 64 tools, 300000 ms");
+    ASSERT_NE(waitForOne, calls.end());
+    EXPECT_EQ(std::count_if(calls.begin(), waitForOne,
+                            [](const std::string& call) { return call.rfind("start ", 0) == 0; }),
+              64);
+    EXPECT_EQ(std::count_if(waitForOne, calls.end(),
+                            [](const std::string& call) { return call.rfind("start ", 0) == 0; }),
+              0);
+    EXPECT_EQ(summary.unregistrations.size(), 65u);
+    EXPECT_THAT(summary.failedFiles, ElementsAre("C:\\V\\Driver\\d62.dll", kTool));
+    EXPECT_TRUE(installed.system.files.count("C:\\V\\Driver\\d62.dll"));
+    EXPECT_TRUE(installed.system.files.count(kTool));
+}
+
 TEST(Removal, UnregistrationParameters) {
     struct Case {
         const char* path;
