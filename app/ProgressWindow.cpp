@@ -40,6 +40,11 @@ bool CProgressWindow::Open() {
     return true;
 }
 
+void CProgressWindow::SetCaption(std::string_view caption) {
+    if (!m_hWnd) return;
+    ::SetWindowTextW(m_hWnd, WideFromProgramText(caption).c_str());
+}
+
 void CProgressWindow::SetStep(std::string_view stepText, std::string_view fileName) {
     if (!m_hWnd) return;
     ::SetDlgItemTextW(m_hWnd, IDC_PROGRESS_STEP, ProgramTextWithFile(stepText, fileName).c_str());

@@ -20,6 +20,8 @@ public:
     // Makes the window, centred on the work area, shown and in the taskbar.
     // False when it cannot be made; the work then goes on without it.
     bool Open();
+    // The caption, instead of the template's (code page 936).
+    void SetCaption(std::string_view caption);
     // The line: a step text of the program's (code page 936, with "%1") and the
     // name of the file it works on (the system's ANSI code page).
     void SetStep(std::string_view stepText, std::string_view fileName);

@@ -25,6 +25,7 @@
 #include "install/one_millisecond_timer.h"
 #include "install/platform_install_system.h"
 #include "res/resource.h"
+#include "res/texts.h"
 #include "uninstall/keep_for_removal.h"
 #include "uninstall/platform_removal.h"
 #include "uninstall/platform_removal_store.h"
@@ -69,7 +70,9 @@ int RemoveInstallation(const tw::InstallerSwitches& switches, tw::InstallLog& lo
             UseCursor(IDC_WAIT);
             return yes;
         },
-        [](const tw::CompletionMessage& message) { ShowBox(message); }};
+        [](const tw::CompletionMessage& message) { ShowBox(message); },
+        // The installation's window, shown once the removal has gone on for a second.
+        [] { return std::make_unique<InstallationProgress>(TW_TEXT_REMOVAL_PROGRESS_CAPTION); }};
     return tw::RunRemoval(switches.silent, platform, log);
 }
 

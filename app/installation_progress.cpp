@@ -12,9 +12,24 @@ constexpr UINT kShowAfterMs = 1000;
 // no window and no object.
 InstallationProgress* g_current = nullptr;
 
+// The line's text for each step, with "%1" for the file.
+const char* StepText(tw::ProgressStep step) {
+    switch (step) {
+        case tw::ProgressStep::copying:
+            return TW_TEXT_COPYING;
+        case tw::ProgressStep::registering:
+            return TW_TEXT_REGISTERING;
+        case tw::ProgressStep::unregistering:
+            return TW_TEXT_UNREGISTERING;
+        case tw::ProgressStep::deleting:
+            return TW_TEXT_DELETING;
+    }
+    return TW_TEXT_COPYING;
+}
+
 }  // namespace
 
-InstallationProgress::InstallationProgress() {
+InstallationProgress::InstallationProgress(const char* caption) : m_caption(caption) {
     g_current = this;
     m_timer = ::SetTimer(nullptr, 0, kShowAfterMs, &InstallationProgress::OnTimer);
 }
@@ -41,12 +56,13 @@ void CALLBACK InstallationProgress::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
 void InstallationProgress::Open() {
     if (m_timer) ::KillTimer(nullptr, m_timer);
     m_timer = 0;
-    if (m_window.Open()) Update();
+    if (!m_window.Open()) return;
+    if (m_caption) m_window.SetCaption(m_caption);
+    Update();
 }
 
 void InstallationProgress::Update() {
     if (!m_window.GetSafeHwnd()) return;
-    m_window.SetStep(m_step == tw::ProgressStep::copying ? TW_TEXT_COPYING : TW_TEXT_REGISTERING,
-                     m_file);
+    m_window.SetStep(StepText(m_step), m_file);
     m_window.SetPosition(m_position, tw::kProgressRange);
 }

@@ -15,7 +15,8 @@
 
 class InstallationProgress : public tw::ProgressObserver {
 public:
-    InstallationProgress();
+    // caption: the window's (code page 936); the installation's when null.
+    explicit InstallationProgress(const char* caption = nullptr);
     ~InstallationProgress() override;
     InstallationProgress(const InstallationProgress&) = delete;
     InstallationProgress& operator=(const InstallationProgress&) = delete;
@@ -28,6 +29,7 @@ private:
     void Open();
     void Update();
 
+    const char* m_caption;
     CProgressWindow m_window;
     UINT_PTR m_timer = 0;
     tw::ProgressStep m_step = tw::ProgressStep::copying;

@@ -1,5 +1,6 @@
 #include "app/removal_run.h"
 
+#include <memory>
 #include <string>
 
 #include "app/exit_code.h"
@@ -94,7 +95,12 @@ int RunRemoval(bool silent, const RemovalPlatform& platform, InstallLog& log) {
         return Finish(log, kExitCancelled);
     }
 
-    RemovalSummary summary = RemoveInstalledFiles(*list, platform.system, platform.tools);
+    RemovalSummary summary;
+    {
+        std::unique_ptr<ProgressObserver> progress;
+        if (!silent && platform.showProgress) progress = platform.showProgress();
+        summary = RemoveInstalledFiles(*list, platform.system, platform.tools, progress.get());
+    }
     LogRemoval(summary, log);
     std::vector<std::string> failed = summary.failedFiles;
     if (summary.Complete()) {

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "app/completion_message.h"
 #include "log/install_log.h"
 #include "install/install_system.h"
+#include "install/progress_observer.h"
 #include "uninstall/removal.h"
 #include "uninstall/removal_store.h"
 #include "uninstall/removal_system.h"
@@ -25,6 +27,9 @@ struct RemovalPlatform {
     std::function<bool(const CompletionMessage& question)> ask;
     // Interactive runs only: shows a message.
     std::function<void(const CompletionMessage& message)> show;
+    // Interactive runs only, when given: what shows the removal while it goes on,
+    // let go before the final message.
+    std::function<std::unique_ptr<ProgressObserver>()> showProgress;
 };
 
 // The message that ends a removal that ran.

@@ -11,15 +11,18 @@ namespace tw {
 constexpr int kProgressRange = 1000;
 
 enum class ProgressStep {
-    copying,      // a file is being copied
-    registering,  // the registration tool of a DLL is started or waited for
+    copying,        // a file is being copied
+    registering,    // the registration tool of a DLL is started or waited for
+    unregistering,  // the removal's tool of a DLL is started or waited for
+    deleting,       // the removal deletes a file
 };
 
 class ProgressObserver {
 public:
     virtual ~ProgressObserver() = default;
     // A step begins on file, named by its path under the package folder
-    // ("Driver\a.dll"); position is how much of the run was done before it.
+    // ("Driver\a.dll"; the removal's by full path); position is how much of the
+    // run was done before it.
     virtual void Show(ProgressStep step, const std::string& file, int position) = 0;
 };
 

@@ -51,8 +51,17 @@ struct Unregistering {
 
 class Removal {
 public:
-    Removal(const InstalledList& list, RemovalSystem& system, InstallSystem& tools)
-        : m_list(list), m_system(system), m_tools(tools), m_handled(list.files.size(), false) {}
+    Removal(const InstalledList& list, RemovalSystem& system, InstallSystem& tools,
+            ProgressObserver* progress)
+        : m_list(list),
+          m_system(system),
+          m_tools(tools),
+          m_progress(progress),
+          m_handled(list.files.size(), false),
+          m_steps(list.files.size() +
+                  static_cast<std::size_t>(std::count_if(
+                      list.files.begin(), list.files.end(),
+                      [](const ListedFile& file) { return file.role == FileRole::dll; }))) {}
 
     RemovalSummary Run() {
         OpenFolders();
@@ -123,6 +132,13 @@ private:
             m_summary.failedFiles.push_back(path);
     }
 
+    // The next step is under way on path.
+    void Step(ProgressStep step, const std::string& path) {
+        if (m_progress)
+            m_progress->Show(step, path, static_cast<int>(m_done * kProgressRange / m_steps));
+        ++m_done;
+    }
+
     void DeleteHeld(HeldFile& file, const std::string& path) {
         if (file.Delete())
             ++m_summary.filesRemoved;
@@ -163,6 +179,7 @@ private:
             // A DLL that may still be registered stays, so that its registration
             // never points at nothing, and so does its tool, for another removal.
             if (record.Succeeded()) {
+                Step(ProgressStep::deleting, path);
                 DeleteHeld(*running.dll, path);
             } else {
                 Fail(path);
@@ -199,6 +216,7 @@ private:
             Fail(file.path);  // only A\Driver's DLLs were ever registered
             return;
         }
+        Step(ProgressStep::unregistering, file.path);
         if (!Matches(HoldAndCheck(file, dll), file.path)) return;
         HeldFile* tool = ToolFor(*owner);
         std::string parameters;
@@ -227,6 +245,7 @@ private:
         for (std::size_t i = 0; i < m_list.files.size(); ++i) {
             if (m_handled[i]) continue;
             const ListedFile& file = m_list.files[i];
+            Step(ProgressStep::deleting, file.path);
             if (file.role == FileRole::tool && IsKeptTool(file.path)) {
                 Fail(file.path);
                 continue;
@@ -284,12 +303,15 @@ private:
     const InstalledList& m_list;
     RemovalSystem& m_system;
     InstallSystem& m_tools;
+    ProgressObserver* m_progress;
     std::vector<bool> m_handled;  // DLLs, dealt with before the other files
     std::vector<AppFolders> m_folders;
     std::vector<std::pair<std::string, std::unique_ptr<HeldFile>>> m_heldTools;
     std::vector<Unregistering> m_running;
     std::vector<std::string> m_toolsKept;  // a DLL of theirs may still be registered
     RemovalSummary m_summary;
+    const std::size_t m_steps;  // one per DLL's unregistration, one per file's deletion
+    std::size_t m_done = 0;
 };
 
 }  // namespace
@@ -302,8 +324,8 @@ bool FormatUnregistrationParameters(std::string_view dllPath, std::string& param
 }
 
 RemovalSummary RemoveInstalledFiles(const InstalledList& list, RemovalSystem& system,
-                                    InstallSystem& tools) {
-    return Removal(list, system, tools).Run();
+                                    InstallSystem& tools, ProgressObserver* progress) {
+    return Removal(list, system, tools, progress).Run();
 }
 
 }  // namespace tw

@@ -8,6 +8,7 @@
 
 #include "install/install_summary.h"
 #include "install/install_system.h"
+#include "install/progress_observer.h"
 #include "uninstall/installed_list.h"
 #include "uninstall/removal_system.h"
 
@@ -34,8 +35,9 @@ struct RemovalSummary {
 bool FormatUnregistrationParameters(std::string_view dllPath, std::string& parameters);
 
 // Runs the removal. tools starts the registration tool and waits for it (300 s
-// at most after the last start).
+// at most after the last start). With progress, each unregistration and each
+// deletion is shown to it before it begins: one step per DLL and one per file.
 RemovalSummary RemoveInstalledFiles(const InstalledList& list, RemovalSystem& system,
-                                    InstallSystem& tools);
+                                    InstallSystem& tools, ProgressObserver* progress = nullptr);
 
 }  // namespace tw

@@ -170,6 +170,32 @@ TEST(InstallationProgress, ShowsNothingWithinTheFirstSecondThenTheWindowUntilItG
     EXPECT_EQ(VisibleProgressWindows(), 0);
 }
 
+// The removal shows the same window under its own caption and steps.
+TEST(InstallationProgress, TheRemovalsCaptionAndSteps) {
+    const std::wstring removing =
+        L"\x6b63\x5728\x5378\x8f7d\x9a71\x52a8\x7a0b\x5e8f";  // 正在卸载驱动程序
+    InstallationProgress progress(TW_TEXT_REMOVAL_PROGRESS_CAPTION);
+    progress.Show(tw::ProgressStep::unregistering, "C:\\V\\Driver\\a.dll", 0);
+    ::Sleep(1100);
+    HWND window = nullptr;
+    const struct {
+        tw::ProgressStep step;
+        std::wstring line;
+    } cases[] = {
+        {tw::ProgressStep::unregistering,
+         L"\x6b63\x5728\x6ce8\x9500 C:\\V\\Driver\\a.dll"},  // 正在注销
+        {tw::ProgressStep::deleting, L"\x6b63\x5728\x5220\x9664 C:\\V\\Driver\\a.dll"},  // 正在删除
+    };
+    for (const auto& c : cases) {
+        progress.Show(c.step, "C:\\V\\Driver\\a.dll", 500);
+        for (HWND candidate : ui_test::VisibleWindowsOfProcess())
+            if (WideTextOf(candidate) == removing) window = candidate;
+        ASSERT_NE(window, nullptr) << "no window under the removal's caption";
+        EXPECT_EQ(WideTextOf(::GetDlgItem(window, IDC_PROGRESS_STEP)), c.line);
+    }
+    EXPECT_EQ(VisibleProgressWindows(), 0) << "the installation's caption on the removal";
+}
+
 // A hidden top-level window of this thread, as the installer's frame is.
 class HiddenWindow {
 public:

@@ -11,6 +11,7 @@
 
 #include "common/win32_error_codes.h"
 #include "install/install_system.h"
+#include "install/progress_observer.h"
 #include "uninstall/removal_system.h"
 #include "uninstall/sha256.h"
 
@@ -65,3 +66,25 @@ private:
 };
 
 tw::Sha256Digest DigestOf(const std::string& bytes);
+
+// Writes its opening, each step shown ("deleting C:\V\a.txt at 250") and its
+// closing to events.
+class RecordingProgress : public tw::ProgressObserver {
+public:
+    explicit RecordingProgress(std::vector<std::string>& events) : m_events(events) {
+        m_events.push_back("progress opened");
+    }
+    ~RecordingProgress() override { m_events.push_back("progress closed"); }
+    RecordingProgress(const RecordingProgress&) = delete;
+    RecordingProgress& operator=(const RecordingProgress&) = delete;
+
+    void Show(tw::ProgressStep step, const std::string& file, int position) override {
+        const char* name = step == tw::ProgressStep::deleting        ? "deleting "
+                           : step == tw::ProgressStep::unregistering ? "unregistering "
+                                                                     : "installing ";
+        m_events.push_back(name + file + " at " + std::to_string(position));
+    }
+
+private:
+    std::vector<std::string>& m_events;
+};

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "res/texts.h"
 #include "tests/temp_folder.h"
 #include "tests/uninstall/fake_removal.h"
@@ -34,12 +36,15 @@ struct RemovalRunFixture {
 
     int Start(bool silent) {
         tw::InstallLog log(folder / "r.log");
-        tw::RemovalPlatform platform{store, system, tools,
+        tw::RemovalPlatform platform{store,
+                                     system,
+                                     tools,
                                      [this](const tw::CompletionMessage& q) {
                                          Box(q);
                                          return answer;
                                      },
-                                     [this](const tw::CompletionMessage& m) { Box(m); }};
+                                     [this](const tw::CompletionMessage& m) { Box(m); },
+                                     [this] { return std::make_unique<RecordingProgress>(shown); }};
         return tw::RunRemoval(silent, platform, log);
     }
 
@@ -57,7 +62,10 @@ const std::string kQuestion = kInfo + "4: " TW_TEXT_UNINSTALL_QUESTION;
 TEST(RemovalRun, YesRemovesFilesThenEntryListAndCopy) {
     RemovalRunFixture run;
     EXPECT_EQ(run.Start(false), 0);
-    EXPECT_THAT(run.shown, ElementsAre(kQuestion, kInfo + "0: " TW_TEXT_UNINSTALL_DONE));
+    // The progress window is gone before the final message.
+    EXPECT_THAT(run.shown, ElementsAre(kQuestion, "progress opened", "deleting C:\\V\\a.txt at 0",
+                                       "deleting C:\\V\\b.txt at 500", "progress closed",
+                                       kInfo + "0: " TW_TEXT_UNINSTALL_DONE));
     EXPECT_THAT(run.system.files, IsEmpty());
     EXPECT_THAT(run.store.steps,
                 ElementsAre("read list", "remove entry", "remove list", "remove copy"));
@@ -116,8 +124,8 @@ TEST(RemovalRun, FailuresAreNamedAndKeepTheEntryForAnotherRemoval) {
     run.system.unholdable.insert("C:\\V\\a.txt");
     run.system.files["C:\\V\\b.txt"] = "changed";
     EXPECT_EQ(run.Start(false), 1603);
-    EXPECT_THAT(run.shown, ElementsAre(kQuestion, kError + "48: " TW_TEXT_UNINSTALL_INCOMPLETE
-                                                           "\n\nC:\\V\\b.txt\nC:\\V\\a.txt"));
+    EXPECT_EQ(run.shown.back(),
+              kError + "48: " TW_TEXT_UNINSTALL_INCOMPLETE "\n\nC:\\V\\b.txt\nC:\\V\\a.txt");
     EXPECT_THAT(run.store.steps, ElementsAre("read list"));
     EXPECT_TRUE(run.store.entry);
     EXPECT_TRUE(run.store.list);

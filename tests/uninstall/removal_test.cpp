@@ -280,6 +280,24 @@ TEST(Removal, DriverFolderStaysWhenSomethingIsLeftInIt) {
     EXPECT_THAT(installed.Remaining(), ElementsAre("C:\\V\\Driver\\user.dat", "C:\\V\\user.txt"));
 }
 
+// One step per DLL's unregistration and one per file: the DLLs first, then the
+// files in the list's order.
+TEST(Removal, EachStepIsShownBeforeItBegins) {
+    Installed installed;
+    std::vector<std::string> shown;
+    {
+        RecordingProgress progress(shown);
+        installed.list.files[4].digest = DigestOf("changed since");  // b b.dll: no deletion
+        tw::RemoveInstalledFiles(installed.list, installed.system, installed.tools, &progress);
+    }
+    EXPECT_THAT(shown,
+                ElementsAre("progress opened", "unregistering " + kDllA + " at 0",
+                            "unregistering " + kDllB + " at 125", "deleting " + kDllA + " at 250",
+                            "deleting " + kTool + " at 375", "deleting " + kReadme + " at 500",
+                            "deleting " + kDriverTool + " at 625", "deleting " + kSys + " at 750",
+                            "progress closed"));
+}
+
 // As when installing, at most 64 tools run at once: the 65th DLL waits for one of
 // them to end, and stays with its tool when none does within the bound.
 TEST(Removal, AtMost64ToolsRunAtOnce) {
