@@ -7,9 +7,11 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "common/path_rules.h"
+#include "common/win32_attributes.h"
 #include "common/win32_find_handle.h"
 
 namespace tw {
@@ -50,11 +52,11 @@ FolderOpening OpenFolderAsItself(const char* folder, std::unique_ptr<Hold>& held
                    : FolderOpening::failed;
     }
     auto hold = std::make_unique<Win32FolderHold>(handle);
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(handle, &info)) return FolderOpening::failed;
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || IsLinkByName(path))
+    std::optional<DWORD> attributes = AttributesOf(handle);
+    if (!attributes) return FolderOpening::failed;
+    if ((*attributes & FILE_ATTRIBUTE_REPARSE_POINT) || IsLinkByName(path))
         return FolderOpening::link;
-    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderOpening::failed;
+    if (!(*attributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderOpening::failed;
     held = std::move(hold);
     return FolderOpening::held;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/path_rules.h"
+#include "common/win32_file_handle.h"
 #include "framework/ReadGrowing.h"
 #include "uninstall/platform_removal_store.h"
 
@@ -20,20 +21,6 @@ constexpr const char* kEntryName =
     "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarnwhistle";
 // A list larger than this is not one that an installation wrote.
 constexpr DWORD kListLimit = 64u * 1024u * 1024u;
-
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : m_handle(handle) {}
-    ~Handle() {
-        if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
 
 class Key {
 public:
@@ -89,8 +76,8 @@ public:
 
     tw::ListReading ReadList(std::string& bytes) override {
         if (m_folder.empty()) return tw::ListReading::failed;
-        Handle file(CreateFileA(ListPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        tw::FileHandle file(CreateFileA(ListPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.Get() == INVALID_HANDLE_VALUE) {
             DWORD error = GetLastError();
             return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
@@ -112,8 +99,8 @@ public:
         CreateDirectoryA(m_folder.c_str(), nullptr);
         const std::string fresh = m_folder + "installed-files.new";
         {
-            Handle file(CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+            tw::FileHandle file(CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
             if (file.Get() == INVALID_HANDLE_VALUE) return false;
             DWORD written = 0;
             if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,

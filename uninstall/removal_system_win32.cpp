@@ -7,28 +7,13 @@
 // through its own handle (FileDispositionInfo): what was checked is what goes.
 #include <windows.h>
 
+#include <optional>
+
+#include "common/win32_attributes.h"
+#include "common/win32_file_handle.h"
 #include "uninstall/platform_removal.h"
 
 namespace {
-
-class Handle {
-public:
-    explicit Handle(HANDLE handle) : m_handle(handle) {}
-    ~Handle() {
-        if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE Get() const { return m_handle; }
-    HANDLE Release() {
-        HANDLE handle = m_handle;
-        m_handle = INVALID_HANDLE_VALUE;
-        return handle;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 bool IsMissing(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -54,7 +39,7 @@ public:
     }
 
 private:
-    Handle m_handle;
+    tw::FileHandle m_handle;
 };
 
 class Win32RemovalSystem : public RemovalSystem {
@@ -64,14 +49,14 @@ public:
     }
 
     FileOpening HoldFile(const char* path, std::unique_ptr<HeldFile>& held) override {
-        Handle handle(
+        tw::FileHandle handle(
             CreateFileA(path, GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (handle.Get() == INVALID_HANDLE_VALUE)
             return IsMissing(GetLastError()) ? FileOpening::missing : FileOpening::failed;
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (!GetFileInformationByHandle(handle.Get(), &info) ||
-            (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
+        std::optional<DWORD> attributes = tw::AttributesOf(handle.Get());
+        if (!attributes ||
+            (*attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
             return FileOpening::failed;
         held = std::make_unique<Win32HeldFile>(handle.Release());
         return FileOpening::held;
