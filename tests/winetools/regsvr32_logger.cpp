@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "common/win32_file_handle.h"
 #include "framework/ReadGrowing.h"
 
 namespace {
@@ -47,27 +48,13 @@ std::string LogPath() {
     return path.substr(0, path.find_last_of("\\/") + 1) + "regsvr32.log";
 }
 
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    ~FileHandle() {
-        if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
 // Appends the line in one write, so that tools started side by side never
 // interleave their lines; another start holding the file briefly is waited for.
 bool AppendLine(const std::string& path, const std::string& line) {
     for (int attempt = 0; attempt < 200; ++attempt) {
-        FileHandle log(CreateFileA(path.c_str(), FILE_APPEND_DATA,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        tw::FileHandle log(CreateFileA(path.c_str(), FILE_APPEND_DATA,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (log.Get() == INVALID_HANDLE_VALUE) {
             if (GetLastError() != ERROR_SHARING_VIOLATION) return false;
             Sleep(10);
