@@ -37,7 +37,8 @@ std::string UnknownArgument(std::string_view word) {
     std::string argument;
     for (char c : word)
         if (c > ' ' && c < 0x7F && c != '"') argument += c;
-    bool known = (argument.size() == 2 && StartsWithUpper(argument, "/S")) ||
+    bool known = (argument.size() == 2 &&
+                  (StartsWithUpper(argument, "/S") || StartsWithUpper(argument, "/U"))) ||
                  StartsWithUpper(argument, "/D=") || StartsWithUpper(argument, "/LOG=");
     return known ? std::string() : argument;
 }
