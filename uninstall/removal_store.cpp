@@ -6,7 +6,9 @@ namespace tw {
 
 UninstallEntry MakeUninstallEntry(std::string_view copyPath, std::string_view appDir,
                                   std::uint64_t installedBytes) {
-    const std::string quoted = "\"" + std::string(copyPath) + "\"";
+    // Appended, not "\"" + path: GCC 12's -O2 sees a false overlap in the latter.
+    std::string quoted = "\"";
+    quoted.append(copyPath).append("\"");
     UninstallEntry entry;
     entry.displayName = TW_TEXT_UNINSTALL_DISPLAY_NAME;
     entry.displayVersion = "6.1.0.0";
