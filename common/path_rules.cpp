@@ -91,6 +91,10 @@ bool SamePath(std::string_view a, std::string_view b, LeadBytePredicate isLead) 
     return Folded(a, isLead) == Folded(b, isLead);
 }
 
+std::string PathKey(std::string_view path, LeadBytePredicate isLead) {
+    return Folded(path, isLead);
+}
+
 bool IsSameOrInside(std::string_view path, std::string_view folder, LeadBytePredicate isLead) {
     if (folder.empty()) return false;
     std::string inner = Folded(path, isLead);

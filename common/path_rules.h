@@ -48,6 +48,9 @@ std::vector<std::string> SplitAtSeparators(std::string_view text,
 // as this program needs: ASCII letters in any case, double-byte characters exactly,
 // and one trailing separator on either side counted as absent.
 bool SamePath(std::string_view a, std::string_view b, LeadBytePredicate isLead = IsSystemLeadByte);
+// The path as SamePath compares it: two paths are the same exactly when their keys
+// are equal, so that many paths can be looked up at once.
+std::string PathKey(std::string_view path, LeadBytePredicate isLead = IsSystemLeadByte);
 // True when path names folder or something inside it, compared as SamePath does.
 // An empty folder contains nothing.
 bool IsSameOrInside(std::string_view path, std::string_view folder,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <unordered_map>
 
 #include "common/path_rules.h"
 
@@ -133,16 +134,20 @@ InstalledList MergeInstalledLists(const InstalledList& earlier, const InstalledL
     InstalledList merged = earlier;
     for (const std::string& dir : later.appDirs) AddPath(merged.appDirs, dir);
     for (const std::string& record : later.recordPaths) AddPath(merged.recordPaths, record);
+    // Thousands of files: each looked up by its key, not compared with every other.
+    std::unordered_map<std::string, std::size_t> indexOf;
+    for (std::size_t i = 0; i < merged.files.size(); ++i)
+        indexOf.emplace(PathKey(merged.files[i].path), i);
     for (const ListedFile& file : later.files) {
-        auto known = std::find_if(merged.files.begin(), merged.files.end(),
-                                  [&](const ListedFile& f) { return SamePath(f.path, file.path); });
-        if (known == merged.files.end()) {
+        auto [known, added] = indexOf.emplace(PathKey(file.path), merged.files.size());
+        if (added) {
             merged.files.push_back(file);
             continue;
         }
-        FileRole role = known->role == FileRole::file ? file.role : known->role;
-        *known = file;
-        known->role = role;
+        ListedFile& listed = merged.files[known->second];
+        FileRole role = listed.role == FileRole::file ? file.role : listed.role;
+        listed = file;
+        listed.role = role;
     }
     return merged;
 }

@@ -1,6 +1,7 @@
 #include "uninstall/keep_for_removal.h"
 
-#include <algorithm>
+#include <string>
+#include <unordered_set>
 
 #include "common/path_rules.h"
 #include "framework/File.h"
@@ -10,13 +11,23 @@ namespace tw {
 
 namespace {
 
-FileRole RoleOf(const std::string& path, const InstalledRun& run) {
-    if (SamePath(path, run.appDir + "regsvr32.exe")) return FileRole::tool;
-    for (const Registration& registration : run.summary->registrations)
-        if (registration.Succeeded() && SamePath(path, run.appDir + registration.dll))
-            return FileRole::dll;
-    return FileRole::file;
-}
+// The role of each file, by its path's key: the tool, the DLLs registered.
+class Roles {
+public:
+    explicit Roles(const InstalledRun& run) : m_tool(PathKey(run.appDir + "regsvr32.exe")) {
+        for (const Registration& registration : run.summary->registrations)
+            if (registration.Succeeded()) m_dlls.insert(PathKey(run.appDir + registration.dll));
+    }
+
+    FileRole Of(const std::string& key) const {
+        if (key == m_tool) return FileRole::tool;
+        return m_dlls.count(key) ? FileRole::dll : FileRole::file;
+    }
+
+private:
+    std::string m_tool;
+    std::unordered_set<std::string> m_dlls;
+};
 
 // This run's part of the list; failed collects the files whose digest could not
 // be taken (they are left out: they cannot be checked before removal).
@@ -25,18 +36,19 @@ InstalledList ListOfRun(const InstalledRun& run, const FileDigestFunction& diges
     InstalledList list;
     list.appDirs.push_back(run.appDir);
     list.recordPaths.push_back(run.recordPath);
+    const Roles roles(run);
+    std::unordered_set<std::string> seen;
     for (const std::string& path : run.copied) {
         // A destination copied twice keeps the later copy's bytes: its digest is
         // taken once, after the engine has finished.
-        bool listed = std::any_of(list.files.begin(), list.files.end(),
-                                  [&](const ListedFile& f) { return SamePath(f.path, path); });
-        if (listed || std::find(failed.begin(), failed.end(), path) != failed.end()) continue;
+        auto [key, first] = seen.insert(PathKey(path));
+        if (!first) continue;
         std::optional<FileDigest> digest = digestOf(path.c_str());
         if (!digest) {
             failed.push_back(path);
             continue;
         }
-        list.files.push_back({path, digest->digest, digest->size, RoleOf(path, run)});
+        list.files.push_back({path, digest->digest, digest->size, roles.Of(*key)});
     }
     return list;
 }

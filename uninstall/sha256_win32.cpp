@@ -6,22 +6,48 @@
 
 namespace tw {
 
+namespace {
+
+// One provider for the whole run: acquiring one loads the provider's DLL and reads
+// its settings, which costs far more than hashing a small driver file.
+class Provider {
+public:
+    Provider() {
+        // No key container is needed for hashing alone.
+        if (!CryptAcquireContextA(&m_handle, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
+            m_handle = 0;
+    }
+    ~Provider() {
+        if (m_handle) CryptReleaseContext(m_handle, 0);
+    }
+    Provider(const Provider&) = delete;
+    Provider& operator=(const Provider&) = delete;
+
+    HCRYPTPROV Get() const { return m_handle; }
+
+private:
+    HCRYPTPROV m_handle = 0;
+};
+
+HCRYPTPROV SharedProvider() {
+    static const Provider provider;
+    return provider.Get();
+}
+
+}  // namespace
+
 struct Sha256::State {
-    HCRYPTPROV provider = 0;
     HCRYPTHASH hash = 0;
     bool failed = false;
 
     ~State() {
         if (hash) CryptDestroyHash(hash);
-        if (provider) CryptReleaseContext(provider, 0);
     }
 };
 
 Sha256::Sha256() : m_state(std::make_unique<State>()) {
-    // No key container is needed for hashing alone.
-    m_state->failed = !CryptAcquireContextA(&m_state->provider, nullptr, nullptr, PROV_RSA_AES,
-                                            CRYPT_VERIFYCONTEXT) ||
-                      !CryptCreateHash(m_state->provider, CALG_SHA_256, 0, 0, &m_state->hash);
+    HCRYPTPROV provider = SharedProvider();
+    m_state->failed = !provider || !CryptCreateHash(provider, CALG_SHA_256, 0, 0, &m_state->hash);
 }
 
 Sha256::~Sha256() = default;

@@ -112,6 +112,9 @@ TEST(PathRules, SamePathAndInsideIgnoreAsciiCaseAndATrailingSeparator) {
     for (const Case& c : cases) {
         EXPECT_EQ(SamePath(c.path, c.folder, IsCp936LeadByte), c.same) << c.path;
         EXPECT_EQ(IsSameOrInside(c.path, c.folder, IsCp936LeadByte), c.inside) << c.path;
+        // The key that many paths are looked up by agrees with SamePath.
+        EXPECT_EQ(PathKey(c.path, IsCp936LeadByte) == PathKey(c.folder, IsCp936LeadByte), c.same)
+            << c.path;
     }
     EXPECT_FALSE(SamePath("C:\\\201A", "C:\\\201a", IsCp936LeadByte));
     EXPECT_TRUE(SamePath("C:\\\201A", "C:\\\201a", IsSingleByteLeadByte));
