@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <unordered_map>
+#include <map>
 
 #include "common/path_rules.h"
 
@@ -135,7 +135,7 @@ InstalledList MergeInstalledLists(const InstalledList& earlier, const InstalledL
     for (const std::string& dir : later.appDirs) AddPath(merged.appDirs, dir);
     for (const std::string& record : later.recordPaths) AddPath(merged.recordPaths, record);
     // Thousands of files: each looked up by its key, not compared with every other.
-    std::unordered_map<std::string, std::size_t> indexOf;
+    std::map<std::string, std::size_t> indexOf;
     for (std::size_t i = 0; i < merged.files.size(); ++i)
         indexOf.emplace(PathKey(merged.files[i].path), i);
     for (const ListedFile& file : later.files) {

@@ -1,7 +1,7 @@
 #include "uninstall/keep_for_removal.h"
 
 #include <string>
-#include <unordered_set>
+#include <set>
 
 #include "common/path_rules.h"
 #include "framework/File.h"
@@ -26,7 +26,7 @@ public:
 
 private:
     std::string m_tool;
-    std::unordered_set<std::string> m_dlls;
+    std::set<std::string> m_dlls;
 };
 
 // This run's part of the list; failed collects the files whose digest could not
@@ -37,7 +37,7 @@ InstalledList ListOfRun(const InstalledRun& run, const FileDigestFunction& diges
     list.appDirs.push_back(run.appDir);
     list.recordPaths.push_back(run.recordPath);
     const Roles roles(run);
-    std::unordered_set<std::string> seen;
+    std::set<std::string> seen;
     for (const std::string& path : run.copied) {
         // A destination copied twice keeps the later copy's bytes: its digest is
         // taken once, after the engine has finished.
