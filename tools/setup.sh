@@ -24,8 +24,19 @@ if ((${#missing[@]})); then
   [[ $(id -u) -eq 0 ]] || { echo "setup: run as root to install: ${missing[*]}" >&2; exit 1; }
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update
-  apt-get install -y --no-install-recommends "${missing[@]}"
+  # A mirror caught mid-sync fails the update ("Mirror sync in progress?"), or leaves
+  # one architecture's lists older than the other's so that wine32:i386 cannot be
+  # resolved: retry the update, then install with the release's main suite preferred.
+  for attempt in 1 2 3; do
+    apt-get update && break
+    ((attempt < 3)) || echo "setup: apt-get update failed $attempt times; going on with the lists there are" >&2
+    sleep $((attempt * 10))
+  done
+  if ! apt-get install -y --no-install-recommends "${missing[@]}"; then
+    suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+    echo "setup: installing again with the $suite suite preferred" >&2
+    apt-get install -y --no-install-recommends -t "$suite" "${missing[@]}"
+  fi
 fi
 
 # The zh_CN.UTF-8 locale gives Wine the ANSI code page 936.
