@@ -95,6 +95,6 @@ protected:
     int m_hFile = -1;
 #endif
     BOOL m_bCloseOnDelete = FALSE;
-    bool m_bDeleteOnClose = false;  // the host's imitation of the mark
+    bool m_bDeleteOnClose = false;  // the mark as last set (the host's imitation acts on it)
     CString m_strFileName;
 };

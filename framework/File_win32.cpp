@@ -63,6 +63,7 @@ void CFile::Close() {
     CString name = m_strFileName;
     m_hFile = INVALID_HANDLE_VALUE;
     m_bCloseOnDelete = FALSE;
+    m_bDeleteOnClose = false;
     m_strFileName.Empty();
     if (!closed) CFileException::ThrowOsError(static_cast<long>(code), name);
 }
@@ -71,6 +72,7 @@ void CFile::Abort() {
     if (IsOpen()) CloseHandle(m_hFile);
     m_hFile = INVALID_HANDLE_VALUE;
     m_bCloseOnDelete = FALSE;
+    m_bDeleteOnClose = false;
     m_strFileName.Empty();
 }
 
@@ -80,6 +82,7 @@ void CFile::SetDeleteOnClose(bool deleteOnClose) {
     if (!SetFileInformationByHandle(m_hFile, FileDispositionInfo, &disposition,
                                     sizeof(disposition)))
         CFileException::ThrowOsError(static_cast<long>(GetLastError()), m_strFileName);
+    m_bDeleteOnClose = deleteOnClose;
 }
 
 void CFile::Remove(const char* fileName) {
