@@ -6,6 +6,7 @@ and Driver\\ removed show that the DLL was unregistered while it was still there
 """
 
 import os
+import random
 import shlex
 import subprocess
 import time
@@ -181,7 +182,12 @@ TEXT_RUN_BUSY = "另一个安装或卸载程序正在运行，请等它结束后
 EXIT_ALREADY_RUNNING = 1618
 BUSY_LINE = "another installation or removal is running"
 BIG_SIZE = 24 * 1024 * 1024
-KILLS = (0.0, 1.0, 2.5)  # seconds after the new file shows before each kill
+KILLS = (0.0, 1.0, 2.5)  # seconds after the copy's first write before each kill
+
+
+def big_content(name, size):
+    """size bytes of their own for name (pkg.content builds small files only)."""
+    return random.Random(name).randbytes(size)
 
 
 def wine_tool(prefix, *args):
@@ -194,8 +200,27 @@ def wine_tool(prefix, *args):
 
 def leftovers(app_dir):
     """Names in A and A\\Driver that no package file explains: the copy's new files."""
-    return sorted(str(p.relative_to(app_dir)) for folder in (app_dir, app_dir / "Driver")
-                  if folder.exists() for p in folder.iterdir() if p.name.lower().endswith(".tmp"))
+    found = []
+    for folder in (app_dir, app_dir / "Driver"):
+        try:
+            found += [str(p.relative_to(app_dir)) for p in folder.iterdir()
+                      if p.name.lower().endswith(".tmp")]
+        except OSError:  # not made yet
+            pass
+    return sorted(found)
+
+
+def copy_written(app_dir):
+    """True once a new file of the copy holds bytes: it was marked before its first
+    write (a kill between its creation and the mark, a matter of microseconds, is
+    not what this run tests)."""
+    for rel in leftovers(app_dir):
+        try:
+            if (app_dir / rel).stat().st_size > 0:
+                return True
+        except OSError:  # renamed into place meanwhile
+            pass
+    return False
 
 
 def wait_for(condition, timeout, step=0.05):
@@ -232,10 +257,10 @@ def scenario_one_at_a_time(suite, name, checks):
     app_text = suite.drive.dos(app_dir)
     old = pkg.Package({"regsvr32.exe": suite.stand_in_tool(), "support.txt": b"old support\r\n"},
                       {"alpha.dll": pkg.content("alpha.dll"),
-                       "big.sys": pkg.content("old big.sys", BIG_SIZE)})
+                       "big.sys": big_content("old big.sys", BIG_SIZE)})
     new = pkg.Package({"regsvr32.exe": suite.stand_in_tool(), "support.txt": b"new support\r\n"},
                       {"alpha.dll": pkg.content("alpha.dll"),
-                       "big.sys": pkg.content("new big.sys", BIG_SIZE)})
+                       "big.sys": big_content("new big.sys", BIG_SIZE)})
     source = suite.folder(name, "old")
     old.lay_out(source)
     exe = suite.place_exe(source)
@@ -269,6 +294,7 @@ def scenario_one_at_a_time(suite, name, checks):
             second.shot("busy", box)
             second.dismiss(box)
             checks.true(x.is_viewable(dialog), "the dialog closed after the busy message")
+            x.raise_window(final)  # the second dialog lies over it
             first.settle(final)
             first.dismiss(final)
             checks.equal(first.exit_code(ui.STEP_TIMEOUT), ui.EXIT_INSTALLED,
@@ -292,7 +318,7 @@ def scenario_one_at_a_time(suite, name, checks):
     args = ["/S", "/D=" + app_text]
     for delay in KILLS:
         with suite.start(f"{name}-kill", exe, source, args) as run:
-            copying = wait_for(lambda: leftovers(app_dir), ui.START_TIMEOUT, 0.02)
+            copying = wait_for(lambda: copy_written(app_dir), ui.START_TIMEOUT, 0.02)
             time.sleep(delay)
             for pid in wine.marked_processes(suites.RUN_MARKER, str(suite.root), "tarnwhistle"):
                 os.kill(pid, 9)
