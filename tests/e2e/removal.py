@@ -311,7 +311,8 @@ def scenario_one_at_a_time(suite, name, checks):
 
     # 2: a silent reinstall of the new package, killed while it copies the large
     # file: every file old or new, never a new file of the copy left, the lock gone
-    # with the killed run; then one complete run installs everything.
+    # with the killed run. Then two silent runs started together: one installs
+    # everything (0), the other finds the lock taken (1618) and does nothing.
     source = suite.folder(name, "new")
     new.lay_out(source)
     exe = suite.place_exe(source)
@@ -330,11 +331,23 @@ def scenario_one_at_a_time(suite, name, checks):
         for rel, data in pkg.tree(app_dir).items():
             checks.true(data in (old.installed_layout().get(rel), new.installed_layout().get(rel)),
                         f"{rel} torn after a kill {delay} s into a copy")
-    result = suite.run_installer(name + "-complete", source, exe=exe, args=args, silent=True,
-                                 timeout=ui.install_timeout(1))
-    checks.equal(result.exit_code, ui.EXIT_INSTALLED, "exit status of the complete run")
+    logs = [suite.install_log(f"{name}-together-{n}") for n in (1, 2)]
+    with suite.start(name + "-together-1", exe, source,
+                     args[:1] + ["/LOG=" + suite.drive.dos(logs[0])] + args[1:]) as one, \
+            suite.start(name + "-together-2", exe, source,
+                        args[:1] + ["/LOG=" + suite.drive.dos(logs[1])] + args[1:]) as two:
+        codes = [one.exit_code(ui.install_timeout(1)), two.exit_code(ui.install_timeout(1))]
+    checks.equal(sorted(codes), [ui.EXIT_INSTALLED, ui.wine_exit_status(EXIT_ALREADY_RUNNING)],
+                 "exit statuses of two runs started together")
+    if sorted(codes) == [0, ui.wine_exit_status(EXIT_ALREADY_RUNNING)]:
+        lines, problems = pkg.read_install_log(logs[codes.index(0) ^ 1])
+        checks.extend(problems)
+        checks.equal(lines[-2:], [BUSY_LINE, "exit code: 1618"], "the refused run's log ends")
+    if not wine.wait_marked_processes_end(suites.RUN_MARKER, str(suite.root), "regsvr32",
+                                          suites.TOOL_END_TIMEOUT):
+        raise Failure("registration tools still running after the end")
     checks.extend(pkg.tree_differences(pkg.tree(app_dir), new.installed_layout(),
-                                       "after the complete run"))
+                                       "after the runs started together"))
 
     # 3: removed through the entry, installed again, Windows restarted: the
     # entry's program is still there and removes the installation.
