@@ -29,6 +29,7 @@
 #include "uninstall/keep_for_removal.h"
 #include "uninstall/platform_removal.h"
 #include "uninstall/platform_removal_store.h"
+#include "uninstall/platform_run_lock.h"
 
 CTarnwhistleApp theApp;
 
@@ -62,7 +63,8 @@ std::vector<std::string> KeepForRemoval(const std::string& appDir,
     return tw::KeepForRemoval({appDir, record, copied, &summary}, PlatformRemovalStore());
 }
 
-int RemoveInstallation(const tw::InstallerSwitches& switches, tw::InstallLog& log) {
+int RemoveInstallation(const tw::InstallerSwitches& switches, tw::RunLock& runLock,
+                       tw::InstallLog& log) {
     const tw::RemovalPlatform platform{
         PlatformRemovalStore(), PlatformRemovalSystem(), PlatformInstallSystem(),
         [](const tw::CompletionMessage& question) {
@@ -72,7 +74,8 @@ int RemoveInstallation(const tw::InstallerSwitches& switches, tw::InstallLog& lo
         },
         [](const tw::CompletionMessage& message) { ShowBox(message); },
         // The installation's window, shown once the removal has gone on for a second.
-        [] { return std::make_unique<InstallationProgress>(TW_TEXT_REMOVAL_PROGRESS_CAPTION); }};
+        [] { return std::make_unique<InstallationProgress>(TW_TEXT_REMOVAL_PROGRESS_CAPTION); },
+        &runLock};
     return tw::RunRemoval(switches.silent, platform, log);
 }
 
@@ -108,10 +111,14 @@ BOOL CTarnwhistleApp::InitInstance() {
         PlatformInstallSystem(),
         std::bind_front(&CTarnwhistleApp::InstallDriverFiles, this)};
     platform.keepForRemoval = KeepForRemoval;
+    // One run at a time on the machine: taken once the run is to change anything,
+    // held until this function returns, and let go by Windows however the process ends.
+    const std::unique_ptr<tw::RunLock> runLock = MakePlatformRunLock();
+    platform.runLock = runLock.get();
     log.Started(LocalTimeNow(), platform.packageFolder);
 
     if (switches.uninstall) {
-        m_exitCode = RemoveInstallation(switches, log);
+        m_exitCode = RemoveInstallation(switches, *runLock, log);
         return FALSE;
     }
 
@@ -126,6 +133,7 @@ BOOL CTarnwhistleApp::InitInstance() {
     // The dialog refuses the package's own folders as the application directory.
     dialog.m_strPackageFolder = platform.packageFolder.c_str();
     dialog.m_pLog = &log;
+    dialog.m_pRunLock = runLock.get();
     m_exitCode = tw::RunWithDialog(
         platform, log,
         {[&] {

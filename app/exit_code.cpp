@@ -8,6 +8,8 @@ int ChooseExitCode(RunEnd end, bool nothingFound, int failureCount) {
             return kExitLogNotOpened;
         case RunEnd::cancelled:
             return kExitCancelled;
+        case RunEnd::runBusy:
+            return kExitAlreadyRunning;
         case RunEnd::installed:
             return nothingFound || failureCount > 0 ? kExitFailed : kExitInstalled;
         case RunEnd::directoryRefused:

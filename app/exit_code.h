@@ -4,10 +4,12 @@
 
 namespace tw {
 
-constexpr int kExitInstalled = 0;        // everything installed and registered
-constexpr int kExitCancelled = 1602;     // ERROR_INSTALL_USEREXIT: the dialog was cancelled
-constexpr int kExitFailed = 1603;        // ERROR_INSTALL_FAILURE: anything else
-constexpr int kExitLogNotOpened = 1622;  // ERROR_INSTALL_LOG_FAILURE: /LOG= cannot be opened
+constexpr int kExitInstalled = 0;          // everything installed and registered
+constexpr int kExitCancelled = 1602;       // ERROR_INSTALL_USEREXIT: the dialog was cancelled
+constexpr int kExitFailed = 1603;          // ERROR_INSTALL_FAILURE: anything else
+constexpr int kExitAlreadyRunning = 1618;  // ERROR_INSTALL_ALREADY_RUNNING: another run holds
+                                           // the machine's lock; nothing was done
+constexpr int kExitLogNotOpened = 1622;    // ERROR_INSTALL_LOG_FAILURE: /LOG= cannot be opened
 
 // How far a run got.
 enum class RunEnd {
@@ -15,6 +17,7 @@ enum class RunEnd {
     cancelled,            // the dialog was cancelled
     directoryRefused,     // a silent run's directory did not pass the OK decision, or was
                           // given empty
+    runBusy,              // another installation or removal holds the machine's lock
     recordNotWritten,     // "\ZAVIDAR.CFG" could not be written
     installationAborted,  // the engine stopped with an exception
     installed,            // the engine ran to its end: its summary decides

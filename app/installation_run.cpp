@@ -72,6 +72,8 @@ int RunSilently(const InstallerSwitches& switches, const RunPlatform& platform, 
     } catch (const CFileException&) {
         return Finish(log, ChooseExitCode(RunEnd::recordNotWritten, false, 0));
     }
+    if (check->verdict == AppDirVerdict::runBusy)
+        return Finish(log, ChooseExitCode(RunEnd::runBusy, false, 0));
     if (!check->Accepted()) return Finish(log, ChooseExitCode(RunEnd::directoryRefused, false, 0));
     return Finish(log,
                   InstallAndLog(platform, WithTrailingSeparator(check->fullPath), log).exitCode);

@@ -61,8 +61,8 @@ InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appD
 
 // A run without dialog or message: the directory of /D= (else the proposed one)
 // through AcceptDirectory, then the installation; the exit code logged. An empty
-// /D=, a refused directory or an unwritten record ends the run before anything is
-// installed. Returns the exit code.
+// /D=, a refused directory, a run lock held by another run (1618) or an unwritten
+// record ends the run before anything is installed. Returns the exit code.
 int RunSilently(const InstallerSwitches& switches, const RunPlatform& platform, InstallLog& log);
 
 // How the dialog ended; after confirmed, the accepted directory's full path.

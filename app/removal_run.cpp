@@ -1,6 +1,7 @@
 #include "app/removal_run.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/exit_code.h"
@@ -57,12 +58,39 @@ std::vector<std::string> RemoveStore(RemovalStore& store, InstallLog& log) {
         log.Line({"list removed: ", store.ListPath()});
     else
         failed.push_back(store.ListPath());
-    if (store.RemoveCopyAtRestart())
-        log.Line({"copy of the installer: ", store.CopyPath(), " removed at the next restart"});
-    else
-        failed.push_back(store.CopyPath());
+    const CopyRemoval copy = store.RemoveCopyAtRestart();
+    switch (copy.outcome) {
+        case CopyRemoval::removed:
+            log.Line({"copy of the installer: ", store.CopyPath(), " removed"});
+            break;
+        case CopyRemoval::atRestart:
+            log.Line({"copy of the installer: ", store.CopyPath(), " moved to ", copy.restartName,
+                      ", removed at the next restart"});
+            break;
+        case CopyRemoval::failed:
+            failed.push_back(store.CopyPath());
+            break;
+    }
     for (const std::string& name : failed) log.Line({"not removed: ", name});
     return failed;
+}
+
+// The list as it is now; without one, that is logged and shown, and the run ends.
+std::optional<InstalledList> ReadInstalledList(bool silent, const RemovalPlatform& platform,
+                                               InstallLog& log) {
+    std::string bytes;
+    ListReading reading = platform.store.ReadList(bytes);
+    std::optional<InstalledList> list;
+    if (reading == ListReading::read) list = ParseInstalledList(bytes);
+    if (!list) {
+        log.Line({"removal: ", reading == ListReading::absent
+                                   ? "no installed-files list"
+                                   : "the installed-files list cannot be read"});
+        if (!silent)
+            platform.show(Message({{TW_TEXT_NOTHING_INSTALLED, false}}, TW_TEXT_ERROR_CAPTION,
+                                  kBoxOk | kBoxIconExclamation));
+    }
+    return list;
 }
 
 }  // namespace
@@ -76,24 +104,38 @@ CompletionMessage ChooseRemovalMessage(const std::vector<std::string>& kept) {
 
 int RunRemoval(bool silent, const RemovalPlatform& platform, InstallLog& log) {
     log.Line({"removal: list ", platform.store.ListPath()});
-    std::string bytes;
-    ListReading reading = platform.store.ReadList(bytes);
-    std::optional<InstalledList> list;
-    if (reading == ListReading::read) list = ParseInstalledList(bytes);
-    if (!list) {
-        log.Line({"removal: ", reading == ListReading::absent
-                                   ? "no installed-files list"
-                                   : "the installed-files list cannot be read"});
-        if (!silent)
-            platform.show(Message({{TW_TEXT_NOTHING_INSTALLED, false}}, TW_TEXT_ERROR_CAPTION,
-                                  kBoxOk | kBoxIconExclamation));
-        return Finish(log, kExitFailed);
-    }
+    std::optional<InstalledList> list = ReadInstalledList(silent, platform, log);
+    if (!list) return Finish(log, kExitFailed);
     if (!silent && !platform.ask(Message({{TW_TEXT_UNINSTALL_QUESTION, false}},
                                          TW_TEXT_INFO_CAPTION, kBoxYesNo))) {
         log.Line({"removal: answered No"});
         return Finish(log, kExitCancelled);
     }
+    if (platform.runLock) {
+        switch (platform.runLock->Take()) {
+            case RunLockTaking::taken:
+                break;
+            case RunLockTaking::busy:
+                log.Line({kRunBusyLogLine});
+                if (!silent)
+                    platform.show(Message({{TW_TEXT_RUN_BUSY, false}}, TW_TEXT_ERROR_CAPTION,
+                                          kBoxOk | kBoxIconExclamation));
+                return Finish(log, kExitAlreadyRunning);
+            case RunLockTaking::failed: {
+                const std::string lockPath = platform.runLock->Path();
+                log.Line({"run lock: ", lockPath, " not taken (system error ",
+                          std::to_string(platform.runLock->Error()), ")"});
+                CompletionMessage message = ChooseRemovalMessage({lockPath});
+                log.Line({"result: ", message.text});
+                if (!silent) platform.show(message);
+                return Finish(log, kExitFailed);
+            }
+        }
+    }
+    // The list may have changed while the question was shown: only what it names
+    // now, under the lock, is removed.
+    list = ReadInstalledList(silent, platform, log);
+    if (!list) return Finish(log, kExitFailed);
 
     RemovalSummary summary;
     {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/completion_message.h"
+#include "common/run_lock.h"
 #include "log/install_log.h"
 #include "install/install_system.h"
 #include "install/progress_observer.h"
@@ -30,13 +31,19 @@ struct RemovalPlatform {
     // Interactive runs only, when given: what shows the removal while it goes on,
     // let go before the final message.
     std::function<std::unique_ptr<ProgressObserver>()> showProgress;
+    // The machine's run lock, taken after the question and held by the caller to
+    // the end of the run (none: not taken).
+    RunLock* runLock = nullptr;
 };
 
 // The message that ends a removal that ran.
 CompletionMessage ChooseRemovalMessage(const std::vector<std::string>& kept);
 
-// Returns the exit code: 0 removed (files the user changed are kept and named,
-// no failure), 1602 answered No, 1603 no list or anything failed.
+// The list is read for the question and read again once the run lock is taken,
+// and only what that list names is removed: an installation that ran meanwhile
+// is removed with it, never lost. Returns the exit code: 0 removed (files the
+// user changed are kept and named, no failure), 1602 answered No, 1618 another
+// run holds the lock (nothing done), 1603 no list or anything failed.
 int RunRemoval(bool silent, const RemovalPlatform& platform, InstallLog& log);
 
 }  // namespace tw

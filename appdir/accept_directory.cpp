@@ -1,5 +1,7 @@
 #include "appdir/accept_directory.h"
 
+#include <string>
+
 #include "common/path_rules.h"
 #include "framework/FileException.h"
 
@@ -34,10 +36,27 @@ AppDirCheck AcceptDirectory(std::string_view directoryText, DirectorySource sour
         return check;
     }
     log.DirectoryAccepted(WithTrailingSeparator(check.fullPath));
+    if (platform.runLock) {
+        switch (platform.runLock->Take()) {
+            case RunLockTaking::taken:
+                break;
+            case RunLockTaking::busy:
+                log.Line({kRunBusyLogLine});
+                check.verdict = AppDirVerdict::runBusy;
+                return check;
+            case RunLockTaking::failed:
+                log.Line({"run lock: ", platform.runLock->Path(), " not taken (system error ",
+                          std::to_string(platform.runLock->Error()), ")"});
+                CFileException::ThrowOsError(platform.runLock->Error(),
+                                             platform.runLock->Path().c_str());
+        }
+    }
     try {
         writeRecord(check.fullPath);
     } catch (const CFileException& error) {
         log.RecordNotWritten(platform.recordPath, error);
+        // The dialog stays open: nobody waits for it while the user looks.
+        if (platform.runLock) platform.runLock->Release();
         throw;
     }
     log.RecordWritten(platform.recordPath);

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "appdir/appdir_check.h"
+#include "common/run_lock.h"
 #include "log/install_log.h"
 
 namespace tw {
@@ -20,6 +21,7 @@ struct DirectoryPlatform {
     EntryLookup lookup;             // the file search of the OK decision
     FullPathFunction fullPath;      // the directory made whole against the current directory
     FolderIdentityLookup identity;  // what a folder is, whatever its spelling
+    RunLock* runLock = nullptr;     // the machine's run lock (none: not taken)
 };
 
 // Writes the configuration record for an accepted directory's full path; a
@@ -30,7 +32,11 @@ using RecordWriter = std::function<void(const std::string& fullPath)>;
 // directory is logged with its reason. An accepted one is logged as the engine
 // gets it (with one trailing separator), then its record is written through
 // writeRecord and logged; a record that cannot be written is logged and its
-// CFileException passes on to the caller. Returns the decision.
+// CFileException passes on to the caller, with the run lock let go. Before the
+// record the run lock is taken:
+// when another run holds it, that is logged and the verdict is runBusy, with
+// nothing written; a lock that cannot be taken at all is logged and leaves as
+// CFileException, as the record's failure does. Returns the decision.
 AppDirCheck AcceptDirectory(std::string_view directoryText, DirectorySource source,
                             const DirectoryPlatform& platform, const RecordWriter& writeRecord,
                             InstallLog& log);

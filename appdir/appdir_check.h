@@ -29,6 +29,8 @@ enum class AppDirVerdict {
     tooLong,        // the text, or its full path, is longer than kAppDirMaxBytes
     link,           // a junction, symbolic link or other reparse point
     packageFolder,  // the package folder, its Driver\ or driversupport\, or inside those two
+    runBusy,        // accepted, but another installation or removal holds the machine's
+                    // lock: nothing written (AcceptDirectory only, never CheckAppDir)
 };
 
 struct AppDirCheck {

@@ -35,8 +35,8 @@ BOOL CAppDirDialog::OnInitDialog() {
 void CAppDirDialog::OnOK() {
     if (!UpdateData(TRUE)) return;
     const tw::DirectoryPlatform platform{m_strPackageFolder.GetString(), tw::kConfigRecordPath,
-                                         tw::FindFirstEntryAttributes, tw::FullPathName,
-                                         tw::ReadFolderIdentity};
+                                         tw::FindFirstEntryAttributes,   tw::FullPathName,
+                                         tw::ReadFolderIdentity,         m_pRunLock};
     tw::InstallLog unlogged("");
     // A record that cannot be written leaves as CFileException: the dialog stays open.
     tw::AppDirCheck check = tw::AcceptDirectory(
@@ -62,6 +62,11 @@ void CAppDirDialog::OnOK() {
             return;
         case tw::AppDirVerdict::link:
             MessageBox(TW_TEXT_APPDIR_IS_LINK, TW_TEXT_ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
+            FocusDirectoryText();
+            return;
+        case tw::AppDirVerdict::runBusy:
+            // Another run holds the machine: 确定 tries again, Cancel ends the run.
+            MessageBox(TW_TEXT_RUN_BUSY, TW_TEXT_ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
             FocusDirectoryText();
             return;
         case tw::AppDirVerdict::missing:

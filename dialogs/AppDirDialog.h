@@ -6,6 +6,7 @@
 
 #include "framework/Dialog.h"
 #include "framework/Edit.h"
+#include "common/run_lock.h"
 #include "log/install_log.h"
 
 class CAppDirDialog : public CDialog {
@@ -24,6 +25,9 @@ public:
     CString m_strPackageFolder;
     // Set by the caller: the run's log, which each OK adds its steps to (none: not logged).
     tw::InstallLog* m_pLog = nullptr;
+    // Set by the caller: the machine's run lock, taken at the OK that accepts the
+    // directory and held by the caller to the end of the run (none: not taken).
+    tw::RunLock* m_pRunLock = nullptr;
     // After IDOK: the accepted directory's full path, which the record holds and
     // the installation uses.
     CString m_strFullAppDir;

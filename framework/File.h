@@ -15,6 +15,7 @@ struct FileOpenRequest {
     DWORD share;         // FILE_SHARE_READ / FILE_SHARE_WRITE bits
     DWORD disposition;   // OPEN_EXISTING, CREATE_NEW, CREATE_ALWAYS or OPEN_ALWAYS
     bool inheritHandle;  // child processes may inherit the handle
+    bool deleteAccess;   // the handle may mark the file for deletion (DELETE)
 };
 
 class CFile {
@@ -36,6 +37,9 @@ public:
         // This framework's own: a new file, refused when anything of that name
         // exists, a link included (CreateFileA's CREATE_NEW).
         modeCreateNew = 0x10000,
+        // This framework's own: the open may mark the file to be deleted when it
+        // is closed (CreateFileA's DELETE access).
+        modeDelete = 0x20000,
     };
     enum SeekPosition : unsigned { begin = 0, current = 1, end = 2 };
 
@@ -72,6 +76,10 @@ public:
     virtual void Close();
     // Closes without throwing.
     virtual void Abort();
+    // Marks the open file to be deleted when its last handle closes, however the
+    // process ends, or clears the mark (Win32: FileDispositionInfo, which needs an
+    // open with modeDelete); throws, naming the file, when the platform refuses.
+    virtual void SetDeleteOnClose(bool deleteOnClose);
 
     // Deletes a file; throws CFileException on failure.
     static void Remove(const char* fileName);
@@ -87,5 +95,6 @@ protected:
     int m_hFile = -1;
 #endif
     BOOL m_bCloseOnDelete = FALSE;
+    bool m_bDeleteOnClose = false;  // the mark as last set (the host's imitation acts on it)
     CString m_strFileName;
 };

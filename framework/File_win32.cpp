@@ -10,8 +10,9 @@ bool CFile::IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
 BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error) {
     FileOpenRequest request = MapOpenFlags(openFlags);
     SECURITY_ATTRIBUTES security{sizeof(security), nullptr, request.inheritHandle};
-    HANDLE handle = CreateFileA(fileName, request.access, request.share, &security,
-                                request.disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD access = request.access | (request.deleteAccess ? DELETE : 0);
+    HANDLE handle = CreateFileA(fileName, access, request.share, &security, request.disposition,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         DWORD code = GetLastError();
         if (error) {
@@ -62,6 +63,7 @@ void CFile::Close() {
     CString name = m_strFileName;
     m_hFile = INVALID_HANDLE_VALUE;
     m_bCloseOnDelete = FALSE;
+    m_bDeleteOnClose = false;
     m_strFileName.Empty();
     if (!closed) CFileException::ThrowOsError(static_cast<long>(code), name);
 }
@@ -70,7 +72,17 @@ void CFile::Abort() {
     if (IsOpen()) CloseHandle(m_hFile);
     m_hFile = INVALID_HANDLE_VALUE;
     m_bCloseOnDelete = FALSE;
+    m_bDeleteOnClose = false;
     m_strFileName.Empty();
+}
+
+void CFile::SetDeleteOnClose(bool deleteOnClose) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = deleteOnClose ? TRUE : FALSE;
+    if (!SetFileInformationByHandle(m_hFile, FileDispositionInfo, &disposition,
+                                    sizeof(disposition)))
+        CFileException::ThrowOsError(static_cast<long>(GetLastError()), m_strFileName);
+    m_bDeleteOnClose = deleteOnClose;
 }
 
 void CFile::Remove(const char* fileName) {

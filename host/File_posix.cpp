@@ -188,10 +188,26 @@ long CFile::Seek(long offset, unsigned from) {
     return static_cast<long>(position);
 }
 
+// The mark's imitation: the file goes when this open closes, before its name is
+// forgotten (a killed host process leaves it, as no POSIX call can promise that).
+void CFile::SetDeleteOnClose(bool deleteOnClose) {
+    if (!IsOpen()) CFileException::ThrowOsError(tw::kErrorInvalidHandle, m_strFileName);
+    m_bDeleteOnClose = deleteOnClose;
+}
+
+namespace {
+
+void DeleteIfMarked(bool marked, const CString& path) {
+    if (marked) ::unlink(path.GetString());
+}
+
+}  // namespace
+
 void CFile::Close() {
     int result = 0;
     int code = 0;
     if (IsOpen()) {
+        DeleteIfMarked(m_bDeleteOnClose, m_strFileName);
         Shares().Remove(m_hFile);
         result = ::close(m_hFile);
         code = errno;
@@ -199,17 +215,20 @@ void CFile::Close() {
     CString name = m_strFileName;
     m_hFile = -1;
     m_bCloseOnDelete = FALSE;
+    m_bDeleteOnClose = false;
     m_strFileName.Empty();
     if (result != 0) CFileException::ThrowOsError(tw::Win32ErrorFromErrno(code), name);
 }
 
 void CFile::Abort() {
     if (IsOpen()) {
+        DeleteIfMarked(m_bDeleteOnClose, m_strFileName);
         Shares().Remove(m_hFile);
         ::close(m_hFile);
     }
     m_hFile = -1;
     m_bCloseOnDelete = FALSE;
+    m_bDeleteOnClose = false;
     m_strFileName.Empty();
 }
 

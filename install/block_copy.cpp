@@ -48,12 +48,22 @@ public:
             if (!m_path.Compose({folder, name})) return tw::kErrorFilenameTooLong;
             if (m_file.Open(m_path.c_str(), kCopyTemporaryFlags, &error)) {
                 m_created = true;
-                return 0;
+                return Mark(true);
             }
             long code = error.m_lOsError;
             if (code != tw::kErrorFileExists && code != tw::kErrorAlreadyExists) return code;
         }
         return tw::kErrorFileExists;
+    }
+    // 0, or the code of the refusal: the new file is to be deleted when it is closed
+    // (however the process ends), or no longer.
+    long Mark(bool deleteOnClose) {
+        try {
+            m_file.SetDeleteOnClose(deleteOnClose);
+            return 0;
+        } catch (const CFileException& error) {
+            return CodeOf(error);
+        }
     }
     long Replace(const char* destination) {
         long code = tw::ReplaceWithTemporary(m_path.c_str(), destination);
@@ -77,6 +87,9 @@ long CopyBlocks(CFile& sourceFile, CFile& newFile) {
             count = sourceFile.Read(block, kCopyBlockSize);
             newFile.Write(block, count);
         } while (count > 0);
+        // Only now may the new file outlive its handle: it is renamed into place
+        // right after the close.
+        newFile.SetDeleteOnClose(false);
         newFile.Close();
         sourceFile.Close();
         return 0;

@@ -13,10 +13,11 @@
 
 // Open flags of the two files: the source may still be read by others but not
 // written; the new file beside the destination is made by this open (never an
-// existing file, nor the target of a link), and nobody else may open it.
+// existing file, nor the target of a link), and nobody else may open it; the
+// open may mark it for deletion, so that it goes with the run however that ends.
 constexpr unsigned kCopySourceFlags = CFile::modeRead | CFile::shareDenyWrite;  // 0x20
 constexpr unsigned kCopyTemporaryFlags =
-    CFile::modeCreateNew | CFile::modeWrite | CFile::shareExclusive;
+    CFile::modeCreateNew | CFile::modeWrite | CFile::shareExclusive | CFile::modeDelete;
 constexpr unsigned kCopyBlockSize = 4096;
 
 // True when every byte was copied and the copy has replaced the destination (or
@@ -25,8 +26,10 @@ constexpr unsigned kCopyBlockSize = 4096;
 // made (its path would not fit in MAX_PATH, its folder is missing), written or
 // closed, or the destination cannot be replaced (a folder, a read-only file, a
 // file held open). The destination is then byte for byte what it was, or still
-// absent, and no file made by the copy stays behind. No exception of the file
-// layer leaves the copy.
+// absent, and no file made by the copy stays behind. The new file is marked for
+// deletion as soon as it is made, and the mark is cleared only just before it is
+// closed and renamed into place, so a run that is killed leaves none either. No
+// exception of the file layer leaves the copy.
 BOOL CopyOneFile(const char* source, const char* destination);
 
 namespace tw {

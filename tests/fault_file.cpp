@@ -53,11 +53,19 @@ long FaultFile::Seek(long offset, unsigned from) {
 }
 
 void FaultFile::Close() {
-    Step("close");
+    Step("close", m_bDeleteOnClose ? "marked" : "");
     CFile::Close();
 }
 
 void FaultFile::Abort() {
-    if (m_journal && IsOpen()) m_journal->push_back(m_label.empty() ? "abort" : m_label + " abort");
+    if (m_journal && IsOpen()) {
+        std::string step = m_bDeleteOnClose ? "abort marked" : "abort";
+        m_journal->push_back(m_label.empty() ? step : m_label + " " + step);
+    }
     CFile::Abort();
+}
+
+void FaultFile::SetDeleteOnClose(bool deleteOnClose) {
+    Step(deleteOnClose ? "mark" : "unmark");
+    CFile::SetDeleteOnClose(deleteOnClose);
 }

@@ -16,7 +16,8 @@ public:
     explicit FaultFile(std::vector<std::string>* journal = nullptr, std::string label = {})
         : m_journal(journal), m_label(std::move(label)) {}
 
-    // The nth step (from 1) of this kind ("read", "write", "seek", "close") is logged
+    // The nth step (from 1) of this kind ("read", "write", "seek", "mark", "unmark",
+    // "close") is logged
     // and then throws the platform error code, without being done; with code 0 it
     // throws std::bad_alloc, a failure that is not the file layer's.
     void FailAt(const std::string& kind, int nth, long code);
@@ -32,6 +33,7 @@ public:
     long Seek(long offset, unsigned from) override;
     void Close() override;
     void Abort() override;
+    void SetDeleteOnClose(bool deleteOnClose) override;
 
     // What the last Open was handed, the error record as it came in.
     std::string openedName;

@@ -34,6 +34,17 @@ UninstallEntry MakeUninstallEntry(std::string_view copyPath, std::string_view ap
 
 enum class ListReading { absent, read, failed };
 
+// What became of the copy of the installer.
+struct CopyRemoval {
+    enum Outcome {
+        failed,     // it stays
+        removed,    // it is gone
+        atRestart,  // it was running: moved to restartName, which Windows deletes at
+                    // the next restart, so the copy's own name is free again
+    } outcome;
+    std::string restartName;
+};
+
 class RemovalStore {
 public:
     virtual ~RemovalStore() = default;
@@ -50,9 +61,11 @@ public:
     virtual bool WriteEntry(const UninstallEntry& entry) = 0;
     virtual bool RemoveEntry() = 0;
     virtual bool RemoveList() = 0;
-    // A running program cannot delete itself: the copy (and its folder, once
-    // empty) goes at the next restart.
-    virtual bool RemoveCopyAtRestart() = 0;
+    // A running program cannot delete itself: the copy is moved out of the way to
+    // a fresh name in its folder, and only that name (and the folder, should it be
+    // empty by then) is left for the next restart, so an installation before the
+    // restart writes its copy anew and keeps it.
+    virtual CopyRemoval RemoveCopyAtRestart() = 0;
 };
 
 }  // namespace tw

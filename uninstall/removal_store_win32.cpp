@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -151,18 +152,42 @@ public:
         return DeleteFileA(ListPath().c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
     }
 
-    // A copy that is not the running program goes at once; the running one, and
-    // then its folder, when Windows next starts.
-    bool RemoveCopyAtRestart() override {
+    // A copy that is not the running program goes at once. The running one can be
+    // renamed though not deleted: it moves to a fresh name in the same folder, and
+    // only that name is left for the restart, so that an installation before the
+    // restart writes a copy that the restart does not take. The folder goes now
+    // when it is empty, else at the restart, which removes only an empty folder.
+    tw::CopyRemoval RemoveCopyAtRestart() override {
         const std::string copy = CopyPath();
-        bool copyGone = DeleteFileA(copy.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
-        if (!copyGone && !MoveFileExA(copy.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
-            return false;
-        if (copyGone && RemoveDirectoryA(m_folder.c_str())) return true;
-        return MoveFileExA(m_folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+        tw::CopyRemoval removal{tw::CopyRemoval::removed, {}};
+        if (!DeleteFileA(copy.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+            removal.restartName = MoveAside(copy);
+            if (removal.restartName.empty() ||
+                !MoveFileExA(removal.restartName.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+                return {tw::CopyRemoval::failed, {}};
+            removal.outcome = tw::CopyRemoval::atRestart;
+        }
+        if (!RemoveDirectoryA(m_folder.c_str()))
+            MoveFileExA(m_folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        return removal;
     }
 
 private:
+    // The file moved to a name of its folder that nothing has yet: the empty text
+    // when none could be had.
+    std::string MoveAside(const std::string& path) const {
+        unsigned number = GetCurrentProcessId() * 7919u ^ GetTickCount();
+        for (int attempt = 0; attempt < 16; ++attempt, ++number) {
+            char name[32];
+            std::snprintf(name, sizeof(name), "Tarnwhistle.%08X.del", number);
+            const std::string aside = m_folder + name;
+            if (MoveFileExA(path.c_str(), aside.c_str(), 0)) return aside;
+            DWORD error = GetLastError();
+            if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
+        }
+        return {};
+    }
+
     std::string m_folder;
 };
 

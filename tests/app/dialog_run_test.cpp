@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -22,6 +23,7 @@
 #include "framework/afx_texts.h"
 #include "log/log_platform.h"
 #include "tests/app/run_surroundings.h"
+#include "tests/fake_run_lock.h"
 #include "tests/install/recording_system.h"
 #include "tests/temp_folder.h"
 
@@ -331,6 +333,124 @@ TEST(DialogRun, TheProgressGoesBeforeTheReportOfAnException) {
     Surroundings run(true);
     EXPECT_EQ(RunWithProgress(run, true),
               (Lines{"dialog", "opened", "closed", "report while handled"}));
+}
+
+// The run lock of an installation: taken once the directory is accepted, before
+// the record is written, and held while the engine runs. A run that finds it held
+// by another writes nothing and ends with 1618; one that cannot take it at all
+// writes nothing and fails; a refused directory never asks for it.
+TEST(RunLock, TheSilentRunTakesItBetweenTheDecisionAndTheRecord) {
+    struct Case {
+        const char* name;
+        std::string directory;
+        tw::RunLockTaking answer;
+        int exitCode;
+        int takes;
+        Lines route;  // {record}: the record's path
+    } cases[] = {
+        {"taken",
+         "D:\\My Apps",
+         tw::RunLockTaking::taken,
+         0,
+         1,
+         {"directory: D:\\My Apps (from /D=)", "directory accepted: D:\\My Apps\\",
+          "record: {record} written"}},
+        {"held by another run",
+         "D:\\My Apps",
+         tw::RunLockTaking::busy,
+         1618,
+         1,
+         {"directory: D:\\My Apps (from /D=)", "directory accepted: D:\\My Apps\\",
+          "another installation or removal is running", "exit code: 1618"}},
+        {"cannot be taken",
+         "D:\\My Apps",
+         tw::RunLockTaking::failed,
+         1603,
+         1,
+         {"directory: D:\\My Apps (from /D=)", "directory accepted: D:\\My Apps\\",
+          "run lock: P:\\Tw\\run.lock not taken (system error 5)", "exit code: 1603"}},
+        {"directory refused",
+         "D:\\Missing",
+         tw::RunLockTaking::taken,
+         1603,
+         0,
+         {"directory: D:\\Missing (from /D=)", "directory refused: not an existing folder",
+          "exit code: 1603"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Surroundings run(true);
+        FakeRunLock lock;
+        lock.answers = {c.answer};
+        run.platform.runLock = &lock;
+        bool heldWhileInstalling = false;
+        bool recordBeforeInstalling = false;
+        run.platform.engine = [&](CString source, CString appDir, InstallSystem& system) {
+            heldWhileInstalling = lock.held;
+            recordBeforeInstalling = std::filesystem::exists(run.recordPath);
+            return InstallDriverFiles(source, appDir, system);
+        };
+        EXPECT_EQ(RunSilently(c.directory, run), c.exitCode);
+        EXPECT_EQ(lock.takes, c.takes);
+        Lines lines = LogLines(run.logPath);
+        lines.resize(std::min(lines.size(), c.route.size()));
+        EXPECT_EQ(lines, WithRecord(c.route, run.recordPath));
+        const bool installed = c.exitCode == 0;
+        EXPECT_EQ(std::filesystem::exists(run.recordPath), installed);
+        EXPECT_EQ(heldWhileInstalling, installed);
+        EXPECT_EQ(recordBeforeInstalling, installed);
+        if (!installed) {
+            EXPECT_TRUE(run.system.Calls().empty()) << "nothing installed";
+        }
+    }
+}
+
+// At 确定 the dialog finds the lock held: nothing is written and the dialog stays
+// open; the next 确定 takes it and the run goes on, or Cancel ends the run. A
+// record that cannot be written lets the lock go while the dialog stays open.
+TEST(RunLock, TheDialogsOkTriesAgainAndCancelEndsTheRun) {
+    {
+        Surroundings run(true);
+        FakeRunLock lock;
+        lock.answers = {tw::RunLockTaking::busy, tw::RunLockTaking::taken};
+        run.platform.runLock = &lock;
+        tw::InstallLog log(run.logPath);
+        std::optional<tw::AppDirCheck> first = PressOk("D:\\My Apps", run, log);
+        ASSERT_TRUE(first);
+        EXPECT_EQ(first->verdict, tw::AppDirVerdict::runBusy);
+        EXPECT_FALSE(first->Accepted());
+        EXPECT_FALSE(std::filesystem::exists(run.recordPath));
+        EXPECT_FALSE(lock.held);
+        std::optional<tw::AppDirCheck> second = PressOk("D:\\My Apps", run, log);
+        ASSERT_TRUE(second);
+        EXPECT_TRUE(second->Accepted());
+        EXPECT_TRUE(lock.held);
+        EXPECT_TRUE(std::filesystem::exists(run.recordPath));
+        EXPECT_EQ(lock.takes, 2);
+    }
+    {
+        Surroundings run(true);
+        FakeRunLock lock;
+        lock.answers = {tw::RunLockTaking::busy};
+        run.platform.runLock = &lock;
+        ScriptedDialog dialog({"D:\\My Apps"});
+        EXPECT_EQ(dialog.Run(run), 1602);
+        EXPECT_FALSE(std::filesystem::exists(run.recordPath));
+        EXPECT_TRUE(run.system.Calls().empty());
+        const Lines lines = LogLines(run.logPath);
+        EXPECT_EQ(Lines(lines.end() - 3, lines.end()),
+                  (Lines{"another installation or removal is running", "cancelled in the dialog",
+                         "exit code: 1602"}));
+    }
+    {
+        Surroundings run(false);
+        std::vector<std::string> journal;
+        FakeRunLock lock(&journal);
+        run.platform.runLock = &lock;
+        tw::InstallLog log(run.logPath);
+        EXPECT_FALSE(PressOk("D:\\My Apps", run, log)) << "the record's failure leaves";
+        EXPECT_EQ(journal, (Lines{"lock taken", "lock released"}));
+    }
 }
 
 }  // namespace

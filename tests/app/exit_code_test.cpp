@@ -23,6 +23,7 @@ TEST(ExitCode, WindowsInstallerCodes) {
         {"record not written", RunEnd::recordNotWritten, false, 0, 1603},
         {"engine stopped", RunEnd::installationAborted, false, 0, 1603},
         {"log not opened", RunEnd::logNotOpened, false, 0, 1622},
+        {"another run holds the lock", RunEnd::runBusy, false, 0, 1618},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

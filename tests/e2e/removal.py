@@ -6,8 +6,10 @@ and Driver\\ removed show that the DLL was unregistered while it was still there
 """
 
 import os
+import random
 import shlex
 import subprocess
+import time
 
 import installer_run as ui
 import package as pkg
@@ -172,3 +174,200 @@ SCENARIOS = [
     ("r1", "install silently, a removal answered No, then QuietUninstallString",
      scenario_remove),
 ]
+
+
+# --- one run at a time, a killed run, the restart -------------------------------
+
+TEXT_RUN_BUSY = "另一个安装或卸载程序正在运行，请等它结束后再试!"
+EXIT_ALREADY_RUNNING = 1618
+BUSY_LINE = "another installation or removal is running"
+BIG_SIZE = 24 * 1024 * 1024
+KILLS = (0.0, 0.3, 0.8)  # seconds after big.sys's first megabyte before each kill
+
+
+def big_content(name, size):
+    """size bytes of their own for name (pkg.content builds small files only)."""
+    return random.Random(name).randbytes(size)
+
+
+def wine_tool(prefix, *args):
+    """A native Wine program (wineboot) run in the prefix; returns its exit status."""
+    env = {**os.environ, "WINEPREFIX": str(prefix), "DISPLAY": ""}
+    return subprocess.run(
+        ["bash", "-c", f'source "{wine.TOOLS}/wine-env.sh" && "$TW_WINE" "$@"', "wine", *args],
+        env=env, capture_output=True, timeout=600).returncode
+
+
+def leftovers(app_dir):
+    """Names in A and A\\Driver that no package file explains: the copy's new files."""
+    found = []
+    for folder in (app_dir, app_dir / "Driver"):
+        try:
+            found += [str(p.relative_to(app_dir)) for p in folder.iterdir()
+                      if p.name.lower().endswith(".tmp")]
+        except OSError:  # not made yet
+            pass
+    return sorted(found)
+
+
+def big_copy_under_way(app_dir):
+    """True once the new file of big.sys holds a megabyte: it was marked before its
+    first write and is cleared only when all 24 MB are in. (Between its creation
+    and the mark, and between clearing the mark and the rename, a kill would leave
+    it: a matter of microseconds, which a kill timed from here never hits.)"""
+    for rel in leftovers(app_dir):
+        try:
+            if rel.startswith("Driver") and (app_dir / rel).stat().st_size > 1024 * 1024:
+                return True
+        except OSError:  # renamed into place meanwhile
+            pass
+    return False
+
+
+def wait_for(condition, timeout, step=0.05):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if condition():
+            return True
+        time.sleep(step)
+    return condition()
+
+
+def quiet_removal(suite, name, source, checks, what):
+    quiet = (entry_values(suite.prefix) or {}).get("QuietUninstallString", "")
+    words = shlex.split(quiet.replace("\\", "/"))
+    if len(words) < 2:
+        raise Failure(f"QuietUninstallString {quiet!r} {what}")
+    program = unix_path(suite.prefix, words[0].replace("/", "\\"))
+    checks.true(program.exists(), f"the entry's program {program} is missing {what}")
+    log = suite.folder("logs") / f"{name}.log"
+    code, texts = start_without_dialog(suite, name, program, source,
+                                       words[1:] + ["/LOG=" + suite.drive.dos(log)])
+    checks.equal(code, ui.EXIT_INSTALLED, f"exit status of the removal {what}")
+    lines, problems = pkg.read_install_log(log)
+    checks.extend(problems)
+    return lines
+
+
+def scenario_one_at_a_time(suite, name, checks):
+    prefix = suite.prefix
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    wine.remove_tree(store_folder(prefix))
+    lock = store_folder(prefix) / "run.lock"
+    app_dir = suite.folder(name, "A")
+    app_text = suite.drive.dos(app_dir)
+    old = pkg.Package({"regsvr32.exe": suite.stand_in_tool(), "support.txt": b"old support\r\n"},
+                      {"alpha.dll": pkg.content("alpha.dll"),
+                       "big.sys": big_content("old big.sys", BIG_SIZE)})
+    new = pkg.Package({"regsvr32.exe": suite.stand_in_tool(), "support.txt": b"new support\r\n"},
+                      {"alpha.dll": pkg.content("alpha.dll"),
+                       "big.sys": big_content("new big.sys", BIG_SIZE)})
+    source = suite.folder(name, "old")
+    old.lay_out(source)
+    exe = suite.place_exe(source)
+
+    # 1: an interactive installation that holds the lock while its final message
+    # shows; meanwhile a silent installation ends with 1618 and writes nothing, and
+    # a second dialog's 确定 is refused with the message and stays open, until the
+    # first has ended: then its 确定 installs.
+    first_log, silent_log = suite.install_log(name + "-first"), suite.install_log(name + "-busy")
+    with suite.start(name + "-first", exe, source, ["/LOG=" + suite.drive.dos(first_log),
+                                                    "/D=" + app_text]) as first:
+        ui.confirm(first, first.dialog())
+        final = x.wait_window(f"^{ui.INFO_CAPTION}$", ui.install_timeout(1), first.program.alive)
+        checks.true(lock.exists(), "no run.lock while an installation runs")
+        before = pkg.tree(app_dir)
+        record = suite.record_path().read_bytes()
+        with suite.start(name + "-busy", exe, source,
+                         ["/S", "/LOG=" + suite.drive.dos(silent_log), "/D=" + app_text]) as busy:
+            checks.equal(busy.exit_code(ui.START_TIMEOUT),
+                         ui.wine_exit_status(EXIT_ALREADY_RUNNING), "exit status while held")
+        lines, problems = pkg.read_install_log(silent_log)
+        checks.extend(problems)
+        checks.equal(lines[-2:], [BUSY_LINE, "exit code: 1618"], "the busy run's log ends")
+        checks.extend(pkg.tree_differences(pkg.tree(app_dir), before, "after the busy run"))
+        checks.equal(suite.record_path().read_bytes(), record, "the record after the busy run")
+        with suite.start(name + "-second", exe, source, ["/D=" + app_text]) as second:
+            dialog = second.dialog()
+            ui.confirm(second, dialog)
+            box = x.wait_window(f"^{ui.ERROR_CAPTION}$", ui.STEP_TIMEOUT, second.program.alive)
+            second.settle(box)
+            second.shot("busy", box)
+            second.dismiss(box)
+            checks.true(x.is_viewable(dialog), "the dialog closed after the busy message")
+            x.raise_window(final)  # the second dialog lies over it
+            first.settle(final)
+            first.dismiss(final)
+            checks.equal(first.exit_code(ui.STEP_TIMEOUT), ui.EXIT_INSTALLED,
+                         "exit status of the first installation")
+            checks.true(wait_for(lambda: not lock.exists(), 10), "run.lock stays after a run")
+            second.settle(dialog)
+            ui.confirm(second, dialog)
+            second.finish_with_message(ui.install_timeout(1))
+            checks.equal(second.exit_code(), ui.EXIT_INSTALLED, "exit status after trying again")
+            checks.equal(second.message_texts(), [TEXT_RUN_BUSY, ui.TEXT_DONE],
+                         "the second dialog's messages")
+    checks.extend(pkg.tree_differences(pkg.tree(app_dir), old.installed_layout(),
+                                       "after the installations"))
+
+    # 2: a silent reinstall of the new package, killed while it copies the large
+    # file: every file old or new, never a new file of the copy left, the lock gone
+    # with the killed run. Then two silent runs started together: one installs
+    # everything (0), the other finds the lock taken (1618) and does nothing.
+    source = suite.folder(name, "new")
+    new.lay_out(source)
+    exe = suite.place_exe(source)
+    args = ["/S", "/D=" + app_text]
+    for delay in KILLS:
+        with suite.start(f"{name}-kill", exe, source, args) as run:
+            copying = wait_for(lambda: big_copy_under_way(app_dir), ui.START_TIMEOUT, 0.02)
+            time.sleep(delay)
+            for pid in wine.marked_processes(suites.RUN_MARKER, str(suite.root), "tarnwhistle"):
+                os.kill(pid, 9)
+            checks.true(copying and run.exit_code(60) is not None,
+                        f"no copy under way to kill ({delay} s)")
+        checks.true(wait_for(lambda: not leftovers(app_dir), 20),
+                    f"left by a run killed {delay} s into a copy: {leftovers(app_dir)}")
+        checks.true(wait_for(lambda: not lock.exists(), 20), "run.lock stays after a kill")
+        for rel, data in pkg.tree(app_dir).items():
+            checks.true(data in (old.installed_layout().get(rel), new.installed_layout().get(rel)),
+                        f"{rel} torn after a kill {delay} s into a copy")
+    logs = [suite.install_log(f"{name}-together-{n}") for n in (1, 2)]
+    with suite.start(name + "-together-1", exe, source,
+                     args[:1] + ["/LOG=" + suite.drive.dos(logs[0])] + args[1:]) as one, \
+            suite.start(name + "-together-2", exe, source,
+                        args[:1] + ["/LOG=" + suite.drive.dos(logs[1])] + args[1:]) as two:
+        codes = [one.exit_code(ui.install_timeout(1)), two.exit_code(ui.install_timeout(1))]
+    checks.equal(sorted(codes), [ui.EXIT_INSTALLED, ui.wine_exit_status(EXIT_ALREADY_RUNNING)],
+                 "exit statuses of two runs started together")
+    if sorted(codes) == [0, ui.wine_exit_status(EXIT_ALREADY_RUNNING)]:
+        lines, problems = pkg.read_install_log(logs[codes.index(0) ^ 1])
+        checks.extend(problems)
+        checks.equal(lines[-2:], [BUSY_LINE, "exit code: 1618"], "the refused run's log ends")
+    if not wine.wait_marked_processes_end(suites.RUN_MARKER, str(suite.root), "regsvr32",
+                                          suites.TOOL_END_TIMEOUT):
+        raise Failure("registration tools still running after the end")
+    checks.extend(pkg.tree_differences(pkg.tree(app_dir), new.installed_layout(),
+                                       "after the runs started together"))
+
+    # 3: removed through the entry, installed again, Windows restarted: the
+    # entry's program is still there and removes the installation.
+    lines = quiet_removal(suite, name + "-removal", source, checks, "through the entry")
+    aside = [p.name for p in store_folder(prefix).glob("Tarnwhistle.*.del")]
+    checks.true(len(aside) == 1 and not (store_folder(prefix) / "Tarnwhistle.exe").exists(),
+                f"the running copy not moved aside: {sorted(os.listdir(store_folder(prefix)))}")
+    checks.true(any(line.endswith(", removed at the next restart") and " moved to " in line
+                    for line in lines), "the copy's removal at the restart not logged")
+    result = suite.run_installer(name + "-again", source, exe=exe, args=args, silent=True,
+                                 timeout=ui.install_timeout(1))
+    checks.equal(result.exit_code, ui.EXIT_INSTALLED, "exit status of the installation again")
+    checks.equal(wine_tool(prefix, "wineboot", "-r"), 0, "exit status of wineboot -r")
+    checks.equal(sorted(p.name for p in store_folder(prefix).glob("Tarnwhistle*")),
+                 ["Tarnwhistle.exe"], "the program's folder after the restart")
+    quiet_removal(suite, name + "-after-restart", source, checks, "after the restart")
+    checks.equal(entry_values(prefix), None, "the entry after the last removal")
+    checks.equal(sorted(pkg.tree(app_dir)), [], "A after the last removal")
+
+
+SCENARIOS.append(("r2", "one run at a time, killed copies, a removal across the restart",
+                  scenario_one_at_a_time))

@@ -118,6 +118,12 @@ def focus(wid):
     _xdotool("windowfocus", str(wid))
 
 
+def raise_window(wid):
+    """Puts the window above the others (without a window manager nobody else does),
+    so that clicks meant for it reach it."""
+    _xdotool("windowraise", str(wid))
+
+
 def press(wid, *keys):
     """Gives the window the keyboard focus and presses the keys (xdotool names)."""
     focus(wid)

@@ -114,8 +114,9 @@ TEST(BlockCopy, WritesANewFileBesideTheDestinationWhichThenTakesItsPlace) {
     EXPECT_EQ(tw::FolderPart(written), folder.Path() + kSeparator);
     EXPECT_TRUE(IsTemporaryName(written.substr(tw::FolderPart(written).size()))) << written;
     std::vector<std::string> order = {
-        "source open", "destination open",    "source read",       "destination write 3",
-        "source read", "destination write 0", "destination close", "source close"};
+        "source open",         "destination open", "destination mark",    "source read",
+        "destination write 3", "source read",      "destination write 0", "destination unmark",
+        "destination close",   "source close"};
     EXPECT_EQ(files.journal, order);
     EXPECT_EQ(ReadBytes(folder / "copy.bin"), "abc");
     EXPECT_EQ(NamesIn(folder.Path()), (Names{"copy.bin", "source.bin"}));
@@ -269,6 +270,95 @@ TEST(BlockCopy, FailurePartWayKeepsTheOldDestination) {
             EXPECT_TRUE(IsWritable(folder / "source.bin")) << "the source is released";
             EXPECT_EQ(ReadBytes(folder / "source.bin"), data);
             if (existed) CFile::Remove((folder / "copy.bin").c_str());
+        }
+    }
+}
+
+// The new file is marked for deletion right after its open and stays marked until
+// just before its close, so that a run killed anywhere in between leaves nothing:
+// every failure while it is marked ends with it closed marked; only a failure
+// after the mark was cleared (or one that kept the mark from being set) leaves it
+// to be deleted by its name. The old destination survives each.
+TEST(BlockCopy, TheNewFileIsMarkedForDeletionUntilJustBeforeItTakesItsPlace) {
+    struct Case {
+        const char* name;
+        void (*inject)(Probe&);
+        long code;
+        const char* lastStep;  // of the new file
+    } cases[] = {
+        {"none", [](Probe&) {}, 0, "destination close"},
+        {"the mark refused", [](Probe& p) { p.destination.FailAt("mark", 1, 87); }, 87,
+         "destination abort"},
+        {"disk full", [](Probe& p) { p.destination.FillDiskAfter(5000); }, 112,
+         "destination abort marked"},
+        {"read error", [](Probe& p) { p.source.FailAt("read", 2, 23); }, 23,
+         "destination abort marked"},
+        {"clearing the mark refused", [](Probe& p) { p.destination.FailAt("unmark", 1, 5); }, 5,
+         "destination abort marked"},
+        {"close fails", [](Probe& p) { p.destination.FailAt("close", 1, 29); }, 29,
+         "destination abort"},
+        {"destination held open", [](Probe&) {}, 5, "destination close"},
+    };
+    TempFolder folder;
+    WriteBytes(folder / "source.bin", PatternBytes(9000));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool held = std::string(c.name) == "destination held open";
+        WriteBytes(folder / "copy.bin", "an older copy");
+        Probe files;
+        c.inject(files);
+        tw::CopyOutcome outcome;
+        {
+            std::unique_ptr<CFile> holder;
+            if (held) {
+                holder = std::make_unique<CFile>((folder / "copy.bin").c_str(),
+                                                 CFile::modeRead | CFile::shareExclusive);
+            }
+            outcome = files.Copy(folder / "source.bin", folder / "copy.bin");
+        }
+        EXPECT_EQ(outcome.error, c.code);
+        Names steps;
+        for (const std::string& step : files.journal)
+            if (step.rfind("destination ", 0) == 0) steps.push_back(step);
+        ASSERT_GE(steps.size(), 3u);
+        EXPECT_EQ(steps[0], "destination open");
+        EXPECT_EQ(steps[1], "destination mark") << "marked right after it was made";
+        EXPECT_EQ(steps.back(), c.lastStep);
+        for (size_t i = 2; i < steps.size(); ++i) {
+            if (steps[i] == "destination close") {
+                EXPECT_EQ(steps[i - 1], "destination unmark") << "cleared just before its close";
+            }
+        }
+        EXPECT_FALSE(files.destination.IsOpen());
+        EXPECT_EQ(ReadBytes(folder / "copy.bin"), c.code ? "an older copy" : PatternBytes(9000));
+        EXPECT_EQ(NamesIn(folder.Path()), (Names{"copy.bin", "source.bin"})) << "no new file left";
+    }
+}
+
+// What the mark does on the platform: a marked file goes when its handle closes,
+// whichever way (a killed process's handles are closed by the system); a file
+// whose mark was cleared stays.
+TEST(BlockCopy, AMarkedFileGoesWithItsHandle) {
+    TempFolder folder;
+    const std::string path = folder / "tw0001.tmp";
+    for (bool cleared : {false, true}) {
+        for (bool throughClose : {false, true}) {
+            SCOPED_TRACE(testing::Message() << (cleared ? "cleared" : "marked")
+                                            << (throughClose ? ", closed" : ", aborted"));
+            {
+                CFile file;
+                ASSERT_TRUE(file.Open(path.c_str(), kCopyTemporaryFlags));
+                file.SetDeleteOnClose(true);
+                file.Write("bytes", 5);
+                if (cleared) file.SetDeleteOnClose(false);
+                if (throughClose) file.Close();
+                // else the destructor closes it
+            }
+            EXPECT_EQ(NamesIn(folder.Path()), cleared ? Names{"tw0001.tmp"} : Names{});
+            if (cleared) {
+                EXPECT_EQ(ReadBytes(path), "bytes");
+                CFile::Remove(path.c_str());
+            }
         }
     }
 }

@@ -14,6 +14,7 @@ public:
     std::optional<std::string> list;  // nothing: no list
     std::optional<tw::UninstallEntry> entry;
     bool copied = false;
+    bool copyRunning = true;  // the removal runs from the copy
     bool copyRemovedAtRestart = false;
     bool unreadable = false;
     // Steps that fail: "write list", "copy", "write entry", "remove entry",
@@ -53,8 +54,11 @@ public:
         list.reset();
         return true;
     }
-    bool RemoveCopyAtRestart() override {
-        return Step("remove copy") && (copyRemovedAtRestart = true);
+    tw::CopyRemoval RemoveCopyAtRestart() override {
+        if (!Step("remove copy")) return {tw::CopyRemoval::failed, {}};
+        if (!copyRunning) return {tw::CopyRemoval::removed, {}};
+        copyRemovedAtRestart = true;
+        return {tw::CopyRemoval::atRestart, "P:\\Tw\\Tarnwhistle.1F2E3D4C.del"};
     }
 
 private:

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "res/texts.h"
+#include "tests/fake_run_lock.h"
 #include "tests/temp_folder.h"
 #include "tests/uninstall/fake_removal.h"
 #include "tests/uninstall/fake_store.h"
@@ -21,7 +22,9 @@ struct RemovalRunFixture {
     FakeRemovalSystem system;
     FakeTools tools{system};
     bool answer = true;
-    std::vector<std::string> shown;  // caption, then text, of each box in order
+    std::vector<std::string> shown;    // caption, then text, of each box in order
+    FakeRunLock lock{&shown};          // its steps between the boxes
+    std::function<void()> whileAsked;  // what happens while the question is shown
     TempFolder folder;
 
     RemovalRunFixture() {
@@ -41,10 +44,12 @@ struct RemovalRunFixture {
                                      tools,
                                      [this](const tw::CompletionMessage& q) {
                                          Box(q);
+                                         if (whileAsked) whileAsked();
                                          return answer;
                                      },
                                      [this](const tw::CompletionMessage& m) { Box(m); },
-                                     [this] { return std::make_unique<RecordingProgress>(shown); }};
+                                     [this] { return std::make_unique<RecordingProgress>(shown); },
+                                     &lock};
         return tw::RunRemoval(silent, platform, log);
     }
 
@@ -63,18 +68,18 @@ TEST(RemovalRun, YesRemovesFilesThenEntryListAndCopy) {
     RemovalRunFixture run;
     EXPECT_EQ(run.Start(false), 0);
     // The progress window is gone before the final message.
-    EXPECT_THAT(run.shown, ElementsAre(kQuestion, "progress opened", "deleting C:\\V\\a.txt at 0",
-                                       "deleting C:\\V\\b.txt at 500", "progress closed",
-                                       kInfo + "0: " TW_TEXT_UNINSTALL_DONE));
+    EXPECT_THAT(run.shown, ElementsAre(kQuestion, "lock taken", "progress opened",
+                                       "deleting C:\\V\\a.txt at 0", "deleting C:\\V\\b.txt at 500",
+                                       "progress closed", kInfo + "0: " TW_TEXT_UNINSTALL_DONE));
     EXPECT_THAT(run.system.files, IsEmpty());
-    EXPECT_THAT(run.store.steps,
-                ElementsAre("read list", "remove entry", "remove list", "remove copy"));
+    EXPECT_THAT(run.store.steps, ElementsAre("read list", "read list", "remove entry",
+                                             "remove list", "remove copy"));
     EXPECT_FALSE(run.store.entry);
     EXPECT_FALSE(run.store.list);
     EXPECT_TRUE(run.store.copyRemovedAtRestart);
     std::string log = run.Log();
-    EXPECT_NE(log.find("copy of the installer: P:\\Tw\\Tarnwhistle.exe removed at the next "
-                       "restart\r\n"),
+    EXPECT_NE(log.find("copy of the installer: P:\\Tw\\Tarnwhistle.exe moved to "
+                       "P:\\Tw\\Tarnwhistle.1F2E3D4C.del, removed at the next restart\r\n"),
               std::string::npos);
     EXPECT_NE(log.find("exit code: 0\r\n"), std::string::npos);
 }
@@ -84,7 +89,7 @@ TEST(RemovalRun, NoChangesNothing) {
     const auto files = run.system.files;
     run.answer = false;
     EXPECT_EQ(run.Start(false), 1602);
-    EXPECT_THAT(run.shown, ElementsAre(kQuestion));
+    EXPECT_THAT(run.shown, ElementsAre(kQuestion)) << "the lock is not taken";
     EXPECT_EQ(run.system.files, files);
     EXPECT_THAT(run.system.calls, IsEmpty());
     EXPECT_THAT(run.store.steps, ElementsAre("read list"));
@@ -95,7 +100,7 @@ TEST(RemovalRun, SilentAsksAndShowsNothing) {
     RemovalRunFixture run;
     run.system.files["C:\\V\\b.txt"] = "changed";
     EXPECT_EQ(run.Start(true), 0) << "a changed file is the user's: no failure";
-    EXPECT_THAT(run.shown, IsEmpty());
+    EXPECT_THAT(run.shown, ElementsAre("lock taken")) << "no box, no progress";
     EXPECT_THAT(run.system.files,
                 ElementsAre(std::pair<const std::string, std::string>("C:\\V\\b.txt", "changed")));
     EXPECT_NE(run.Log().find("kept, changed since it was installed: C:\\V\\b.txt\r\n"),
@@ -126,7 +131,7 @@ TEST(RemovalRun, FailuresAreNamedAndKeepTheEntryForAnotherRemoval) {
     EXPECT_EQ(run.Start(false), 1603);
     EXPECT_EQ(run.shown.back(),
               kError + "48: " TW_TEXT_UNINSTALL_INCOMPLETE "\n\nC:\\V\\b.txt\nC:\\V\\a.txt");
-    EXPECT_THAT(run.store.steps, ElementsAre("read list"));
+    EXPECT_THAT(run.store.steps, ElementsAre("read list", "read list"));
     EXPECT_TRUE(run.store.entry);
     EXPECT_TRUE(run.store.list);
     EXPECT_NE(run.Log().find("not removed: C:\\V\\a.txt\r\n"), std::string::npos);
@@ -138,12 +143,100 @@ TEST(RemovalRun, AStoreStepThatFailsIsCountedAndNamed) {
         RemovalRunFixture run;
         run.store.failing.insert(step);
         EXPECT_EQ(run.Start(true), 1603);
-        EXPECT_THAT(run.store.steps,
-                    ElementsAre("read list", "remove entry", "remove list", "remove copy"));
+        EXPECT_THAT(run.store.steps, ElementsAre("read list", "read list", "remove entry",
+                                                 "remove list", "remove copy"));
         const std::string name = std::string(step) == "remove entry"  ? run.store.EntryName()
                                  : std::string(step) == "remove list" ? run.store.ListPath()
                                                                       : run.store.CopyPath();
         EXPECT_NE(run.Log().find("not removed: " + name + "\r\n"), std::string::npos);
+    }
+}
+
+// The lock is taken after the question and before the first step; another run
+// that holds it ends the removal with 1618, nothing done, and a lock that cannot
+// be had at all fails it; the interactive run says so.
+TEST(RemovalRun, TakesTheRunLockAfterTheQuestionOrEndsWithNothingDone) {
+    struct Case {
+        tw::RunLockTaking answer;
+        int exitCode;
+        std::string logLine;
+        std::vector<std::string> interactiveEnd;  // after the question and the lock's step
+    } cases[] = {
+        {tw::RunLockTaking::busy,
+         1618,
+         "another installation or removal is running\r\n",
+         {"lock busy", kError + "48: " TW_TEXT_RUN_BUSY}},
+        {tw::RunLockTaking::failed,
+         1603,
+         "run lock: P:\\Tw\\run.lock not taken (system error 5)\r\n",
+         {"lock failed", kError + "48: " TW_TEXT_UNINSTALL_INCOMPLETE "\n\nP:\\Tw\\run.lock"}},
+    };
+    for (const Case& c : cases) {
+        for (bool silent : {true, false}) {
+            SCOPED_TRACE(testing::Message() << c.exitCode << (silent ? ", silent" : ""));
+            RemovalRunFixture run;
+            const auto files = run.system.files;
+            run.lock.answers = {c.answer};
+            EXPECT_EQ(run.Start(silent), c.exitCode);
+            std::vector<std::string> shown = {c.interactiveEnd[0]};
+            if (!silent) {
+                shown = {kQuestion};
+                shown.insert(shown.end(), c.interactiveEnd.begin(), c.interactiveEnd.end());
+            }
+            EXPECT_EQ(run.shown, shown);
+            EXPECT_EQ(run.system.files, files);
+            EXPECT_THAT(run.system.calls, IsEmpty());
+            EXPECT_THAT(run.store.steps, ElementsAre("read list"));
+            EXPECT_TRUE(run.store.entry);
+            EXPECT_TRUE(run.store.list);
+            EXPECT_NE(run.Log().find(c.logLine), std::string::npos);
+            EXPECT_TRUE(run.Log().ends_with("exit code: " + std::to_string(c.exitCode) + "\r\n"));
+        }
+    }
+}
+
+// What the list says once the lock is taken is what is removed: an installation
+// that ended while the question was shown is removed with it (its file and the
+// store), and a list that went meanwhile leaves nothing to remove.
+TEST(RemovalRun, TheListIsReadAgainUnderTheLock) {
+    RemovalRunFixture run;
+    run.whileAsked = [&] {
+        tw::InstalledList later{{"C:\\V\\", "D:\\W\\"},
+                                {},
+                                {{"C:\\V\\a.txt", DigestOf("a"), 1, tw::FileRole::file},
+                                 {"C:\\V\\b.txt", DigestOf("b"), 1, tw::FileRole::file},
+                                 {"D:\\W\\c.txt", DigestOf("c"), 1, tw::FileRole::file}}};
+        run.store.list = tw::FormatInstalledList(later);
+        run.system.files["D:\\W\\c.txt"] = "c";
+    };
+    EXPECT_EQ(run.Start(false), 0);
+    EXPECT_THAT(run.system.files, IsEmpty()) << "the later installation's file is removed too";
+    EXPECT_FALSE(run.store.list);
+
+    RemovalRunFixture gone;
+    gone.whileAsked = [&] { gone.store.list.reset(); };
+    const auto files = gone.system.files;
+    EXPECT_EQ(gone.Start(false), 1603);
+    EXPECT_THAT(gone.shown,
+                ElementsAre(kQuestion, "lock taken", kError + "48: " TW_TEXT_NOTHING_INSTALLED));
+    EXPECT_EQ(gone.system.files, files);
+    EXPECT_THAT(gone.store.steps, ElementsAre("read list", "read list"));
+}
+
+// The copy that is not running goes at once; the running one is moved aside and
+// only its new name waits for the restart. The log says which.
+TEST(RemovalRun, TheLogSaysWhetherTheCopyWentNowOrAtTheRestart) {
+    for (bool running : {false, true}) {
+        SCOPED_TRACE(running);
+        RemovalRunFixture run;
+        run.store.copyRunning = running;
+        EXPECT_EQ(run.Start(true), 0) << "the removal's own exit code either way";
+        const std::string log = run.Log();
+        EXPECT_EQ(log.find("copy of the installer: P:\\Tw\\Tarnwhistle.exe removed\r\n") !=
+                      std::string::npos,
+                  !running);
+        EXPECT_EQ(log.find("next restart") != std::string::npos, running);
+        EXPECT_EQ(run.store.copyRemovedAtRestart, running);
     }
 }
 

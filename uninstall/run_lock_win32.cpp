@@ -1,0 +1,61 @@
+// The run lock on Win32: "run.lock" in the removal store's folder under Program
+// Files, which only administrators can write, so no other user can make the file
+// first. It is opened without sharing, so a second open fails with a sharing
+// violation while it is held, and deleted when its handle closes, which Windows
+// does for a killed process too: it exists only while a run holds it.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <optional>
+#include <string>
+
+#include "common/path_rules.h"
+#include "common/win32_file_handle.h"
+#include "uninstall/platform_run_lock.h"
+
+namespace {
+
+std::string StoreFolder() {
+    char path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return {};
+    return tw::WithTrailingSeparator(path) + "Tarnwhistle\\";
+}
+
+class Win32RunLock : public tw::RunLock {
+public:
+    Win32RunLock() : m_folder(StoreFolder()) {}
+
+    tw::RunLockTaking Take() override {
+        if (m_file) return tw::RunLockTaking::taken;
+        if (m_folder.empty()) return Failed(ERROR_PATH_NOT_FOUND);
+        CreateDirectoryA(m_folder.c_str(), nullptr);  // the store's folder, made as it would be
+        HANDLE file =
+            CreateFileA(Path().c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            DWORD error = GetLastError();
+            if (error == ERROR_SHARING_VIOLATION) return tw::RunLockTaking::busy;
+            return Failed(error);
+        }
+        m_file.emplace(file);
+        return tw::RunLockTaking::taken;
+    }
+    void Release() override { m_file.reset(); }
+    long Error() const override { return m_error; }
+    std::string Path() const override { return m_folder + "run.lock"; }
+
+private:
+    tw::RunLockTaking Failed(DWORD error) {
+        m_error = static_cast<long>(error);
+        return tw::RunLockTaking::failed;
+    }
+
+    std::string m_folder;
+    std::optional<tw::FileHandle> m_file;
+    long m_error = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<tw::RunLock> MakePlatformRunLock() { return std::make_unique<Win32RunLock>(); }
