@@ -82,7 +82,9 @@ private:
 };
 
 int OpenFolder(const char* folder) {
-    std::string path = ToPosixPath(WithoutTrailingSeparator(folder));
+    // With a separator at its end, the last name would be followed when a link.
+    std::string path = ToPosixPath(folder);
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
     return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 

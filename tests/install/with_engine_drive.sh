@@ -8,9 +8,11 @@ letter=$1
 shift
 source "$(dirname "$0")/../../tools/wine-drive.sh"
 
-# A folder and a Unix symbolic link to it, for the test of links met under Wine.
+# A folder and a Unix symbolic link to it, for the test of links met under Wine,
+# and a folder everyone may change, for the test of locking it.
 run() {
     mkdir "$TW_DRIVE_FOLDER/link target"
+    mkdir -m 777 "$TW_DRIVE_FOLDER/open folder"
     ln -s "link target" "$TW_DRIVE_FOLDER/folder link"
     TW_ENGINE_DRIVE=$TW_DRIVE "$TW_WINE" "$@"
 }
