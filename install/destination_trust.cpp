@@ -1,30 +1,27 @@
 #include "install/destination_trust.h"
 
-#include <utility>
-
 namespace tw {
 
 void DestinationTrust::Secure(const char* folder) {
-    if (m_system.SecureFolder(folder).result == FolderSecuring::Result::failed) {
+    if (m_system.SecureFolder(folder).result == FolderSecuring::Result::failed)
         Bar(folder);
-        return;
-    }
-    m_folders.emplace_back(folder);
+    else if (m_secured < 2)
+        m_folders[m_secured++] = folder;
 }
 
 void DestinationTrust::CheckFiles() {
     if (m_checked) return;
     m_checked = true;
-    for (const std::string& folder : m_folders) {
-        UntrustedFiles found = m_system.FindUntrustedFiles(folder.c_str());
-        if (found.unreadable) Bar(folder);
-        for (const std::string& name : found.names) Bar(folder + name);
+    for (int i = 0; i < m_secured; ++i) {
+        UntrustedFiles found = m_system.FindUntrustedFiles(m_folders[i]);
+        if (found.unreadable) Bar(m_folders[i]);
+        for (const std::string& name : found.names) Bar(m_folders[i], name);
     }
 }
 
-void DestinationTrust::Bar(std::string what) {
+void DestinationTrust::Bar(const char* folder, const std::string& name) {
     m_barred = true;
-    m_failures.push_back(std::move(what));
+    m_failures.push_back(folder + name);
 }
 
 }  // namespace tw

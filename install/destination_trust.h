@@ -19,18 +19,19 @@ public:
     DestinationTrust(InstallSystem& system, std::vector<std::string>& failures)
         : m_system(system), m_failures(failures) {}
 
-    // folder ends in a separator and is held.
+    // folder ends in a separator, is held, and stays valid for the object's life.
     void Secure(const char* folder);
     // The files of the folders secured; later calls do nothing.
     void CheckFiles();
     bool Barred() const { return m_barred; }
 
 private:
-    void Bar(std::string what);
+    void Bar(const char* folder, const std::string& name = {});
 
     InstallSystem& m_system;
     std::vector<std::string>& m_failures;
-    std::vector<std::string> m_folders;  // those secured, in order
+    const char* m_folders[2] = {};  // those secured, in order: A and its Driver\ at most
+    int m_secured = 0;
     bool m_checked = false;
     bool m_barred = false;
 };

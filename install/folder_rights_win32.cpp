@@ -137,22 +137,6 @@ private:
     HANDLE m_handle;
 };
 
-// An administrator may take a folder and rewrite its list whatever the list says,
-// but only with these privileges on; asked for when the folder refuses the run.
-void EnableOwnershipPrivileges() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
-        return;
-    KernelHandle keep(token);
-    for (const char* name : {SE_TAKE_OWNERSHIP_NAME, SE_RESTORE_NAME}) {
-        TOKEN_PRIVILEGES privileges{};
-        privileges.PrivilegeCount = 1;
-        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        if (LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid))
-            AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
-    }
-}
-
 // The file or folder itself, never what a link in its place leads to.
 HANDLE OpenAsItself(const std::string& path, DWORD access) {
     return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -164,12 +148,7 @@ constexpr DWORD kRightsAccess = READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_RE
 
 // The folder opened for its rights; 0 or the error code.
 DWORD OpenFolderRights(const char* folder, KernelHandle& handle) {
-    const std::string path = WithoutTrailingSeparator(folder);
-    HANDLE opened = OpenAsItself(path, kRightsAccess);
-    if (opened == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
-        EnableOwnershipPrivileges();
-        opened = OpenAsItself(path, kRightsAccess);
-    }
+    HANDLE opened = OpenAsItself(WithoutTrailingSeparator(folder), kRightsAccess);
     if (opened == INVALID_HANDLE_VALUE) return GetLastError();
     handle.Take(opened);
     return 0;
@@ -227,7 +206,7 @@ UntrustedFiles FindPlatformUntrustedFiles(const char* folder) {
                     GetSecurityInfo(file.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
                                     nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS;
         LocalMemory keep(read ? descriptor : nullptr);
-        if (!read || !IsTrustedOwner(SidText(owner), user)) found.names.emplace_back(data.cFileName);
+        if (!read || !IsTrustedOwner(SidText(owner), user)) found.names.push_back(std::string(data.cFileName));
     } while (FindNextFileA(search.Get(), &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) {
         found.unreadable = true;
