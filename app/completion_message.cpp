@@ -15,7 +15,7 @@ namespace {
 std::vector<TextPart> IncompleteText(const std::vector<std::string>& failedFiles) {
     char count[sizeof(TW_TEXT_INSTALL_INCOMPLETE) + 24];
     tw::FormatInto(count, sizeof(count), TW_TEXT_INSTALL_INCOMPLETE,
-                  static_cast<int>(failedFiles.size()));
+                   static_cast<int>(failedFiles.size()));
     return WordsAndNamedFiles(count, failedFiles);
 }
 

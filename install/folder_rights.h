@@ -24,17 +24,18 @@ inline constexpr std::string_view kTrustedInstallerSid =
 // files and folders, appending, deleting, deleting children, writing attributes and
 // extended attributes, changing the access list or the owner, and the generic
 // rights that include them.
-inline constexpr std::uint32_t kChangingRights = 0x00000002u     // FILE_WRITE_DATA, ADD_FILE
-                                                 | 0x00000004u   // FILE_APPEND_DATA, ADD_SUBDIRECTORY
-                                                 | 0x00000010u   // FILE_WRITE_EA
-                                                 | 0x00000040u   // FILE_DELETE_CHILD
-                                                 | 0x00000100u   // FILE_WRITE_ATTRIBUTES
-                                                 | 0x00010000u   // DELETE
-                                                 | 0x00040000u   // WRITE_DAC
-                                                 | 0x00080000u   // WRITE_OWNER
-                                                 | 0x02000000u   // MAXIMUM_ALLOWED
-                                                 | 0x10000000u   // GENERIC_ALL
-                                                 | 0x40000000u;  // GENERIC_WRITE
+inline constexpr std::uint32_t kChangingRights =
+    0x00000002u     // FILE_WRITE_DATA, FILE_ADD_FILE
+    | 0x00000004u   // FILE_APPEND_DATA, FILE_ADD_SUBDIRECTORY
+    | 0x00000010u   // FILE_WRITE_EA
+    | 0x00000040u   // FILE_DELETE_CHILD
+    | 0x00000100u   // FILE_WRITE_ATTRIBUTES
+    | 0x00010000u   // DELETE
+    | 0x00040000u   // WRITE_DAC
+    | 0x00080000u   // WRITE_OWNER
+    | 0x02000000u   // MAXIMUM_ALLOWED
+    | 0x10000000u   // GENERIC_ALL
+    | 0x40000000u;  // GENERIC_WRITE  // GENERIC_WRITE
 
 // The inheritance flags of an entry, as Windows numbers them.
 inline constexpr std::uint8_t kObjectInherit = 0x01;
@@ -55,7 +56,7 @@ struct AccessEntry {
 };
 
 struct FolderRights {
-    std::string owner;  // the owner's SID; empty when it could not be read
+    std::string owner;    // the owner's SID; empty when it could not be read
     bool hasDacl = true;  // false: a null access list, which lets everyone do everything
     std::vector<AccessEntry> entries;
 };

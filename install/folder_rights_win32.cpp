@@ -64,7 +64,8 @@ std::string SidText(PSID sid) {
 
 bool IsDenyType(BYTE type) {
     return type == ACCESS_DENIED_ACE_TYPE || type == ACCESS_DENIED_OBJECT_ACE_TYPE ||
-           type == ACCESS_DENIED_CALLBACK_ACE_TYPE || type == ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE;
+           type == ACCESS_DENIED_CALLBACK_ACE_TYPE ||
+           type == ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE;
 }
 
 // Allow and deny entries as they are; any other kind, whose SID lies elsewhere,
@@ -206,7 +207,8 @@ UntrustedFiles FindPlatformUntrustedFiles(const char* folder) {
                     GetSecurityInfo(file.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
                                     nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS;
         LocalMemory keep(read ? descriptor : nullptr);
-        if (!read || !IsTrustedOwner(SidText(owner), user)) found.names.push_back(std::string(data.cFileName));
+        if (!read || !IsTrustedOwner(SidText(owner), user))
+            found.names.push_back(std::string(data.cFileName));
     } while (FindNextFileA(search.Get(), &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) {
         found.unreadable = true;

@@ -67,7 +67,8 @@ TEST(EngineTrust, AFolderThatCannotBeSecuredBarsEveryStart) {
         InstallSummary summary = InstallDriverFiles("C:\\pkg", "C:\\App\\", system);
         EXPECT_TRUE(Starts(system).empty()) << folder;
         EXPECT_EQ(summary.filesCopied, 5) << folder;
-        EXPECT_EQ(summary.failedFiles, (Strings{folder, "Driver\\a.dll", "Driver\\c.dll"})) << folder;
+        EXPECT_EQ(summary.failedFiles, (Strings{folder, "Driver\\a.dll", "Driver\\c.dll"}))
+            << folder;
         for (const Registration& r : summary.registrations)
             EXPECT_EQ(r.outcome, RegistrationOutcome::notStarted) << folder;
         // No file of an unlocked folder is trusted either: nothing is checked.

@@ -63,19 +63,22 @@ TEST(FolderRights, TheRuleLocksWhatAnyoneButTheAdministratorsMayChange) {
                Allow(tw::kCreatorOwnerSid, 0x10000000, kBoth | tw::kInheritOnly)}),
          false},
         {"owned by the system", With(tw::kLocalSystemSid, {}), false},
-        {"owned by the user running this, who has full control",
-         With(kUser, {Allow(kUser, kFull)}), false},
+        {"owned by the user running this, who has full control", With(kUser, {Allow(kUser, kFull)}),
+         false},
         {"a null access list", {std::string(tw::kAdministratorsSid), false, {}}, true},
-        {"an empty access list (nobody may do anything)", {std::string(tw::kAdministratorsSid), true, {}},
+        {"an empty access list (nobody may do anything)",
+         {std::string(tw::kAdministratorsSid), true, {}},
          false},
         {"owned by another user", With(kOther, {}), true},
         {"an owner that could not be read", With("", {}), true},
         {"the root of C: (Authenticated Users may create folders)",
-         With(tw::kAdministratorsSid, {Allow(kAuthenticatedUsers, 0x00000004, tw::kContainerInherit)}),
+         With(tw::kAdministratorsSid,
+              {Allow(kAuthenticatedUsers, 0x00000004, tw::kContainerInherit)}),
          true},
-        {"Everyone may read and run", With(tw::kAdministratorsSid, {Allow(tw::kEveryoneSid, kRead)}),
-         false},
-        {"Everyone may write", With(tw::kAdministratorsSid, {Allow(tw::kEveryoneSid, 0x40000000)}), true},
+        {"Everyone may read and run",
+         With(tw::kAdministratorsSid, {Allow(tw::kEveryoneSid, kRead)}), false},
+        {"Everyone may write", With(tw::kAdministratorsSid, {Allow(tw::kEveryoneSid, 0x40000000)}),
+         true},
         {"Everyone may write, but is denied too",
          With(tw::kAdministratorsSid,
               {Deny(tw::kEveryoneSid, 0x40000000), Allow(tw::kEveryoneSid, 0x40000000)}),
@@ -88,15 +91,14 @@ TEST(FolderRights, TheRuleLocksWhatAnyoneButTheAdministratorsMayChange) {
          With(tw::kAdministratorsSid, {Allow(kOther, kFull, kBoth | tw::kInheritOnly)}), true},
         {"an inherited right of Users to write",
          With(tw::kAdministratorsSid, {Allow(tw::kUsersSid, 0x2, kBoth | tw::kInherited)}), true},
-        {"CREATOR OWNER full control", With(tw::kAdministratorsSid, {Allow(tw::kCreatorOwnerSid, kFull)}),
-         false},
+        {"CREATOR OWNER full control",
+         With(tw::kAdministratorsSid, {Allow(tw::kCreatorOwnerSid, kFull)}), false},
         {"OWNER RIGHTS with an administrator owner",
          With(tw::kAdministratorsSid, {Allow(tw::kOwnerRightsSid, kFull)}), false},
         {"an entry of another kind (read as nobody's every right)",
          With(tw::kAdministratorsSid, {Allow("", tw::kChangingRights)}), true},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(tw::NeedsLocking(c.rights, kUser), c.locks) << c.what;
+    for (const Case& c : cases) EXPECT_EQ(tw::NeedsLocking(c.rights, kUser), c.locks) << c.what;
     // Without a running user, its folder is no longer trusted.
     EXPECT_TRUE(tw::NeedsLocking(With(kUser, {}), ""));
     EXPECT_FALSE(tw::NeedsLocking(With(tw::kAdministratorsSid, {}), ""));
@@ -105,10 +107,11 @@ TEST(FolderRights, TheRuleLocksWhatAnyoneButTheAdministratorsMayChange) {
 // Each changing right alone, given to Users, locks the folder; reading, running
 // and synchronising do not.
 TEST(FolderRights, EachChangingRightAloneLocks) {
-    const std::uint32_t changing[] = {0x2,     0x4,     0x10,      0x40,      0x100,     0x10000,
+    const std::uint32_t changing[] = {0x2,     0x4,     0x10,      0x40,       0x100,     0x10000,
                                       0x40000, 0x80000, 0x2000000, 0x10000000, 0x40000000};
     for (std::uint32_t mask : changing)
-        EXPECT_TRUE(tw::NeedsLocking(With(tw::kAdministratorsSid, {Allow(tw::kUsersSid, mask)}), kUser))
+        EXPECT_TRUE(
+            tw::NeedsLocking(With(tw::kAdministratorsSid, {Allow(tw::kUsersSid, mask)}), kUser))
             << std::hex << mask;
     const std::uint32_t harmless[] = {0x1, 0x8, 0x20, 0x80, 0x20000, 0x100000, 0x80000000, kRead};
     for (std::uint32_t mask : harmless)
@@ -171,12 +174,24 @@ TEST(FolderRights, SecuringReadsDecidesLocksAndReadsBack) {
         {"its rights cannot be read", {{5, {}}}, 0, Result::failed, 5, {"read"}},
         {"open, locked", {{0, open}, {0, locked}}, 0, Result::secured, 0, {"read", "lock", "read"}},
         {"open, the owner refused", {{0, open}}, 1307, Result::failed, 1307, {"read", "lock"}},
-        {"open, the lock refused (a FAT volume)", {{0, open}}, 50, Result::failed, 50,
+        {"open, the lock refused (a FAT volume)",
+         {{0, open}},
+         50,
+         Result::failed,
+         50,
          {"read", "lock"}},
-        {"open, locked, not readable again", {{0, open}, {6, {}}}, 0, Result::failed, 6,
+        {"open, locked, not readable again",
+         {{0, open}, {6, {}}},
+         0,
+         Result::failed,
+         6,
          {"read", "lock", "read"}},
-        {"open, locked, still open (the volume dropped the list)", {{0, open}, {0, open}}, 0,
-         Result::failed, tw::kErrorRightsNotKept, {"read", "lock", "read"}},
+        {"open, locked, still open (the volume dropped the list)",
+         {{0, open}, {0, open}},
+         0,
+         Result::failed,
+         tw::kErrorRightsNotKept,
+         {"read", "lock", "read"}},
     };
     for (const Case& c : cases) {
         ScriptedRights rights;

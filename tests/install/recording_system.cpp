@@ -123,12 +123,11 @@ void RecordingSystem::FailCopy(const std::string& source, const std::string& des
 
 std::vector<std::string> RecordingSystem::Work() const {
     std::vector<std::string> work;
-    std::copy_if(
-        m_calls.begin(), m_calls.end(), std::back_inserter(work),
-        [](const std::string& call) {
-            return call != "next" && call.rfind("hold ", 0) != 0 &&
-                   call.rfind("secure ", 0) != 0 && call.rfind("check ", 0) != 0;
-        });
+    std::copy_if(m_calls.begin(), m_calls.end(), std::back_inserter(work),
+                 [](const std::string& call) {
+                     return call != "next" && call.rfind("hold ", 0) != 0 &&
+                            call.rfind("secure ", 0) != 0 && call.rfind("check ", 0) != 0;
+                 });
     return work;
 }
 
