@@ -35,7 +35,7 @@ inline constexpr std::uint32_t kChangingRights =
     | 0x00080000u   // WRITE_OWNER
     | 0x02000000u   // MAXIMUM_ALLOWED
     | 0x10000000u   // GENERIC_ALL
-    | 0x40000000u;  // GENERIC_WRITE  // GENERIC_WRITE
+    | 0x40000000u;  // GENERIC_WRITE
 
 // The inheritance flags of an entry, as Windows numbers them.
 inline constexpr std::uint8_t kObjectInherit = 0x01;
