@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "common/system_format.h"
 #include "framework/CString.h"
 #include "res/texts.h"
 
@@ -13,8 +14,8 @@ namespace {
 
 std::vector<TextPart> IncompleteText(const std::vector<std::string>& failedFiles) {
     char count[sizeof(TW_TEXT_INSTALL_INCOMPLETE) + 24];
-    std::snprintf(count, sizeof(count), TW_TEXT_INSTALL_INCOMPLETE,
-                  static_cast<int>(failedFiles.size()));
+    tw::FormatInto(count, sizeof(count), TW_TEXT_INSTALL_INCOMPLETE,
+                   static_cast<int>(failedFiles.size()));
     return WordsAndNamedFiles(count, failedFiles);
 }
 

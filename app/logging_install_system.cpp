@@ -8,4 +8,16 @@ CopyOutcome LoggingInstallSystem::CopyFileTo(const char* source, const char* des
     return outcome;
 }
 
+FolderSecuring LoggingInstallSystem::SecureFolder(const char* folder) {
+    FolderSecuring securing = Inner().SecureFolder(folder);
+    m_log.FolderSecured(folder, securing);
+    return securing;
+}
+
+UntrustedFiles LoggingInstallSystem::FindUntrustedFiles(const char* folder) {
+    UntrustedFiles found = Inner().FindUntrustedFiles(folder);
+    m_log.UntrustedFilesFound(folder, found);
+    return found;
+}
+
 }  // namespace tw

@@ -1,5 +1,6 @@
 // An installation system that passes every call on to another and logs each copy
-// with its outcome and the system's error code. Registrations are logged from
+// with its outcome and the system's error code, each destination folder it locked
+// or could not lock, and each file there that no administrator owns. Registrations are logged from
 // the run's summary afterwards, not here.
 #pragma once
 
@@ -14,6 +15,8 @@ public:
         : ForwardingInstallSystem(inner), m_log(log) {}
 
     CopyOutcome CopyFileTo(const char* source, const char* destination) override;
+    FolderSecuring SecureFolder(const char* folder) override;
+    UntrustedFiles FindUntrustedFiles(const char* folder) override;
 
 private:
     InstallLog& m_log;

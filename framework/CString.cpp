@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/system_format.h"
+
 CString CString::Left(int count) const {
     if (count <= 0) return CString();
     return CString(m_text.substr(0, static_cast<size_t>(count)).c_str());
@@ -78,14 +80,14 @@ void CString::Format(const char* format, ...) {
 void CString::FormatV(const char* format, va_list args) {
     va_list measure;
     va_copy(measure, args);
-    int length = std::vsnprintf(nullptr, 0, format, measure);
+    int length = tw::FormatInto(nullptr, 0, format, measure);
     va_end(measure);
     if (length < 0) {
         m_text.clear();
         return;
     }
     std::string text(static_cast<size_t>(length), '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, args);
+    tw::FormatInto(text.data(), text.size() + 1, format, args);
     m_text = std::move(text);
 }
 

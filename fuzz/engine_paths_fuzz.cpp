@@ -74,6 +74,14 @@ public:
         Check(std::strlen(pattern) <= kMaxPath);
         return RecordingSystem::FindFirst(pattern, first);
     }
+    tw::FolderSecuring SecureFolder(const char* folder) override {
+        Check(std::strlen(folder) <= kMaxPath);
+        return RecordingSystem::SecureFolder(folder);
+    }
+    tw::UntrustedFiles FindUntrustedFiles(const char* folder) override {
+        Check(std::strlen(folder) <= kMaxPath);
+        return RecordingSystem::FindUntrustedFiles(folder);
+    }
     tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
         Check(std::strlen(source) <= kMaxPath && std::strlen(destination) <= kMaxPath);
         return RecordingSystem::CopyFileTo(source, destination);

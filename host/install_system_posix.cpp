@@ -23,6 +23,7 @@
 #include "install/block_copy.h"
 #include "install/folder_hold.h"
 #include "install/held_copy.h"
+#include "install/platform_folder_rights.h"
 #include "install/platform_install_system.h"
 
 extern char** environ;
@@ -293,6 +294,13 @@ public:
             if (tools.empty() || now >= deadline) return;
             std::this_thread::sleep_for(std::min<Clock::duration>(kPollInterval, deadline - now));
         }
+    }
+
+    tw::FolderSecuring SecureFolder(const char* folder) override {
+        return tw::SecurePlatformFolder(folder);
+    }
+    tw::UntrustedFiles FindUntrustedFiles(const char* folder) override {
+        return tw::FindPlatformUntrustedFiles(folder);
     }
 };
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "common/path_rules.h"
+#include "common/system_format.h"
 #include "common/win32_error_codes.h"
 #include "install/path_buffer.h"
 #include "install/replace_file.h"
@@ -44,7 +45,7 @@ public:
     long Create(std::string_view folder, CFileException& error) {
         for (unsigned attempt = 0; attempt < tw::kTemporaryNameAttempts; ++attempt) {
             char name[tw::kTemporaryNameLength + 1];
-            std::snprintf(name, sizeof(name), "tw%04X.tmp", NextTemporaryNumber());
+            tw::FormatInto(name, sizeof(name), "tw%04X.tmp", NextTemporaryNumber());
             if (!m_path.Compose({folder, name})) return tw::kErrorFilenameTooLong;
             if (m_file.Open(m_path.c_str(), kCopyTemporaryFlags, &error)) {
                 m_created = true;

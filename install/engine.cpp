@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/path_rules.h"
+#include "install/destination_trust.h"
 #include "install/path_buffer.h"
 #include "install/registration_rules.h"
 
@@ -36,6 +37,7 @@ public:
 
     InstallSummary Run() {
         HoldDestinationFolders();
+        SecureDestinationFolders();
         SupportPass();
         DriverPass();
         AwaitRegistrations();
@@ -53,6 +55,12 @@ private:
         if (!m_appHold || !m_driverFolder.Compose({m_app, kDriverFolder})) return;
         m_system.CreateFolder(m_driverFolder.c_str());
         m_driverHold = m_system.HoldFolder(m_driverFolder.c_str());
+    }
+
+    // Each folder held is locked to administrators before its first file.
+    void SecureDestinationFolders() {
+        if (m_appHold) m_trust.Secure(m_appFolder.c_str());
+        if (m_driverHold) m_trust.Secure(m_driverFolder.c_str());
     }
 
     // Every file of driversupport\ goes to the application directory and to its
@@ -166,12 +174,15 @@ private:
 
     // A + "regsvr32.exe", held from before the first start until the engine returns:
     // only when the support pass copied it there, and while it still holds the
-    // package's bytes. Decided once, at the first DLL.
+    // package's bytes, and never while the destination folders are not trusted.
+    // Decided once, at the first DLL.
     bool HoldTool() {
         if (!m_toolDecided) {
             m_toolDecided = true;
+            m_trust.CheckFiles();
             PathBuffer packageTool;
-            if (m_toolCopied && packageTool.Compose({m_source, kSupportFolder, m_toolName}))
+            if (!m_trust.Barred() && m_toolCopied &&
+                packageTool.Compose({m_source, kSupportFolder, m_toolName}))
                 m_toolHold = m_system.HoldCopy(m_toolPath.c_str(), packageTool.c_str());
         }
         return m_toolHold != nullptr;
@@ -199,6 +210,7 @@ private:
     // A tool refused names itself, once, before the DLLs it left unregistered.
     void FailRefusedTool() {
         if (!m_toolDecided || m_toolHold) return;
+        if (m_trust.Barred() && m_toolCopied) return;  // the folders were named instead
         std::string tool = std::string(kSupportFolder) + m_toolName;
         std::vector<std::string>& failed = m_summary.failedFiles;
         if (std::find(failed.begin(), failed.end(), tool) == failed.end())
@@ -239,6 +251,7 @@ private:
     // Held for the whole call, and let go, with the tools' handles, as it returns.
     std::unique_ptr<Hold> m_appHold;
     std::unique_ptr<Hold> m_driverHold;
+    tw::DestinationTrust m_trust{m_system, m_summary.failedFiles};
     std::string m_toolName{kToolName};  // the package's name for the tool
     bool m_toolCopied = false;
     bool m_toolDecided = false;

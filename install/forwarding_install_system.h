@@ -39,6 +39,12 @@ public:
                         std::chrono::milliseconds bound) override {
         m_inner.WaitForOneTool(tools, bound);
     }
+    tw::FolderSecuring SecureFolder(const char* folder) override {
+        return m_inner.SecureFolder(folder);
+    }
+    tw::UntrustedFiles FindUntrustedFiles(const char* folder) override {
+        return m_inner.FindUntrustedFiles(folder);
+    }
 
 protected:
     InstallSystem& Inner() const { return m_inner; }

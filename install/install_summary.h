@@ -29,8 +29,10 @@ struct InstallSummary {
     // folder ("driversupport\readme.txt", "Driver\x.dll"): any of its copies failed,
     // its paths did not fit, or, for a DLL, its registration did not succeed. A
     // folder that could not be listed, or whose listing broke off, counts once under
-    // its own name ("Driver\"). Files come in the order met, the DLLs whose
-    // registration failed after them.
+    // its own name ("Driver\"). A destination folder that could not be locked to
+    // administrators, or a file there that no administrator owns, is named by its
+    // full path ("C:\Varnelquist\Driver\helper.drv"). Files come in the order met,
+    // the DLLs whose registration failed after them.
     std::vector<std::string> failedFiles;
     std::vector<Registration> registrations;  // in the order started
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "install/copy_outcome.h"
+#include "install/folder_securing.h"
 
 // One entry of a folder search: the two fields of WIN32_FIND_DATAA the engine reads.
 struct DirectoryEntry {
@@ -93,4 +94,11 @@ public:
     // tools, none ended yet), or when bound has passed since the last of them started.
     virtual void WaitForOneTool(const std::vector<StartedTool*>& tools,
                                 std::chrono::milliseconds bound) = 0;
+
+    // Locks a held folder (a path ending in a separator) to administrators when
+    // anyone else may change it, as install/folder_securing.h says.
+    virtual tw::FolderSecuring SecureFolder(const char* folder) = 0;
+    // The files directly in folder (ending in a separator) that no administrator
+    // owns; folders in it are passed over.
+    virtual tw::UntrustedFiles FindUntrustedFiles(const char* folder) = 0;
 };

@@ -14,6 +14,7 @@
 #include "install/block_copy.h"
 #include "install/folder_hold.h"
 #include "install/held_copy.h"
+#include "install/platform_folder_rights.h"
 #include "install/platform_install_system.h"
 #include "install/thread_messages.h"
 
@@ -188,6 +189,13 @@ public:
         // Messages are handled meanwhile, as in WaitForTools.
         if (count > 0) WaitForAnyHandlingMessages(count, handles.data(), TimeLeft(tools, bound));
         SetExitCodes(tools);
+    }
+
+    tw::FolderSecuring SecureFolder(const char* folder) override {
+        return tw::SecurePlatformFolder(folder);
+    }
+    tw::UntrustedFiles FindUntrustedFiles(const char* folder) override {
+        return tw::FindPlatformUntrustedFiles(folder);
     }
 
 private:

@@ -102,6 +102,28 @@ void InstallLog::RecordNotWritten(std::string_view path, const CFileException& e
           " (system error ", std::to_string(error.m_lOsError), ")"});
 }
 
+void InstallLog::FolderSecured(std::string_view folder, const FolderSecuring& securing) {
+    switch (securing.result) {
+        case FolderSecuring::Result::unchanged:
+            return;
+        case FolderSecuring::Result::secured:
+            Line({"directory secured: ", folder});
+            return;
+        case FolderSecuring::Result::failed:
+            Line({"directory not secured: ", folder, " (system error ",
+                  std::to_string(securing.error), ")"});
+            return;
+    }
+}
+
+void InstallLog::UntrustedFilesFound(std::string_view folder, const UntrustedFiles& found) {
+    if (found.unreadable)
+        Line({"directory not checked: ", folder, " (system error ", std::to_string(found.error),
+              ")"});
+    for (const std::string& name : found.names)
+        Line({"not trusted: ", folder, name, " (owned by no administrator)"});
+}
+
 void InstallLog::Copied(std::string_view source, std::string_view destination,
                         CopyOutcome outcome) {
     if (outcome)

@@ -15,6 +15,7 @@
 
 #include "log/log_platform.h"
 #include "install/copy_outcome.h"
+#include "install/folder_securing.h"
 #include "install/install_summary.h"
 
 namespace tw {
@@ -46,6 +47,11 @@ public:
     void RecordWritten(std::string_view path);
     void RecordNotWritten(std::string_view path, const CFileException& error);
     void Copied(std::string_view source, std::string_view destination, CopyOutcome outcome);
+    // A destination folder locked to administrators ("directory secured: <path>"),
+    // or one whose rights could not be set; nothing for one that was locked already.
+    void FolderSecured(std::string_view folder, const FolderSecuring& securing);
+    // Each file of folder that no administrator owns, or the folder not listed.
+    void UntrustedFilesFound(std::string_view folder, const UntrustedFiles& found);
     // One registration: the tool's command line and how it ended.
     void Registration(const ::Registration& registration);
     void InstallationStopped(std::string_view what);

@@ -211,6 +211,39 @@ public:
     }
 };
 
+// Each folder locked, or not, and each file no administrator owns; a folder that
+// was locked already says nothing. The answers are passed on unchanged.
+TEST(LoggingInstallSystem, LogsEachFolderSecuredAndEachFileNotTrusted) {
+    using Result = tw::FolderSecuring::Result;
+    TempFolder folder;
+    const std::string path = folder / "trust.log";
+    RecordingSystem inner;
+    inner.SetSecuring("C:\\V\\", {Result::secured, 0});
+    inner.SetSecuring("C:\\V\\Driver\\", {Result::unchanged, 0});
+    inner.SetSecuring("E:\\V\\", {Result::failed, 50});
+    inner.SetUntrusted("C:\\V\\Driver\\", {{"helper.drv"}, false, 0});
+    inner.SetUntrusted("E:\\V\\", {{}, true, 5});
+    {
+        tw::InstallLog log(path);
+        tw::LoggingInstallSystem logged(inner, log);
+        EXPECT_EQ(logged.SecureFolder("C:\\V\\").result, Result::secured);
+        EXPECT_EQ(logged.SecureFolder("C:\\V\\Driver\\").result, Result::unchanged);
+        tw::FolderSecuring failed = logged.SecureFolder("E:\\V\\");
+        EXPECT_EQ(failed.result, Result::failed);
+        EXPECT_EQ(failed.error, 50u);
+        EXPECT_EQ(logged.FindUntrustedFiles("C:\\V\\Driver\\").names,
+                  std::vector<std::string>{"helper.drv"});
+        EXPECT_TRUE(logged.FindUntrustedFiles("E:\\V\\").unreadable);
+        EXPECT_TRUE(logged.FindUntrustedFiles("C:\\V\\").names.empty());
+    }
+    EXPECT_EQ(ReadBytes(path), std::string(kMark) +
+                                   "directory secured: C:\\V\\\r\n"
+                                   "directory not secured: E:\\V\\ (system error 50)\r\n"
+                                   "not trusted: C:\\V\\Driver\\helper.drv (owned by no "
+                                   "administrator)\r\n"
+                                   "directory not checked: E:\\V\\ (system error 5)\r\n");
+}
+
 TEST(LoggingInstallSystem, PassesEveryCallOnAndLogsEachCopy) {
     TempFolder folder;
     const std::string path = folder / "copies.log";

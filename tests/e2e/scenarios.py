@@ -371,11 +371,21 @@ def silent_run(suite, name, source, directory, log=None):
                                timeout=ui.install_timeout(1))
 
 
+def others_may_write(folder):
+    """True when the folder's mode lets others than its owner and group write."""
+    return bool(os.stat(folder).st_mode & 0o002)
+
+
 def scenario_silent(suite, name, checks):
-    """/S /LOG= and /D= with a folder with blanks: no window, installed and
-    registered, exit code 0, every step in the log."""
+    """/S /LOG= and /D= with a folder with blanks that everyone may change, its
+    Driver\\ too (mode 777, which Wine reads as Everyone's full control): no window,
+    installed and registered, both folders locked (no write for others) and said so
+    in the log, exit code 0, every step in the log."""
     app_dir = suite.folder(name, "Program Files", "Varnel quist")
     app_text = suite.drive.dos(app_dir) + "\\"
+    (app_dir / "Driver").mkdir()
+    for folder in (app_dir, app_dir / "Driver"):
+        os.chmod(folder, 0o777)
     source = suite.folder(name, "package")
     source_text = suite.drive.dos(source)
     package = standard_package(suite, ("alpha.dll",))
@@ -386,9 +396,14 @@ def scenario_silent(suite, name, checks):
     expect_no_window(checks, result)
     expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir), messages=(),
                      caption=None)
+    for folder in (app_dir, app_dir / "Driver"):
+        checks.true(not others_may_write(folder),
+                    f"{folder} still lets others write: mode {os.stat(folder).st_mode:o}")
     copies = copy_lines(package, source_text, app_text)
+    secured = [f"directory secured: {app_text}", f"directory secured: {app_text}Driver\\"]
     checks.extend(pkg.install_log_problems(
-        log, log_head(source_text, suite.drive.dos(app_dir), "from /D=", app_text), copies,
+        log, log_head(source_text, suite.drive.dos(app_dir), "from /D=", app_text) + secured,
+        copies,
         log_tail(len(copies), [], registration_lines(app_text, ["alpha.dll"]), ui.TEXT_DONE,
                  ui.EXIT_INSTALLED)))
 
@@ -428,6 +443,10 @@ def scenario_silent_incomplete(suite, name, checks):
                            "gamma.sys": pkg.content("gamma.sys")})
     package.lay_out(source)
     (app_dir / "Driver").mkdir()
+    # Folders only their owner may change are locked already: left as they are, and
+    # the log (compared whole below) has no "directory secured:" line.
+    for folder in (app_dir, app_dir / "Driver"):
+        os.chmod(folder, 0o755)
     layout = package.installed_layout()
     block_destinations(app_dir, layout, ["Driver/gamma.sys"])
     log = suite.install_log(name)
@@ -436,6 +455,8 @@ def scenario_silent_incomplete(suite, name, checks):
     expect_no_window(checks, result)
     expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir), messages=(),
                      caption=None, exit_code=ui.EXIT_FAILED, layout=layout)
+    for folder in (app_dir, app_dir / "Driver"):
+        checks.equal(os.stat(folder).st_mode & 0o777, 0o755, f"mode of {folder}")
     failed = ["Driver\\gamma.sys"]
     copies = copy_lines(package, source_text, app_text, failed)
     checks.extend(pkg.install_log_problems(

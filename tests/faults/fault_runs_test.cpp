@@ -7,6 +7,8 @@
 // between its copy and its start, a tool planted there, and links in place of the
 // directory or its Driver\ folder; nothing of theirs may ever be started.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -302,4 +304,35 @@ TEST(FaultRuns, OnlyTheToolAndTheDllsThisRunCopiedAreStarted) {
             EXPECT_EQ(TreeOf(untouched), before) << "written through a link";
         }
     }
+}
+
+// A directory everyone may write is locked before the first copy and the tools
+// run; a file in Driver\ that another user owns (a DLL's import, say) bars them.
+TEST(FaultRuns, TheDirectoryIsLockedAndAFileAnotherUserOwnsStartsNoTool) {
+    {
+        Reinstallation install;
+        ASSERT_EQ(chmod(install.App().c_str(), 0777), 0);
+        FaultySystem system(Fault::none, "");
+        InstallSummary summary =
+            InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system);
+        struct stat st {};
+        ASSERT_EQ(stat(install.App().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0022, 0u);
+        EXPECT_TRUE(summary.failedFiles.empty());
+        EXPECT_EQ(system.starts.size(), 2u);
+    }
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+    Reinstallation install;
+    WriteBytes(install.App() + "/Driver/helper.drv", "planted");
+    ASSERT_EQ(chown((install.App() + "/Driver/helper.drv").c_str(), 4321, 4321), 0);
+    FaultySystem system(Fault::none, "");
+    InstallSummary summary =
+        InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system);
+    EXPECT_TRUE(system.starts.empty());
+    ASSERT_EQ(summary.failedFiles.size(), 3u);
+    const std::string planted = tw::ToPosixPath(summary.failedFiles[0]);
+    EXPECT_EQ(planted, install.App() + "/Driver/helper.drv");
+    EXPECT_EQ(summary.failedFiles[1], "Driver\\a.dll");
+    EXPECT_EQ(summary.failedFiles[2], "Driver\\b.DLL");
+    EXPECT_EQ(ReadBytes(install.App() + "/Driver/helper.drv"), "planted");  // it stays
 }

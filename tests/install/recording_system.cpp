@@ -123,9 +123,11 @@ void RecordingSystem::FailCopy(const std::string& source, const std::string& des
 
 std::vector<std::string> RecordingSystem::Work() const {
     std::vector<std::string> work;
-    std::copy_if(
-        m_calls.begin(), m_calls.end(), std::back_inserter(work),
-        [](const std::string& call) { return call != "next" && call.rfind("hold ", 0) != 0; });
+    std::copy_if(m_calls.begin(), m_calls.end(), std::back_inserter(work),
+                 [](const std::string& call) {
+                     return call != "next" && call.rfind("hold ", 0) != 0 &&
+                            call.rfind("secure ", 0) != 0 && call.rfind("check ", 0) != 0;
+                 });
     return work;
 }
 
@@ -195,4 +197,18 @@ void RecordingSystem::WaitForOneTool(const std::vector<StartedTool*>& tools,
     m_calls.push_back("wait for one of " + std::to_string(tools.size()) + " tools, " +
                       std::to_string(bound.count()) + " ms");
     ForwardingInstallSystem::WaitForOneTool(tools, m_toolBound.value_or(bound));
+}
+
+tw::FolderSecuring RecordingSystem::SecureFolder(const char* folder) {
+    m_calls.push_back(std::string("secure folder ") + folder);
+    auto scripted = m_securings.find(folder);
+    if (scripted != m_securings.end()) return scripted->second;
+    return ForwardingInstallSystem::SecureFolder(folder);
+}
+
+tw::UntrustedFiles RecordingSystem::FindUntrustedFiles(const char* folder) {
+    m_calls.push_back(std::string("check files in ") + folder);
+    auto scripted = m_untrusted.find(folder);
+    if (scripted != m_untrusted.end()) return scripted->second;
+    return ForwardingInstallSystem::FindUntrustedFiles(folder);
 }

@@ -40,6 +40,9 @@ public:
                         std::chrono::milliseconds bound) override {
         WaitForTools(tools, bound);
     }
+    // Every folder is locked already and holds only trusted files.
+    tw::FolderSecuring SecureFolder(const char*) override { return {}; }
+    tw::UntrustedFiles FindUntrustedFiles(const char*) override { return {}; }
 
 private:
     std::map<std::string, std::vector<DirectoryEntry>> m_listings;
@@ -80,15 +83,24 @@ public:
     void SetToolOutcome(const std::string& parameters, std::optional<std::uint32_t> exitCode) {
         m_scripted.SetToolOutcome(parameters, exitCode);
     }
+    // How securing this folder ends, and what the check of its files finds,
+    // instead of the inner system's answer.
+    void SetSecuring(const std::string& folder, tw::FolderSecuring securing) {
+        m_securings[folder] = securing;
+    }
+    void SetUntrusted(const std::string& folder, tw::UntrustedFiles found) {
+        m_untrusted[folder] = std::move(found);
+    }
     // The bound passed on to the inner system's wait instead of the engine's.
     void SetToolBound(std::chrono::milliseconds bound) { m_toolBound = bound; }
 
     // The calls so far, one line each:
     //   "mkdir P", "find P", "next", "sleep", "copy S > D", "start T | P | D",
     //   "wait N tools, B ms" (B: the bound the engine asked for), "wait for one of N
-    //   tools, B ms", "hold folder P", "hold I = O" (a copy I checked against O).
+    //   tools, B ms", "hold folder P", "hold I = O" (a copy I checked against O),
+    //   "secure folder P", "check files in P".
     const std::vector<std::string>& Calls() const { return m_calls; }
-    // The same without the "next" and "hold" lines: the work itself.
+    // The same without the "next", "hold", "secure" and "check" lines: the work itself.
     std::vector<std::string> Work() const;
 
     std::unique_ptr<Hold> HoldFolder(const char* folder) override;
@@ -102,6 +114,8 @@ public:
                       std::chrono::milliseconds bound) override;
     void WaitForOneTool(const std::vector<StartedTool*>& tools,
                         std::chrono::milliseconds bound) override;
+    tw::FolderSecuring SecureFolder(const char* folder) override;
+    tw::UntrustedFiles FindUntrustedFiles(const char* folder) override;
 
 private:
     friend class RecordedSearch;
@@ -114,6 +128,8 @@ private:
     bool m_failStarts = false;
     std::set<std::string> m_refusedHolds;
     std::optional<std::chrono::milliseconds> m_toolBound;
+    std::map<std::string, tw::FolderSecuring> m_securings;
+    std::map<std::string, tw::UntrustedFiles> m_untrusted;
     std::vector<std::string> m_calls;
 };
 

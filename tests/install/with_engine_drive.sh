@@ -8,10 +8,23 @@ letter=$1
 shift
 source "$(dirname "$0")/../../tools/wine-drive.sh"
 
-# A folder and a Unix symbolic link to it, for the test of links met under Wine.
+# A folder and a Unix symbolic link to it, for the test of links met under Wine,
+# and a folder everyone may change, for the test of locking it.
 run() {
     mkdir "$TW_DRIVE_FOLDER/link target"
+    mkdir -m 777 "$TW_DRIVE_FOLDER/open folder"
     ln -s "link target" "$TW_DRIVE_FOLDER/folder link"
-    TW_ENGINE_DRIVE=$TW_DRIVE "$TW_WINE" "$@"
+    local status=0
+    TW_ENGINE_DRIVE=$TW_DRIVE "$TW_WINE" "$@" || status=$?
+    # Wine keeps a folder's access list as its mode: once the tests have locked
+    # "open folder" (mode 777 before), others may no longer write it.
+    local mode
+    mode=$(stat -c %a "$TW_DRIVE_FOLDER/open folder")
+    echo "open folder: mode $mode after the tests" >&2
+    if [[ $mode != 777 ]] && (( 8#$mode & 8#002 )); then
+        echo "open folder: others may still write it" >&2
+        return 1
+    fi
+    return "$status"
 }
 tw_with_drive "$letter" --temp run "$@"

@@ -1,0 +1,220 @@
+// Folder rights on Win32: the owner and access list read with GetSecurityInfo from
+// a handle that opens the folder as itself, and the locked descriptor built by the
+// system from its descriptor language and set through the same handle. Setting an
+// access list makes the system pass its inheritable entries on to the files and
+// folders already inside.
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/path_rules.h"
+#include "common/win32_attributes.h"
+#include "common/win32_find_handle.h"
+#include "install/platform_folder_rights.h"
+
+namespace tw {
+
+namespace {
+
+// A handle of CreateFileA or OpenProcessToken, closed with the object.
+class KernelHandle {
+public:
+    explicit KernelHandle(HANDLE handle = INVALID_HANDLE_VALUE) : m_handle(handle) {}
+    ~KernelHandle() {
+        if (IsValid()) CloseHandle(m_handle);
+    }
+    KernelHandle(const KernelHandle&) = delete;
+    KernelHandle& operator=(const KernelHandle&) = delete;
+    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
+    HANDLE Get() const { return m_handle; }
+    void Take(HANDLE handle) {
+        if (IsValid()) CloseHandle(m_handle);
+        m_handle = handle;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+// Memory the security calls allocate, freed with LocalFree.
+class LocalMemory {
+public:
+    explicit LocalMemory(void* memory) : m_memory(memory) {}
+    ~LocalMemory() {
+        if (m_memory) LocalFree(m_memory);
+    }
+    LocalMemory(const LocalMemory&) = delete;
+    LocalMemory& operator=(const LocalMemory&) = delete;
+
+private:
+    void* m_memory;
+};
+
+std::string SidText(PSID sid) {
+    LPSTR text = nullptr;
+    if (!sid || !ConvertSidToStringSidA(sid, &text)) return {};
+    LocalMemory keep(text);
+    return text;
+}
+
+bool IsDenyType(BYTE type) {
+    return type == ACCESS_DENIED_ACE_TYPE || type == ACCESS_DENIED_OBJECT_ACE_TYPE ||
+           type == ACCESS_DENIED_CALLBACK_ACE_TYPE ||
+           type == ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE;
+}
+
+// Allow and deny entries as they are; any other kind, whose SID lies elsewhere,
+// as an allow of every changing right to nobody trusted.
+void ReadEntries(PACL acl, std::vector<AccessEntry>& entries) {
+    for (DWORD i = 0; i < acl->AceCount; ++i) {
+        void* ace = nullptr;
+        AccessEntry entry{AccessEntry::Kind::allow, {}, kChangingRights, 0};
+        if (GetAce(acl, i, &ace)) {
+            const auto* header = static_cast<const ACE_HEADER*>(ace);
+            entry.flags = header->AceFlags;
+            if (header->AceType == ACCESS_ALLOWED_ACE_TYPE ||
+                header->AceType == ACCESS_DENIED_ACE_TYPE) {
+                // Both kinds share ACCESS_ALLOWED_ACE's layout.
+                auto* basic = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+                entry.kind = header->AceType == ACCESS_ALLOWED_ACE_TYPE ? AccessEntry::Kind::allow
+                                                                        : AccessEntry::Kind::deny;
+                entry.mask = basic->Mask;
+                entry.sid = SidText(&basic->SidStart);
+            } else if (IsDenyType(header->AceType)) {
+                entry.kind = AccessEntry::Kind::deny;
+            }
+        }
+        entries.push_back(std::move(entry));
+    }
+}
+
+std::uint32_t ReadRights(HANDLE handle, FolderRights& rights) {
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD error = GetSecurityInfo(handle, SE_FILE_OBJECT,
+                                  OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                                  nullptr, &dacl, nullptr, &descriptor);
+    if (error != ERROR_SUCCESS) return error;
+    LocalMemory keep(descriptor);
+    rights.owner = SidText(owner);
+    rights.hasDacl = dacl != nullptr;
+    rights.entries.clear();
+    if (dacl) ReadEntries(dacl, rights.entries);
+    return 0;
+}
+
+std::uint32_t LockRights(HANDLE handle) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kLockedFolderSddl, SDDL_REVISION_1,
+                                                              &descriptor, nullptr))
+        return GetLastError();
+    LocalMemory keep(descriptor);
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL dacl = nullptr;
+    PSID owner = nullptr;
+    if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) ||
+        !GetSecurityDescriptorOwner(descriptor, &owner, &defaulted))
+        return GetLastError();
+    return SetSecurityInfo(handle, SE_FILE_OBJECT,
+                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                               PROTECTED_DACL_SECURITY_INFORMATION,
+                           owner, nullptr, dacl, nullptr);
+}
+
+class Win32FolderRights : public FolderRightsAccess {
+public:
+    explicit Win32FolderRights(HANDLE handle) : m_handle(handle) {}
+    std::uint32_t Read(FolderRights& rights) override { return ReadRights(m_handle, rights); }
+    std::uint32_t Lock() override { return LockRights(m_handle); }
+
+private:
+    HANDLE m_handle;
+};
+
+// The file or folder itself, never what a link in its place leads to.
+HANDLE OpenAsItself(const std::string& path, DWORD access) {
+    return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+constexpr DWORD kRightsAccess = READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_READ_ATTRIBUTES;
+
+// The folder opened for its rights; 0 or the error code.
+DWORD OpenFolderRights(const char* folder, KernelHandle& handle) {
+    HANDLE opened = OpenAsItself(WithoutTrailingSeparator(folder), kRightsAccess);
+    if (opened == INVALID_HANDLE_VALUE) return GetLastError();
+    handle.Take(opened);
+    return 0;
+}
+
+}  // namespace
+
+std::string PlatformRunningUser() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    KernelHandle keep(token);
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> buffer(size);
+    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return {};
+    return SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
+}
+
+FolderSecuring SecurePlatformFolder(const char* folder) {
+    KernelHandle handle;
+    if (DWORD error = OpenFolderRights(folder, handle))
+        return {FolderSecuring::Result::failed, error};
+    std::optional<DWORD> attributes = AttributesOf(handle.Get());
+    if (!attributes) return {FolderSecuring::Result::failed, GetLastError()};
+    if ((*attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(*attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return {FolderSecuring::Result::failed, ERROR_DIRECTORY};
+    Win32FolderRights rights(handle.Get());
+    return SecureFolderRights(rights, PlatformRunningUser());
+}
+
+std::uint32_t ReadPlatformFolderRights(const char* folder, FolderRights& rights) {
+    KernelHandle handle(OpenAsItself(WithoutTrailingSeparator(folder), READ_CONTROL));
+    if (!handle.IsValid()) return GetLastError();
+    return ReadRights(handle.Get(), rights);
+}
+
+UntrustedFiles FindPlatformUntrustedFiles(const char* folder) {
+    UntrustedFiles found;
+    const std::string base = WithTrailingSeparator(folder);
+    WIN32_FIND_DATAA data{};
+    FindHandle search(FindFirstFileA((base + "*").c_str(), &data));
+    if (!search.IsValid()) {
+        found.unreadable = true;
+        found.error = GetLastError();
+        return found;
+    }
+    const std::string user = PlatformRunningUser();
+    do {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        // A file whose owner cannot be read is trusted no more than another user's.
+        KernelHandle file(OpenAsItself(base + data.cFileName, READ_CONTROL));
+        PSID owner = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        bool read = file.IsValid() &&
+                    GetSecurityInfo(file.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                                    nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS;
+        LocalMemory keep(read ? descriptor : nullptr);
+        if (!read || !IsTrustedOwner(SidText(owner), user))
+            found.names.push_back(std::string(data.cFileName));
+    } while (FindNextFileA(search.Get(), &data));
+    if (GetLastError() != ERROR_NO_MORE_FILES) {
+        found.unreadable = true;
+        found.error = GetLastError();
+    }
+    return found;
+}
+
+}  // namespace tw

@@ -1,0 +1,316 @@
+// The rule that decides when a destination folder is locked, the list it gets,
+// the step that locks it, and each platform's reading and setting of rights (the
+// host's mode bits; Win32's descriptors under Wine, which maps them to the same bits).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "install/folder_rights.h"
+#include "install/folder_securing.h"
+#include "install/platform_folder_rights.h"
+#include "tests/temp_folder.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+using Kind = tw::AccessEntry::Kind;
+using Result = tw::FolderSecuring::Result;
+
+constexpr const char* kUser = "S-1-5-21-1-2-3-1000";   // the user running the run
+constexpr const char* kOther = "S-1-5-21-1-2-3-1001";  // another user of the machine
+constexpr const char* kAuthenticatedUsers = "S-1-5-11";
+constexpr std::uint32_t kFull = 0x001F01FF;
+constexpr std::uint32_t kRead = 0x001200A9;
+constexpr std::uint8_t kBoth = tw::kObjectInherit | tw::kContainerInherit;
+
+tw::AccessEntry Allow(std::string_view sid, std::uint32_t mask, std::uint8_t flags = kBoth) {
+    return {Kind::allow, std::string(sid), mask, flags};
+}
+tw::AccessEntry Deny(std::string_view sid, std::uint32_t mask) {
+    return {Kind::deny, std::string(sid), mask, kBoth};
+}
+
+// The administrators' entries of a list that is locked already.
+std::vector<tw::AccessEntry> AdminEntries() {
+    return {Allow(tw::kLocalSystemSid, kFull), Allow(tw::kAdministratorsSid, kFull),
+            Allow(tw::kUsersSid, kRead)};
+}
+
+tw::FolderRights With(std::string_view owner, std::vector<tw::AccessEntry> extra) {
+    tw::FolderRights rights{std::string(owner), true, AdminEntries()};
+    rights.entries.insert(rights.entries.end(), extra.begin(), extra.end());
+    return rights;
+}
+
+TEST(FolderRights, TheRuleLocksWhatAnyoneButTheAdministratorsMayChange) {
+    struct Case {
+        const char* what;
+        tw::FolderRights rights;
+        bool locks;
+    };
+    const Case cases[] = {
+        {"the locked list", tw::LockedFolderRights(), false},
+        {"Program Files: TrustedInstaller owns, CREATOR OWNER inherit-only",
+         With(tw::kTrustedInstallerSid,
+              {Allow(tw::kTrustedInstallerSid, kFull),
+               Allow(tw::kCreatorOwnerSid, 0x10000000, kBoth | tw::kInheritOnly)}),
+         false},
+        {"owned by the system", With(tw::kLocalSystemSid, {}), false},
+        {"owned by the user running this, who has full control", With(kUser, {Allow(kUser, kFull)}),
+         false},
+        {"a null access list", {std::string(tw::kAdministratorsSid), false, {}}, true},
+        {"an empty access list (nobody may do anything)",
+         {std::string(tw::kAdministratorsSid), true, {}},
+         false},
+        {"owned by another user", With(kOther, {}), true},
+        {"an owner that could not be read", With("", {}), true},
+        {"the root of C: (Authenticated Users may create folders)",
+         With(tw::kAdministratorsSid,
+              {Allow(kAuthenticatedUsers, 0x00000004, tw::kContainerInherit)}),
+         true},
+        {"Everyone may read and run",
+         With(tw::kAdministratorsSid, {Allow(tw::kEveryoneSid, kRead)}), false},
+        {"Everyone may write", With(tw::kAdministratorsSid, {Allow(tw::kEveryoneSid, 0x40000000)}),
+         true},
+        {"Everyone may write, but is denied too",
+         With(tw::kAdministratorsSid,
+              {Deny(tw::kEveryoneSid, 0x40000000), Allow(tw::kEveryoneSid, 0x40000000)}),
+         true},
+        {"Users may write, another user is denied",
+         With(tw::kAdministratorsSid, {Deny(kOther, kFull), Allow(tw::kUsersSid, 0x2)}), true},
+        {"only a deny for Everyone", With(tw::kAdministratorsSid, {Deny(tw::kEveryoneSid, kFull)}),
+         false},
+        {"another user's right for new files only (inherit-only)",
+         With(tw::kAdministratorsSid, {Allow(kOther, kFull, kBoth | tw::kInheritOnly)}), true},
+        {"an inherited right of Users to write",
+         With(tw::kAdministratorsSid, {Allow(tw::kUsersSid, 0x2, kBoth | tw::kInherited)}), true},
+        {"CREATOR OWNER full control",
+         With(tw::kAdministratorsSid, {Allow(tw::kCreatorOwnerSid, kFull)}), false},
+        {"OWNER RIGHTS with an administrator owner",
+         With(tw::kAdministratorsSid, {Allow(tw::kOwnerRightsSid, kFull)}), false},
+        {"an entry of another kind (read as nobody's every right)",
+         With(tw::kAdministratorsSid, {Allow("", tw::kChangingRights)}), true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(tw::NeedsLocking(c.rights, kUser), c.locks) << c.what;
+    // Without a running user, its folder is no longer trusted.
+    EXPECT_TRUE(tw::NeedsLocking(With(kUser, {}), ""));
+    EXPECT_FALSE(tw::NeedsLocking(With(tw::kAdministratorsSid, {}), ""));
+}
+
+// Each changing right alone, given to Users, locks the folder; reading, running
+// and synchronising do not.
+TEST(FolderRights, EachChangingRightAloneLocks) {
+    const std::uint32_t changing[] = {0x2,     0x4,     0x10,      0x40,       0x100,     0x10000,
+                                      0x40000, 0x80000, 0x2000000, 0x10000000, 0x40000000};
+    for (std::uint32_t mask : changing)
+        EXPECT_TRUE(
+            tw::NeedsLocking(With(tw::kAdministratorsSid, {Allow(tw::kUsersSid, mask)}), kUser))
+            << std::hex << mask;
+    const std::uint32_t harmless[] = {0x1, 0x8, 0x20, 0x80, 0x20000, 0x100000, 0x80000000, kRead};
+    for (std::uint32_t mask : harmless)
+        EXPECT_FALSE(
+            tw::NeedsLocking(With(tw::kAdministratorsSid, {Allow(tw::kUsersSid, mask)}), kUser))
+            << std::hex << mask;
+}
+
+TEST(FolderRights, TheLockedListIsProgramFilesOwn) {
+    EXPECT_STREQ(tw::kLockedFolderSddl,
+                 "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
+    tw::FolderRights locked = tw::LockedFolderRights();
+    EXPECT_EQ(locked.owner, "S-1-5-32-544");
+    EXPECT_TRUE(locked.hasDacl);
+    EXPECT_EQ(locked.entries,
+              (std::vector<tw::AccessEntry>{{Kind::allow, "S-1-5-18", 0x1F01FF, 0x03},
+                                            {Kind::allow, "S-1-5-32-544", 0x1F01FF, 0x03},
+                                            {Kind::allow, "S-1-5-32-545", 0x1200A9, 0x03}}));
+}
+
+// A folder's rights as scripted: each Read hands out the next list or error.
+class ScriptedRights : public tw::FolderRightsAccess {
+public:
+    struct Answer {
+        std::uint32_t error;
+        tw::FolderRights rights;
+    };
+    std::vector<Answer> reads;
+    std::uint32_t lockError = 0;
+    std::vector<std::string> calls;
+
+    std::uint32_t Read(tw::FolderRights& rights) override {
+        calls.push_back("read");
+        const Answer& next = reads[std::min(m_next++, reads.size() - 1)];
+        rights = next.rights;
+        return next.error;
+    }
+    std::uint32_t Lock() override {
+        calls.push_back("lock");
+        return lockError;
+    }
+
+private:
+    std::size_t m_next = 0;
+};
+
+TEST(FolderRights, SecuringReadsDecidesLocksAndReadsBack) {
+    const tw::FolderRights open = With(tw::kAdministratorsSid, {Allow(tw::kEveryoneSid, kFull)});
+    const tw::FolderRights locked = tw::LockedFolderRights();
+    struct Case {
+        const char* what;
+        std::vector<ScriptedRights::Answer> reads;
+        std::uint32_t lockError;
+        Result result;
+        std::uint32_t error;
+        std::vector<std::string> calls;
+    };
+    const Case cases[] = {
+        {"locked already", {{0, locked}}, 0, Result::unchanged, 0, {"read"}},
+        {"its rights cannot be read", {{5, {}}}, 0, Result::failed, 5, {"read"}},
+        {"open, locked", {{0, open}, {0, locked}}, 0, Result::secured, 0, {"read", "lock", "read"}},
+        {"open, the owner refused", {{0, open}}, 1307, Result::failed, 1307, {"read", "lock"}},
+        {"open, the lock refused (a FAT volume)",
+         {{0, open}},
+         50,
+         Result::failed,
+         50,
+         {"read", "lock"}},
+        {"open, locked, not readable again",
+         {{0, open}, {6, {}}},
+         0,
+         Result::failed,
+         6,
+         {"read", "lock", "read"}},
+        {"open, locked, still open (the volume dropped the list)",
+         {{0, open}, {0, open}},
+         0,
+         Result::failed,
+         tw::kErrorRightsNotKept,
+         {"read", "lock", "read"}},
+    };
+    for (const Case& c : cases) {
+        ScriptedRights rights;
+        rights.reads = c.reads;
+        rights.lockError = c.lockError;
+        tw::FolderSecuring securing = tw::SecureFolderRights(rights, kUser);
+        EXPECT_EQ(securing.result, c.result) << c.what;
+        EXPECT_EQ(securing.error, c.error) << c.what;
+        EXPECT_EQ(rights.calls, c.calls) << c.what;
+    }
+}
+
+#ifndef _WIN32
+
+mode_t ModeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+    return st.st_mode & 07777;
+}
+
+// The host imitates rights with mode bits: group or others' write locks, and the
+// lock takes exactly those bits.
+TEST(FolderRightsOnHost, AFolderOthersMayWriteIsLockedAndALockedOneIsLeft) {
+    TempFolder temp;
+    const std::string open = temp / "open";
+    const std::string shut = temp / "shut";
+    MakeFolder(open);
+    MakeFolder(shut);
+    chmod(open.c_str(), 0777);
+    chmod(shut.c_str(), 0755);
+
+    tw::FolderRights rights;
+    ASSERT_EQ(tw::ReadPlatformFolderRights((open + "/").c_str(), rights), 0u);
+    EXPECT_TRUE(tw::NeedsLocking(rights, tw::PlatformRunningUser()));
+
+    tw::FolderSecuring first = tw::SecurePlatformFolder((open + "/").c_str());
+    EXPECT_EQ(first.result, Result::secured);
+    EXPECT_EQ(ModeOf(open), 0755u);
+    EXPECT_EQ(tw::SecurePlatformFolder((open + "/").c_str()).result, Result::unchanged);
+
+    EXPECT_EQ(tw::SecurePlatformFolder((shut + "/").c_str()).result, Result::unchanged);
+    EXPECT_EQ(ModeOf(shut), 0755u);
+    chmod(shut.c_str(), 0775);  // the group may write
+    EXPECT_EQ(tw::SecurePlatformFolder((shut + "/").c_str()).result, Result::secured);
+    EXPECT_EQ(ModeOf(shut), 0755u);
+}
+
+TEST(FolderRightsOnHost, ALinkOrAMissingFolderIsNotSecured) {
+    TempFolder temp;
+    MakeFolder(temp / "target");
+    chmod((temp / "target").c_str(), 0777);
+    ASSERT_EQ(symlink((temp / "target").c_str(), (temp / "link").c_str()), 0);
+    tw::FolderSecuring link = tw::SecurePlatformFolder((temp / "link/").c_str());
+    EXPECT_EQ(link.result, Result::failed);
+    EXPECT_NE(link.error, 0u);
+    EXPECT_EQ(ModeOf(temp / "target"), 0777u);  // nothing changed where the link leads
+    tw::FolderSecuring missing = tw::SecurePlatformFolder((temp / "missing/").c_str());
+    EXPECT_EQ(missing.result, Result::failed);
+    EXPECT_EQ(missing.error, 2u);
+}
+
+TEST(FolderRightsOnHost, FilesAnotherUserOwnsAreNamedFoldersPassedOver) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+    TempFolder temp;
+    WriteBytes(temp / "mine.dll", "m");
+    WriteBytes(temp / "helper.drv", "h");
+    MakeFolder(temp / "sub");
+    ASSERT_EQ(chown((temp / "helper.drv").c_str(), 4321, 4321), 0);
+    ASSERT_EQ(chown((temp / "sub").c_str(), 4321, 4321), 0);
+    ASSERT_EQ(symlink("mine.dll", (temp / "link.dll").c_str()), 0);
+    ASSERT_EQ(lchown((temp / "link.dll").c_str(), 4321, 4321), 0);
+
+    tw::UntrustedFiles found = tw::FindPlatformUntrustedFiles((temp.Path() + "/").c_str());
+    EXPECT_FALSE(found.unreadable);
+    std::sort(found.names.begin(), found.names.end());
+    EXPECT_EQ(found.names, (std::vector<std::string>{"helper.drv", "link.dll"}));
+
+    tw::UntrustedFiles missing = tw::FindPlatformUntrustedFiles((temp / "missing/").c_str());
+    EXPECT_TRUE(missing.unreadable);
+    EXPECT_TRUE(missing.names.empty());
+}
+
+#else
+
+// Under Wine a folder's list is mapped to its mode: the runner made "open folder"
+// 777, which reads as one that Everyone may change; locked, it reads as locked and
+// the next run leaves it.
+TEST(FolderRightsOnWin32, AFolderEveryoneMayChangeIsLockedThroughItsHandle) {
+    const char* drive = std::getenv("TW_ENGINE_DRIVE");
+    if (!drive) GTEST_SKIP() << "needs the drive of with_engine_drive.sh";
+    const std::string open = std::string(drive) + "\\open folder\\";
+    tw::FolderRights before;
+    ASSERT_EQ(tw::ReadPlatformFolderRights(open.c_str(), before), 0u);
+    const std::string user = tw::PlatformRunningUser();
+    EXPECT_FALSE(user.empty());
+    EXPECT_TRUE(tw::NeedsLocking(before, user));
+
+    tw::FolderSecuring securing = tw::SecurePlatformFolder(open.c_str());
+    EXPECT_EQ(securing.result, Result::secured) << securing.error;
+    tw::FolderRights after;
+    ASSERT_EQ(tw::ReadPlatformFolderRights(open.c_str(), after), 0u);
+    EXPECT_FALSE(tw::NeedsLocking(after, user));
+    EXPECT_EQ(tw::SecurePlatformFolder(open.c_str()).result, Result::unchanged);
+
+    // The files made by this run are its own.
+    WriteBytes(std::string(drive) + "\\open folder\\mine.dll", "m");
+    tw::UntrustedFiles found = tw::FindPlatformUntrustedFiles(open.c_str());
+    EXPECT_FALSE(found.unreadable);
+    EXPECT_TRUE(found.names.empty());
+}
+
+TEST(FolderRightsOnWin32, AMissingFolderIsNotSecured) {
+    TempFolder temp;
+    tw::FolderSecuring missing = tw::SecurePlatformFolder((temp / "missing\\").c_str());
+    EXPECT_EQ(missing.result, Result::failed);
+    EXPECT_EQ(missing.error, 2u);
+    EXPECT_TRUE(tw::FindPlatformUntrustedFiles((temp / "missing\\").c_str()).unreadable);
+}
+
+#endif
+
+}  // namespace
