@@ -55,7 +55,7 @@ int ShowBox(const tw::CompletionMessage& message) {
 
 // What the removal needs, kept in the store under Program Files.
 std::vector<std::string> KeepForRemoval(const std::string& appDir,
-                                        const std::vector<std::string>& copied,
+                                        const std::vector<tw::CopiedFile>& copied,
                                         const InstallSummary& summary) {
     const std::string record =
         tw::FullPathName(tw::kConfigRecordPath).value_or(tw::kConfigRecordPath);

@@ -42,6 +42,8 @@ InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appD
         if (platform.keepForRemoval && summary.filesCopied > 0)
             for (std::string& name : platform.keepForRemoval(appDir, system.Copied(), summary))
                 summary.failedFiles.push_back(std::move(name));
+        // The engine's holds last until the list is written.
+        summary.holds.clear();
         CompletionMessage message =
             ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
         log.Summary(summary, message.text);

@@ -40,9 +40,12 @@ void LogRemoval(const RemovalSummary& summary, InstallLog& log) {
     for (const std::string& path : summary.changedFiles)
         log.Line({"kept, changed since it was installed: ", path});
     for (const std::string& path : summary.failedFiles) log.Line({"not removed: ", path});
+    for (const std::string& path : summary.notUnregistered)
+        log.Line({"not unregistered: ", path, " (missing or changed since it was installed)"});
     log.Line({"summary: files removed ", std::to_string(summary.filesRemoved), ", changed ",
               std::to_string(summary.changedFiles.size()), ", not removed ",
-              std::to_string(summary.failedFiles.size())});
+              std::to_string(summary.failedFiles.size()), ", not unregistered ",
+              std::to_string(summary.notUnregistered.size())});
 }
 
 // The entry, the list and the copy go only after a complete removal: after a
@@ -63,6 +66,18 @@ std::vector<std::string> RemoveStore(RemovalStore& store, InstallLog& log) {
         failed.push_back(store.CopyPath());
     for (const std::string& name : failed) log.Line({"not removed: ", name});
     return failed;
+}
+
+// After a removal that failed, the list names only what is left to undo, so
+// that a reinstallation adds to it and the next removal finishes the job. A list
+// that cannot be rewritten stays as it was: it names all of that too.
+void KeepWhatIsLeft(const InstalledList& left, RemovalStore& store, InstallLog& log) {
+    std::optional<std::string> bytes = FormatInstalledList(left);
+    if (bytes && store.WriteList(*bytes))
+        log.Line({"list rewritten: ", store.ListPath(), " (", std::to_string(left.files.size()),
+                  " files left)"});
+    else
+        log.Line({"list not rewritten: ", store.ListPath()});
 }
 
 }  // namespace
@@ -102,12 +117,14 @@ int RunRemoval(bool silent, const RemovalPlatform& platform, InstallLog& log) {
         summary = RemoveInstalledFiles(*list, platform.system, platform.tools, progress.get());
     }
     LogRemoval(summary, log);
-    std::vector<std::string> failed = summary.failedFiles;
+    std::vector<std::string> failed = summary.notUnregistered;
+    failed.insert(failed.end(), summary.failedFiles.begin(), summary.failedFiles.end());
     if (summary.Complete()) {
         for (std::string& name : RemoveStore(platform.store, log)) failed.push_back(name);
     } else {
         log.Line({"kept for another removal: ", platform.store.EntryName(), ", ",
                   platform.store.ListPath(), ", ", platform.store.CopyPath()});
+        KeepWhatIsLeft(summary.left, platform.store, log);
     }
 
     std::vector<std::string> kept = summary.changedFiles;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "uninstall/sha256.h"
+#include "common/sha256.h"
 
 namespace {
 
