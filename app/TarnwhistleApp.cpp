@@ -29,6 +29,7 @@
 #include "uninstall/keep_for_removal.h"
 #include "uninstall/platform_removal.h"
 #include "uninstall/platform_removal_store.h"
+#include "uninstall/running_image.h"
 
 CTarnwhistleApp theApp;
 
@@ -85,6 +86,8 @@ std::tm LocalTimeNow() {
 }  // namespace
 
 BOOL CTarnwhistleApp::InitInstance() {
+    // First, before anyone can rename or replace it: the program file that runs.
+    tw::HoldRunningImage();
     // The framework owns the frame once it is the main window.
     auto* frame = new CMainFrame;
     m_pMainWnd = frame;

@@ -35,6 +35,7 @@ FileOpenRequest CFile::MapOpenFlags(unsigned openFlags) {
     else
         request.disposition = kOpenExisting;
     request.inheritHandle = (openFlags & modeNoInherit) == 0;
+    request.noFollow = (openFlags & modeNoFollow) != 0;
     return request;
 }
 

@@ -15,6 +15,7 @@ struct FileOpenRequest {
     DWORD share;         // FILE_SHARE_READ / FILE_SHARE_WRITE bits
     DWORD disposition;   // OPEN_EXISTING, CREATE_NEW, CREATE_ALWAYS or OPEN_ALWAYS
     bool inheritHandle;  // child processes may inherit the handle
+    bool noFollow;       // a link or other reparse point is refused, never followed
 };
 
 class CFile {
@@ -36,6 +37,10 @@ public:
         // This framework's own: a new file, refused when anything of that name
         // exists, a link included (CreateFileA's CREATE_NEW).
         modeCreateNew = 0x10000,
+        // This framework's own: a link or other reparse point in the file's place is
+        // opened as itself (FILE_FLAG_OPEN_REPARSE_POINT), never followed, and
+        // refused with ERROR_CANT_ACCESS_FILE.
+        modeNoFollow = 0x20000,
     };
     enum SeekPosition : unsigned { begin = 0, current = 1, end = 2 };
 
