@@ -268,10 +268,13 @@ private:
             if (m_handled[i]) continue;
             const ListedFile& file = m_list.files[i];
             Step(ProgressStep::deleting, file.path);
-            // A tool still needed stays, unless it is gone already.
+            // A tool still needed stays, unless it is gone already; one changed
+            // since is the user's, and named so.
             if (file.role == FileRole::tool && IsKeptTool(file.path)) {
                 std::unique_ptr<HeldFile> held;
-                if (HoldAndCheck(file, held) != Check::missing) Fail(file.path);
+                Check check = HoldAndCheck(file, held);
+                if (check == Check::matches) check = Check::failed;
+                Matches(check, file.path);
                 continue;
             }
             std::unique_ptr<HeldFile> held;
