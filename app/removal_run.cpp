@@ -36,7 +36,7 @@ void LogRemoval(const RemovalSummary& summary, InstallLog& log) {
     for (const std::string& folder : summary.foldersRemoved) log.Line({"folder removed: ", folder});
     for (const std::string& record : summary.recordsRemoved) log.Line({"record removed: ", record});
     for (const std::string& record : summary.recordsKept)
-        log.Line({"record kept: ", record, " (it names another folder)"});
+        log.Line({"record kept: ", record, " (not exactly the record of a directory removed)"});
     for (const std::string& path : summary.changedFiles)
         log.Line({"kept, changed since it was installed: ", path});
     for (const std::string& path : summary.failedFiles) log.Line({"not removed: ", path});
