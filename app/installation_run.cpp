@@ -1,6 +1,7 @@
 #include "app/installation_run.h"
 
 #include <optional>
+#include <utility>
 
 #include "app/exit_code.h"
 #include "app/logging_install_system.h"
@@ -49,7 +50,7 @@ InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appD
         log.Summary(summary, message.text);
         int exitCode =
             ChooseExitCode(RunEnd::installed, summary.NothingFound(), summary.FailureCount());
-        return {summary, message, exitCode};
+        return {std::move(summary), message, exitCode};
     } catch (...) {
         log.InstallationStopped(CurrentExceptionText().GetString());
         if (whileStopped) whileStopped();

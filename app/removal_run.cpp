@@ -74,8 +74,7 @@ std::vector<std::string> RemoveStore(RemovalStore& store, InstallLog& log) {
 void KeepWhatIsLeft(const InstalledList& left, RemovalStore& store, InstallLog& log) {
     std::optional<std::string> bytes = FormatInstalledList(left);
     if (bytes && store.WriteList(*bytes))
-        log.Line({"list rewritten: ", store.ListPath(), " (", std::to_string(left.files.size()),
-                  " files left)"});
+        log.Line({"list rewritten: ", store.ListPath()});
     else
         log.Line({"list not rewritten: ", store.ListPath()});
 }
@@ -118,7 +117,7 @@ int RunRemoval(bool silent, const RemovalPlatform& platform, InstallLog& log) {
     }
     LogRemoval(summary, log);
     std::vector<std::string> failed = summary.notUnregistered;
-    failed.insert(failed.end(), summary.failedFiles.begin(), summary.failedFiles.end());
+    for (const std::string& path : summary.failedFiles) failed.push_back(path);
     if (summary.Complete()) {
         for (std::string& name : RemoveStore(platform.store, log)) failed.push_back(name);
     } else {

@@ -198,7 +198,7 @@ private:
     // Every hold goes to the summary, so the run lets go only once what was
     // installed has been listed.
     void HandOnHolds() {
-        std::vector<std::shared_ptr<Hold>>& holds = m_summary.holds;
+        std::vector<std::unique_ptr<Hold>>& holds = m_summary.holds;
         for (std::unique_ptr<Hold>* hold : {&m_appHold, &m_driverHold, &m_toolHold})
             if (*hold) holds.push_back(std::move(*hold));
         for (RunningTool& started : m_tools)

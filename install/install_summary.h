@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-class Hold;  // install/install_system.h
+#include "install/install_system.h"
 
 // How the registration of one DLL ended.
 enum class RegistrationOutcome {
@@ -41,7 +41,7 @@ struct InstallSummary {
     // What the engine held (A, A\Driver, the tool, each DLL handed to it), still
     // held when it returns, so that nothing it installed can be swapped before the
     // run has listed it for the removal; the run lets go by clearing it.
-    std::vector<std::shared_ptr<Hold>> holds;
+    std::vector<std::unique_ptr<Hold>> holds;
 
     int FailureCount() const;  // failedFiles.size()
     // True when neither source folder held a single file entry.

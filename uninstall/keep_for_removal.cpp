@@ -1,6 +1,7 @@
 #include "uninstall/keep_for_removal.h"
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "common/path_rules.h"
@@ -18,19 +19,20 @@ public:
     explicit Roles(const InstalledRun& run) : m_tool(PathKey(run.appDir + "regsvr32.exe")) {
         for (const Registration& registration : run.summary->registrations)
             if (registration.Started())
-                m_dlls[PathKey(run.appDir + registration.dll)] =
-                    registration.Succeeded() ? FileRole::dll : FileRole::dllInDoubt;
+                (registration.Succeeded() ? m_registered : m_inDoubt)
+                    .insert(PathKey(run.appDir + registration.dll));
     }
 
     FileRole Of(const std::string& key) const {
         if (key == m_tool) return FileRole::tool;
-        auto dll = m_dlls.find(key);
-        return dll == m_dlls.end() ? FileRole::file : dll->second;
+        if (m_registered.count(key)) return FileRole::dll;
+        return m_inDoubt.count(key) ? FileRole::dllInDoubt : FileRole::file;
     }
 
 private:
     std::string m_tool;
-    std::map<std::string, FileRole> m_dlls;
+    std::set<std::string> m_registered;
+    std::set<std::string> m_inDoubt;
 };
 
 // This run's part of the list; failed collects the files whose copy gave no
@@ -43,12 +45,15 @@ InstalledList ListOfRun(const InstalledRun& run, std::vector<std::string>& faile
     std::map<std::string, std::size_t> lastCopy;
     std::vector<std::string> order;  // each key once, at its first copy
     for (std::size_t i = 0; i < run.copied.size(); ++i) {
-        auto [known, first] = lastCopy.insert_or_assign(PathKey(run.copied[i].path), i);
-        if (first) order.push_back(known->first);
+        auto [known, first] = lastCopy.emplace(PathKey(run.copied[i].path), i);
+        if (first)
+            order.push_back(known->first);
+        else
+            known->second = i;
     }
     const Roles roles(run);
     for (const std::string& key : order) {
-        const CopiedFile& copy = run.copied[lastCopy.at(key)];
+        const CopiedFile& copy = run.copied[lastCopy.find(key)->second];
         if (!copy.written) {
             failed.push_back(copy.path);
             continue;

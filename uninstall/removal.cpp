@@ -129,15 +129,15 @@ private:
     }
 
     // Each path once, looked up by its key: thousands of failures cost no more
-    // than thousands of removals.
-    void Fail(const std::string& path) {
+    // than thousands of removals. Called from many places: kept out of line.
+    [[gnu::noinline]] void Fail(const std::string& path) {
         if (m_left.insert(PathKey(path)).second) m_summary.failedFiles.push_back(path);
     }
 
     // A DLL that may be registered and cannot be unregistered now; its tool stays.
-    void NotUnregistered(const std::string& path, const std::string& toolPath) {
+    [[gnu::noinline]] void NotUnregistered(const std::string& path, const std::string& toolPath) {
         if (m_left.insert(PathKey(path)).second) m_summary.notUnregistered.push_back(path);
-        m_toolsKept.push_back(toolPath);
+        m_toolsKept.insert(PathKey(toolPath));
     }
 
     // The next step is under way on path.
@@ -193,7 +193,7 @@ private:
                 DeleteHeld(*running.dll, path);
             } else {
                 Fail(path);
-                m_toolsKept.push_back(record.toolPath);
+                m_toolsKept.insert(PathKey(record.toolPath));
             }
         }
         m_running.clear();
@@ -256,7 +256,7 @@ private:
                 {record.toolPath.c_str(), record.parameters.c_str(), owner->app.path.c_str()});
         if (!started) {
             Fail(file.path);
-            m_toolsKept.push_back(record.toolPath);
+            m_toolsKept.insert(PathKey(record.toolPath));
             return;
         }
         m_running.push_back(
@@ -282,10 +282,7 @@ private:
         }
     }
 
-    bool IsKeptTool(const std::string& path) const {
-        return std::any_of(m_toolsKept.begin(), m_toolsKept.end(),
-                           [&](const std::string& tool) { return SamePath(tool, path); });
-    }
+    bool IsKeptTool(const std::string& path) const { return m_toolsKept.count(PathKey(path)); }
 
     // Driver\ is let go only now, so that it is never a link while its files go.
     void RemoveDriverFolders() {
@@ -338,7 +335,7 @@ private:
         for (const std::string& record : m_list.recordPaths)
             if (m_left.count(PathKey(record))) left.recordPaths.push_back(record);
         for (const ListedFile& file : m_list.files)
-            if (m_left.count(PathKey(file.path))) left.files.push_back(file);
+            if (m_left.count(PathKey(file.path))) left.files.push_back(ListedFile(file));
     }
 
     const InstalledList& m_list;
@@ -349,8 +346,8 @@ private:
     std::vector<AppFolders> m_folders;
     std::vector<std::pair<std::string, std::unique_ptr<HeldFile>>> m_heldTools;
     std::vector<Unregistering> m_running;
-    std::vector<std::string> m_toolsKept;  // a DLL of theirs may still be registered
-    std::set<std::string> m_left;          // keys of what failed or was not unregistered
+    std::set<std::string> m_toolsKept;  // keys: a DLL of theirs may still be registered
+    std::set<std::string> m_left;       // keys of what failed or was not unregistered
     RemovalSummary m_summary;
     const std::size_t m_steps;  // one per DLL's unregistration, one per file's deletion
     std::size_t m_done = 0;

@@ -6,11 +6,9 @@
 #include <shlobj.h>
 
 #include <string>
-#include <vector>
 
 #include "common/path_rules.h"
 #include "common/win32_file_handle.h"
-#include "framework/ReadGrowing.h"
 #include "uninstall/platform_removal_store.h"
 #include "uninstall/running_image.h"
 
@@ -74,7 +72,7 @@ bool CopyFromHandle(HANDLE source, const std::string& path) {
     tw::FileHandle copy(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (copy.Get() == INVALID_HANDLE_VALUE) return false;
-    std::vector<char> block(64 * 1024);
+    std::string block(64 * 1024, '\0');
     for (;;) {
         DWORD got = 0;
         if (!ReadFile(source, block.data(), static_cast<DWORD>(block.size()), &got, nullptr))
@@ -136,9 +134,7 @@ public:
     // From the program file held since the start (tw::HoldRunningImage), never
     // from its name, which another user may have given to another program since.
     bool CopyInstaller() override {
-        const std::string self = ReadGrowing([](char* buffer, unsigned long size) {
-            return GetModuleFileNameA(nullptr, buffer, static_cast<DWORD>(size));
-        });
+        const std::string& self = tw::RunningImagePath();
         HANDLE image = tw::RunningImageHandle();
         if (self.empty() || m_folder.empty() || !image) return false;
         if (tw::SamePath(self, CopyPath())) return true;  // a run of the copy itself

@@ -4,6 +4,8 @@
 // for the removal is written from this handle, never taken by name.
 #pragma once
 
+#include <string>
+
 namespace tw {
 
 // Opens and checks the program file; once, as the program starts. A file that
@@ -12,5 +14,7 @@ void HoldRunningImage();
 
 // The held file's handle (a HANDLE), positioned anywhere; null when it is not held.
 void* RunningImageHandle();
+// The program file's path as the program was started; empty when it is not held.
+const std::string& RunningImagePath();
 
 }  // namespace tw

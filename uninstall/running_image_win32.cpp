@@ -20,6 +20,11 @@ std::optional<tw::FileHandle>& HeldImage() {
     return image;
 }
 
+std::string& HeldPath() {
+    static std::string path;
+    return path;
+}
+
 // The headers of the image Windows loaded, as mapped in memory.
 std::span<const unsigned char> LoadedHeaders() {
     const auto* base = reinterpret_cast<const unsigned char*>(GetModuleHandleA(nullptr));
@@ -60,7 +65,10 @@ void HoldRunningImage() {
     std::vector<unsigned char> headers(loaded.size());
     if (!ReadFromStart(file.Get(), headers) || !SameImageHeaders(headers, loaded)) return;
     HeldImage().emplace(file.Release());
+    HeldPath() = self;
 }
+
+const std::string& RunningImagePath() { return HeldPath(); }
 
 void* RunningImageHandle() { return HeldImage() ? HeldImage()->Get() : nullptr; }
 

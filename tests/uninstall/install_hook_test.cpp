@@ -106,12 +106,35 @@ TEST(InstallationKeepsForRemoval, OnlyCompletedCopiesAreHandedOn) {
     }
 }
 
+// Counts the holds that are open.
+class CountingHolds : public RecordingSystem {
+public:
+    int open = 0;
+    std::unique_ptr<Hold> HoldFolder(const char* folder) override {
+        return Counted(RecordingSystem::HoldFolder(folder));
+    }
+    std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override {
+        return Counted(RecordingSystem::HoldCopy(installed, original));
+    }
+
+private:
+    struct Counted : Hold {
+        explicit Counted(int& count) : m_count(count) { ++m_count; }
+        ~Counted() override { --m_count; }
+        int& m_count;
+    };
+    std::unique_ptr<Hold> Counted(std::unique_ptr<Hold> hold) {
+        if (!hold) return nullptr;
+        return std::make_unique<struct Counted>(open);
+    }
+};
+
 // Nobody can swap what is being listed: A, A\Driver, the tool and each DLL
 // handed to it are still held while the list is kept, and let go once it is.
 TEST(InstallationKeepsForRemoval, WhileTheEngineStillHoldsWhatItInstalled) {
     TempFolder folder;
     const std::string recordPath = folder / "ZAVIDAR.CFG";
-    RecordingSystem system;
+    CountingHolds system;
     system.SetListing("C:\\pkg\\driversupport\\*.*", {FileEntry("regsvr32.exe")});
     system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("a.dll"), FileEntry("b.dll")});
     system.SetToolOutcome("/s C:\\V\\Driver\\b.dll", 3);
@@ -120,17 +143,20 @@ TEST(InstallationKeepsForRemoval, WhileTheEngineStillHoldsWhatItInstalled) {
                               [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
                               [](const char*) { return std::optional<tw::FolderIdentity>(); }},
                              system};
-    std::vector<std::weak_ptr<Hold>> holds;
+    int heldWhileKept = -1;
+    std::size_t handedOn = 0;
     platform.keepForRemoval = [&](const std::string&, const std::vector<tw::CopiedFile>&,
                                   const InstallSummary& summary) {
-        for (const std::shared_ptr<Hold>& hold : summary.holds) holds.push_back(hold);
+        heldWhileKept = system.open;
+        handedOn = summary.holds.size();
         return std::vector<std::string>{};
     };
     tw::InstallLog log("");
     tw::InstallResult result = tw::InstallAndLog(platform, "C:\\V\\", log);
     // A, A\Driver, the tool, and both DLLs, the one whose tool failed too.
-    ASSERT_EQ(holds.size(), 5u);
-    for (const std::weak_ptr<Hold>& hold : holds) EXPECT_TRUE(hold.expired());
+    EXPECT_EQ(heldWhileKept, 5);
+    EXPECT_EQ(handedOn, 5u);
+    EXPECT_EQ(system.open, 0);
     EXPECT_TRUE(result.summary.holds.empty());
 }
 
