@@ -89,14 +89,8 @@ bool ParseLine(std::string_view line, InstalledList& list) {
 
 // How much a role says about what a removal must undo: a merge keeps the most.
 int Weight(FileRole role) {
-    switch (role) {
-        case FileRole::file:
-            return 0;
-        case FileRole::dllInDoubt:
-            return 1;
-        default:
-            return 2;  // the tool, a registered DLL
-    }
+    if (role == FileRole::file) return 0;
+    return role == FileRole::dllInDoubt ? 1 : 2;  // else the tool, a registered DLL
 }
 
 void AddPath(std::vector<std::string>& paths, const std::string& path) {

@@ -129,13 +129,13 @@ private:
     }
 
     // Each path once, looked up by its key: thousands of failures cost no more
-    // than thousands of removals. Called from many places: kept out of line.
-    [[gnu::noinline]] void Fail(const std::string& path) {
+    // than thousands of removals.
+    void Fail(const std::string& path) {
         if (m_left.insert(PathKey(path)).second) m_summary.failedFiles.push_back(path);
     }
 
     // A DLL that may be registered and cannot be unregistered now; its tool stays.
-    [[gnu::noinline]] void NotUnregistered(const std::string& path, const std::string& toolPath) {
+    void NotUnregistered(const std::string& path, const std::string& toolPath) {
         if (m_left.insert(PathKey(path)).second) m_summary.notUnregistered.push_back(path);
         m_toolsKept.insert(PathKey(toolPath));
     }
@@ -228,17 +228,16 @@ private:
         }
         Step(ProgressStep::unregistering, file.path);
         const std::string toolPath = owner->app.path + std::string(kToolName);
-        switch (HoldAndCheck(file, dll)) {
-            case Check::matches:
-                break;
-            case Check::failed:
-                Fail(file.path);
-                return;
-            case Check::missing:
-            case Check::changed:
-                // Whatever lies there now is never loaded; the registration stays.
-                NotUnregistered(file.path, toolPath);
-                return;
+        const Check check = HoldAndCheck(file, dll);
+        if (check == Check::failed) {
+            Fail(file.path);
+            return;
+        }
+        if (check != Check::matches) {
+            // Missing or changed: whatever lies there now is never loaded; the
+            // registration stays.
+            NotUnregistered(file.path, toolPath);
+            return;
         }
         HeldFile* tool = ToolFor(*owner);
         std::string parameters;

@@ -3,7 +3,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "common/win32_file_handle.h"
 #include "framework/ReadGrowing.h"
@@ -35,16 +34,14 @@ std::span<const unsigned char> LoadedHeaders() {
     return {base, *size};
 }
 
-bool ReadFromStart(HANDLE file, std::vector<unsigned char>& bytes) {
+// Fills bytes from the file's start.
+bool ReadFromStart(HANDLE file, unsigned char* bytes, DWORD size) {
     LARGE_INTEGER start{};
     if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return false;
     DWORD filled = 0;
-    while (filled < bytes.size()) {
+    while (filled < size) {
         DWORD got = 0;
-        if (!ReadFile(file, bytes.data() + filled, static_cast<DWORD>(bytes.size()) - filled, &got,
-                      nullptr) ||
-            got == 0)
-            return false;
+        if (!ReadFile(file, bytes + filled, size - filled, &got, nullptr) || got == 0) return false;
         filled += got;
     }
     return true;
@@ -62,8 +59,10 @@ void HoldRunningImage() {
     if (file.Get() == INVALID_HANDLE_VALUE) return;
     std::span<const unsigned char> loaded = LoadedHeaders();
     if (loaded.empty()) return;
-    std::vector<unsigned char> headers(loaded.size());
-    if (!ReadFromStart(file.Get(), headers) || !SameImageHeaders(headers, loaded)) return;
+    unsigned char headers[kMaxImageHeaders];  // on the stack of a program that just started
+    const DWORD size = static_cast<DWORD>(loaded.size());
+    if (!ReadFromStart(file.Get(), headers, size) || !SameImageHeaders({headers, size}, loaded))
+        return;
     HeldImage().emplace(file.Release());
     HeldPath() = self;
 }
