@@ -30,6 +30,7 @@
 #include "uninstall/platform_removal.h"
 #include "uninstall/platform_removal_store.h"
 #include "uninstall/platform_run_lock.h"
+#include "uninstall/running_image.h"
 
 CTarnwhistleApp theApp;
 
@@ -56,7 +57,7 @@ int ShowBox(const tw::CompletionMessage& message) {
 
 // What the removal needs, kept in the store under Program Files.
 std::vector<std::string> KeepForRemoval(const std::string& appDir,
-                                        const std::vector<std::string>& copied,
+                                        const std::vector<tw::CopiedFile>& copied,
                                         const InstallSummary& summary) {
     const std::string record =
         tw::FullPathName(tw::kConfigRecordPath).value_or(tw::kConfigRecordPath);
@@ -88,6 +89,8 @@ std::tm LocalTimeNow() {
 }  // namespace
 
 BOOL CTarnwhistleApp::InitInstance() {
+    // First, before anyone can rename or replace it: the program file that runs.
+    tw::HoldRunningImage();
     // The framework owns the frame once it is the main window.
     auto* frame = new CMainFrame;
     m_pMainWnd = frame;

@@ -1,6 +1,7 @@
 #include "app/installation_run.h"
 
 #include <optional>
+#include <utility>
 
 #include "app/exit_code.h"
 #include "app/logging_install_system.h"
@@ -42,12 +43,14 @@ InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appD
         if (platform.keepForRemoval && summary.filesCopied > 0)
             for (std::string& name : platform.keepForRemoval(appDir, system.Copied(), summary))
                 summary.failedFiles.push_back(std::move(name));
+        // The engine's holds last until the list is written.
+        summary.holds.clear();
         CompletionMessage message =
             ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
         log.Summary(summary, message.text);
         int exitCode =
             ChooseExitCode(RunEnd::installed, summary.NothingFound(), summary.FailureCount());
-        return {summary, message, exitCode};
+        return {std::move(summary), message, exitCode};
     } catch (...) {
         log.InstallationStopped(CurrentExceptionText().GetString());
         if (whileStopped) whileStopped();

@@ -18,6 +18,7 @@
 #include "install/install_system.h"
 #include "install/progress_observer.h"
 #include "log/install_log.h"
+#include "uninstall/copy_recorder.h"
 
 namespace tw {
 
@@ -28,11 +29,12 @@ constexpr const char* kProposedAppDir = "C:\\Varnelquist";
 using InstallEngine =
     std::function<InstallSummary(CString sourceRoot, CString appDir, InstallSystem&)>;
 
-// After an installation that copied at least one file: keeps what its removal
-// needs (appDir ends in "\"; copied: the completed copies' destinations) and
-// returns the names of what could not be kept, which count as failures.
+// After an installation that copied at least one file, while the engine's holds
+// last: keeps what its removal needs (appDir ends in "\"; copied: the completed
+// copies with what each wrote) and returns the names of what could not be kept,
+// which count as failures.
 using RemovalKeeper = std::function<std::vector<std::string>(
-    const std::string& appDir, const std::vector<std::string>& copied, const InstallSummary&)>;
+    const std::string& appDir, const std::vector<CopiedFile>& copied, const InstallSummary&)>;
 
 // What a run takes from the platform: the directory's platform (the package folder
 // is the source of the installation) and the installation's.

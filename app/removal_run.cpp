@@ -37,13 +37,16 @@ void LogRemoval(const RemovalSummary& summary, InstallLog& log) {
     for (const std::string& folder : summary.foldersRemoved) log.Line({"folder removed: ", folder});
     for (const std::string& record : summary.recordsRemoved) log.Line({"record removed: ", record});
     for (const std::string& record : summary.recordsKept)
-        log.Line({"record kept: ", record, " (it names another folder)"});
+        log.Line({"record kept: ", record, " (not exactly the record of a directory removed)"});
     for (const std::string& path : summary.changedFiles)
         log.Line({"kept, changed since it was installed: ", path});
     for (const std::string& path : summary.failedFiles) log.Line({"not removed: ", path});
+    for (const std::string& path : summary.notUnregistered)
+        log.Line({"not unregistered: ", path, " (missing or changed since it was installed)"});
     log.Line({"summary: files removed ", std::to_string(summary.filesRemoved), ", changed ",
               std::to_string(summary.changedFiles.size()), ", not removed ",
-              std::to_string(summary.failedFiles.size())});
+              std::to_string(summary.failedFiles.size()), ", not unregistered ",
+              std::to_string(summary.notUnregistered.size())});
 }
 
 // The entry, the list and the copy go only after a complete removal: after a
@@ -91,6 +94,17 @@ std::optional<InstalledList> ReadInstalledList(bool silent, const RemovalPlatfor
                                   kBoxOk | kBoxIconExclamation));
     }
     return list;
+}
+
+// After a removal that failed, the list names only what is left to undo, so
+// that a reinstallation adds to it and the next removal finishes the job. A list
+// that cannot be rewritten stays as it was: it names all of that too.
+void KeepWhatIsLeft(const InstalledList& left, RemovalStore& store, InstallLog& log) {
+    std::optional<std::string> bytes = FormatInstalledList(left);
+    if (bytes && store.WriteList(*bytes))
+        log.Line({"list rewritten: ", store.ListPath()});
+    else
+        log.Line({"list not rewritten: ", store.ListPath()});
 }
 
 }  // namespace
@@ -144,12 +158,14 @@ int RunRemoval(bool silent, const RemovalPlatform& platform, InstallLog& log) {
         summary = RemoveInstalledFiles(*list, platform.system, platform.tools, progress.get());
     }
     LogRemoval(summary, log);
-    std::vector<std::string> failed = summary.failedFiles;
+    std::vector<std::string> failed = summary.notUnregistered;
+    for (const std::string& path : summary.failedFiles) failed.push_back(path);
     if (summary.Complete()) {
         for (std::string& name : RemoveStore(platform.store, log)) failed.push_back(name);
     } else {
         log.Line({"kept for another removal: ", platform.store.EntryName(), ", ",
                   platform.store.ListPath(), ", ", platform.store.CopyPath()});
+        KeepWhatIsLeft(summary.left, platform.store, log);
     }
 
     std::vector<std::string> kept = summary.changedFiles;

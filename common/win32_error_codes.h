@@ -36,5 +36,6 @@ constexpr long kErrorAlreadyExists = 183;
 constexpr long kErrorFilenameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
 constexpr long kErrorDirectory = 267;        // the folder named is not one
 constexpr long kErrorIoDevice = 1117;
+constexpr long kErrorCantAccessFile = 1920;  // a link refused by modeNoFollow
 
 }  // namespace tw

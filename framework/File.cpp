@@ -36,6 +36,7 @@ FileOpenRequest CFile::MapOpenFlags(unsigned openFlags) {
         request.disposition = kOpenExisting;
     request.inheritHandle = (openFlags & modeNoInherit) == 0;
     request.deleteAccess = (openFlags & modeDelete) != 0;
+    request.noFollow = (openFlags & modeNoFollow) != 0;
     return request;
 }
 

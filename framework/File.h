@@ -16,6 +16,7 @@ struct FileOpenRequest {
     DWORD disposition;   // OPEN_EXISTING, CREATE_NEW, CREATE_ALWAYS or OPEN_ALWAYS
     bool inheritHandle;  // child processes may inherit the handle
     bool deleteAccess;   // the handle may mark the file for deletion (DELETE)
+    bool noFollow;       // a link or other reparse point is refused, never followed
 };
 
 class CFile {
@@ -40,6 +41,10 @@ public:
         // This framework's own: the open may mark the file to be deleted when it
         // is closed (CreateFileA's DELETE access).
         modeDelete = 0x20000,
+        // This framework's own: a link or other reparse point in the file's place is
+        // opened as itself (FILE_FLAG_OPEN_REPARSE_POINT), never followed, and
+        // refused with ERROR_CANT_ACCESS_FILE.
+        modeNoFollow = 0x40000,
     };
     enum SeekPosition : unsigned { begin = 0, current = 1, end = 2 };
 

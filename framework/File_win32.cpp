@@ -1,7 +1,11 @@
 // CFile on Win32: one CreateFileA per open, errors from GetLastError().
 #include "framework/File.h"
 
+#include <optional>
 #include <string>
+
+#include "common/win32_attributes.h"
+#include "common/win32_error_codes.h"
 
 #include "framework/ReadGrowing.h"
 
@@ -10,9 +14,18 @@ bool CFile::IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
 BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error) {
     FileOpenRequest request = MapOpenFlags(openFlags);
     SECURITY_ATTRIBUTES security{sizeof(security), nullptr, request.inheritHandle};
-    const DWORD access = request.access | (request.deleteAccess ? DELETE : 0);
-    HANDLE handle = CreateFileA(fileName, access, request.share, &security, request.disposition,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileA(
+        fileName, request.access | (request.deleteAccess ? DELETE : 0), request.share, &security, request.disposition,
+        FILE_ATTRIBUTE_NORMAL | (request.noFollow ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
+    // Opened as itself, a link is refused here, before anything reads through it.
+    if (handle != INVALID_HANDLE_VALUE && request.noFollow) {
+        std::optional<DWORD> attributes = tw::AttributesOf(handle);
+        if (!attributes || (*attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            CloseHandle(handle);
+            handle = INVALID_HANDLE_VALUE;
+            SetLastError(static_cast<DWORD>(tw::kErrorCantAccessFile));
+        }
+    }
     if (handle == INVALID_HANDLE_VALUE) {
         DWORD code = GetLastError();
         if (error) {

@@ -125,6 +125,7 @@ BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
                 : wantsWrite                                       ? O_WRONLY
                                                                    : O_RDONLY;
     if (!request.inheritHandle) flags |= O_CLOEXEC;
+    if (request.noFollow) flags |= O_NOFOLLOW;
     // An open that may create or cut the file looks at it first, so that a refused
     // open changes nothing. An open of an existing file changes nothing by itself:
     // it opens first and looks at what it opened, which saves a lookup of the path.
@@ -143,6 +144,7 @@ BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
         if (request.disposition == kCreateNew) flags |= O_EXCL;  // never through a link
     }
     int fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0 && request.noFollow && errno == ELOOP) return fail(tw::kErrorCantAccessFile);
     if (fd < 0) return fail(tw::Win32ErrorFromErrno(errno, path.c_str()));
 
     struct stat opened {};

@@ -1,7 +1,7 @@
 // SHA-256 on the host: OpenSSL's libcrypto.
 #include <openssl/evp.h>
 
-#include "uninstall/sha256.h"
+#include "common/sha256.h"
 
 namespace tw {
 

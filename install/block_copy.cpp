@@ -1,11 +1,14 @@
 #include "install/block_copy.h"
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string_view>
 
 #include "common/path_rules.h"
 #include "common/system_format.h"
+#include "common/sha256.h"
 #include "common/win32_error_codes.h"
 #include "install/path_buffer.h"
 #include "install/replace_file.h"
@@ -79,20 +82,27 @@ private:
 };
 
 // The block loop on two open files, then the new file closed before the source.
-// 0, or the code of the failure, after which both files are closed.
-long CopyBlocks(CFile& sourceFile, CFile& newFile) {
+// 0, or the code of the failure, after which both files are closed. Every block
+// written is fed to the hash as it goes, so written holds what the new file got
+// (nothing when the hash failed) without reading it back.
+long CopyBlocks(CFile& sourceFile, CFile& newFile, std::optional<tw::FileDigest>& written) {
     try {
         unsigned char block[kCopyBlockSize];
         unsigned count;
+        tw::Sha256 hash;
+        std::uint64_t size = 0;
         do {
             count = sourceFile.Read(block, kCopyBlockSize);
             newFile.Write(block, count);
+            if (count > 0) hash.Update(block, count);
+            size += count;
         } while (count > 0);
         // Only now may the new file outlive its handle: it is renamed into place
         // right after the close.
         newFile.SetDeleteOnClose(false);
         newFile.Close();
         sourceFile.Close();
+        if (std::optional<tw::Sha256Digest> digest = hash.Finish()) written = {*digest, size};
         return 0;
     } catch (const CFileException& error) {
         newFile.Abort();
@@ -101,7 +111,7 @@ long CopyBlocks(CFile& sourceFile, CFile& newFile) {
     }
 }
 
-tw::CopyOutcome Failed(long code) { return {code}; }
+tw::CopyOutcome Failed(long code) { return {code, std::nullopt}; }
 
 }  // namespace
 
@@ -139,7 +149,8 @@ tw::CopyOutcome tw::CopyFileInBlocksThrough(CFile& sourceFile, CFile& newFile, c
         sourceFile.Abort();
         return Failed(code);
     }
-    if (long code = CopyBlocks(sourceFile, newFile)) return Failed(code);
+    std::optional<FileDigest> written;
+    if (long code = CopyBlocks(sourceFile, newFile, written)) return Failed(code);
     if (long code = temporary.Replace(destination)) return Failed(code);
-    return {};
+    return {0, written};
 }

@@ -41,6 +41,7 @@ public:
         SupportPass();
         DriverPass();
         AwaitRegistrations();
+        HandOnHolds();
         return std::move(m_summary);
     }
 
@@ -197,14 +198,22 @@ private:
     }
 
     // True when a tool may start: fewer than kMaxRunningTools run, at once or once
-    // one of them has ended. The DLLs of the tools that ended are let go.
+    // one of them has ended. The DLLs of the tools that ended stay held.
     bool FreeSlot() {
         std::vector<StartedTool*> running = Running();
         if (running.size() < kMaxRunningTools) return true;
         m_system.WaitForOneTool(running, kToolBound);
-        for (RunningTool& started : m_tools)
-            if (started.tool->exitCode) started.dll.reset();
         return Running().size() < kMaxRunningTools;
+    }
+
+    // Every hold goes to the summary, so the run lets go only once what was
+    // installed has been listed.
+    void HandOnHolds() {
+        std::vector<std::unique_ptr<Hold>>& holds = m_summary.holds;
+        for (std::unique_ptr<Hold>* hold : {&m_appHold, &m_driverHold, &m_toolHold})
+            if (*hold) holds.push_back(std::move(*hold));
+        for (RunningTool& started : m_tools)
+            if (started.dll) holds.push_back(std::move(started.dll));
     }
 
     // A tool refused names itself, once, before the DLLs it left unregistered.
@@ -248,7 +257,7 @@ private:
     PathBuffer m_toolPath;
     tw::ToolParameters m_toolParameters;
     InstallSummary m_summary;
-    // Held for the whole call, and let go, with the tools' handles, as it returns.
+    // Held for the whole call, then handed on with the summary.
     std::unique_ptr<Hold> m_appHold;
     std::unique_ptr<Hold> m_driverHold;
     tw::DestinationTrust m_trust{m_system, m_summary.failedFiles};

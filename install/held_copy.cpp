@@ -40,7 +40,8 @@ std::unique_ptr<HeldCopy> HeldCopy::Open(const char* installed, const char* orig
     std::unique_ptr<HeldCopy> held(new HeldCopy);
     if (!held->m_file.Open(installed, kHoldFlags)) return nullptr;
     CFile originalFile;
-    if (!originalFile.Open(original, kHoldFlags)) return nullptr;
+    // The package's file is read as the copy read it, through a link too.
+    if (!originalFile.Open(original, kHoldFlags & ~CFile::modeNoFollow)) return nullptr;
     if (!SameBytes(held->m_file, originalFile)) return nullptr;
     return held;
 }

@@ -11,13 +11,16 @@
 
 namespace tw {
 
-// Read only, reads shared (FILE_SHARE_READ alone), not handed to started programs.
-constexpr unsigned kHoldFlags = CFile::modeRead | CFile::shareDenyWrite | CFile::modeNoInherit;
+// Read only, reads shared (FILE_SHARE_READ alone), not handed to started programs,
+// and never through a link: a link or other reparse point in the copy's place
+// is refused, whatever it points at.
+constexpr unsigned kHoldFlags =
+    CFile::modeRead | CFile::shareDenyWrite | CFile::modeNoInherit | CFile::modeNoFollow;
 
 class HeldCopy : public Hold {
 public:
     // The hold of installed, when it opens and its bytes are original's (read with
-    // the same flags); null otherwise, with nothing left open.
+    // the same flags, but through a link); null otherwise, with nothing left open.
     static std::unique_ptr<HeldCopy> Open(const char* installed, const char* original);
 
 private:

@@ -2,8 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "install/install_system.h"
 
 // How the registration of one DLL ended.
 enum class RegistrationOutcome {
@@ -21,6 +24,8 @@ struct Registration {
 
     // Only a tool that ended with 0 has registered its DLL.
     bool Succeeded() const;
+    // The tool was started: whatever its end, the DLL may be registered.
+    bool Started() const { return outcome != RegistrationOutcome::notStarted; }
 };
 
 struct InstallSummary {
@@ -35,6 +40,10 @@ struct InstallSummary {
     // the DLLs whose registration failed after them.
     std::vector<std::string> failedFiles;
     std::vector<Registration> registrations;  // in the order started
+    // What the engine held (A, A\Driver, the tool, each DLL handed to it), still
+    // held when it returns, so that nothing it installed can be swapped before the
+    // run has listed it for the removal; the run lets go by clearing it.
+    std::vector<std::unique_ptr<Hold>> holds;
 
     int FailureCount() const;  // failedFiles.size()
     // True when neither source folder held a single file entry.

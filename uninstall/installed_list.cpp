@@ -19,6 +19,8 @@ const char* RoleName(FileRole role) {
             return "tool";
         case FileRole::dll:
             return "dll";
+        case FileRole::dllInDoubt:
+            return "dll-in-doubt";
         default:
             return "file";
     }
@@ -28,6 +30,7 @@ std::optional<FileRole> RoleFromName(std::string_view name) {
     if (name == "file") return FileRole::file;
     if (name == "tool") return FileRole::tool;
     if (name == "dll") return FileRole::dll;
+    if (name == "dll-in-doubt") return FileRole::dllInDoubt;
     return std::nullopt;
 }
 
@@ -84,6 +87,12 @@ bool ParseLine(std::string_view line, InstalledList& list) {
     return true;
 }
 
+// How much a role says about what a removal must undo: a merge keeps the most.
+int Weight(FileRole role) {
+    if (role == FileRole::file) return 0;
+    return role == FileRole::dllInDoubt ? 1 : 2;  // else the tool, a registered DLL
+}
+
 void AddPath(std::vector<std::string>& paths, const std::string& path) {
     for (const std::string& known : paths)
         if (SamePath(known, path)) return;
@@ -91,6 +100,8 @@ void AddPath(std::vector<std::string>& paths, const std::string& path) {
 }
 
 }  // namespace
+
+bool IsUnregistered(FileRole role) { return role == FileRole::dll || role == FileRole::dllInDoubt; }
 
 std::optional<std::string> FormatInstalledList(const InstalledList& list) {
     std::string text(kHeader);
@@ -145,7 +156,7 @@ InstalledList MergeInstalledLists(const InstalledList& earlier, const InstalledL
             continue;
         }
         ListedFile& listed = merged.files[known->second];
-        FileRole role = listed.role == FileRole::file ? file.role : listed.role;
+        FileRole role = Weight(file.role) > Weight(listed.role) ? file.role : listed.role;
         listed = file;
         listed.role = role;
     }

@@ -5,7 +5,10 @@
 //   record<TAB><full path of a configuration record>
 //   <role><TAB><64 hex digits of SHA-256><TAB><size in bytes><TAB><full path>
 // role is "file", "tool" (the registration tool, which unregisters the DLLs of
-// its folder's Driver\) or "dll" (a DLL that was registered). Application
+// its folder's Driver\), "dll" (a DLL that was registered) or "dll-in-doubt" (a
+// DLL whose registration was started but did not end with 0: it may be
+// registered, so it is unregistered too, but a failure to is no fault; lists
+// written before that role existed hold none). Application
 // directories, records and files keep the order in which installations first
 // met them. A path never holds a tab or a line break: no Windows name does.
 #pragma once
@@ -16,11 +19,14 @@
 #include <string_view>
 #include <vector>
 
-#include "uninstall/sha256.h"
+#include "common/sha256.h"
 
 namespace tw {
 
-enum class FileRole { file, tool, dll };
+enum class FileRole { file, tool, dll, dllInDoubt };
+
+// A DLL to unregister at removal.
+bool IsUnregistered(FileRole role);
 
 struct ListedFile {
     std::string path;
@@ -48,7 +54,8 @@ std::optional<InstalledList> ParseInstalledList(std::string_view bytes);
 // A later installation added to an earlier list: paths are compared as Windows
 // compares names. A file installed again takes its new digest and size and keeps
 // its place; it stays a DLL to unregister, or the tool, when either run said so
-// (a DLL registered once stays registered until it is unregistered). New
+// (a DLL registered once stays registered until it is unregistered; one in doubt
+// stays at least in doubt). New
 // directories, records and files follow the earlier ones in their order.
 InstalledList MergeInstalledLists(const InstalledList& earlier, const InstalledList& later);
 

@@ -1,86 +1,73 @@
 #include "uninstall/keep_for_removal.h"
 
-#include <string>
+#include <map>
 #include <set>
+#include <string>
 
 #include "common/path_rules.h"
-#include "framework/File.h"
 #include "uninstall/installed_list.h"
 
 namespace tw {
 
 namespace {
 
-// The role of each file, by its path's key: the tool, the DLLs registered.
+// The role of each file, by its path's key: the tool, the DLLs registered, and
+// those whose tool started but did not end with 0 (exited otherwise, or still
+// running at the end of the wait), which may be registered all the same.
 class Roles {
 public:
     explicit Roles(const InstalledRun& run) : m_tool(PathKey(run.appDir + "regsvr32.exe")) {
         for (const Registration& registration : run.summary->registrations)
-            if (registration.Succeeded()) m_dlls.insert(PathKey(run.appDir + registration.dll));
+            if (registration.Started())
+                (registration.Succeeded() ? m_registered : m_inDoubt)
+                    .insert(PathKey(run.appDir + registration.dll));
     }
 
     FileRole Of(const std::string& key) const {
         if (key == m_tool) return FileRole::tool;
-        return m_dlls.count(key) ? FileRole::dll : FileRole::file;
+        if (m_registered.count(key)) return FileRole::dll;
+        return m_inDoubt.count(key) ? FileRole::dllInDoubt : FileRole::file;
     }
 
 private:
     std::string m_tool;
-    std::set<std::string> m_dlls;
+    std::set<std::string> m_registered;
+    std::set<std::string> m_inDoubt;
 };
 
-// This run's part of the list; failed collects the files whose digest could not
-// be taken (they are left out: they cannot be checked before removal).
-InstalledList ListOfRun(const InstalledRun& run, const FileDigestFunction& digestOf,
-                        std::vector<std::string>& failed) {
+// This run's part of the list; failed collects the files whose copy gave no
+// digest (they are left out: they cannot be checked before removal).
+InstalledList ListOfRun(const InstalledRun& run, std::vector<std::string>& failed) {
     InstalledList list;
     list.appDirs.push_back(run.appDir);
     list.recordPaths.push_back(run.recordPath);
+    // A destination copied twice keeps its first place and the later copy's bytes.
+    std::map<std::string, std::size_t> lastCopy;
+    std::vector<std::string> order;  // each key once, at its first copy
+    for (std::size_t i = 0; i < run.copied.size(); ++i) {
+        auto [known, first] = lastCopy.emplace(PathKey(run.copied[i].path), i);
+        if (first)
+            order.push_back(known->first);
+        else
+            known->second = i;
+    }
     const Roles roles(run);
-    std::set<std::string> seen;
-    for (const std::string& path : run.copied) {
-        // A destination copied twice keeps the later copy's bytes: its digest is
-        // taken once, after the engine has finished.
-        auto [key, first] = seen.insert(PathKey(path));
-        if (!first) continue;
-        std::optional<FileDigest> digest = digestOf(path.c_str());
-        if (!digest) {
-            failed.push_back(path);
+    for (const std::string& key : order) {
+        const CopiedFile& copy = run.copied[lastCopy.find(key)->second];
+        if (!copy.written) {
+            failed.push_back(copy.path);
             continue;
         }
-        list.files.push_back({path, digest->digest, digest->size, roles.Of(*key)});
+        list.files.push_back({copy.path, copy.written->digest, copy.written->size, roles.Of(key)});
     }
     return list;
 }
 
 }  // namespace
 
-std::optional<FileDigest> DigestOfFile(const char* path) {
-    try {
-        CFile file(path, CFile::modeRead | CFile::shareDenyWrite | CFile::modeNoInherit |
-                             CFile::typeBinary);
-        Sha256 hash;
-        FileDigest result;
-        std::vector<unsigned char> block(64 * 1024);
-        for (;;) {
-            unsigned got = file.Read(block.data(), static_cast<unsigned>(block.size()));
-            if (got == 0) break;
-            if (!hash.Update(block.data(), got)) return std::nullopt;
-            result.size += got;
-        }
-        std::optional<Sha256Digest> digest = hash.Finish();
-        if (!digest) return std::nullopt;
-        result.digest = *digest;
-        return result;
-    } catch (const CFileException&) {
-        return std::nullopt;
-    }
-}
-
-std::vector<std::string> KeepForRemoval(const InstalledRun& run, RemovalStore& store,
-                                        const FileDigestFunction& digestOf) {
+std::vector<std::string> KeepForRemoval(const InstalledRun& run, RemovalStore& store) {
     std::vector<std::string> failed;
-    InstalledList list = ListOfRun(run, digestOf, failed);
+    InstalledList list = ListOfRun(run, failed);
 
     std::string earlierBytes;
     switch (store.ReadList(earlierBytes)) {

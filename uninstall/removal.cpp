@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <set>
 #include <utility>
 
 #include "common/path_rules.h"
@@ -61,7 +62,7 @@ public:
           m_steps(list.files.size() +
                   static_cast<std::size_t>(std::count_if(
                       list.files.begin(), list.files.end(),
-                      [](const ListedFile& file) { return file.role == FileRole::dll; }))) {}
+                      [](const ListedFile& file) { return IsUnregistered(file.role); }))) {}
 
     RemovalSummary Run() {
         OpenFolders();
@@ -69,6 +70,7 @@ public:
         DeleteFiles();
         RemoveDriverFolders();
         RemoveRecords();
+        ListWhatIsLeft();
         return std::move(m_summary);
     }
 
@@ -126,10 +128,16 @@ private:
         return check == Check::matches;
     }
 
+    // Each path once, looked up by its key: thousands of failures cost no more
+    // than thousands of removals.
     void Fail(const std::string& path) {
-        if (std::find(m_summary.failedFiles.begin(), m_summary.failedFiles.end(), path) ==
-            m_summary.failedFiles.end())
-            m_summary.failedFiles.push_back(path);
+        if (m_left.insert(PathKey(path)).second) m_summary.failedFiles.push_back(path);
+    }
+
+    // A DLL that may be registered and cannot be unregistered now; its tool stays.
+    void NotUnregistered(const std::string& path, const std::string& toolPath) {
+        if (m_left.insert(PathKey(path)).second) m_summary.notUnregistered.push_back(path);
+        m_toolsKept.insert(PathKey(toolPath));
     }
 
     // The next step is under way on path.
@@ -164,7 +172,7 @@ private:
 
     void Unregister() {
         for (std::size_t i = 0; i < m_list.files.size(); ++i)
-            if (m_list.files[i].role == FileRole::dll) StartUnregistration(i);
+            if (IsUnregistered(m_list.files[i].role)) StartUnregistration(i);
         if (!m_running.empty()) {
             std::vector<StartedTool*> tools;
             for (const Unregistering& running : m_running) tools.push_back(running.tool.get());
@@ -178,12 +186,14 @@ private:
             record.exitCode = running.tool->exitCode.value_or(0);
             // A DLL that may still be registered stays, so that its registration
             // never points at nothing, and so does its tool, for another removal.
-            if (record.Succeeded()) {
+            // One whose registration never succeeded goes all the same: its
+            // unregistration's end is logged, and is no failure.
+            if (record.Succeeded() || m_list.files[running.file].role == FileRole::dllInDoubt) {
                 Step(ProgressStep::deleting, path);
                 DeleteHeld(*running.dll, path);
             } else {
                 Fail(path);
-                m_toolsKept.push_back(record.toolPath);
+                m_toolsKept.insert(PathKey(record.toolPath));
             }
         }
         m_running.clear();
@@ -217,7 +227,18 @@ private:
             return;
         }
         Step(ProgressStep::unregistering, file.path);
-        if (!Matches(HoldAndCheck(file, dll), file.path)) return;
+        const std::string toolPath = owner->app.path + std::string(kToolName);
+        const Check check = HoldAndCheck(file, dll);
+        if (check == Check::failed) {
+            Fail(file.path);
+            return;
+        }
+        if (check != Check::matches) {
+            // Missing or changed: whatever lies there now is never loaded; the
+            // registration stays.
+            NotUnregistered(file.path, toolPath);
+            return;
+        }
         HeldFile* tool = ToolFor(*owner);
         std::string parameters;
         if (!tool || !FormatUnregistrationParameters(file.path, parameters)) {
@@ -226,7 +247,7 @@ private:
         }
         Registration& record = m_summary.unregistrations.emplace_back();
         record.dll = file.path;
-        record.toolPath = owner->app.path + std::string(kToolName);
+        record.toolPath = toolPath;
         record.parameters = parameters;
         std::unique_ptr<StartedTool> started;
         if (FreeSlot())
@@ -234,7 +255,7 @@ private:
                 {record.toolPath.c_str(), record.parameters.c_str(), owner->app.path.c_str()});
         if (!started) {
             Fail(file.path);
-            m_toolsKept.push_back(record.toolPath);
+            m_toolsKept.insert(PathKey(record.toolPath));
             return;
         }
         m_running.push_back(
@@ -246,8 +267,13 @@ private:
             if (m_handled[i]) continue;
             const ListedFile& file = m_list.files[i];
             Step(ProgressStep::deleting, file.path);
+            // A tool still needed stays, unless it is gone already; one changed
+            // since is the user's, and named so.
             if (file.role == FileRole::tool && IsKeptTool(file.path)) {
-                Fail(file.path);
+                std::unique_ptr<HeldFile> held;
+                Check check = HoldAndCheck(file, held);
+                if (check == Check::matches) check = Check::failed;
+                Matches(check, file.path);
                 continue;
             }
             std::unique_ptr<HeldFile> held;
@@ -255,10 +281,7 @@ private:
         }
     }
 
-    bool IsKeptTool(const std::string& path) const {
-        return std::any_of(m_toolsKept.begin(), m_toolsKept.end(),
-                           [&](const std::string& tool) { return SamePath(tool, path); });
-    }
+    bool IsKeptTool(const std::string& path) const { return m_toolsKept.count(PathKey(path)); }
 
     // Driver\ is let go only now, so that it is never a link while its files go.
     void RemoveDriverFolders() {
@@ -270,6 +293,8 @@ private:
         }
     }
 
+    // Exactly one record, 276 bytes, naming a listed directory: a file with more
+    // bytes after the record holds someone's data and stays.
     bool HoldsListedDirectory(HeldFile& record) {
         ConfigRecord bytes{};
         std::size_t filled = 0;
@@ -279,6 +304,9 @@ private:
                 return false;
             filled += got;
         }
+        unsigned char after = 0;
+        std::size_t got = 0;
+        if (!record.Read(&after, 1, got) || got != 0) return false;
         return std::any_of(m_list.appDirs.begin(), m_list.appDirs.end(),
                            [&](const std::string& dir) { return BuildConfigRecord(dir) == bytes; });
     }
@@ -300,6 +328,15 @@ private:
         }
     }
 
+    void ListWhatIsLeft() {
+        InstalledList& left = m_summary.left;
+        left.appDirs = m_list.appDirs;
+        for (const std::string& record : m_list.recordPaths)
+            if (m_left.count(PathKey(record))) left.recordPaths.push_back(record);
+        for (const ListedFile& file : m_list.files)
+            if (m_left.count(PathKey(file.path))) left.files.push_back(ListedFile(file));
+    }
+
     const InstalledList& m_list;
     RemovalSystem& m_system;
     InstallSystem& m_tools;
@@ -308,7 +345,8 @@ private:
     std::vector<AppFolders> m_folders;
     std::vector<std::pair<std::string, std::unique_ptr<HeldFile>>> m_heldTools;
     std::vector<Unregistering> m_running;
-    std::vector<std::string> m_toolsKept;  // a DLL of theirs may still be registered
+    std::set<std::string> m_toolsKept;  // keys: a DLL of theirs may still be registered
+    std::set<std::string> m_left;       // keys of what failed or was not unregistered
     RemovalSummary m_summary;
     const std::size_t m_steps;  // one per DLL's unregistration, one per file's deletion
     std::size_t m_done = 0;

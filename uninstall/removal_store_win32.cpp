@@ -7,12 +7,11 @@
 
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "common/path_rules.h"
 #include "common/win32_file_handle.h"
-#include "framework/ReadGrowing.h"
 #include "uninstall/platform_removal_store.h"
+#include "uninstall/running_image.h"
 
 namespace {
 
@@ -67,6 +66,25 @@ std::string ProgramFilesFolder() {
     return tw::WithTrailingSeparator(path) + "Tarnwhistle\\";
 }
 
+// The whole of source, from its start, into a file made or emptied at path.
+bool CopyFromHandle(HANDLE source, const std::string& path) {
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(source, start, nullptr, FILE_BEGIN)) return false;
+    tw::FileHandle copy(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (copy.Get() == INVALID_HANDLE_VALUE) return false;
+    std::string block(64 * 1024, '\0');
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(source, block.data(), static_cast<DWORD>(block.size()), &got, nullptr))
+            return false;
+        if (got == 0) return FlushFileBuffers(copy.Get()) != 0;
+        DWORD written = 0;
+        if (!WriteFile(copy.Get(), block.data(), got, &written, nullptr) || written != got)
+            return false;
+    }
+}
+
 class Win32RemovalStore : public tw::RemovalStore {
 public:
     Win32RemovalStore() : m_folder(ProgramFilesFolder()) {}
@@ -114,13 +132,14 @@ public:
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     }
 
+    // From the program file held since the start (tw::HoldRunningImage), never
+    // from its name, which another user may have given to another program since.
     bool CopyInstaller() override {
-        const std::string self = ReadGrowing([](char* buffer, unsigned long size) {
-            return GetModuleFileNameA(nullptr, buffer, static_cast<DWORD>(size));
-        });
-        if (self.empty() || m_folder.empty()) return false;
+        const std::string& self = tw::RunningImagePath();
+        HANDLE image = tw::RunningImageHandle();
+        if (self.empty() || m_folder.empty() || !image) return false;
         if (tw::SamePath(self, CopyPath())) return true;  // a run of the copy itself
-        return CopyFileA(self.c_str(), CopyPath().c_str(), FALSE) != 0;
+        return CopyFromHandle(image, CopyPath());
     }
 
     bool WriteEntry(const tw::UninstallEntry& entry) override {

@@ -49,7 +49,7 @@ TEST(InstallLog, EveryEventAsOneUtf8Line) {
         log.RecordNotWritten("\\ZAVIDAR.CFG",
                              CFileException(CFileException::accessDenied, 5, "\\ZAVIDAR.CFG"));
         log.Copied("S\\a.dll", "A\\a.dll", {});
-        log.Copied("S\\b.dll", "A\\b.dll", {32});
+        log.Copied("S\\b.dll", "A\\b.dll", {32, std::nullopt});
         log.InstallationStopped("why");
         InstallSummary summary;
         summary.filesCopied = 4;

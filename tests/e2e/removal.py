@@ -5,6 +5,7 @@ whose unregistration removes the marker its registration left: the marker gone
 and Driver\\ removed show that the DLL was unregistered while it was still there.
 """
 
+import hashlib
 import os
 import random
 import shlex
@@ -170,9 +171,103 @@ def scenario_remove(suite, name, checks):
     checks.equal(lines[-1:], ["exit code: 0"], "the removal log's last line")
 
 
+def sha256_hex(data):
+    return hashlib.sha256(data).hexdigest()
+
+
+def listed(prefix):
+    """The list's file lines as {path: (role, digest)}; None without a list."""
+    path = store_folder(prefix) / "installed-files.lst"
+    if not path.exists():
+        return None
+    files = {}
+    for line in path.read_bytes().decode("cp936").split("\r\n")[1:]:
+        fields = line.split("\t")
+        if len(fields) == 4:
+            files[fields[3]] = (fields[0], fields[1])
+    return files
+
+
+def scenario_what_cannot_be_undone(suite, name, checks):
+    """One installation with the dialog, while which the installer is renamed and
+    another program put under its name; the moment it ends, another user swaps
+    the tool and a DLL, deletes the other DLL and appends to the record. The
+    list holds the package's digests, the copy is the program that ran, and the
+    removal starts no tool, keeps what it cannot undo, names it and ends 1603."""
+    prefix = suite.prefix
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    wine.remove_tree(store_folder(prefix))
+    app_dir = suite.folder(name, "app")
+    app_text = suite.drive.dos(app_dir) + "\\"
+    source = suite.folder(name, "package")
+    tool = suite.stand_in_tool()
+    alpha, beta = pkg.content("alpha.dll", 5000), pkg.content("beta.dll", 300)
+    pkg.Package({"regsvr32.exe": tool}, {"alpha.dll": alpha, "beta.dll": beta}).lay_out(source)
+    exe = suite.place_exe(source)
+    started = exe.read_bytes()
+
+    def rename_and_replace_then_confirm(run, dialog):
+        exe.rename(source / "renamed.exe")
+        exe.write_bytes(tool)  # another program under the installer's name
+        ui.confirm(run, dialog)
+
+    result = suite.run_installer(name + "-install", source, exe=exe,
+                                 args=["/D=" + app_text[:-1]],
+                                 steps=rename_and_replace_then_confirm,
+                                 timeout=ui.install_timeout(2))
+    # The moment the installation has ended: the tool and a DLL swapped, the
+    # other DLL deleted, bytes after the record.
+    swapped = tool + b"swapped"
+    (app_dir / "regsvr32.exe").write_bytes(swapped)
+    (app_dir / "Driver" / "alpha.dll").write_bytes(b"the other user's DLL")
+    (app_dir / "Driver" / "beta.dll").unlink()
+    record = suite.record_path().read_bytes() + b"user data"
+    suite.record_path().write_bytes(record)
+    checks.equal(result.exit_code, ui.EXIT_INSTALLED, "exit status of the installation")
+    checks.equal(len(result.tool_starts), 2, "registrations of the installation")
+    copy = "C:\\Program Files (x86)\\Tarnwhistle\\Tarnwhistle.exe"
+    checks.true(unix_path(prefix, copy).read_bytes() == started,
+                "the copy of the installer is not the program that was started")
+    files = listed(prefix) or {}
+    for path, role, data in ((app_text + "regsvr32.exe", "tool", tool),
+                             (app_text + "Driver\\alpha.dll", "dll", alpha),
+                             (app_text + "Driver\\beta.dll", "dll", beta)):
+        checks.equal(files.get(path), (role, sha256_hex(data)), f"the list's line for {path}")
+    if checks.problems:
+        raise Failure("the installation left no removal to test")
+
+    removal_log = suite.folder("logs") / f"{name}-removal.log"
+    code, texts = start_without_dialog(suite, name + "-quiet", unix_path(prefix, copy), source,
+                                       ["/U", "/S", "/LOG=" + suite.drive.dos(removal_log)])
+    checks.equal(code, ui.wine_exit_status(1603), "exit status of the removal")
+    checks.equal(pkg.read_tool_log(suite.tool_log(name + "-quiet")), [],
+                 "tools started by the removal")
+    checks.equal((app_dir / "regsvr32.exe").read_bytes(), swapped, "the swapped tool")
+    checks.equal((app_dir / "Driver" / "alpha.dll").read_bytes(), b"the other user's DLL",
+                 "the swapped DLL")
+    checks.equal(suite.record_path().read_bytes(), record, "the record with bytes after it")
+    checks.true(entry_values(prefix) is not None, "the entry is gone")
+    left = listed(prefix) or {}
+    checks.equal(sorted(left), [app_text + "Driver\\alpha.dll", app_text + "Driver\\beta.dll"],
+                 "what the list holds after the removal")
+    lines, problems = pkg.read_install_log(removal_log)
+    checks.extend(problems)
+    for dll in ("alpha.dll", "beta.dll"):
+        checks.true(f"not unregistered: {app_text}Driver\\{dll} (missing or changed since it was "
+                    "installed)" in lines, f"{dll} not named as not unregistered: {lines}")
+    checks.true(f"kept, changed since it was installed: {app_text}regsvr32.exe" in lines,
+                "the swapped tool is not named")
+    checks.true(any(line.startswith("record kept: ") for line in lines), "the record not kept")
+    checks.equal(lines[-1:], ["exit code: 1603"], "the removal log's last line")
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    wine.remove_tree(store_folder(prefix))
+
+
 SCENARIOS = [
     ("r1", "install silently, a removal answered No, then QuietUninstallString",
      scenario_remove),
+    ("r3", "installer replaced while it runs, tool and DLLs swapped after it, record extended",
+     scenario_what_cannot_be_undone),
 ]
 
 

@@ -6,6 +6,7 @@
 // user of the application directory could swap or plant: a tool or a DLL swapped
 // between its copy and its start, a tool planted there, and links in place of the
 // directory or its Driver\ folder; nothing of theirs may ever be started.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,14 +21,21 @@
 #include <vector>
 
 #include "app/completion_message.h"
+#include "app/installation_run.h"
 #include "install/block_copy.h"
 #include "install/engine.h"
 #include "common/path_rules.h"
+#include "common/sha256.h"
 #include "install/forwarding_install_system.h"
 #include "install/platform_install_system.h"
 #include "res/texts.h"
 #include "tests/fault_file.h"
 #include "tests/temp_folder.h"
+#include "tests/uninstall/fake_store.h"
+#include "uninstall/installed_list.h"
+#include "uninstall/keep_for_removal.h"
+#include "uninstall/platform_removal.h"
+#include "uninstall/removal.h"
 
 namespace {
 
@@ -335,4 +343,89 @@ TEST(FaultRuns, TheDirectoryIsLockedAndAFileAnotherUserOwnsStartsNoTool) {
     EXPECT_EQ(summary.failedFiles[1], "Driver\\a.dll");
     EXPECT_EQ(summary.failedFiles[2], "Driver\\b.DLL");
     EXPECT_EQ(ReadBytes(install.App() + "/Driver/helper.drv"), "planted");  // it stays
+}
+
+namespace {
+
+// A hold that, as it is let go, lets another user of the directory in at once:
+// the file it held gets that user's bytes.
+class SwappedOnRelease : public Hold {
+public:
+    SwappedOnRelease(std::unique_ptr<Hold> hold, std::string path)
+        : m_hold(std::move(hold)), m_path(std::move(path)) {}
+    ~SwappedOnRelease() override {
+        m_hold.reset();
+        WriteBytes(tw::ToPosixPath(m_path), "the other user's program");
+    }
+
+private:
+    std::unique_ptr<Hold> m_hold;
+    std::string m_path;
+};
+
+class SwappingSystem : public FaultySystem {
+public:
+    SwappingSystem() : FaultySystem(Fault::none, "") {}
+    std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override {
+        std::unique_ptr<Hold> hold = Inner().HoldCopy(installed, original);
+        if (!hold) return nullptr;
+        return std::make_unique<SwappedOnRelease>(std::move(hold), installed);
+    }
+};
+
+std::string DigestText(const std::string& bytes) {
+    tw::Sha256 hash;
+    hash.Update(bytes.data(), bytes.size());
+    return tw::ToHex(*hash.Finish());
+}
+
+}  // namespace
+
+// Another user swaps the tool and a DLL the moment the installation lets go of
+// them: the list holds the package's digests all the same (taken from the copies'
+// own blocks, while everything was still held), so the removal starts no tool,
+// loads no DLL, keeps both swapped files and names them.
+TEST(FaultRuns, ASwapTheMomentTheHoldsEndNeverReachesTheListOrATool) {
+    Reinstallation install;
+    SwappingSystem system;
+    FakeStore store;
+    tw::RunPlatform platform{
+        {install.Source(), (install.root / "ZAVIDAR.CFG").c_str(), nullptr, nullptr, nullptr},
+        system};
+    const std::string app = tw::WithTrailingSeparator(install.App());
+    platform.keepForRemoval = [&](const std::string& appDir,
+                                  const std::vector<tw::CopiedFile>& copied,
+                                  const InstallSummary& summary) {
+        // Nothing swapped yet: the engine's holds last until the list is written.
+        EXPECT_EQ(ReadBytes(install.App() + "/regsvr32.exe"), install.support["regsvr32.exe"]);
+        return tw::KeepForRemoval({appDir, "C:\\ZAVIDAR.CFG", copied, &summary}, store);
+    };
+    tw::InstallLog log("");
+    EXPECT_EQ(tw::InstallAndLog(platform, app, log).exitCode, 0);
+    EXPECT_EQ(system.starts.size(), 2u);
+    const std::string swapped = "the other user's program";
+    EXPECT_EQ(ReadBytes(install.App() + "/regsvr32.exe"), swapped);
+    EXPECT_EQ(ReadBytes(install.App() + "/Driver/a.dll"), swapped);
+
+    ASSERT_TRUE(store.list);
+    std::optional<tw::InstalledList> list = tw::ParseInstalledList(*store.list);
+    ASSERT_TRUE(list);
+    std::map<std::string, std::string> listed;  // path -> role and digest
+    for (const tw::ListedFile& file : list->files)
+        listed[file.path] =
+            std::to_string(static_cast<int>(file.role)) + " " + tw::ToHex(file.digest);
+    const std::string tool = app + "regsvr32.exe";
+    const std::string dll = app + "Driver\\a.dll";
+    EXPECT_EQ(listed[tool], "1 " + DigestText(install.support["regsvr32.exe"]));
+    EXPECT_EQ(listed[dll], "2 " + DigestText(install.driver["a.dll"]));
+
+    FaultySystem tools(Fault::none, "");
+    tw::RemovalSummary removal = tw::RemoveInstalledFiles(*list, PlatformRemovalSystem(), tools);
+    EXPECT_TRUE(tools.starts.empty()) << "no tool started, no DLL loaded";
+    EXPECT_EQ(ReadBytes(install.App() + "/regsvr32.exe"), swapped);
+    EXPECT_EQ(ReadBytes(install.App() + "/Driver/a.dll"), swapped);
+    EXPECT_THAT(removal.notUnregistered,
+                ::testing::UnorderedElementsAre(dll, app + "Driver\\b.DLL"));
+    EXPECT_THAT(removal.changedFiles, ::testing::Contains(tool));
+    EXPECT_FALSE(removal.Complete());
 }

@@ -54,6 +54,8 @@ TEST(FileOpenFlags, MapToCreateFileArguments) {
         EXPECT_TRUE(request.inheritHandle);
     }
     EXPECT_FALSE(CFile::MapOpenFlags(kSource | CFile::modeNoInherit).inheritHandle);
+    EXPECT_FALSE(CFile::MapOpenFlags(kSource).noFollow);
+    EXPECT_TRUE(CFile::MapOpenFlags(kSource | CFile::modeNoFollow).noFollow);
 }
 
 TEST(FileOpen, MissingFileAndMissingFolderDiffer) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/path_rules.h"
+#include "common/sha256.h"
 #include "tests/fault_file.h"
 #include "tests/temp_folder.h"
 
@@ -71,6 +72,55 @@ TEST(BlockCopy, CopiesContentsOfEverySize) {
         EXPECT_EQ(ReadBytes(folder / "source.bin"), data);
         EXPECT_EQ(NamesIn(folder.Path()), (Names{"copy.bin", "source.bin"}));
     }
+}
+
+std::string Hex(const std::optional<tw::FileDigest>& written) {
+    return written ? tw::ToHex(written->digest) : "none";
+}
+
+// The copy's digest is fed from the blocks it wrote: SHA-256's known answers for
+// "" and "abc", and for larger files the digest of the bytes taken whole, however
+// the reads came (short reads included). The file itself is never read back.
+TEST(BlockCopy, ReportsTheDigestAndSizeOfWhatItWrote) {
+    const std::string kEmpty = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+    const std::string kAbc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    EXPECT_EQ(tw::ToHex(*tw::Sha256().Finish()), kEmpty);
+    const struct {
+        std::string bytes;
+        unsigned shortReads;  // 0: whole blocks
+    } cases[] = {{"", 0},
+                 {"abc", 0},
+                 {PatternBytes(4096), 0},
+                 {PatternBytes(4097), 0},
+                 {PatternBytes(3 * 4096 + 5), 1000}};
+    TempFolder folder;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.size());
+        WriteBytes(folder / "source.bin", c.bytes);
+        Probe files;
+        if (c.shortReads) files.source.ShortReads(c.shortReads);
+        tw::CopyOutcome copied = files.Copy(folder / "source.bin", folder / "copy.bin");
+        ASSERT_TRUE(copied);
+        ASSERT_TRUE(copied.written);
+        EXPECT_EQ(copied.written->size, c.bytes.size());
+        tw::Sha256 whole;
+        whole.Update(c.bytes.data(), c.bytes.size());
+        EXPECT_EQ(Hex(copied.written), tw::ToHex(*whole.Finish()));
+        if (c.bytes.empty()) {
+            EXPECT_EQ(Hex(copied.written), kEmpty);
+        }
+        if (c.bytes == "abc") {
+            EXPECT_EQ(Hex(copied.written), kAbc);
+        }
+        // Reads of the source only, none of what was written.
+        EXPECT_EQ(files.destination.readResults, std::vector<unsigned>{});
+    }
+    // A copy that fails reports nothing written.
+    Probe failing;
+    failing.destination.FailAt("close", 1, 29);
+    tw::CopyOutcome failed = failing.Copy(folder / "source.bin", folder / "other.bin");
+    EXPECT_FALSE(failed);
+    EXPECT_FALSE(failed.written);
 }
 
 // One read and one write per block of 4096 bytes, and a last read of 0 whose

@@ -72,6 +72,30 @@ TEST(HeldCopy, HeldOnlyWhenTheInstalledBytesAreThePackages) {
     }
 }
 
+// A link in the copy's place is refused, even one to the package's own file,
+// and so is a link to a link; the file it points at is left as it was.
+TEST(HeldCopy, ALinkInTheCopysPlaceIsRefused) {
+    TempFolder folder;
+    const std::string original = folder / "o.dll";
+    WriteBytes(original, "same");
+    std::error_code error;
+    fs::create_symlink(original, folder / "i.dll", error);
+    if (error) GTEST_SKIP() << "this platform made no symbolic link";
+    fs::create_symlink(folder / "i.dll", folder / "j.dll", error);
+    ASSERT_FALSE(error);
+    for (const char* name : {"i.dll", "j.dll"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(tw::HeldCopy::Open((folder / name).c_str(), original.c_str()), nullptr);
+        CFile link;
+        CFileException why;
+        EXPECT_FALSE(link.Open((folder / name).c_str(), tw::kHoldFlags, &why));
+        EXPECT_EQ(why.m_lOsError, 1920);  // ERROR_CANT_ACCESS_FILE
+    }
+    // Through the link, the same bytes would have been held.
+    EXPECT_NE(tw::HeldCopy::Open(original.c_str(), (folder / "i.dll").c_str()), nullptr);
+    EXPECT_EQ(ReadBytes(original), "same");
+}
+
 // A file that someone still has open for writing cannot be held: its bytes could
 // change after the check.
 TEST(HeldCopy, NotHeldWhileSomeoneMayWriteIt) {

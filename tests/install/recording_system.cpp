@@ -173,7 +173,7 @@ void RecordingSystem::SleepOneMillisecond() {
 tw::CopyOutcome RecordingSystem::CopyFileTo(const char* source, const char* destination) {
     m_calls.push_back(std::string("copy ") + source + " > " + destination);
     if (m_failedDestinations.count(destination) || m_failedCopies.count({source, destination}))
-        return {kScriptedCopyError};
+        return {kScriptedCopyError, std::nullopt};
     return ForwardingInstallSystem::CopyFileTo(source, destination);
 }
 

@@ -85,7 +85,7 @@ protected:
             SetToolLog(install.log);
             install.summary =
                 InstallDriverFiles(package.c_str(), install.app.c_str(), PlatformInstallSystem());
-            s_standIn.push_back(install);
+            s_standIn.push_back(std::move(install));
         }
     }
 

@@ -13,7 +13,7 @@
 #include "install/install_system.h"
 #include "install/progress_observer.h"
 #include "uninstall/removal_system.h"
-#include "uninstall/sha256.h"
+#include "common/sha256.h"
 
 class FakeRemovalSystem : public RemovalSystem {
 public:
@@ -53,7 +53,7 @@ public:
     SearchStart FindFirst(const char*, DirectoryEntry&) override { return {}; }
     void SleepOneMillisecond() override {}
     tw::CopyOutcome CopyFileTo(const char*, const char*) override {
-        return {tw::kErrorAccessDenied};
+        return {tw::kErrorAccessDenied, std::nullopt};
     }
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
     void WaitForTools(const std::vector<StartedTool*>& tools,

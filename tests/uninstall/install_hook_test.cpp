@@ -14,6 +14,12 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
+std::vector<std::string> Paths(const std::vector<tw::CopiedFile>& copied) {
+    std::vector<std::string> paths;
+    for (const tw::CopiedFile& copy : copied) paths.push_back(copy.path);
+    return paths;
+}
+
 struct Case {
     const char* name;
     bool package;                     // a package with a file in each folder
@@ -48,12 +54,12 @@ TEST(InstallationKeepsForRemoval, AfterTheEngineWithTheCopiesMade) {
              [](const char*) { return std::optional<tw::FolderIdentity>(); }},
             system};
         platform.keepForRemoval = [&](const std::string& appDir,
-                                      const std::vector<std::string>& copied,
+                                      const std::vector<tw::CopiedFile>& copied,
                                       const InstallSummary& summary) {
             ++calls;
             EXPECT_EQ(appDir, "C:\\Varnelquist\\");
             // Every completed copy in order, handed on once the engine has finished.
-            EXPECT_THAT(copied,
+            EXPECT_THAT(Paths(copied),
                         ElementsAre("C:\\Varnelquist\\a.txt", "C:\\Varnelquist\\Driver\\a.txt",
                                     "C:\\Varnelquist\\Driver\\b.sys"));
             EXPECT_EQ(summary.filesCopied, 3);
@@ -83,9 +89,9 @@ TEST(InstallationKeepsForRemoval, OnlyCompletedCopiesAreHandedOn) {
              [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
              [](const char*) { return std::optional<tw::FolderIdentity>(); }},
             system};
-        platform.keepForRemoval = [&](const std::string&, const std::vector<std::string>& copied,
+        platform.keepForRemoval = [&](const std::string&, const std::vector<tw::CopiedFile>& copied,
                                       const InstallSummary&) {
-            EXPECT_THAT(copied, ElementsAre("C:\\V\\Driver\\c.sys"));
+            EXPECT_THAT(Paths(copied), ElementsAre("C:\\V\\Driver\\c.sys"));
             return fails ? std::vector<std::string>{"P:\\Tw\\installed-files.lst"}
                          : std::vector<std::string>{};
         };
@@ -98,6 +104,60 @@ TEST(InstallationKeepsForRemoval, OnlyCompletedCopiesAreHandedOn) {
                   : std::vector<std::string>{"Driver\\b.sys"};
         EXPECT_EQ(result.summary.failedFiles, expected);
     }
+}
+
+// Counts the holds that are open.
+class CountingHolds : public RecordingSystem {
+public:
+    int open = 0;
+    std::unique_ptr<Hold> HoldFolder(const char* folder) override {
+        return Counted(RecordingSystem::HoldFolder(folder));
+    }
+    std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override {
+        return Counted(RecordingSystem::HoldCopy(installed, original));
+    }
+
+private:
+    struct Counted : Hold {
+        explicit Counted(int& count) : m_count(count) { ++m_count; }
+        ~Counted() override { --m_count; }
+        int& m_count;
+    };
+    std::unique_ptr<Hold> Counted(std::unique_ptr<Hold> hold) {
+        if (!hold) return nullptr;
+        return std::make_unique<struct Counted>(open);
+    }
+};
+
+// Nobody can swap what is being listed: A, A\Driver, the tool and each DLL
+// handed to it are still held while the list is kept, and let go once it is.
+TEST(InstallationKeepsForRemoval, WhileTheEngineStillHoldsWhatItInstalled) {
+    TempFolder folder;
+    const std::string recordPath = folder / "ZAVIDAR.CFG";
+    CountingHolds system;
+    system.SetListing("C:\\pkg\\driversupport\\*.*", {FileEntry("regsvr32.exe")});
+    system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("a.dll"), FileEntry("b.dll")});
+    system.SetToolOutcome("/s C:\\V\\Driver\\b.dll", 3);
+    tw::RunPlatform platform{{"C:\\pkg", recordPath.c_str(),
+                              [](const char*) { return std::optional<std::uint32_t>(0x10); },
+                              [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
+                              [](const char*) { return std::optional<tw::FolderIdentity>(); }},
+                             system};
+    int heldWhileKept = -1;
+    std::size_t handedOn = 0;
+    platform.keepForRemoval = [&](const std::string&, const std::vector<tw::CopiedFile>&,
+                                  const InstallSummary& summary) {
+        heldWhileKept = system.open;
+        handedOn = summary.holds.size();
+        return std::vector<std::string>{};
+    };
+    tw::InstallLog log("");
+    tw::InstallResult result = tw::InstallAndLog(platform, "C:\\V\\", log);
+    // A, A\Driver, the tool, and both DLLs, the one whose tool failed too.
+    EXPECT_EQ(heldWhileKept, 5);
+    EXPECT_EQ(handedOn, 5u);
+    EXPECT_EQ(system.open, 0);
+    EXPECT_TRUE(result.summary.holds.empty());
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "uninstall/sha256.h"
+#include "common/sha256.h"
 
 namespace {
 
@@ -129,6 +129,18 @@ TEST(InstalledList, LaterInstallationsAreMergedIn) {
          {{"C:\\V\\"}, {}, {{dll.path, Digest(7), 21, FileRole::file}}},
          {{"C:\\V\\"}, {}, {dll}},
          {{"C:\\V\\"}, {}, {dll}}},
+        {"a DLL in doubt becomes registered once a registration succeeds",
+         {{"C:\\V\\"}, {}, {{dll.path, Digest(7), 21, FileRole::dllInDoubt}}},
+         {{"C:\\V\\"}, {}, {dll}},
+         {{"C:\\V\\"}, {}, {dll}}},
+        {"a registered DLL stays registered when this run's registration is in doubt",
+         {{"C:\\V\\"}, {}, {dll}},
+         {{"C:\\V\\"}, {}, {{dll.path, Digest(7), 21, FileRole::dllInDoubt}}},
+         {{"C:\\V\\"}, {}, {{dll.path, Digest(7), 21, FileRole::dll}}}},
+        {"a DLL in doubt stays in doubt when this run did not register it",
+         {{"C:\\V\\"}, {}, {{dll.path, Digest(7), 21, FileRole::dllInDoubt}}},
+         {{"C:\\V\\"}, {}, {{dll.path, Digest(6), 22, FileRole::file}}},
+         {{"C:\\V\\"}, {}, {{dll.path, Digest(6), 22, FileRole::dllInDoubt}}}},
         {"files of an earlier run that this run did not copy stay listed",
          {{"C:\\V\\"}, {}, {tool, readme}},
          {{"C:\\V\\"}, {}, {dll}},
@@ -179,6 +191,23 @@ TEST(Sha256, TheLibrarysDigestInHex) {
         EXPECT_EQ(tw::FromHex(c.hex), digest);
         EXPECT_FALSE(hash.Finish()) << "a finished hash gives no second digest";
     }
+}
+
+// The role of a DLL whose registration is in doubt, written and read back; a list
+// written before that role existed reads as it always did.
+TEST(InstalledList, ADllInDoubtHasARoleOfItsOwn) {
+    const InstalledList list{
+        {"C:\\V\\"}, {}, {{"C:\\V\\Driver\\b.dll", Digest(4), 5, FileRole::dllInDoubt}}};
+    const std::string bytes = "Tarnwhistle installed files 1\r\nappdir\tC:\\V\\\r\ndll-in-doubt\t" +
+                              tw::ToHex(Digest(4)) + "\t5\tC:\\V\\Driver\\b.dll\r\n";
+    EXPECT_EQ(tw::FormatInstalledList(list), bytes);
+    EXPECT_EQ(tw::ParseInstalledList(bytes), list);
+    EXPECT_FALSE(tw::ParseInstalledList("Tarnwhistle installed files 1\r\ndll-in-doub\t" +
+                                        tw::ToHex(Digest(4)) + "\t5\tC:\\b.dll\r\n"));
+    EXPECT_TRUE(tw::IsUnregistered(FileRole::dllInDoubt));
+    EXPECT_TRUE(tw::IsUnregistered(FileRole::dll));
+    EXPECT_FALSE(tw::IsUnregistered(FileRole::file));
+    EXPECT_FALSE(tw::IsUnregistered(FileRole::tool));
 }
 
 }  // namespace

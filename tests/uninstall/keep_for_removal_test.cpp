@@ -3,9 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <map>
-
-#include "tests/temp_folder.h"
 #include "tests/uninstall/fake_removal.h"
 #include "tests/uninstall/fake_store.h"
 #include "uninstall/installed_list.h"
@@ -15,15 +12,11 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// Digests from a table of file contents instead of the disk.
-struct Disk {
-    std::map<std::string, std::string> files;
-    std::optional<tw::FileDigest> operator()(const char* path) const {
-        auto file = files.find(path);
-        if (file == files.end()) return std::nullopt;
-        return tw::FileDigest{DigestOf(file->second), file->second.size()};
-    }
-};
+// A completed copy that wrote bytes; without bytes, one whose hash failed.
+tw::CopiedFile Copy(const std::string& path, std::optional<std::string> bytes) {
+    if (!bytes) return {path, std::nullopt};
+    return {path, tw::FileDigest{DigestOf(*bytes), bytes->size()}};
+}
 
 InstallSummary Registered(std::vector<std::pair<std::string, std::uint32_t>> dlls) {
     InstallSummary summary;
@@ -37,20 +30,24 @@ InstallSummary Registered(std::vector<std::pair<std::string, std::uint32_t>> dll
 }
 
 TEST(KeepForRemoval, FirstInstallationListsEachFileOnceWithItsRole) {
-    Disk disk{{{"C:\\V\\regsvr32.exe", "TOOL"},
-               {"C:\\V\\Driver\\regsvr32.exe", "TOOL"},
-               {"C:\\V\\Driver\\a.dll", "A-DLL"},
-               {"C:\\V\\Driver\\b.dll", std::string(2049, 'b')}}};
     InstallSummary summary = Registered({{"Driver\\a.dll", 0}, {"Driver\\b.dll", 5}});
-    // The support pass and the driver pass both copied Driver\regsvr32.exe.
+    // Registered: its tool was never started.
+    summary.registrations.push_back({"Driver\\c.dll", "", "", RegistrationOutcome::notStarted});
+    // Still running at the end of the wait.
+    summary.registrations.push_back({"Driver\\d.dll", "", "", RegistrationOutcome::stillRunning});
+    // The support pass and the driver pass both copied Driver\regsvr32.exe; the
+    // later copy's bytes count, at the place of the first.
     tw::InstalledRun run{
         "C:\\V\\",
         "C:\\ZAVIDAR.CFG",
-        {"C:\\V\\regsvr32.exe", "C:\\V\\Driver\\regsvr32.exe", "C:\\V\\Driver\\a.dll",
-         "C:\\V\\Driver\\b.dll", "C:\\V\\Driver\\regsvr32.exe"},
+        {Copy("C:\\V\\regsvr32.exe", "TOOL"), Copy("C:\\V\\Driver\\regsvr32.exe", "EARLIER"),
+         Copy("C:\\V\\Driver\\a.dll", "A-DLL"),
+         Copy("C:\\V\\Driver\\b.dll", std::string(2049, 'b')),
+         Copy("C:\\V\\Driver\\REGSVR32.EXE", "TOOL"), Copy("C:\\V\\Driver\\c.dll", "C"),
+         Copy("C:\\V\\Driver\\d.dll", "D")},
         &summary};
     FakeStore store;
-    EXPECT_THAT(tw::KeepForRemoval(run, store, disk), IsEmpty());
+    EXPECT_THAT(tw::KeepForRemoval(run, store), IsEmpty());
     EXPECT_THAT(store.steps, ElementsAre("read list", "write list", "copy", "write entry"));
     const std::string toolHex = tw::ToHex(DigestOf("TOOL"));
     EXPECT_EQ(store.list,
@@ -62,13 +59,19 @@ TEST(KeepForRemoval, FirstInstallationListsEachFileOnceWithItsRole) {
                   "\t4\tC:\\V\\regsvr32.exe\r\n"
                   "file\t" +
                   toolHex +
-                  "\t4\tC:\\V\\Driver\\regsvr32.exe\r\n"
+                  "\t4\tC:\\V\\Driver\\REGSVR32.EXE\r\n"
                   "dll\t" +
                   tw::ToHex(DigestOf("A-DLL")) +
                   "\t5\tC:\\V\\Driver\\a.dll\r\n"
+                  "dll-in-doubt\t" +
+                  tw::ToHex(DigestOf(std::string(2049, 'b'))) +
+                  "\t2049\tC:\\V\\Driver\\b.dll\r\n"
                   "file\t" +
-                  tw::ToHex(DigestOf(std::string(2049, 'b'))) + "\t2049\tC:\\V\\Driver\\b.dll\r\n");
-    // 4 + 4 + 5 + 2049 bytes: 3 KB, rounded up.
+                  tw::ToHex(DigestOf("C")) +
+                  "\t1\tC:\\V\\Driver\\c.dll\r\n"
+                  "dll-in-doubt\t" +
+                  tw::ToHex(DigestOf("D")) + "\t1\tC:\\V\\Driver\\d.dll\r\n");
+    // 4 + 4 + 5 + 2049 + 1 + 1 bytes: 3 KB, rounded up.
     tw::UninstallEntry expected{"Varnelquist\xC7\xFD\xB6\xAF\xB3\xCC\xD0\xF2",
                                 "6.1.0.0",
                                 "Ostrakelle",
@@ -83,16 +86,16 @@ TEST(KeepForRemoval, FirstInstallationListsEachFileOnceWithItsRole) {
 }
 
 TEST(KeepForRemoval, ReinstallAddsToTheEarlierList) {
-    Disk disk{{{"C:\\V\\readme.txt", "new"}}};
     InstallSummary summary;
-    tw::InstalledRun run{"C:\\V\\", "C:\\ZAVIDAR.CFG", {"C:\\V\\readme.txt"}, &summary};
+    tw::InstalledRun run{
+        "C:\\V\\", "C:\\ZAVIDAR.CFG", {Copy("C:\\V\\readme.txt", "new")}, &summary};
     FakeStore store;
     tw::InstalledList earlier{{"C:\\V\\"},
                               {"C:\\ZAVIDAR.CFG"},
                               {{"C:\\V\\old.txt", DigestOf("old"), 3, tw::FileRole::file},
                                {"C:\\V\\readme.txt", DigestOf("was"), 3, tw::FileRole::file}}};
     store.list = tw::FormatInstalledList(earlier);
-    EXPECT_THAT(tw::KeepForRemoval(run, store, disk), IsEmpty());
+    EXPECT_THAT(tw::KeepForRemoval(run, store), IsEmpty());
     earlier.files[1].digest = DigestOf("new");
     EXPECT_EQ(tw::ParseInstalledList(store.list.value()), earlier);
     EXPECT_EQ(store.entry->estimatedSizeKb, 1u);
@@ -101,57 +104,46 @@ TEST(KeepForRemoval, ReinstallAddsToTheEarlierList) {
 TEST(KeepForRemoval, EveryFailureIsNamedAndNothingAfterItIsWritten) {
     struct Case {
         const char* name;
-        std::function<void(FakeStore&, Disk&)> fault;
+        std::function<void(FakeStore&, std::vector<tw::CopiedFile>&)> fault;
         std::vector<std::string> failed;
         std::vector<std::string> steps;
     };
     const Case cases[] = {
-        {"a file that cannot be read is left out of the list and named",
-         [](FakeStore&, Disk& d) { d.files.erase("C:\\V\\b.txt"); },
+        {"a file whose copy gave no digest is left out of the list and named",
+         [](FakeStore&, std::vector<tw::CopiedFile>& c) { c[1] = Copy("C:\\V\\b.txt", {}); },
          {"C:\\V\\b.txt"},
          {"read list", "write list", "copy", "write entry"}},
         {"an unreadable list is never overwritten",
-         [](FakeStore& s, Disk&) { s.unreadable = true; },
+         [](FakeStore& s, std::vector<tw::CopiedFile>&) { s.unreadable = true; },
          {"P:\\Tw\\installed-files.lst"},
          {"read list"}},
         {"nor is one that is not a list",
-         [](FakeStore& s, Disk&) { s.list = "garbage\r\n"; },
+         [](FakeStore& s, std::vector<tw::CopiedFile>&) { s.list = "garbage\r\n"; },
          {"P:\\Tw\\installed-files.lst"},
          {"read list"}},
         {"the list not written",
-         [](FakeStore& s, Disk&) { s.failing.insert("write list"); },
+         [](FakeStore& s, std::vector<tw::CopiedFile>&) { s.failing.insert("write list"); },
          {"P:\\Tw\\installed-files.lst"},
          {"read list", "write list"}},
         {"the installer not copied: no entry that could not start",
-         [](FakeStore& s, Disk&) { s.failing.insert("copy"); },
+         [](FakeStore& s, std::vector<tw::CopiedFile>&) { s.failing.insert("copy"); },
          {"P:\\Tw\\Tarnwhistle.exe"},
          {"read list", "write list", "copy"}},
         {"the entry not written",
-         [](FakeStore& s, Disk&) { s.failing.insert("write entry"); },
+         [](FakeStore& s, std::vector<tw::CopiedFile>&) { s.failing.insert("write entry"); },
          {"HKLM\\...\\Uninstall\\Tarnwhistle"},
          {"read list", "write list", "copy", "write entry"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Disk disk{{{"C:\\V\\a.txt", "a"}, {"C:\\V\\b.txt", "b"}}};
+        std::vector<tw::CopiedFile> copied{Copy("C:\\V\\a.txt", "a"), Copy("C:\\V\\b.txt", "b")};
         FakeStore store;
-        c.fault(store, disk);
+        c.fault(store, copied);
         InstallSummary summary;
-        tw::InstalledRun run{
-            "C:\\V\\", "C:\\ZAVIDAR.CFG", {"C:\\V\\a.txt", "C:\\V\\b.txt"}, &summary};
-        EXPECT_EQ(tw::KeepForRemoval(run, store, disk), c.failed);
+        tw::InstalledRun run{"C:\\V\\", "C:\\ZAVIDAR.CFG", copied, &summary};
+        EXPECT_EQ(tw::KeepForRemoval(run, store), c.failed);
         EXPECT_EQ(store.steps, c.steps);
     }
-}
-
-TEST(KeepForRemoval, DigestOfTheFileOnDisk) {
-    TempFolder folder;
-    WriteBytes(folder / "f.bin", std::string(70000, 'x'));
-    std::optional<tw::FileDigest> digest = tw::DigestOfFile((folder / "f.bin").c_str());
-    ASSERT_TRUE(digest);
-    EXPECT_EQ(digest->size, 70000u);
-    EXPECT_EQ(digest->digest, DigestOf(std::string(70000, 'x')));
-    EXPECT_FALSE(tw::DigestOfFile((folder / "missing.bin").c_str()));
 }
 
 }  // namespace

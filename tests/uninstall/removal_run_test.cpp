@@ -14,8 +14,11 @@
 
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 struct RemovalRunFixture {
     FakeStore store;
@@ -131,10 +134,43 @@ TEST(RemovalRun, FailuresAreNamedAndKeepTheEntryForAnotherRemoval) {
     EXPECT_EQ(run.Start(false), 1603);
     EXPECT_EQ(run.shown.back(),
               kError + "48: " TW_TEXT_UNINSTALL_INCOMPLETE "\n\nC:\\V\\b.txt\nC:\\V\\a.txt");
-    EXPECT_THAT(run.store.steps, ElementsAre("read list", "read list"));
+    EXPECT_THAT(run.store.steps, ElementsAre("read list", "read list", "write list"));
     EXPECT_TRUE(run.store.entry);
-    EXPECT_TRUE(run.store.list);
+    // The list holds only what is left: the changed file is the user's now.
+    EXPECT_EQ(run.store.list,
+              tw::FormatInstalledList(
+                  {{"C:\\V\\"}, {}, {{"C:\\V\\a.txt", DigestOf("a"), 1, tw::FileRole::file}}}));
     EXPECT_NE(run.Log().find("not removed: C:\\V\\a.txt\r\n"), std::string::npos);
+    EXPECT_NE(run.Log().find("list rewritten: P:\\Tw\\installed-files.lst\r\n"), std::string::npos);
+}
+
+// A registered DLL deleted before the removal: nothing is loaded in its place,
+// it is named, the removal fails and keeps the entry and a list of what is left;
+// once the DLL is back (a reinstallation), the next removal finishes the job.
+TEST(RemovalRun, ARegisteredDllThatIsGoneIsNamedAndLeftForTheNextRemoval) {
+    RemovalRunFixture run;
+    const tw::ListedFile tool{"C:\\V\\regsvr32.exe", DigestOf("T"), 1, tw::FileRole::tool};
+    const tw::ListedFile dll{"C:\\V\\Driver\\x.dll", DigestOf("X"), 1, tw::FileRole::dll};
+    run.store.list = tw::FormatInstalledList(
+        {{"C:\\V\\"}, {}, {tool, dll, {"C:\\V\\a.txt", DigestOf("a"), 1, tw::FileRole::file}}});
+    run.system.files = {{tool.path, "T"}, {"C:\\V\\a.txt", "a"}};
+    EXPECT_EQ(run.Start(false), 1603);
+    EXPECT_EQ(run.shown.back(), kError + "48: " TW_TEXT_UNINSTALL_INCOMPLETE
+                                         "\n\nC:\\V\\Driver\\x.dll\nC:\\V\\regsvr32.exe");
+    EXPECT_THAT(run.system.calls, Not(Contains(HasSubstr("start"))));
+    EXPECT_TRUE(run.store.entry);
+    EXPECT_EQ(run.store.list, tw::FormatInstalledList({{"C:\\V\\"}, {}, {tool, dll}}));
+    const std::string log = run.Log();
+    EXPECT_NE(log.find("not unregistered: C:\\V\\Driver\\x.dll (missing or changed since it was "
+                       "installed)\r\n"),
+              std::string::npos);
+    EXPECT_NE(log.find("exit code: 1603\r\n"), std::string::npos);
+
+    run.system.files[dll.path] = "X";
+    EXPECT_EQ(run.Start(true), 0);
+    EXPECT_THAT(run.system.files, IsEmpty());
+    EXPECT_FALSE(run.store.entry);
+    EXPECT_FALSE(run.store.list);
 }
 
 TEST(RemovalRun, AStoreStepThatFailsIsCountedAndNamed) {

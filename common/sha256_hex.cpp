@@ -1,4 +1,4 @@
-#include "uninstall/sha256.h"
+#include "common/sha256.h"
 
 namespace tw {
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +13,14 @@
 namespace tw {
 
 using Sha256Digest = std::array<unsigned char, 32>;
+
+// A file's bytes summed up: their SHA-256 and their count.
+struct FileDigest {
+    Sha256Digest digest{};
+    std::uint64_t size = 0;
+
+    friend bool operator==(const FileDigest&, const FileDigest&) = default;
+};
 
 class Sha256 {
 public:

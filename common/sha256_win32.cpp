@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-#include "uninstall/sha256.h"
+#include "common/sha256.h"
 
 namespace tw {
 
