@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "log/install_log.h"
+
 namespace tw {
 
 // MessageBoxA styles, with Win32's values on every build.
@@ -43,6 +45,9 @@ CompletionMessage Message(std::vector<TextPart> parts, const char* caption, unsi
 // folder: an error that says so.
 CompletionMessage ChooseCompletionMessage(bool nothingFound,
                                           const std::vector<std::string>& failedFiles);
+
+// The message's text for the log, each part read in its own code page.
+std::vector<LogText> LogTextsOf(const CompletionMessage& message);
 
 // What a run with the dialog shows, instead of the dialog, when the log of /LOG=
 // cannot be opened: the path as given, as an error.

@@ -6,7 +6,6 @@
 #include "app/logging_install_system.h"
 #include "common/path_rules.h"
 #include "config/config_writer.h"
-#include "framework/ExceptionText.h"
 #include "install/progress_install_system.h"
 #include "install/progress_plan.h"
 #include "uninstall/copy_recorder.h"
@@ -44,12 +43,12 @@ InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appD
                 summary.failedFiles.push_back(std::move(name));
         CompletionMessage message =
             ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
-        log.Summary(summary, message.text);
+        log.Summary(summary, LogTextsOf(message));
         int exitCode =
             ChooseExitCode(RunEnd::installed, summary.NothingFound(), summary.FailureCount());
         return {summary, message, exitCode};
     } catch (...) {
-        log.InstallationStopped(CurrentExceptionText().GetString());
+        log.InstallationStoppedByCurrentException();
         if (whileStopped) whileStopped();
         return {{}, {}, ChooseExitCode(RunEnd::installationAborted, false, 0), true};
     }

@@ -1,7 +1,8 @@
 // The install log of /LOG=: one line per event of a run, appended to a file in
 // UTF-8 (a new or empty file starts with the byte-order mark, so that Notepad shows
-// the Chinese texts on any system). Texts arrive in the ANSI code page and are
-// converted line by line. Control bytes of the texts are written visibly ("\x0A"),
+// the Chinese texts on any system). Names and paths arrive in the system's ANSI
+// code page, the program's own texts (ProgramText) in code page 936; each part of
+// a line is converted from its own. Control bytes of the texts are written visibly ("\x0A"),
 // so that no text can start a line of its own. A log that cannot be opened for
 // appending is reported to the run (which then ends before it writes anything); a
 // write that fails later stays silent: nothing more of the run depends on it.
@@ -12,10 +13,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "log/log_platform.h"
 #include "install/copy_outcome.h"
 #include "install/install_summary.h"
+#include "log/log_platform.h"
 
 namespace tw {
 
@@ -24,6 +26,20 @@ enum class DirectorySource {
     commandLine,  // /D=
     dialog,       // confirmed in the dialog
 };
+
+// A part of a log line: a name or path in the system's ANSI code page, or, made
+// with ProgramText, words of the program's own texts (code page 936).
+struct LogText {
+    LogText(const char* ansi) : text(ansi) {}
+    LogText(std::string_view ansi) : text(ansi) {}
+    LogText(const std::string& ansi) : text(ansi) {}
+    LogText(std::string_view bytes, bool program) : text(bytes), programText(program) {}
+
+    std::string_view text;
+    bool programText = false;
+};
+
+inline LogText ProgramText(std::string_view text) { return {text, true}; }
 
 class InstallLog {
 public:
@@ -44,22 +60,30 @@ public:
     void DirectoryAccepted(std::string_view appDir);
     void Cancelled();
     void RecordWritten(std::string_view path);
+    // The error's text as the user saw it: the program's words, the file's name.
     void RecordNotWritten(std::string_view path, const CFileException& error);
     void Copied(std::string_view source, std::string_view destination, CopyOutcome outcome);
     // One registration: the tool's command line and how it ended.
     void Registration(const ::Registration& registration);
     void InstallationStopped(std::string_view what);
-    // The counts, each path not installed, and the final message's text (its
-    // second and later lines follow the "result:" line as lines of their own).
-    void Summary(const InstallSummary& summary, std::string_view resultText);
+    // Call only inside a catch block: the text of the exception being handled, as
+    // the framework's report shows it.
+    void InstallationStoppedByCurrentException();
+    // The counts, each path not installed, and the final message's text (Result).
+    void Summary(const InstallSummary& summary, const std::vector<LogText>& result);
+    // The final message's text after "result: ": its second and later lines follow
+    // as lines of their own.
+    void Result(const std::vector<LogText>& result);
     void Finished(int exitCode);
 
     // Joins the parts into one line, makes its control bytes visible, converts it
     // and appends it with CR LF. For the events of runs other than the
     // installation (the removal) too.
-    void Line(std::initializer_list<std::string_view> ansiParts);
+    void Line(std::initializer_list<LogText> parts);
 
 private:
+    void Line(const LogText* parts, std::size_t count);
+
     LogFile m_file;
     bool m_cannotBeOpened = false;
 };
