@@ -8,4 +8,10 @@ CopyOutcome LoggingInstallSystem::CopyFileTo(const char* source, const char* des
     return outcome;
 }
 
+std::unique_ptr<Hold> LoggingInstallSystem::HoldFolder(const char* folder) {
+    std::unique_ptr<Hold> hold = Inner().HoldFolder(folder);
+    if (!hold) m_log.FolderNotHeld(folder);
+    return hold;
+}
+
 }  // namespace tw

@@ -1,5 +1,6 @@
 // An installation system that passes every call on to another and logs each copy
-// with its outcome and the system's error code. Registrations are logged from
+// with its outcome and the system's error code, and each folder that could not be
+// held (no copy into it is tried). Registrations are logged from
 // the run's summary afterwards, not here.
 #pragma once
 
@@ -14,6 +15,7 @@ public:
         : ForwardingInstallSystem(inner), m_log(log) {}
 
     CopyOutcome CopyFileTo(const char* source, const char* destination) override;
+    std::unique_ptr<Hold> HoldFolder(const char* folder) override;
 
 private:
     InstallLog& m_log;

@@ -140,6 +140,10 @@ void InstallLog::Copied(std::string_view source, std::string_view destination,
               std::to_string(outcome.error), ")"});
 }
 
+void InstallLog::FolderNotHeld(std::string_view folder) {
+    Line({"not held: ", folder, " (a link, or it cannot be opened): no copy into it is tried"});
+}
+
 void InstallLog::Registration(const ::Registration& registration) {
     const std::string commandLine = "\"" + registration.toolPath + "\" " + registration.parameters;
     switch (registration.outcome) {

@@ -63,6 +63,9 @@ public:
     // The error's text as the user saw it: the program's words, the file's name.
     void RecordNotWritten(std::string_view path, const CFileException& error);
     void Copied(std::string_view source, std::string_view destination, CopyOutcome outcome);
+    // A destination folder that is a link or cannot be opened: none of the pass's
+    // copies into it is tried.
+    void FolderNotHeld(std::string_view folder);
     // One registration: the tool's command line and how it ended.
     void Registration(const ::Registration& registration);
     void InstallationStopped(std::string_view what);

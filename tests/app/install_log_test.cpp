@@ -300,4 +300,26 @@ TEST(LoggingInstallSystem, PassesEveryCallOnAndLogsEachCopy) {
                                    "copy: S\\b -> A\\b: failed (system error 3)\r\n");
 }
 
+// A folder that cannot be held gets a line that says why its pass copies nothing;
+// a held one gets none.
+TEST(LoggingInstallSystem, LogsAFolderThatCannotBeHeld) {
+    TempFolder folder;
+    const std::string path = folder / "holds.log";
+    RecordingSystem system;
+    system.RefuseFolder("D:\\\xB3\xCC\xD0\xF2\\Driver\\");
+    {
+        tw::InstallLog log(path);
+        tw::LoggingInstallSystem logged(system, log);
+        EXPECT_NE(logged.HoldFolder("D:\\\xB3\xCC\xD0\xF2\\"), nullptr);
+        EXPECT_EQ(logged.HoldFolder("D:\\\xB3\xCC\xD0\xF2\\Driver\\"), nullptr);
+    }
+    EXPECT_EQ(system.Calls(),
+              (std::vector<std::string>{"hold folder D:\\\xB3\xCC\xD0\xF2\\",
+                                        "hold folder D:\\\xB3\xCC\xD0\xF2\\Driver\\"}));
+    // D:\程序\Driver\ in UTF-8.
+    EXPECT_EQ(ReadBytes(path), std::string(kMark) +
+                                   "not held: D:\\\xE7\xA8\x8B\xE5\xBA\x8F\\Driver\\ (a link, or "
+                                   "it cannot be opened): no copy into it is tried\r\n");
+}
+
 }  // namespace
