@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "res/texts.h"
 #include "tests/temp_folder.h"
 #include "tests/uninstall/fake_removal.h"
 #include "tests/uninstall/fake_store.h"
@@ -48,7 +49,8 @@ TEST(KeepForRemoval, FirstInstallationListsEachFileOnceWithItsRole) {
         "C:\\ZAVIDAR.CFG",
         {"C:\\V\\regsvr32.exe", "C:\\V\\Driver\\regsvr32.exe", "C:\\V\\Driver\\a.dll",
          "C:\\V\\Driver\\b.dll", "C:\\V\\Driver\\regsvr32.exe"},
-        &summary};
+        &summary,
+        TW_TEXT_UNINSTALL_DISPLAY_NAME};
     FakeStore store;
     EXPECT_THAT(tw::KeepForRemoval(run, store, disk), IsEmpty());
     EXPECT_THAT(store.steps, ElementsAre("read list", "write list", "copy", "write entry"));
@@ -85,7 +87,11 @@ TEST(KeepForRemoval, FirstInstallationListsEachFileOnceWithItsRole) {
 TEST(KeepForRemoval, ReinstallAddsToTheEarlierList) {
     Disk disk{{{"C:\\V\\readme.txt", "new"}}};
     InstallSummary summary;
-    tw::InstalledRun run{"C:\\V\\", "C:\\ZAVIDAR.CFG", {"C:\\V\\readme.txt"}, &summary};
+    tw::InstalledRun run{"C:\\V\\",
+                         "C:\\ZAVIDAR.CFG",
+                         {"C:\\V\\readme.txt"},
+                         &summary,
+                         TW_TEXT_UNINSTALL_DISPLAY_NAME};
     FakeStore store;
     tw::InstalledList earlier{{"C:\\V\\"},
                               {"C:\\ZAVIDAR.CFG"},
@@ -137,8 +143,11 @@ TEST(KeepForRemoval, EveryFailureIsNamedAndNothingAfterItIsWritten) {
         FakeStore store;
         c.fault(store, disk);
         InstallSummary summary;
-        tw::InstalledRun run{
-            "C:\\V\\", "C:\\ZAVIDAR.CFG", {"C:\\V\\a.txt", "C:\\V\\b.txt"}, &summary};
+        tw::InstalledRun run{"C:\\V\\",
+                             "C:\\ZAVIDAR.CFG",
+                             {"C:\\V\\a.txt", "C:\\V\\b.txt"},
+                             &summary,
+                             TW_TEXT_UNINSTALL_DISPLAY_NAME};
         EXPECT_EQ(tw::KeepForRemoval(run, store, disk), c.failed);
         EXPECT_EQ(store.steps, c.steps);
     }
