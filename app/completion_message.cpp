@@ -45,12 +45,6 @@ CompletionMessage ChooseCompletionMessage(bool nothingFound,
     return Message({{TW_TEXT_INSTALL_DONE, false}}, TW_TEXT_INFO_CAPTION, kBoxOk);
 }
 
-std::vector<LogText> LogTextsOf(const CompletionMessage& message) {
-    std::vector<LogText> texts;
-    for (const TextPart& part : message.parts) texts.push_back({part.bytes, !part.fileNames});
-    return texts;
-}
-
 CompletionMessage LogNotOpenedMessage(std::string_view logPath) {
     // The program's words, then the path as given, read in the system's code page.
     constexpr std::string_view kText = TW_TEXT_LOG_NOT_OPENED;

@@ -18,14 +18,6 @@ constexpr unsigned kBoxIconExclamation = 0x30;
 // At most this many failed files are named; "……" stands for the rest.
 constexpr std::size_t kNamedFailures = 10;
 
-// A piece of a message's text: the program's own words (code page 936) or the
-// names of files (the system's ANSI code page). Each is turned into UTF-16 with
-// its own code page before it is shown.
-struct TextPart {
-    std::string bytes;
-    bool fileNames;
-};
-
 struct CompletionMessage {
     std::string text;     // the parts, joined
     const char* caption;  // code page 936
@@ -45,9 +37,6 @@ CompletionMessage Message(std::vector<TextPart> parts, const char* caption, unsi
 // folder: an error that says so.
 CompletionMessage ChooseCompletionMessage(bool nothingFound,
                                           const std::vector<std::string>& failedFiles);
-
-// The message's text for the log, each part read in its own code page.
-std::vector<LogText> LogTextsOf(const CompletionMessage& message);
 
 // What a run with the dialog shows, instead of the dialog, when the log of /LOG=
 // cannot be opened: the path as given, as an error.

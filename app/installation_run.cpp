@@ -43,7 +43,7 @@ InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appD
                 summary.failedFiles.push_back(std::move(name));
         CompletionMessage message =
             ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
-        log.Summary(summary, LogTextsOf(message));
+        log.Summary(summary, message.parts);
         int exitCode =
             ChooseExitCode(RunEnd::installed, summary.NothingFound(), summary.FailureCount());
         return {summary, message, exitCode};

@@ -1,17 +1,27 @@
 #include "framework/EditByteLimit.h"
 
+#include <memory>
+
 namespace {
 
-constexpr wchar_t kPreviousProcProperty[] = L"TwEditPreviousProc";
-constexpr wchar_t kLimitProperty[] = L"TwEditByteLimit";
+// The procedure of the system's edit class, the same for every edit box; a box's
+// limit is kept in its GWLP_USERDATA, which the edit control leaves to the program.
+WNDPROC editProcedure = nullptr;
 
-std::wstring TextOf(HWND edit) {
-    int length = ::GetWindowTextLengthW(edit);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    int copied = ::GetWindowTextW(edit, text.data(), length + 1);
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    return text;
-}
+struct EditText {
+    explicit EditText(HWND edit)
+        : length(::GetWindowTextLengthW(edit)), chars(new wchar_t[length + 1]) {
+        length = ::GetWindowTextW(edit, chars.get(), length + 1);
+    }
+    // Bytes in the ANSI code page (a character it cannot show counts as one).
+    int AnsiBytes() const {
+        return length > 0 ? ::WideCharToMultiByte(CP_ACP, 0, chars.get(), length, nullptr, 0,
+                                                  nullptr, nullptr)
+                          : 0;
+    }
+    int length;
+    std::unique_ptr<wchar_t[]> chars;
+};
 
 // Messages through which the user changes the text: keys (Ctrl+V, Shift+Insert
 // and Delete arrive as keys), characters, the input method, the clipboard and undo.
@@ -32,46 +42,31 @@ bool MayChangeText(UINT message) {
 }
 
 LRESULT CALLBACK LimitedEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto previous = reinterpret_cast<WNDPROC>(::GetPropW(edit, kPreviousProcProperty));
-    if (!previous) return ::DefWindowProcW(edit, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
-        ::RemovePropW(edit, kPreviousProcProperty);
-        ::RemovePropW(edit, kLimitProperty);
-        return ::CallWindowProcW(previous, edit, message, wParam, lParam);
-    }
+    WNDPROC previous = editProcedure;
     if (!MayChangeText(message)) return ::CallWindowProcW(previous, edit, message, wParam, lParam);
 
-    auto limit = static_cast<int>(reinterpret_cast<INT_PTR>(::GetPropW(edit, kLimitProperty)));
-    std::wstring before = TextOf(edit);
+    EditText before(edit);
     DWORD start = 0, end = 0;
     ::CallWindowProcW(previous, edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                       reinterpret_cast<LPARAM>(&end));
     LRESULT result = ::CallWindowProcW(previous, edit, message, wParam, lParam);
-    std::wstring after = TextOf(edit);
+    int bytes = EditText(edit).AnsiBytes();
     // A text already over the limit (put in by the program) may still shrink.
-    int bytes = AnsiByteCount(after);
-    if (bytes <= limit || bytes <= AnsiByteCount(before)) return result;
-    ::CallWindowProcW(previous, edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(before.c_str()));
+    if (bytes <= ::GetWindowLongPtrW(edit, GWLP_USERDATA) || bytes <= before.AnsiBytes())
+        return result;
+    ::CallWindowProcW(previous, edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(before.chars.get()));
     ::CallWindowProcW(previous, edit, EM_SETSEL, start, static_cast<LPARAM>(end));
-    ::MessageBeep(MB_OK);
     return result;
 }
 
 }  // namespace
 
-int AnsiByteCount(const std::wstring& text) {
-    if (text.empty()) return 0;
-    return ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                 nullptr, nullptr);
-}
-
 void LimitEditToAnsiBytes(HWND edit, int maxBytes) {
     if (!edit) return;
-    ::SetPropW(edit, kLimitProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(maxBytes)));
-    if (::GetPropW(edit, kPreviousProcProperty)) return;
-    // The previous procedure is in place before the first message can need it.
-    LONG_PTR previous = ::GetWindowLongPtrW(edit, GWLP_WNDPROC);
-    ::SetPropW(edit, kPreviousProcProperty, reinterpret_cast<HANDLE>(previous));
+    ::SetWindowLongPtrW(edit, GWLP_USERDATA, maxBytes);
+    LONG_PTR current = ::GetWindowLongPtrW(edit, GWLP_WNDPROC);
+    if (current == reinterpret_cast<LONG_PTR>(&LimitedEditProc)) return;
+    // The edit procedure is known before the first message can need it.
+    editProcedure = reinterpret_cast<WNDPROC>(current);
     ::SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LimitedEditProc));
 }

@@ -8,10 +8,5 @@
 
 #include <windows.h>
 
-#include <string>
-
-// Bytes of text in the ANSI code page (a character it cannot show counts as one).
-int AnsiByteCount(const std::wstring& text);
-
 // Limits the edit box to maxBytes; a second call only changes the limit.
 void LimitEditToAnsiBytes(HWND edit, int maxBytes);

@@ -84,22 +84,38 @@ InstallLog::InstallLog(const std::string& path) {
     m_cannotBeOpened = true;
 }
 
-void InstallLog::Line(std::initializer_list<LogText> parts) { Line(parts.begin(), parts.size()); }
-
-void InstallLog::Line(const LogText* parts, std::size_t count) {
+void InstallLog::Line(std::initializer_list<std::string_view> ansiParts) {
     if (!m_file.IsOpen()) return;
     try {
-        std::string text;
-        for (std::size_t i = 0; i < count; ++i) {
-            std::string visible = WithVisibleControlBytes(parts[i].text);
-            text += parts[i].programText ? ProgramTextToUtf8(visible) : AnsiToUtf8(visible);
-        }
-        text += "\r\n";
-        m_file.Write(text.data(), static_cast<unsigned>(text.size()));
+        std::string line;
+        for (std::string_view part : ansiParts) line += part;
+        std::string text = AnsiToUtf8(WithVisibleControlBytes(line));
+        WriteLine(text);
     } catch (...) {
         // A log that failed once is not trusted with more: half lines help nobody.
         m_file.Abort();
     }
+}
+
+void InstallLog::MixedLine(std::initializer_list<LogText> parts) {
+    if (!m_file.IsOpen()) return;
+    try {
+        std::string text;
+        for (const LogText& part : parts) AppendUtf8(text, part);
+        WriteLine(text);
+    } catch (...) {
+        m_file.Abort();
+    }
+}
+
+void InstallLog::AppendUtf8(std::string& line, const LogText& part) {
+    std::string visible = WithVisibleControlBytes(part.text);
+    line += part.programText ? ProgramTextToUtf8(visible) : AnsiToUtf8(visible);
+}
+
+void InstallLog::WriteLine(std::string& utf8) {
+    utf8 += "\r\n";
+    m_file.Write(utf8.data(), static_cast<unsigned>(utf8.size()));
 }
 
 void InstallLog::Started(const std::tm& localTime, std::string_view packageFolder) {
@@ -127,8 +143,8 @@ void InstallLog::RecordWritten(std::string_view path) { Line({"record: ", path, 
 
 void InstallLog::RecordNotWritten(std::string_view path, const CFileException& error) {
     FileErrorText text(error);
-    Line({"record: ", path, " not written: ", ProgramText(text.before), text.name,
-          ProgramText(text.after), " (system error ", std::to_string(error.m_lOsError), ")"});
+    MixedLine({"record: ", path, " not written: ", ProgramText(text.before), text.name,
+               ProgramText(text.after), " (system error ", std::to_string(error.m_lOsError), ")"});
 }
 
 void InstallLog::Copied(std::string_view source, std::string_view destination,
@@ -169,14 +185,14 @@ void InstallLog::InstallationStoppedByCurrentException() {
         throw;
     } catch (const CFileException& error) {
         FileErrorText text(error);
-        Line({"installation stopped: ", ProgramText(text.before), text.name,
-              ProgramText(text.after)});
+        MixedLine({"installation stopped: ", ProgramText(text.before), text.name,
+                   ProgramText(text.after)});
     } catch (...) {
-        Line({"installation stopped: ", ProgramText(AFX_TEXT_UNEXPECTED_ERROR)});
+        MixedLine({"installation stopped: ", ProgramText(AFX_TEXT_UNEXPECTED_ERROR)});
     }
 }
 
-void InstallLog::Summary(const InstallSummary& summary, const std::vector<LogText>& result) {
+void InstallLog::Summary(const InstallSummary& summary, const std::vector<TextPart>& result) {
     for (const ::Registration& registration : summary.registrations) Registration(registration);
     Line({"summary: files copied ", std::to_string(summary.filesCopied), ", not installed ",
           std::to_string(summary.failedFiles.size()), ", registrations ",
@@ -185,23 +201,29 @@ void InstallLog::Summary(const InstallSummary& summary, const std::vector<LogTex
     Result(result);
 }
 
-void InstallLog::Result(const std::vector<LogText>& result) {
+void InstallLog::Result(const std::vector<TextPart>& result) {
     // The incomplete message runs over several lines: each is a line of the log,
     // ending in CR LF like every other; a CR already before its LF is not repeated.
-    std::vector<LogText> line{"result: "};
-    for (const LogText& part : result) {
-        std::string_view rest = part.text;
-        for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos;) {
-            std::string_view piece = rest.substr(0, end);
-            if (piece.ends_with('\r')) piece.remove_suffix(1);
-            line.push_back({piece, part.programText});
-            Line(line.data(), line.size());
-            line.clear();
-            rest.remove_prefix(end + 1);
+    if (!m_file.IsOpen()) return;
+    try {
+        std::string line = "result: ";
+        for (const TextPart& part : result) {
+            std::string_view rest = part.bytes;
+            const bool program = !part.fileNames;
+            for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos;) {
+                std::string_view piece = rest.substr(0, end);
+                if (piece.ends_with('\r')) piece.remove_suffix(1);
+                AppendUtf8(line, {piece, program});
+                WriteLine(line);
+                line.clear();
+                rest.remove_prefix(end + 1);
+            }
+            AppendUtf8(line, {rest, program});
         }
-        line.push_back({rest, part.programText});
+        WriteLine(line);
+    } catch (...) {
+        m_file.Abort();
     }
-    Line(line.data(), line.size());
 }
 
 void InstallLog::Finished(int exitCode) { Line({"exit code: ", std::to_string(exitCode)}); }

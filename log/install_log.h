@@ -41,6 +41,14 @@ struct LogText {
 
 inline LogText ProgramText(std::string_view text) { return {text, true}; }
 
+// A piece of a message's text: the program's own words (code page 936) or the
+// names of files (the system's ANSI code page). Each is turned into UTF-16 with
+// its own code page before it is shown, and into UTF-8 for the log.
+struct TextPart {
+    std::string bytes;
+    bool fileNames;
+};
+
 class InstallLog {
 public:
     // An empty path makes a log that writes nothing.
@@ -73,18 +81,24 @@ public:
     // the framework's report shows it.
     void InstallationStoppedByCurrentException();
     // The counts, each path not installed, and the final message's text (Result).
-    void Summary(const InstallSummary& summary, const std::vector<LogText>& result);
+    void Summary(const InstallSummary& summary, const std::vector<TextPart>& result);
     // The final message's text after "result: ": its second and later lines follow
     // as lines of their own.
-    void Result(const std::vector<LogText>& result);
+    void Result(const std::vector<TextPart>& result);
     void Finished(int exitCode);
 
     // Joins the parts into one line, makes its control bytes visible, converts it
     // and appends it with CR LF. For the events of runs other than the
     // installation (the removal) too.
-    void Line(std::initializer_list<LogText> parts);
+    void Line(std::initializer_list<std::string_view> ansiParts);
 
 private:
+    // Line, each part converted from its own code page.
+    void MixedLine(std::initializer_list<LogText> parts);
+    // part made visible and converted, added to line.
+    static void AppendUtf8(std::string& line, const LogText& part);
+    // Ends utf8 with CR LF and appends it to the file; a failure leaves as an exception.
+    void WriteLine(std::string& utf8);
     void Line(const LogText* parts, std::size_t count);
 
     LogFile m_file;

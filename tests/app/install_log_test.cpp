@@ -61,7 +61,7 @@ TEST(InstallLog, EveryEventAsOneUtf8Line) {
             {"Driver\\b.dll", tool, "/s A\\b.dll", RegistrationOutcome::notStarted, 0},
             {"Driver\\c.dll", tool, "/s A\\c.dll", RegistrationOutcome::exited, 3},
             {"Driver\\d.dll", tool, "/s A\\d.dll", RegistrationOutcome::stillRunning, 0}};
-        log.Summary(summary, {"not done:\n\nDriver\\b.dll\n", kFolderAnsi});
+        log.Summary(summary, {{"not done:\n\nDriver\\b.dll\n", false}, {kFolderAnsi, true}});
         log.Cancelled();
         log.Finished(1603);
     }
@@ -110,7 +110,7 @@ TEST(InstallLog, AMultiLineResultEndsEachLineInCrLf) {
         SCOPED_TRACE(c.text);
         TempFolder folder;
         const std::string path = folder / "result.log";
-        tw::InstallLog(path).Summary(InstallSummary{}, {c.text});
+        tw::InstallLog(path).Summary(InstallSummary{}, {{c.text, false}});
         EXPECT_EQ(ReadBytes(path),
                   std::string(kMark) +
                       "summary: files copied 0, not installed 0, registrations 0\r\n" + c.bytes);
@@ -120,8 +120,8 @@ TEST(InstallLog, AMultiLineResultEndsEachLineInCrLf) {
     const std::string path = folder / "incomplete.log";
     InstallSummary summary;
     summary.failedFiles = {"Driver\\a.dll", "Driver\\b.dll"};
-    tw::InstallLog(path).Summary(
-        summary, tw::LogTextsOf(tw::ChooseCompletionMessage(false, summary.failedFiles)));
+    tw::InstallLog(path).Summary(summary,
+                                 tw::ChooseCompletionMessage(false, summary.failedFiles).parts);
     const std::string bytes = ReadBytes(path);
     // 驱动程序安装未完成，有 2 个文件未能安装!
     EXPECT_EQ(
@@ -161,7 +161,7 @@ TEST(InstallLog, ProgramTextsAreReadInCodePage936AndNamesInTheSystemsCodePage) {
         } catch (...) {
             log.InstallationStoppedByCurrentException();
         }
-        log.Result(tw::LogTextsOf(tw::ChooseCompletionMessage(false, {"C:\\Caf\xE9\\a.dll"})));
+        log.Result(tw::ChooseCompletionMessage(false, {"C:\\Caf\xE9\\a.dll"}).parts);
     }
     EXPECT_EQ(ReadBytes(path),
               std::string(kMark) +
