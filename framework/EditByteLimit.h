@@ -8,5 +8,6 @@
 
 #include <windows.h>
 
-// Limits the edit box to maxBytes; a second call only changes the limit.
+// Limits the edit box, one of the system's edit class, to maxBytes; a second call
+// only changes the limit.
 void LimitEditToAnsiBytes(HWND edit, int maxBytes);
