@@ -3,6 +3,7 @@
 // report of the framework's guard, Cancel and Browse. Drive F: is a temporary
 // folder (run_ui_tests.sh), so the record lands in F:\ZAVIDAR.CFG.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <fstream>
@@ -368,6 +369,41 @@ TEST_F(AppDirDialogTest, BrowseOpensTheFolderWindowAndCancelKeepsTheText) {
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_FALSE(Exists(kRecord));
+}
+
+// A folder chosen in the shell's folder window: the edit box shows its full path,
+// selected, and 确定 accepts it (the record names it).
+TEST_F(AppDirDialogTest, BrowseToAChosenFolderShowsItSelectedAndOkAcceptsIt) {
+    const char* chosen = "F:\\\xD1\xA1\xD4\xF1";  // F:\选择
+    ASSERT_TRUE(::CreateDirectoryA(chosen, nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+    INT_PTR result = Run("C:\\Varnelquist", [&](HWND window) {
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(window, IDC_BROWSE)));
+        HWND folders = WaitForOwnedDialog(window, 60000);
+        ASSERT_NE(folders, nullptr);
+        // The folder window's own message selects the folder in its tree, as a click would.
+        ::SendMessageW(folders, BFFM_SETSELECTIONW, TRUE,
+                       reinterpret_cast<LPARAM>(L"F:\\\x9009\x62E9"));
+        Screenshot("appdir-browse-chosen");
+        HWND ok = ::GetDlgItem(folders, IDOK);
+        ASSERT_NE(ok, nullptr);
+        EXPECT_TRUE(::IsWindowEnabled(ok));
+        ::PostMessageA(folders, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(ok));
+        EXPECT_TRUE(WaitForGone(folders));
+        HWND edit = ::GetDlgItem(window, IDC_APPDIR_EDIT);
+        EXPECT_TRUE(WaitUntil([&] { return TextOf(edit) == chosen; }));
+        EXPECT_TRUE(WaitUntil([&] { return FocusOfThreadOf(window) == edit; }, 5000));
+        EXPECT_EQ(WideSelection(edit),
+                  std::make_pair(DWORD{0}, static_cast<DWORD>(::GetWindowTextLengthW(edit))));
+        Screenshot("appdir-browse-shown");
+        EXPECT_EQ(PressOk(window), nullptr);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dialog.m_strAppDir, chosen);
+    EXPECT_EQ(dialog.m_strFullAppDir, chosen);
+    EXPECT_EQ(ReadFile(kRecord).substr(20, 8), std::string(chosen, 8));
+    ::RemoveDirectoryA(chosen);
 }
 
 TEST(DialogFramework, AMissingTemplateFailsDoModal) {
