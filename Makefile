@@ -19,7 +19,8 @@ win32: setup
 	cmake --build build/win32 -j$(JOBS)
 
 # Every tracked C++ file is laid out as .clang-format says; any drift fails. No
-# circle of includes, between files or between folders.
+# circle of includes, between files or between folders; no folder includes one
+# listed below it in the README's table of folders.
 test-format: setup
 	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 	python3 tools/check-includes.py

@@ -61,7 +61,8 @@ std::vector<std::string> KeepForRemoval(const std::string& appDir,
                                         const InstallSummary& summary) {
     const std::string record =
         tw::FullPathName(tw::kConfigRecordPath).value_or(tw::kConfigRecordPath);
-    return tw::KeepForRemoval({appDir, record, copied, &summary}, PlatformRemovalStore());
+    return tw::KeepForRemoval({appDir, record, copied, &summary, TW_TEXT_UNINSTALL_DISPLAY_NAME},
+                              PlatformRemovalStore());
 }
 
 int RemoveInstallation(const tw::InstallerSwitches& switches, tw::RunLock& runLock,

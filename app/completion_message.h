@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "log/install_log.h"
+
 namespace tw {
 
 // MessageBoxA styles, with Win32's values on every build.
@@ -15,14 +17,6 @@ constexpr unsigned kBoxIconExclamation = 0x30;
 
 // At most this many failed files are named; "……" stands for the rest.
 constexpr std::size_t kNamedFailures = 10;
-
-// A piece of a message's text: the program's own words (code page 936) or the
-// names of files (the system's ANSI code page). Each is turned into UTF-16 with
-// its own code page before it is shown.
-struct TextPart {
-    std::string bytes;
-    bool fileNames;
-};
 
 struct CompletionMessage {
     std::string text;     // the parts, joined

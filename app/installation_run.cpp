@@ -7,7 +7,6 @@
 #include "app/logging_install_system.h"
 #include "common/path_rules.h"
 #include "config/config_writer.h"
-#include "framework/ExceptionText.h"
 #include "install/progress_install_system.h"
 #include "install/progress_plan.h"
 #include "uninstall/copy_recorder.h"
@@ -47,12 +46,12 @@ InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appD
         summary.holds.clear();
         CompletionMessage message =
             ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
-        log.Summary(summary, message.text);
+        log.Summary(summary, message.parts);
         int exitCode =
             ChooseExitCode(RunEnd::installed, summary.NothingFound(), summary.FailureCount());
         return {std::move(summary), message, exitCode};
     } catch (...) {
-        log.InstallationStopped(CurrentExceptionText().GetString());
+        log.InstallationStoppedByCurrentException();
         if (whileStopped) whileStopped();
         return {{}, {}, ChooseExitCode(RunEnd::installationAborted, false, 0), true};
     }

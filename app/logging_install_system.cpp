@@ -8,6 +8,12 @@ CopyOutcome LoggingInstallSystem::CopyFileTo(const char* source, const char* des
     return outcome;
 }
 
+std::unique_ptr<Hold> LoggingInstallSystem::HoldFolder(const char* folder) {
+    std::unique_ptr<Hold> hold = Inner().HoldFolder(folder);
+    if (!hold) m_log.FolderNotHeld(folder);
+    return hold;
+}
+
 FolderSecuring LoggingInstallSystem::SecureFolder(const char* folder) {
     FolderSecuring securing = Inner().SecureFolder(folder);
     m_log.FolderSecured(folder, securing);

@@ -171,7 +171,7 @@ int RunRemoval(bool silent, const RemovalPlatform& platform, InstallLog& log) {
     std::vector<std::string> kept = summary.changedFiles;
     kept.insert(kept.end(), failed.begin(), failed.end());
     CompletionMessage message = ChooseRemovalMessage(kept);
-    log.Line({"result: ", message.text});
+    log.Result(message.parts);
     if (!silent) platform.show(message);
     return Finish(log, failed.empty() ? kExitInstalled : kExitFailed);
 }

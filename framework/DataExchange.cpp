@@ -1,5 +1,6 @@
 #include "framework/DataExchange.h"
 
+#include "framework/EditByteLimit.h"
 #include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
@@ -56,6 +57,9 @@ void DDV_MaxChars(CDataExchange* dx, const CString& value, int maxChars) {
                        WideFromProgramText(AfxGetAppName()), MB_OK | MB_ICONEXCLAMATION);
         dx->Fail();
     }
-    if (dx->m_hWndLastControl && dx->m_bEditLastControl)
+    if (dx->m_hWndLastControl && dx->m_bEditLastControl) {
         ::SendMessageA(dx->m_hWndLastControl, EM_LIMITTEXT, static_cast<WPARAM>(maxChars), 0);
+        // The limit counts bytes, as the program's texts do, not the characters of the box.
+        LimitEditToAnsiBytes(dx->m_hWndLastControl, maxChars);
+    }
 }

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "log/log_platform.h"
 
@@ -25,10 +26,8 @@ private:
     iconv_t m_cd;
 };
 
-}  // namespace
-
-std::string AnsiToUtf8(std::string_view ansi) {
-    Converter converter("UTF-8", "CP936");
+std::string Utf8FromCodePage(const char* codePage, std::string_view ansi) {
+    Converter converter("UTF-8", codePage);
     if (!converter.IsOpen()) return std::string(ansi);
     std::string utf8;
     char* in = const_cast<char*>(ansi.data());
@@ -47,6 +46,15 @@ std::string AnsiToUtf8(std::string_view ansi) {
     }
     return utf8;
 }
+
+}  // namespace
+
+std::string AnsiToUtf8(std::string_view ansi) {
+    const char* codePage = std::getenv("TW_HOST_ANSI_CODE_PAGE");
+    return Utf8FromCodePage(codePage && *codePage ? codePage : "CP936", ansi);
+}
+
+std::string ProgramTextToUtf8(std::string_view text) { return Utf8FromCodePage("CP936", text); }
 
 bool LogFile::IsOnDisk() const {
     struct stat st {};

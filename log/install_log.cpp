@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "framework/afx_texts.h"
 #include "log/log_platform.h"
 
 namespace tw {
@@ -44,6 +45,28 @@ std::string WithVisibleControlBytes(std::string_view text) {
     return visible;
 }
 
+// A file error's text in its parts: the program's words around the file's name
+// (ANSI), or around the program's name for an unnamed file.
+struct FileErrorText {
+    explicit FileErrorText(const CFileException& error) {
+        std::string_view pattern = error.GetErrorText();
+        std::size_t at = pattern.find("%1");
+        if (at == std::string_view::npos) {
+            before = pattern;
+            return;
+        }
+        before = pattern.substr(0, at);
+        after = pattern.substr(at + 2);
+        if (error.m_strFileName.IsEmpty())
+            name = ProgramText(AFX_TEXT_UNNAMED_FILE);
+        else
+            name = std::string_view(error.m_strFileName.GetString(),
+                                    static_cast<std::size_t>(error.m_strFileName.GetLength()));
+    }
+    std::string_view before, after;
+    LogText name{std::string_view{}};
+};
+
 }  // namespace
 
 InstallLog::InstallLog(const std::string& path) {
@@ -66,12 +89,33 @@ void InstallLog::Line(std::initializer_list<std::string_view> ansiParts) {
     try {
         std::string line;
         for (std::string_view part : ansiParts) line += part;
-        std::string text = AnsiToUtf8(WithVisibleControlBytes(line)) + "\r\n";
-        m_file.Write(text.data(), static_cast<unsigned>(text.size()));
+        std::string text = AnsiToUtf8(WithVisibleControlBytes(line));
+        WriteLine(text);
     } catch (...) {
         // A log that failed once is not trusted with more: half lines help nobody.
         m_file.Abort();
     }
+}
+
+void InstallLog::MixedLine(std::initializer_list<LogText> parts) {
+    if (!m_file.IsOpen()) return;
+    try {
+        std::string text;
+        for (const LogText& part : parts) AppendUtf8(text, part);
+        WriteLine(text);
+    } catch (...) {
+        m_file.Abort();
+    }
+}
+
+void InstallLog::AppendUtf8(std::string& line, const LogText& part) {
+    std::string visible = WithVisibleControlBytes(part.text);
+    line += part.programText ? ProgramTextToUtf8(visible) : AnsiToUtf8(visible);
+}
+
+void InstallLog::WriteLine(std::string& utf8) {
+    utf8 += "\r\n";
+    m_file.Write(utf8.data(), static_cast<unsigned>(utf8.size()));
 }
 
 void InstallLog::Started(const std::tm& localTime, std::string_view packageFolder) {
@@ -98,8 +142,9 @@ void InstallLog::Cancelled() { Line({"cancelled in the dialog"}); }
 void InstallLog::RecordWritten(std::string_view path) { Line({"record: ", path, " written"}); }
 
 void InstallLog::RecordNotWritten(std::string_view path, const CFileException& error) {
-    Line({"record: ", path, " not written: ", error.GetErrorMessage().GetString(),
-          " (system error ", std::to_string(error.m_lOsError), ")"});
+    FileErrorText text(error);
+    MixedLine({"record: ", path, " not written: ", ProgramText(text.before), text.name,
+               ProgramText(text.after), " (system error ", std::to_string(error.m_lOsError), ")"});
 }
 
 void InstallLog::FolderSecured(std::string_view folder, const FolderSecuring& securing) {
@@ -133,6 +178,10 @@ void InstallLog::Copied(std::string_view source, std::string_view destination,
               std::to_string(outcome.error), ")"});
 }
 
+void InstallLog::FolderNotHeld(std::string_view folder) {
+    Line({"not held: ", folder, " (a link, or it cannot be opened): no copy into it is tried"});
+}
+
 void InstallLog::Registration(const ::Registration& registration) {
     const std::string commandLine = "\"" + registration.toolPath + "\" " + registration.parameters;
     switch (registration.outcome) {
@@ -153,23 +202,49 @@ void InstallLog::InstallationStopped(std::string_view what) {
     Line({"installation stopped: ", what});
 }
 
-void InstallLog::Summary(const InstallSummary& summary, std::string_view resultText) {
+void InstallLog::InstallationStoppedByCurrentException() {
+    try {
+        throw;
+    } catch (const CFileException& error) {
+        FileErrorText text(error);
+        MixedLine({"installation stopped: ", ProgramText(text.before), text.name,
+                   ProgramText(text.after)});
+    } catch (...) {
+        MixedLine({"installation stopped: ", ProgramText(AFX_TEXT_UNEXPECTED_ERROR)});
+    }
+}
+
+void InstallLog::Summary(const InstallSummary& summary, const std::vector<TextPart>& result) {
     for (const ::Registration& registration : summary.registrations) Registration(registration);
     Line({"summary: files copied ", std::to_string(summary.filesCopied), ", not installed ",
           std::to_string(summary.failedFiles.size()), ", registrations ",
           std::to_string(summary.registrations.size())});
     for (const std::string& path : summary.failedFiles) Line({"not installed: ", path});
+    Result(result);
+}
+
+void InstallLog::Result(const std::vector<TextPart>& result) {
     // The incomplete message runs over several lines: each is a line of the log,
     // ending in CR LF like every other; a CR already before its LF is not repeated.
-    std::string_view prefix = "result: ";
-    for (;;) {
-        std::size_t end = resultText.find('\n');
-        std::string_view line = resultText.substr(0, end);
-        if (end != std::string_view::npos && line.ends_with('\r')) line.remove_suffix(1);
-        Line({prefix, line});
-        if (end == std::string_view::npos) break;
-        resultText.remove_prefix(end + 1);
-        prefix = {};
+    if (!m_file.IsOpen()) return;
+    try {
+        std::string line = "result: ";
+        for (const TextPart& part : result) {
+            std::string_view rest = part.bytes;
+            const bool program = !part.fileNames;
+            for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos;) {
+                std::string_view piece = rest.substr(0, end);
+                if (piece.ends_with('\r')) piece.remove_suffix(1);
+                AppendUtf8(line, {piece, program});
+                WriteLine(line);
+                line.clear();
+                rest.remove_prefix(end + 1);
+            }
+            AppendUtf8(line, {rest, program});
+        }
+        WriteLine(line);
+    } catch (...) {
+        m_file.Abort();
     }
 }
 

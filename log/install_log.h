@@ -1,8 +1,9 @@
 // The install log of /LOG=: one line per event of a run, appended to a file in
 // UTF-8 (a new or empty file starts with the byte-order mark, so that Notepad shows
-// the Chinese texts on any system). Texts arrive in the ANSI code page and are
-// converted line by line. Control bytes of the texts are written visibly ("\x0A"),
-// so that no text can start a line of its own. A log that cannot be opened for
+// the Chinese texts on any system). Names and paths arrive in the system's ANSI
+// code page, the program's own texts (ProgramText) in code page 936; each part of
+// a line is converted from its own. Control bytes of the texts are written
+// visibly ("\x0A"), so that no text can start a line of its own. A log that cannot be opened for
 // appending is reported to the run (which then ends before it writes anything); a
 // write that fails later stays silent: nothing more of the run depends on it.
 #pragma once
@@ -12,11 +13,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "log/log_platform.h"
 #include "install/copy_outcome.h"
 #include "install/folder_securing.h"
 #include "install/install_summary.h"
+#include "log/log_platform.h"
 
 namespace tw {
 
@@ -24,6 +26,28 @@ enum class DirectorySource {
     proposed,     // "C:\Varnelquist": no /D= given
     commandLine,  // /D=
     dialog,       // confirmed in the dialog
+};
+
+// A part of a log line: a name or path in the system's ANSI code page, or, made
+// with ProgramText, words of the program's own texts (code page 936).
+struct LogText {
+    LogText(const char* ansi) : text(ansi) {}
+    LogText(std::string_view ansi) : text(ansi) {}
+    LogText(const std::string& ansi) : text(ansi) {}
+    LogText(std::string_view bytes, bool program) : text(bytes), programText(program) {}
+
+    std::string_view text;
+    bool programText = false;
+};
+
+inline LogText ProgramText(std::string_view text) { return {text, true}; }
+
+// A piece of a message's text: the program's own words (code page 936) or the
+// names of files (the system's ANSI code page). Each is turned into UTF-16 with
+// its own code page before it is shown, and into UTF-8 for the log.
+struct TextPart {
+    std::string bytes;
+    bool fileNames;
 };
 
 class InstallLog {
@@ -45,6 +69,7 @@ public:
     void DirectoryAccepted(std::string_view appDir);
     void Cancelled();
     void RecordWritten(std::string_view path);
+    // The error's text as the user saw it: the program's words, the file's name.
     void RecordNotWritten(std::string_view path, const CFileException& error);
     void Copied(std::string_view source, std::string_view destination, CopyOutcome outcome);
     // A destination folder locked to administrators ("directory secured: <path>"),
@@ -52,12 +77,20 @@ public:
     void FolderSecured(std::string_view folder, const FolderSecuring& securing);
     // Each file of folder that no administrator owns, or the folder not listed.
     void UntrustedFilesFound(std::string_view folder, const UntrustedFiles& found);
+    // A destination folder that is a link or cannot be opened: none of the pass's
+    // copies into it is tried.
+    void FolderNotHeld(std::string_view folder);
     // One registration: the tool's command line and how it ended.
     void Registration(const ::Registration& registration);
     void InstallationStopped(std::string_view what);
-    // The counts, each path not installed, and the final message's text (its
-    // second and later lines follow the "result:" line as lines of their own).
-    void Summary(const InstallSummary& summary, std::string_view resultText);
+    // Call only inside a catch block: the text of the exception being handled, as
+    // the framework's report shows it.
+    void InstallationStoppedByCurrentException();
+    // The counts, each path not installed, and the final message's text (Result).
+    void Summary(const InstallSummary& summary, const std::vector<TextPart>& result);
+    // The final message's text after "result: ": its second and later lines follow
+    // as lines of their own.
+    void Result(const std::vector<TextPart>& result);
     void Finished(int exitCode);
 
     // Joins the parts into one line, makes its control bytes visible, converts it
@@ -66,6 +99,14 @@ public:
     void Line(std::initializer_list<std::string_view> ansiParts);
 
 private:
+    // Line, each part converted from its own code page.
+    void MixedLine(std::initializer_list<LogText> parts);
+    // part made visible and converted, added to line.
+    static void AppendUtf8(std::string& line, const LogText& part);
+    // Ends utf8 with CR LF and appends it to the file; a failure leaves as an exception.
+    void WriteLine(std::string& utf8);
+    void Line(const LogText* parts, std::size_t count);
+
     LogFile m_file;
     bool m_cannotBeOpened = false;
 };

@@ -13,6 +13,60 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+#ifdef _WIN32
+bool UnderWine() {
+    // Wine exports wine_get_version from ntdll; Windows itself always refuses.
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+bool RefusesWriting(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_ACCESS_DENIED;
+    CloseHandle(file);
+    return false;
+}
+
+// Files made immutable, for their TempFolder to free.
+std::vector<std::string>& ImmutableFiles() {
+    static std::vector<std::string> files;
+    return files;
+}
+
+// chattr +i or -i on the Unix name of path; true once writing is refused (+i) or
+// allowed again (-i). Wine gives no wait on a Unix process: the outcome is polled.
+bool SetImmutable(const std::string& path, bool immutable) {
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    // Through void (*)(): the one function type any other may be cast from.
+    auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixName) return false;
+    char* name = unixName(fs::path(path).wstring().c_str());
+    if (!name) return false;
+    std::string command =
+        std::string("Z:\\usr\\bin\\chattr ") + (immutable ? "+i" : "-i") + " \"" + name + "\"";
+    HeapFree(GetProcessHeap(), 0, name);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int wait = 0; wait < 200; ++wait) {
+        if (RefusesWriting(path) == immutable) return true;
+        Sleep(25);
+    }
+    return false;
+}
+#endif
+
+}  // namespace
+
 TempFolder::TempFolder() {
     std::random_device random;
     fs::path base = fs::temp_directory_path();
@@ -29,6 +83,17 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() {
     // Read-only entries would stop the removal on Windows. Nothing here may throw.
     std::error_code ec;
+#ifdef _WIN32
+    std::vector<std::string>& immutable = ImmutableFiles();
+    for (auto file = immutable.begin(); file != immutable.end();) {
+        if (file->rfind(m_path, 0) != 0) {
+            ++file;
+            continue;
+        }
+        SetImmutable(*file, false);
+        file = immutable.erase(file);
+    }
+#endif
     fs::recursive_directory_iterator it(m_path, ec), end;
     while (!ec && it != end) {
         fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ec);
@@ -86,6 +151,17 @@ std::string PatternBytes(size_t size, unsigned seed) {
     std::string bytes(size, '\0');
     for (char& b : bytes) b = static_cast<char>(random() & 0xFF);
     return bytes;
+}
+
+bool MakeReadOnlyForEveryone(const std::string& path) {
+    MakeReadOnly(path);
+#ifdef _WIN32
+    if (UnderWine()) {
+        ImmutableFiles().push_back(path);
+        return SetImmutable(path, true);
+    }
+#endif
+    return ReadOnlyIsEnforced();
 }
 
 bool ReadOnlyIsEnforced() {

@@ -49,3 +49,8 @@ std::string PatternBytes(size_t size, unsigned seed = 1);
 bool ReadOnlyIsEnforced();
 constexpr const char* kReadOnlyNotEnforced =
     "this platform lets the administrator write read-only files (Wine running as root)";
+// MakeReadOnly, and under Wine the Unix side's immutable flag as well, which stops
+// root too (chattr, which Wine starts as the Unix program it is), until the
+// TempFolder that holds the file goes. False when writing is not refused then:
+// the test skips with kReadOnlyNotEnforced.
+bool MakeReadOnlyForEveryone(const std::string& path);

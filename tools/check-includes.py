@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Fails when the tree's own includes form a circle: between files (a header and
 the sources that implement it count as one unit, platform halves such as
-_win32/_posix included) or between folders. Prints the folders in an order where
+_win32/_posix included) or between folders, or when a folder includes one listed
+below it in the README's table of folders. Prints the folders in an order where
 each includes only folders before it. Given a folder, checks that copy instead."""
 import pathlib
 import re
@@ -57,6 +58,28 @@ def graph(edges_of):
     return edges
 
 
+def table_order():
+    """The folders in the order of the README's table ("| `common/` | ...")."""
+    readme = ROOT / "README.md"
+    if not readme.exists():
+        return []
+    return re.findall(r"^\| `([^`/]+)/` \|", readme.read_text(errors="replace"), re.M)
+
+
+def includes_below(order):
+    """Each include of a folder listed below the including one: (file, included)."""
+    rank = {folder: i for i, folder in enumerate(order)}
+    found = []
+    for name in files():
+        source = name.split("/")[0]
+        for target in INCLUDE.findall((ROOT / name).read_text(errors="replace")):
+            dest = target.split("/")[0]
+            if (ROOT / target).exists() and source in rank and dest in rank \
+                    and rank[dest] > rank[source]:
+                found.append((name, target))
+    return found
+
+
 def circle(edges):
     """One circle of the graph, or None; and a topological order."""
     state, order, stack = {}, [], []
@@ -100,6 +123,9 @@ def main():
         failed = True
     else:
         print("folders, each including only folders before it:", " ".join(order))
+    for name, target in includes_below(table_order()):
+        print(f"{name} includes {target}, a folder listed below its own in the README's table")
+        failed = True
     return 1 if failed else 0
 
 

@@ -98,7 +98,7 @@ std::vector<std::string> KeepForRemoval(const InstalledRun& run, RemovalStore& s
     }
     std::uint64_t total = 0;
     for (const ListedFile& file : list.files) total += file.size;
-    if (!store.WriteEntry(MakeUninstallEntry(store.CopyPath(), run.appDir, total)))
+    if (!store.WriteEntry(MakeUninstallEntry(run.displayName, store.CopyPath(), run.appDir, total)))
         failed.push_back(store.EntryName());
     return failed;
 }

@@ -18,6 +18,7 @@ struct InstalledRun {
     std::string recordPath;          // the record's full path
     std::vector<CopiedFile> copied;  // the completed copies, in order
     const InstallSummary* summary;   // which DLLs were registered
+    std::string displayName;         // the uninstall entry's name (code page 936)
 };
 
 // What could not be kept, by name (a file whose copy gave no digest, the list,

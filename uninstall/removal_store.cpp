@@ -1,16 +1,14 @@
 #include "uninstall/removal_store.h"
 
-#include "res/texts.h"
-
 namespace tw {
 
-UninstallEntry MakeUninstallEntry(std::string_view copyPath, std::string_view appDir,
-                                  std::uint64_t installedBytes) {
+UninstallEntry MakeUninstallEntry(std::string_view displayName, std::string_view copyPath,
+                                  std::string_view appDir, std::uint64_t installedBytes) {
     // Appended, not "\"" + path: GCC 12's -O2 sees a false overlap in the latter.
     std::string quoted = "\"";
     quoted.append(copyPath).append("\"");
     UninstallEntry entry;
-    entry.displayName = TW_TEXT_UNINSTALL_DISPLAY_NAME;
+    entry.displayName = displayName;
     entry.displayVersion = "6.1.0.0";
     entry.publisher = "Ostrakelle";
     entry.displayIcon = std::string(copyPath) + ",0";

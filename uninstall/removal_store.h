@@ -27,10 +27,11 @@ struct UninstallEntry {
     friend bool operator==(const UninstallEntry&, const UninstallEntry&) = default;
 };
 
-// The entry for a copy of the installer at copyPath, the latest application
-// directory and the installed bytes in total (rounded up to whole KB).
-UninstallEntry MakeUninstallEntry(std::string_view copyPath, std::string_view appDir,
-                                  std::uint64_t installedBytes);
+// The entry named displayName (the program's text) for a copy of the installer at
+// copyPath, the latest application directory and the installed bytes in total
+// (rounded up to whole KB).
+UninstallEntry MakeUninstallEntry(std::string_view displayName, std::string_view copyPath,
+                                  std::string_view appDir, std::uint64_t installedBytes);
 
 enum class ListReading { absent, read, failed };
 

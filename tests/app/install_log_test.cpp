@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <chrono>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "app/completion_message.h"
@@ -60,7 +61,7 @@ TEST(InstallLog, EveryEventAsOneUtf8Line) {
             {"Driver\\b.dll", tool, "/s A\\b.dll", RegistrationOutcome::notStarted, 0},
             {"Driver\\c.dll", tool, "/s A\\c.dll", RegistrationOutcome::exited, 3},
             {"Driver\\d.dll", tool, "/s A\\d.dll", RegistrationOutcome::stillRunning, 0}};
-        log.Summary(summary, "not done:\n\nDriver\\b.dll\n" + std::string(kFolderAnsi));
+        log.Summary(summary, {{"not done:\n\nDriver\\b.dll\n", false}, {kFolderAnsi, true}});
         log.Cancelled();
         log.Finished(1603);
     }
@@ -109,7 +110,7 @@ TEST(InstallLog, AMultiLineResultEndsEachLineInCrLf) {
         SCOPED_TRACE(c.text);
         TempFolder folder;
         const std::string path = folder / "result.log";
-        tw::InstallLog(path).Summary(InstallSummary{}, c.text);
+        tw::InstallLog(path).Summary(InstallSummary{}, {{c.text, false}});
         EXPECT_EQ(ReadBytes(path),
                   std::string(kMark) +
                       "summary: files copied 0, not installed 0, registrations 0\r\n" + c.bytes);
@@ -120,7 +121,7 @@ TEST(InstallLog, AMultiLineResultEndsEachLineInCrLf) {
     InstallSummary summary;
     summary.failedFiles = {"Driver\\a.dll", "Driver\\b.dll"};
     tw::InstallLog(path).Summary(summary,
-                                 tw::ChooseCompletionMessage(false, summary.failedFiles).text);
+                                 tw::ChooseCompletionMessage(false, summary.failedFiles).parts);
     const std::string bytes = ReadBytes(path);
     // 驱动程序安装未完成，有 2 个文件未能安装!
     EXPECT_EQ(
@@ -130,6 +131,61 @@ TEST(InstallLog, AMultiLineResultEndsEachLineInCrLf) {
         "\xE4\xB8\xAA\xE6\x96\x87\xE4\xBB\xB6\xE6\x9C\xAA\xE8\x83\xBD\xE5\xAE\x89\xE8\xA3\x85!"
         "\r\n\r\nDriver\\a.dll\r\nDriver\\b.dll\r\n");
 }
+
+#ifndef _WIN32
+// On a western Windows (ANSI code page 1252) the program's own texts are still
+// code page 936: each part of a line is read in its own code page. "Café" is
+// "Caf\xE9" in 1252, a lead byte without its trail in 936.
+class WesternCodePage {
+public:
+    WesternCodePage() { ::setenv("TW_HOST_ANSI_CODE_PAGE", "CP1252", 1); }
+    ~WesternCodePage() { ::unsetenv("TW_HOST_ANSI_CODE_PAGE"); }
+};
+
+TEST(InstallLog, ProgramTextsAreReadInCodePage936AndNamesInTheSystemsCodePage) {
+    WesternCodePage western;
+    TempFolder folder;
+    const std::string path = folder / "western.log";
+    {
+        tw::InstallLog log(path);
+        log.DirectoryAccepted("C:\\Caf\xE9");
+        log.RecordNotWritten("\\ZAVIDAR.CFG", CFileException(CFileException::accessDenied, 5,
+                                                             "C:\\Caf\xE9\\ZAVIDAR.CFG"));
+        try {
+            CFileException::ThrowOsError(5);
+        } catch (...) {
+            log.InstallationStoppedByCurrentException();
+        }
+        try {
+            throw std::runtime_error("lost");
+        } catch (...) {
+            log.InstallationStoppedByCurrentException();
+        }
+        log.Result(tw::ChooseCompletionMessage(false, {"C:\\Caf\xE9\\a.dll"}).parts);
+    }
+    EXPECT_EQ(ReadBytes(path),
+              std::string(kMark) +
+                  "directory accepted: C:\\Caf\xC3\xA9\r\n"
+                  // 对 C:\Café\ZAVIDAR.CFG 的存取被拒绝。
+                  "record: \\ZAVIDAR.CFG not written: \xE5\xAF\xB9 C:\\Caf\xC3\xA9\\ZAVIDAR.CFG "
+                  "\xE7\x9A\x84\xE5\xAD\x98\xE5\x8F\x96\xE8\xA2\xAB\xE6\x8B\x92\xE7\xBB\x9D"
+                  "\xE3\x80\x82 (system error 5)\r\n"
+                  // 对 一未命名文件 的存取被拒绝。
+                  "installation stopped: \xE5\xAF\xB9 "
+                  "\xE4\xB8\x80\xE6\x9C\xAA\xE5\x91\xBD\xE5\x90\x8D\xE6\x96\x87\xE4\xBB\xB6 "
+                  "\xE7\x9A\x84\xE5\xAD\x98\xE5\x8F\x96\xE8\xA2\xAB\xE6\x8B\x92\xE7\xBB\x9D"
+                  "\xE3\x80\x82\r\n"
+                  // 发生了意外错误，操作未能完成。
+                  "installation stopped: \xE5\x8F\x91\xE7\x94\x9F\xE4\xBA\x86\xE6\x84\x8F\xE5"
+                  "\xA4\x96\xE9\x94\x99\xE8\xAF\xAF\xEF\xBC\x8C\xE6\x93\x8D\xE4\xBD\x9C\xE6\x9C"
+                  "\xAA\xE8\x83\xBD\xE5\xAE\x8C\xE6\x88\x90\xE3\x80\x82\r\n"
+                  // 驱动程序安装未完成，有 1 个文件未能安装!
+                  "result: \xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xAE\x89\xE8\xA3"
+                  "\x85\xE6\x9C\xAA\xE5\xAE\x8C\xE6\x88\x90\xEF\xBC\x8C\xE6\x9C\x89 1 "
+                  "\xE4\xB8\xAA\xE6\x96\x87\xE4\xBB\xB6\xE6\x9C\xAA\xE8\x83\xBD\xE5\xAE\x89\xE8"
+                  "\xA3\x85!\r\n\r\nC:\\Caf\xC3\xA9\\a.dll\r\n");
+}
+#endif
 
 TEST(InstallLog, MarkOnlyAtTheStartOfANewOrEmptyFile) {
     TempFolder folder;
@@ -275,6 +331,28 @@ TEST(LoggingInstallSystem, PassesEveryCallOnAndLogsEachCopy) {
     EXPECT_EQ(ReadBytes(path), std::string(kMark) +
                                    "copy: S\\a -> A\\a: ok\r\n"
                                    "copy: S\\b -> A\\b: failed (system error 3)\r\n");
+}
+
+// A folder that cannot be held gets a line that says why its pass copies nothing;
+// a held one gets none.
+TEST(LoggingInstallSystem, LogsAFolderThatCannotBeHeld) {
+    TempFolder folder;
+    const std::string path = folder / "holds.log";
+    RecordingSystem system;
+    system.RefuseFolder("D:\\\xB3\xCC\xD0\xF2\\Driver\\");
+    {
+        tw::InstallLog log(path);
+        tw::LoggingInstallSystem logged(system, log);
+        EXPECT_NE(logged.HoldFolder("D:\\\xB3\xCC\xD0\xF2\\"), nullptr);
+        EXPECT_EQ(logged.HoldFolder("D:\\\xB3\xCC\xD0\xF2\\Driver\\"), nullptr);
+    }
+    EXPECT_EQ(system.Calls(),
+              (std::vector<std::string>{"hold folder D:\\\xB3\xCC\xD0\xF2\\",
+                                        "hold folder D:\\\xB3\xCC\xD0\xF2\\Driver\\"}));
+    // D:\程序\Driver\ in UTF-8.
+    EXPECT_EQ(ReadBytes(path), std::string(kMark) +
+                                   "not held: D:\\\xE7\xA8\x8B\xE5\xBA\x8F\\Driver\\ (a link, or "
+                                   "it cannot be opened): no copy into it is tried\r\n");
 }
 
 }  // namespace

@@ -69,7 +69,11 @@ def main():
     root = suites.make_suite_root()
     suite = None
     try:
-        with wine.MappedDrive(prefix, root) as drive:
+        # The runs' geometry is that of 96 dots per inch, whatever an earlier,
+        # interrupted run left in the prefix (s15 sets 144 for its own run).
+        with wine.MappedDrive(prefix, root) as drive, \
+                wine.RegistryValue(prefix, r"HKCU\Control Panel\Desktop", "LogPixels",
+                                   "REG_DWORD", 96):
             print(f"drive {drive.root} -> {root}; artefacts in {args.artefacts}", flush=True)
             suite = suites.Suite(args.exe, args.tools, args.artefacts, drive, root, prefix)
             with x.MapWatch() as watch:

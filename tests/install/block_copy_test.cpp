@@ -215,11 +215,10 @@ TEST(BlockCopy, ReadOnlySourceGivesAWritableCopy) {
 }
 
 TEST(BlockCopy, ReadOnlyDestinationFailsAndStaysUnchanged) {
-    if (!ReadOnlyIsEnforced()) GTEST_SKIP() << kReadOnlyNotEnforced;
     TempFolder folder;
     WriteBytes(folder / "source.bin", "new");
     WriteBytes(folder / "copy.bin", "old contents");
-    MakeReadOnly(folder / "copy.bin");
+    if (!MakeReadOnlyForEveryone(folder / "copy.bin")) GTEST_SKIP() << kReadOnlyNotEnforced;
     EXPECT_EQ(
         tw::CopyFileInBlocks((folder / "source.bin").c_str(), (folder / "copy.bin").c_str()).error,
         5);

@@ -3,7 +3,9 @@
 // report of the framework's guard, Cancel and Browse. Drive F: is a temporary
 // folder (run_ui_tests.sh), so the record lands in F:\ZAVIDAR.CFG.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -183,6 +185,98 @@ TEST_F(AppDirDialogTest, RefusesMoreThan256Characters) {
     EXPECT_EQ(dialog.m_strAppDir, tooLong.c_str());
 }
 
+// Puts text on the clipboard as Unicode; false when the clipboard is not to be had.
+bool PutOnClipboard(const std::wstring& text) {
+    if (!::OpenClipboard(nullptr)) return false;
+    ::EmptyClipboard();
+    size_t size = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
+    bool put = false;
+    if (memory) {
+        memcpy(::GlobalLock(memory), text.c_str(), size);
+        ::GlobalUnlock(memory);
+        put = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        if (!put) ::GlobalFree(memory);
+    }
+    ::CloseClipboard();
+    return put;
+}
+
+std::pair<DWORD, DWORD> WideSelection(HWND edit) {
+    DWORD start = 0, end = 0;
+    ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                   reinterpret_cast<LPARAM>(&end));
+    return {start, end};
+}
+
+// The box is a Unicode control: its limit must count the bytes of the ANSI code
+// page (936 here, two bytes a Chinese character), not its characters.
+TEST_F(AppDirDialogTest, TypingAndPastingStopAt256BytesOfTheCodePage) {
+    ASSERT_EQ(::GetACP(), 936u);
+    std::string chinese;
+    for (int i = 0; i < 126; ++i) chinese += "\xD6\xD0";  // 中
+    const std::string preset = "F:\\" + chinese;          // 255 bytes, 129 characters
+    INT_PTR result = Run(preset.c_str(), [&](HWND window) {
+        HWND edit = ::GetDlgItem(window, IDC_APPDIR_EDIT);
+        ::SendMessageW(edit, EM_SETSEL, 5, 5);
+        // One more Chinese character would make 257 bytes: refused, caret kept.
+        ::SendMessageW(edit, WM_CHAR, 0x4E2D, 0);
+        EXPECT_EQ(TextOf(edit), preset);
+        EXPECT_EQ(WideSelection(edit), std::make_pair(DWORD{5}, DWORD{5}));
+        // A selection replaced by a longer text is refused with the selection kept.
+        ::SendMessageW(edit, EM_SETSEL, 3, 4);
+        ::SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"abcd"));
+        EXPECT_EQ(TextOf(edit), preset);
+        EXPECT_EQ(WideSelection(edit), std::make_pair(DWORD{3}, DWORD{4}));
+        // One byte still fits: 256 bytes.
+        ::SendMessageW(edit, EM_SETSEL, 3, 3);
+        ::SendMessageW(edit, WM_CHAR, 'a', 0);
+        const std::string full = "F:\\a" + chinese;
+        EXPECT_EQ(TextOf(edit), full);
+        ::SendMessageW(edit, WM_CHAR, 'b', 0);
+        EXPECT_EQ(TextOf(edit), full);
+        EXPECT_EQ(WideSelection(edit), std::make_pair(DWORD{4}, DWORD{4}));
+        // Pasting, by the message and by Ctrl+V: two characters for one are refused,
+        // one for one is taken.
+        ASSERT_TRUE(PutOnClipboard(L"\u4E2D\u4E2D"));
+        ::SendMessageW(edit, EM_SETSEL, 4, 5);
+        ::SendMessageW(edit, WM_PASTE, 0, 0);
+        EXPECT_EQ(TextOf(edit), full);
+        EXPECT_EQ(WideSelection(edit), std::make_pair(DWORD{4}, DWORD{5}));
+        EXPECT_TRUE(PressKeysUntil(TW_TEXT_APPDIR_CAPTION, "ctrl+v", [] { return true; }));
+        ::Sleep(500);
+        EXPECT_EQ(TextOf(edit), full);
+        ASSERT_TRUE(PutOnClipboard(L"\u56FD"));
+        EXPECT_TRUE(
+            PressKeysUntil(TW_TEXT_APPDIR_CAPTION, "ctrl+v", [&] { return TextOf(edit) != full; }));
+        EXPECT_EQ(TextOf(edit), "F:\\a\xB9\xFA" + chinese.substr(2));  // 国
+        // Deleting is always allowed.
+        ::SendMessageW(edit, WM_CHAR, VK_BACK, 0);
+        EXPECT_EQ(TextOf(edit), "F:\\a" + chinese.substr(2));
+        Screenshot("appdir-byte-limit");
+        Cancel(window);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+// A text the program puts in (a folder chosen with Browse) may pass the limit; the
+// user can still shorten it, but not lengthen it.
+TEST_F(AppDirDialogTest, AProgramTextPastTheLimitCanBeShortenedButNotLengthened) {
+    std::string tooLong = "F:\\";
+    for (int i = 0; i < 130; ++i) tooLong += "\xD6\xD0";  // 263 bytes, 133 characters
+    INT_PTR result = Run(tooLong.c_str(), [&](HWND window) {
+        HWND edit = ::GetDlgItem(window, IDC_APPDIR_EDIT);
+        EXPECT_EQ(TextOf(edit), tooLong);
+        ::SendMessageW(edit, EM_SETSEL, 133, 133);
+        ::SendMessageW(edit, WM_CHAR, 'b', 0);
+        EXPECT_EQ(TextOf(edit), tooLong);
+        ::SendMessageW(edit, WM_CHAR, VK_BACK, 0);
+        EXPECT_EQ(TextOf(edit), tooLong.substr(0, 261));
+        Cancel(window);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+}
+
 TEST_F(AppDirDialogTest, AcceptsAnExistingFolderAndWritesTheRecord) {
     ASSERT_TRUE(::CreateDirectoryA("F:\\Varnelquist Apps", nullptr) ||
                 ::GetLastError() == ERROR_ALREADY_EXISTS);
@@ -275,6 +369,41 @@ TEST_F(AppDirDialogTest, BrowseOpensTheFolderWindowAndCancelKeepsTheText) {
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_FALSE(Exists(kRecord));
+}
+
+// A folder chosen in the shell's folder window: the edit box shows its full path,
+// selected, and 确定 accepts it (the record names it).
+TEST_F(AppDirDialogTest, BrowseToAChosenFolderShowsItSelectedAndOkAcceptsIt) {
+    const char* chosen = "F:\\\xD1\xA1\xD4\xF1";  // F:\选择
+    ASSERT_TRUE(::CreateDirectoryA(chosen, nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+    INT_PTR result = Run("C:\\Varnelquist", [&](HWND window) {
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(window, IDC_BROWSE)));
+        HWND folders = WaitForOwnedDialog(window, 60000);
+        ASSERT_NE(folders, nullptr);
+        // The folder window's own message selects the folder in its tree, as a click would.
+        ::SendMessageW(folders, BFFM_SETSELECTIONW, TRUE,
+                       reinterpret_cast<LPARAM>(L"F:\\\x9009\x62E9"));
+        Screenshot("appdir-browse-chosen");
+        HWND ok = ::GetDlgItem(folders, IDOK);
+        ASSERT_NE(ok, nullptr);
+        EXPECT_TRUE(::IsWindowEnabled(ok));
+        ::PostMessageA(folders, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(ok));
+        EXPECT_TRUE(WaitForGone(folders));
+        HWND edit = ::GetDlgItem(window, IDC_APPDIR_EDIT);
+        EXPECT_TRUE(WaitUntil([&] { return TextOf(edit) == chosen; }));
+        EXPECT_TRUE(WaitUntil([&] { return FocusOfThreadOf(window) == edit; }, 5000));
+        EXPECT_EQ(WideSelection(edit),
+                  std::make_pair(DWORD{0}, static_cast<DWORD>(::GetWindowTextLengthW(edit))));
+        Screenshot("appdir-browse-shown");
+        EXPECT_EQ(PressOk(window), nullptr);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(dialog.m_strAppDir, chosen);
+    EXPECT_EQ(dialog.m_strFullAppDir, chosen);
+    EXPECT_EQ(ReadFile(kRecord).substr(20, 8), std::string(chosen, 8));
+    ::RemoveDirectoryA(chosen);
 }
 
 TEST(DialogFramework, AMissingTemplateFailsDoModal) {

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "res/texts.h"
 #include "tests/uninstall/fake_removal.h"
 #include "tests/uninstall/fake_store.h"
 #include "uninstall/installed_list.h"
@@ -45,7 +46,8 @@ TEST(KeepForRemoval, FirstInstallationListsEachFileOnceWithItsRole) {
          Copy("C:\\V\\Driver\\b.dll", std::string(2049, 'b')),
          Copy("C:\\V\\Driver\\REGSVR32.EXE", "TOOL"), Copy("C:\\V\\Driver\\c.dll", "C"),
          Copy("C:\\V\\Driver\\d.dll", "D")},
-        &summary};
+        &summary,
+        TW_TEXT_UNINSTALL_DISPLAY_NAME};
     FakeStore store;
     EXPECT_THAT(tw::KeepForRemoval(run, store), IsEmpty());
     EXPECT_THAT(store.steps, ElementsAre("read list", "write list", "copy", "write entry"));
@@ -88,7 +90,8 @@ TEST(KeepForRemoval, FirstInstallationListsEachFileOnceWithItsRole) {
 TEST(KeepForRemoval, ReinstallAddsToTheEarlierList) {
     InstallSummary summary;
     tw::InstalledRun run{
-        "C:\\V\\", "C:\\ZAVIDAR.CFG", {Copy("C:\\V\\readme.txt", "new")}, &summary};
+        "C:\\V\\", "C:\\ZAVIDAR.CFG", {Copy("C:\\V\\readme.txt", "new")}, &summary,
+                         TW_TEXT_UNINSTALL_DISPLAY_NAME};
     FakeStore store;
     tw::InstalledList earlier{{"C:\\V\\"},
                               {"C:\\ZAVIDAR.CFG"},
@@ -140,7 +143,8 @@ TEST(KeepForRemoval, EveryFailureIsNamedAndNothingAfterItIsWritten) {
         FakeStore store;
         c.fault(store, copied);
         InstallSummary summary;
-        tw::InstalledRun run{"C:\\V\\", "C:\\ZAVIDAR.CFG", copied, &summary};
+        tw::InstalledRun run{"C:\\V\\", "C:\\ZAVIDAR.CFG", copied, &summary,
+                             TW_TEXT_UNINSTALL_DISPLAY_NAME};
         EXPECT_EQ(tw::KeepForRemoval(run, store), c.failed);
         EXPECT_EQ(store.steps, c.steps);
     }

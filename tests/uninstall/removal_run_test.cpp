@@ -141,6 +141,13 @@ TEST(RemovalRun, FailuresAreNamedAndKeepTheEntryForAnotherRemoval) {
               tw::FormatInstalledList(
                   {{"C:\\V\\"}, {}, {{"C:\\V\\a.txt", DigestOf("a"), 1, tw::FileRole::file}}}));
     EXPECT_NE(run.Log().find("not removed: C:\\V\\a.txt\r\n"), std::string::npos);
+    // The message's lines are lines of the log, as the installation's are.
+    // 卸载未完成，以下文件保留：
+    EXPECT_NE(run.Log().find("\r\nresult: \xE5\x8D\xB8\xE8\xBD\xBD\xE6\x9C\xAA\xE5\xAE\x8C\xE6"
+                             "\x88\x90\xEF\xBC\x8C\xE4\xBB\xA5\xE4\xB8\x8B\xE6\x96\x87\xE4\xBB"
+                             "\xB6\xE4\xBF\x9D\xE7\x95\x99\xEF\xBC\x9A\r\n\r\nC:\\V\\b.txt\r\n"
+                             "C:\\V\\a.txt\r\nexit code: 1603\r\n"),
+              std::string::npos);
     EXPECT_NE(run.Log().find("list rewritten: P:\\Tw\\installed-files.lst\r\n"), std::string::npos);
 }
 
