@@ -15,7 +15,8 @@ BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
     FileOpenRequest request = MapOpenFlags(openFlags);
     SECURITY_ATTRIBUTES security{sizeof(security), nullptr, request.inheritHandle};
     HANDLE handle = CreateFileA(
-        fileName, request.access | (request.deleteAccess ? DELETE : 0), request.share, &security, request.disposition,
+        fileName, request.access | (request.deleteAccess ? DELETE : 0), request.share, &security,
+        request.disposition,
         FILE_ATTRIBUTE_NORMAL | (request.noFollow ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
     // Opened as itself, a link is refused here, before anything reads through it.
     if (handle != INVALID_HANDLE_VALUE && request.noFollow) {

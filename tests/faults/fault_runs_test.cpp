@@ -398,7 +398,8 @@ TEST(FaultRuns, ASwapTheMomentTheHoldsEndNeverReachesTheListOrATool) {
                                   const InstallSummary& summary) {
         // Nothing swapped yet: the engine's holds last until the list is written.
         EXPECT_EQ(ReadBytes(install.App() + "/regsvr32.exe"), install.support["regsvr32.exe"]);
-        return tw::KeepForRemoval({appDir, "C:\\ZAVIDAR.CFG", copied, &summary}, store);
+        return tw::KeepForRemoval(
+            {appDir, "C:\\ZAVIDAR.CFG", copied, &summary, TW_TEXT_UNINSTALL_DISPLAY_NAME}, store);
     };
     tw::InstallLog log("");
     EXPECT_EQ(tw::InstallAndLog(platform, app, log).exitCode, 0);

@@ -89,8 +89,10 @@ TEST(KeepForRemoval, FirstInstallationListsEachFileOnceWithItsRole) {
 
 TEST(KeepForRemoval, ReinstallAddsToTheEarlierList) {
     InstallSummary summary;
-    tw::InstalledRun run{
-        "C:\\V\\", "C:\\ZAVIDAR.CFG", {Copy("C:\\V\\readme.txt", "new")}, &summary,
+    tw::InstalledRun run{"C:\\V\\",
+                         "C:\\ZAVIDAR.CFG",
+                         {Copy("C:\\V\\readme.txt", "new")},
+                         &summary,
                          TW_TEXT_UNINSTALL_DISPLAY_NAME};
     FakeStore store;
     tw::InstalledList earlier{{"C:\\V\\"},
