@@ -5,10 +5,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <cstdio>
 #include <string>
 
 #include "common/path_rules.h"
+#include "common/system_format.h"
 #include "common/win32_file_handle.h"
 #include "uninstall/platform_removal_store.h"
 #include "uninstall/running_image.h"
@@ -198,7 +198,7 @@ private:
         unsigned number = GetCurrentProcessId() * 7919u ^ GetTickCount();
         for (int attempt = 0; attempt < 16; ++attempt, ++number) {
             char name[32];
-            std::snprintf(name, sizeof(name), "Tarnwhistle.%08X.del", number);
+            tw::FormatInto(name, sizeof(name), "Tarnwhistle.%08X.del", number);
             const std::string aside = m_folder + name;
             if (MoveFileExA(path.c_str(), aside.c_str(), 0)) return aside;
             DWORD error = GetLastError();
