@@ -126,24 +126,19 @@ int RunRemoval(bool silent, const RemovalPlatform& platform, InstallLog& log) {
         return Finish(log, kExitCancelled);
     }
     if (platform.runLock) {
-        switch (platform.runLock->Take()) {
-            case RunLockTaking::taken:
-                break;
-            case RunLockTaking::busy:
-                log.Line({kRunBusyLogLine});
-                if (!silent)
-                    platform.show(Message({{TW_TEXT_RUN_BUSY, false}}, TW_TEXT_ERROR_CAPTION,
-                                          kBoxOk | kBoxIconExclamation));
-                return Finish(log, kExitAlreadyRunning);
-            case RunLockTaking::failed: {
-                const std::string lockPath = platform.runLock->Path();
-                log.Line({"run lock: ", lockPath, " not taken (system error ",
-                          std::to_string(platform.runLock->Error()), ")"});
-                CompletionMessage message = ChooseRemovalMessage({lockPath});
-                log.Line({"result: ", message.text});
-                if (!silent) platform.show(message);
-                return Finish(log, kExitFailed);
-            }
+        const RunLockTaking taking = platform.runLock->Take();
+        if (taking != RunLockTaking::taken) log.RunLockNotTaken(*platform.runLock, taking);
+        if (taking == RunLockTaking::busy) {
+            if (!silent)
+                platform.show(Message({{TW_TEXT_RUN_BUSY, false}}, TW_TEXT_ERROR_CAPTION,
+                                      kBoxOk | kBoxIconExclamation));
+            return Finish(log, kExitAlreadyRunning);
+        }
+        if (taking == RunLockTaking::failed) {
+            CompletionMessage message = ChooseRemovalMessage({platform.runLock->Path()});
+            log.Result(message.parts);
+            if (!silent) platform.show(message);
+            return Finish(log, kExitFailed);
         }
     }
     // The list may have changed while the question was shown: only what it names

@@ -37,19 +37,15 @@ AppDirCheck AcceptDirectory(std::string_view directoryText, DirectorySource sour
     }
     log.DirectoryAccepted(WithTrailingSeparator(check.fullPath));
     if (platform.runLock) {
-        switch (platform.runLock->Take()) {
-            case RunLockTaking::taken:
-                break;
-            case RunLockTaking::busy:
-                log.Line({kRunBusyLogLine});
-                check.verdict = AppDirVerdict::runBusy;
-                return check;
-            case RunLockTaking::failed:
-                log.Line({"run lock: ", platform.runLock->Path(), " not taken (system error ",
-                          std::to_string(platform.runLock->Error()), ")"});
-                CFileException::ThrowOsError(platform.runLock->Error(),
-                                             platform.runLock->Path().c_str());
+        const RunLockTaking taking = platform.runLock->Take();
+        if (taking != RunLockTaking::taken) log.RunLockNotTaken(*platform.runLock, taking);
+        if (taking == RunLockTaking::busy) {
+            check.verdict = AppDirVerdict::runBusy;
+            return check;
         }
+        if (taking == RunLockTaking::failed)
+            CFileException::ThrowOsError(platform.runLock->Error(),
+                                         platform.runLock->Path().c_str());
     }
     try {
         writeRecord(check.fullPath);

@@ -15,9 +15,6 @@ enum class RunLockTaking {
     failed,  // it cannot be made or opened: Error() says why
 };
 
-// The log's words for a run that finds the lock taken.
-constexpr const char* kRunBusyLogLine = "another installation or removal is running";
-
 class RunLock {
 public:
     virtual ~RunLock() = default;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "common/path_rules.h"
+#include "host/posix_descriptor.h"
 #include "host/posix_errors.h"
 #include "install/platform_folder_rights.h"
 
@@ -35,20 +36,7 @@ std::uint32_t MaskOf(mode_t bits) {  // bits: the three of one class, as 07
 
 std::uint32_t LastError() { return static_cast<std::uint32_t>(Win32ErrorFromErrno(errno)); }
 
-// A descriptor, closed with the object.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0) close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
+using tw::Descriptor;
 
 class PosixFolderRights : public FolderRightsAccess {
 public:

@@ -11,24 +11,13 @@
 #include <string>
 
 #include "common/path_rules.h"
+#include "host/posix_descriptor.h"
 #include "host/open_files.h"
 #include "uninstall/platform_removal.h"
 
 namespace {
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0) close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
+using tw::Descriptor;
 
 class PosixHeldFile : public HeldFile {
 public:

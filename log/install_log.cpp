@@ -248,6 +248,14 @@ void InstallLog::Result(const std::vector<TextPart>& result) {
     }
 }
 
+void InstallLog::RunLockNotTaken(const RunLock& lock, RunLockTaking taking) {
+    if (taking == RunLockTaking::busy)
+        Line({"another installation or removal is running"});
+    else
+        Line({"run lock: ", lock.Path(), " not taken (system error ", std::to_string(lock.Error()),
+              ")"});
+}
+
 void InstallLog::Finished(int exitCode) { Line({"exit code: ", std::to_string(exitCode)}); }
 
 }  // namespace tw

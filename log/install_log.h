@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/run_lock.h"
 #include "install/copy_outcome.h"
 #include "install/folder_securing.h"
 #include "install/install_summary.h"
@@ -91,6 +92,9 @@ public:
     // The final message's text after "result: ": its second and later lines follow
     // as lines of their own.
     void Result(const std::vector<TextPart>& result);
+    // The run lock not taken: busy ("another installation or removal is running"), or
+    // failed, with its path and the system's error code.
+    void RunLockNotTaken(const RunLock& lock, RunLockTaking taking);
     void Finished(int exitCode);
 
     // Joins the parts into one line, makes its control bytes visible, converts it
