@@ -90,8 +90,11 @@ std::tm LocalTimeNow() {
 }  // namespace
 
 BOOL CTarnwhistleApp::InitInstance() {
-    // First, before anyone can rename or replace it: the program file that runs.
-    tw::HoldRunningImage();
+    const tw::InstallerSwitches switches = tw::ParseInstallerSwitches(::GetCommandLineA());
+    // First, before anyone can rename or replace it: the program file that an
+    // installation keeps for its removal. A removal keeps none, and must be free to
+    // move its own running file aside.
+    if (!switches.uninstall) tw::HoldRunningImage();
     // The framework owns the frame once it is the main window.
     auto* frame = new CMainFrame;
     m_pMainWnd = frame;
@@ -101,7 +104,6 @@ BOOL CTarnwhistleApp::InitInstance() {
 
     UseCursor(IDC_WAIT);
 
-    const tw::InstallerSwitches switches = tw::ParseInstallerSwitches(::GetCommandLineA());
     tw::InstallLog log(switches.logPath);
     // A run that was asked for a log and cannot keep one does nothing at all.
     if (log.CannotBeOpened()) {
