@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/package_names.h"
 #include "common/path_rules.h"
 
 namespace tw {
@@ -25,8 +26,9 @@ bool HasSearchPattern(std::string_view text) {
 bool OverlapsPackage(std::string_view directory, std::string_view packageFolder) {
     if (packageFolder.empty()) return false;
     std::string package = WithTrailingSeparator(packageFolder);
-    return SamePath(directory, packageFolder) || IsSameOrInside(directory, package + "Driver") ||
-           IsSameOrInside(directory, package + "driversupport");
+    return SamePath(directory, packageFolder) ||
+           IsSameOrInside(directory, package + std::string(FolderName(kDriverFolder))) ||
+           IsSameOrInside(directory, package + std::string(FolderName(kSupportFolder)));
 }
 
 // How many bytes of a full path no ".." leaves: "X:\", "\\server\share\" (and so
@@ -72,8 +74,10 @@ bool IsPackageByIdentity(std::string_view directory, std::string_view packageFol
     std::string package = WithTrailingSeparator(packageFolder);
     std::optional<FolderIdentity> packageItself =
         KnownIdentity(identity, WithoutTrailingSeparator(packageFolder));
-    std::optional<FolderIdentity> driver = KnownIdentity(identity, package + "Driver");
-    std::optional<FolderIdentity> support = KnownIdentity(identity, package + "driversupport");
+    std::optional<FolderIdentity> driver =
+        KnownIdentity(identity, package + std::string(FolderName(kDriverFolder)));
+    std::optional<FolderIdentity> support =
+        KnownIdentity(identity, package + std::string(FolderName(kSupportFolder)));
     if (!packageItself && !driver && !support) return false;
     bool innermost = true;
     for (const std::string& folder : PathAndFoldersAbove(directory)) {

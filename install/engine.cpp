@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/package_names.h"
 #include "common/path_rules.h"
 #include "install/destination_trust.h"
 #include "install/path_buffer.h"
@@ -15,12 +16,12 @@
 
 namespace {
 
-constexpr std::string_view kSupportFolder = "driversupport\\";
-constexpr std::string_view kDriverFolder = "Driver\\";
 constexpr std::string_view kSearchAll = "*.*";
-constexpr std::string_view kToolName = "regsvr32.exe";
+using tw::kDriverFolder;
 using tw::kMaxRunningTools;
+using tw::kSupportFolder;
 using tw::kToolBound;
+using tw::kToolName;
 
 // A started tool, the record its outcome goes to and its DLL, held until it ends.
 struct RunningTool {

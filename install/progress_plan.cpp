@@ -1,5 +1,6 @@
 #include "install/progress_plan.h"
 
+#include "common/package_names.h"
 #include "common/path_rules.h"
 #include "install/progress_observer.h"
 #include "install/registration_rules.h"
@@ -24,8 +25,9 @@ void ForEachFile(InstallSystem& system, const std::string& folder, Count count) 
 ProgressPlan PlanInstallation(InstallSystem& system, const std::string& sourceRoot) {
     const std::string root = WithTrailingSeparator(sourceRoot);
     ProgressPlan plan;
-    ForEachFile(system, root + "driversupport\\", [&](const std::string&) { plan.copies += 2; });
-    ForEachFile(system, root + "Driver\\", [&](const std::string& name) {
+    ForEachFile(system, root + std::string(kSupportFolder),
+                [&](const std::string&) { plan.copies += 2; });
+    ForEachFile(system, root + std::string(kDriverFolder), [&](const std::string& name) {
         plan.copies += 1;
         if (IsRegisteredName(name)) plan.registrations += 1;
     });

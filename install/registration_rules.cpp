@@ -1,5 +1,7 @@
 #include "install/registration_rules.h"
 
+#include "common/package_names.h"
+
 namespace tw {
 
 namespace {
@@ -13,10 +15,9 @@ constexpr char ToLowerAscii(char c) {
 // Every byte of the name is ASCII and a lead byte is not, so a double-byte name
 // never matches.
 bool IsToolName(std::string_view fileName) {
-    constexpr std::string_view kTool = "regsvr32.exe";
-    if (fileName.size() != kTool.size()) return false;
-    for (std::size_t i = 0; i < kTool.size(); ++i)
-        if (ToLowerAscii(fileName[i]) != kTool[i]) return false;
+    if (fileName.size() != kToolName.size()) return false;
+    for (std::size_t i = 0; i < kToolName.size(); ++i)
+        if (ToLowerAscii(fileName[i]) != kToolName[i]) return false;
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 
+#include "common/package_names.h"
 #include "common/path_rules.h"
 #include "uninstall/installed_list.h"
 
@@ -16,7 +17,7 @@ namespace {
 // running at the end of the wait), which may be registered all the same.
 class Roles {
 public:
-    explicit Roles(const InstalledRun& run) : m_tool(PathKey(run.appDir + "regsvr32.exe")) {
+    explicit Roles(const InstalledRun& run) : m_tool(PathKey(run.appDir + std::string(kToolName))) {
         for (const Registration& registration : run.summary->registrations)
             if (registration.Started())
                 (registration.Succeeded() ? m_registered : m_inDoubt)

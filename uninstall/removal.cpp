@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "common/package_names.h"
 #include "common/path_rules.h"
 #include "config/config_record.h"
 #include "install/registration_rules.h"
@@ -12,9 +13,6 @@
 namespace tw {
 
 namespace {
-
-constexpr std::string_view kDriverFolder = "Driver\\";
-constexpr std::string_view kToolName = "regsvr32.exe";
 
 enum class Check { matches, changed, missing, failed };
 
