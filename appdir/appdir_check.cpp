@@ -27,8 +27,8 @@ bool OverlapsPackage(std::string_view directory, std::string_view packageFolder)
     if (packageFolder.empty()) return false;
     std::string package = WithTrailingSeparator(packageFolder);
     return SamePath(directory, packageFolder) ||
-           IsSameOrInside(directory, package + std::string(FolderName(kDriverFolder))) ||
-           IsSameOrInside(directory, package + std::string(FolderName(kSupportFolder)));
+           IsSameOrInside(directory, Joined(package, FolderName(kDriverFolder))) ||
+           IsSameOrInside(directory, Joined(package, FolderName(kSupportFolder)));
 }
 
 // How many bytes of a full path no ".." leaves: "X:\", "\\server\share\" (and so
@@ -75,9 +75,9 @@ bool IsPackageByIdentity(std::string_view directory, std::string_view packageFol
     std::optional<FolderIdentity> packageItself =
         KnownIdentity(identity, WithoutTrailingSeparator(packageFolder));
     std::optional<FolderIdentity> driver =
-        KnownIdentity(identity, package + std::string(FolderName(kDriverFolder)));
+        KnownIdentity(identity, Joined(package, FolderName(kDriverFolder)));
     std::optional<FolderIdentity> support =
-        KnownIdentity(identity, package + std::string(FolderName(kSupportFolder)));
+        KnownIdentity(identity, Joined(package, FolderName(kSupportFolder)));
     if (!packageItself && !driver && !support) return false;
     bool innermost = true;
     for (const std::string& folder : PathAndFoldersAbove(directory)) {

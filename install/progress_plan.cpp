@@ -25,9 +25,9 @@ void ForEachFile(InstallSystem& system, const std::string& folder, Count count) 
 ProgressPlan PlanInstallation(InstallSystem& system, const std::string& sourceRoot) {
     const std::string root = WithTrailingSeparator(sourceRoot);
     ProgressPlan plan;
-    ForEachFile(system, root + std::string(kSupportFolder),
+    ForEachFile(system, Joined(root, kSupportFolder),
                 [&](const std::string&) { plan.copies += 2; });
-    ForEachFile(system, root + std::string(kDriverFolder), [&](const std::string& name) {
+    ForEachFile(system, Joined(root, kDriverFolder), [&](const std::string& name) {
         plan.copies += 1;
         if (IsRegisteredName(name)) plan.registrations += 1;
     });

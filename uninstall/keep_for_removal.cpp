@@ -17,7 +17,7 @@ namespace {
 // running at the end of the wait), which may be registered all the same.
 class Roles {
 public:
-    explicit Roles(const InstalledRun& run) : m_tool(PathKey(run.appDir + std::string(kToolName))) {
+    explicit Roles(const InstalledRun& run) : m_tool(PathKey(Joined(run.appDir, kToolName))) {
         for (const Registration& registration : run.summary->registrations)
             if (registration.Started())
                 (registration.Succeeded() ? m_registered : m_inDoubt)
