@@ -36,8 +36,6 @@ std::uint32_t MaskOf(mode_t bits) {  // bits: the three of one class, as 07
 
 std::uint32_t LastError() { return static_cast<std::uint32_t>(Win32ErrorFromErrno(errno)); }
 
-using tw::Descriptor;
-
 class PosixFolderRights : public FolderRightsAccess {
 public:
     explicit PosixFolderRights(int fd) : m_fd(fd) {}

@@ -14,32 +14,13 @@
 
 #include "common/path_rules.h"
 #include "common/win32_attributes.h"
+#include "common/win32_file_handle.h"
 #include "common/win32_find_handle.h"
 #include "install/platform_folder_rights.h"
 
 namespace tw {
 
 namespace {
-
-// A handle of CreateFileA or OpenProcessToken, closed with the object.
-class KernelHandle {
-public:
-    explicit KernelHandle(HANDLE handle = INVALID_HANDLE_VALUE) : m_handle(handle) {}
-    ~KernelHandle() {
-        if (IsValid()) CloseHandle(m_handle);
-    }
-    KernelHandle(const KernelHandle&) = delete;
-    KernelHandle& operator=(const KernelHandle&) = delete;
-    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
-    HANDLE Get() const { return m_handle; }
-    void Take(HANDLE handle) {
-        if (IsValid()) CloseHandle(m_handle);
-        m_handle = handle;
-    }
-
-private:
-    HANDLE m_handle;
-};
 
 // Memory the security calls allocate, freed with LocalFree.
 class LocalMemory {
@@ -147,20 +128,12 @@ HANDLE OpenAsItself(const std::string& path, DWORD access) {
 
 constexpr DWORD kRightsAccess = READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_READ_ATTRIBUTES;
 
-// The folder opened for its rights; 0 or the error code.
-DWORD OpenFolderRights(const char* folder, KernelHandle& handle) {
-    HANDLE opened = OpenAsItself(WithoutTrailingSeparator(folder), kRightsAccess);
-    if (opened == INVALID_HANDLE_VALUE) return GetLastError();
-    handle.Take(opened);
-    return 0;
-}
-
 }  // namespace
 
 std::string PlatformRunningUser() {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
-    KernelHandle keep(token);
+    FileHandle keep(token);
     DWORD size = 0;
     GetTokenInformation(token, TokenUser, nullptr, 0, &size);
     std::vector<unsigned char> buffer(size);
@@ -169,9 +142,9 @@ std::string PlatformRunningUser() {
 }
 
 FolderSecuring SecurePlatformFolder(const char* folder) {
-    KernelHandle handle;
-    if (DWORD error = OpenFolderRights(folder, handle))
-        return {FolderSecuring::Result::failed, error};
+    FileHandle handle(OpenAsItself(WithoutTrailingSeparator(folder), kRightsAccess));
+    if (handle.Get() == INVALID_HANDLE_VALUE)
+        return {FolderSecuring::Result::failed, GetLastError()};
     std::optional<DWORD> attributes = AttributesOf(handle.Get());
     if (!attributes) return {FolderSecuring::Result::failed, GetLastError()};
     if ((*attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(*attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -181,8 +154,8 @@ FolderSecuring SecurePlatformFolder(const char* folder) {
 }
 
 std::uint32_t ReadPlatformFolderRights(const char* folder, FolderRights& rights) {
-    KernelHandle handle(OpenAsItself(WithoutTrailingSeparator(folder), READ_CONTROL));
-    if (!handle.IsValid()) return GetLastError();
+    FileHandle handle(OpenAsItself(WithoutTrailingSeparator(folder), READ_CONTROL));
+    if (handle.Get() == INVALID_HANDLE_VALUE) return GetLastError();
     return ReadRights(handle.Get(), rights);
 }
 
@@ -200,10 +173,10 @@ UntrustedFiles FindPlatformUntrustedFiles(const char* folder) {
     do {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         // A file whose owner cannot be read is trusted no more than another user's.
-        KernelHandle file(OpenAsItself(base + data.cFileName, READ_CONTROL));
+        FileHandle file(OpenAsItself(base + data.cFileName, READ_CONTROL));
         PSID owner = nullptr;
         PSECURITY_DESCRIPTOR descriptor = nullptr;
-        bool read = file.IsValid() &&
+        bool read = file.Get() != INVALID_HANDLE_VALUE &&
                     GetSecurityInfo(file.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
                                     nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS;
         LocalMemory keep(read ? descriptor : nullptr);

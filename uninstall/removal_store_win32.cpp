@@ -59,13 +59,6 @@ bool SetNumber(HKEY key, const wchar_t* name, DWORD value) {
                           sizeof(value)) == ERROR_SUCCESS;
 }
 
-std::string ProgramFilesFolder() {
-    char path[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, path)))
-        return {};
-    return tw::WithTrailingSeparator(path) + "Tarnwhistle\\";
-}
-
 // The whole of source, from its start, into a file made or emptied at path.
 bool CopyFromHandle(HANDLE source, const std::string& path) {
     LARGE_INTEGER start{};
@@ -87,7 +80,7 @@ bool CopyFromHandle(HANDLE source, const std::string& path) {
 
 class Win32RemovalStore : public tw::RemovalStore {
 public:
-    Win32RemovalStore() : m_folder(ProgramFilesFolder()) {}
+    Win32RemovalStore() : m_folder(RemovalStoreFolder()) {}
 
     std::string ListPath() const override { return m_folder + "installed-files.lst"; }
     std::string CopyPath() const override { return m_folder + "Tarnwhistle.exe"; }
@@ -211,6 +204,13 @@ private:
 };
 
 }  // namespace
+
+std::string RemovalStoreFolder() {
+    char path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return {};
+    return tw::WithTrailingSeparator(path) + "Tarnwhistle\\";
+}
 
 tw::RemovalStore& PlatformRemovalStore() {
     static Win32RemovalStore store;

@@ -4,27 +4,19 @@
 // violation while it is held, and deleted when its handle closes, which Windows
 // does for a killed process too: it exists only while a run holds it.
 #include <windows.h>
-#include <shlobj.h>
 
 #include <optional>
 #include <string>
 
-#include "common/path_rules.h"
 #include "common/win32_file_handle.h"
+#include "uninstall/platform_removal_store.h"
 #include "uninstall/platform_run_lock.h"
 
 namespace {
 
-std::string StoreFolder() {
-    char path[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, path)))
-        return {};
-    return tw::WithTrailingSeparator(path) + "Tarnwhistle\\";
-}
-
 class Win32RunLock : public tw::RunLock {
 public:
-    Win32RunLock() : m_folder(StoreFolder()) {}
+    Win32RunLock() : m_folder(RemovalStoreFolder()) {}
 
     tw::RunLockTaking Take() override {
         if (m_file) return tw::RunLockTaking::taken;
