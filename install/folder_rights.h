@@ -82,18 +82,4 @@ bool NeedsLocking(const FolderRights& rights, std::string_view runningUser);
 inline constexpr char kLockedFolderSddl[] =
     "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
-// The same list as entries, as the system reads it back from a folder (inline:
-// only the tests build it).
-inline FolderRights LockedFolderRights() {
-    constexpr std::uint32_t kFullControl = 0x001F01FFu;     // FILE_ALL_ACCESS
-    constexpr std::uint32_t kReadAndExecute = 0x001200A9u;  // FILE_GENERIC_READ | _EXECUTE
-    constexpr std::uint8_t kFilesAndFolders = kObjectInherit | kContainerInherit;
-    using Kind = AccessEntry::Kind;
-    return {std::string(kAdministratorsSid),
-            true,
-            {{Kind::allow, std::string(kLocalSystemSid), kFullControl, kFilesAndFolders},
-             {Kind::allow, std::string(kAdministratorsSid), kFullControl, kFilesAndFolders},
-             {Kind::allow, std::string(kUsersSid), kReadAndExecute, kFilesAndFolders}}};
-}
-
 }  // namespace tw

@@ -28,6 +28,18 @@ constexpr const char* kOther = "S-1-5-21-1-2-3-1001";  // another user of the ma
 constexpr const char* kAuthenticatedUsers = "S-1-5-11";
 constexpr std::uint32_t kFull = 0x001F01FF;
 constexpr std::uint32_t kRead = 0x001200A9;
+
+// The locked descriptor as the system reads it back from a folder: owner
+// Administrators, SYSTEM and Administrators full control, Users read and execute,
+// each inherited by files and folders.
+tw::FolderRights LockedFolderRights() {
+    constexpr std::uint8_t kFilesAndFolders = tw::kObjectInherit | tw::kContainerInherit;
+    return {"S-1-5-32-544",
+            true,
+            {{Kind::allow, "S-1-5-18", kFull, kFilesAndFolders},
+             {Kind::allow, "S-1-5-32-544", kFull, kFilesAndFolders},
+             {Kind::allow, "S-1-5-32-545", kRead, kFilesAndFolders}}};
+}
 constexpr std::uint8_t kBoth = tw::kObjectInherit | tw::kContainerInherit;
 
 tw::AccessEntry Allow(std::string_view sid, std::uint32_t mask, std::uint8_t flags = kBoth) {
@@ -56,7 +68,7 @@ TEST(FolderRights, TheRuleLocksWhatAnyoneButTheAdministratorsMayChange) {
         bool locks;
     };
     const Case cases[] = {
-        {"the locked list", tw::LockedFolderRights(), false},
+        {"the locked list", LockedFolderRights(), false},
         {"Program Files: TrustedInstaller owns, CREATOR OWNER inherit-only",
          With(tw::kTrustedInstallerSid,
               {Allow(tw::kTrustedInstallerSid, kFull),
@@ -123,13 +135,6 @@ TEST(FolderRights, EachChangingRightAloneLocks) {
 TEST(FolderRights, TheLockedListIsProgramFilesOwn) {
     EXPECT_STREQ(tw::kLockedFolderSddl,
                  "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
-    tw::FolderRights locked = tw::LockedFolderRights();
-    EXPECT_EQ(locked.owner, "S-1-5-32-544");
-    EXPECT_TRUE(locked.hasDacl);
-    EXPECT_EQ(locked.entries,
-              (std::vector<tw::AccessEntry>{{Kind::allow, "S-1-5-18", 0x1F01FF, 0x03},
-                                            {Kind::allow, "S-1-5-32-544", 0x1F01FF, 0x03},
-                                            {Kind::allow, "S-1-5-32-545", 0x1200A9, 0x03}}));
 }
 
 // A folder's rights as scripted: each Read hands out the next list or error.
@@ -160,7 +165,7 @@ private:
 
 TEST(FolderRights, SecuringReadsDecidesLocksAndReadsBack) {
     const tw::FolderRights open = With(tw::kAdministratorsSid, {Allow(tw::kEveryoneSid, kFull)});
-    const tw::FolderRights locked = tw::LockedFolderRights();
+    const tw::FolderRights locked = LockedFolderRights();
     struct Case {
         const char* what;
         std::vector<ScriptedRights::Answer> reads;
