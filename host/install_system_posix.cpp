@@ -152,14 +152,12 @@ constexpr std::chrono::milliseconds kPollInterval{5};
 // when the object goes is left to run.
 class ChildTool : public StartedTool {
 public:
-    explicit ChildTool(pid_t pid) : m_pid(pid), m_started(Clock::now()) {}
+    explicit ChildTool(pid_t pid) : m_pid(pid) {}
     ~ChildTool() override {
         if (!m_collected) waitpid(m_pid, nullptr, WNOHANG);
     }
     ChildTool(const ChildTool&) = delete;
     ChildTool& operator=(const ChildTool&) = delete;
-
-    Clock::time_point Started() const { return m_started; }
 
     // True once the child has ended, its exit code set, or can no longer be waited
     // for, which leaves the exit code unknown.
@@ -181,25 +179,14 @@ private:
     }
 
     pid_t m_pid;
-    Clock::time_point m_started;
     bool m_collected = false;
 };
 
-// A folder opened as itself, never through a symbolic link. POSIX has no sharing
-// modes: the descriptor keeps the folder open, and nothing more.
 // The tools that have ended are collected; false while none of them has.
 bool CollectAny(const std::vector<StartedTool*>& tools) {
     bool any = false;
     for (StartedTool* tool : tools) any = static_cast<ChildTool*>(tool)->Collect() || any;
     return any;
-}
-
-Clock::time_point DeadlineOf(const std::vector<StartedTool*>& tools,
-                             std::chrono::milliseconds bound) {
-    Clock::time_point lastStart{};
-    for (StartedTool* tool : tools)
-        lastStart = std::max(lastStart, static_cast<ChildTool*>(tool)->Started());
-    return lastStart + bound;
 }
 
 class PosixInstallSystem : public InstallSystem {
@@ -266,34 +253,21 @@ public:
         return std::make_unique<ChildTool>(pid);
     }
 
-    // Polls the children until all have ended or the bound has passed.
-    void WaitForTools(const std::vector<StartedTool*>& tools,
-                      std::chrono::milliseconds bound) override {
-        std::vector<ChildTool*> waiting;
-        Clock::time_point lastStart{};
-        for (StartedTool* tool : tools) {
-            auto* child = static_cast<ChildTool*>(tool);
-            waiting.push_back(child);
-            lastStart = std::max(lastStart, child->Started());
-        }
-        const Clock::time_point deadline = lastStart + bound;
+    // Polls the children until one has ended or the time is up.
+    void WaitForAnyTool(const std::vector<StartedTool*>& running,
+                        std::chrono::milliseconds timeout) override {
+        const Clock::time_point deadline = Clock::now() + timeout;
         for (;;) {
-            std::erase_if(waiting, [](ChildTool* child) { return child->Collect(); });
+            if (CollectAny(running)) return;
             Clock::time_point now = Clock::now();
-            if (waiting.empty() || now >= deadline) return;
+            if (running.empty() || now >= deadline) return;
             std::this_thread::sleep_for(std::min<Clock::duration>(kPollInterval, deadline - now));
         }
     }
 
-    void WaitForOneTool(const std::vector<StartedTool*>& tools,
-                        std::chrono::milliseconds bound) override {
-        const Clock::time_point deadline = DeadlineOf(tools, bound);
-        for (;;) {
-            if (CollectAny(tools)) return;
-            Clock::time_point now = Clock::now();
-            if (tools.empty() || now >= deadline) return;
-            std::this_thread::sleep_for(std::min<Clock::duration>(kPollInterval, deadline - now));
-        }
+    std::chrono::milliseconds Now() override {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+            Clock::now().time_since_epoch());
     }
 
     tw::FolderSecuring SecureFolder(const char* folder) override {

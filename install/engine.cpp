@@ -1,7 +1,6 @@
 #include "install/engine.h"
 
 #include <algorithm>
-#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,22 +12,14 @@
 #include "install/destination_trust.h"
 #include "install/path_buffer.h"
 #include "install/registration_rules.h"
+#include "install/tool_pool.h"
 
 namespace {
 
 constexpr std::string_view kSearchAll = "*.*";
 using tw::kDriverFolder;
-using tw::kMaxRunningTools;
 using tw::kSupportFolder;
-using tw::kToolBound;
 using tw::kToolName;
-
-// A started tool, the record its outcome goes to and its DLL, held until it ends.
-struct RunningTool {
-    std::size_t record;  // index in InstallSummary::registrations
-    std::unique_ptr<StartedTool> tool;
-    std::unique_ptr<Hold> dll;
-};
 
 // One call of the engine: the two normalised roots, the path buffers and the tally.
 class Installation {
@@ -168,10 +159,7 @@ private:
         record.parameters = m_toolParameters.view();
         if (!m_toolPath.Compose({m_app, kToolName}) || !HoldTool()) return;
         std::unique_ptr<Hold> heldDll = m_system.HoldCopy(dll.c_str(), source.c_str());
-        if (!heldDll || !FreeSlot()) return;
-        std::unique_ptr<StartedTool> tool = m_system.StartRegistration(
-            {m_toolPath.c_str(), m_toolParameters.c_str(), m_app.c_str()});
-        if (tool) m_tools.push_back({index, std::move(tool), std::move(heldDll)});
+        if (heldDll) m_tools.Start(index, m_app.c_str(), std::move(heldDll));
     }
 
     // A + "regsvr32.exe", held from before the first start until the engine returns:
@@ -190,31 +178,13 @@ private:
         return m_toolHold != nullptr;
     }
 
-    // The tools not known to have ended.
-    std::vector<StartedTool*> Running() const {
-        std::vector<StartedTool*> running;
-        for (const RunningTool& started : m_tools)
-            if (!started.tool->exitCode) running.push_back(started.tool.get());
-        return running;
-    }
-
-    // True when a tool may start: fewer than kMaxRunningTools run, at once or once
-    // one of them has ended. The DLLs of the tools that ended stay held.
-    bool FreeSlot() {
-        std::vector<StartedTool*> running = Running();
-        if (running.size() < kMaxRunningTools) return true;
-        m_system.WaitForOneTool(running, kToolBound);
-        return Running().size() < kMaxRunningTools;
-    }
-
     // Every hold goes to the summary, so the run lets go only once what was
     // installed has been listed.
     void HandOnHolds() {
         std::vector<std::unique_ptr<Hold>>& holds = m_summary.holds;
         for (std::unique_ptr<Hold>* hold : {&m_appHold, &m_driverHold, &m_toolHold})
             if (*hold) holds.push_back(std::move(*hold));
-        for (RunningTool& started : m_tools)
-            if (started.dll) holds.push_back(std::move(started.dll));
+        for (std::unique_ptr<Hold>& dll : m_tools.TakeHolds()) holds.push_back(std::move(dll));
     }
 
     // A tool refused names itself, once, before the DLLs it left unregistered.
@@ -231,17 +201,7 @@ private:
     // every one has ended or the bound has run out.
     void AwaitRegistrations() {
         FailRefusedTool();
-        if (!m_tools.empty()) {
-            std::vector<StartedTool*> tools;
-            for (const RunningTool& running : m_tools) tools.push_back(running.tool.get());
-            m_system.WaitForTools(tools, kToolBound);
-        }
-        for (const RunningTool& running : m_tools) {
-            Registration& record = m_summary.registrations[running.record];
-            record.outcome = running.tool->exitCode ? RegistrationOutcome::exited
-                                                    : RegistrationOutcome::stillRunning;
-            record.exitCode = running.tool->exitCode.value_or(0);
-        }
+        m_tools.WaitForAll();
         for (const Registration& record : m_summary.registrations)
             if (!record.Succeeded()) m_summary.failedFiles.push_back(record.dll);
     }
@@ -266,7 +226,7 @@ private:
     bool m_toolCopied = false;
     bool m_toolDecided = false;
     std::unique_ptr<Hold> m_toolHold;
-    std::vector<RunningTool> m_tools;
+    tw::ToolPool m_tools{m_system, m_summary.registrations};
 };
 
 }  // namespace

@@ -31,14 +31,12 @@ public:
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
         return m_inner.StartRegistration(request);
     }
-    void WaitForTools(const std::vector<StartedTool*>& tools,
-                      std::chrono::milliseconds bound) override {
-        m_inner.WaitForTools(tools, bound);
+    void WaitForAnyTool(const std::vector<StartedTool*>& running,
+                        std::chrono::milliseconds timeout) override {
+        m_inner.WaitForAnyTool(running, timeout);
     }
-    void WaitForOneTool(const std::vector<StartedTool*>& tools,
-                        std::chrono::milliseconds bound) override {
-        m_inner.WaitForOneTool(tools, bound);
-    }
+    std::chrono::milliseconds Now() override { return m_inner.Now(); }
+    void FinalWait(bool begins) override { m_inner.FinalWait(begins); }
     tw::FolderSecuring SecureFolder(const char* folder) override {
         return m_inner.SecureFolder(folder);
     }

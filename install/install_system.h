@@ -49,7 +49,7 @@ struct RegistrationRequest {
 class StartedTool {
 public:
     virtual ~StartedTool() = default;
-    // Set by WaitForTools once the tool has ended; empty while it still runs.
+    // Set by WaitForAnyTool once the tool has ended; empty while it still runs.
     std::optional<std::uint32_t> exitCode;
 };
 
@@ -85,15 +85,17 @@ public:
     virtual tw::CopyOutcome CopyFileTo(const char* source, const char* destination) = 0;
     // Starts the registration tool without waiting for it; null when it could not start.
     virtual std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) = 0;
-    // Waits until every tool of the list has ended, or until bound has passed since
-    // the last of them started, and sets the exit code of each one that has ended.
-    // The list holds only tools that this system started.
-    virtual void WaitForTools(const std::vector<StartedTool*>& tools,
-                              std::chrono::milliseconds bound) = 0;
-    // The same, but returns as soon as one tool of the list has ended (at most 64
-    // tools, none ended yet), or when bound has passed since the last of them started.
-    virtual void WaitForOneTool(const std::vector<StartedTool*>& tools,
-                                std::chrono::milliseconds bound) = 0;
+    // Waits until one tool of running (at most 64 that this system started, none
+    // ended yet) has ended, or until timeout has passed, and sets the exit code of
+    // each one that has ended.
+    virtual void WaitForAnyTool(const std::vector<StartedTool*>& running,
+                                std::chrono::milliseconds timeout) = 0;
+    // A steady clock, from any fixed point, on which the tools' deadline is counted.
+    virtual std::chrono::milliseconds Now() = 0;
+    // The wait for the end of every tool is a series of WaitForAnyTool calls: a
+    // system that shows or records the run is told when it begins and when it is
+    // over. A platform has nothing to do.
+    virtual void FinalWait(bool /*begins*/) {}
 
     // Locks a held folder (a path ending in a separator) to administrators when
     // anyone else may change it, as install/folder_securing.h says.

@@ -80,30 +80,16 @@ private:
     HANDLE m_handle;
 };
 
-// A started tool: its process handle and the tick count of its start. Closing the
-// handle leaves a tool that still runs running.
+// A started tool: its process handle. Closing the handle leaves a tool that still
+// runs running.
 class ProcessTool : public StartedTool {
 public:
-    ProcessTool(ProcessHandle process, ULONGLONG started)
-        : m_process(std::move(process)), m_started(started) {}
+    explicit ProcessTool(ProcessHandle process) : m_process(std::move(process)) {}
     HANDLE Process() const { return m_process.Get(); }
-    ULONGLONG Started() const { return m_started; }
 
 private:
     ProcessHandle m_process;
-    ULONGLONG m_started;
 };
-
-// Milliseconds left until bound has passed since the last of the tools started.
-DWORD TimeLeft(const std::vector<StartedTool*>& tools, std::chrono::milliseconds bound) {
-    ULONGLONG lastStart = 0;
-    for (StartedTool* tool : tools)
-        lastStart = std::max(lastStart, static_cast<ProcessTool*>(tool)->Started());
-    const ULONGLONG deadline = lastStart + static_cast<ULONGLONG>(bound.count());
-    ULONGLONG now = GetTickCount64();
-    return now >= deadline ? 0
-                           : static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, INFINITE - 1));
-}
 
 class Win32InstallSystem : public InstallSystem {
 public:
@@ -148,47 +134,27 @@ public:
         if (!ShellExecuteExA(&info)) return nullptr;
         ProcessHandle process(info.hProcess);
         if (!process.Get()) return nullptr;
-        return std::make_unique<ProcessTool>(std::move(process), GetTickCount64());
+        return std::make_unique<ProcessTool>(std::move(process));
     }
 
-    // WaitForMultipleObjects takes at most 64 handles: the tools are waited for in
-    // groups, each with what is left of the bound.
-    void WaitForTools(const std::vector<StartedTool*>& tools,
-                      std::chrono::milliseconds bound) override {
+    // Messages are handled meanwhile: a tool that sends one to our windows must not
+    // wait for us while we wait for it.
+    void WaitForAnyTool(const std::vector<StartedTool*>& running,
+                        std::chrono::milliseconds timeout) override {
         std::vector<HANDLE> handles;
-        ULONGLONG lastStart = 0;
-        for (StartedTool* tool : tools) {
-            auto* process = static_cast<ProcessTool*>(tool);
-            handles.push_back(process->Process());
-            lastStart = std::max(lastStart, process->Started());
-        }
-        const ULONGLONG deadline = lastStart + static_cast<ULONGLONG>(bound.count());
-        for (std::size_t first = 0; first < handles.size(); first += MAXIMUM_WAIT_OBJECTS) {
-            DWORD count = static_cast<DWORD>(
-                std::min<std::size_t>(MAXIMUM_WAIT_OBJECTS, handles.size() - first));
-            ULONGLONG now = GetTickCount64();
-            DWORD left =
-                now >= deadline
-                    ? 0
-                    : static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, INFINITE - 1));
-            // Messages are handled meanwhile: a tool that sends one to our windows
-            // must not wait for us while we wait for it.
-            WaitHandlingMessages(count, handles.data() + first, left);
-        }
-        SetExitCodes(tools);
-    }
-
-    // The engine passes at most 64 tools, which one wait takes whole.
-    void WaitForOneTool(const std::vector<StartedTool*>& tools,
-                        std::chrono::milliseconds bound) override {
-        std::vector<HANDLE> handles;
-        for (StartedTool* tool : tools)
+        for (StartedTool* tool : running)
             handles.push_back(static_cast<ProcessTool*>(tool)->Process());
-        DWORD count =
+        const DWORD count =
             static_cast<DWORD>(std::min<std::size_t>(MAXIMUM_WAIT_OBJECTS, handles.size()));
-        // Messages are handled meanwhile, as in WaitForTools.
-        if (count > 0) WaitForAnyHandlingMessages(count, handles.data(), TimeLeft(tools, bound));
-        SetExitCodes(tools);
+        const DWORD left = static_cast<DWORD>(
+            std::min<std::chrono::milliseconds::rep>(timeout.count(), INFINITE - 1));
+        if (count > 0) WaitForAnyHandlingMessages(count, handles.data(), left);
+        SetExitCodes(running);
+    }
+
+    std::chrono::milliseconds Now() override {
+        return std::chrono::milliseconds(
+            static_cast<std::chrono::milliseconds::rep>(GetTickCount64()));
     }
 
     tw::FolderSecuring SecureFolder(const char* folder) override {

@@ -48,11 +48,9 @@ std::unique_ptr<StartedTool> ProgressInstallSystem::StartRegistration(
     return Inner().StartRegistration(request);
 }
 
-void ProgressInstallSystem::WaitForTools(const std::vector<StartedTool*>& tools,
-                                         std::chrono::milliseconds bound) {
-    m_observer.Show(ProgressStep::registering, m_lastRegistered, m_meter.Position());
-    Inner().WaitForTools(tools, bound);
-    m_meter.Finish();
+void ProgressInstallSystem::FinalWait(bool begins) {
+    Inner().FinalWait(begins);
+    if (!begins) m_meter.Finish();
     m_observer.Show(ProgressStep::registering, m_lastRegistered, m_meter.Position());
 }
 

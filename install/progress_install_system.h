@@ -27,8 +27,7 @@ public:
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
     // Shows the DLL whose tool started last while every tool is waited for; the
     // registrations' steps are done, and the bar full, once the wait is over.
-    void WaitForTools(const std::vector<StartedTool*>& tools,
-                      std::chrono::milliseconds bound) override;
+    void FinalWait(bool begins) override;
 
 private:
     const std::string m_sourceRoot;  // ending in "\"

@@ -1,19 +1,11 @@
 // Which installed files are registered and how the tool's parameters are written.
 #pragma once
 
-#include <chrono>
-#include <cstddef>
 #include <string_view>
 
 #include "install/path_buffer.h"
 
 namespace tw {
-
-// How long the tools get after the last of them started: every wait, for a free
-// slot or for the end, lasts at most until then.
-constexpr std::chrono::seconds kToolBound{300};
-// Tools running at once; a further start waits until one of them has ended.
-constexpr std::size_t kMaxRunningTools = 64;
 
 // A file is registered when its name ends in ".dll", in any case.
 bool IsRegisteredName(std::string_view fileName);

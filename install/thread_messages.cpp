@@ -1,36 +1,11 @@
 #include "install/thread_messages.h"
 
-#include <cstddef>
-#include <vector>
-
 void HandleThreadMessages() {
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-}
-
-bool WaitHandlingMessages(DWORD count, const HANDLE* handles, DWORD timeoutMs) {
-    std::vector<HANDLE> pending(handles, handles + count);
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    while (!pending.empty()) {
-        ULONGLONG now = ::GetTickCount64();
-        DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
-        // The message queue takes one of the MAXIMUM_WAIT_OBJECTS places.
-        DWORD watched = pending.size() < MAXIMUM_WAIT_OBJECTS ? static_cast<DWORD>(pending.size())
-                                                              : MAXIMUM_WAIT_OBJECTS - 1;
-        DWORD woken = ::MsgWaitForMultipleObjectsEx(watched, pending.data(), left, QS_ALLINPUT,
-                                                    MWMO_INPUTAVAILABLE);
-        if (woken < WAIT_OBJECT_0 + watched) {
-            pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(woken - WAIT_OBJECT_0));
-        } else if (woken == WAIT_OBJECT_0 + watched) {
-            HandleThreadMessages();
-        } else {
-            return false;  // the time is up, or the wait failed
-        }
-    }
-    return true;
 }
 
 bool WaitForAnyHandlingMessages(DWORD count, const HANDLE* handles, DWORD timeoutMs) {

@@ -8,10 +8,6 @@
 // Dispatches every message waiting for this thread, sent ones included.
 void HandleThreadMessages();
 
-// Waits until every one of the count handles is signalled or timeoutMs has
-// passed, handling this thread's messages meanwhile. True when all were signalled.
-bool WaitHandlingMessages(DWORD count, const HANDLE* handles, DWORD timeoutMs);
-
 // Waits until one of the count handles (at most MAXIMUM_WAIT_OBJECTS) is signalled
 // or timeoutMs has passed, handling this thread's messages meanwhile. True when
 // one was signalled.

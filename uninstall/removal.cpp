@@ -1,7 +1,6 @@
 #include "uninstall/removal.h"
 
 #include <algorithm>
-#include <chrono>
 #include <set>
 #include <utility>
 
@@ -9,6 +8,7 @@
 #include "common/path_rules.h"
 #include "config/config_record.h"
 #include "install/registration_rules.h"
+#include "install/tool_pool.h"
 
 namespace tw {
 
@@ -40,12 +40,11 @@ struct AppFolders {
     Folder driver;
 };
 
-// A DLL handed to the tool, held until the tool has ended.
+// A DLL handed to the tool; the pool holds it until it has gone or stays.
 struct Unregistering {
     std::size_t file;    // index in the list
     std::size_t record;  // index in RemovalSummary::unregistrations
-    std::unique_ptr<HeldFile> dll;
-    std::unique_ptr<StartedTool> tool;
+    HeldFile* dll;
 };
 
 class Removal {
@@ -54,9 +53,9 @@ public:
             ProgressObserver* progress)
         : m_list(list),
           m_system(system),
-          m_tools(tools),
           m_progress(progress),
           m_handled(list.files.size(), false),
+          m_tools(tools, m_summary.unregistrations),
           m_steps(list.files.size() +
                   static_cast<std::size_t>(std::count_if(
                       list.files.begin(), list.files.end(),
@@ -171,17 +170,10 @@ private:
     void Unregister() {
         for (std::size_t i = 0; i < m_list.files.size(); ++i)
             if (IsUnregistered(m_list.files[i].role)) StartUnregistration(i);
-        if (!m_running.empty()) {
-            std::vector<StartedTool*> tools;
-            for (const Unregistering& running : m_running) tools.push_back(running.tool.get());
-            m_tools.WaitForTools(tools, kToolBound);
-        }
-        for (Unregistering& running : m_running) {
-            Registration& record = m_summary.unregistrations[running.record];
+        m_tools.WaitForAll();
+        for (const Unregistering& running : m_running) {
+            const Registration& record = m_summary.unregistrations[running.record];
             const std::string& path = m_list.files[running.file].path;
-            record.outcome = running.tool->exitCode ? RegistrationOutcome::exited
-                                                    : RegistrationOutcome::stillRunning;
-            record.exitCode = running.tool->exitCode.value_or(0);
             // A DLL that may still be registered stays, so that its registration
             // never points at nothing, and so does its tool, for another removal.
             // One whose registration never succeeded goes all the same: its
@@ -195,23 +187,8 @@ private:
             }
         }
         m_running.clear();
+        m_tools.TakeHolds();
         m_heldTools.clear();
-    }
-
-    std::vector<StartedTool*> Running() const {
-        std::vector<StartedTool*> running;
-        for (const Unregistering& started : m_running)
-            if (!started.tool->exitCode) running.push_back(started.tool.get());
-        return running;
-    }
-
-    // As when installing: true when a tool may start, with fewer than
-    // kMaxRunningTools running, at once or once one of them has ended.
-    bool FreeSlot() {
-        std::vector<StartedTool*> running = Running();
-        if (running.size() < kMaxRunningTools) return true;
-        m_tools.WaitForOneTool(running, kToolBound);
-        return Running().size() < kMaxRunningTools;
     }
 
     void StartUnregistration(std::size_t index) {
@@ -243,21 +220,15 @@ private:
             Fail(file.path);
             return;
         }
-        Registration& record = m_summary.unregistrations.emplace_back();
-        record.dll = file.path;
-        record.toolPath = toolPath;
-        record.parameters = parameters;
-        std::unique_ptr<StartedTool> started;
-        if (FreeSlot())
-            started = m_tools.StartRegistration(
-                {record.toolPath.c_str(), record.parameters.c_str(), owner->app.path.c_str()});
-        if (!started) {
+        const std::size_t record = m_summary.unregistrations.size();
+        m_summary.unregistrations.push_back({file.path, toolPath, parameters});
+        HeldFile* held = dll.get();
+        if (!m_tools.Start(record, owner->app.path.c_str(), std::move(dll))) {
             Fail(file.path);
-            m_toolsKept.insert(PathKey(record.toolPath));
+            m_toolsKept.insert(PathKey(toolPath));
             return;
         }
-        m_running.push_back(
-            {index, m_summary.unregistrations.size() - 1, std::move(dll), std::move(started)});
+        m_running.push_back({index, record, held});
     }
 
     void DeleteFiles() {
@@ -337,7 +308,6 @@ private:
 
     const InstalledList& m_list;
     RemovalSystem& m_system;
-    InstallSystem& m_tools;
     ProgressObserver* m_progress;
     std::vector<bool> m_handled;  // DLLs, dealt with before the other files
     std::vector<AppFolders> m_folders;
@@ -346,6 +316,7 @@ private:
     std::set<std::string> m_toolsKept;  // keys: a DLL of theirs may still be registered
     std::set<std::string> m_left;       // keys of what failed or was not unregistered
     RemovalSummary m_summary;
+    ToolPool m_tools;
     const std::size_t m_steps;  // one per DLL's unregistration, one per file's deletion
     std::size_t m_done = 0;
 };

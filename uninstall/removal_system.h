@@ -21,9 +21,8 @@ using tw::FolderOpening;
 // both; until then these are the two ways a file is held.
 // A file held open for reading and deleting; others may read it (and so start or
 // load it) but neither write, rename nor delete it while it is held.
-class HeldFile {
+class HeldFile : public Hold {
 public:
-    virtual ~HeldFile() = default;
     // Bytes read into buffer, 0 at the end; nothing on a failed read.
     virtual bool Read(unsigned char* buffer, std::size_t size, std::size_t& got) = 0;
     // Deletes the file held, through this very handle, so that what was checked

@@ -319,7 +319,7 @@ TEST(LoggingInstallSystem, PassesEveryCallOnAndLogsEachCopy) {
         EXPECT_NE(loggedWorking.HoldCopy("A\\t.exe", "S\\t.exe"), nullptr);
         std::unique_ptr<StartedTool> tool =
             loggedWorking.StartRegistration({"A\\regsvr32.exe", "/s A\\a.dll", "A\\"});
-        loggedWorking.WaitForOneTool({tool.get()}, std::chrono::milliseconds(7));
+        loggedWorking.WaitForAnyTool({tool.get()}, std::chrono::milliseconds(7));
         EXPECT_EQ(tool->exitCode, 0u);
     }
     EXPECT_EQ(working.Calls(),

@@ -81,12 +81,9 @@ public:
         return std::make_unique<StartedTool>();
     }
     // A tool that was never really started registered its DLL.
-    void WaitForTools(const std::vector<StartedTool*>& tools, std::chrono::milliseconds) override {
-        for (StartedTool* tool : tools) tool->exitCode = 0;
-    }
-    void WaitForOneTool(const std::vector<StartedTool*>& tools,
-                        std::chrono::milliseconds bound) override {
-        WaitForTools(tools, bound);
+    void WaitForAnyTool(const std::vector<StartedTool*>& running,
+                        std::chrono::milliseconds) override {
+        for (StartedTool* tool : running) tool->exitCode = 0;
     }
 
     std::vector<std::string> starts;  // the parameters of every start, in order

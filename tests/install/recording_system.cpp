@@ -63,9 +63,9 @@ std::unique_ptr<StartedTool> ScriptedSystem::StartRegistration(const Registratio
         outcome == m_toolOutcomes.end() ? std::optional<std::uint32_t>(0) : outcome->second);
 }
 
-void ScriptedSystem::WaitForTools(const std::vector<StartedTool*>& tools,
-                                  std::chrono::milliseconds) {
-    for (StartedTool* tool : tools) static_cast<ScriptedTool*>(tool)->End();
+void ScriptedSystem::WaitForAnyTool(const std::vector<StartedTool*>& running,
+                                    std::chrono::milliseconds) {
+    for (StartedTool* tool : running) static_cast<ScriptedTool*>(tool)->End();
 }
 
 // The inner system's search, cut short where a listing error is injected.
@@ -185,18 +185,18 @@ std::unique_ptr<StartedTool> RecordingSystem::StartRegistration(
     return ForwardingInstallSystem::StartRegistration(request);
 }
 
-void RecordingSystem::WaitForTools(const std::vector<StartedTool*>& tools,
-                                   std::chrono::milliseconds bound) {
-    m_calls.push_back("wait " + std::to_string(tools.size()) + " tools, " +
-                      std::to_string(bound.count()) + " ms");
-    ForwardingInstallSystem::WaitForTools(tools, m_toolBound.value_or(bound));
+void RecordingSystem::WaitForAnyTool(const std::vector<StartedTool*>& running,
+                                     std::chrono::milliseconds timeout) {
+    m_calls.push_back((m_finalWait ? "wait " : "wait for one of ") +
+                      std::to_string(running.size()) + " tools, " +
+                      std::to_string(timeout.count()) + " ms");
+    ForwardingInstallSystem::WaitForAnyTool(running,
+                                            std::min(timeout, m_toolBound.value_or(timeout)));
 }
 
-void RecordingSystem::WaitForOneTool(const std::vector<StartedTool*>& tools,
-                                     std::chrono::milliseconds bound) {
-    m_calls.push_back("wait for one of " + std::to_string(tools.size()) + " tools, " +
-                      std::to_string(bound.count()) + " ms");
-    ForwardingInstallSystem::WaitForOneTool(tools, m_toolBound.value_or(bound));
+void RecordingSystem::FinalWait(bool begins) {
+    m_finalWait = begins;
+    ForwardingInstallSystem::FinalWait(begins);
 }
 
 tw::FolderSecuring RecordingSystem::SecureFolder(const char* folder) {

@@ -18,7 +18,8 @@
 #include "install/install_system.h"
 
 // Answers from scripted listings: every folder can be made, every copy works, and
-// each tool ends as planned once waited for.
+// each tool ends as planned at the first wait. Its clock stands still, so that
+// every wait is given the whole bound.
 class ScriptedSystem : public InstallSystem {
 public:
     void SetListing(const std::string& pattern, std::vector<DirectoryEntry> entries);
@@ -33,13 +34,10 @@ public:
     void SleepOneMillisecond() override {}
     tw::CopyOutcome CopyFileTo(const char*, const char*) override { return {}; }
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
-    void WaitForTools(const std::vector<StartedTool*>& tools,
-                      std::chrono::milliseconds bound) override;
     // Every tool ends as planned: those planned to run on are the ones left.
-    void WaitForOneTool(const std::vector<StartedTool*>& tools,
-                        std::chrono::milliseconds bound) override {
-        WaitForTools(tools, bound);
-    }
+    void WaitForAnyTool(const std::vector<StartedTool*>& running,
+                        std::chrono::milliseconds timeout) override;
+    std::chrono::milliseconds Now() override { return {}; }
     // Every folder is locked already and holds only trusted files.
     tw::FolderSecuring SecureFolder(const char*) override { return {}; }
     tw::UntrustedFiles FindUntrustedFiles(const char*) override { return {}; }
@@ -91,13 +89,14 @@ public:
     void SetUntrusted(const std::string& folder, tw::UntrustedFiles found) {
         m_untrusted[folder] = std::move(found);
     }
-    // The bound passed on to the inner system's wait instead of the engine's.
+    // The longest wait passed on to the inner system, whatever the engine gives.
     void SetToolBound(std::chrono::milliseconds bound) { m_toolBound = bound; }
 
     // The calls so far, one line each:
     //   "mkdir P", "find P", "next", "sleep", "copy S > D", "start T | P | D",
-    //   "wait N tools, B ms" (B: the bound the engine asked for), "wait for one of N
-    //   tools, B ms", "hold folder P", "hold I = O" (a copy I checked against O),
+    //   "wait for one of N tools, B ms" (B: the time the engine gave the wait),
+    //   "wait N tools, B ms" (the same, while waiting for the end of every tool),
+    //   "hold folder P", "hold I = O" (a copy I checked against O),
     //   "secure folder P", "check files in P".
     const std::vector<std::string>& Calls() const { return m_calls; }
     // The same without the "next", "hold", "secure" and "check" lines: the work itself.
@@ -110,10 +109,9 @@ public:
     void SleepOneMillisecond() override;
     tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override;
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
-    void WaitForTools(const std::vector<StartedTool*>& tools,
-                      std::chrono::milliseconds bound) override;
-    void WaitForOneTool(const std::vector<StartedTool*>& tools,
-                        std::chrono::milliseconds bound) override;
+    void WaitForAnyTool(const std::vector<StartedTool*>& running,
+                        std::chrono::milliseconds timeout) override;
+    void FinalWait(bool begins) override;
     tw::FolderSecuring SecureFolder(const char* folder) override;
     tw::UntrustedFiles FindUntrustedFiles(const char* folder) override;
 
@@ -128,6 +126,7 @@ private:
     bool m_failStarts = false;
     std::set<std::string> m_refusedHolds;
     std::optional<std::chrono::milliseconds> m_toolBound;
+    bool m_finalWait = false;
     std::map<std::string, tw::FolderSecuring> m_securings;
     std::map<std::string, tw::UntrustedFiles> m_untrusted;
     std::vector<std::string> m_calls;

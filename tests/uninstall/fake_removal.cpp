@@ -95,22 +95,18 @@ std::unique_ptr<StartedTool> FakeTools::StartRegistration(const RegistrationRequ
     return std::make_unique<FakeStartedTool>(parameters);
 }
 
-void FakeTools::WaitForTools(const std::vector<StartedTool*>& tools,
-                             std::chrono::milliseconds bound) {
-    m_files.calls.push_back("wait " + std::to_string(tools.size()) + " tools, " +
-                            std::to_string(bound.count()) + " ms");
-    for (StartedTool* tool : tools) {
+void FakeTools::WaitForAnyTool(const std::vector<StartedTool*>& running,
+                               std::chrono::milliseconds timeout) {
+    m_files.calls.push_back((m_finalWait ? "wait " : "wait for one of ") +
+                            std::to_string(running.size()) + " tools, " +
+                            std::to_string(timeout.count()) + " ms");
+    if (!m_finalWait) return;
+    for (StartedTool* tool : running) {
         auto* started = static_cast<FakeStartedTool*>(tool);
         auto outcome = outcomes.find(started->parameters);
         tool->exitCode =
             outcome == outcomes.end() ? std::optional<std::uint32_t>(0) : outcome->second;
     }
-}
-
-void FakeTools::WaitForOneTool(const std::vector<StartedTool*>& tools,
-                               std::chrono::milliseconds bound) {
-    m_files.calls.push_back("wait for one of " + std::to_string(tools.size()) + " tools, " +
-                            std::to_string(bound.count()) + " ms");
 }
 
 std::unique_ptr<Hold> FakeTools::HoldFolder(const char* folder) {

@@ -38,8 +38,10 @@ public:
 // The registration tool: each start recorded as
 //   "start <tool> | <parameters> | <directory>"
 // followed by " UNHELD" when the tool or the DLL (the last word of the
-// parameters, without quotes) was not held at that moment. Each tool exits with
-// the code given for its parameters (0 when none, nothing: still running).
+// parameters, without quotes) was not held at that moment. While a start waits
+// for a free place no tool ends; in the wait for the end each exits with the code
+// given for its parameters (0 when none, nothing: still running). The clock
+// stands still.
 class FakeTools : public InstallSystem {
 public:
     explicit FakeTools(FakeRemovalSystem& files) : m_files(files) {}
@@ -56,16 +58,18 @@ public:
         return {tw::kErrorAccessDenied, std::nullopt};
     }
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
-    void WaitForTools(const std::vector<StartedTool*>& tools,
-                      std::chrono::milliseconds bound) override;
-    void WaitForOneTool(const std::vector<StartedTool*>& tools,
-                        std::chrono::milliseconds bound) override;
+    // "wait for one of N tools, B ms", or "wait N tools, B ms" in the wait for the end.
+    void WaitForAnyTool(const std::vector<StartedTool*>& running,
+                        std::chrono::milliseconds timeout) override;
+    std::chrono::milliseconds Now() override { return {}; }
+    void FinalWait(bool begins) override { m_finalWait = begins; }
     // The removal locks no folder and checks no owner: every folder is locked already.
     tw::FolderSecuring SecureFolder(const char*) override { return {}; }
     tw::UntrustedFiles FindUntrustedFiles(const char*) override { return {}; }
 
 private:
     FakeRemovalSystem& m_files;
+    bool m_finalWait = false;
 };
 
 tw::Sha256Digest DigestOf(const std::string& bytes);
