@@ -187,7 +187,7 @@ private:
             }
         }
         m_running.clear();
-        m_tools.TakeHolds();
+        m_tools.TakeHolds();  // the DLLs are let go, in the order they started, then the tools
         m_heldTools.clear();
     }
 

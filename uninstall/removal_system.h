@@ -1,7 +1,7 @@
 // The platform operations the removal needs. The removal is plain logic over
 // this interface; Win32, the host's POSIX imitation and the tests' fake each
 // provide one. The registration tool is started and waited for through the
-// installation system, as when installing.
+// installation's tool pool (install/tool_pool.h), as when installing.
 #pragma once
 
 #include <cstddef>

@@ -141,6 +141,86 @@ TEST_F(RegistrationStarts, WinesRegsvr32RegistersOneDllAndRefusesTheOther) {
     EXPECT_EQ(s_wineSummary.failedFiles, std::vector<std::string>{"Driver\\broken.dll"});
     EXPECT_TRUE(PathExists(Join(Join(s_wineApp, "Driver"), "twsample.dll.registered")));
 }
+
+// A hidden top-level window of this thread, as the installer's frame is.
+class HiddenWindowOfThisThread {
+public:
+    HiddenWindowOfThisThread()
+        : m_window(CreateWindowExW(0, L"Static", L"ours", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                   nullptr, nullptr, nullptr)) {}
+    ~HiddenWindowOfThisThread() { DestroyWindow(m_window); }
+    HiddenWindowOfThisThread(const HiddenWindowOfThisThread&) = delete;
+    HiddenWindowOfThisThread& operator=(const HiddenWindowOfThisThread&) = delete;
+    HWND Get() const { return m_window; }
+
+private:
+    HWND m_window;
+};
+
+// A top-level window whose thread handles no message until released, so that a
+// tool that sends a message to every window waits for it.
+class StalledWindowThread {
+public:
+    StalledWindowThread() {
+        m_ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        m_release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        m_thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+        WaitForSingleObject(m_ready, 20000);
+    }
+    ~StalledWindowThread() {
+        Release();
+        WaitForSingleObject(m_thread, 20000);
+        for (HANDLE handle : {m_thread, m_release, m_ready}) CloseHandle(handle);
+    }
+    StalledWindowThread(const StalledWindowThread&) = delete;
+    StalledWindowThread& operator=(const StalledWindowThread&) = delete;
+    void Release() { SetEvent(m_release); }
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        auto* stalled = static_cast<StalledWindowThread*>(self);
+        HWND window = CreateWindowExW(0, L"Static", L"stalled", WS_OVERLAPPED, 0, 0, 10, 10,
+                                      nullptr, nullptr, nullptr, nullptr);
+        SetEvent(stalled->m_ready);
+        WaitForSingleObject(stalled->m_release, 60000);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        DestroyWindow(window);
+        return 0;
+    }
+
+    HANDLE m_ready;
+    HANDLE m_release;
+    HANDLE m_thread;
+};
+
+// The platform's one wait: a tool that has not ended when the time is up is left
+// running without an exit code, and is seen to end with its code once it has;
+// this thread's own windows are answered meanwhile.
+TEST(PlatformToolWait, AToolStillRunningAtTheTimeoutIsLeftRunningAndSeenToEndLater) {
+    TempFolder folder;
+    HiddenWindowOfThisThread ours;
+    ASSERT_NE(ours.Get(), nullptr);
+    StalledWindowThread stalled;
+    InstallSystem& system = PlatformInstallSystem();
+    const std::string tool = WinetoolsFile("regsvr32_broadcast.exe");
+    const std::string directory = tw::WithTrailingSeparator(folder.Path());
+    std::unique_ptr<StartedTool> started =
+        system.StartRegistration({tool.c_str(), "/s x.dll", directory.c_str()});
+    ASSERT_NE(started, nullptr);
+
+    const std::chrono::milliseconds before = system.Now();
+    system.WaitForAnyTool({started.get()}, std::chrono::milliseconds(500));
+    const std::chrono::milliseconds waited = system.Now() - before;
+    EXPECT_FALSE(started->exitCode);
+    EXPECT_GE(waited.count(), 450);
+    EXPECT_LT(waited.count(), 10000);
+
+    stalled.Release();
+    system.WaitForAnyTool({started.get()}, std::chrono::milliseconds(20000));
+    EXPECT_EQ(started->exitCode, 0u);
+    EXPECT_LT((system.Now() - before).count(), 15000);
+}
 #else
 
 // Four tools at once: each waits until all four have started, so they can only
