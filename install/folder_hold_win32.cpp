@@ -9,10 +9,11 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "common/path_rules.h"
 #include "common/win32_attributes.h"
-#include "common/win32_find_handle.h"
+#include "common/win32_handles.h"
 
 namespace tw {
 
@@ -20,13 +21,10 @@ namespace {
 
 class Win32FolderHold : public Hold {
 public:
-    explicit Win32FolderHold(HANDLE handle) : m_handle(handle) {}
-    ~Win32FolderHold() override { CloseHandle(m_handle); }
-    Win32FolderHold(const Win32FolderHold&) = delete;
-    Win32FolderHold& operator=(const Win32FolderHold&) = delete;
+    explicit Win32FolderHold(FileHandle handle) : m_handle(std::move(handle)) {}
 
 private:
-    HANDLE m_handle;
+    FileHandle m_handle;
 };
 
 // The folder's own entry, as a search sees it, marks a link too. Windows already
@@ -42,22 +40,21 @@ bool IsLinkByName(const std::string& path) {
 
 FolderOpening OpenFolderAsItself(const char* folder, std::unique_ptr<Hold>& held) {
     std::string path = WithoutTrailingSeparator(folder);
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    FileHandle handle(CreateFileA(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!handle.IsValid()) {
         DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
                    ? FolderOpening::missing
                    : FolderOpening::failed;
     }
-    auto hold = std::make_unique<Win32FolderHold>(handle);
-    std::optional<DWORD> attributes = AttributesOf(handle);
+    std::optional<DWORD> attributes = AttributesOf(handle.Get());
     if (!attributes) return FolderOpening::failed;
     if ((*attributes & FILE_ATTRIBUTE_REPARSE_POINT) || IsLinkByName(path))
         return FolderOpening::link;
     if (!(*attributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderOpening::failed;
-    held = std::move(hold);
+    held = std::make_unique<Win32FolderHold>(std::move(handle));
     return FolderOpening::held;
 }
 
