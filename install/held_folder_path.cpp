@@ -15,21 +15,21 @@ bool IsDrive(std::string_view path) {
 
 }  // namespace
 
-std::string PathWhileHeld(std::string_view spelled, std::string_view final,
+std::string PathWhileHeld(std::string_view spelled, std::string_view ownPath,
                           LeadBytePredicate isLead) {
     bool same = false;
-    if (final.substr(0, kSharePrefix.size()) == kSharePrefix) {
+    if (ownPath.substr(0, kSharePrefix.size()) == kSharePrefix) {
         // "\\?\UNC\server\share" is "\\server\share".
         same = spelled.substr(0, 2) == "\\\\" &&
-               SamePath(spelled.substr(2), final.substr(kSharePrefix.size()), isLead);
-    } else if (final.substr(0, kLongPrefix.size()) == kLongPrefix &&
-               IsDrive(final.substr(kLongPrefix.size()))) {
-        final.remove_prefix(kLongPrefix.size());
-        same = SamePath(spelled, final, isLead);
+               SamePath(spelled.substr(2), ownPath.substr(kSharePrefix.size()), isLead);
+    } else if (ownPath.substr(0, kLongPrefix.size()) == kLongPrefix &&
+               IsDrive(ownPath.substr(kLongPrefix.size()))) {
+        ownPath.remove_prefix(kLongPrefix.size());
+        same = SamePath(spelled, ownPath, isLead);
     } else {
         return {};
     }
-    return WithTrailingSeparator(same ? spelled : final, isLead);
+    return WithTrailingSeparator(same ? spelled : ownPath, isLead);
 }
 
 }  // namespace tw

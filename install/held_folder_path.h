@@ -12,12 +12,12 @@
 
 namespace tw {
 
-// final: the system's path of the held folder, as GetFinalPathNameByHandle gives
-// it. The path given (spelled) when it is the same path as final, as SamePath
+// ownPath: the system's path of the held folder, as GetFinalPathNameByHandle gives
+// it. The path given (spelled) when it is the same path as ownPath, as SamePath
 // compares them, so that what the run starts and logs keeps its spelling; else
-// final itself, a drive path without its "\\?\". Either ends in a separator.
-// Empty when final is neither a drive path nor a share's.
-std::string PathWhileHeld(std::string_view spelled, std::string_view final,
+// ownPath itself, a drive path without its "\\?\". Either ends in a separator.
+// Empty when ownPath is neither a drive path nor a share's.
+std::string PathWhileHeld(std::string_view spelled, std::string_view ownPath,
                           LeadBytePredicate isLead = IsSystemLeadByte);
 
 }  // namespace tw
