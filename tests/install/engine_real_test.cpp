@@ -265,8 +265,10 @@ TEST(EngineOnRealFolders, ALinkAboveARetargetedWhileHeldChangesNothing) {
     TempFolder package;
     MakeFolder(package / "driversupport");
     MakeFolder(package / "Driver");
+    PlaceLoggingTool(Join(package / "driversupport", "regsvr32.exe"));
     WriteBytes(Join(package / "driversupport", "readme.txt"), "r");
-    WriteBytes(Join(package / "Driver", "notes.sys"), "n");
+    WriteBytes(Join(package / "Driver", "x.dll"), "x");
+    SetToolLog(package / "tool.log");
 
     RetargetingAtTheFirstLock system(root);
     InstallSummary summary =
@@ -274,19 +276,29 @@ TEST(EngineOnRealFolders, ALinkAboveARetargetedWhileHeldChangesNothing) {
 
     ASSERT_TRUE(system.retargeted);
     EXPECT_EQ(ReadBytes(root + "above\\A\\mark"), "two") << "the path given leads elsewhere now";
-    EXPECT_EQ(Tree(held), (std::map<std::string, std::string>{{"Driver", kFolderMark},
-                                                              {"Driver/notes.sys", "n"},
-                                                              {"Driver/readme.txt", "r"},
-                                                              {"readme.txt", "r"}}));
+    std::map<std::string, std::string> tree = Tree(held);
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : tree) names.push_back(name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Driver", "Driver/readme.txt", "Driver/regsvr32.exe",
+                                               "Driver/x.dll", "readme.txt", "regsvr32.exe"}));
+    EXPECT_EQ(tree["Driver/x.dll"], "x");
     EXPECT_EQ(Tree(root + "above two\\A"), (std::map<std::string, std::string>{{"mark", "two"}}));
     EXPECT_EQ(summary.FailureCount(), 0);
     EXPECT_EQ(
         Starting(system, "secure folder "),
         (std::vector<std::string>{"secure folder " + held, "secure folder " + held + "Driver\\"}));
     const std::vector<std::string> copies = Starting(system, "copy ");
-    EXPECT_EQ(copies.size(), 3u);
+    EXPECT_EQ(copies.size(), 5u);
     for (const std::string& copy : copies)
         EXPECT_NE(copy.find(" > " + held), std::string::npos) << copy;
+    // The tool from the held A, for the DLL there, in the held A.
+    const std::string dll = held + "Driver\\x.dll";
+    EXPECT_EQ(
+        Starting(system, "start "),
+        std::vector<std::string>{"start " + held + "regsvr32.exe | /s \"" + dll + "\" | " + held});
+    EXPECT_EQ(LogLines(package / "tool.log"),
+              std::vector<std::string>{"/s \"" + dll + "\"\t" +
+                                       ReportedDirectory(root + "above one\\A")});
 }
 
 #endif
