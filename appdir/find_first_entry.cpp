@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "common/win32_find_handle.h"
+#include "common/win32_handles.h"
 
 namespace tw {
 

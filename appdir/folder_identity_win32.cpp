@@ -2,34 +2,15 @@
 
 #include <windows.h>
 
+#include "common/win32_handles.h"
+
 namespace tw {
-
-namespace {
-
-// A handle of CreateFileA, closed with CloseHandle.
-class OpenedPath {
-public:
-    explicit OpenedPath(HANDLE handle) : m_handle(handle) {}
-    ~OpenedPath() {
-        if (IsValid()) CloseHandle(m_handle);
-    }
-    OpenedPath(const OpenedPath&) = delete;
-    OpenedPath& operator=(const OpenedPath&) = delete;
-
-    bool IsValid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
-}  // namespace
 
 std::optional<FolderIdentity> ReadFolderIdentity(const char* path) {
     // No access asked: the attributes can be read even where reading the folder is
     // denied. Links are followed, since what matters is where the path leads; the
     // backup flag lets a folder be opened at all.
-    OpenedPath opened(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    FileHandle opened(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!opened.IsValid()) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION information{};

@@ -30,11 +30,8 @@ void KeepDllLoadsInSystemFolder() {
 SystemLibrary::SystemLibrary(const char* name)
     : m_module(::LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
     // Windows that predates the flag refuses it as an invalid parameter.
-    if (!m_module && ::GetLastError() == ERROR_INVALID_PARAMETER) m_module = LoadByFullPath(name);
-}
-
-SystemLibrary::~SystemLibrary() {
-    if (m_module) ::FreeLibrary(m_module);
+    if (!m_module.IsValid() && ::GetLastError() == ERROR_INVALID_PARAMETER)
+        m_module.Reset(LoadByFullPath(name));
 }
 
 }  // namespace tw

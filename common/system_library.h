@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include "common/win32_handles.h"
+
 namespace tw {
 
 // The first thing the program does: later loads by name search the system folder
@@ -22,22 +24,19 @@ class SystemLibrary {
 public:
     // name: a file name such as "winmm.dll", without a folder.
     explicit SystemLibrary(const char* name);
-    ~SystemLibrary();
-    SystemLibrary(const SystemLibrary&) = delete;
-    SystemLibrary& operator=(const SystemLibrary&) = delete;
 
-    HMODULE Get() const { return m_module; }
+    HMODULE Get() const { return m_module.Get(); }
     // The exported function of that name, as type Function; null when the DLL is
     // not loaded or has no such export.
     template <typename Function>
     Function Export(const char* function) const {
-        if (!m_module) return nullptr;
+        if (!m_module.IsValid()) return nullptr;
         return reinterpret_cast<Function>(
-            reinterpret_cast<void*>(::GetProcAddress(m_module, function)));
+            reinterpret_cast<void*>(::GetProcAddress(m_module.Get(), function)));
     }
 
 private:
-    HMODULE m_module;
+    LibraryHandle m_module;
 };
 
 }  // namespace tw

@@ -6,6 +6,7 @@
 
 #include "common/win32_attributes.h"
 #include "common/win32_error_codes.h"
+#include "common/win32_handles.h"
 
 #include "framework/ReadGrowing.h"
 
@@ -14,20 +15,19 @@ bool CFile::IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
 BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error) {
     FileOpenRequest request = MapOpenFlags(openFlags);
     SECURITY_ATTRIBUTES security{sizeof(security), nullptr, request.inheritHandle};
-    HANDLE handle = CreateFileA(
+    tw::FileHandle handle(CreateFileA(
         fileName, request.access | (request.deleteAccess ? DELETE : 0), request.share, &security,
         request.disposition,
-        FILE_ATTRIBUTE_NORMAL | (request.noFollow ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
+        FILE_ATTRIBUTE_NORMAL | (request.noFollow ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr));
     // Opened as itself, a link is refused here, before anything reads through it.
-    if (handle != INVALID_HANDLE_VALUE && request.noFollow) {
-        std::optional<DWORD> attributes = tw::AttributesOf(handle);
+    if (handle.IsValid() && request.noFollow) {
+        std::optional<DWORD> attributes = tw::AttributesOf(handle.Get());
         if (!attributes || (*attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-            CloseHandle(handle);
-            handle = INVALID_HANDLE_VALUE;
+            handle.Reset();
             SetLastError(static_cast<DWORD>(tw::kErrorCantAccessFile));
         }
     }
-    if (handle == INVALID_HANDLE_VALUE) {
+    if (!handle.IsValid()) {
         DWORD code = GetLastError();
         if (error) {
             error->m_lOsError = static_cast<long>(code);
@@ -36,7 +36,7 @@ BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
         }
         return FALSE;
     }
-    m_hFile = handle;
+    m_hFile = handle.Release();
     m_bCloseOnDelete = TRUE;
     std::string full = ReadGrowing([&](char* buffer, unsigned long size) {
         return GetFullPathNameA(fileName, static_cast<DWORD>(size), buffer, nullptr);

@@ -45,6 +45,11 @@ private:
     void HoldDestinationFolders() {
         // A folder whose path does not fit is not held, and gets no file either.
         if (m_appFolder.Compose({m_app})) m_appHold = m_system.HoldFolder(m_appFolder.c_str());
+        if (!m_appHold) return;
+        // From here on A is reached by the path that leads to the folder held, never
+        // again through a link that may have been pointed elsewhere since.
+        if (!m_appHold->Path().empty()) m_app = m_appHold->Path();
+        if (!m_appFolder.Compose({m_app})) m_appHold.reset();
         if (!m_appHold || !m_driverFolder.Compose({m_app, kDriverFolder})) return;
         m_system.CreateFolder(m_driverFolder.c_str());
         m_driverHold = m_system.HoldFolder(m_driverFolder.c_str());
@@ -207,7 +212,7 @@ private:
     }
 
     const std::string m_source;  // the package folder, ending in "\"
-    const std::string m_app;     // the application directory, ending in "\"
+    std::string m_app;  // the application directory, ending in "\"; once held, its held path
     InstallSystem& m_system;
     PathBuffer m_searchPattern;
     PathBuffer m_appFolder;

@@ -2,17 +2,20 @@
 // the handle then tell it from a folder. The handle asks for reading: a handle
 // with attribute access alone would not take part in sharing, and so would not
 // keep others from renaming or deleting the folder; without FILE_SHARE_DELETE
-// this one does.
+// this one does. The path for later opens comes from the handle, and is
+// checked to lead to the folder held.
 #include "install/folder_hold.h"
 
 #include <windows.h>
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "common/path_rules.h"
 #include "common/win32_attributes.h"
-#include "common/win32_find_handle.h"
+#include "common/win32_handles.h"
+#include "install/held_folder_path.h"
 
 namespace tw {
 
@@ -20,14 +23,38 @@ namespace {
 
 class Win32FolderHold : public Hold {
 public:
-    explicit Win32FolderHold(HANDLE handle) : m_handle(handle) {}
-    ~Win32FolderHold() override { CloseHandle(m_handle); }
-    Win32FolderHold(const Win32FolderHold&) = delete;
-    Win32FolderHold& operator=(const Win32FolderHold&) = delete;
+    Win32FolderHold(FileHandle handle, std::string path)
+        : m_handle(std::move(handle)), m_path(std::move(path)) {}
+    std::string Path() const override { return m_path; }
 
 private:
-    HANDLE m_handle;
+    FileHandle m_handle;
+    std::string m_path;
 };
+
+// True when path, opened as itself, is the folder held: the same file of the same volume.
+bool LeadsTo(const std::string& path, HANDLE held) {
+    FileHandle opened(
+        CreateFileA(WithoutTrailingSeparator(path).c_str(), 0,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION a{};
+    BY_HANDLE_FILE_INFORMATION b{};
+    return GetFileInformationByHandle(opened.Get(), &a) && GetFileInformationByHandle(held, &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// The path of the held folder as install/held_folder_path.h chooses it, when it
+// leads to that folder; empty otherwise.
+std::string HeldPath(const char* spelled, HANDLE held) {
+    char ownPath[MAX_PATH + 8];  // "\\?\UNC\" and the longest path the ANSI calls open
+    DWORD length = GetFinalPathNameByHandleA(held, ownPath, sizeof(ownPath),
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= sizeof(ownPath)) return {};
+    std::string path = PathWhileHeld(spelled, {ownPath, length});
+    return !path.empty() && LeadsTo(path, held) ? path : std::string();
+}
 
 // The folder's own entry, as a search sees it, marks a link too. Windows already
 // refuses it through the handle opened without following links; Wine follows the
@@ -42,22 +69,23 @@ bool IsLinkByName(const std::string& path) {
 
 FolderOpening OpenFolderAsItself(const char* folder, std::unique_ptr<Hold>& held) {
     std::string path = WithoutTrailingSeparator(folder);
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    FileHandle handle(CreateFileA(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!handle.IsValid()) {
         DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
                    ? FolderOpening::missing
                    : FolderOpening::failed;
     }
-    auto hold = std::make_unique<Win32FolderHold>(handle);
-    std::optional<DWORD> attributes = AttributesOf(handle);
+    std::optional<DWORD> attributes = AttributesOf(handle.Get());
     if (!attributes) return FolderOpening::failed;
     if ((*attributes & FILE_ATTRIBUTE_REPARSE_POINT) || IsLinkByName(path))
         return FolderOpening::link;
     if (!(*attributes & FILE_ATTRIBUTE_DIRECTORY)) return FolderOpening::failed;
-    held = std::move(hold);
+    std::string heldPath = HeldPath(folder, handle.Get());
+    if (heldPath.empty()) return FolderOpening::failed;
+    held = std::make_unique<Win32FolderHold>(std::move(handle), std::move(heldPath));
     return FolderOpening::held;
 }
 

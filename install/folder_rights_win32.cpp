@@ -14,27 +14,12 @@
 
 #include "common/path_rules.h"
 #include "common/win32_attributes.h"
-#include "common/win32_file_handle.h"
-#include "common/win32_find_handle.h"
+#include "common/win32_handles.h"
 #include "install/platform_folder_rights.h"
 
 namespace tw {
 
 namespace {
-
-// Memory the security calls allocate, freed with LocalFree.
-class LocalMemory {
-public:
-    explicit LocalMemory(void* memory) : m_memory(memory) {}
-    ~LocalMemory() {
-        if (m_memory) LocalFree(m_memory);
-    }
-    LocalMemory(const LocalMemory&) = delete;
-    LocalMemory& operator=(const LocalMemory&) = delete;
-
-private:
-    void* m_memory;
-};
 
 std::string SidText(PSID sid) {
     LPSTR text = nullptr;
@@ -77,12 +62,11 @@ void ReadEntries(PACL acl, std::vector<AccessEntry>& entries) {
 std::uint32_t ReadRights(HANDLE handle, FolderRights& rights) {
     PSID owner = nullptr;
     PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    LocalMemory descriptor;
     DWORD error = GetSecurityInfo(handle, SE_FILE_OBJECT,
                                   OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
-                                  nullptr, &dacl, nullptr, &descriptor);
+                                  nullptr, &dacl, nullptr, descriptor.Out());
     if (error != ERROR_SUCCESS) return error;
-    LocalMemory keep(descriptor);
     rights.owner = SidText(owner);
     rights.hasDacl = dacl != nullptr;
     rights.entries.clear();
@@ -91,17 +75,16 @@ std::uint32_t ReadRights(HANDLE handle, FolderRights& rights) {
 }
 
 std::uint32_t LockRights(HANDLE handle) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    LocalMemory descriptor;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kLockedFolderSddl, SDDL_REVISION_1,
-                                                              &descriptor, nullptr))
+                                                              descriptor.Out(), nullptr))
         return GetLastError();
-    LocalMemory keep(descriptor);
     BOOL present = FALSE;
     BOOL defaulted = FALSE;
     PACL dacl = nullptr;
     PSID owner = nullptr;
-    if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) ||
-        !GetSecurityDescriptorOwner(descriptor, &owner, &defaulted))
+    if (!GetSecurityDescriptorDacl(descriptor.Get(), &present, &dacl, &defaulted) ||
+        !GetSecurityDescriptorOwner(descriptor.Get(), &owner, &defaulted))
         return GetLastError();
     return SetSecurityInfo(handle, SE_FILE_OBJECT,
                            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
@@ -131,20 +114,19 @@ constexpr DWORD kRightsAccess = READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_RE
 }  // namespace
 
 std::string PlatformRunningUser() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
-    FileHandle keep(token);
+    KernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Out())) return {};
     DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
     std::vector<unsigned char> buffer(size);
-    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return {};
+    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
+        return {};
     return SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
 }
 
 FolderSecuring SecurePlatformFolder(const char* folder) {
     FileHandle handle(OpenAsItself(WithoutTrailingSeparator(folder), kRightsAccess));
-    if (handle.Get() == INVALID_HANDLE_VALUE)
-        return {FolderSecuring::Result::failed, GetLastError()};
+    if (!handle.IsValid()) return {FolderSecuring::Result::failed, GetLastError()};
     std::optional<DWORD> attributes = AttributesOf(handle.Get());
     if (!attributes) return {FolderSecuring::Result::failed, GetLastError()};
     if ((*attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(*attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -155,7 +137,7 @@ FolderSecuring SecurePlatformFolder(const char* folder) {
 
 std::uint32_t ReadPlatformFolderRights(const char* folder, FolderRights& rights) {
     FileHandle handle(OpenAsItself(WithoutTrailingSeparator(folder), READ_CONTROL));
-    if (handle.Get() == INVALID_HANDLE_VALUE) return GetLastError();
+    if (!handle.IsValid()) return GetLastError();
     return ReadRights(handle.Get(), rights);
 }
 
@@ -175,11 +157,10 @@ UntrustedFiles FindPlatformUntrustedFiles(const char* folder) {
         // A file whose owner cannot be read is trusted no more than another user's.
         FileHandle file(OpenAsItself(base + data.cFileName, READ_CONTROL));
         PSID owner = nullptr;
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        bool read = file.Get() != INVALID_HANDLE_VALUE &&
+        LocalMemory descriptor;
+        bool read = file.IsValid() &&
                     GetSecurityInfo(file.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
-                                    nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS;
-        LocalMemory keep(read ? descriptor : nullptr);
+                                    nullptr, nullptr, nullptr, descriptor.Out()) == ERROR_SUCCESS;
         if (!read || !IsTrustedOwner(SidText(owner), user))
             found.names.push_back(std::string(data.cFileName));
     } while (FindNextFileA(search.Get(), &data));

@@ -58,6 +58,10 @@ public:
 class Hold {
 public:
     virtual ~Hold() = default;
+    // A held folder's path, ending in a separator, that leads to this very folder
+    // while it is held (install/held_folder_path.h): every later open in the folder
+    // goes by it. Empty for a file, and where the system keeps the path it was given.
+    virtual std::string Path() const { return {}; }
 };
 
 class InstallSystem {

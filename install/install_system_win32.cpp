@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/path_rules.h"
-#include "common/win32_find_handle.h"
+#include "common/win32_handles.h"
 #include "install/block_copy.h"
 #include "install/folder_hold.h"
 #include "install/held_copy.h"
@@ -36,7 +36,7 @@ public:
     // could not be listed, rather than being absent.
     bool Open(const char* pattern, DirectoryEntry& first) {
         WIN32_FIND_DATAA data{};
-        m_handle.Take(FindFirstFileA(pattern, &data));
+        m_handle.Reset(FindFirstFileA(pattern, &data));
         if (!m_handle.IsValid()) {
             DWORD error = GetLastError();
             m_failed = error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
@@ -61,34 +61,15 @@ private:
     bool m_failed = false;
 };
 
-// A process handle, closed with CloseHandle; moved, it leaves nothing to close.
-class ProcessHandle {
-public:
-    explicit ProcessHandle(HANDLE handle) : m_handle(handle) {}
-    ProcessHandle(ProcessHandle&& other) noexcept : m_handle(other.m_handle) {
-        other.m_handle = nullptr;
-    }
-    ~ProcessHandle() {
-        if (m_handle) CloseHandle(m_handle);
-    }
-    ProcessHandle(const ProcessHandle&) = delete;
-    ProcessHandle& operator=(const ProcessHandle&) = delete;
-    ProcessHandle& operator=(ProcessHandle&&) = delete;
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
 // A started tool: its process handle. Closing the handle leaves a tool that still
 // runs running.
 class ProcessTool : public StartedTool {
 public:
-    explicit ProcessTool(ProcessHandle process) : m_process(std::move(process)) {}
+    explicit ProcessTool(tw::KernelHandle process) : m_process(std::move(process)) {}
     HANDLE Process() const { return m_process.Get(); }
 
 private:
-    ProcessHandle m_process;
+    tw::KernelHandle m_process;
 };
 
 class Win32InstallSystem : public InstallSystem {
@@ -132,8 +113,8 @@ public:
         info.lpDirectory = request.directory;
         info.nShow = SW_SHOWNORMAL;
         if (!ShellExecuteExA(&info)) return nullptr;
-        ProcessHandle process(info.hProcess);
-        if (!process.Get()) return nullptr;
+        tw::KernelHandle process(info.hProcess);
+        if (!process.IsValid()) return nullptr;
         return std::make_unique<ProcessTool>(std::move(process));
     }
 

@@ -9,7 +9,7 @@
 
 #include "common/path_rules.h"
 #include "common/system_format.h"
-#include "common/win32_file_handle.h"
+#include "common/win32_handles.h"
 #include "uninstall/platform_removal_store.h"
 #include "uninstall/running_image.h"
 
@@ -21,21 +21,6 @@ constexpr const char* kEntryName =
     "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarnwhistle";
 // A list larger than this is not one that an installation wrote.
 constexpr DWORD kListLimit = 64u * 1024u * 1024u;
-
-class Key {
-public:
-    Key() = default;
-    ~Key() {
-        if (m_key) RegCloseKey(m_key);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    HKEY* Out() { return &m_key; }
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
 
 std::wstring Wide(const std::string& text, UINT codePage) {
     if (text.empty()) return {};
@@ -65,7 +50,7 @@ bool CopyFromHandle(HANDLE source, const std::string& path) {
     if (!SetFilePointerEx(source, start, nullptr, FILE_BEGIN)) return false;
     tw::FileHandle copy(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (copy.Get() == INVALID_HANDLE_VALUE) return false;
+    if (!copy.IsValid()) return false;
     std::string block(64 * 1024, '\0');
     for (;;) {
         DWORD got = 0;
@@ -90,7 +75,7 @@ public:
         if (m_folder.empty()) return tw::ListReading::failed;
         tw::FileHandle file(CreateFileA(ListPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file.Get() == INVALID_HANDLE_VALUE) {
+        if (!file.IsValid()) {
             DWORD error = GetLastError();
             return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
                        ? tw::ListReading::absent
@@ -113,7 +98,7 @@ public:
         {
             tw::FileHandle file(CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                             FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (file.Get() == INVALID_HANDLE_VALUE) return false;
+            if (!file.IsValid()) return false;
             DWORD written = 0;
             if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                            nullptr) ||
@@ -136,7 +121,7 @@ public:
     }
 
     bool WriteEntry(const tw::UninstallEntry& entry) override {
-        Key key;
+        tw::RegistryKey key;
         if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kEntryKey, 0, nullptr, 0,
                             KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, key.Out(),
                             nullptr) != ERROR_SUCCESS)

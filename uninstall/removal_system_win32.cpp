@@ -8,9 +8,10 @@
 #include <windows.h>
 
 #include <optional>
+#include <utility>
 
 #include "common/win32_attributes.h"
-#include "common/win32_file_handle.h"
+#include "common/win32_handles.h"
 #include "uninstall/platform_removal.h"
 
 namespace {
@@ -21,7 +22,7 @@ bool IsMissing(DWORD error) {
 
 class Win32HeldFile : public HeldFile {
 public:
-    explicit Win32HeldFile(HANDLE handle) : m_handle(handle) {}
+    explicit Win32HeldFile(tw::FileHandle handle) : m_handle(std::move(handle)) {}
 
     bool Read(unsigned char* buffer, std::size_t size, std::size_t& got) override {
         DWORD count = 0;
@@ -52,13 +53,13 @@ public:
         tw::FileHandle handle(
             CreateFileA(path, GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (handle.Get() == INVALID_HANDLE_VALUE)
+        if (!handle.IsValid())
             return IsMissing(GetLastError()) ? FileOpening::missing : FileOpening::failed;
         std::optional<DWORD> attributes = tw::AttributesOf(handle.Get());
         if (!attributes ||
             (*attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
             return FileOpening::failed;
-        held = std::make_unique<Win32HeldFile>(handle.Release());
+        held = std::make_unique<Win32HeldFile>(std::move(handle));
         return FileOpening::held;
     }
 

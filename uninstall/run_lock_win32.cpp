@@ -5,10 +5,9 @@
 // does for a killed process too: it exists only while a run holds it.
 #include <windows.h>
 
-#include <optional>
 #include <string>
 
-#include "common/win32_file_handle.h"
+#include "common/win32_handles.h"
 #include "uninstall/platform_removal_store.h"
 #include "uninstall/platform_run_lock.h"
 
@@ -19,21 +18,20 @@ public:
     Win32RunLock() : m_folder(RemovalStoreFolder()) {}
 
     tw::RunLockTaking Take() override {
-        if (m_file) return tw::RunLockTaking::taken;
+        if (m_file.IsValid()) return tw::RunLockTaking::taken;
         if (m_folder.empty()) return Failed(ERROR_PATH_NOT_FOUND);
         CreateDirectoryA(m_folder.c_str(), nullptr);  // the store's folder, made as it would be
-        HANDLE file =
-            CreateFileA(Path().c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
+        m_file.Reset(CreateFileA(Path().c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
+                                 nullptr));
+        if (!m_file.IsValid()) {
             DWORD error = GetLastError();
             if (error == ERROR_SHARING_VIOLATION) return tw::RunLockTaking::busy;
             return Failed(error);
         }
-        m_file.emplace(file);
         return tw::RunLockTaking::taken;
     }
-    void Release() override { m_file.reset(); }
+    void Release() override { m_file.Reset(); }
     long Error() const override { return m_error; }
     std::string Path() const override { return m_folder + "run.lock"; }
 
@@ -44,7 +42,7 @@ private:
     }
 
     std::string m_folder;
-    std::optional<tw::FileHandle> m_file;
+    tw::FileHandle m_file;
     long m_error = 0;
 };
 

@@ -3,8 +3,9 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
-#include "common/win32_file_handle.h"
+#include "common/win32_handles.h"
 #include "framework/ReadGrowing.h"
 #include "uninstall/image_headers.h"
 #include "uninstall/running_image.h"
@@ -14,8 +15,8 @@ namespace tw {
 namespace {
 
 // Held until the process ends.
-std::optional<tw::FileHandle>& HeldImage() {
-    static std::optional<tw::FileHandle> image;
+tw::FileHandle& HeldImage() {
+    static tw::FileHandle image;
     return image;
 }
 
@@ -56,19 +57,19 @@ void HoldRunningImage() {
     if (self.empty()) return;
     tw::FileHandle file(CreateFileA(self.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE) return;
+    if (!file.IsValid()) return;
     std::span<const unsigned char> loaded = LoadedHeaders();
     if (loaded.empty()) return;
     unsigned char headers[kMaxImageHeaders];  // on the stack of a program that just started
     const DWORD size = static_cast<DWORD>(loaded.size());
     if (!ReadFromStart(file.Get(), headers, size) || !SameImageHeaders({headers, size}, loaded))
         return;
-    HeldImage().emplace(file.Release());
+    HeldImage() = std::move(file);
     HeldPath() = self;
 }
 
 const std::string& RunningImagePath() { return HeldPath(); }
 
-void* RunningImageHandle() { return HeldImage() ? HeldImage()->Get() : nullptr; }
+void* RunningImageHandle() { return HeldImage().IsValid() ? HeldImage().Get() : nullptr; }
 
 }  // namespace tw

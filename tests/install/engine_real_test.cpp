@@ -208,6 +208,99 @@ TEST(EngineOnRealFolders, SourceAtADriveRootKeepsOneSeparator) {
     fs::remove_all(root + "Driver");
 }
 
+namespace {
+
+// Once A and its Driver\ are held, before anything is written, points the link
+// "above" (to "above one") at "above two" instead, as another user could who
+// may change the folder holding the link. Wine renames what a link leads to, not
+// the link: the link is made anew on the Unix side, which Wine starts without a
+// wait, so the change is polled for.
+class RetargetingAtTheFirstLock : public RecordingSystem {
+public:
+    RetargetingAtTheFirstLock(const std::string& root)
+        : RecordingSystem(&PlatformInstallSystem()), m_root(root) {}
+    tw::FolderSecuring SecureFolder(const char* folder) override {
+        if (!m_tried) {
+            m_tried = true;
+            Retarget();
+        }
+        return RecordingSystem::SecureFolder(folder);
+    }
+    bool retargeted = false;
+
+private:
+    void Retarget() {
+        const char* unixFolder = std::getenv("TW_DRIVE_FOLDER");
+        if (!unixFolder) return;
+        std::string command =
+            std::string("Z:\\usr\\bin\\ln -sfn \"above two\" \"") + unixFolder + "/above\"";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process))
+            return;
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        for (int wait = 0; wait < 200 && !retargeted; ++wait, Sleep(25))
+            retargeted = PathExists(m_root + "above\\A\\mark");
+    }
+
+    const std::string m_root;
+    bool m_tried = false;
+};
+
+}  // namespace
+
+// Every open after the holds goes by the path of the folders held: the link above
+// A pointed elsewhere meanwhile sends nothing there.
+TEST(EngineOnRealFolders, ALinkAboveARetargetedWhileHeldChangesNothing) {
+    const char* drive = std::getenv("TW_ENGINE_DRIVE");
+    if (!drive) GTEST_SKIP() << "no drive letter mapped for this run";
+    const std::string root = std::string(drive) + "\\";
+    const std::string held = root + "above one\\A\\";
+    MakeFolder(root + "above one\\A");
+    MakeFolder(root + "above two\\A");
+    WriteBytes(root + "above two\\A\\mark", "two");
+    TempFolder package;
+    MakeFolder(package / "driversupport");
+    MakeFolder(package / "Driver");
+    PlaceLoggingTool(Join(package / "driversupport", "regsvr32.exe"));
+    WriteBytes(Join(package / "driversupport", "readme.txt"), "r");
+    WriteBytes(Join(package / "Driver", "x.dll"), "x");
+    SetToolLog(package / "tool.log");
+
+    RetargetingAtTheFirstLock system(root);
+    InstallSummary summary =
+        InstallDriverFiles(package.Path().c_str(), (root + "above\\A").c_str(), system);
+
+    ASSERT_TRUE(system.retargeted);
+    EXPECT_EQ(ReadBytes(root + "above\\A\\mark"), "two") << "the path given leads elsewhere now";
+    std::map<std::string, std::string> tree = Tree(held);
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : tree) names.push_back(name);
+    EXPECT_EQ(names, (std::vector<std::string>{"Driver", "Driver/readme.txt", "Driver/regsvr32.exe",
+                                               "Driver/x.dll", "readme.txt", "regsvr32.exe"}));
+    EXPECT_EQ(tree["Driver/x.dll"], "x");
+    EXPECT_EQ(Tree(root + "above two\\A"), (std::map<std::string, std::string>{{"mark", "two"}}));
+    EXPECT_EQ(summary.FailureCount(), 0);
+    EXPECT_EQ(
+        Starting(system, "secure folder "),
+        (std::vector<std::string>{"secure folder " + held, "secure folder " + held + "Driver\\"}));
+    const std::vector<std::string> copies = Starting(system, "copy ");
+    EXPECT_EQ(copies.size(), 5u);
+    for (const std::string& copy : copies)
+        EXPECT_NE(copy.find(" > " + held), std::string::npos) << copy;
+    // The tool from the held A, for the DLL there, in the held A.
+    const std::string dll = held + "Driver\\x.dll";
+    EXPECT_EQ(
+        Starting(system, "start "),
+        std::vector<std::string>{"start " + held + "regsvr32.exe | /s \"" + dll + "\" | " + held});
+    EXPECT_EQ(LogLines(package / "tool.log"),
+              std::vector<std::string>{"/s \"" + dll + "\"\t" +
+                                       ReportedDirectory(root + "above one\\A")});
+}
+
 #endif
 
 // The platform's listing reports the words Windows gives, "." and ".." included.

@@ -202,6 +202,38 @@ TEST(HeldFolder, AUnixLinkInsideTheDriveIsRefused) {
     EXPECT_EQ(PlatformInstallSystem().HoldFolder((root + "folder link\\").c_str()), nullptr);
 }
 
+// The path a held folder is opened by again passes through no link, and keeps the
+// spelling it was given where that names the folder as the system does.
+TEST(HeldFolder, ItsPathWhileHeldPassesThroughNoLink) {
+    const char* drive = std::getenv("TW_ENGINE_DRIVE");
+    if (!drive) GTEST_SKIP() << "no drive letter mapped for this run";
+    const std::string root = std::string(drive) + "\\";
+    MakeFolder(root + "link target\\Path Case");
+    char shortName[MAX_PATH] = {};
+    ASSERT_NE(GetShortPathNameA((root + "link target").c_str(), shortName, MAX_PATH), 0u);
+    ASSERT_STRNE(shortName, (root + "link target").c_str());
+    std::string lower = root + "LINK TARGET\\path case\\";
+    lower[0] = static_cast<char>(lower[0] - 'A' + 'a');
+    const std::string real = root + "link target\\Path Case\\";
+    const struct {
+        const char* what;
+        std::string spelled;
+        std::string path;
+    } cases[] = {
+        {"its own path", real, real},
+        {"without its separator", root + "link target\\Path Case", real},
+        {"in another letter case", lower, lower},
+        {"through a link above it", root + "folder link\\Path Case\\", real},
+        {"by a short name above it", std::string(shortName) + "\\Path Case\\", real},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::unique_ptr<Hold> held = PlatformInstallSystem().HoldFolder(c.spelled.c_str());
+        ASSERT_NE(held, nullptr);
+        EXPECT_EQ(held->Path(), c.path);
+    }
+}
+
 // Held, a folder cannot be removed or renamed, while files are made inside it.
 TEST(HeldFolder, AHeldFolderCannotBeRenamedOrRemoved) {
     TempFolder folder;

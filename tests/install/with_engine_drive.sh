@@ -9,13 +9,16 @@ shift
 source "$(dirname "$0")/../../tools/wine-drive.sh"
 
 # A folder and a Unix symbolic link to it, for the test of links met under Wine,
-# and a folder everyone may change, for the test of locking it.
+# a folder everyone may change, for the test of locking it, and a link "above"
+# to "above one", which the test of a link pointed elsewhere during an
+# installation below it points at "above two".
 run() {
-    mkdir "$TW_DRIVE_FOLDER/link target"
+    mkdir "$TW_DRIVE_FOLDER/link target" "$TW_DRIVE_FOLDER/above one" "$TW_DRIVE_FOLDER/above two"
     mkdir -m 777 "$TW_DRIVE_FOLDER/open folder"
     ln -s "link target" "$TW_DRIVE_FOLDER/folder link"
+    ln -s "above one" "$TW_DRIVE_FOLDER/above"
     local status=0
-    TW_ENGINE_DRIVE=$TW_DRIVE "$TW_WINE" "$@" || status=$?
+    TW_ENGINE_DRIVE=$TW_DRIVE TW_DRIVE_FOLDER=$TW_DRIVE_FOLDER "$TW_WINE" "$@" || status=$?
     # Wine keeps a folder's access list as its mode: once the tests have locked
     # "open folder" (mode 777 before), others may no longer write it.
     local mode

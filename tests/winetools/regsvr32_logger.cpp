@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "common/win32_file_handle.h"
+#include "common/win32_handles.h"
 #include "framework/ReadGrowing.h"
 
 namespace {

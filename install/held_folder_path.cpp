@@ -1,0 +1,35 @@
+#include "install/held_folder_path.h"
+
+namespace tw {
+
+namespace {
+
+constexpr std::string_view kLongPrefix = "\\\\?\\";
+constexpr std::string_view kSharePrefix = "\\\\?\\UNC\\";
+
+bool IsDrive(std::string_view path) {
+    return path.size() >= 3 &&
+           ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+           path[1] == ':' && path[2] == '\\';
+}
+
+}  // namespace
+
+std::string PathWhileHeld(std::string_view spelled, std::string_view ownPath,
+                          LeadBytePredicate isLead) {
+    bool same = false;
+    if (ownPath.substr(0, kSharePrefix.size()) == kSharePrefix) {
+        // "\\?\UNC\server\share" is "\\server\share".
+        same = spelled.substr(0, 2) == "\\\\" &&
+               SamePath(spelled.substr(2), ownPath.substr(kSharePrefix.size()), isLead);
+    } else if (ownPath.substr(0, kLongPrefix.size()) == kLongPrefix &&
+               IsDrive(ownPath.substr(kLongPrefix.size()))) {
+        ownPath.remove_prefix(kLongPrefix.size());
+        same = SamePath(spelled, ownPath, isLead);
+    } else {
+        return {};
+    }
+    return WithTrailingSeparator(same ? spelled : ownPath, isLead);
+}
+
+}  // namespace tw

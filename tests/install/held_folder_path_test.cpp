@@ -1,0 +1,45 @@
+// Which path a held folder is opened by again: the one given while it names the
+// folder as the system does, else the system's own, which passes through no link.
+#include "install/held_folder_path.h"
+
+#include <gtest/gtest.h>
+
+TEST(PathWhileHeld, TheSystemsPathUnlessTheOneGivenIsTheSame) {
+    const struct {
+        const char* what;
+        const char* spelled;
+        const char* final;
+        const char* expected;
+    } cases[] = {
+        {"the same path", "C:\\Varnelquist\\", "\\\\?\\C:\\Varnelquist", "C:\\Varnelquist\\"},
+        {"given without its separator", "C:\\Varnelquist", "\\\\?\\C:\\Varnelquist",
+         "C:\\Varnelquist\\"},
+        {"another letter case keeps the spelling", "c:\\VARNELQUIST\\", "\\\\?\\C:\\Varnelquist",
+         "c:\\VARNELQUIST\\"},
+        {"a drive root", "R:\\", "\\\\?\\R:\\", "R:\\"},
+        {"a link on the way", "C:\\Users\\Public\\link\\A\\", "\\\\?\\D:\\elsewhere\\A",
+         "D:\\elsewhere\\A\\"},
+        {"a short name", "C:\\PROGRA~1\\App\\", "\\\\?\\C:\\Program Files\\App",
+         "C:\\Program Files\\App\\"},
+        {"a substituted drive", "S:\\A\\", "\\\\?\\C:\\work\\A", "C:\\work\\A\\"},
+        {"a share, the same", "\\\\server\\share\\A\\", "\\\\?\\UNC\\server\\share\\A",
+         "\\\\server\\share\\A\\"},
+        {"a share, another one", "\\\\server\\share\\A\\", "\\\\?\\UNC\\other\\share\\A",
+         "\\\\?\\UNC\\other\\share\\A\\"},
+        {"a drive reached as a share", "\\\\?\\C:\\A\\", "\\\\?\\C:\\A", "C:\\A\\"},
+        // Code page 936: the trail byte 0x5C is no separator, and 0x41 no letter to fold.
+        {"double-byte names", "D:\\\xB3\xCC\\\xCA\x5C\\", "\\\\?\\D:\\\xB3\xCC\\\xCA\x5C",
+         "D:\\\xB3\xCC\\\xCA\x5C\\"},
+        {"double-byte names told apart", "D:\\\xB3\x41\\", "\\\\?\\D:\\\xB3\x61", "D:\\\xB3\x61\\"},
+        // Nothing that leads to no drive or share is taken.
+        {"no path at all", "C:\\A\\", "", ""},
+        {"a path without the prefix", "C:\\A\\", "C:\\A", ""},
+        {"a volume without a letter", "C:\\A\\",
+         "\\\\?\\Volume{6a1b2c3d-0000-0000-0000-100000000000}\\A", ""},
+        {"a device", "C:\\A\\", "\\\\?\\GLOBALROOT\\Device\\HarddiskVolume2\\A", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(tw::PathWhileHeld(c.spelled, c.final, tw::IsCp936LeadByte), c.expected);
+    }
+}
