@@ -29,7 +29,10 @@ std::optional<Sha256Digest> DigestOf(HeldFile& file) {
 }
 
 struct Folder {
-    std::string path;  // ending in "\"
+    std::string path;  // as listed, ending in "\"
+    // What every open in the folder goes by: the held folder's own path, so that
+    // a link above it pointed elsewhere meanwhile sends nothing there.
+    std::string opened;
     FolderOpening opening = FolderOpening::failed;
     std::unique_ptr<HeldFolder> held;
 };
@@ -45,6 +48,7 @@ struct Unregistering {
     std::size_t file;    // index in the list
     std::size_t record;  // index in RemovalSummary::unregistrations
     HeldFile* dll;
+    std::string listedTool;  // the tool's path as listed
 };
 
 class Removal {
@@ -78,13 +82,25 @@ private:
             AppFolders& folders = m_folders.emplace_back();
             folders.app.path = WithTrailingSeparator(dir);
             folders.driver.path = folders.app.path + std::string(kDriverFolder);
-            folders.app.opening = m_system.OpenFolder(folders.app.path.c_str(), folders.app.held);
-            if (folders.app.opening == FolderOpening::held)
-                folders.driver.opening =
-                    m_system.OpenFolder(folders.driver.path.c_str(), folders.driver.held);
-            else
-                folders.driver.opening = folders.app.opening;
+            folders.app.opening = Open(folders.app, folders.app.path);
+            folders.driver.opening =
+                folders.app.opening == FolderOpening::held
+                    ? Open(folders.driver, folders.app.opened + std::string(kDriverFolder))
+                    : folders.app.opening;
         }
+    }
+
+    FolderOpening Open(Folder& folder, const std::string& path) {
+        const FolderOpening opening = m_system.OpenFolder(path.c_str(), folder.held);
+        folder.opened = opening == FolderOpening::held && !folder.held->Path().empty()
+                            ? folder.held->Path()
+                            : path;
+        return opening;
+    }
+
+    // Where a listed file in a held folder is opened.
+    static std::string OpenedPath(const Folder& folder, std::string_view listed) {
+        return Joined(folder.opened, listed.substr(FolderPart(listed).size()));
     }
 
     // The folder that holds path directly; null when no listed folder does.
@@ -105,7 +121,7 @@ private:
         if (!folder) return Check::failed;
         if (folder->opening == FolderOpening::missing) return Check::missing;
         if (folder->opening != FolderOpening::held) return Check::failed;
-        switch (m_system.HoldFile(file.path.c_str(), held)) {
+        switch (m_system.HoldFile(OpenedPath(*folder, file.path).c_str(), held)) {
             case FileOpening::missing:
                 return Check::missing;
             case FileOpening::failed:
@@ -183,7 +199,7 @@ private:
                 DeleteHeld(*running.dll, path);
             } else {
                 Fail(path);
-                m_toolsKept.insert(PathKey(record.toolPath));
+                m_toolsKept.insert(PathKey(running.listedTool));
             }
         }
         m_running.clear();
@@ -216,19 +232,21 @@ private:
         }
         HeldFile* tool = ToolFor(*owner);
         std::string parameters;
-        if (!tool || !FormatUnregistrationParameters(file.path, parameters)) {
+        if (!tool || !FormatUnregistrationParameters(OpenedPath(*folder, file.path), parameters)) {
             Fail(file.path);
             return;
         }
+        // The tool and the DLL are started and named by the held folders' own paths.
         const std::size_t record = m_summary.unregistrations.size();
-        m_summary.unregistrations.push_back({file.path, toolPath, parameters});
+        m_summary.unregistrations.push_back(
+            {file.path, Joined(owner->app.opened, kToolName), parameters});
         HeldFile* held = dll.get();
-        if (!m_tools.Start(record, owner->app.path.c_str(), std::move(dll))) {
+        if (!m_tools.Start(record, owner->app.opened.c_str(), std::move(dll))) {
             Fail(file.path);
             m_toolsKept.insert(PathKey(toolPath));
             return;
         }
-        m_running.push_back({index, record, held});
+        m_running.push_back({index, record, held, toolPath});
     }
 
     void DeleteFiles() {
@@ -257,7 +275,7 @@ private:
         for (AppFolders& folders : m_folders) {
             if (folders.driver.opening != FolderOpening::held) continue;
             folders.driver.held.reset();
-            if (m_system.RemoveEmptyFolder(folders.driver.path.c_str()))
+            if (m_system.RemoveEmptyFolder(folders.driver.opened.c_str()))
                 m_summary.foldersRemoved.push_back(folders.driver.path);
         }
     }

@@ -13,6 +13,10 @@ public:
     FakeHeldFolder(FakeRemovalSystem& system, std::string path)
         : m_system(system), m_path(std::move(path)) {}
     ~FakeHeldFolder() override { m_system.calls.push_back("close " + m_path); }
+    std::string Path() const override {
+        auto own = m_system.heldPaths.find(m_path);
+        return own == m_system.heldPaths.end() ? std::string() : own->second;
+    }
 
 private:
     FakeRemovalSystem& m_system;

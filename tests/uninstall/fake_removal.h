@@ -21,6 +21,8 @@ public:
     std::map<std::string, std::string> files;
     // How opening a folder (ending in "\") ends; held when not given.
     std::map<std::string, FolderOpening> folders;
+    // The path a held folder reports as its own, when the system gives one.
+    std::map<std::string, std::string> heldPaths;
     std::set<std::string> unholdable;  // held elsewhere without sharing
     std::set<std::string> unreadable;  // a read fails
     std::set<std::string> undeletable;

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "config/config_record.h"
@@ -93,6 +94,37 @@ TEST(Removal, UnregistersFirstThenDeletesWhatIsUnchangedInOrder) {
     EXPECT_EQ(summary.unregistrations[1].outcome, RegistrationOutcome::exited);
     EXPECT_TRUE(summary.Complete());
     EXPECT_THAT(installed.Remaining(), ElementsAre("C:\\V\\user.txt"));
+}
+
+// A folder whose own path (as the held handle gives it) differs from the listed
+// one: a link above A pointed elsewhere after A was held. Everything is opened,
+// started and emptied by the held path; the summary names what the list names.
+TEST(Removal, OpensAndStartsByTheHeldFoldersOwnPaths) {
+    Installed installed;
+    const std::string real = "D:\\Real\\V\\";
+    installed.system.heldPaths = {{kApp, real}, {real + "Driver\\", real + "Driver\\"}};
+    std::map<std::string, std::string> moved;
+    for (const auto& [path, bytes] : installed.system.files)
+        moved[path.rfind(kApp, 0) == 0 ? real + path.substr(kApp.size()) : path] = bytes;
+    installed.system.files = moved;
+    // What now lies under the listed path is not the installation.
+    installed.system.files[kDllA] = "planted";
+
+    tw::RemovalSummary summary = installed.Remove();
+    EXPECT_THAT(installed.system.calls,
+                ::testing::IsSupersetOf(
+                    {"open " + kApp, "open " + real + "Driver\\", "hold " + real + "Driver\\a.dll",
+                     "hold " + real + "regsvr32.exe",
+                     "start " + real + "regsvr32.exe | /u /s " + real + "Driver\\a.dll | " + real,
+                     "delete " + real + "readme.txt", "rmdir " + real + "Driver\\"}));
+    for (const std::string& call : installed.system.calls)
+        EXPECT_EQ(call.find("C:\\V\\Driver"), std::string::npos) << call;
+    EXPECT_EQ(summary.filesRemoved, 6);
+    EXPECT_TRUE(summary.Complete());
+    EXPECT_THAT(summary.foldersRemoved, ElementsAre(kDriver));
+    ASSERT_EQ(summary.unregistrations.size(), 2u);
+    EXPECT_EQ(summary.unregistrations[0].dll, kDllA);
+    EXPECT_EQ(installed.system.files.at(kDllA), "planted");
 }
 
 struct FaultCase {
