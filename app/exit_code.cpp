@@ -2,22 +2,27 @@
 
 namespace tw {
 
-int ChooseExitCode(RunEnd end, bool nothingFound, int failureCount) {
+ExitCode ChooseExitCode(RunEnd end, bool nothingFound, int failureCount) {
     switch (end) {
         case RunEnd::logNotOpened:
-            return kExitLogNotOpened;
+            return ExitCode::logNotOpened;
         case RunEnd::cancelled:
-            return kExitCancelled;
+            return ExitCode::cancelled;
         case RunEnd::runBusy:
-            return kExitAlreadyRunning;
+            return ExitCode::alreadyRunning;
         case RunEnd::installed:
-            return nothingFound || failureCount > 0 ? kExitFailed : kExitInstalled;
+            return nothingFound || failureCount > 0 ? ExitCode::failed : ExitCode::installed;
         case RunEnd::directoryRefused:
         case RunEnd::recordNotWritten:
         case RunEnd::installationAborted:
             break;
     }
-    return kExitFailed;
+    return ExitCode::failed;
+}
+
+ExitCode Finish(InstallLog& log, ExitCode exitCode) {
+    log.Finished(static_cast<int>(exitCode));
+    return exitCode;
 }
 
 }  // namespace tw

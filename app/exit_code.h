@@ -2,14 +2,18 @@
 // read without being told what they mean.
 #pragma once
 
+#include "log/install_log.h"
+
 namespace tw {
 
-constexpr int kExitInstalled = 0;          // everything installed and registered
-constexpr int kExitCancelled = 1602;       // ERROR_INSTALL_USEREXIT: the dialog was cancelled
-constexpr int kExitFailed = 1603;          // ERROR_INSTALL_FAILURE: anything else
-constexpr int kExitAlreadyRunning = 1618;  // ERROR_INSTALL_ALREADY_RUNNING: another run holds
-                                           // the machine's lock; nothing was done
-constexpr int kExitLogNotOpened = 1622;    // ERROR_INSTALL_LOG_FAILURE: /LOG= cannot be opened
+enum class ExitCode : int {
+    installed = 0,          // everything installed and registered (or removed)
+    cancelled = 1602,       // ERROR_INSTALL_USEREXIT: the dialog was cancelled, or No answered
+    failed = 1603,          // ERROR_INSTALL_FAILURE: anything else
+    alreadyRunning = 1618,  // ERROR_INSTALL_ALREADY_RUNNING: another run holds the machine's
+                            // lock; nothing was done
+    logNotOpened = 1622,    // ERROR_INSTALL_LOG_FAILURE: /LOG= cannot be opened
+};
 
 // How far a run got.
 enum class RunEnd {
@@ -25,6 +29,9 @@ enum class RunEnd {
 
 // For installed, nothingFound and failureCount are the summary's, as for the
 // final message; they are not read for any other end.
-int ChooseExitCode(RunEnd end, bool nothingFound, int failureCount);
+ExitCode ChooseExitCode(RunEnd end, bool nothingFound = false, int failureCount = 0);
+
+// Logs the exit code and returns it: how every run ends.
+ExitCode Finish(InstallLog& log, ExitCode exitCode);
 
 }  // namespace tw

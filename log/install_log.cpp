@@ -183,17 +183,24 @@ void InstallLog::FolderNotHeld(std::string_view folder) {
 }
 
 void InstallLog::Registration(const ::Registration& registration) {
-    const std::string commandLine = "\"" + registration.toolPath + "\" " + registration.parameters;
-    switch (registration.outcome) {
+    ToolRun("registration: ", registration);
+}
+
+void InstallLog::Unregistration(const ::Registration& unregistration) {
+    ToolRun("unregistration: ", unregistration);
+}
+
+void InstallLog::ToolRun(std::string_view kind, const ::Registration& run) {
+    const std::string commandLine = "\"" + run.toolPath + "\" " + run.parameters;
+    switch (run.outcome) {
         case RegistrationOutcome::exited:
-            Line({"registration: ", commandLine, ": exit code ",
-                  std::to_string(registration.exitCode)});
+            Line({kind, commandLine, ": exit code ", std::to_string(run.exitCode)});
             break;
         case RegistrationOutcome::stillRunning:
-            Line({"registration: ", commandLine, ": still running when the wait ended"});
+            Line({kind, commandLine, ": still running when the wait ended"});
             break;
         case RegistrationOutcome::notStarted:
-            Line({"registration: ", commandLine, ": not started"});
+            Line({kind, commandLine, ": not started"});
             break;
     }
 }
@@ -257,5 +264,60 @@ void InstallLog::RunLockNotTaken(const RunLock& lock, RunLockTaking taking) {
 }
 
 void InstallLog::Finished(int exitCode) { Line({"exit code: ", std::to_string(exitCode)}); }
+
+void InstallLog::RemovalStarted(std::string_view listPath) { Line({"removal: list ", listPath}); }
+
+void InstallLog::NoInstalledList(bool absent) {
+    Line({"removal: ",
+          absent ? "no installed-files list" : "the installed-files list cannot be read"});
+}
+
+void InstallLog::RemovalAnsweredNo() { Line({"removal: answered No"}); }
+
+void InstallLog::FolderRemoved(std::string_view folder) { Line({"folder removed: ", folder}); }
+
+void InstallLog::RecordRemoved(std::string_view record) { Line({"record removed: ", record}); }
+
+void InstallLog::RecordKept(std::string_view record) {
+    Line({"record kept: ", record, " (not exactly the record of a directory removed)"});
+}
+
+void InstallLog::ChangedFileKept(std::string_view path) {
+    Line({"kept, changed since it was installed: ", path});
+}
+
+void InstallLog::NotRemoved(std::string_view path) { Line({"not removed: ", path}); }
+
+void InstallLog::NotUnregistered(std::string_view path) {
+    Line({"not unregistered: ", path, " (missing or changed since it was installed)"});
+}
+
+void InstallLog::RemovalCounts(int removed, std::size_t changed, std::size_t notRemoved,
+                               std::size_t notUnregistered) {
+    Line({"summary: files removed ", std::to_string(removed), ", changed ", std::to_string(changed),
+          ", not removed ", std::to_string(notRemoved), ", not unregistered ",
+          std::to_string(notUnregistered)});
+}
+
+void InstallLog::EntryRemoved(std::string_view entry) { Line({"entry removed: ", entry}); }
+
+void InstallLog::ListRemoved(std::string_view list) { Line({"list removed: ", list}); }
+
+void InstallLog::CopyRemoved(std::string_view copy, std::string_view restartName) {
+    if (restartName.empty())
+        Line({"copy of the installer: ", copy, " removed"});
+    else
+        Line({"copy of the installer: ", copy, " moved to ", restartName,
+              ", removed at the next restart"});
+}
+
+void InstallLog::KeptForAnotherRemoval(std::string_view entry, std::string_view list,
+                                       std::string_view copy) {
+    Line({"kept for another removal: ", entry, ", ", list, ", ", copy});
+}
+
+void InstallLog::ListRewritten(std::string_view list, bool rewritten) {
+    Line({rewritten ? "list rewritten: " : "list not rewritten: ", list});
+}
 
 }  // namespace tw

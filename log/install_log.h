@@ -97,12 +97,38 @@ public:
     void RunLockNotTaken(const RunLock& lock, RunLockTaking taking);
     void Finished(int exitCode);
 
-    // Joins the parts into one line, makes its control bytes visible, converts it
-    // and appends it with CR LF. For the events of runs other than the
-    // installation (the removal) too.
-    void Line(std::initializer_list<std::string_view> ansiParts);
+    // The removal's events, in the order of its run.
+    void RemovalStarted(std::string_view listPath);
+    // No list to remove by: absent, or one that cannot be read.
+    void NoInstalledList(bool absent);
+    void RemovalAnsweredNo();
+    // One unregistration: the tool's command line and how it ended.
+    void Unregistration(const ::Registration& unregistration);
+    void FolderRemoved(std::string_view folder);
+    void RecordRemoved(std::string_view record);
+    // A record that does not hold exactly the removed directory's path.
+    void RecordKept(std::string_view record);
+    void ChangedFileKept(std::string_view path);
+    void NotRemoved(std::string_view path);
+    // A DLL missing or changed since it was installed: never handed to the tool.
+    void NotUnregistered(std::string_view path);
+    void RemovalCounts(int removed, std::size_t changed, std::size_t notRemoved,
+                       std::size_t notUnregistered);
+    void EntryRemoved(std::string_view entry);
+    void ListRemoved(std::string_view list);
+    // The copy of the installer removed at once (restartName empty), or moved to
+    // restartName for the next restart.
+    void CopyRemoved(std::string_view copy, std::string_view restartName);
+    void KeptForAnotherRemoval(std::string_view entry, std::string_view list,
+                               std::string_view copy);
+    void ListRewritten(std::string_view list, bool rewritten);
 
 private:
+    // Joins the parts into one line, makes its control bytes visible, converts it
+    // and appends it with CR LF.
+    void Line(std::initializer_list<std::string_view> ansiParts);
+    // A registration's or unregistration's line: kind, the command line, the end.
+    void ToolRun(std::string_view kind, const ::Registration& run);
     // Line, each part converted from its own code page.
     void MixedLine(std::initializer_list<LogText> parts);
     // part made visible and converted, added to line.

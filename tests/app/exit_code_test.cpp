@@ -27,7 +27,8 @@ TEST(ExitCode, WindowsInstallerCodes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(tw::ChooseExitCode(c.end, c.nothingFound, c.failureCount), c.exitCode);
+        EXPECT_EQ(static_cast<int>(tw::ChooseExitCode(c.end, c.nothingFound, c.failureCount)),
+                  c.exitCode);
     }
 }
 
