@@ -15,12 +15,17 @@ namespace {
 void LogRemoval(const RemovalSummary& summary, InstallLog& log) {
     for (const Registration& unregistration : summary.unregistrations)
         log.Unregistration(unregistration);
-    for (const std::string& folder : summary.foldersRemoved) log.FolderRemoved(folder);
-    for (const std::string& record : summary.recordsRemoved) log.RecordRemoved(record);
-    for (const std::string& record : summary.recordsKept) log.RecordKept(record);
-    for (const std::string& path : summary.changedFiles) log.ChangedFileKept(path);
-    for (const std::string& path : summary.failedFiles) log.NotRemoved(path);
-    for (const std::string& path : summary.notUnregistered) log.NotUnregistered(path);
+    for (const std::string& folder : summary.foldersRemoved)
+        log.Removal(RemovalEvent::folderRemoved, folder);
+    for (const std::string& record : summary.recordsRemoved)
+        log.Removal(RemovalEvent::recordRemoved, record);
+    for (const std::string& record : summary.recordsKept)
+        log.Removal(RemovalEvent::recordKept, record);
+    for (const std::string& path : summary.changedFiles)
+        log.Removal(RemovalEvent::changedFileKept, path);
+    for (const std::string& path : summary.failedFiles) log.Removal(RemovalEvent::notRemoved, path);
+    for (const std::string& path : summary.notUnregistered)
+        log.Removal(RemovalEvent::notUnregistered, path);
     log.RemovalCounts(summary.filesRemoved, summary.changedFiles.size(), summary.failedFiles.size(),
                       summary.notUnregistered.size());
 }
@@ -30,26 +35,26 @@ void LogRemoval(const RemovalSummary& summary, InstallLog& log) {
 std::vector<std::string> RemoveStore(RemovalStore& store, InstallLog& log) {
     std::vector<std::string> failed;
     if (store.RemoveEntry())
-        log.EntryRemoved(store.EntryName());
+        log.Removal(RemovalEvent::entryRemoved, store.EntryName());
     else
         failed.push_back(store.EntryName());
     if (store.RemoveList())
-        log.ListRemoved(store.ListPath());
+        log.Removal(RemovalEvent::listRemoved, store.ListPath());
     else
         failed.push_back(store.ListPath());
     const CopyRemoval copy = store.RemoveCopyAtRestart();
     switch (copy.outcome) {
         case CopyRemoval::removed:
-            log.CopyRemoved(store.CopyPath(), "");
+            log.Removal(RemovalEvent::copyRemoved, store.CopyPath());
             break;
         case CopyRemoval::atRestart:
-            log.CopyRemoved(store.CopyPath(), copy.restartName);
+            log.CopyMovedForRestart(store.CopyPath(), copy.restartName);
             break;
         case CopyRemoval::failed:
             failed.push_back(store.CopyPath());
             break;
     }
-    for (const std::string& name : failed) log.NotRemoved(name);
+    for (const std::string& name : failed) log.Removal(RemovalEvent::notRemoved, name);
     return failed;
 }
 
@@ -66,7 +71,8 @@ std::optional<InstalledList> ReadInstalledList(bool silent, RemovalStore& store,
     std::optional<InstalledList> list;
     if (reading == ListReading::read) list = ParseInstalledList(bytes);
     if (!list) {
-        log.NoInstalledList(reading == ListReading::absent);
+        log.Removal(reading == ListReading::absent ? RemovalEvent::noList
+                                                   : RemovalEvent::listUnreadable);
         ShowError(silent, windows, TW_TEXT_NOTHING_INSTALLED);
     }
     return list;
@@ -77,7 +83,9 @@ std::optional<InstalledList> ReadInstalledList(bool silent, RemovalStore& store,
 // that cannot be rewritten stays as it was: it names all of that too.
 void KeepWhatIsLeft(const InstalledList& left, RemovalStore& store, InstallLog& log) {
     std::optional<std::string> bytes = FormatInstalledList(left);
-    log.ListRewritten(store.ListPath(), bytes && store.WriteList(*bytes));
+    log.Removal(bytes && store.WriteList(*bytes) ? RemovalEvent::listRewritten
+                                                 : RemovalEvent::listNotRewritten,
+                store.ListPath());
 }
 
 }  // namespace
@@ -90,12 +98,12 @@ CompletionMessage ChooseRemovalMessage(const std::vector<std::string>& kept) {
 }
 
 ExitCode RunRemoval(bool silent, const RunSystem& system, RunWindows& windows, InstallLog& log) {
-    log.RemovalStarted(system.store.ListPath());
+    log.Removal(RemovalEvent::started, system.store.ListPath());
     std::optional<InstalledList> list = ReadInstalledList(silent, system.store, windows, log);
     if (!list) return Finish(log, ExitCode::failed);
     if (!silent && !windows.Ask(Message({{TW_TEXT_UNINSTALL_QUESTION, false}}, TW_TEXT_INFO_CAPTION,
                                         kBoxYesNo))) {
-        log.RemovalAnsweredNo();
+        log.Removal(RemovalEvent::answeredNo);
         return Finish(log, ExitCode::cancelled);
     }
     if (RunLock* lock = system.runLock) {

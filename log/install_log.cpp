@@ -1,5 +1,6 @@
 #include "log/install_log.h"
 
+#include <iterator>
 #include <string>
 
 #include "framework/afx_texts.h"
@@ -265,31 +266,32 @@ void InstallLog::RunLockNotTaken(const RunLock& lock, RunLockTaking taking) {
 
 void InstallLog::Finished(int exitCode) { Line({"exit code: ", std::to_string(exitCode)}); }
 
-void InstallLog::RemovalStarted(std::string_view listPath) { Line({"removal: list ", listPath}); }
-
-void InstallLog::NoInstalledList(bool absent) {
-    Line({"removal: ",
-          absent ? "no installed-files list" : "the installed-files list cannot be read"});
-}
-
-void InstallLog::RemovalAnsweredNo() { Line({"removal: answered No"}); }
-
-void InstallLog::FolderRemoved(std::string_view folder) { Line({"folder removed: ", folder}); }
-
-void InstallLog::RecordRemoved(std::string_view record) { Line({"record removed: ", record}); }
-
-void InstallLog::RecordKept(std::string_view record) {
-    Line({"record kept: ", record, " (not exactly the record of a directory removed)"});
-}
-
-void InstallLog::ChangedFileKept(std::string_view path) {
-    Line({"kept, changed since it was installed: ", path});
-}
-
-void InstallLog::NotRemoved(std::string_view path) { Line({"not removed: ", path}); }
-
-void InstallLog::NotUnregistered(std::string_view path) {
-    Line({"not unregistered: ", path, " (missing or changed since it was installed)"});
+void InstallLog::Removal(RemovalEvent event, std::string_view name) {
+    struct Words {
+        const char* before;
+        const char* after;
+    };
+    static constexpr Words kWords[] = {
+        {"removal: list ", ""},
+        {"removal: no installed-files list", ""},
+        {"removal: the installed-files list cannot be read", ""},
+        {"removal: answered No", ""},
+        {"folder removed: ", ""},
+        {"record removed: ", ""},
+        {"record kept: ", " (not exactly the record of a directory removed)"},
+        {"kept, changed since it was installed: ", ""},
+        {"not removed: ", ""},
+        {"not unregistered: ", " (missing or changed since it was installed)"},
+        {"entry removed: ", ""},
+        {"list removed: ", ""},
+        {"copy of the installer: ", " removed"},
+        {"list rewritten: ", ""},
+        {"list not rewritten: ", ""},
+    };
+    static_assert(std::size(kWords) ==
+                  static_cast<std::size_t>(RemovalEvent::listNotRewritten) + 1);
+    const Words& words = kWords[static_cast<std::size_t>(event)];
+    Line({words.before, name, words.after});
 }
 
 void InstallLog::RemovalCounts(int removed, std::size_t changed, std::size_t notRemoved,
@@ -299,25 +301,14 @@ void InstallLog::RemovalCounts(int removed, std::size_t changed, std::size_t not
           std::to_string(notUnregistered)});
 }
 
-void InstallLog::EntryRemoved(std::string_view entry) { Line({"entry removed: ", entry}); }
-
-void InstallLog::ListRemoved(std::string_view list) { Line({"list removed: ", list}); }
-
-void InstallLog::CopyRemoved(std::string_view copy, std::string_view restartName) {
-    if (restartName.empty())
-        Line({"copy of the installer: ", copy, " removed"});
-    else
-        Line({"copy of the installer: ", copy, " moved to ", restartName,
-              ", removed at the next restart"});
+void InstallLog::CopyMovedForRestart(std::string_view copy, std::string_view restartName) {
+    Line({"copy of the installer: ", copy, " moved to ", restartName,
+          ", removed at the next restart"});
 }
 
 void InstallLog::KeptForAnotherRemoval(std::string_view entry, std::string_view list,
                                        std::string_view copy) {
     Line({"kept for another removal: ", entry, ", ", list, ", ", copy});
-}
-
-void InstallLog::ListRewritten(std::string_view list, bool rewritten) {
-    Line({rewritten ? "list rewritten: " : "list not rewritten: ", list});
 }
 
 }  // namespace tw

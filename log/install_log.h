@@ -51,6 +51,25 @@ struct TextPart {
     bool fileNames;
 };
 
+// The removal's events that name one thing (or nothing), in the order of its run.
+enum class RemovalEvent {
+    started,         // with the list's path
+    noList,          // no installed-files list
+    listUnreadable,  // a list that cannot be read
+    answeredNo,      // to the question
+    folderRemoved,
+    recordRemoved,
+    recordKept,       // not exactly the record of a directory removed
+    changedFileKept,  // changed since it was installed: the user's now
+    notRemoved,
+    notUnregistered,  // a DLL missing or changed since it was installed
+    entryRemoved,
+    listRemoved,
+    copyRemoved,    // the copy of the installer, not running, removed at once
+    listRewritten,  // to name what is left after a failure
+    listNotRewritten,
+};
+
 class InstallLog {
 public:
     // An empty path makes a log that writes nothing.
@@ -97,31 +116,16 @@ public:
     void RunLockNotTaken(const RunLock& lock, RunLockTaking taking);
     void Finished(int exitCode);
 
-    // The removal's events, in the order of its run.
-    void RemovalStarted(std::string_view listPath);
-    // No list to remove by: absent, or one that cannot be read.
-    void NoInstalledList(bool absent);
-    void RemovalAnsweredNo();
+    // One of the removal's events, each with the name it is about (none for some).
+    void Removal(RemovalEvent event, std::string_view name = {});
     // One unregistration: the tool's command line and how it ended.
     void Unregistration(const ::Registration& unregistration);
-    void FolderRemoved(std::string_view folder);
-    void RecordRemoved(std::string_view record);
-    // A record that does not hold exactly the removed directory's path.
-    void RecordKept(std::string_view record);
-    void ChangedFileKept(std::string_view path);
-    void NotRemoved(std::string_view path);
-    // A DLL missing or changed since it was installed: never handed to the tool.
-    void NotUnregistered(std::string_view path);
     void RemovalCounts(int removed, std::size_t changed, std::size_t notRemoved,
                        std::size_t notUnregistered);
-    void EntryRemoved(std::string_view entry);
-    void ListRemoved(std::string_view list);
-    // The copy of the installer removed at once (restartName empty), or moved to
-    // restartName for the next restart.
-    void CopyRemoved(std::string_view copy, std::string_view restartName);
+    // The running copy of the installer, moved aside to restartName.
+    void CopyMovedForRestart(std::string_view copy, std::string_view restartName);
     void KeptForAnotherRemoval(std::string_view entry, std::string_view list,
                                std::string_view copy);
-    void ListRewritten(std::string_view list, bool rewritten);
 
 private:
     // Joins the parts into one line, makes its control bytes visible, converts it

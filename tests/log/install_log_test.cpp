@@ -101,27 +101,28 @@ TEST(InstallLog, TheRemovalsEventsAsOneUtf8LineEach) {
         {"Driver\\b.dll", tool, "/u /s A\\b.dll", RegistrationOutcome::stillRunning, 0},
         {"Driver\\c.dll", tool, "/u /s A\\c.dll", RegistrationOutcome::notStarted, 0}};
     {
+        using E = tw::RemovalEvent;
         tw::InstallLog log(path);
-        log.RemovalStarted("P:\\Tw\\installed-files.lst");
-        log.NoInstalledList(true);
-        log.NoInstalledList(false);
-        log.RemovalAnsweredNo();
+        log.Removal(E::started, "P:\\Tw\\installed-files.lst");
+        log.Removal(E::noList);
+        log.Removal(E::listUnreadable);
+        log.Removal(E::answeredNo);
         for (const Registration& run : runs) log.Unregistration(run);
         for (const Registration& run : runs) log.Registration(run);
-        log.FolderRemoved(kFolderAnsi);
-        log.RecordRemoved("D:\\ZAVIDAR.CFG");
-        log.RecordKept("E:\\ZAVIDAR.CFG");
-        log.ChangedFileKept("A\\x.txt");
-        log.NotRemoved("A\\y.txt");
-        log.NotUnregistered("A\\Driver\\z.dll");
+        log.Removal(E::folderRemoved, kFolderAnsi);
+        log.Removal(E::recordRemoved, "D:\\ZAVIDAR.CFG");
+        log.Removal(E::recordKept, "E:\\ZAVIDAR.CFG");
+        log.Removal(E::changedFileKept, "A\\x.txt");
+        log.Removal(E::notRemoved, "A\\y.txt");
+        log.Removal(E::notUnregistered, "A\\Driver\\z.dll");
         log.RemovalCounts(7, 1, 2, 3);
-        log.EntryRemoved("HKLM\\U\\Tarnwhistle");
-        log.ListRemoved("P:\\Tw\\l.lst");
-        log.CopyRemoved("P:\\Tw\\T.exe", "");
-        log.CopyRemoved("P:\\Tw\\T.exe", "P:\\Tw\\T.1.del");
+        log.Removal(E::entryRemoved, "HKLM\\U\\Tarnwhistle");
+        log.Removal(E::listRemoved, "P:\\Tw\\l.lst");
+        log.Removal(E::copyRemoved, "P:\\Tw\\T.exe");
+        log.CopyMovedForRestart("P:\\Tw\\T.exe", "P:\\Tw\\T.1.del");
         log.KeptForAnotherRemoval("E", "L", "C");
-        log.ListRewritten("P:\\Tw\\l.lst", true);
-        log.ListRewritten("P:\\Tw\\l.lst", false);
+        log.Removal(E::listRewritten, "P:\\Tw\\l.lst");
+        log.Removal(E::listNotRewritten, "P:\\Tw\\l.lst");
     }
     const std::string toolUtf8 = std::string("\"") + kFolderUtf8 + "\\regsvr32.exe\" /u /s A\\";
     EXPECT_EQ(ReadBytes(path),
