@@ -44,14 +44,13 @@ InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, 
         CompletionMessage message =
             ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
         log.Summary(summary, message.parts);
-        ExitCode exitCode =
-            ChooseExitCode(RunEnd::installed, summary.NothingFound(), summary.FailureCount());
+        ExitCode exitCode = InstalledExitCode(summary.NothingFound(), summary.FailureCount());
         return {std::move(summary), message, exitCode};
     } catch (...) {
         log.InstallationStoppedByCurrentException();
         progress.reset();
         if (windows) windows->ReportStop();
-        return {{}, {}, ChooseExitCode(RunEnd::installationAborted), true};
+        return {{}, {}, ExitCode::failed, true};
     }
 }
 
@@ -59,7 +58,7 @@ ExitCode RunSilently(const InstallerSwitches& switches, const RunSystem& system,
     // A script whose variable came out empty asked for no folder in particular.
     if (switches.directoryGiven && switches.directory.empty()) {
         log.DirectoryRefused("/D= is empty");
-        return Finish(log, ChooseExitCode(RunEnd::directoryRefused));
+        return Finish(log, ExitCode::failed);
     }
     bool given = !switches.directory.empty();
     std::optional<AppDirCheck> check;
@@ -70,11 +69,10 @@ ExitCode RunSilently(const InstallerSwitches& switches, const RunSystem& system,
             [&](const std::string& fullPath) { WriteConfigRecord(system.recordPath, fullPath); },
             log);
     } catch (const CFileException&) {
-        return Finish(log, ChooseExitCode(RunEnd::recordNotWritten));
+        return Finish(log, ExitCode::failed);
     }
-    if (check->verdict == AppDirVerdict::runBusy)
-        return Finish(log, ChooseExitCode(RunEnd::runBusy));
-    if (!check->Accepted()) return Finish(log, ChooseExitCode(RunEnd::directoryRefused));
+    if (check->verdict == AppDirVerdict::runBusy) return Finish(log, ExitCode::alreadyRunning);
+    if (!check->Accepted()) return Finish(log, ExitCode::failed);
     return Finish(log, InstallAndLog(system, WithTrailingSeparator(check->fullPath), log).exitCode);
 }
 
@@ -87,10 +85,10 @@ ExitCode RunWithDialog(const InstallerSwitches& switches, const RunSystem& syste
             break;
         case DialogResult::cancelled:
             log.Cancelled();
-            return Finish(log, ChooseExitCode(RunEnd::cancelled));
+            return Finish(log, ExitCode::cancelled);
         case DialogResult::notShown:
             log.InstallationStopped("the dialog could not be shown");
-            return Finish(log, ChooseExitCode(RunEnd::installationAborted));
+            return Finish(log, ExitCode::failed);
     }
     // The directory is carried whole; the engine deals with paths that do not fit.
     const InstallResult installed =

@@ -15,17 +15,12 @@ namespace {
 void LogRemoval(const RemovalSummary& summary, InstallLog& log) {
     for (const Registration& unregistration : summary.unregistrations)
         log.Unregistration(unregistration);
-    for (const std::string& folder : summary.foldersRemoved)
-        log.Removal(RemovalEvent::folderRemoved, folder);
-    for (const std::string& record : summary.recordsRemoved)
-        log.Removal(RemovalEvent::recordRemoved, record);
-    for (const std::string& record : summary.recordsKept)
-        log.Removal(RemovalEvent::recordKept, record);
-    for (const std::string& path : summary.changedFiles)
-        log.Removal(RemovalEvent::changedFileKept, path);
-    for (const std::string& path : summary.failedFiles) log.Removal(RemovalEvent::notRemoved, path);
-    for (const std::string& path : summary.notUnregistered)
-        log.Removal(RemovalEvent::notUnregistered, path);
+    log.Removal(RemovalEvent::folderRemoved, summary.foldersRemoved);
+    log.Removal(RemovalEvent::recordRemoved, summary.recordsRemoved);
+    log.Removal(RemovalEvent::recordKept, summary.recordsKept);
+    log.Removal(RemovalEvent::changedFileKept, summary.changedFiles);
+    log.Removal(RemovalEvent::notRemoved, summary.failedFiles);
+    log.Removal(RemovalEvent::notUnregistered, summary.notUnregistered);
     log.RemovalCounts(summary.filesRemoved, summary.changedFiles.size(), summary.failedFiles.size(),
                       summary.notUnregistered.size());
 }
@@ -54,7 +49,7 @@ std::vector<std::string> RemoveStore(RemovalStore& store, InstallLog& log) {
             failed.push_back(store.CopyPath());
             break;
     }
-    for (const std::string& name : failed) log.Removal(RemovalEvent::notRemoved, name);
+    log.Removal(RemovalEvent::notRemoved, failed);
     return failed;
 }
 

@@ -24,7 +24,7 @@ ExitCode Run(const InstallerSwitches& switches, const RunSystem& system, RunWind
     // A run that was asked for a log and cannot keep one does nothing at all.
     if (log.CannotBeOpened()) {
         if (!switches.silent) windows.Show(LogNotOpenedMessage(switches.logPath));
-        return ChooseExitCode(RunEnd::logNotOpened);
+        return ExitCode::logNotOpened;
     }
     log.Started(LocalTimeNow(), system.packageFolder);
     if (switches.uninstall) return RunRemoval(switches.silent, system, windows, log);

@@ -294,6 +294,10 @@ void InstallLog::Removal(RemovalEvent event, std::string_view name) {
     Line({words.before, name, words.after});
 }
 
+void InstallLog::Removal(RemovalEvent event, const std::vector<std::string>& names) {
+    for (const std::string& name : names) Removal(event, name);
+}
+
 void InstallLog::RemovalCounts(int removed, std::size_t changed, std::size_t notRemoved,
                                std::size_t notUnregistered) {
     Line({"summary: files removed ", std::to_string(removed), ", changed ", std::to_string(changed),

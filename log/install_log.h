@@ -116,8 +116,10 @@ public:
     void RunLockNotTaken(const RunLock& lock, RunLockTaking taking);
     void Finished(int exitCode);
 
-    // One of the removal's events, each with the name it is about (none for some).
+    // One of the removal's events, with the name it is about (none for some), or
+    // one for each of names.
     void Removal(RemovalEvent event, std::string_view name = {});
+    void Removal(RemovalEvent event, const std::vector<std::string>& names);
     // One unregistration: the tool's command line and how it ended.
     void Unregistration(const ::Registration& unregistration);
     void RemovalCounts(int removed, std::size_t changed, std::size_t notRemoved,
