@@ -16,9 +16,6 @@ enum class ExitCode : int {
     logNotOpened = 1622,    // ERROR_INSTALL_LOG_FAILURE: /LOG= cannot be opened
 };
 
-// An installation that ran to its end: its summary's, as for the final message.
-ExitCode InstalledExitCode(bool nothingFound, int failureCount);
-
 // Logs the exit code and returns it: how every run ends.
 ExitCode Finish(InstallLog& log, ExitCode exitCode);
 

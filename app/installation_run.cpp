@@ -44,8 +44,9 @@ InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, 
         CompletionMessage message =
             ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
         log.Summary(summary, message.parts);
-        ExitCode exitCode = InstalledExitCode(summary.NothingFound(), summary.FailureCount());
-        return {std::move(summary), message, exitCode};
+        // As the message: a run that failed in any way never ends as installed.
+        const bool failed = summary.NothingFound() || summary.FailureCount() > 0;
+        return {std::move(summary), message, failed ? ExitCode::failed : ExitCode::installed};
     } catch (...) {
         log.InstallationStoppedByCurrentException();
         progress.reset();

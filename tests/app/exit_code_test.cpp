@@ -15,11 +15,10 @@ struct Case {
 TEST(ExitCode, WindowsInstallerCodes) {
     using tw::ExitCode;
     const Case cases[] = {
-        {"all installed and registered", tw::InstalledExitCode(false, 0), 0},
-        {"one failure", tw::InstalledExitCode(false, 1), 1603},
-        {"nothing found", tw::InstalledExitCode(true, 0), 1603},
+        {"all installed and registered, or removed", ExitCode::installed, 0},
         {"cancelled", ExitCode::cancelled, 1602},
-        {"directory refused, record not written, engine stopped", ExitCode::failed, 1603},
+        {"a directory refused, a record not written, the engine stopped, a file not installed",
+         ExitCode::failed, 1603},
         {"log not opened", ExitCode::logNotOpened, 1622},
         {"another run holds the lock", ExitCode::alreadyRunning, 1618},
     };
