@@ -10,7 +10,6 @@
 #include "app/completion_message.h"
 #include "app/exit_code.h"
 #include "app/run_system.h"
-#include "app/run_windows.h"
 #include "install/install_summary.h"
 #include "log/install_log.h"
 

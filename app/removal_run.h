@@ -9,7 +9,6 @@
 #include "app/completion_message.h"
 #include "app/exit_code.h"
 #include "app/run_system.h"
-#include "app/run_windows.h"
 #include "log/install_log.h"
 
 namespace tw {

@@ -6,7 +6,6 @@
 #include "app/command_line.h"
 #include "app/exit_code.h"
 #include "app/run_system.h"
-#include "app/run_windows.h"
 
 namespace tw {
 

@@ -1,6 +1,6 @@
 // The windows of a run on Win32: the application-directory dialog, message boxes
 // with the program's texts, the progress window and the framework's report.
-#include "app/run_windows.h"
+#include "app/run_system.h"
 
 #include <memory>
 #include <string>

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run_windows.h"
+#include "app/run_system.h"
 #include "appdir/accept_directory.h"
 #include "config/config_writer.h"
 #include "framework/FileException.h"
