@@ -1,6 +1,4 @@
-// Every run of the program, from its switches to its exit code: the log, then
-// the removal (/U), or the directory (the dialog, or /D= with /S), its acceptance
-// and record, the installation and its message.
+// Every run of the program, from its switches to its exit code.
 #pragma once
 
 #include "app/command_line.h"
@@ -9,9 +7,9 @@
 
 namespace tw {
 
-// A log that cannot be opened ends the run before anything is done (shown unless
-// silent); otherwise the run's start is logged and the removal, the silent run or
-// the run with the dialog follows.
+// The log (one that cannot be opened ends the run, shown unless silent), then the
+// removal (/U), or the directory (the dialog, or /D= with /S), its acceptance and
+// record, the installation and its message.
 ExitCode Run(const InstallerSwitches& switches, const RunSystem& system, RunWindows& windows);
 
 }  // namespace tw

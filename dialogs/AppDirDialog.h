@@ -11,9 +11,8 @@
 
 class CAppDirDialog : public CDialog {
 public:
-    // platform: the run's own (its package folder may not be the directory, and its
-    // run lock is taken at the OK that accepts one and held by the caller to the end
-    // of the run); log: the run's, which each OK adds its steps to.
+    // The run's platform (its package folder is refused, its run lock taken at the OK
+    // that accepts a directory and held to the run's end) and log, which each OK adds to.
     CAppDirDialog(const tw::DirectoryPlatform& platform, tw::InstallLog& log,
                   CWnd* parentWnd = nullptr);
     ~CAppDirDialog() override = default;
