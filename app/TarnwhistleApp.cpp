@@ -1,25 +1,17 @@
 #include "app/TarnwhistleApp.h"
 
-#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/completion_message.h"
 #include "app/current_directory.h"
-#include "app/exit_code.h"
-#include "app/installation_progress.h"
-#include "app/installation_run.h"
-#include "app/removal_run.h"
+#include "app/run.h"
 #include "appdir/find_first_entry.h"
 #include "appdir/folder_identity.h"
 #include "appdir/full_path_name.h"
 #include "config/config_writer.h"
-#include "dialogs/AppDirDialog.h"
-#include "framework/ExceptionReport.h"
-#include "framework/WideText.h"
 #include "install/block_copy.h"
 #include "install/engine.h"
 #include "install/one_millisecond_timer.h"
@@ -39,22 +31,6 @@ namespace {
 constexpr DWORD kFrameStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE;
 static_assert(kFrameStyle == 0x00CF8000);
 
-void UseCursor(const char* cursor) { ::SetCursor(::LoadCursorA(nullptr, cursor)); }
-
-// The program's words in code page 936, the files' names in the ANSI code page.
-std::wstring WideText(const std::vector<tw::TextPart>& parts) {
-    std::wstring text;
-    for (const tw::TextPart& part : parts)
-        text += part.fileNames ? WideFromAnsi(part.bytes) : WideFromProgramText(part.bytes);
-    return text;
-}
-
-int ShowBox(const tw::CompletionMessage& message) {
-    UseCursor(IDC_ARROW);
-    return ShowMessageBox(nullptr, WideText(message.parts), WideFromProgramText(message.caption),
-                          message.style);
-}
-
 // What the removal needs, kept in the store under Program Files.
 std::vector<std::string> KeepForRemoval(const std::string& appDir,
                                         const std::vector<tw::CopiedFile>& copied,
@@ -63,28 +39,6 @@ std::vector<std::string> KeepForRemoval(const std::string& appDir,
         tw::FullPathName(tw::kConfigRecordPath).value_or(tw::kConfigRecordPath);
     return tw::KeepForRemoval({appDir, record, copied, &summary, TW_TEXT_UNINSTALL_DISPLAY_NAME},
                               PlatformRemovalStore());
-}
-
-int RemoveInstallation(const tw::InstallerSwitches& switches, tw::RunLock& runLock,
-                       tw::InstallLog& log) {
-    const tw::RemovalPlatform platform{
-        PlatformRemovalStore(), PlatformRemovalSystem(), PlatformInstallSystem(),
-        [](const tw::CompletionMessage& question) {
-            bool yes = ShowBox(question) == IDYES;
-            UseCursor(IDC_WAIT);
-            return yes;
-        },
-        [](const tw::CompletionMessage& message) { ShowBox(message); },
-        // The installation's window, shown once the removal has gone on for a second.
-        [] { return std::make_unique<InstallationProgress>(TW_TEXT_REMOVAL_PROGRESS_CAPTION); },
-        &runLock};
-    return tw::RunRemoval(switches.silent, platform, log);
-}
-
-std::tm LocalTimeNow() {
-    std::time_t now = std::time(nullptr);
-    const std::tm* local = std::localtime(&now);
-    return local ? *local : std::tm{};
 }
 
 }  // namespace
@@ -102,61 +56,20 @@ BOOL CTarnwhistleApp::InitInstance() {
     frame->ShowWindow(SW_HIDE);
     frame->UpdateWindow();
 
-    UseCursor(IDC_WAIT);
+    ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
 
-    tw::InstallLog log(switches.logPath);
-    // A run that was asked for a log and cannot keep one does nothing at all.
-    if (log.CannotBeOpened()) {
-        if (!switches.silent) ShowBox(tw::LogNotOpenedMessage(switches.logPath));
-        m_exitCode = tw::ChooseExitCode(tw::RunEnd::logNotOpened, false, 0);
-        return FALSE;
-    }
-    tw::RunPlatform platform{
-        {CurrentDirectory().GetString(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
-         tw::FullPathName, tw::ReadFolderIdentity},
-        PlatformInstallSystem(),
-        std::bind_front(&CTarnwhistleApp::InstallDriverFiles, this)};
-    platform.keepForRemoval = KeepForRemoval;
     // One run at a time on the machine: taken once the run is to change anything,
     // held until this function returns, and let go by Windows however the process ends.
     const std::unique_ptr<tw::RunLock> runLock = MakePlatformRunLock();
-    platform.runLock = runLock.get();
-    log.Started(LocalTimeNow(), platform.packageFolder);
-
-    if (switches.uninstall) {
-        m_exitCode = RemoveInstallation(switches, *runLock, log);
-        return FALSE;
-    }
-
-    if (switches.silent) {
-        m_exitCode = tw::RunSilently(switches, platform, log);
-        return FALSE;
-    }
-
-    CAppDirDialog dialog;
-    dialog.m_strAppDir =
-        switches.directory.empty() ? tw::kProposedAppDir : switches.directory.c_str();
-    // The dialog refuses the package's own folders as the application directory.
-    dialog.m_strPackageFolder = platform.packageFolder.c_str();
-    dialog.m_pLog = &log;
-    dialog.m_pRunLock = runLock.get();
-    m_exitCode = tw::RunWithDialog(
-        platform, log,
-        {[&] {
-             INT_PTR result = dialog.DoModal();
-             if (result == IDOK)
-                 return tw::DialogResult{tw::DialogResult::confirmed,
-                                         dialog.m_strFullAppDir.GetString()};
-             return tw::DialogResult{
-                 result == IDCANCEL ? tw::DialogResult::cancelled : tw::DialogResult::notShown, {}};
-         },
-         [](const tw::CompletionMessage& message) { ShowBox(message); },
-         [] {
-             UseCursor(IDC_ARROW);
-             ReportCurrentException(nullptr, AfxGetAppName());
-         },
-         // Shown once the installation has gone on for a second.
-         [] { return std::make_unique<InstallationProgress>(); }});
+    const tw::RunSystem system{
+        {CurrentDirectory().GetString(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
+         tw::FullPathName, tw::ReadFolderIdentity, runLock.get()},
+        PlatformInstallSystem(),
+        PlatformRemovalStore(),
+        PlatformRemovalSystem(),
+        std::bind_front(&CTarnwhistleApp::InstallDriverFiles, this),
+        KeepForRemoval};
+    m_exitCode = static_cast<int>(tw::Run(switches, system, PlatformRunWindows()));
     return FALSE;
 }
 

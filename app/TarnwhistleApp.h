@@ -1,7 +1,7 @@
-// CTarnwhistleApp: the installer's application object. Its InitInstance is the
-// whole run: hidden frame, application-directory dialog, installation, final
-// message (with /S: no dialog and no message); it returns FALSE so that the
-// process ends without a message loop, and ExitInstance gives the run's exit code.
+// CTarnwhistleApp: the installer's application object. Its InitInstance hides the
+// frame, gathers what the run reaches of the system and hands it with the windows
+// to tw::Run; it returns FALSE so that the process ends without a message loop,
+// and ExitInstance gives the run's exit code.
 #pragma once
 
 #include "app/MainFrame.h"

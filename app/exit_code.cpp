@@ -2,22 +2,9 @@
 
 namespace tw {
 
-int ChooseExitCode(RunEnd end, bool nothingFound, int failureCount) {
-    switch (end) {
-        case RunEnd::logNotOpened:
-            return kExitLogNotOpened;
-        case RunEnd::cancelled:
-            return kExitCancelled;
-        case RunEnd::runBusy:
-            return kExitAlreadyRunning;
-        case RunEnd::installed:
-            return nothingFound || failureCount > 0 ? kExitFailed : kExitInstalled;
-        case RunEnd::directoryRefused:
-        case RunEnd::recordNotWritten:
-        case RunEnd::installationAborted:
-            break;
-    }
-    return kExitFailed;
+ExitCode Finish(InstallLog& log, ExitCode exitCode) {
+    log.Finished(static_cast<int>(exitCode));
+    return exitCode;
 }
 
 }  // namespace tw

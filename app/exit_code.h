@@ -2,29 +2,21 @@
 // read without being told what they mean.
 #pragma once
 
+#include "log/install_log.h"
+
 namespace tw {
 
-constexpr int kExitInstalled = 0;          // everything installed and registered
-constexpr int kExitCancelled = 1602;       // ERROR_INSTALL_USEREXIT: the dialog was cancelled
-constexpr int kExitFailed = 1603;          // ERROR_INSTALL_FAILURE: anything else
-constexpr int kExitAlreadyRunning = 1618;  // ERROR_INSTALL_ALREADY_RUNNING: another run holds
-                                           // the machine's lock; nothing was done
-constexpr int kExitLogNotOpened = 1622;    // ERROR_INSTALL_LOG_FAILURE: /LOG= cannot be opened
-
-// How far a run got.
-enum class RunEnd {
-    logNotOpened,         // the log of /LOG= could not be opened: nothing was done
-    cancelled,            // the dialog was cancelled
-    directoryRefused,     // a silent run's directory did not pass the OK decision, or was
-                          // given empty
-    runBusy,              // another installation or removal holds the machine's lock
-    recordNotWritten,     // "\ZAVIDAR.CFG" could not be written
-    installationAborted,  // the engine stopped with an exception
-    installed,            // the engine ran to its end: its summary decides
+enum class ExitCode : int {
+    installed = 0,          // everything installed and registered (or removed)
+    cancelled = 1602,       // ERROR_INSTALL_USEREXIT: the dialog cancelled, or No answered
+    failed = 1603,          // ERROR_INSTALL_FAILURE: anything else (a directory refused, a
+                            // record not written, the engine stopped, a file not installed)
+    alreadyRunning = 1618,  // ERROR_INSTALL_ALREADY_RUNNING: another run holds the machine's
+                            // lock; nothing was done
+    logNotOpened = 1622,    // ERROR_INSTALL_LOG_FAILURE: /LOG= cannot be opened
 };
 
-// For installed, nothingFound and failureCount are the summary's, as for the
-// final message; they are not read for any other end.
-int ChooseExitCode(RunEnd end, bool nothingFound, int failureCount);
+// Logs the exit code and returns it: how every run ends.
+ExitCode Finish(InstallLog& log, ExitCode exitCode);
 
 }  // namespace tw

@@ -1,9 +1,9 @@
 #include "app/installation_run.h"
 
+#include <memory>
 #include <optional>
 #include <utility>
 
-#include "app/exit_code.h"
 #include "app/logging_install_system.h"
 #include "common/path_rules.h"
 #include "config/config_writer.h"
@@ -15,95 +15,86 @@ namespace tw {
 
 namespace {
 
-int Finish(InstallLog& log, int exitCode) {
-    log.Finished(exitCode);
-    return exitCode;
-}
-
-// The engine on system; with progress, on a system that shows each step to it.
-InstallSummary RunObserved(const RunPlatform& platform, const std::string& appDir,
-                           InstallSystem& system, ProgressObserver* progress) {
-    if (!progress) return platform.engine(platform.packageFolder.c_str(), appDir.c_str(), system);
-    ProgressPlan plan = PlanInstallation(platform.system, platform.packageFolder);
-    ProgressInstallSystem observed(system, platform.packageFolder, appDir, plan, *progress);
-    return platform.engine(platform.packageFolder.c_str(), appDir.c_str(), observed);
+// The engine on installing; with progress, on a system that shows each step to it.
+InstallSummary RunObserved(const RunSystem& system, const std::string& appDir,
+                           InstallSystem& installing, ProgressObserver* progress) {
+    if (!progress) return system.engine(system.packageFolder.c_str(), appDir.c_str(), installing);
+    ProgressPlan plan = PlanInstallation(system.install, system.packageFolder);
+    ProgressInstallSystem observed(installing, system.packageFolder, appDir, plan, *progress);
+    return system.engine(system.packageFolder.c_str(), appDir.c_str(), observed);
 }
 
 }  // namespace
 
-InstallResult InstallAndLog(const RunPlatform& platform, const std::string& appDir, InstallLog& log,
-                            ProgressObserver* progress, const std::function<void()>& whileStopped) {
+InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, InstallLog& log,
+                            RunWindows* windows) {
+    // The progress goes before any message: the result's or the exception's.
+    std::unique_ptr<ProgressObserver> progress = windows ? windows->ShowProgress(nullptr) : nullptr;
     try {
-        LoggingInstallSystem logging(platform.system, log);
-        CopyRecorder system(logging);
-        InstallSummary summary = RunObserved(platform, appDir, system, progress);
+        LoggingInstallSystem logging(system.install, log);
+        CopyRecorder recorder(logging);
+        InstallSummary summary = RunObserved(system, appDir, recorder, progress.get());
         // After everything the installation does; what fails here is named with the
         // files not installed, and no installed file is touched.
-        if (platform.keepForRemoval && summary.filesCopied > 0)
-            for (std::string& name : platform.keepForRemoval(appDir, system.Copied(), summary))
+        if (system.keepForRemoval && summary.filesCopied > 0)
+            for (std::string& name : system.keepForRemoval(appDir, recorder.Copied(), summary))
                 summary.failedFiles.push_back(std::move(name));
         // The engine's holds last until the list is written.
         summary.holds.clear();
         CompletionMessage message =
             ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
         log.Summary(summary, message.parts);
-        int exitCode =
-            ChooseExitCode(RunEnd::installed, summary.NothingFound(), summary.FailureCount());
-        return {std::move(summary), message, exitCode};
+        // As the message: a run that failed in any way never ends as installed.
+        const bool failed = summary.NothingFound() || summary.FailureCount() > 0;
+        return {std::move(summary), message, failed ? ExitCode::failed : ExitCode::installed};
     } catch (...) {
         log.InstallationStoppedByCurrentException();
-        if (whileStopped) whileStopped();
-        return {{}, {}, ChooseExitCode(RunEnd::installationAborted, false, 0), true};
+        progress.reset();
+        if (windows) windows->ReportStop();
+        return {{}, {}, ExitCode::failed, true};
     }
 }
 
-int RunSilently(const InstallerSwitches& switches, const RunPlatform& platform, InstallLog& log) {
+ExitCode RunSilently(const InstallerSwitches& switches, const RunSystem& system, InstallLog& log) {
     // A script whose variable came out empty asked for no folder in particular.
     if (switches.directoryGiven && switches.directory.empty()) {
         log.DirectoryRefused("/D= is empty");
-        return Finish(log, ChooseExitCode(RunEnd::directoryRefused, false, 0));
+        return Finish(log, ExitCode::failed);
     }
     bool given = !switches.directory.empty();
     std::optional<AppDirCheck> check;
     try {
         check = AcceptDirectory(
             given ? switches.directory : kProposedAppDir,
-            given ? DirectorySource::commandLine : DirectorySource::proposed, platform,
-            [&](const std::string& fullPath) { WriteConfigRecord(platform.recordPath, fullPath); },
+            given ? DirectorySource::commandLine : DirectorySource::proposed, system,
+            [&](const std::string& fullPath) { WriteConfigRecord(system.recordPath, fullPath); },
             log);
     } catch (const CFileException&) {
-        return Finish(log, ChooseExitCode(RunEnd::recordNotWritten, false, 0));
+        return Finish(log, ExitCode::failed);
     }
-    if (check->verdict == AppDirVerdict::runBusy)
-        return Finish(log, ChooseExitCode(RunEnd::runBusy, false, 0));
-    if (!check->Accepted()) return Finish(log, ChooseExitCode(RunEnd::directoryRefused, false, 0));
-    return Finish(log,
-                  InstallAndLog(platform, WithTrailingSeparator(check->fullPath), log).exitCode);
+    if (check->verdict == AppDirVerdict::runBusy) return Finish(log, ExitCode::alreadyRunning);
+    if (!check->Accepted()) return Finish(log, ExitCode::failed);
+    return Finish(log, InstallAndLog(system, WithTrailingSeparator(check->fullPath), log).exitCode);
 }
 
-int RunWithDialog(const RunPlatform& platform, InstallLog& log, const DialogRunWindows& windows) {
-    const DialogResult dialog = windows.askDirectory();
+ExitCode RunWithDialog(const InstallerSwitches& switches, const RunSystem& system,
+                       RunWindows& windows, InstallLog& log) {
+    const DialogResult dialog = windows.AskDirectory(
+        switches.directory.empty() ? kProposedAppDir : switches.directory, system, log);
     switch (dialog.end) {
         case DialogResult::confirmed:
             break;
         case DialogResult::cancelled:
             log.Cancelled();
-            return Finish(log, ChooseExitCode(RunEnd::cancelled, false, 0));
+            return Finish(log, ExitCode::cancelled);
         case DialogResult::notShown:
             log.InstallationStopped("the dialog could not be shown");
-            return Finish(log, ChooseExitCode(RunEnd::installationAborted, false, 0));
+            return Finish(log, ExitCode::failed);
     }
-    // The progress goes before any message: the result's or the exception's.
-    std::unique_ptr<ProgressObserver> progress =
-        windows.showProgress ? windows.showProgress() : nullptr;
     // The directory is carried whole; the engine deals with paths that do not fit.
     const InstallResult installed =
-        InstallAndLog(platform, WithTrailingSeparator(dialog.fullPath), log, progress.get(), [&] {
-            progress.reset();
-            if (windows.reportStop) windows.reportStop();
-        });
-    progress.reset();
-    if (!installed.stopped) windows.showResult(installed.message);
+        InstallAndLog(system, WithTrailingSeparator(dialog.fullPath), log, &windows);
+    if (!installed.stopped) windows.Show(installed.message);
     return Finish(log, installed.exitCode);
 }
 

@@ -2,10 +2,6 @@
 
 #include <string_view>
 
-#include "appdir/accept_directory.h"
-#include "appdir/find_first_entry.h"
-#include "appdir/folder_identity.h"
-#include "appdir/full_path_name.h"
 #include "config/config_writer.h"
 #include "dialogs/FolderBrowser.h"
 #include "framework/WinApp.h"
@@ -17,8 +13,12 @@ const MessageMap CAppDirDialog::messageMap{&CDialog::messageMap,
                                                OnBnClicked<&CAppDirDialog::OnBrowse>(IDC_BROWSE),
                                            }};
 
-CAppDirDialog::CAppDirDialog(CWnd* parentWnd)
-    : CDialog(IDD_APPDIR, parentWnd), m_strAppDir("C:\\Varnelquist\\800x600") {}
+CAppDirDialog::CAppDirDialog(const tw::DirectoryPlatform& platform, tw::InstallLog& log,
+                             CWnd* parentWnd)
+    : CDialog(IDD_APPDIR, parentWnd),
+      m_strAppDir("C:\\Varnelquist\\800x600"),
+      m_platform(platform),
+      m_log(log) {}
 
 void CAppDirDialog::DoDataExchange(CDataExchange* dx) {
     CDialog::DoDataExchange(dx);
@@ -34,18 +34,14 @@ BOOL CAppDirDialog::OnInitDialog() {
 
 void CAppDirDialog::OnOK() {
     if (!UpdateData(TRUE)) return;
-    const tw::DirectoryPlatform platform{m_strPackageFolder.GetString(), tw::kConfigRecordPath,
-                                         tw::FindFirstEntryAttributes,   tw::FullPathName,
-                                         tw::ReadFolderIdentity,         m_pRunLock};
-    tw::InstallLog unlogged("");
     // A record that cannot be written leaves as CFileException: the dialog stays open.
     tw::AppDirCheck check = tw::AcceptDirectory(
-        m_strAppDir.GetString(), tw::DirectorySource::dialog, platform,
+        m_strAppDir.GetString(), tw::DirectorySource::dialog, m_platform,
         [this](const std::string& fullPath) {
             m_strFullAppDir = fullPath.c_str();
             WriteProductConfig();
         },
-        m_pLog ? *m_pLog : unlogged);
+        m_log);
     switch (check.verdict) {
         case tw::AppDirVerdict::accepted:
             break;
@@ -92,7 +88,7 @@ void CAppDirDialog::OnBrowse() {
 
 void CAppDirDialog::WriteProductConfig() {
     UpdateData(TRUE);
-    tw::WriteConfigRecord(tw::kConfigRecordPath,
+    tw::WriteConfigRecord(m_platform.recordPath,
                           std::string_view(m_strFullAppDir.GetString(),
                                            static_cast<size_t>(m_strFullAppDir.GetLength())));
 }

@@ -4,30 +4,25 @@
 // writes the configuration record with the folder's full path before it closes.
 #pragma once
 
+#include "appdir/accept_directory.h"
 #include "framework/Dialog.h"
 #include "framework/Edit.h"
-#include "common/run_lock.h"
 #include "log/install_log.h"
 
 class CAppDirDialog : public CDialog {
 public:
-    explicit CAppDirDialog(CWnd* parentWnd = nullptr);
+    // The run's platform (its package folder is refused, its run lock taken at the OK
+    // that accepts a directory and held to the run's end) and log, which each OK adds to.
+    CAppDirDialog(const tw::DirectoryPlatform& platform, tw::InstallLog& log,
+                  CWnd* parentWnd = nullptr);
     ~CAppDirDialog() override = default;
 
-    // Refreshes m_strAppDir from the edit box and writes the record "\ZAVIDAR.CFG"
-    // for m_strFullAppDir. A file that cannot be written leaves as CFileException.
+    // Refreshes m_strAppDir from the edit box and writes the record (the platform's
+    // "\ZAVIDAR.CFG") for m_strFullAppDir. A file that cannot be written leaves as CFileException.
     void WriteProductConfig();
 
     CString m_strAppDir;  // as the user left it; never normalised here
     CEdit m_editAppDir;
-    // Set by the caller: the folder the driver files are installed from, which
-    // the directory may not be (empty: no such test).
-    CString m_strPackageFolder;
-    // Set by the caller: the run's log, which each OK adds its steps to (none: not logged).
-    tw::InstallLog* m_pLog = nullptr;
-    // Set by the caller: the machine's run lock, taken at the OK that accepts the
-    // directory and held by the caller to the end of the run (none: not taken).
-    tw::RunLock* m_pRunLock = nullptr;
     // After IDOK: the accepted directory's full path, which the record holds and
     // the installation uses.
     CString m_strFullAppDir;
@@ -45,4 +40,7 @@ protected:
 private:
     // The edit box with its whole text selected, its caret in view and the focus.
     void FocusDirectoryText();
+
+    const tw::DirectoryPlatform& m_platform;
+    tw::InstallLog& m_log;
 };

@@ -1,5 +1,6 @@
 #include "log/install_log.h"
 
+#include <iterator>
 #include <string>
 
 #include "framework/afx_texts.h"
@@ -183,17 +184,24 @@ void InstallLog::FolderNotHeld(std::string_view folder) {
 }
 
 void InstallLog::Registration(const ::Registration& registration) {
-    const std::string commandLine = "\"" + registration.toolPath + "\" " + registration.parameters;
-    switch (registration.outcome) {
+    ToolRun("registration: ", registration);
+}
+
+void InstallLog::Unregistration(const ::Registration& unregistration) {
+    ToolRun("unregistration: ", unregistration);
+}
+
+void InstallLog::ToolRun(std::string_view kind, const ::Registration& run) {
+    const std::string commandLine = "\"" + run.toolPath + "\" " + run.parameters;
+    switch (run.outcome) {
         case RegistrationOutcome::exited:
-            Line({"registration: ", commandLine, ": exit code ",
-                  std::to_string(registration.exitCode)});
+            Line({kind, commandLine, ": exit code ", std::to_string(run.exitCode)});
             break;
         case RegistrationOutcome::stillRunning:
-            Line({"registration: ", commandLine, ": still running when the wait ended"});
+            Line({kind, commandLine, ": still running when the wait ended"});
             break;
         case RegistrationOutcome::notStarted:
-            Line({"registration: ", commandLine, ": not started"});
+            Line({kind, commandLine, ": not started"});
             break;
     }
 }
@@ -257,5 +265,54 @@ void InstallLog::RunLockNotTaken(const RunLock& lock, RunLockTaking taking) {
 }
 
 void InstallLog::Finished(int exitCode) { Line({"exit code: ", std::to_string(exitCode)}); }
+
+void InstallLog::Removal(RemovalEvent event, std::string_view name) {
+    struct Words {
+        const char* before;
+        const char* after;
+    };
+    static constexpr Words kWords[] = {
+        {"removal: list ", ""},
+        {"removal: no installed-files list", ""},
+        {"removal: the installed-files list cannot be read", ""},
+        {"removal: answered No", ""},
+        {"folder removed: ", ""},
+        {"record removed: ", ""},
+        {"record kept: ", " (not exactly the record of a directory removed)"},
+        {"kept, changed since it was installed: ", ""},
+        {"not removed: ", ""},
+        {"not unregistered: ", " (missing or changed since it was installed)"},
+        {"entry removed: ", ""},
+        {"list removed: ", ""},
+        {"copy of the installer: ", " removed"},
+        {"list rewritten: ", ""},
+        {"list not rewritten: ", ""},
+    };
+    static_assert(std::size(kWords) ==
+                  static_cast<std::size_t>(RemovalEvent::listNotRewritten) + 1);
+    const Words& words = kWords[static_cast<std::size_t>(event)];
+    Line({words.before, name, words.after});
+}
+
+void InstallLog::Removal(RemovalEvent event, const std::vector<std::string>& names) {
+    for (const std::string& name : names) Removal(event, name);
+}
+
+void InstallLog::RemovalCounts(int removed, std::size_t changed, std::size_t notRemoved,
+                               std::size_t notUnregistered) {
+    Line({"summary: files removed ", std::to_string(removed), ", changed ", std::to_string(changed),
+          ", not removed ", std::to_string(notRemoved), ", not unregistered ",
+          std::to_string(notUnregistered)});
+}
+
+void InstallLog::CopyMovedForRestart(std::string_view copy, std::string_view restartName) {
+    Line({"copy of the installer: ", copy, " moved to ", restartName,
+          ", removed at the next restart"});
+}
+
+void InstallLog::KeptForAnotherRemoval(std::string_view entry, std::string_view list,
+                                       std::string_view copy) {
+    Line({"kept for another removal: ", entry, ", ", list, ", ", copy});
+}
 
 }  // namespace tw

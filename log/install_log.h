@@ -51,6 +51,25 @@ struct TextPart {
     bool fileNames;
 };
 
+// The removal's events that name one thing (or nothing), in the order of its run.
+enum class RemovalEvent {
+    started,         // with the list's path
+    noList,          // no installed-files list
+    listUnreadable,  // a list that cannot be read
+    answeredNo,      // to the question
+    folderRemoved,
+    recordRemoved,
+    recordKept,       // not exactly the record of a directory removed
+    changedFileKept,  // changed since it was installed: the user's now
+    notRemoved,
+    notUnregistered,  // a DLL missing or changed since it was installed
+    entryRemoved,
+    listRemoved,
+    copyRemoved,    // the copy of the installer, not running, removed at once
+    listRewritten,  // to name what is left after a failure
+    listNotRewritten,
+};
+
 class InstallLog {
 public:
     // An empty path makes a log that writes nothing.
@@ -97,12 +116,25 @@ public:
     void RunLockNotTaken(const RunLock& lock, RunLockTaking taking);
     void Finished(int exitCode);
 
-    // Joins the parts into one line, makes its control bytes visible, converts it
-    // and appends it with CR LF. For the events of runs other than the
-    // installation (the removal) too.
-    void Line(std::initializer_list<std::string_view> ansiParts);
+    // One of the removal's events, with the name it is about (none for some), or
+    // one for each of names.
+    void Removal(RemovalEvent event, std::string_view name = {});
+    void Removal(RemovalEvent event, const std::vector<std::string>& names);
+    // One unregistration: the tool's command line and how it ended.
+    void Unregistration(const ::Registration& unregistration);
+    void RemovalCounts(int removed, std::size_t changed, std::size_t notRemoved,
+                       std::size_t notUnregistered);
+    // The running copy of the installer, moved aside to restartName.
+    void CopyMovedForRestart(std::string_view copy, std::string_view restartName);
+    void KeptForAnotherRemoval(std::string_view entry, std::string_view list,
+                               std::string_view copy);
 
 private:
+    // Joins the parts into one line, makes its control bytes visible, converts it
+    // and appends it with CR LF.
+    void Line(std::initializer_list<std::string_view> ansiParts);
+    // A registration's or unregistration's line: kind, the command line, the end.
+    void ToolRun(std::string_view kind, const ::Registration& run);
     // Line, each part converted from its own code page.
     void MixedLine(std::initializer_list<LogText> parts);
     // part made visible and converted, added to line.

@@ -22,6 +22,7 @@
 #include "framework/FileException.h"
 #include "framework/afx_texts.h"
 #include "log/log_platform.h"
+#include "tests/app/fake_run_windows.h"
 #include "tests/app/run_surroundings.h"
 #include "tests/fake_run_lock.h"
 #include "tests/install/recording_system.h"
@@ -38,16 +39,17 @@ struct Surroundings {
         : recordPath(recordFolderExists ? folder / "ZAVIDAR.CFG"
                                         : (folder / "gone") + "/ZAVIDAR.CFG"),
           logPath(folder / "run.log"),
-          platform{{"C:\\pkg", recordPath.c_str(),
-                    [](const char* path) -> std::optional<std::uint32_t> {
-                        const std::set<std::string> folders = {"C:\\Varnelquist", "D:\\My Apps",
-                                                               "C:\\pkg\\Driver"};
-                        if (!folders.count(path)) return std::nullopt;
-                        return 0x10;
-                    },
-                    [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
-                    [](const char*) { return std::optional<tw::FolderIdentity>(); }},
-                   system} {
+          platform(InstallationSystem(
+              {"C:\\pkg", recordPath.c_str(),
+               [](const char* path) -> std::optional<std::uint32_t> {
+                   const std::set<std::string> folders = {"C:\\Varnelquist", "D:\\My Apps",
+                                                          "C:\\pkg\\Driver"};
+                   if (!folders.count(path)) return std::nullopt;
+                   return 0x10;
+               },
+               [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
+               [](const char*) { return std::optional<tw::FolderIdentity>(); }},
+              system)) {
         system.SetListing(kSupport, {FileEntry("regsvr32.exe"), FileEntry("a.txt")});
         system.SetListing(kDriver, {FileEntry("b.dll")});
     }
@@ -56,55 +58,36 @@ struct Surroundings {
     std::string recordPath;
     std::string logPath;
     RecordingSystem system;
-    tw::RunPlatform platform;
+    tw::RunSystem platform;
 };
 
-// The dialog's OK as the dialog takes it: the route with the run's log; a record
-// that cannot be written leaves the dialog open, as the framework's guard does.
 std::optional<tw::AppDirCheck> PressOk(const std::string& text, Surroundings& run,
                                        tw::InstallLog& log) {
-    try {
-        return tw::AcceptDirectory(
-            text, tw::DirectorySource::dialog, run.platform,
-            [&](const std::string& fullPath) {
-                tw::WriteConfigRecord(run.recordPath.c_str(), fullPath);
-            },
-            log);
-    } catch (const CFileException&) {
-        return std::nullopt;
-    }
+    return FakeRunWindows::PressOk(text, run.platform, log);
 }
 
 // A dialog in which OK is pressed for each text in turn until one is accepted;
 // when none is, the user cancels.
 struct ScriptedDialog {
-    explicit ScriptedDialog(Lines okTexts) : texts(std::move(okTexts)) {}
+    explicit ScriptedDialog(Lines okTexts) { windows.okTexts = std::move(okTexts); }
 
-    Lines texts;
-    std::vector<std::string> shown;  // the final messages
-    int reports = 0;                 // exceptions reported while handled
+    FakeRunWindows windows;
 
     int Run(Surroundings& run) {
         tw::InstallLog log(run.logPath);
-        return tw::RunWithDialog(
-            run.platform, log,
-            {[&] {
-                 for (const std::string& text : texts) {
-                     std::optional<tw::AppDirCheck> check = PressOk(text, run, log);
-                     if (check && check->Accepted())
-                         return tw::DialogResult{tw::DialogResult::confirmed, check->fullPath};
-                 }
-                 return tw::DialogResult{tw::DialogResult::cancelled, {}};
-             },
-             [&](const tw::CompletionMessage& message) { shown.push_back(message.text); },
-             [&] { reports += std::current_exception() != nullptr; },
-             {}});
+        return Code(tw::RunWithDialog({}, run.platform, windows, log));
+    }
+    // The final messages.
+    Lines Shown() const { return windows.Boxes(); }
+    // Exceptions reported while handled.
+    long Reports() const {
+        return std::count(windows.journal.begin(), windows.journal.end(), "report while handled");
     }
 };
 
 int RunSilently(const std::string& directory, Surroundings& run) {
     tw::InstallLog log(run.logPath);
-    return tw::RunSilently({true, directory, run.logPath, true}, run.platform, log);
+    return Code(tw::RunSilently({true, directory, run.logPath, true}, run.platform, log));
 }
 
 // The silent run's line for how the directory was chosen, in the dialog's words.
@@ -203,7 +186,8 @@ TEST(DialogRun, LogsTheSameLinesInTheSameOrderAsTheSilentRun) {
             Lines(dialogLines.end() - static_cast<long>(c.dialogEnd.size()), dialogLines.end()),
             c.dialogEnd);
         EXPECT_EQ(silentLines.back(), "exit code: " + std::to_string(c.silentExit));
-        EXPECT_EQ(dialog.shown.size(), c.dialogExit == 0 ? 1u : 0u);
+        EXPECT_EQ(dialog.Shown().size(), c.dialogExit == 0 ? 1u : 0u);
+        EXPECT_EQ(dialog.windows.preset, "C:\\Varnelquist") << "no /D=: the proposed directory";
         EXPECT_EQ(PathExists(interactive.recordPath), c.recordFolderExists && c.dialogExit == 0);
     }
 }
@@ -262,24 +246,18 @@ TEST(DialogRun, AnInstallationStoppedByAnExceptionIsLoggedAlikeAndReported) {
             EXPECT_EQ(lines[lines.size() - 2], expected);
             EXPECT_EQ(lines.back(), "exit code: 1603");
         }
-        EXPECT_EQ(dialog.reports, 1);
-        EXPECT_TRUE(dialog.shown.empty());
+        EXPECT_EQ(dialog.Reports(), 1);
+        EXPECT_TRUE(dialog.Shown().empty());
     }
 }
 
 TEST(DialogRun, ADialogThatCannotBeShownEndsTheRunAsFailed) {
     Surroundings run(true);
     tw::InstallLog log(run.logPath);
-    bool shown = false;
-    int exitCode = tw::RunWithDialog(run.platform, log,
-                                     {[] {
-                                          return tw::DialogResult{tw::DialogResult::notShown, {}};
-                                      },
-                                      [&](const tw::CompletionMessage&) { shown = true; },
-                                      [] {},
-                                      {}});
-    EXPECT_EQ(exitCode, 1603);
-    EXPECT_FALSE(shown);
+    FakeRunWindows windows;
+    windows.dialogShown = false;
+    EXPECT_EQ(Code(tw::RunWithDialog({}, run.platform, windows, log)), 1603);
+    EXPECT_TRUE(windows.Boxes().empty());
     EXPECT_TRUE(run.system.Calls().empty());
     EXPECT_EQ(LogLines(run.logPath),
               (Lines{"installation stopped: the dialog could not be shown", "exit code: 1603"}));
@@ -306,16 +284,14 @@ Lines RunWithProgress(Surroundings& run, bool engineThrows) {
             throw std::runtime_error("lost");
         };
     tw::InstallLog log(run.logPath);
-    Lines events;
-    tw::RunWithDialog(
-        run.platform, log,
-        {[&] {
-             events.push_back("dialog");
-             return tw::DialogResult{tw::DialogResult::confirmed, "D:\\My Apps"};
-         },
-         [&](const tw::CompletionMessage&) { events.push_back("message"); },
-         [&] { events.push_back(std::current_exception() ? "report while handled" : "report"); },
-         [&] { return std::make_unique<ProgressEvents>(events); }});
+    FakeRunWindows windows;
+    windows.okTexts = {"D:\\My Apps"};
+    windows.progress = [&] { return std::make_unique<ProgressEvents>(windows.journal); };
+    tw::RunWithDialog({}, run.platform, windows, log);
+    Lines events = windows.journal;
+    const Lines boxes = windows.Boxes();
+    for (std::string& event : events)
+        if (std::find(boxes.begin(), boxes.end(), event) != boxes.end()) event = "message";
     return events;
 }
 

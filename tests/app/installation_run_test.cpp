@@ -6,12 +6,14 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "config/config_record.h"
 #include "appdir/full_path.h"
+#include "tests/app/fake_run_windows.h"
 #include "tests/app/run_surroundings.h"
 #include "tests/install/recording_system.h"
 #include "tests/temp_folder.h"
@@ -185,21 +187,22 @@ TEST(SilentRun, DecidesRecordsInstallsAndLogs) {
         const std::map<std::string, std::uint32_t> entries = {
             {"C:\\Varnelquist", 0x10},  {"D:\\My Apps", 0x10}, {"C:\\pkg\\Driver", 0x10},
             {"C:\\pkg\\My Apps", 0x10}, {"D:\\Linked", 0x410}, {"P:\\apps", 0x10}};
-        tw::RunPlatform platform{{"C:\\pkg", recordPath.c_str(),
-                                  [&](const char* path) -> std::optional<std::uint32_t> {
-                                      asked.push_back(path);
-                                      auto entry = entries.find(path);
-                                      if (entry == entries.end()) return std::nullopt;
-                                      return entry->second;
-                                  },
-                                  kFullPath, kDriverFolderAsDriveP},
-                                 system};
+        const tw::RunSystem platform =
+            InstallationSystem({"C:\\pkg", recordPath.c_str(),
+                                [&](const char* path) -> std::optional<std::uint32_t> {
+                                    asked.push_back(path);
+                                    auto entry = entries.find(path);
+                                    if (entry == entries.end()) return std::nullopt;
+                                    return entry->second;
+                                },
+                                kFullPath, kDriverFolderAsDriveP},
+                               system);
         tw::InstallerSwitches switches{true, c.directorySwitch ? c.directorySwitch : "", logPath,
                                        c.directorySwitch != nullptr};
         int exitCode;
         {
             tw::InstallLog log(logPath);
-            exitCode = tw::RunSilently(switches, platform, log);
+            exitCode = Code(tw::RunSilently(switches, platform, log));
         }
 
         EXPECT_EQ(exitCode, c.exitCode);
@@ -239,38 +242,44 @@ TEST(SilentRun, AnIncompleteInstallationFails) {
         const std::string recordPath = folder / "ZAVIDAR.CFG";
         RecordingSystem system;
         setup(system);
-        tw::RunPlatform platform{{"C:\\pkg", recordPath.c_str(),
-                                  [](const char*) { return std::optional<std::uint32_t>(0x10); },
-                                  kFullPath, kNoIdentities},
-                                 system};
+        const tw::RunSystem platform =
+            InstallationSystem({"C:\\pkg", recordPath.c_str(),
+                                [](const char*) { return std::optional<std::uint32_t>(0x10); },
+                                kFullPath, kNoIdentities},
+                               system);
         tw::InstallLog log("");
-        EXPECT_EQ(tw::RunSilently({true, "", "", false}, platform, log), 1603);
+        EXPECT_EQ(Code(tw::RunSilently({true, "", "", false}, platform, log)), 1603);
         EXPECT_TRUE(PathExists(recordPath));
     }
 }
 
-// With a progress observer the two folders are listed once more before the
-// installation, which then runs and is logged exactly as without one.
+// With the windows' progress the two folders are listed once more before the
+// installation, which then runs and is logged exactly as without it; the progress
+// opens once, under the installation's own caption.
 TEST(InstallAndLog, WithProgressListsThePackageFirstAndInstallsAsWithout) {
     struct Shown : tw::ProgressObserver {
+        explicit Shown(Lines& steps) : m_steps(steps) {}
         void Show(tw::ProgressStep, const std::string& file, int position) override {
-            steps.push_back(file + " @" + std::to_string(position));
+            m_steps.push_back(file + " @" + std::to_string(position));
         }
-        Lines steps;
+        Lines& m_steps;
     };
     Lines logs[2], work[2];
-    Shown shown;
+    Lines steps;
+    FakeRunWindows windows;
+    windows.progress = [&] { return std::make_unique<Shown>(steps); };
     for (int observed = 0; observed < 2; ++observed) {
         TempFolder folder;
         const std::string logPath = folder / "install.log";
         RecordingSystem system;
         Package(system);
-        tw::RunPlatform platform{{"C:\\pkg", "", nullptr, kFullPath, kNoIdentities}, system};
+        const tw::RunSystem platform =
+            InstallationSystem({"C:\\pkg", "", nullptr, kFullPath, kNoIdentities}, system);
         {
             tw::InstallLog log(logPath);
             tw::InstallResult result =
-                tw::InstallAndLog(platform, "C:\\App\\", log, observed ? &shown : nullptr);
-            EXPECT_EQ(result.exitCode, 0);
+                tw::InstallAndLog(platform, "C:\\App\\", log, observed ? &windows : nullptr);
+            EXPECT_EQ(Code(result.exitCode), 0);
         }
         logs[observed] = LogLines(logPath);
         work[observed] = system.Work();
@@ -279,10 +288,12 @@ TEST(InstallAndLog, WithProgressListsThePackageFirstAndInstallsAsWithout) {
     Lines planned{std::string("find ") + kSupport, std::string("find ") + kDriver};
     planned.insert(planned.end(), work[0].begin(), work[0].end());
     EXPECT_EQ(work[1], planned);
-    EXPECT_EQ(shown.steps,
+    EXPECT_EQ(steps,
               (Lines{"driversupport\\regsvr32.exe @0", "driversupport\\regsvr32.exe @166",
                      "driversupport\\a.txt @333", "driversupport\\a.txt @500", "Driver\\b.dll @666",
                      "Driver\\b.dll @833", "Driver\\b.dll @833", "Driver\\b.dll @1000"}));
+    EXPECT_EQ(windows.captions, Lines{""});
+    EXPECT_TRUE(windows.journal.empty()) << "no box: the run shows the message";
 }
 
 }  // namespace

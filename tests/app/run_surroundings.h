@@ -1,11 +1,20 @@
-// What the tests of the two runs share: the package folder's listings as the
-// recording system is asked for them, and the install log read back line by line.
+// What the tests of the runs share: the package folder's listings as the
+// recording system is asked for them, the install log read back line by line, and
+// a run's system for an installation, whose removal parts are never reached.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/exit_code.h"
+#include "app/run_system.h"
 #include "tests/temp_folder.h"
+#include "tests/uninstall/fake_store.h"
+#include "uninstall/removal_system.h"
 
 namespace run_tests {
 
@@ -21,6 +30,33 @@ inline Lines LogLines(const std::string& path) {
     for (std::size_t at = 3, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
         lines.push_back(text.substr(at, end - at));
     return lines;
+}
+
+// The number a run's exit code gives the process.
+inline int Code(tw::ExitCode code) { return static_cast<int>(code); }
+
+// An installation removes nothing: any call here fails the test.
+class NoRemovalSystem : public RemovalSystem {
+public:
+    FolderOpening OpenFolder(const char* folder, std::unique_ptr<HeldFolder>&) override {
+        ADD_FAILURE() << "opened for a removal: " << folder;
+        return FolderOpening::failed;
+    }
+    FileOpening HoldFile(const char* path, std::unique_ptr<HeldFile>&) override {
+        ADD_FAILURE() << "held for a removal: " << path;
+        return FileOpening::failed;
+    }
+    bool RemoveEmptyFolder(const char* folder) override {
+        ADD_FAILURE() << "removed: " << folder;
+        return false;
+    }
+};
+
+// The run's system of an installation on install, with the directory's platform.
+inline tw::RunSystem InstallationSystem(tw::DirectoryPlatform directory, InstallSystem& install) {
+    static FakeStore store;
+    static NoRemovalSystem removal;
+    return {std::move(directory), install, store, removal};
 }
 
 }  // namespace run_tests

@@ -29,6 +29,7 @@
 #include "install/forwarding_install_system.h"
 #include "install/platform_install_system.h"
 #include "res/texts.h"
+#include "tests/app/run_surroundings.h"
 #include "tests/fault_file.h"
 #include "tests/temp_folder.h"
 #include "tests/uninstall/fake_store.h"
@@ -386,9 +387,9 @@ TEST(FaultRuns, ASwapTheMomentTheHoldsEndNeverReachesTheListOrATool) {
     Reinstallation install;
     SwappingSystem system;
     FakeStore store;
-    tw::RunPlatform platform{
-        {install.Source(), (install.root / "ZAVIDAR.CFG").c_str(), nullptr, nullptr, nullptr},
-        system};
+    const std::string record = install.root / "ZAVIDAR.CFG";
+    tw::RunSystem platform = run_tests::InstallationSystem(
+        {install.Source(), record.c_str(), nullptr, nullptr, nullptr}, system);
     const std::string app = tw::WithTrailingSeparator(install.App());
     platform.keepForRemoval = [&](const std::string& appDir,
                                   const std::vector<tw::CopiedFile>& copied,
@@ -399,7 +400,7 @@ TEST(FaultRuns, ASwapTheMomentTheHoldsEndNeverReachesTheListOrATool) {
             {appDir, "C:\\ZAVIDAR.CFG", copied, &summary, TW_TEXT_UNINSTALL_DISPLAY_NAME}, store);
     };
     tw::InstallLog log("");
-    EXPECT_EQ(tw::InstallAndLog(platform, app, log).exitCode, 0);
+    EXPECT_EQ(run_tests::Code(tw::InstallAndLog(platform, app, log).exitCode), 0);
     EXPECT_EQ(system.starts.size(), 2u);
     const std::string swapped = "the other user's program";
     EXPECT_EQ(ReadBytes(install.App() + "/regsvr32.exe"), swapped);

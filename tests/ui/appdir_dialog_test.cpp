@@ -12,6 +12,10 @@
 #include <string>
 
 #include "app/MainFrame.h"
+#include "appdir/find_first_entry.h"
+#include "appdir/folder_identity.h"
+#include "appdir/full_path_name.h"
+#include "config/config_writer.h"
 #include "dialogs/AppDirDialog.h"
 #include "framework/FileException.h"
 #include "res/resource.h"
@@ -122,7 +126,11 @@ protected:
     }
 
     CMainFrame* frame = nullptr;
-    CAppDirDialog dialog;
+    tw::InstallLog unlogged{""};
+    // No package folder to refuse; the record in F:\ (the current directory's root).
+    const tw::DirectoryPlatform platform{"", tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
+                                         tw::FullPathName, tw::ReadFolderIdentity};
+    CAppDirDialog dialog{platform, unlogged};
 };
 
 TEST_F(AppDirDialogTest, OpensCentredOwnedByTheHiddenFrameShowingThePreset) {

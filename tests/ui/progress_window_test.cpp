@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ProgressWindow.h"
-#include "app/common_controls.h"
-#include "app/installation_progress.h"
+#include "dialogs/ProgressWindow.h"
+#include "dialogs/common_controls.h"
+#include "dialogs/installation_progress.h"
 #include "framework/WideText.h"
 #include "install/thread_messages.h"
 #include "res/resource.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/common_controls.h"
+#include "dialogs/common_controls.h"
 #include "framework/FileException.h"
 #include "res/resource.h"
 #include "framework/afx_texts.h"

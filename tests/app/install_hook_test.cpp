@@ -6,6 +6,7 @@
 
 #include "app/installation_run.h"
 #include "appdir/full_path.h"
+#include "tests/app/run_surroundings.h"
 #include "tests/install/recording_system.h"
 #include "tests/temp_folder.h"
 
@@ -47,12 +48,12 @@ TEST(InstallationKeepsForRemoval, AfterTheEngineWithTheCopiesMade) {
             system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.sys")});
         }
         int calls = 0;
-        tw::RunPlatform platform{
+        tw::RunSystem platform = run_tests::InstallationSystem(
             {"C:\\pkg", recordPath.c_str(),
              [](const char*) { return std::optional<std::uint32_t>(0x10); },
              [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
              [](const char*) { return std::optional<tw::FolderIdentity>(); }},
-            system};
+            system);
         platform.keepForRemoval = [&](const std::string& appDir,
                                       const std::vector<tw::CopiedFile>& copied,
                                       const InstallSummary& summary) {
@@ -68,7 +69,7 @@ TEST(InstallationKeepsForRemoval, AfterTheEngineWithTheCopiesMade) {
             return c.unkept;
         };
         tw::InstallLog log(logPath);
-        EXPECT_EQ(tw::RunSilently({true, "", ""}, platform, log), c.exitCode);
+        EXPECT_EQ(run_tests::Code(tw::RunSilently({true, "", ""}, platform, log)), c.exitCode);
         EXPECT_EQ(calls, c.keeperCalls);
         std::string text = ReadBytes(logPath);
         for (const std::string& name : c.unkept)
@@ -83,12 +84,12 @@ TEST(InstallationKeepsForRemoval, OnlyCompletedCopiesAreHandedOn) {
         RecordingSystem system;
         system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.sys"), FileEntry("c.sys")});
         system.FailCopyTo("C:\\V\\Driver\\b.sys");
-        tw::RunPlatform platform{
+        tw::RunSystem platform = run_tests::InstallationSystem(
             {"C:\\pkg", recordPath.c_str(),
              [](const char*) { return std::optional<std::uint32_t>(0x10); },
              [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
              [](const char*) { return std::optional<tw::FolderIdentity>(); }},
-            system};
+            system);
         platform.keepForRemoval = [&](const std::string&, const std::vector<tw::CopiedFile>& copied,
                                       const InstallSummary&) {
             EXPECT_THAT(Paths(copied), ElementsAre("C:\\V\\Driver\\c.sys"));
@@ -97,7 +98,7 @@ TEST(InstallationKeepsForRemoval, OnlyCompletedCopiesAreHandedOn) {
         };
         tw::InstallLog log("");
         tw::InstallResult result = tw::InstallAndLog(platform, "C:\\V\\", log);
-        EXPECT_EQ(result.exitCode, 1603);
+        EXPECT_EQ(run_tests::Code(result.exitCode), 1603);
         // Named after the files not installed.
         const std::vector<std::string> expected =
             fails ? std::vector<std::string>{"Driver\\b.sys", "P:\\Tw\\installed-files.lst"}
@@ -138,11 +139,12 @@ TEST(InstallationKeepsForRemoval, WhileTheEngineStillHoldsWhatItInstalled) {
     system.SetListing("C:\\pkg\\driversupport\\*.*", {FileEntry("regsvr32.exe")});
     system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("a.dll"), FileEntry("b.dll")});
     system.SetToolOutcome("/s C:\\V\\Driver\\b.dll", 3);
-    tw::RunPlatform platform{{"C:\\pkg", recordPath.c_str(),
-                              [](const char*) { return std::optional<std::uint32_t>(0x10); },
-                              [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
-                              [](const char*) { return std::optional<tw::FolderIdentity>(); }},
-                             system};
+    tw::RunSystem platform = run_tests::InstallationSystem(
+        {"C:\\pkg", recordPath.c_str(),
+         [](const char*) { return std::optional<std::uint32_t>(0x10); },
+         [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
+         [](const char*) { return std::optional<tw::FolderIdentity>(); }},
+        system);
     int heldWhileKept = -1;
     std::size_t handedOn = 0;
     platform.keepForRemoval = [&](const std::string&, const std::vector<tw::CopiedFile>&,

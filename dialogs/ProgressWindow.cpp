@@ -1,8 +1,8 @@
-#include "app/ProgressWindow.h"
+#include "dialogs/ProgressWindow.h"
 
 #include <commctrl.h>
 
-#include "app/common_controls.h"
+#include "dialogs/common_controls.h"
 #include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"

@@ -1,19 +1,14 @@
 // The install log: the file's bytes (mark, UTF-8, CR LF, appending), every event's
-// line, a log that cannot be written, and the copies the logging system reports.
+// line, the installation's and the removal's, and a log that cannot be written.
 #include "log/install_log.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <chrono>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
 #include "app/completion_message.h"
-#include "app/logging_install_system.h"
-#include "install/block_copy.h"
-#include "tests/install/recording_system.h"
 #include "tests/temp_folder.h"
 
 #ifdef _WIN32
@@ -95,6 +90,69 @@ TEST(InstallLog, EveryEventAsOneUtf8Line) {
 
 // A result over several lines ends each of them in CR LF, like every other line,
 // and a line end that already has its CR keeps one.
+// The removal's events, with names in the system's code page, and each kind of
+// tool run: the unregistrations' lines are the registrations' with their own word.
+TEST(InstallLog, TheRemovalsEventsAsOneUtf8LineEach) {
+    TempFolder folder;
+    const std::string path = folder / "removal.log";
+    const std::string tool = std::string(kFolderAnsi) + "\\regsvr32.exe";
+    const Registration runs[] = {
+        {"Driver\\a.dll", tool, "/u /s A\\a.dll", RegistrationOutcome::exited, 4},
+        {"Driver\\b.dll", tool, "/u /s A\\b.dll", RegistrationOutcome::stillRunning, 0},
+        {"Driver\\c.dll", tool, "/u /s A\\c.dll", RegistrationOutcome::notStarted, 0}};
+    {
+        using E = tw::RemovalEvent;
+        tw::InstallLog log(path);
+        log.Removal(E::started, "P:\\Tw\\installed-files.lst");
+        log.Removal(E::noList);
+        log.Removal(E::listUnreadable);
+        log.Removal(E::answeredNo);
+        for (const Registration& run : runs) log.Unregistration(run);
+        for (const Registration& run : runs) log.Registration(run);
+        log.Removal(E::folderRemoved, kFolderAnsi);
+        log.Removal(E::recordRemoved, "D:\\ZAVIDAR.CFG");
+        log.Removal(E::recordKept, "E:\\ZAVIDAR.CFG");
+        log.Removal(E::changedFileKept, "A\\x.txt");
+        log.Removal(E::notRemoved, "A\\y.txt");
+        log.Removal(E::notUnregistered, "A\\Driver\\z.dll");
+        log.RemovalCounts(7, 1, 2, 3);
+        log.Removal(E::entryRemoved, "HKLM\\U\\Tarnwhistle");
+        log.Removal(E::listRemoved, "P:\\Tw\\l.lst");
+        log.Removal(E::copyRemoved, "P:\\Tw\\T.exe");
+        log.CopyMovedForRestart("P:\\Tw\\T.exe", "P:\\Tw\\T.1.del");
+        log.KeptForAnotherRemoval("E", "L", "C");
+        log.Removal(E::listRewritten, "P:\\Tw\\l.lst");
+        log.Removal(E::listNotRewritten, "P:\\Tw\\l.lst");
+    }
+    const std::string toolUtf8 = std::string("\"") + kFolderUtf8 + "\\regsvr32.exe\" /u /s A\\";
+    EXPECT_EQ(ReadBytes(path),
+              std::string(kMark) + "removal: list P:\\Tw\\installed-files.lst\r\n" +
+                  "removal: no installed-files list\r\n" +
+                  "removal: the installed-files list cannot be read\r\n" +
+                  "removal: answered No\r\n" + "unregistration: " + toolUtf8 +
+                  "a.dll: exit code 4\r\n" + "unregistration: " + toolUtf8 +
+                  "b.dll: still running when the wait ended\r\n" + "unregistration: " + toolUtf8 +
+                  "c.dll: not started\r\n" + "registration: " + toolUtf8 +
+                  "a.dll: exit code 4\r\n" + "registration: " + toolUtf8 +
+                  "b.dll: still running when the wait ended\r\n" + "registration: " + toolUtf8 +
+                  "c.dll: not started\r\n" + "folder removed: " + kFolderUtf8 + "\r\n" +
+                  "record removed: D:\\ZAVIDAR.CFG\r\n"
+                  "record kept: E:\\ZAVIDAR.CFG (not exactly the record of a directory removed)\r\n"
+                  "kept, changed since it was installed: A\\x.txt\r\n"
+                  "not removed: A\\y.txt\r\n"
+                  "not unregistered: A\\Driver\\z.dll (missing or changed since it was "
+                  "installed)\r\n"
+                  "summary: files removed 7, changed 1, not removed 2, not unregistered 3\r\n"
+                  "entry removed: HKLM\\U\\Tarnwhistle\r\n"
+                  "list removed: P:\\Tw\\l.lst\r\n"
+                  "copy of the installer: P:\\Tw\\T.exe removed\r\n"
+                  "copy of the installer: P:\\Tw\\T.exe moved to P:\\Tw\\T.1.del, removed at the "
+                  "next restart\r\n"
+                  "kept for another removal: E, L, C\r\n"
+                  "list rewritten: P:\\Tw\\l.lst\r\n"
+                  "list not rewritten: P:\\Tw\\l.lst\r\n");
+}
+
 TEST(InstallLog, AMultiLineResultEndsEachLineInCrLf) {
     const struct {
         std::string text;
@@ -256,103 +314,6 @@ TEST(InstallLog, ControlBytesAreWrittenVisibly) {
                   "\\x1B\\x1C\\x1D\\x1E\\x1F\\x7F\\x00~\r\n"
                   "directory accepted: " +
                   kFolderUtf8 + "\r\n");
-}
-
-// Copies that fail in the block copy itself: the source's folder is missing.
-class MissingSourceSystem : public RecordingSystem {
-public:
-    tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
-        RecordingSystem::CopyFileTo(source, destination);
-        return tw::CopyFileInBlocks(source, destination);
-    }
-};
-
-// Each folder locked, or not, and each file no administrator owns; a folder that
-// was locked already says nothing. The answers are passed on unchanged.
-TEST(LoggingInstallSystem, LogsEachFolderSecuredAndEachFileNotTrusted) {
-    using Result = tw::FolderSecuring::Result;
-    TempFolder folder;
-    const std::string path = folder / "trust.log";
-    RecordingSystem inner;
-    inner.SetSecuring("C:\\V\\", {Result::secured, 0});
-    inner.SetSecuring("C:\\V\\Driver\\", {Result::unchanged, 0});
-    inner.SetSecuring("E:\\V\\", {Result::failed, 50});
-    inner.SetUntrusted("C:\\V\\Driver\\", {{"helper.drv"}, false, 0});
-    inner.SetUntrusted("E:\\V\\", {{}, true, 5});
-    {
-        tw::InstallLog log(path);
-        tw::LoggingInstallSystem logged(inner, log);
-        EXPECT_EQ(logged.SecureFolder("C:\\V\\").result, Result::secured);
-        EXPECT_EQ(logged.SecureFolder("C:\\V\\Driver\\").result, Result::unchanged);
-        tw::FolderSecuring failed = logged.SecureFolder("E:\\V\\");
-        EXPECT_EQ(failed.result, Result::failed);
-        EXPECT_EQ(failed.error, 50u);
-        EXPECT_EQ(logged.FindUntrustedFiles("C:\\V\\Driver\\").names,
-                  std::vector<std::string>{"helper.drv"});
-        EXPECT_TRUE(logged.FindUntrustedFiles("E:\\V\\").unreadable);
-        EXPECT_TRUE(logged.FindUntrustedFiles("C:\\V\\").names.empty());
-    }
-    EXPECT_EQ(ReadBytes(path), std::string(kMark) +
-                                   "directory secured: C:\\V\\\r\n"
-                                   "directory not secured: E:\\V\\ (system error 50)\r\n"
-                                   "not trusted: C:\\V\\Driver\\helper.drv (owned by no "
-                                   "administrator)\r\n"
-                                   "directory not checked: E:\\V\\ (system error 5)\r\n");
-}
-
-TEST(LoggingInstallSystem, PassesEveryCallOnAndLogsEachCopy) {
-    TempFolder folder;
-    const std::string path = folder / "copies.log";
-    RecordingSystem working;
-    MissingSourceSystem failing;
-    {
-        tw::InstallLog log(path);
-        tw::LoggingInstallSystem loggedWorking(working, log);
-        tw::LoggingInstallSystem loggedFailing(failing, log);
-        EXPECT_TRUE(loggedWorking.CopyFileTo("S\\a", "A\\a"));
-        EXPECT_FALSE(loggedFailing.CopyFileTo("S\\b", "A\\b"));
-        loggedWorking.CreateFolder("A\\Driver\\");
-        DirectoryEntry first;
-        EXPECT_EQ(loggedWorking.FindFirst("S\\Driver\\*.*", first).search, nullptr);
-        loggedWorking.SleepOneMillisecond();
-        EXPECT_NE(loggedWorking.HoldFolder("A\\"), nullptr);
-        EXPECT_NE(loggedWorking.HoldCopy("A\\t.exe", "S\\t.exe"), nullptr);
-        std::unique_ptr<StartedTool> tool =
-            loggedWorking.StartRegistration({"A\\regsvr32.exe", "/s A\\a.dll", "A\\"});
-        loggedWorking.WaitForAnyTool({tool.get()}, std::chrono::milliseconds(7));
-        EXPECT_EQ(tool->exitCode, 0u);
-    }
-    EXPECT_EQ(working.Calls(),
-              (std::vector<std::string>{
-                  "copy S\\a > A\\a", "mkdir A\\Driver\\", "find S\\Driver\\*.*", "sleep",
-                  "hold folder A\\", "hold A\\t.exe = S\\t.exe",
-                  "start A\\regsvr32.exe | /s A\\a.dll | A\\", "wait for one of 1 tools, 7 ms"}));
-    EXPECT_EQ(failing.Calls(), std::vector<std::string>{"copy S\\b > A\\b"});
-    EXPECT_EQ(ReadBytes(path), std::string(kMark) +
-                                   "copy: S\\a -> A\\a: ok\r\n"
-                                   "copy: S\\b -> A\\b: failed (system error 3)\r\n");
-}
-
-// A folder that cannot be held gets a line that says why its pass copies nothing;
-// a held one gets none.
-TEST(LoggingInstallSystem, LogsAFolderThatCannotBeHeld) {
-    TempFolder folder;
-    const std::string path = folder / "holds.log";
-    RecordingSystem system;
-    system.RefuseFolder("D:\\\xB3\xCC\xD0\xF2\\Driver\\");
-    {
-        tw::InstallLog log(path);
-        tw::LoggingInstallSystem logged(system, log);
-        EXPECT_NE(logged.HoldFolder("D:\\\xB3\xCC\xD0\xF2\\"), nullptr);
-        EXPECT_EQ(logged.HoldFolder("D:\\\xB3\xCC\xD0\xF2\\Driver\\"), nullptr);
-    }
-    EXPECT_EQ(system.Calls(),
-              (std::vector<std::string>{"hold folder D:\\\xB3\xCC\xD0\xF2\\",
-                                        "hold folder D:\\\xB3\xCC\xD0\xF2\\Driver\\"}));
-    // D:\程序\Driver\ in UTF-8.
-    EXPECT_EQ(ReadBytes(path), std::string(kMark) +
-                                   "not held: D:\\\xE7\xA8\x8B\xE5\xBA\x8F\\Driver\\ (a link, or "
-                                   "it cannot be opened): no copy into it is tried\r\n");
 }
 
 }  // namespace

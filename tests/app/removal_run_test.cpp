@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "res/texts.h"
+#include "tests/app/fake_run_windows.h"
 #include "tests/fake_run_lock.h"
 #include "tests/temp_folder.h"
 #include "tests/uninstall/fake_removal.h"
@@ -24,10 +25,11 @@ struct RemovalRunFixture {
     FakeStore store;
     FakeRemovalSystem system;
     FakeTools tools{system};
-    bool answer = true;
-    std::vector<std::string> shown;    // caption, then text, of each box in order
-    FakeRunLock lock{&shown};          // its steps between the boxes
-    std::function<void()> whileAsked;  // what happens while the question is shown
+    FakeRunWindows windows;
+    bool& answer = windows.answer;
+    std::vector<std::string>& shown = windows.journal;       // caption, then text, of each box
+    FakeRunLock lock{&shown};                                // its steps between the boxes
+    std::function<void()>& whileAsked = windows.whileAsked;  // while the question is shown
     TempFolder folder;
 
     RemovalRunFixture() {
@@ -42,22 +44,10 @@ struct RemovalRunFixture {
 
     int Start(bool silent) {
         tw::InstallLog log(folder / "r.log");
-        tw::RemovalPlatform platform{store,
-                                     system,
-                                     tools,
-                                     [this](const tw::CompletionMessage& q) {
-                                         Box(q);
-                                         if (whileAsked) whileAsked();
-                                         return answer;
-                                     },
-                                     [this](const tw::CompletionMessage& m) { Box(m); },
-                                     [this] { return std::make_unique<RecordingProgress>(shown); },
-                                     &lock};
-        return tw::RunRemoval(silent, platform, log);
-    }
-
-    void Box(const tw::CompletionMessage& m) {
-        shown.push_back(std::string(m.caption) + " " + std::to_string(m.style) + ": " + m.text);
+        windows.progress = [this] { return std::make_unique<RecordingProgress>(shown); };
+        const tw::RunSystem platform{
+            {"C:\\pkg", "", nullptr, nullptr, nullptr, &lock}, tools, store, system};
+        return static_cast<int>(tw::RunRemoval(silent, platform, windows, log));
     }
 
     std::string Log() { return ReadBytes(folder / "r.log"); }
@@ -74,6 +64,7 @@ TEST(RemovalRun, YesRemovesFilesThenEntryListAndCopy) {
     EXPECT_THAT(run.shown, ElementsAre(kQuestion, "lock taken", "progress opened",
                                        "deleting C:\\V\\a.txt at 0", "deleting C:\\V\\b.txt at 500",
                                        "progress closed", kInfo + "0: " TW_TEXT_UNINSTALL_DONE));
+    EXPECT_THAT(run.windows.captions, ElementsAre(TW_TEXT_REMOVAL_PROGRESS_CAPTION));
     EXPECT_THAT(run.system.files, IsEmpty());
     EXPECT_THAT(run.store.steps, ElementsAre("read list", "read list", "remove entry",
                                              "remove list", "remove copy"));
@@ -104,6 +95,7 @@ TEST(RemovalRun, SilentAsksAndShowsNothing) {
     run.system.files["C:\\V\\b.txt"] = "changed";
     EXPECT_EQ(run.Start(true), 0) << "a changed file is the user's: no failure";
     EXPECT_THAT(run.shown, ElementsAre("lock taken")) << "no box, no progress";
+    EXPECT_THAT(run.windows.captions, IsEmpty());
     EXPECT_THAT(run.system.files,
                 ElementsAre(std::pair<const std::string, std::string>("C:\\V\\b.txt", "changed")));
     EXPECT_NE(run.Log().find("kept, changed since it was installed: C:\\V\\b.txt\r\n"),

@@ -1,4 +1,4 @@
-#include "app/installation_progress.h"
+#include "dialogs/installation_progress.h"
 
 #include "install/thread_messages.h"
 #include "res/texts.h"

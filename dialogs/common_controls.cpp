@@ -1,4 +1,4 @@
-#include "app/common_controls.h"
+#include "dialogs/common_controls.h"
 
 #include <windows.h>
 #include <commctrl.h>

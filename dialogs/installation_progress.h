@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "app/ProgressWindow.h"
+#include "dialogs/ProgressWindow.h"
 #include "install/progress_observer.h"
 
 class InstallationProgress : public tw::ProgressObserver {
