@@ -3,10 +3,12 @@ dialog, type, click, press keys, wait for the final message, take screenshots;
 and what a run leaves behind.
 """
 
+import subprocess
 import time
 from dataclasses import dataclass, field
 from pathlib import Path
 
+import wine_session as wine
 import x_display as x
 
 DIALOG_CAPTION = "设置应用程序目录"
@@ -14,6 +16,8 @@ INFO_CAPTION = "提示信息"
 ERROR_CAPTION = "错误信息"
 FRAME_TITLE = "Tarnwhistle"
 PROGRESS_CAPTION = "正在安装驱动程序"
+# Wine's own title of the shell's folder window, in Chinese.
+FOLDER_WINDOW_CAPTION = "选择文件夹"
 
 TEXT_DONE = "祝贺驱动程序安装完毕!"
 TEXT_NOTHING_FOUND = "没有找到需要安装的驱动程序文件!"
@@ -35,6 +39,10 @@ EXIT_LOG_NOT_OPENED = 1622
 OK_BUTTON = ((93 + 25) / 201, (40 + 7) / 57)
 CANCEL_BUTTON = ((147 + 25) / 201, (40 + 7) / 57)
 EDIT_BOX = ((9 + 183 / 2) / 201, (17 + 6) / 57)
+BROWSE_BUTTON = ((39 + 25) / 201, (40 + 7) / 57)
+# A point of the folder window's tree below its items at the start (the desktop
+# and its four children), as a fraction of the window's client area.
+FOLDER_TREE_BLANK = (0.5, 0.72)
 # The one button of a message box sits centred, its middle this many pixels above
 # the bottom of the client area (Wine's message box at 96 dots per inch).
 MESSAGE_BUTTON_FROM_BOTTOM = 23
@@ -201,3 +209,41 @@ def typed(text, then=confirm):
         then(run, dialog)
 
     return steps
+
+
+def browse_to(run, dialog, folder):
+    """Clicks 浏览..., and in the shell's folder window walks the tree to folder (a
+    Unix path) as a user would with the keyboard: from the file system's root "/"
+    under the desktop, each name typed ahead and its item opened with Right, then
+    Enter takes the folder selected. Returns when the folder window has closed."""
+    x.click(dialog, *BROWSE_BUTTON)
+    window = x.wait_window(f"^{FOLDER_WINDOW_CAPTION}$", STEP_TIMEOUT, run.program.alive)
+    run.settle(window)
+    run.shot("folder-window", window)
+    # The window gives its OK button the focus: a click into the tree takes it there.
+    x.click(window, *FOLDER_TREE_BLANK)
+    run.program.wait_idle(quiet=0.5)
+    x.press(window, "Home")
+    for step, name in enumerate(["/", *Path(folder).resolve().parts[1:]]):
+        if step:
+            x.press(window, "Right")
+            run.program.wait_idle(quiet=0.5)
+        x.type_text(window, name)
+        run.program.wait_idle(quiet=0.5)
+    run.shot("folder-chosen", window)
+    x.press(window, "Return")
+    x.wait_gone(window, STEP_TIMEOUT, run.program.alive)
+    run.settle(dialog)
+
+
+def edit_box(probe):
+    """What the dialog's edit box shows, as tests/winetools/edit_box_probe.exe reads
+    it from the installer's window: {"text", "selection", "length", "focus"};
+    empty when no dialog is shown."""
+    out = subprocess.run([str(wine.TOOLS / "wine-run.sh"), str(probe)], capture_output=True,
+                         stdin=subprocess.DEVNULL, timeout=START_TIMEOUT)
+    fields = {}
+    for line in out.stdout.decode("utf-8", "replace").splitlines():
+        key, _, value = line.partition("\t")
+        fields[key] = value
+    return fields if out.returncode == 0 else {}

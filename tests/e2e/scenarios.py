@@ -326,10 +326,13 @@ def scenario_other_working_directory(suite, name, checks):
 
 
 def scenario_registration_judged(suite, name, checks):
-    """Wine's own regsvr32.exe registers a real COM DLL and fails on a DLL that is
-    none: the final message, shown only once every tool has ended, names that one."""
+    """The directory chosen with 浏览... in the shell's folder window: the edit box
+    shows its full path, selected, and 确定 installs there. Wine's own regsvr32.exe
+    registers a real COM DLL and fails on a DLL that is none: the final message,
+    shown only once every tool has ended, names that one."""
     app_dir = suite.folder(name, "apps", "Target")
-    app_text = suite.drive.dos(app_dir) + "\\"
+    recorded = suite.drive.dos(app_dir)
+    app_text = recorded + "\\"
     source = suite.folder(name, "package")
     package = pkg.Package(
         {"regsvr32.exe": wine.wine_regsvr32(suite.prefix).read_bytes()},
@@ -344,8 +347,18 @@ def scenario_registration_judged(suite, name, checks):
         checks.equal(wine.marked_processes(suites.RUN_MARKER, str(suite.root), "regsvr32"), [],
                      "registration tools running when the final message showed")
 
+    def browse_then_confirm(run, dialog):
+        ui.browse_to(run, dialog, app_dir)
+        shown = ui.edit_box(suite.tools_dir / "edit_box_probe.exe")
+        run.shot("browsed", dialog)
+        checks.equal(shown.get("text"), recorded, "the edit box after Browse")
+        checks.equal(shown.get("selection"), f"0 {len(recorded)}",
+                     "the edit box's selection after Browse")
+        checks.equal(shown.get("focus"), "edit", "the keyboard focus after Browse")
+        ui.confirm(run, dialog)
+
     result = suite.run_installer(name, source, args=("/LOG=" + suite.drive.dos(log),),
-                                 steps=ui.typed(suite.drive.dos(app_dir)),
+                                 steps=browse_then_confirm,
                                  on_message=every_tool_ended,
                                  timeout=ui.install_timeout(2))
     layout = package.installed_layout()
@@ -356,6 +369,8 @@ def scenario_registration_judged(suite, name, checks):
                      registered=[])
     lines, problems = pkg.read_install_log(log)
     checks.extend(problems)
+    checks.equal(lines[1:5], log_head(suite.drive.dos(source), recorded, "confirmed in the dialog",
+                                      app_text), "the log's lines before the copies")
     checks.equal(sorted(pkg.codes_as_n(line) for line in lines
                         if line.startswith("registration: ")),
                  registration_lines(app_text, ["broken.dll"], exit_code="N")
@@ -582,7 +597,8 @@ SCENARIOS = [
     ("s6", "read-only destination files", scenario_read_only_destination),
     ("s7", "working directory other than the program's folder; a planted tool never started",
      scenario_other_working_directory),
-    ("s9", "registrations judged by Wine's own regsvr32.exe", scenario_registration_judged),
+    ("s9", "a folder chosen with Browse; registrations judged by Wine's own regsvr32.exe",
+     scenario_registration_judged),
     ("s10", "silent with /LOG= and /D= with blanks", scenario_silent),
     ("s11", "silent with a missing folder", scenario_silent_missing),
     ("s12", "silent with a destination that cannot be replaced", scenario_silent_incomplete),

@@ -34,7 +34,7 @@ def parse_arguments():
     parser.add_argument("--exe", required=True, type=Path)
     parser.add_argument("--tools", required=True, type=Path,
                         help="folder of the test tools (regsvr32.exe, "
-                             "regsvr32_broadcast.exe, twsample.dll)")
+                             "regsvr32_broadcast.exe, twsample.dll, edit_box_probe.exe)")
     parser.add_argument("--artefacts", required=True, type=Path)
     parser.add_argument("--suite", choices=("scenarios", "many-files", "removal"), default="scenarios")
     parser.add_argument("--only", default="", help="comma-separated scenario names")
@@ -53,7 +53,8 @@ def main():
     args = parse_arguments()
     with_private_display()
     for needed in (args.exe, args.tools / "regsvr32.exe", args.tools / "regsvr32_broadcast.exe",
-                   args.tools / "twsample.dll", args.tools / "planted" / "winmm.dll"):
+                   args.tools / "twsample.dll", args.tools / "planted" / "winmm.dll",
+                   args.tools / "edit_box_probe.exe"):
         if not needed.is_file():
             print(f"FAIL: {needed} has not been built", flush=True)
             return 1

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "tests/uninstall/cleared_store_win32.h"
+#include "uninstall/platform_removal_store.h"
 #include "uninstall/platform_run_lock.h"
 
 namespace {
@@ -54,6 +56,35 @@ TEST(RunLockWin32, AFileLeftAtItsNameIsTakenOver) {
     EXPECT_EQ(lock->Take(), tw::RunLockTaking::taken);
     lock.reset();
     EXPECT_FALSE(Exists(path));
+}
+
+// The lock lies in the store's folder, which the lock makes when no installation
+// has yet; where something else has the folder's name, it cannot be taken and
+// says why.
+TEST(RunLockWin32, ItMakesTheStoresFolderOrFailsWithTheReason) {
+    const std::string folder = RemovalStoreFolder();
+    std::unique_ptr<tw::RunLock> lock = MakePlatformRunLock();
+    EXPECT_EQ(lock->Path(), folder + "run.lock");
+    ClearRemovalStore();
+    ASSERT_FALSE(Exists(folder));
+
+    EXPECT_EQ(lock->Take(), tw::RunLockTaking::taken);
+    EXPECT_TRUE(Exists(folder + "run.lock"));
+    lock->Release();
+    ASSERT_TRUE(RemoveDirectoryA(folder.c_str())) << "only the lock was there, and it went";
+
+    std::string name = folder;
+    name.pop_back();
+    HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    EXPECT_EQ(lock->Take(), tw::RunLockTaking::failed);
+    EXPECT_EQ(lock->Error(), static_cast<long>(ERROR_PATH_NOT_FOUND));
+    EXPECT_TRUE(DeleteFileA(name.c_str()));
+    EXPECT_EQ(lock->Take(), tw::RunLockTaking::taken) << "a failure is not remembered";
+    lock->Release();
+    RemoveDirectoryA(folder.c_str());
 }
 
 }  // namespace
