@@ -9,6 +9,9 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
+
+#include "common/win32_handles.h"
 
 namespace tw {
 
@@ -17,6 +20,16 @@ inline std::optional<DWORD> AttributesOf(HANDLE handle) {
     if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof(info)))
         return std::nullopt;
     return info.FileAttributes;
+}
+
+// The entry of path as a search of its folder sees it marks a link too. Windows
+// already refuses one through a handle opened without following links; Wine
+// follows a Unix link all the same and tells it only here. Asked while the file
+// or folder is held, so that it cannot be swapped between the two.
+inline bool IsLinkByName(const std::string& path) {
+    WIN32_FIND_DATAA data;
+    FindHandle search(FindFirstFileA(path.c_str(), &data));
+    return search.IsValid() && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 }  // namespace tw

@@ -34,7 +34,6 @@ constexpr long kErrorInvalidName = 123;
 constexpr long kErrorBadPathName = 161;
 constexpr long kErrorAlreadyExists = 183;
 constexpr long kErrorFilenameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
-constexpr long kErrorDirectory = 267;        // the folder named is not one
 constexpr long kErrorIoDevice = 1117;
 constexpr long kErrorCantAccessFile = 1920;  // a link refused by modeNoFollow
 

@@ -5,7 +5,5 @@
 
 #include <windows.h>
 
-#include "framework/ExceptionText.h"
-
 // Call only inside a catch block: reports the exception being handled.
 void ReportCurrentException(HWND owner, const char* caption);

@@ -56,15 +56,6 @@ std::string HeldPath(const char* spelled, HANDLE held) {
     return !path.empty() && LeadsTo(path, held) ? path : std::string();
 }
 
-// The folder's own entry, as a search sees it, marks a link too. Windows already
-// refuses it through the handle opened without following links; Wine follows the
-// link all the same and tells it only here. Checked while the folder is held.
-bool IsLinkByName(const std::string& path) {
-    WIN32_FIND_DATAA data;
-    FindHandle search(FindFirstFileA(path.c_str(), &data));
-    return search.IsValid() && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
 }  // namespace
 
 FolderOpening OpenFolderAsItself(const char* folder, std::unique_ptr<Hold>& held) {

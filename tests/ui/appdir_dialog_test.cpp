@@ -382,7 +382,9 @@ TEST_F(AppDirDialogTest, BrowseOpensTheFolderWindowAndCancelKeepsTheText) {
 // A folder chosen in the shell's folder window: the edit box shows its full path,
 // selected, and 确定 accepts it (the record names it).
 TEST_F(AppDirDialogTest, BrowseToAChosenFolderShowsItSelectedAndOkAcceptsIt) {
-    const char* chosen = "F:\\\xD1\xA1\xD4\xF1";  // F:\选择
+    // On C:, which the shell's tree shows in any prefix; a drive mapped just
+    // before may be missing from it in a fresh one.
+    const char* chosen = "C:\\\xD1\xA1\xD4\xF1";  // C:\选择
     ASSERT_TRUE(::CreateDirectoryA(chosen, nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
     INT_PTR result = Run("C:\\Varnelquist", [&](HWND window) {
         ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED),
@@ -391,7 +393,7 @@ TEST_F(AppDirDialogTest, BrowseToAChosenFolderShowsItSelectedAndOkAcceptsIt) {
         ASSERT_NE(folders, nullptr);
         // The folder window's own message selects the folder in its tree, as a click would.
         ::SendMessageW(folders, BFFM_SETSELECTIONW, TRUE,
-                       reinterpret_cast<LPARAM>(L"F:\\\x9009\x62E9"));
+                       reinterpret_cast<LPARAM>(L"C:\\\x9009\x62E9"));
         Screenshot("appdir-browse-chosen");
         HWND ok = ::GetDlgItem(folders, IDOK);
         ASSERT_NE(ok, nullptr);

@@ -4,14 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <new>
 #include <string>
 #include <vector>
 
 #include "app/current_directory.h"
-#include "framework/ExceptionReport.h"
-#include "framework/FileException.h"
-#include "framework/afx_texts.h"
 
 namespace {
 
@@ -42,24 +38,6 @@ TEST(CurrentDirectory, IsReadWholeWhenLongerThan255Bytes) {
 TEST(CurrentDirectory, IsTakenUnchanged) {
     ASSERT_TRUE(::SetCurrentDirectoryA("F:\\"));
     EXPECT_EQ(CurrentDirectory(), "F:\\");
-}
-
-TEST(ExceptionReport, AFileExceptionShowsItsFileErrorText) {
-    try {
-        throw CFileException(CFileException::diskFull, 112, "F:\\ZAVIDAR.CFG");
-    } catch (...) {
-        EXPECT_EQ(
-            CurrentExceptionText(),
-            CFileException(CFileException::diskFull, 112, "F:\\ZAVIDAR.CFG").GetErrorMessage());
-    }
-}
-
-TEST(ExceptionReport, AnyOtherExceptionShowsTheUnexpectedFailureText) {
-    try {
-        throw std::bad_alloc();
-    } catch (...) {
-        EXPECT_EQ(CurrentExceptionText(), AFX_TEXT_UNEXPECTED_ERROR);
-    }
 }
 
 }  // namespace

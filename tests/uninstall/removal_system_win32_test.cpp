@@ -219,10 +219,8 @@ TEST(RemovalSystemWin32, AHeldFileIsReadAndDeletedThroughItsOwnHandle) {
 }
 
 // Under Wine a Unix link to a file looks like the file itself, and a file is
-// deleted by its resolved name: a deletion through a hold of the link takes the
-// file it points at. Disabled until the hold tells the link from the file (its
-// handle's final path is not the path opened).
-TEST(RemovalSystemWin32, DISABLED_ALinkInAFilesPlaceNeverTakesTheFileItPointsAt) {
+// deleted by its resolved name: a hold of the link would take the file it points at.
+TEST(RemovalSystemWin32, ALinkInAFilesPlaceNeverTakesTheFileItPointsAt) {
     TempFolder folder;
     MakeFolder(folder / "elsewhere");
     const std::string victim = folder / "elsewhere\\victim.dll";
@@ -238,10 +236,8 @@ TEST(RemovalSystemWin32, DISABLED_ALinkInAFilesPlaceNeverTakesTheFileItPointsAt)
     EXPECT_EQ(ReadShared(victim), "someone's");
 }
 
-// Under Wine, removing "link\\" removes the empty folder the link points at.
-// Disabled until the removal drops the separator (as the folder's hold does) or
-// removes the folder through a handle it checked.
-TEST(RemovalSystemWin32, DISABLED_AnEmptyFolderBehindALinkIsNeverRemoved) {
+// Under Wine, removing "link\\" would remove the empty folder the link points at.
+TEST(RemovalSystemWin32, AnEmptyFolderBehindALinkIsNeverRemoved) {
     TempFolder folder;
     MakeFolder(folder / "link target");
     UnixLink link(folder / "link target", folder / "link");
@@ -344,9 +340,10 @@ TEST(RemovalOnDiskWin32, WhatChangedOrIsOpenStaysAndKeepsItsFolder) {
     EXPECT_THAT(NamesIn(installed.root / "app\\Driver"), ElementsAre("user.txt", "x.sys"));
 }
 
-// A file swapped for a link to someone else's file: its bytes are not the
-// installed ones, so it is kept as changed, and the file it points at stays.
-TEST(RemovalOnDiskWin32, AFileSwappedForALinkIsKeptAsChanged) {
+// A file swapped for a link to someone else's file: a link is never held, so it
+// stays, named as not removed, as Windows refuses a reparse point; the file it
+// points at stays too.
+TEST(RemovalOnDiskWin32, AFileSwappedForALinkIsKeptAndNamed) {
     Installed installed;
     MakeFolder(installed.root / "elsewhere");
     const std::string victim = installed.root / "elsewhere\\victim";
@@ -358,8 +355,8 @@ TEST(RemovalOnDiskWin32, AFileSwappedForALinkIsKeptAsChanged) {
 
     tw::RemovalSummary summary = installed.Remove();
 
-    EXPECT_THAT(summary.changedFiles, ElementsAre(sys));
-    EXPECT_THAT(summary.failedFiles, IsEmpty());
+    EXPECT_THAT(summary.changedFiles, IsEmpty());
+    EXPECT_THAT(summary.failedFiles, ElementsAre(sys));
     EXPECT_EQ(summary.filesRemoved, 2);
     EXPECT_EQ(ReadShared(victim), "someone's");
     EXPECT_THAT(summary.foldersRemoved, IsEmpty());
