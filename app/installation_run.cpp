@@ -9,7 +9,7 @@
 #include "config/config_writer.h"
 #include "install/progress_install_system.h"
 #include "install/progress_plan.h"
-#include "uninstall/copy_recorder.h"
+#include "install/copy_recorder.h"
 
 namespace tw {
 

@@ -16,7 +16,7 @@
 #include "install/install_system.h"
 #include "install/progress_observer.h"
 #include "log/install_log.h"
-#include "uninstall/copy_recorder.h"
+#include "install/copy_recorder.h"
 #include "uninstall/removal_store.h"
 #include "uninstall/removal_system.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "install/install_summary.h"
-#include "uninstall/copy_recorder.h"
+#include "install/copy_recorder.h"
 #include "uninstall/removal_store.h"
 #include "common/sha256.h"
 
