@@ -22,8 +22,7 @@ BOOL CFile::Open(const char* fileName, unsigned openFlags, CFileException* error
     // Opened as itself, a link is refused here, before anything reads through it.
     if (handle.IsValid() && request.noFollow) {
         std::optional<DWORD> attributes = tw::AttributesOf(handle.Get());
-        if (!attributes || (*attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-            tw::IsLinkByName(fileName)) {
+        if (!attributes || (*attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
             handle.Reset();
             SetLastError(static_cast<DWORD>(tw::kErrorCantAccessFile));
         }

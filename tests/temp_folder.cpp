@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <stdexcept>
@@ -37,18 +38,31 @@ std::vector<std::string>& ImmutableFiles() {
 }
 
 // chattr +i or -i on the Unix name of path; true once writing is refused (+i) or
-// allowed again (-i). Wine gives no wait on a Unix process: the outcome is polled.
+// allowed again (-i).
 bool SetImmutable(const std::string& path, bool immutable) {
+    const std::string name = UnixNameOf(path);
+    return !name.empty() && RunUnix(std::string("Z:\\usr\\bin\\chattr ") +
+                                        (immutable ? "+i" : "-i") + " \"" + name + "\"",
+                                    [&] { return RefusesWriting(path) == immutable; });
+}
+#endif
+
+}  // namespace
+
+#ifdef _WIN32
+std::string UnixNameOf(const std::string& path) {
     using UnixName = char*(CDECL*)(LPCWSTR);
     // Through void (*)(): the one function type any other may be cast from.
     auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!unixName) return false;
+    if (!unixName) return {};
     char* name = unixName(fs::path(path).wstring().c_str());
-    if (!name) return false;
-    std::string command =
-        std::string("Z:\\usr\\bin\\chattr ") + (immutable ? "+i" : "-i") + " \"" + name + "\"";
-    HeapFree(GetProcessHeap(), 0, name);
+    std::string text = name ? name : "";
+    if (name) HeapFree(GetProcessHeap(), 0, name);
+    return text;
+}
+
+bool RunUnix(std::string command, const std::function<bool()>& done) {
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -57,15 +71,13 @@ bool SetImmutable(const std::string& path, bool immutable) {
         return false;
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    for (int wait = 0; wait < 200; ++wait) {
-        if (RefusesWriting(path) == immutable) return true;
+    for (int wait = 0; wait < 400; ++wait) {
+        if (done()) return true;
         Sleep(25);
     }
     return false;
 }
 #endif
-
-}  // namespace
 
 TempFolder::TempFolder() {
     std::random_device random;

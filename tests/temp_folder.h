@@ -2,6 +2,7 @@
 // Paths are given in the platform's own form.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,3 +55,11 @@ constexpr const char* kReadOnlyNotEnforced =
 // TempFolder that holds the file goes. False when writing is not refused then:
 // the test skips with kReadOnlyNotEnforced.
 bool MakeReadOnlyForEveryone(const std::string& path);
+
+#ifdef _WIN32
+// Under Wine: the Unix name of a Windows path; empty where there is none.
+std::string UnixNameOf(const std::string& path);
+// Starts a Unix program (Wine starts it as it is) and polls done() until it holds,
+// ten seconds at most: Wine gives no wait on a Unix process.
+bool RunUnix(std::string command, const std::function<bool()>& done);
+#endif

@@ -232,18 +232,9 @@ private:
     void Retarget() {
         const char* unixFolder = std::getenv("TW_DRIVE_FOLDER");
         if (!unixFolder) return;
-        std::string command =
-            std::string("Z:\\usr\\bin\\ln -sfn \"above two\" \"") + unixFolder + "/above\"";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process{};
-        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &process))
-            return;
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        for (int wait = 0; wait < 200 && !retargeted; ++wait, Sleep(25))
-            retargeted = PathExists(m_root + "above\\A\\mark");
+        retargeted =
+            RunUnix(std::string("Z:\\usr\\bin\\ln -sfn \"above two\" \"") + unixFolder + "/above\"",
+                    [&] { return PathExists(m_root + "above\\A\\mark"); });
     }
 
     const std::string m_root;

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32_handles.h"
 #include "res/texts.h"
 #include "tests/uninstall/cleared_store_win32.h"
 #include "uninstall/platform_removal_store.h"
@@ -26,35 +27,9 @@ constexpr const wchar_t* kEntryKey =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarnwhistle";
 constexpr const wchar_t* kSessionManager = L"System\\CurrentControlSet\\Control\\Session Manager";
 
-class OpenHandle {
-public:
-    explicit OpenHandle(HANDLE handle) : m_handle(handle) {}
-    ~OpenHandle() {
-        if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
-    }
-    OpenHandle(const OpenHandle&) = delete;
-    OpenHandle& operator=(const OpenHandle&) = delete;
-    bool Valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_handle; }
+using OpenHandle = tw::FileHandle;
 
-private:
-    HANDLE m_handle;
-};
-
-class OpenKey {
-public:
-    OpenKey() = default;
-    ~OpenKey() {
-        if (m_key) RegCloseKey(m_key);
-    }
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    HKEY* Out() { return &m_key; }
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
+using OpenKey = tw::RegistryKey;
 
 // Opened by another program: share is what it lets others do.
 HANDLE OpenedElsewhere(const std::string& path, DWORD access, DWORD share) {
@@ -69,7 +44,7 @@ bool Exists(const std::string& path) {
 void Write(const std::string& path, const std::string& bytes) {
     OpenHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(file.Valid()) << path;
+    ASSERT_TRUE(file.IsValid()) << path;
     DWORD written = 0;
     ASSERT_TRUE(
         WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
@@ -80,7 +55,7 @@ void Write(const std::string& path, const std::string& bytes) {
 std::string Read(const std::string& path) {
     OpenHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return "<none>";
+    if (!file.IsValid()) return "<none>";
     std::string bytes;
     char block[65536];
     DWORD got = 0;
@@ -266,7 +241,7 @@ TEST_F(RemovalStoreWin32, AListThatCannotBeWrittenLeavesTheEarlierOne) {
         if (!Exists(folder + c.heldName)) Write(folder + c.heldName, "");
         {
             OpenHandle other(OpenedElsewhere(folder + c.heldName, GENERIC_READ, 0));
-            ASSERT_TRUE(other.Valid());
+            ASSERT_TRUE(other.IsValid());
             EXPECT_FALSE(store.WriteList("later list\r\n"));
         }
         EXPECT_EQ(Read(store.ListPath()), earlier);
@@ -290,7 +265,7 @@ TEST_F(RemovalStoreWin32, AListIsAbsentOnlyWhenNothingIsThere) {
     Write(store.ListPath(), "held");
     {
         OpenHandle other(OpenedElsewhere(store.ListPath(), GENERIC_WRITE, 0));
-        ASSERT_TRUE(other.Valid());
+        ASSERT_TRUE(other.IsValid());
         EXPECT_EQ(store.ReadList(read), tw::ListReading::failed) << "held without sharing";
     }
     ASSERT_TRUE(DeleteFileA(store.ListPath().c_str()));
@@ -307,7 +282,7 @@ TEST_F(RemovalStoreWin32, AListLargerThan64MegabytesIsRefused) {
         {
             OpenHandle file(CreateFileA(store.ListPath().c_str(), GENERIC_WRITE, 0, nullptr,
                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-            ASSERT_TRUE(file.Valid());
+            ASSERT_TRUE(file.IsValid());
             LARGE_INTEGER end;
             end.QuadPart = size;
             ASSERT_TRUE(SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN));
@@ -326,7 +301,7 @@ TEST_F(RemovalStoreWin32, TheListIsRemovedUnlessSomeoneHoldsIt) {
     ASSERT_TRUE(store.WriteList("list"));
     {
         OpenHandle other(OpenedElsewhere(store.ListPath(), GENERIC_READ, FILE_SHARE_READ));
-        ASSERT_TRUE(other.Valid());
+        ASSERT_TRUE(other.IsValid());
         EXPECT_FALSE(store.RemoveList());
     }
     EXPECT_EQ(Read(store.ListPath()), "list");
@@ -409,9 +384,9 @@ TEST_F(RemovalStoreWin32, TheCopyIsTheProgramFileHeldSinceTheStart) {
     {
         OpenHandle writer(OpenedElsewhere(self, GENERIC_WRITE,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE));
-        EXPECT_FALSE(writer.Valid()) << "opened for writing while held";
+        EXPECT_FALSE(writer.IsValid()) << "opened for writing while held";
         OpenHandle reader(OpenedElsewhere(self, GENERIC_READ, FILE_SHARE_READ));
-        EXPECT_TRUE(reader.Valid()) << "read while held";
+        EXPECT_TRUE(reader.IsValid()) << "read while held";
     }
     const std::string moved = std::string(self) + ".moved";
     EXPECT_FALSE(MoveFileExA(self, moved.c_str(), 0)) << "renamed while held";
@@ -470,7 +445,7 @@ TEST_F(RemovalStoreWin32, TheCopyGoesAtOnceOrIsMovedAsideForTheRestart) {
         }
         if (c.copy == Copy::heldOpen) {
             other.emplace(OpenedElsewhere(store.CopyPath(), GENERIC_READ, FILE_SHARE_READ));
-            ASSERT_TRUE(other->Valid());
+            ASSERT_TRUE(other->IsValid());
         }
 
         tw::CopyRemoval removal = store.RemoveCopyAtRestart();

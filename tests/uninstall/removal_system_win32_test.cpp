@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32_handles.h"
 #include "tests/install/recording_system.h"
 #include "tests/temp_folder.h"
 #include "tests/uninstall/fake_removal.h"
@@ -26,19 +27,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class OpenHandle {
-public:
-    explicit OpenHandle(HANDLE handle) : m_handle(handle) {}
-    ~OpenHandle() {
-        if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
-    }
-    OpenHandle(const OpenHandle&) = delete;
-    OpenHandle& operator=(const OpenHandle&) = delete;
-    bool Valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_handle;
-};
+using OpenHandle = tw::FileHandle;
 
 HANDLE OpenedElsewhere(const std::string& path, DWORD access, DWORD share) {
     return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
@@ -51,43 +40,12 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// The Unix name of a Windows path under Wine; empty where there is none.
-std::string UnixNameOf(const std::string& path) {
-    using UnixName = char*(CDECL*)(LPCWSTR);
-    // Through void (*)(): the one function type any other may be cast from.
-    auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!unixName) return {};
-    char* name = unixName(fs::path(path).wstring().c_str());
-    std::string text = name ? name : "";
-    if (name) HeapFree(GetProcessHeap(), 0, name);
-    return text;
-}
-
 bool Listed(const std::string& path) {
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA(path.c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) return false;
     FindClose(search);
     return true;
-}
-
-// Starts a Unix program (Wine starts it as it is) and waits until done() holds:
-// Wine gives no wait on a Unix process.
-bool RunUnix(std::string command, const std::function<bool()>& done) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    for (int wait = 0; wait < 400; ++wait) {
-        if (done()) return true;
-        Sleep(25);
-    }
-    return false;
 }
 
 // A Unix symbolic link at link to target, made with ln on the Unix side (a
@@ -175,7 +133,7 @@ TEST(RemovalSystemWin32, AFileIsHeldOnlyWhenNobodyElseMayWriteOrDeleteIt) {
         if (c.otherAccess) {
             other =
                 std::make_unique<OpenHandle>(OpenedElsewhere(c.path, c.otherAccess, c.otherShare));
-            ASSERT_TRUE(other->Valid());
+            ASSERT_TRUE(other->IsValid());
         }
         std::unique_ptr<HeldFile> held;
         EXPECT_EQ(PlatformRemovalSystem().HoldFile(c.path.c_str(), held), c.opening);
@@ -198,9 +156,9 @@ TEST(RemovalSystemWin32, AHeldFileIsReadAndDeletedThroughItsOwnHandle) {
 
     std::unique_ptr<HeldFile> held;
     ASSERT_EQ(PlatformRemovalSystem().HoldFile(file.c_str(), held), FileOpening::held);
-    EXPECT_TRUE(OpenHandle(OpenedElsewhere(file, GENERIC_READ, kShareAll)).Valid())
+    EXPECT_TRUE(OpenHandle(OpenedElsewhere(file, GENERIC_READ, kShareAll)).IsValid())
         << "read by others";
-    EXPECT_FALSE(OpenHandle(OpenedElsewhere(file, GENERIC_WRITE, kShareAll)).Valid())
+    EXPECT_FALSE(OpenHandle(OpenedElsewhere(file, GENERIC_WRITE, kShareAll)).IsValid())
         << "written by others";
     EXPECT_FALSE(DeleteFileA(file.c_str())) << "deleted by name";
     EXPECT_FALSE(MoveFileExA(file.c_str(), (folder / "moved.dll").c_str(), 0)) << "renamed";
@@ -327,7 +285,7 @@ TEST(RemovalOnDiskWin32, WhatChangedOrIsOpenStaysAndKeepsItsFolder) {
     WriteBytes(installed.app + "Driver\\x.sys", "changed");
     WriteBytes(installed.app + "Driver\\user.txt", "user's");
     OpenHandle writer(OpenedElsewhere(installed.app + "readme.txt", GENERIC_WRITE, kShareAll));
-    ASSERT_TRUE(writer.Valid());
+    ASSERT_TRUE(writer.IsValid());
 
     tw::RemovalSummary summary = installed.Remove();
 
