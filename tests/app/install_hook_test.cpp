@@ -21,6 +21,15 @@ std::vector<std::string> Paths(const std::vector<tw::CopiedFile>& copied) {
     return paths;
 }
 
+// The run's system for a package at folder whose directories all exist.
+tw::RunSystem PackageAt(const char* folder, const std::string& recordPath, InstallSystem& system) {
+    return run_tests::InstallationSystem(
+        {folder, recordPath.c_str(), [](const char*) { return std::optional<std::uint32_t>(0x10); },
+         [folder](const char* text) { return tw::FullPathFrom(text, folder); },
+         [](const char*) { return std::optional<tw::FolderIdentity>(); }},
+        system);
+}
+
 struct Case {
     const char* name;
     bool package;                     // a package with a file in each folder
@@ -48,12 +57,7 @@ TEST(InstallationKeepsForRemoval, AfterTheEngineWithTheCopiesMade) {
             system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.sys")});
         }
         int calls = 0;
-        tw::RunSystem platform = run_tests::InstallationSystem(
-            {"C:\\pkg", recordPath.c_str(),
-             [](const char*) { return std::optional<std::uint32_t>(0x10); },
-             [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
-             [](const char*) { return std::optional<tw::FolderIdentity>(); }},
-            system);
+        tw::RunSystem platform = PackageAt("C:\\pkg", recordPath, system);
         platform.keepForRemoval = [&](const std::string& appDir,
                                       const std::vector<tw::CopiedFile>& copied,
                                       const InstallSummary& summary) {
@@ -84,12 +88,7 @@ TEST(InstallationKeepsForRemoval, OnlyCompletedCopiesAreHandedOn) {
         RecordingSystem system;
         system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.sys"), FileEntry("c.sys")});
         system.FailCopyTo("C:\\V\\Driver\\b.sys");
-        tw::RunSystem platform = run_tests::InstallationSystem(
-            {"C:\\pkg", recordPath.c_str(),
-             [](const char*) { return std::optional<std::uint32_t>(0x10); },
-             [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
-             [](const char*) { return std::optional<tw::FolderIdentity>(); }},
-            system);
+        tw::RunSystem platform = PackageAt("C:\\pkg", recordPath, system);
         platform.keepForRemoval = [&](const std::string&, const std::vector<tw::CopiedFile>& copied,
                                       const InstallSummary&) {
             EXPECT_THAT(Paths(copied), ElementsAre("C:\\V\\Driver\\c.sys"));
@@ -139,12 +138,7 @@ TEST(InstallationKeepsForRemoval, WhileTheEngineStillHoldsWhatItInstalled) {
     system.SetListing("C:\\pkg\\driversupport\\*.*", {FileEntry("regsvr32.exe")});
     system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("a.dll"), FileEntry("b.dll")});
     system.SetToolOutcome("/s C:\\V\\Driver\\b.dll", 3);
-    tw::RunSystem platform = run_tests::InstallationSystem(
-        {"C:\\pkg", recordPath.c_str(),
-         [](const char*) { return std::optional<std::uint32_t>(0x10); },
-         [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
-         [](const char*) { return std::optional<tw::FolderIdentity>(); }},
-        system);
+    tw::RunSystem platform = PackageAt("C:\\pkg", recordPath, system);
     int heldWhileKept = -1;
     std::size_t handedOn = 0;
     platform.keepForRemoval = [&](const std::string&, const std::vector<tw::CopiedFile>&,
