@@ -22,6 +22,17 @@ inline std::optional<DWORD> AttributesOf(HANDLE handle) {
     return info.FileAttributes;
 }
 
+// The system's path of an open file or folder ("\\?\C:\A", "\\?\UNC\server\share\A"),
+// through no link; empty when the system gives none or it passes the longest path
+// the ANSI calls open.
+inline std::string FinalPathOf(HANDLE handle) {
+    char path[MAX_PATH + 8];  // "\\?\UNC\" and the longest path the ANSI calls open
+    DWORD length = GetFinalPathNameByHandleA(handle, path, sizeof(path),
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= sizeof(path)) return {};
+    return {path, length};
+}
+
 // The entry of path as a search of its folder sees it marks a link too. Windows
 // already refuses one through a handle opened without following links; Wine
 // follows a Unix link all the same and tells it only here. Asked while the file

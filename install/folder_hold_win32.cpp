@@ -48,11 +48,9 @@ bool LeadsTo(const std::string& path, HANDLE held) {
 // The path of the held folder as install/held_folder_path.h chooses it, when it
 // leads to that folder; empty otherwise.
 std::string HeldPath(const char* spelled, HANDLE held) {
-    char ownPath[MAX_PATH + 8];  // "\\?\UNC\" and the longest path the ANSI calls open
-    DWORD length = GetFinalPathNameByHandleA(held, ownPath, sizeof(ownPath),
-                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0 || length >= sizeof(ownPath)) return {};
-    std::string path = PathWhileHeld(spelled, {ownPath, length});
+    const std::string ownPath = FinalPathOf(held);
+    if (ownPath.empty()) return {};
+    std::string path = PathWhileHeld(spelled, ownPath);
     return !path.empty() && LeadsTo(path, held) ? path : std::string();
 }
 

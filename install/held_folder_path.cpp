@@ -32,4 +32,16 @@ std::string PathWhileHeld(std::string_view spelled, std::string_view ownPath,
     return WithTrailingSeparator(same ? spelled : ownPath, isLead);
 }
 
+bool ShowsTheFileOpened(std::string_view opened, std::string_view ownPath,
+                        LeadBytePredicate isLead) {
+    if (ownPath.empty()) return true;
+    if (ownPath.substr(0, kLongPrefix.size()) == kLongPrefix)
+        ownPath.remove_prefix(kLongPrefix.size());
+    if (ownPath.size() > 2 && opened.size() > 2 && ownPath[1] == ':' && opened[1] == ':' &&
+        SamePath(ownPath.substr(0, 2), opened.substr(0, 2), isLead))
+        return SamePath(ownPath, opened, isLead);
+    return SamePath(ownPath.substr(FolderPart(ownPath, isLead).size()),
+                    opened.substr(FolderPart(opened, isLead).size()), isLead);
+}
+
 }  // namespace tw

@@ -20,4 +20,13 @@ namespace tw {
 std::string PathWhileHeld(std::string_view spelled, std::string_view ownPath,
                           LeadBytePredicate isLead = IsSystemLeadByte);
 
+// opened: the path a file was opened by; ownPath: the system's path of the file
+// held, as GetFinalPathNameByHandle gives it. False when ownPath shows another
+// file: under Wine a Unix link in the file's place opens as the file it points at
+// (Windows refuses a link by its attributes). On the same drive letter the whole
+// paths are compared; a path the system spells from another drive (a substituted
+// or network drive) by the file's name only. No path at all is no refusal.
+bool ShowsTheFileOpened(std::string_view opened, std::string_view ownPath,
+                        LeadBytePredicate isLead = IsSystemLeadByte);
+
 }  // namespace tw

@@ -9,36 +9,15 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <utility>
 
 #include "common/path_rules.h"
 #include "common/win32_attributes.h"
 #include "common/win32_handles.h"
+#include "install/held_folder_path.h"
 #include "uninstall/platform_removal.h"
 
 namespace {
-
-// False when the system's path of the file held shows another file than the
-// path opened: under Wine a Unix link in the file's place opens as the file it
-// points at, and its path tells (Windows refuses a link by its attributes). A
-// path the system spells from another drive (a substituted or network drive) is
-// compared by its file name only; one the system cannot give is no refusal.
-bool IsItself(HANDLE held, std::string_view path) {
-    char own[MAX_PATH + 8];  // "\\?\UNC\" and the longest path the ANSI calls open
-    DWORD length =
-        GetFinalPathNameByHandleA(held, own, sizeof(own), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0 || length >= sizeof(own)) return true;
-    std::string_view ownPath(own, length);
-    constexpr std::string_view kLongPrefix = "\\\\?\\";
-    if (ownPath.substr(0, kLongPrefix.size()) == kLongPrefix)
-        ownPath.remove_prefix(kLongPrefix.size());
-    if (ownPath.size() > 2 && path.size() > 2 && ownPath[1] == ':' && path[1] == ':' &&
-        tw::SamePath(ownPath.substr(0, 2), path.substr(0, 2)))
-        return tw::SamePath(ownPath, path);
-    return tw::SamePath(ownPath.substr(tw::FolderPart(ownPath).size()),
-                        path.substr(tw::FolderPart(path).size()));
-}
 
 bool IsMissing(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -82,7 +61,7 @@ public:
         std::optional<DWORD> attributes = tw::AttributesOf(handle.Get());
         if (!attributes ||
             (*attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
-            !IsItself(handle.Get(), path))
+            !tw::ShowsTheFileOpened(path, tw::FinalPathOf(handle.Get())))
             return FileOpening::failed;
         held = std::make_unique<Win32HeldFile>(std::move(handle));
         return FileOpening::held;

@@ -43,3 +43,30 @@ TEST(PathWhileHeld, TheSystemsPathUnlessTheOneGivenIsTheSame) {
         EXPECT_EQ(tw::PathWhileHeld(c.spelled, c.final, tw::IsCp936LeadByte), c.expected);
     }
 }
+
+TEST(ShowsTheFileOpened, AnotherFileOnlyWhereThePathsDisagree) {
+    const struct {
+        const char* what;
+        const char* opened;
+        const char* final;
+        bool same;
+    } cases[] = {
+        {"the same path", "C:\\V\\Driver\\a.dll", "\\\\?\\C:\\V\\Driver\\a.dll", true},
+        {"another letter case", "c:\\v\\DRIVER\\A.DLL", "\\\\?\\C:\\V\\Driver\\a.dll", true},
+        {"a link to another name", "T:\\V\\x.dll", "\\\\?\\T:\\elsewhere\\victim.dll", false},
+        {"a link to the same name elsewhere", "T:\\V\\x.dll", "\\\\?\\T:\\elsewhere\\x.dll", false},
+        {"a substituted drive, the same name", "S:\\V\\a.dll", "\\\\?\\C:\\work\\V\\a.dll", true},
+        {"a substituted drive, another name", "S:\\V\\a.dll", "\\\\?\\C:\\work\\V\\b.dll", false},
+        {"a network drive", "Z:\\V\\a.dll", "\\\\?\\UNC\\server\\share\\V\\a.dll", true},
+        {"a network drive, another name", "Z:\\V\\a.dll", "\\\\?\\UNC\\server\\share\\b.dll",
+         false},
+        {"no path from the system", "C:\\V\\a.dll", "", true},
+        // Code page 936: the trail byte 0x5C is no separator, and 0x41 no letter to fold.
+        {"double-byte names", "D:\\\xB3\xCC\\\xCA\x5C", "\\\\?\\D:\\\xB3\xCC\\\xCA\x5C", true},
+        {"double-byte names told apart", "D:\\V\\\xB3\x41", "\\\\?\\D:\\V\\\xB3\x61", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(tw::ShowsTheFileOpened(c.opened, c.final, tw::IsCp936LeadByte), c.same);
+    }
+}
