@@ -29,7 +29,7 @@ test-host: host
 	ctest --test-dir build/host --output-on-failure
 
 test-win32: win32
-	bash tools/with-display.sh ctest --test-dir build/win32 --output-on-failure
+	bash tools/run-win32-tests.sh
 
 # libFuzzer targets, about a minute in all (FUZZ_SECONDS each).
 test-fuzz: setup

@@ -77,6 +77,30 @@ bool RunUnix(std::string command, const std::function<bool()>& done) {
     }
     return false;
 }
+
+namespace {
+
+bool Listed(const std::string& path) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(path.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return true;
+}
+
+}  // namespace
+
+UnixLink::UnixLink(const std::string& target, const std::string& link) : m_link(link) {
+    const std::string from = UnixNameOf(target);
+    m_unixLink = UnixNameOf(link);
+    m_made = !from.empty() && !m_unixLink.empty() &&
+             RunUnix("Z:\\bin\\ln -s \"" + from + "\" \"" + m_unixLink + "\"",
+                     [&] { return Listed(m_link); });
+}
+
+UnixLink::~UnixLink() {
+    if (m_made) RunUnix("Z:\\bin\\rm -f \"" + m_unixLink + "\"", [&] { return !Listed(m_link); });
+}
 #endif
 
 TempFolder::TempFolder() {

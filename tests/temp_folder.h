@@ -62,4 +62,22 @@ std::string UnixNameOf(const std::string& path);
 // Starts a Unix program (Wine starts it as it is) and polls done() until it holds,
 // ten seconds at most: Wine gives no wait on a Unix process.
 bool RunUnix(std::string command, const std::function<bool()>& done);
+
+// A Unix symbolic link at link to target, made with ln on the Unix side (a
+// Windows program under Wine makes none), and removed the same way before the
+// folder that holds it goes: the file layer of the tests' temporary folders
+// would walk through it.
+class UnixLink {
+public:
+    UnixLink(const std::string& target, const std::string& link);
+    ~UnixLink();
+    UnixLink(const UnixLink&) = delete;
+    UnixLink& operator=(const UnixLink&) = delete;
+    bool Made() const { return m_made; }
+
+private:
+    std::string m_link;
+    std::string m_unixLink;
+    bool m_made = false;
+};
 #endif

@@ -3,6 +3,11 @@
 // kernel without IA-32 support that call brings the process down. This printer
 // forwards everything to GoogleTest's, except that it prints assertion results
 // itself, to standard output only.
+//
+// Last of all it prints the program's closing line, "tests: N passed, N failed,
+// N skipped": tools/test-program.sh passes a program only when that line says
+// every test passed. Under Wine a program killed by a signal ends with 0, so its
+// exit code alone proves nothing; a killed or hung program prints no such line.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -44,7 +49,12 @@ public:
     void OnTestIterationEnd(const testing::UnitTest& u, int i) override {
         m_inner->OnTestIterationEnd(u, i);
     }
-    void OnTestProgramEnd(const testing::UnitTest& u) override { m_inner->OnTestProgramEnd(u); }
+    void OnTestProgramEnd(const testing::UnitTest& u) override {
+        m_inner->OnTestProgramEnd(u);
+        std::printf("tests: %d passed, %d failed, %d skipped\n", u.successful_test_count(),
+                    u.failed_test_count(), u.skipped_test_count());
+        std::fflush(stdout);
+    }
 
 private:
     std::unique_ptr<testing::TestEventListener> m_inner;

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake make g++ googletest
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick
   locales fonts-wqy-microhei
   clang clang-format libclang-rt-14-dev valgrind xxd

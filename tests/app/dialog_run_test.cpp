@@ -80,7 +80,7 @@ struct ScriptedDialog {
     // The final messages.
     Lines Shown() const { return windows.Boxes(); }
     // Exceptions reported while handled.
-    long Reports() const {
+    std::ptrdiff_t Reports() const {
         return std::count(windows.journal.begin(), windows.journal.end(), "report while handled");
     }
 };

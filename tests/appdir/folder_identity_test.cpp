@@ -19,6 +19,7 @@
 
 #include "appdir/find_first_entry.h"
 #include "appdir/full_path_name.h"
+#include "tests/machine_offers.h"
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -150,7 +151,8 @@ TEST(FolderIdentity, TheSameFolderUnderEverySpelling) {
 // success and makes nothing).
 TEST(FolderIdentity, ALinkInTheDriveIsRefusedAndLeadsToThePackage) {
     const char* drive = std::getenv("TW_RECORD_DRIVE");
-    if (!drive) GTEST_SKIP() << "no drive mapped: run through with_record_drive.sh";
+    if (!drive)
+        TW_SKIP_UNLESS_OFFERED("drive") << "no drive mapped: run through with_record_drive.sh";
     const std::string links = std::string(drive) + "\\links";
     const std::string package = links + "\\package";
     ASSERT_TRUE(PathExists(links + "\\to-driver\\x86")) << "the runner laid out no link";

@@ -10,6 +10,7 @@
 #include "config/config_writer.h"
 #include "tests/config/record_bytes.h"
 #include "tests/temp_folder.h"
+#include "tests/machine_offers.h"
 
 namespace {
 
@@ -32,7 +33,8 @@ private:
 
 TEST(ConfigRecordOnDrive, LandsAtTheRootOfTheCurrentDrive) {
     std::string root = RecordDriveRoot();
-    if (root.empty()) GTEST_SKIP() << "no drive mapped: run through with_record_drive.sh";
+    if (root.empty())
+        TW_SKIP_UNLESS_OFFERED("drive") << "no drive mapped: run through with_record_drive.sh";
     RemoveAfterwards cleanup(root + "ZAVIDAR.CFG");
     MakeFolder(root + "drivers\\Varnelquist");
     CurrentDirectory inDrivers(root + "drivers\\Varnelquist");
@@ -51,7 +53,7 @@ TEST(ConfigRecordOnDrive, LandsAtTheRootOfTheCurrentDrive) {
 TEST(ConfigRecordOnReadOnlyDrive, OpenIsRefusedWithAccessDenied) {
     std::string root = RecordDriveRoot();
     if (root.empty() || !std::getenv("TW_RECORD_DRIVE_READ_ONLY"))
-        GTEST_SKIP() << "no read-only drive: run through with_record_drive.sh";
+        TW_SKIP_UNLESS_OFFERED("read-only-drive") << "run through with_record_drive.sh";
     CurrentDirectory inRoot(root);
     try {
         tw::WriteConfigRecord(tw::kConfigRecordPath, "C:\\Varnelquist");

@@ -37,6 +37,7 @@
 #include "uninstall/keep_for_removal.h"
 #include "uninstall/platform_removal.h"
 #include "uninstall/removal.h"
+#include "tests/machine_offers.h"
 
 namespace {
 
@@ -327,7 +328,8 @@ TEST(FaultRuns, TheDirectoryIsLockedAndAFileAnotherUserOwnsStartsNoTool) {
         EXPECT_TRUE(summary.failedFiles.empty());
         EXPECT_EQ(system.starts.size(), 2u);
     }
-    if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+    if (geteuid() != 0)
+        TW_SKIP_UNLESS_OFFERED("root") << "only root can give a file to another user";
     Reinstallation install;
     WriteBytes(install.App() + "/Driver/helper.drv", "planted");
     ASSERT_EQ(chown((install.App() + "/Driver/helper.drv").c_str(), 4321, 4321), 0);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/temp_folder.h"
+#include "tests/machine_offers.h"
 
 #include <filesystem>
 #include <iterator>
@@ -96,7 +97,8 @@ TEST(FileOpen, FolderIsNoFile) {
 TEST(FileOpen, ReadOnlyFileRefusesWriting) {
     TempFolder folder;
     WriteBytes(folder / "ro.bin", "old");
-    if (!MakeReadOnlyForEveryone(folder / "ro.bin")) GTEST_SKIP() << kReadOnlyNotEnforced;
+    if (!MakeReadOnlyForEveryone(folder / "ro.bin"))
+        TW_SKIP_UNLESS_OFFERED("immutable") << kReadOnlyNotEnforced;
     EXPECT_EQ(OpenError(folder / "ro.bin", kDestination), 5);
     EXPECT_EQ(OpenError(folder / "ro.bin", kRecord), 5);
     EXPECT_EQ(ReadBytes(folder / "ro.bin"), "old");

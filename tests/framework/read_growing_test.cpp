@@ -16,10 +16,11 @@ enum class TooSmall { needsSize, cutsText };
 unsigned long Answer(const std::string& text, TooSmall kind, char* buffer, unsigned long size) {
     if (text.size() < size) {
         std::memcpy(buffer, text.c_str(), text.size() + 1);
-        return text.size();
+        return static_cast<unsigned long>(text.size());
     }
-    if (kind == TooSmall::needsSize) return text.size() + 1;  // as GetCurrentDirectoryA
-    std::memcpy(buffer, text.data(), size - 1);               // as LoadStringA
+    if (kind == TooSmall::needsSize)
+        return static_cast<unsigned long>(text.size() + 1);  // as GetCurrentDirectoryA
+    std::memcpy(buffer, text.data(), size - 1);              // as LoadStringA
     buffer[size - 1] = '\0';
     return size - 1;
 }

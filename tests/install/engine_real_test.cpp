@@ -15,6 +15,7 @@
 #include "tests/install/recording_system.h"
 #include "tests/install/tool_fixtures.h"
 #include "tests/temp_folder.h"
+#include "tests/machine_offers.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -185,7 +186,7 @@ TEST(EngineOnRealFolders, SourceAndApplicationDirectoryTheSame) {
 // test's runner and named in TW_ENGINE_DRIVE.
 TEST(EngineOnRealFolders, SourceAtADriveRootKeepsOneSeparator) {
     const char* drive = std::getenv("TW_ENGINE_DRIVE");
-    if (!drive) GTEST_SKIP() << "no drive letter mapped for this run";
+    if (!drive) TW_SKIP_UNLESS_OFFERED("drive") << "no drive letter mapped for this run";
     const std::string root = std::string(drive) + "\\";
     MakeFolder(root + "driversupport");
     MakeFolder(root + "Driver");
@@ -247,7 +248,7 @@ private:
 // A pointed elsewhere meanwhile sends nothing there.
 TEST(EngineOnRealFolders, ALinkAboveARetargetedWhileHeldChangesNothing) {
     const char* drive = std::getenv("TW_ENGINE_DRIVE");
-    if (!drive) GTEST_SKIP() << "no drive letter mapped for this run";
+    if (!drive) TW_SKIP_UNLESS_OFFERED("drive") << "no drive letter mapped for this run";
     const std::string root = std::string(drive) + "\\";
     const std::string held = root + "above one\\A\\";
     MakeFolder(root + "above one\\A");

@@ -12,6 +12,7 @@
 #include "install/folder_securing.h"
 #include "install/platform_folder_rights.h"
 #include "tests/temp_folder.h"
+#include "tests/machine_offers.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -259,7 +260,8 @@ TEST(FolderRightsOnHost, ALinkOrAMissingFolderIsNotSecured) {
 }
 
 TEST(FolderRightsOnHost, FilesAnotherUserOwnsAreNamedFoldersPassedOver) {
-    if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+    if (geteuid() != 0)
+        TW_SKIP_UNLESS_OFFERED("root") << "only root can give a file to another user";
     TempFolder temp;
     WriteBytes(temp / "mine.dll", "m");
     WriteBytes(temp / "helper.drv", "h");
@@ -286,7 +288,7 @@ TEST(FolderRightsOnHost, FilesAnotherUserOwnsAreNamedFoldersPassedOver) {
 // the next run leaves it.
 TEST(FolderRightsOnWin32, AFolderEveryoneMayChangeIsLockedThroughItsHandle) {
     const char* drive = std::getenv("TW_ENGINE_DRIVE");
-    if (!drive) GTEST_SKIP() << "needs the drive of with_engine_drive.sh";
+    if (!drive) TW_SKIP_UNLESS_OFFERED("drive") << "needs the drive of with_engine_drive.sh";
     const std::string open = std::string(drive) + "\\open folder\\";
     tw::FolderRights before;
     ASSERT_EQ(tw::ReadPlatformFolderRights(open.c_str(), before), 0u);

@@ -13,6 +13,8 @@
 set -euo pipefail
 installer=$1 artefacts=$2 program=$3
 source "$(dirname "$0")/../../tools/wine-drive.sh"
+source "$(dirname "$0")/../../tools/test-program.sh"
+export TW_MACHINE_OFFERS="$TW_MACHINE_OFFERS drive"
 [[ -n ${DISPLAY:-} ]] || { echo "run_ui_tests: no X display (use tools/with-display.sh)" >&2; exit 1; }
 
 rm -rf "$artefacts"
@@ -37,14 +39,15 @@ serve() {
     esac
 }
 
-# Starts the program and serves its requests until it ends; its status is ours.
+# Starts the program and serves its requests until it ends; its status, judged by
+# its closing line (tools/test-program.sh), is ours.
 # tw_with_drive runs it in a subshell of its own, whose exit ends the program too.
 run_program() {
     local status=0
     mkdir "$TW_DRIVE_FOLDER/link-target"
     ln -s link-target "$TW_DRIVE_FOLDER/Linked"
     cd "$artefacts"
-    TW_UI_INSTALLER=$installer TW_UI_ARTEFACTS=$artefacts "$TW_WINE" "$program" &
+    TW_UI_INSTALLER=$installer TW_UI_ARTEFACTS=$artefacts tw_test_program "$TW_WINE" "$program" &
     pid=$!
     trap '[[ -z $pid ]] || kill "$pid" 2>/dev/null || true' EXIT
     while kill -0 "$pid" 2>/dev/null; do

@@ -40,41 +40,6 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool Listed(const std::string& path) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA(path.c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
-    return true;
-}
-
-// A Unix symbolic link at link to target, made with ln on the Unix side (a
-// Windows program under Wine makes none), and removed the same way before the
-// folder that holds it goes: the file layer of the tests' temporary folders
-// would walk through it.
-class UnixLink {
-public:
-    UnixLink(const std::string& target, const std::string& link) : m_link(link) {
-        const std::string from = UnixNameOf(target);
-        m_unixLink = UnixNameOf(link);
-        m_made = !from.empty() && !m_unixLink.empty() &&
-                 RunUnix("Z:\\bin\\ln -s \"" + from + "\" \"" + m_unixLink + "\"",
-                         [&] { return Listed(m_link); });
-    }
-    ~UnixLink() {
-        if (m_made)
-            RunUnix("Z:\\bin\\rm -f \"" + m_unixLink + "\"", [&] { return !Listed(m_link); });
-    }
-    UnixLink(const UnixLink&) = delete;
-    UnixLink& operator=(const UnixLink&) = delete;
-    bool Made() const { return m_made; }
-
-private:
-    std::string m_link;
-    std::string m_unixLink;
-    bool m_made = false;
-};
-
 // The file's bytes as another program reads them, sharing everything; "<none>"
 // when it cannot be opened.
 std::string ReadShared(const std::string& path) {
