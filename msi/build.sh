@@ -6,7 +6,8 @@
 #   msi/build.sh OUT
 #
 # The version is the program's (res/Tarnwhistle.rc). Each version has a ProductCode of
-# its own, written here; the UpgradeCode in Tarnwhistle.wxs never changes.
+# its own, written here; the UpgradeCode in Tarnwhistle.wxs never changes. The Windows
+# Installer compares only the first three fields: 6.1.0.1 does not replace 6.1.0.0.
 # TW_MSI_VERSION and TW_MSI_PRODUCT_CODE build another version (the upgrade's test).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
