@@ -35,7 +35,8 @@ std::string CustomActionData(MSIHANDLE install) {
     MsiGetPropertyA(install, "CustomActionData", empty, &size);
     std::string data(size + 1, '\0');
     size = static_cast<DWORD>(data.size());
-    if (MsiGetPropertyA(install, "CustomActionData", data.data(), &size) != ERROR_SUCCESS) return {};
+    if (MsiGetPropertyA(install, "CustomActionData", data.data(), &size) != ERROR_SUCCESS)
+        return {};
     data.resize(size);
     return data;
 }
@@ -62,8 +63,8 @@ bool Execute(MSIHANDLE install, const Run& run, DWORD& exitCode) {
     PROCESS_INFORMATION started{};
     if (!CreateProcessA(run.program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
                         CREATE_NO_WINDOW, nullptr, run.folder.c_str(), &startup, &started)) {
-        Log(install, "Tarnwhistle: not started (system error " + std::to_string(GetLastError()) +
-                         ")");
+        Log(install,
+            "Tarnwhistle: not started (system error " + std::to_string(GetLastError()) + ")");
         return false;
     }
     ProcessHandle process(started.hProcess);
@@ -96,7 +97,8 @@ UINT RunFromData(MSIHANDLE install, bool missingProgramIsDone) {
         Log(install, "Tarnwhistle: CustomActionData is not <folder>|<program>|<arguments>");
         return ERROR_INSTALL_FAILURE;
     }
-    if (missingProgramIsDone && GetFileAttributesA(run.program.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (missingProgramIsDone &&
+        GetFileAttributesA(run.program.c_str()) == INVALID_FILE_ATTRIBUTES) {
         Log(install, "Tarnwhistle: " + run.program + " is gone: nothing left to remove");
         return ERROR_SUCCESS;
     }

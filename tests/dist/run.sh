@@ -43,6 +43,15 @@ contains() { grep -qF -- "$2" "$1"; }
 ended_with() { grep -qP "^exit code $2\r?\$" "$1"; }
 registry_has() { wine reg query "$@" >/dev/null 2>&1; }
 registry_lacks() { ! registry_has "$@"; }
+# A product the Windows Installer knows: its key under Installer\Products, named by
+# the ProductCode's digits in the order the Windows Installer writes them.
+msi_knows() {
+    local squashed
+    squashed=$(python3 -c 'import sys; g = sys.argv[1].strip("{}").replace("-", "")
+print(g[7::-1] + g[11:7:-1] + g[15:11:-1] + "".join(g[i + 1] + g[i] for i in range(16, 32, 2)))' "$1")
+    registry_has "HKLM\\Software\\Classes\\Installer\\Products\\$squashed"
+}
+msi_forgot() { registry_lacks "$uninstall_key\\$1" && ! msi_knows "$1"; }
 registry_value() { wine reg query "$1" /v "$2" 2>/dev/null | grep -q "$3"; }
 
 # Runs a command line under cmd in the drive's root, writing what it prints to OUT:
@@ -160,7 +169,7 @@ test_msi_install_and_removal() {
     check "the kept uninstaller removed the files" test ! -e "$varnelquist/Driver/settings.ini"
     check "and the record" test ! -e "$drive/ZAVIDAR.CFG"
     check "and the installer's entry" registry_lacks "$uninstall_key\\Tarnwhistle" /reg:32
-    check "the MSI is no longer registered" registry_lacks "$uninstall_key\\$product_code"
+    check "the MSI is no longer registered" msi_forgot "$product_code"
     [[ -n $made ]] && rmdir "$varnelquist/Driver" "$varnelquist" 2>/dev/null
 
     msiexec "$drive/msi-missing.out" /i "$TW_DRIVE\\pkg\\Tarnwhistle.msi" /qn \
@@ -168,20 +177,30 @@ test_msi_install_and_removal() {
     check "a missing INSTALLDIR ends with 1603" ended_with "$drive/msi-missing.out" 1603
     check "the MSI log names the installer's 1603" contains "$drive/msi-missing.log" "Tarnwhistle: exit code 1603"
     check "nothing was installed" test ! -e "$drive/ZAVIDAR.CFG" -a ! -e "$kept_uninstaller"
-    check "the failed MSI is not registered" registry_lacks "$uninstall_key\\$product_code"
+    check "the failed MSI is not registered" msi_forgot "$product_code"
 }
 
-# A stand-in for the installer that ends with 3010, and a newer MSI over the older.
+# A stand-in for the installer that ends with the code it is given (3010 unless
+# told), and a newer MSI over the older.
 test_msi_restart_and_upgrade() {
     local drive=$TW_DRIVE_FOLDER stand_in=$TW_DRIVE_FOLDER/standin
     x86_64-w64-mingw32-gcc -Os -Wall -Wextra -Werror -static -s -o "$drive/stand_in.exe" \
         "$here/stand_in_installer.c"
     lay_out_package "$stand_in" "$drive/stand_in.exe"
+    # Failures first: they leave no product registered, which a later /i would maintain.
+    local given
+    for given in 1602:1602 1618:1603 5:1603; do
+        printf '%s' "${given%:*}" >"$stand_in/exit-code.txt"
+        msiexec "$drive/handed.out" /i "$TW_DRIVE\\standin\\Tarnwhistle.msi" /qn "INSTALLDIR=$TW_DRIVE\\app"
+        check "the installer's ${given%:*} ends msiexec with ${given#*:}" ended_with "$drive/handed.out" "${given#*:}"
+    done
+    check "and leaves no product registered" msi_forgot "$product_code"
+    rm "$stand_in/exit-code.txt"
     msiexec "$drive/3010.out" /i "$TW_DRIVE\\standin\\Tarnwhistle.msi" /qn "INSTALLDIR=$TW_DRIVE\\app"
     check "an installation that ends with 3010 gives msiexec's 3010" ended_with "$drive/3010.out" 3010
     check "the installer ran in the package folder with /S /D=INSTALLDIR" \
         test "$(cat "$stand_in/command-line.txt")" = "\"$TW_DRIVE\\standin\\Tarnwhistle.exe\" /S /D=$TW_DRIVE\\app"
-    check "an installation with a restart pending is registered" registry_has "$uninstall_key\\$product_code"
+    check "an installation with a restart pending is registered" msi_knows "$product_code"
 
     local newer=$drive/newer
     TW_MSI_VERSION=6.1.1.0 TW_MSI_PRODUCT_CODE=${newer_code:1:36} \
@@ -192,11 +211,11 @@ test_msi_restart_and_upgrade() {
     # removal runs (and finds no kept uninstaller); Windows skips it.
     msiexec "$drive/upgrade.out" /i "$TW_DRIVE\\newer\\Tarnwhistle.msi" /qn "INSTALLDIR=$TW_DRIVE\\app"
     check "the newer MSI installs over the older" ended_with "$drive/upgrade.out" 3010
-    check "and replaces its registration" registry_lacks "$uninstall_key\\$product_code"
-    check "the newer MSI is registered" registry_has "$uninstall_key\\$newer_code"
+    check "and replaces its registration" msi_forgot "$product_code"
+    check "the newer MSI is registered" msi_knows "$newer_code"
     msiexec "$drive/remove.out" /x "$TW_DRIVE\\newer\\Tarnwhistle.msi" /qn
     check "removing it with the drivers gone already ends with 0" ended_with "$drive/remove.out" 0
-    check "and unregisters it" registry_lacks "$uninstall_key\\$newer_code"
+    check "and unregisters it" msi_forgot "$newer_code"
 }
 
 # A run cut off before its removals leaves an MSI registered, and msiexec /i of a
@@ -204,7 +223,7 @@ test_msi_restart_and_upgrade() {
 forget_earlier_runs() {
     local code
     for code in "$product_code" "$newer_code"; do
-        registry_lacks "$uninstall_key\\$code" || wine msiexec /x "$code" /qn
+        msi_forgot "$code" || wine msiexec /x "$code" /qn
     done
 }
 
