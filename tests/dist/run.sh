@@ -88,7 +88,7 @@ test_program() {
     check "the program is terminal-server aware" python3 "$here/pe_check.py" tsaware "$exe"
 }
 
-# Signs into $drive/signed with a certificate made for this run.
+# make dist's release, signed with a certificate made for this run, and unsigned.
 test_signing() {
     local drive=$TW_DRIVE_FOLDER certs=$TW_DRIVE_FOLDER/certs
     mkdir -p "$certs"
@@ -105,7 +105,7 @@ test_signing() {
         osslsigncode verify -CAfile "$certs/cert.pem" -in "$drive/release/Tarnwhistle.exe"
     check "make dist signs the MSI" \
         osslsigncode verify -CAfile "$certs/cert.pem" -in "$drive/release/Tarnwhistle.msi"
-    check "the signature adds nothing but itself, the checksum and its directory entry" \
+    check "signing changes no byte of the image (version resource and manifest included) but the checksum and the security directory" \
         python3 "$here/pe_check.py" signed-only "$exe" "$drive/release/Tarnwhistle.exe"
     check "the release holds the deployment document and SHA256SUMS of all three" \
         bash -c 'cd "$1" && sha256sum --quiet -c SHA256SUMS && [[ $(wc -l <SHA256SUMS) == 3 ]] &&
@@ -120,6 +120,8 @@ test_batch_example() {
     lay_out_package "$drive/pkg" "$signed"
     batch_example >"$drive/pkg/install-varnelquist-drivers.cmd"
     mkdir "$drive/app"
+    local log=$WINEPREFIX/drive_c/users/$(whoami)/Temp/varnelquist-install.log
+    rm -f "$log"
     cmd_line "$drive/batch.out" "cmd /c $TW_DRIVE\\pkg\\install-varnelquist-drivers.cmd $TW_DRIVE\\app"
     cat "$drive/batch.out"
     check "the batch example shows exit code 0" contains "$drive/batch.out" "Varnelquist drivers: exit code 0"
@@ -132,6 +134,8 @@ test_batch_example() {
     check "the batch example shows 1603 for a missing folder" \
         contains "$drive/missing.out" "Varnelquist drivers: exit code 1603"
     check "and ends with it" ended_with "$drive/missing.out" 1603
+    check "both runs logged to the example's /LOG=" \
+        bash -c 'grep -q "^exit code: 0" "$1" && grep -q "^exit code: 1603" "$1"' - "$log"
 }
 
 test_msi_tables() {
