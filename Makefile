@@ -4,6 +4,7 @@ SHELL := /bin/bash
 JOBS ?= 2
 
 .PHONY: all setup host win32 test test-format test-host test-win32 test-fuzz test-valgrind run bench clean
+.PHONY: msi sign dist test-dist
 
 all: host win32
 
@@ -43,7 +44,26 @@ test-valgrind: setup
 	cmake --build build/host-release -j$(JOBS)
 	bash tools/run-valgrind.sh build/host-release
 
-test: test-format test-host test-fuzz test-valgrind test-win32
+# The release: the signing, make dist, the batch example of docs/deployment.md and
+# the MSI, under Wine (tests/dist/run.sh).
+test-dist: win32 msi
+	bash tests/dist/run.sh build/win32/Tarnwhistle.exe build/msi/Tarnwhistle.msi
+
+test: test-format test-host test-fuzz test-valgrind test-win32 test-dist
+
+# Tarnwhistle.msi, which sits in the package folder beside Tarnwhistle.exe (msi/).
+msi: setup
+	bash msi/build.sh build/msi
+
+# Signed copies of the exe and the MSI in build/signed, with the certificate that the
+# environment names (tools/sign.sh says which variables); without one, nothing is signed.
+sign: win32 msi
+	bash tools/sign.sh build/signed build/win32/Tarnwhistle.exe build/msi/Tarnwhistle.msi
+
+# A release in build/dist: the exe and the MSI (signed when a certificate is given),
+# docs/deployment.md and SHA256SUMS.
+dist: win32 msi
+	bash tools/dist.sh build/dist build/win32/Tarnwhistle.exe build/msi/Tarnwhistle.msi
 
 # The installer under Wine on a sample package laid out in build/sample-run: the
 # real dialog on your DISPLAY, or, without one, an unattended run on a private display.

@@ -14,6 +14,7 @@ packages=(
   e2fsprogs
   python3
   libssl-dev
+  openssl osslsigncode msitools wixl g++-mingw-w64-x86-64
 )
 
 missing=()
