@@ -14,7 +14,7 @@ packages=(
   e2fsprogs
   python3
   libssl-dev
-  openssl osslsigncode msitools wixl g++-mingw-w64-x86-64
+  openssl osslsigncode msitools wixl
 )
 
 missing=()
