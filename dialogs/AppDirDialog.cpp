@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "appdir/dialog_ok.h"
+#include "app/dialog_ok.h"
 #include "dialogs/FolderBrowser.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "app/installation_run.h"
-#include "appdir/dialog_ok.h"
+#include "app/dialog_ok.h"
 #include "appdir/full_path.h"
 #include "config/config_writer.h"
 #include "framework/FileException.h"

@@ -11,7 +11,7 @@
 
 #include "app/run_system.h"
 #include "appdir/accept_directory.h"
-#include "appdir/dialog_ok.h"
+#include "app/dialog_ok.h"
 #include "framework/FileException.h"
 
 class FakeRunWindows : public tw::RunWindows {

@@ -1,4 +1,4 @@
-#include "appdir/dialog_ok.h"
+#include "app/dialog_ok.h"
 
 #include "config/config_writer.h"
 
