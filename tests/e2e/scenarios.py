@@ -586,6 +586,8 @@ def check_frame_never_visible(suite):
     return problems
 
 
+# Each scenario's name says what it shows, and names its folders and artefacts (no
+# "regsvr32" or "Tarnwhistle" in it: tw_e2e.py refuses those).
 SCENARIOS = [
     ("accept-proposed-folder", "accept the proposed C:\\Varnelquist (with /foo)",
      scenario_accept_default),
@@ -603,7 +605,7 @@ SCENARIOS = [
     ("other-working-directory",
      "working directory other than the program's folder; a planted tool never started",
      scenario_other_working_directory),
-    ("browse-and-wine-regsvr32",
+    ("browse-and-registrations",
      "a folder chosen with Browse; registrations judged by Wine's own regsvr32.exe",
      scenario_registration_judged),
     ("silent-install", "silent with /LOG= and /D= with blanks", scenario_silent),

@@ -68,6 +68,14 @@ def main():
     suite_scenarios = {"scenarios": scenarios.SCENARIOS, "many-files": many_files.SCENARIOS,
                        "removal": removal.SCENARIOS}[args.suite]
     names = [name for name, _, _ in suite_scenarios]
+    # A run's processes are told apart by these words in their command lines, which
+    # hold the scenario's folder: a name with one would be taken for a process.
+    clashing = [name for name in names
+                if any(word in name.lower() for word in ("regsvr32", "tarnwhistle"))]
+    if clashing:
+        print(f"FAIL: scenario names that hold a process's name: {', '.join(clashing)}",
+              flush=True)
+        return 1
     only = [name for name in args.only.split(",") if name]
     unknown = [name for name in only if name not in names]
     if unknown:
