@@ -34,14 +34,15 @@ BOOL CAppDirDialog::OnInitDialog() {
 
 void CAppDirDialog::OnOK() {
     if (!UpdateData(TRUE)) return;
-    // A record that cannot be written leaves as CFileException: the dialog stays open.
-    tw::AppDirCheck check = tw::AcceptFromDialog(m_strAppDir.GetString(), m_platform, m_log,
-                                                 [this](const std::string& fullPath) {
-                                                     m_strFullAppDir = fullPath.c_str();
-                                                     // The edit box's text once more, before the
-                                                     // record is written.
-                                                     UpdateData(TRUE);
-                                                 });
+    // The accepted directory's full path kept, the edit box's text taken once more,
+    // then the record. One that cannot be written leaves as CFileException: the
+    // dialog stays open.
+    auto keepFullPath = [this](const std::string& fullPath) {
+        m_strFullAppDir = fullPath.c_str();
+        UpdateData(TRUE);
+    };
+    tw::AppDirCheck check =
+        tw::AcceptFromDialog(m_strAppDir.GetString(), m_platform, m_log, keepFullPath);
     switch (check.verdict) {
         case tw::AppDirVerdict::accepted:
             break;

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/dialog_ok.h"
 #include "app/run_system.h"
 #include "appdir/accept_directory.h"
-#include "app/dialog_ok.h"
 #include "framework/FileException.h"
 
 class FakeRunWindows : public tw::RunWindows {
