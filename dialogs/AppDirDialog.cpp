@@ -1,8 +1,8 @@
 #include "dialogs/AppDirDialog.h"
 
-#include <string_view>
+#include <string>
 
-#include "config/config_writer.h"
+#include "app/dialog_ok.h"
 #include "dialogs/FolderBrowser.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
@@ -34,14 +34,15 @@ BOOL CAppDirDialog::OnInitDialog() {
 
 void CAppDirDialog::OnOK() {
     if (!UpdateData(TRUE)) return;
-    // A record that cannot be written leaves as CFileException: the dialog stays open.
-    tw::AppDirCheck check = tw::AcceptDirectory(
-        m_strAppDir.GetString(), tw::DirectorySource::dialog, m_platform,
-        [this](const std::string& fullPath) {
-            m_strFullAppDir = fullPath.c_str();
-            WriteProductConfig();
-        },
-        m_log);
+    // The accepted directory's full path kept, the edit box's text taken once more,
+    // then the record. One that cannot be written leaves as CFileException: the
+    // dialog stays open.
+    auto keepFullPath = [this](const std::string& fullPath) {
+        m_strFullAppDir = fullPath.c_str();
+        UpdateData(TRUE);
+    };
+    tw::AppDirCheck check =
+        tw::AcceptFromDialog(m_strAppDir.GetString(), m_platform, m_log, keepFullPath);
     switch (check.verdict) {
         case tw::AppDirVerdict::accepted:
             break;
@@ -84,13 +85,6 @@ void CAppDirDialog::OnBrowse() {
     m_strAppDir = browser.m_strPath;
     UpdateData(FALSE);
     FocusDirectoryText();
-}
-
-void CAppDirDialog::WriteProductConfig() {
-    UpdateData(TRUE);
-    tw::WriteConfigRecord(m_platform.recordPath,
-                          std::string_view(m_strFullAppDir.GetString(),
-                                           static_cast<size_t>(m_strFullAppDir.GetLength())));
 }
 
 void CAppDirDialog::FocusDirectoryText() {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/installation_run.h"
+#include "app/dialog_ok.h"
 #include "appdir/full_path.h"
 #include "config/config_writer.h"
 #include "framework/FileException.h"
@@ -379,6 +380,29 @@ TEST(RunLock, TheSilentRunTakesItBetweenTheDecisionAndTheRecord) {
             EXPECT_TRUE(run.system.Calls().empty()) << "nothing installed";
         }
     }
+}
+
+// The dialog's 确定 records the directory's full path; the dialog keeps that path
+// before the record is written, and a refused text gives it none and writes nothing.
+TEST(DialogOk, KeepsTheFullPathThenRecordsIt) {
+    Surroundings run(true);
+    tw::InstallLog log(run.logPath);
+    Lines kept;
+    auto keep = [&](const std::string& fullPath) {
+        kept.push_back(fullPath);
+        EXPECT_FALSE(std::filesystem::exists(run.recordPath)) << "recorded before it was kept";
+    };
+    EXPECT_EQ(tw::AcceptFromDialog("D:\\missing", run.platform, log, keep).verdict,
+              tw::AppDirVerdict::missing);
+    EXPECT_TRUE(kept.empty());
+    EXPECT_FALSE(std::filesystem::exists(run.recordPath));
+
+    EXPECT_TRUE(tw::AcceptFromDialog("D:\\My Apps\\", run.platform, log, keep).Accepted());
+    EXPECT_EQ(kept, Lines{"D:\\My Apps\\"});
+    // The record drops the separator.
+    const std::string record = ReadBytes(run.recordPath);
+    ASSERT_EQ(record.size(), 276u);
+    EXPECT_EQ(record.substr(20, 11), std::string("D:\\My Apps\0", 11));
 }
 
 // At 确定 the dialog finds the lock held: nothing is written and the dialog stays
