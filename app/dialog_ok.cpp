@@ -4,14 +4,16 @@
 
 namespace tw {
 
-AppDirCheck AcceptFromDialog(std::string_view text, const DirectoryPlatform& platform,
-                             InstallLog& log,
-                             const std::function<void(const std::string& fullPath)>& keepFullPath) {
+AppDirCheck AcceptFromDialog(
+    std::string_view text, const DirectoryPlatform& platform, InstallLog& log,
+    const std::function<void(const std::string& fullPath)>& writeProductConfig) {
     return AcceptDirectory(
         text, DirectorySource::dialog, platform,
         [&](const std::string& fullPath) {
-            if (keepFullPath) keepFullPath(fullPath);
-            WriteConfigRecord(platform.recordPath, fullPath);
+            if (writeProductConfig)
+                writeProductConfig(fullPath);
+            else
+                WriteConfigRecord(platform.recordPath, fullPath);
         },
         log);
 }

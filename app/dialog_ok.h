@@ -13,12 +13,13 @@
 namespace tw {
 
 // Takes text through the directory's route as the dialog's. For an accepted
-// directory, keepFullPath (when given) sees its full path first, then the record
-// of the full path is written at platform.recordPath. A record that cannot be
-// written leaves as CFileException: the framework's guard reports it and the
+// directory, writeProductConfig (the dialog's own step, which keeps the full path
+// and writes the record) is given its full path; without one, as on the host, the
+// record of the full path is written at platform.recordPath. A record that cannot
+// be written leaves as CFileException: the framework's guard reports it and the
 // dialog stays open.
-AppDirCheck AcceptFromDialog(std::string_view text, const DirectoryPlatform& platform,
-                             InstallLog& log,
-                             const std::function<void(const std::string& fullPath)>& keepFullPath);
+AppDirCheck AcceptFromDialog(
+    std::string_view text, const DirectoryPlatform& platform, InstallLog& log,
+    const std::function<void(const std::string& fullPath)>& writeProductConfig);
 
 }  // namespace tw

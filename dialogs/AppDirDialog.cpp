@@ -1,8 +1,10 @@
 #include "dialogs/AppDirDialog.h"
 
 #include <string>
+#include <string_view>
 
 #include "app/dialog_ok.h"
+#include "config/config_writer.h"
 #include "dialogs/FolderBrowser.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
@@ -34,15 +36,12 @@ BOOL CAppDirDialog::OnInitDialog() {
 
 void CAppDirDialog::OnOK() {
     if (!UpdateData(TRUE)) return;
-    // The accepted directory's full path kept, the edit box's text taken once more,
-    // then the record. One that cannot be written leaves as CFileException: the
-    // dialog stays open.
-    auto keepFullPath = [this](const std::string& fullPath) {
-        m_strFullAppDir = fullPath.c_str();
-        UpdateData(TRUE);
-    };
-    tw::AppDirCheck check =
-        tw::AcceptFromDialog(m_strAppDir.GetString(), m_platform, m_log, keepFullPath);
+    // A record that cannot be written leaves as CFileException: the dialog stays open.
+    tw::AppDirCheck check = tw::AcceptFromDialog(m_strAppDir.GetString(), m_platform, m_log,
+                                                 [this](const std::string& fullPath) {
+                                                     m_strFullAppDir = fullPath.c_str();
+                                                     WriteProductConfig();
+                                                 });
     switch (check.verdict) {
         case tw::AppDirVerdict::accepted:
             break;
@@ -85,6 +84,13 @@ void CAppDirDialog::OnBrowse() {
     m_strAppDir = browser.m_strPath;
     UpdateData(FALSE);
     FocusDirectoryText();
+}
+
+void CAppDirDialog::WriteProductConfig() {
+    UpdateData(TRUE);
+    tw::WriteConfigRecord(m_platform.recordPath,
+                          std::string_view(m_strFullAppDir.GetString(),
+                                           static_cast<size_t>(m_strFullAppDir.GetLength())));
 }
 
 void CAppDirDialog::FocusDirectoryText() {

@@ -1,8 +1,8 @@
 // CAppDirDialog: the dialog in which the user confirms, types or browses for the
 // application directory. Its OK takes the dialog's step of the directory's one route
 // (AcceptFromDialog): it accepts only an existing folder outside the driver
-// package's own folders, and writes the configuration record (the platform's
-// "\ZAVIDAR.CFG") with the folder's full path before it closes.
+// package's own folders, and writes the configuration record with the folder's
+// full path (WriteProductConfig) before it closes.
 #pragma once
 
 #include "appdir/accept_directory.h"
@@ -17,6 +17,10 @@ public:
     CAppDirDialog(const tw::DirectoryPlatform& platform, tw::InstallLog& log,
                   CWnd* parentWnd = nullptr);
     ~CAppDirDialog() override = default;
+
+    // Refreshes m_strAppDir from the edit box and writes the record (the platform's
+    // "\ZAVIDAR.CFG") for m_strFullAppDir. A file that cannot be written leaves as CFileException.
+    void WriteProductConfig();
 
     CString m_strAppDir;  // as the user left it; never normalised here
     CEdit m_editAppDir;

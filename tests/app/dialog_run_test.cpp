@@ -382,24 +382,25 @@ TEST(RunLock, TheSilentRunTakesItBetweenTheDecisionAndTheRecord) {
     }
 }
 
-// The dialog's 确定 records the directory's full path; the dialog keeps that path
-// before the record is written, and a refused text gives it none and writes nothing.
-TEST(DialogOk, KeepsTheFullPathThenRecordsIt) {
+// The dialog's 确定 records the directory's full path, through the dialog's own
+// step where it has one; a refused text reaches neither and writes nothing.
+TEST(DialogOk, RecordsTheFullPathThroughTheDialogsOwnStep) {
     Surroundings run(true);
     tw::InstallLog log(run.logPath);
-    Lines kept;
-    auto keep = [&](const std::string& fullPath) {
-        kept.push_back(fullPath);
-        EXPECT_FALSE(std::filesystem::exists(run.recordPath)) << "recorded before it was kept";
-    };
-    EXPECT_EQ(tw::AcceptFromDialog("D:\\missing", run.platform, log, keep).verdict,
+    Lines written;
+    auto writeProductConfig = [&](const std::string& fullPath) { written.push_back(fullPath); };
+    EXPECT_EQ(tw::AcceptFromDialog("D:\\missing", run.platform, log, writeProductConfig).verdict,
               tw::AppDirVerdict::missing);
-    EXPECT_TRUE(kept.empty());
+    EXPECT_TRUE(written.empty());
     EXPECT_FALSE(std::filesystem::exists(run.recordPath));
 
-    EXPECT_TRUE(tw::AcceptFromDialog("D:\\My Apps\\", run.platform, log, keep).Accepted());
-    EXPECT_EQ(kept, Lines{"D:\\My Apps\\"});
-    // The record drops the separator.
+    EXPECT_TRUE(
+        tw::AcceptFromDialog("D:\\My Apps\\", run.platform, log, writeProductConfig).Accepted());
+    EXPECT_EQ(written, Lines{"D:\\My Apps\\"});
+    EXPECT_FALSE(std::filesystem::exists(run.recordPath)) << "the dialog's step writes it";
+
+    // Without a step of its own the record is written here, without the separator.
+    EXPECT_TRUE(tw::AcceptFromDialog("D:\\My Apps\\", run.platform, log, nullptr).Accepted());
     const std::string record = ReadBytes(run.recordPath);
     ASSERT_EQ(record.size(), 276u);
     EXPECT_EQ(record.substr(20, 11), std::string("D:\\My Apps\0", 11));
