@@ -405,7 +405,7 @@ TEST_F(RemovalStoreWin32, TheCopyIsTheProgramFileHeldSinceTheStart) {
 // deleted); left where it is when it can be neither deleted nor moved. The
 // folder goes when it is empty, and is left for the restart otherwise.
 TEST_F(RemovalStoreWin32, TheCopyGoesAtOnceOrIsMovedAsideForTheRestart) {
-    const char* installer = std::getenv("TW_UI_INSTALLER");
+    const char* installer = std::getenv("TW_INSTALLER");
     enum class Copy { none, plain, readOnly, running, heldOpen };
     const struct {
         const char* what;
