@@ -1,8 +1,8 @@
-// The install log of /LOG=: one line per event of a run, appended to a file in
-// UTF-8 (a new or empty file starts with the byte-order mark, so that Notepad shows
-// the Chinese texts on any system). Names and paths arrive in the system's ANSI
-// code page, the program's own texts (ProgramText) in code page 936; each part of
-// a line is converted from its own. Control bytes of the texts are written
+// The install log of /LOG=: one line per event of a run (log/log_events.h lists
+// them with their words), appended to a file in UTF-8 (a new or empty file starts
+// with the byte-order mark, so that Notepad shows the Chinese texts on any
+// system). Names and paths arrive in the system's ANSI code page, the program's
+// own texts (ProgramText) in code page 936. Control bytes of the texts are written
 // visibly ("\x0A"), so that no text can start a line of its own. A log that cannot
 // be opened for appending is reported to the run (which then ends before it writes
 // anything); a write that fails later stays silent: nothing more of the run
