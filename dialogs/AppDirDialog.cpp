@@ -1,7 +1,9 @@
 #include "dialogs/AppDirDialog.h"
 
+#include <string>
 #include <string_view>
 
+#include "app/dialog_ok.h"
 #include "config/config_writer.h"
 #include "dialogs/FolderBrowser.h"
 #include "framework/WinApp.h"
@@ -35,13 +37,11 @@ BOOL CAppDirDialog::OnInitDialog() {
 void CAppDirDialog::OnOK() {
     if (!UpdateData(TRUE)) return;
     // A record that cannot be written leaves as CFileException: the dialog stays open.
-    tw::AppDirCheck check = tw::AcceptDirectory(
-        m_strAppDir.GetString(), tw::DirectorySource::dialog, m_platform,
-        [this](const std::string& fullPath) {
-            m_strFullAppDir = fullPath.c_str();
-            WriteProductConfig();
-        },
-        m_log);
+    tw::AppDirCheck check = tw::AcceptFromDialog(m_strAppDir.GetString(), m_platform, m_log,
+                                                 [this](const std::string& fullPath) {
+                                                     m_strFullAppDir = fullPath.c_str();
+                                                     WriteProductConfig();
+                                                 });
     switch (check.verdict) {
         case tw::AppDirVerdict::accepted:
             break;

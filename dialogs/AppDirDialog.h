@@ -1,7 +1,8 @@
 // CAppDirDialog: the dialog in which the user confirms, types or browses for the
-// application directory. Its OK takes the directory's one route (AcceptDirectory):
-// it accepts only an existing folder outside the driver package's own folders, and
-// writes the configuration record with the folder's full path before it closes.
+// application directory. Its OK takes the dialog's step of the directory's one route
+// (AcceptFromDialog): it accepts only an existing folder outside the driver
+// package's own folders, and writes the configuration record with the folder's
+// full path (WriteProductConfig) before it closes.
 #pragma once
 
 #include "appdir/accept_directory.h"

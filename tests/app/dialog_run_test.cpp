@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/installation_run.h"
+#include "app/dialog_ok.h"
 #include "appdir/full_path.h"
 #include "config/config_writer.h"
 #include "framework/FileException.h"
@@ -379,6 +380,30 @@ TEST(RunLock, TheSilentRunTakesItBetweenTheDecisionAndTheRecord) {
             EXPECT_TRUE(run.system.Calls().empty()) << "nothing installed";
         }
     }
+}
+
+// The dialog's 确定 records the directory's full path, through the dialog's own
+// step where it has one; a refused text reaches neither and writes nothing.
+TEST(DialogOk, RecordsTheFullPathThroughTheDialogsOwnStep) {
+    Surroundings run(true);
+    tw::InstallLog log(run.logPath);
+    Lines written;
+    auto writeProductConfig = [&](const std::string& fullPath) { written.push_back(fullPath); };
+    EXPECT_EQ(tw::AcceptFromDialog("D:\\missing", run.platform, log, writeProductConfig).verdict,
+              tw::AppDirVerdict::missing);
+    EXPECT_TRUE(written.empty());
+    EXPECT_FALSE(std::filesystem::exists(run.recordPath));
+
+    EXPECT_TRUE(
+        tw::AcceptFromDialog("D:\\My Apps\\", run.platform, log, writeProductConfig).Accepted());
+    EXPECT_EQ(written, Lines{"D:\\My Apps\\"});
+    EXPECT_FALSE(std::filesystem::exists(run.recordPath)) << "the dialog's step writes it";
+
+    // Without a step of its own the record is written here, without the separator.
+    EXPECT_TRUE(tw::AcceptFromDialog("D:\\My Apps\\", run.platform, log, nullptr).Accepted());
+    const std::string record = ReadBytes(run.recordPath);
+    ASSERT_EQ(record.size(), 276u);
+    EXPECT_EQ(record.substr(20, 11), std::string("D:\\My Apps\0", 11));
 }
 
 // At 确定 the dialog finds the lock held: nothing is written and the dialog stays

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/dialog_ok.h"
 #include "app/run_system.h"
 #include "appdir/accept_directory.h"
-#include "config/config_writer.h"
 #include "framework/FileException.h"
 
 class FakeRunWindows : public tw::RunWindows {
@@ -54,18 +54,13 @@ public:
         journal.push_back(std::current_exception() ? "report while handled" : "report");
     }
 
-    // The dialog's OK as the dialog takes it: the route with the run's log; a record
-    // that cannot be written leaves the dialog open, as the framework's guard does.
+    // The dialog's OK: the dialog's own step with the run's log; a record that
+    // cannot be written leaves the dialog open, as the framework's guard does.
     static std::optional<tw::AppDirCheck> PressOk(const std::string& text,
                                                   const tw::DirectoryPlatform& platform,
                                                   tw::InstallLog& log) {
         try {
-            return tw::AcceptDirectory(
-                text, tw::DirectorySource::dialog, platform,
-                [&](const std::string& fullPath) {
-                    tw::WriteConfigRecord(platform.recordPath, fullPath);
-                },
-                log);
+            return tw::AcceptFromDialog(text, platform, log, nullptr);
         } catch (const CFileException&) {
             return std::nullopt;
         }

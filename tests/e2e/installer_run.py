@@ -92,7 +92,8 @@ class RunResult:
 
 
 class InstallerRun:
-    """Tarnwhistle.exe started from cwd; screenshots go to artefacts/<name>-NN-<what>.png."""
+    """Tarnwhistle.exe started from cwd; screenshots go to artefacts/<name>-NN-<what>.png,
+    artefacts being the folder of the scenario that starts it."""
 
     def __init__(self, program_factory, name, artefacts):
         self.name = name

@@ -88,7 +88,8 @@ def scenario_many_files(suite, name, checks):
     checks.true(ui.NAMED_FAILURES < len(skipped) < len(driver),
                 "the package must hold names on both sides of the limit, more than ten too long")
     checks.equal(result.crashes, [], "crash reports in the Wine log")
-    expect_installed(checks, result, package, app_dir, app_text, messages=result.messages,
+    # The message is checked below against the log's list.
+    expect_installed(checks, result, package, app_dir, app_text, messages=None,
                      caption=ui.ERROR_CAPTION, exit_code=ui.EXIT_FAILED, layout=layout)
     # The files come in the order the run met them, which the log keeps.
     lines, problems = pkg.read_install_log(log)
@@ -103,5 +104,5 @@ def scenario_many_files(suite, name, checks):
 
 
 SCENARIOS = [
-    ("many", f"{FILE_COUNT} files with names near the path limit", scenario_many_files),
+    ("many-files", f"{FILE_COUNT} files with names near the path limit", scenario_many_files),
 ]

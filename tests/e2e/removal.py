@@ -264,9 +264,10 @@ def scenario_what_cannot_be_undone(suite, name, checks):
 
 
 SCENARIOS = [
-    ("r1", "install silently, a removal answered No, then QuietUninstallString",
-     scenario_remove),
-    ("r3", "installer replaced while it runs, tool and DLLs swapped after it, record extended",
+    ("install-then-remove",
+     "install silently, a removal answered No, then QuietUninstallString", scenario_remove),
+    ("removal-keeps-what-changed",
+     "installer replaced while it runs, tool and DLLs swapped after it, record extended",
      scenario_what_cannot_be_undone),
 ]
 
@@ -464,5 +465,6 @@ def scenario_one_at_a_time(suite, name, checks):
     checks.equal(sorted(pkg.tree(app_dir)), [], "A after the last removal")
 
 
-SCENARIOS.append(("r2", "one run at a time, killed copies, a removal across the restart",
+SCENARIOS.append(("one-run-at-a-time",
+                  "one run at a time, killed copies, a removal across the restart",
                   scenario_one_at_a_time))

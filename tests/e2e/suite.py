@@ -54,6 +54,7 @@ class Suite:
         self.prefix = Path(prefix)
         self.results = []
         self.watch = None
+        self.scenario_artefacts = self.artefacts  # the running scenario's own folder
         self.dialog_width_at_96_dpi = None  # seen by a run at 96 dots per inch
 
     # --- fixtures -----------------------------------------------------------
@@ -91,9 +92,9 @@ class Suite:
         variables of env; the logging tool it starts writes to tool_log(name)."""
         env = {**(env or {}), RUN_MARKER: str(self.root),
                "TW_REGSVR32_LOG": self.drive.dos(self.tool_log(name))}
-        log = self.artefacts / f"{name}-wine.log"
+        log = self.scenario_artefacts / f"{name}-wine.log"
         return ui.InstallerRun(lambda: wine.WindowsProgram(exe, cwd, log, env, args), name,
-                               self.artefacts)
+                               self.scenario_artefacts)
 
     def run_installer(self, name, source, exe=None, args=(), steps=ui.confirm, silent=False,
                       final_message=True, timeout=ui.STEP_TIMEOUT, on_message=None, env=None):
@@ -132,9 +133,13 @@ class Suite:
     # --- running ------------------------------------------------------------
 
     def run(self, name, title, scenario):
+        """Runs scenario, whose screenshots, Wine logs and, at its end, the logs its
+        runs wrote on the drive go to the artefacts folder named after it."""
         print(f"--- {name}: {title}", flush=True)
         began = time.monotonic()
         checks = Checks()
+        self.scenario_artefacts = self.artefacts / name
+        self.scenario_artefacts.mkdir(parents=True, exist_ok=True)
         try:
             scenario(self, name, checks)
         except (Failure, x.XError, subprocess.SubprocessError, OSError) as error:
@@ -146,12 +151,30 @@ class Suite:
             record = self.record_path()
             if record.exists():
                 record.unlink()
-        self.report(name, title, checks.problems, time.monotonic() - began)
+            self.keep_logs(name)
+        self.report(name, title, checks.problems, time.monotonic() - began,
+                    self.scenario_artefacts)
+        self.scenario_artefacts = self.artefacts
 
-    def report(self, name, title, problems, seconds):
+    def keep_logs(self, name):
+        """Copies the install, removal and tool logs of scenario name from the drive,
+        which goes when the suite ends, into its artefacts folder."""
+        logs = self.root / "logs"
+        if not logs.is_dir():
+            return
+        for log in logs.iterdir():
+            if log.is_file() and log.name.startswith((f"{name}-", f"{name}.")):
+                shutil.copyfile(log, self.scenario_artefacts / log.name)
+
+    def report(self, name, title, problems, seconds, artefacts):
+        """One PASS or FAIL line naming the scenario; a failure also gives the
+        folder that holds its screenshots and Wine logs, then the problems."""
         self.results.append((name, title, problems))
-        verdict = "PASS" if not problems else "FAIL"
-        print(f"{verdict} {name}: {title} ({seconds:.0f} s)", flush=True)
+        if not problems:
+            print(f"PASS {name}: {title} ({seconds:.0f} s)", flush=True)
+            return
+        print(f"FAIL {name}: {title} ({seconds:.0f} s); screenshots and logs in {artefacts}",
+              flush=True)
         for problem in problems[:MAX_PROBLEMS_SHOWN]:
             print(f"    {problem}", flush=True)
         if len(problems) > MAX_PROBLEMS_SHOWN:

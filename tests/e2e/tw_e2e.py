@@ -4,11 +4,14 @@
 Each scenario lays out a driver package in a temporary folder mapped to a drive
 letter of the Wine prefix, starts the real program from it on a private X
 display, drives the dialog with xdotool and checks the record, the installed
-files, the final message and the registration tool's log. Screenshots of every
-step are kept in the artefacts folder.
+files, the final message and the registration tool's log. Each scenario is named
+by what it shows; screenshots of every step, the Wine logs and the logs of its
+runs are kept in the artefacts folder's subfolder of that name, which a FAIL line
+gives.
 
     tw_e2e.py --exe Tarnwhistle.exe --tools <folder of regsvr32.exe> --artefacts DIR
-              [--suite scenarios|many-files|removal] [--only s1,s4]
+              [--suite scenarios|many-files|removal]
+              [--only cancel-writes-nothing,source-folders-missing]
 """
 
 import argparse
@@ -64,14 +67,29 @@ def main():
 
     suite_scenarios = {"scenarios": scenarios.SCENARIOS, "many-files": many_files.SCENARIOS,
                        "removal": removal.SCENARIOS}[args.suite]
-    chosen = [s for s in suite_scenarios
-              if not args.only or s[0] in args.only.split(",")]
+    names = [name for name, _, _ in suite_scenarios]
+    # A run's processes are told apart by these words in their command lines, which
+    # hold the scenario's folder: a name with one would be taken for a process.
+    clashing = [name for name in names
+                if any(word in name.lower() for word in ("regsvr32", "tarnwhistle"))]
+    if clashing:
+        print(f"FAIL: scenario names that hold a process's name: {', '.join(clashing)}",
+              flush=True)
+        return 1
+    only = [name for name in args.only.split(",") if name]
+    unknown = [name for name in only if name not in names]
+    if unknown:
+        print(f"FAIL: no scenario {', '.join(unknown)} in the suite {args.suite}; "
+              f"it has {', '.join(names)}", flush=True)
+        return 1
+    chosen = [s for s in suite_scenarios if not only or s[0] in only]
     prefix = wine.wine_prefix()
     root = suites.make_suite_root()
     suite = None
     try:
         # The runs' geometry is that of 96 dots per inch, whatever an earlier,
-        # interrupted run left in the prefix (s15 sets 144 for its own run).
+        # interrupted run left in the prefix (code-page-1252-high-dpi sets 144 for
+        # its own run).
         with wine.MappedDrive(prefix, root) as drive, \
                 wine.RegistryValue(prefix, r"HKCU\Control Panel\Desktop", "LogPixels",
                                    "REG_DWORD", 96):
@@ -82,8 +100,8 @@ def main():
                 for name, title, scenario in chosen:
                     suite.run(name, title, scenario)
             if args.suite == "scenarios":
-                suite.report("s8", "the hidden frame is never visible",
-                             scenarios.check_frame_never_visible(suite), 0)
+                suite.report("frame-never-visible", "the hidden frame is never visible",
+                             scenarios.check_frame_never_visible(suite), 0, args.artefacts)
     finally:
         suites.release_tree(root)
 

@@ -244,21 +244,28 @@ TEST_F(AppDirDialogTest, TypingAndPastingStopAt256BytesOfTheCodePage) {
         ::SendMessageW(edit, WM_CHAR, 'b', 0);
         EXPECT_EQ(TextOf(edit), full);
         EXPECT_EQ(WideSelection(edit), std::make_pair(DWORD{4}, DWORD{4}));
-        // Pasting, by the message and by Ctrl+V: two characters for one are refused,
-        // one for one is taken.
+        // Pasting by the message: two characters for one are refused, the selection kept.
         ASSERT_TRUE(PutOnClipboard(L"\u4E2D\u4E2D"));
         ::SendMessageW(edit, EM_SETSEL, 4, 5);
         ::SendMessageW(edit, WM_PASTE, 0, 0);
         EXPECT_EQ(TextOf(edit), full);
         EXPECT_EQ(WideSelection(edit), std::make_pair(DWORD{4}, DWORD{5}));
-        EXPECT_TRUE(PressKeysUntil(TW_TEXT_APPDIR_CAPTION, "ctrl+v", [] { return true; }));
-        ::Sleep(500);
-        EXPECT_EQ(TextOf(edit), full);
+        // By Ctrl+V: one for one is taken.
+        const std::string pasted = "F:\\a\xB9\xFA" + chinese.substr(2);  // 国
         ASSERT_TRUE(PutOnClipboard(L"\u56FD"));
-        EXPECT_TRUE(
-            PressKeysUntil(TW_TEXT_APPDIR_CAPTION, "ctrl+v", [&] { return TextOf(edit) != full; }));
-        EXPECT_EQ(TextOf(edit), "F:\\a\xB9\xFA" + chinese.substr(2));  // 国
+        EXPECT_TRUE(PressKeysUntil(TW_TEXT_APPDIR_CAPTION, "ctrl+v",
+                                   [&] { return TextOf(edit) == pasted; }));
+        // Two for one are refused: the caret at the end, where End pressed after
+        // Ctrl+V puts it, shows that the paste was handled and left the text as it was.
+        ASSERT_TRUE(PutOnClipboard(L"\u4E2D\u4E2D"));
+        ::SendMessageW(edit, EM_SETSEL, 4, 5);
+        const auto end = static_cast<DWORD>(::GetWindowTextLengthW(edit));
+        EXPECT_TRUE(PressKeysUntil(TW_TEXT_APPDIR_CAPTION, "ctrl+v End", [&] {
+            return WideSelection(edit) == std::make_pair(end, end);
+        }));
+        EXPECT_EQ(TextOf(edit), pasted);
         // Deleting is always allowed.
+        ::SendMessageW(edit, EM_SETSEL, 5, 5);
         ::SendMessageW(edit, WM_CHAR, VK_BACK, 0);
         EXPECT_EQ(TextOf(edit), "F:\\a" + chinese.substr(2));
         Screenshot("appdir-byte-limit");
