@@ -3,7 +3,7 @@
 namespace tw {
 
 ExitCode Finish(InstallLog& log, ExitCode exitCode) {
-    log.Finished(static_cast<int>(exitCode));
+    log.Write<LogEvent::exitCode>(static_cast<int>(exitCode));
     return exitCode;
 }
 

@@ -15,6 +15,17 @@ namespace tw {
 
 namespace {
 
+// The registrations, the counts, each file not installed and the final message.
+void LogInstallation(const InstallSummary& summary, const std::vector<TextPart>& result,
+                     InstallLog& log) {
+    for (const Registration& registration : summary.registrations)
+        log.WriteToolRun(InstallLog::ToolRun::registration, registration);
+    log.Write<LogEvent::installationSummary>(summary.filesCopied, summary.failedFiles.size(),
+                                             summary.registrations.size());
+    log.WriteEach<LogEvent::notInstalled>(summary.failedFiles);
+    log.WriteResult(result);
+}
+
 // The engine on installing; with progress, on a system that shows each step to it.
 InstallSummary RunObserved(const RunSystem& system, const std::string& appDir,
                            InstallSystem& installing, ProgressObserver* progress) {
@@ -43,12 +54,12 @@ InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, 
         summary.holds.clear();
         CompletionMessage message =
             ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
-        log.Summary(summary, message.parts);
+        LogInstallation(summary, message.parts, log);
         // As the message: a run that failed in any way never ends as installed.
         const bool failed = summary.NothingFound() || summary.FailureCount() > 0;
         return {std::move(summary), message, failed ? ExitCode::failed : ExitCode::installed};
     } catch (...) {
-        log.InstallationStoppedByCurrentException();
+        log.WriteStopByCurrentException();
         progress.reset();
         if (windows) windows->ReportStop();
         return {{}, {}, ExitCode::failed, true};
@@ -58,7 +69,7 @@ InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, 
 ExitCode RunSilently(const InstallerSwitches& switches, const RunSystem& system, InstallLog& log) {
     // A script whose variable came out empty asked for no folder in particular.
     if (switches.directoryGiven && switches.directory.empty()) {
-        log.DirectoryRefused("/D= is empty");
+        log.Write<LogEvent::directoryRefused>("/D= is empty");
         return Finish(log, ExitCode::failed);
     }
     bool given = !switches.directory.empty();
@@ -85,10 +96,10 @@ ExitCode RunWithDialog(const InstallerSwitches& switches, const RunSystem& syste
         case DialogResult::confirmed:
             break;
         case DialogResult::cancelled:
-            log.Cancelled();
+            log.Write<LogEvent::cancelled>();
             return Finish(log, ExitCode::cancelled);
         case DialogResult::notShown:
-            log.InstallationStopped("the dialog could not be shown");
+            log.Write<LogEvent::installationStopped>("the dialog could not be shown");
             return Finish(log, ExitCode::failed);
     }
     // The directory is carried whole; the engine deals with paths that do not fit.

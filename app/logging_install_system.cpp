@@ -4,25 +4,33 @@ namespace tw {
 
 CopyOutcome LoggingInstallSystem::CopyFileTo(const char* source, const char* destination) {
     CopyOutcome outcome = Inner().CopyFileTo(source, destination);
-    m_log.Copied(source, destination, outcome);
+    if (outcome)
+        m_log.Write<LogEvent::copied>(source, destination);
+    else
+        m_log.Write<LogEvent::copyFailed>(source, destination, outcome.error);
     return outcome;
 }
 
 std::unique_ptr<Hold> LoggingInstallSystem::HoldFolder(const char* folder) {
     std::unique_ptr<Hold> hold = Inner().HoldFolder(folder);
-    if (!hold) m_log.FolderNotHeld(folder);
+    if (!hold) m_log.Write<LogEvent::notHeld>(folder);
     return hold;
 }
 
 FolderSecuring LoggingInstallSystem::SecureFolder(const char* folder) {
     FolderSecuring securing = Inner().SecureFolder(folder);
-    m_log.FolderSecured(folder, securing);
+    // Nothing for a folder that was locked already.
+    if (securing.result == FolderSecuring::Result::secured)
+        m_log.Write<LogEvent::directorySecured>(folder);
+    else if (securing.result == FolderSecuring::Result::failed)
+        m_log.Write<LogEvent::directoryNotSecured>(folder, securing.error);
     return securing;
 }
 
 UntrustedFiles LoggingInstallSystem::FindUntrustedFiles(const char* folder) {
     UntrustedFiles found = Inner().FindUntrustedFiles(folder);
-    m_log.UntrustedFilesFound(folder, found);
+    if (found.unreadable) m_log.Write<LogEvent::directoryNotChecked>(folder, found.error);
+    for (const std::string& name : found.names) m_log.Write<LogEvent::notTrusted>(folder, name);
     return found;
 }
 

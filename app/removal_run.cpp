@@ -14,15 +14,15 @@ namespace {
 
 void LogRemoval(const RemovalSummary& summary, InstallLog& log) {
     for (const Registration& unregistration : summary.unregistrations)
-        log.Unregistration(unregistration);
-    log.Removal(RemovalEvent::folderRemoved, summary.foldersRemoved);
-    log.Removal(RemovalEvent::recordRemoved, summary.recordsRemoved);
-    log.Removal(RemovalEvent::recordKept, summary.recordsKept);
-    log.Removal(RemovalEvent::changedFileKept, summary.changedFiles);
-    log.Removal(RemovalEvent::notRemoved, summary.failedFiles);
-    log.Removal(RemovalEvent::notUnregistered, summary.notUnregistered);
-    log.RemovalCounts(summary.filesRemoved, summary.changedFiles.size(), summary.failedFiles.size(),
-                      summary.notUnregistered.size());
+        log.WriteToolRun(InstallLog::ToolRun::unregistration, unregistration);
+    log.WriteEach<LogEvent::folderRemoved>(summary.foldersRemoved);
+    log.WriteEach<LogEvent::recordRemoved>(summary.recordsRemoved);
+    log.WriteEach<LogEvent::recordKept>(summary.recordsKept);
+    log.WriteEach<LogEvent::changedFileKept>(summary.changedFiles);
+    log.WriteEach<LogEvent::notRemoved>(summary.failedFiles);
+    log.WriteEach<LogEvent::notUnregistered>(summary.notUnregistered);
+    log.Write<LogEvent::removalSummary>(summary.filesRemoved, summary.changedFiles.size(),
+                                        summary.failedFiles.size(), summary.notUnregistered.size());
 }
 
 // The entry, the list and the copy go only after a complete removal: after a
@@ -30,26 +30,26 @@ void LogRemoval(const RemovalSummary& summary, InstallLog& log) {
 std::vector<std::string> RemoveStore(RemovalStore& store, InstallLog& log) {
     std::vector<std::string> failed;
     if (store.RemoveEntry())
-        log.Removal(RemovalEvent::entryRemoved, store.EntryName());
+        log.Write<LogEvent::entryRemoved>(store.EntryName());
     else
         failed.push_back(store.EntryName());
     if (store.RemoveList())
-        log.Removal(RemovalEvent::listRemoved, store.ListPath());
+        log.Write<LogEvent::listRemoved>(store.ListPath());
     else
         failed.push_back(store.ListPath());
     const CopyRemoval copy = store.RemoveCopyAtRestart();
     switch (copy.outcome) {
         case CopyRemoval::removed:
-            log.Removal(RemovalEvent::copyRemoved, store.CopyPath());
+            log.Write<LogEvent::copyRemoved>(store.CopyPath());
             break;
         case CopyRemoval::atRestart:
-            log.CopyMovedForRestart(store.CopyPath(), copy.restartName);
+            log.Write<LogEvent::copyMovedForRestart>(store.CopyPath(), copy.restartName);
             break;
         case CopyRemoval::failed:
             failed.push_back(store.CopyPath());
             break;
     }
-    log.Removal(RemovalEvent::notRemoved, failed);
+    log.WriteEach<LogEvent::notRemoved>(failed);
     return failed;
 }
 
@@ -66,8 +66,10 @@ std::optional<InstalledList> ReadInstalledList(bool silent, RemovalStore& store,
     std::optional<InstalledList> list;
     if (reading == ListReading::read) list = ParseInstalledList(bytes);
     if (!list) {
-        log.Removal(reading == ListReading::absent ? RemovalEvent::noList
-                                                   : RemovalEvent::listUnreadable);
+        if (reading == ListReading::absent)
+            log.Write<LogEvent::noList>();
+        else
+            log.Write<LogEvent::listUnreadable>();
         ShowError(silent, windows, TW_TEXT_NOTHING_INSTALLED);
     }
     return list;
@@ -78,9 +80,10 @@ std::optional<InstalledList> ReadInstalledList(bool silent, RemovalStore& store,
 // that cannot be rewritten stays as it was: it names all of that too.
 void KeepWhatIsLeft(const InstalledList& left, RemovalStore& store, InstallLog& log) {
     std::optional<std::string> bytes = FormatInstalledList(left);
-    log.Removal(bytes && store.WriteList(*bytes) ? RemovalEvent::listRewritten
-                                                 : RemovalEvent::listNotRewritten,
-                store.ListPath());
+    if (bytes && store.WriteList(*bytes))
+        log.Write<LogEvent::listRewritten>(store.ListPath());
+    else
+        log.Write<LogEvent::listNotRewritten>(store.ListPath());
 }
 
 }  // namespace
@@ -93,24 +96,25 @@ CompletionMessage ChooseRemovalMessage(const std::vector<std::string>& kept) {
 }
 
 ExitCode RunRemoval(bool silent, const RunSystem& system, RunWindows& windows, InstallLog& log) {
-    log.Removal(RemovalEvent::started, system.store.ListPath());
+    log.Write<LogEvent::removalStarted>(system.store.ListPath());
     std::optional<InstalledList> list = ReadInstalledList(silent, system.store, windows, log);
     if (!list) return Finish(log, ExitCode::failed);
     if (!silent && !windows.Ask(Message({{TW_TEXT_UNINSTALL_QUESTION, false}}, TW_TEXT_INFO_CAPTION,
                                         kBoxYesNo))) {
-        log.Removal(RemovalEvent::answeredNo);
+        log.Write<LogEvent::answeredNo>();
         return Finish(log, ExitCode::cancelled);
     }
     if (RunLock* lock = system.runLock) {
         const RunLockTaking taking = lock->Take();
-        if (taking != RunLockTaking::taken) log.RunLockNotTaken(*lock, taking);
         if (taking == RunLockTaking::busy) {
+            log.Write<LogEvent::runBusy>();
             ShowError(silent, windows, TW_TEXT_RUN_BUSY);
             return Finish(log, ExitCode::alreadyRunning);
         }
         if (taking == RunLockTaking::failed) {
+            log.Write<LogEvent::runLockNotTaken>(lock->Path(), lock->Error());
             CompletionMessage message = ChooseRemovalMessage({lock->Path()});
-            log.Result(message.parts);
+            log.WriteResult(message.parts);
             if (!silent) windows.Show(message);
             return Finish(log, ExitCode::failed);
         }
@@ -132,15 +136,15 @@ ExitCode RunRemoval(bool silent, const RunSystem& system, RunWindows& windows, I
     if (summary.Complete()) {
         for (std::string& name : RemoveStore(system.store, log)) failed.push_back(name);
     } else {
-        log.KeptForAnotherRemoval(system.store.EntryName(), system.store.ListPath(),
-                                  system.store.CopyPath());
+        log.Write<LogEvent::keptForAnotherRemoval>(
+            system.store.EntryName(), system.store.ListPath(), system.store.CopyPath());
         KeepWhatIsLeft(summary.left, system.store, log);
     }
 
     std::vector<std::string> kept = summary.changedFiles;
     kept.insert(kept.end(), failed.begin(), failed.end());
     CompletionMessage message = ChooseRemovalMessage(kept);
-    log.Result(message.parts);
+    log.WriteResult(message.parts);
     if (!silent) windows.Show(message);
     return Finish(log, failed.empty() ? ExitCode::installed : ExitCode::failed);
 }

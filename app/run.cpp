@@ -26,7 +26,8 @@ ExitCode Run(const InstallerSwitches& switches, const RunSystem& system, RunWind
         if (!switches.silent) windows.Show(LogNotOpenedMessage(switches.logPath));
         return ExitCode::logNotOpened;
     }
-    log.Started(LocalTimeNow(), system.packageFolder);
+    log.Write<LogEvent::started>(StartTimeText(LocalTimeNow()));
+    log.Write<LogEvent::packageFolder>(system.packageFolder);
     if (switches.uninstall) return RunRemoval(switches.silent, system, windows, log);
     if (switches.silent) return RunSilently(switches, system, log);
     return RunWithDialog(switches, system, windows, log);

@@ -23,39 +23,53 @@ const char* RefusalReason(AppDirVerdict verdict) {
     }
 }
 
+void LogChoice(InstallLog& log, std::string_view directoryText, DirectorySource source) {
+    switch (source) {
+        case DirectorySource::proposed:
+            return log.Write<LogEvent::directoryProposed>(directoryText);
+        case DirectorySource::commandLine:
+            return log.Write<LogEvent::directoryFromCommandLine>(directoryText);
+        case DirectorySource::dialog:
+            return log.Write<LogEvent::directoryConfirmed>(directoryText);
+    }
+}
+
 }  // namespace
 
 AppDirCheck AcceptDirectory(std::string_view directoryText, DirectorySource source,
                             const DirectoryPlatform& platform, const RecordWriter& writeRecord,
                             InstallLog& log) {
-    log.DirectoryChosen(directoryText, source);
+    LogChoice(log, directoryText, source);
     AppDirCheck check = CheckAppDir(directoryText, platform.lookup, platform.fullPath,
                                     platform.identity, platform.packageFolder);
     if (!check.Accepted()) {
-        log.DirectoryRefused(RefusalReason(check.verdict));
+        log.Write<LogEvent::directoryRefused>(RefusalReason(check.verdict));
         return check;
     }
-    log.DirectoryAccepted(WithTrailingSeparator(check.fullPath));
-    if (platform.runLock) {
-        const RunLockTaking taking = platform.runLock->Take();
-        if (taking != RunLockTaking::taken) log.RunLockNotTaken(*platform.runLock, taking);
+    log.Write<LogEvent::directoryAccepted>(WithTrailingSeparator(check.fullPath));
+    if (RunLock* lock = platform.runLock) {
+        const RunLockTaking taking = lock->Take();
         if (taking == RunLockTaking::busy) {
+            log.Write<LogEvent::runBusy>();
             check.verdict = AppDirVerdict::runBusy;
             return check;
         }
-        if (taking == RunLockTaking::failed)
-            CFileException::ThrowOsError(platform.runLock->Error(),
-                                         platform.runLock->Path().c_str());
+        if (taking == RunLockTaking::failed) {
+            log.Write<LogEvent::runLockNotTaken>(lock->Path(), lock->Error());
+            CFileException::ThrowOsError(lock->Error(), lock->Path().c_str());
+        }
     }
     try {
         writeRecord(check.fullPath);
     } catch (const CFileException& error) {
-        log.RecordNotWritten(platform.recordPath, error);
+        const FileErrorText text(error);
+        log.Write<LogEvent::recordNotWritten>(platform.recordPath, text.before, text.name,
+                                              text.after, error.m_lOsError);
         // The dialog stays open: nobody waits for it while the user looks.
         if (platform.runLock) platform.runLock->Release();
         throw;
     }
-    log.RecordWritten(platform.recordPath);
+    log.Write<LogEvent::recordWritten>(platform.recordPath);
     return check;
 }
 

@@ -14,6 +14,12 @@
 
 namespace tw {
 
+enum class DirectorySource {
+    proposed,     // "C:\Varnelquist": no /D= given
+    commandLine,  // /D=
+    dialog,       // confirmed in the dialog
+};
+
 // What the route takes from the platform.
 struct DirectoryPlatform {
     std::string packageFolder;      // the current directory, where the driver files are

@@ -49,11 +49,6 @@ CString& CString::operator+=(const char* text) {
     return *this;
 }
 
-CString& CString::operator+=(char c) {
-    m_text += c;
-    return *this;
-}
-
 int CString::Compare(const char* other) const {
     return std::strcmp(m_text.c_str(), other ? other : "");
 }

@@ -26,7 +26,6 @@ public:
     CString& operator=(const char* text);
     CString& operator+=(const CString& other);
     CString& operator+=(const char* text);
-    CString& operator+=(char c);
     friend CString operator+(CString left, const CString& right) { return left += right; }
     friend CString operator+(CString left, const char* right) { return left += right; }
     friend CString operator+(const char* left, const CString& right) {

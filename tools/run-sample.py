@@ -9,10 +9,11 @@ drive letter of the prefix mapped to build/sample-run, so the record
 
 With a DISPLAY the real dialog appears for you to use. Without one the run goes
 on a private virtual display: the proposed directory is accepted and each window
-is saved as a screenshot. Either way the installer's exit code, the installed
-files, the record's bytes and the registered DLLs are printed at the end, and the
-run fails unless the exit code is 0 and every DLL of the sample was installed and
-registered.
+is saved as a screenshot. Either way a short report ends the run: the result, the
+installer's exit code, the messages it showed, the record's bytes, the installed
+files summarised (counts and bytes per folder; by name only those that are not
+the generated data), and where the screenshots are. The run fails unless the exit
+code is 0 and every DLL of the sample was installed and registered.
 
 The installer is started by a batch file through cmd's `start /wait`, which puts
 its whole exit code in %ERRORLEVEL%: the exit status that Wine hands to a Unix
@@ -21,6 +22,7 @@ parent keeps only the low 8 bits (1603 arrives as 67).
 
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -39,6 +41,7 @@ import x_display as x  # noqa: E402
 
 REGISTRATION_TIMEOUT = 120
 SAMPLE_DATA_FILES = 600
+GENERATED_DATA = re.compile(r"twdata\d{4}\.bin")
 STARTER = "run-installer.cmd"
 EXIT_CODE_FILE = "exit-code.txt"
 # Written by cmd line by line, so %ERRORLEVEL% is read after the installer ended.
@@ -114,41 +117,90 @@ def installer_exit_code(folder):
         return None
 
 
-def report(folder, prefix, drive, program, sample_dlls):
-    """Prints what the run did; returns whether every DLL of the sample was
-    installed and registered."""
-    exit_code = installer_exit_code(folder)
-    print(f"\n== exit code: {'none read' if exit_code is None else exit_code}", flush=True)
-    print("\n== messages shown", flush=True)
-    for text in program.message_texts():
-        print(f"   {text}")
-    record = folder / pkg.RECORD_NAME
-    print(f"\n== record {drive.root}{pkg.RECORD_NAME} ({record})", flush=True)
-    if not record.exists():
-        print("   not written (cancelled?)")
-        return exit_code, False
-    subprocess.run(["xxd", str(record)], check=True)
-    data = record.read_bytes()
+class Report:
+    """What the run did, gathered while the installation is in place and printed
+    at the end."""
+
+    def __init__(self, folder, drive, program):
+        self.exit_code = installer_exit_code(folder)
+        self.messages = program.message_texts()
+        self.record_name = f"{drive.root}{pkg.RECORD_NAME}"
+        self.record = folder / pkg.RECORD_NAME
+        self.app_text = None  # the directory the record names
+        self.folders = {}  # folder -> [files, bytes, generated files]
+        self.named = []  # (path, bytes) of the files that are not generated data
+        self.dlls = {}  # each DLL of the sample -> its state
+        self.moved_to = None  # where C:\Varnelquist was moved afterwards
+
+    def take_installation(self, app_dir, sample_dlls):
+        for path, data in sorted(pkg.tree(app_dir).items()):
+            if data is None:
+                continue
+            folder, _, name = path.rpartition("/")
+            counts = self.folders.setdefault(folder or ".", [0, 0, 0])
+            counts[0] += 1
+            counts[1] += len(data)
+            if GENERATED_DATA.fullmatch(name):
+                counts[2] += 1
+            else:
+                self.named.append((path, len(data)))
+        for name in sample_dlls:
+            dll = app_dir / "Driver" / name
+            done = dll.is_file() and Path(f"{dll}.registered").exists()
+            self.dlls[name] = ("registered" if done else
+                               "NOT registered" if dll.is_file() else "NOT installed")
+
+    def registered(self):
+        return bool(self.dlls) and all(state == "registered" for state in self.dlls.values())
+
+    def succeeded(self):
+        return self.exit_code == 0 and self.registered()
+
+    def print(self, shots):
+        print(f"\n== result: {'installed' if self.succeeded() else 'FAILED'}: "
+              f"{'every' if self.registered() else 'not every'} DLL of the sample installed "
+              "and registered")
+        for name, state in self.dlls.items():
+            print(f"   {name}: {state} (DllRegisterServer leaves a marker)")
+        print(f"== exit code: {'none read' if self.exit_code is None else self.exit_code}")
+        print("== messages shown")
+        for text in self.messages or ["(none)"]:
+            print("   " + text.replace("\n", "\n   "))
+        print(f"== record {self.record_name} ({self.record})", flush=True)
+        if not self.record.exists():
+            print("   not written (cancelled?)")
+        else:
+            subprocess.run(["xxd", str(self.record)], check=True)
+        if self.app_text is not None:
+            where = f" (moved afterwards to {self.moved_to})" if self.moved_to else ""
+            print(f"== installed in {self.app_text}{where}")
+            print(f"   {'folder':<12}{'files':>7}{'bytes':>12}")
+            for folder, (files, size, generated) in sorted(self.folders.items()):
+                note = f"  ({generated} of them generated data)" if generated else ""
+                print(f"   {folder:<12}{files:>7}{size:>12,}{note}")
+            print("   not generated data:")
+            for path, size in self.named:
+                print(f"     {path} ({size:,} bytes)")
+        if shots.is_dir() and any(shots.iterdir()):
+            print(f"== screenshots ({len(list(shots.iterdir()))}) in {shots}")
+
+
+def take_report(folder, prefix, drive, program, sample_dlls):
+    """What the run did; waits for the registrations that may still be running."""
+    report = Report(folder, drive, program)
+    if not report.record.exists():
+        return report
+    data = report.record.read_bytes()
     field = data[len(pkg.RECORD_HEADER):len(pkg.RECORD_HEADER) + pkg.DIRECTORY_FIELD]
-    app_text = field.split(b"\0", 1)[0].decode("cp936")
-    app_dir = unix_path(prefix, app_text)
-    print(f"\n== installed in {app_text} ({app_dir})", flush=True)
+    report.app_text = field.split(b"\0", 1)[0].decode("cp936")
+    app_dir = unix_path(prefix, report.app_text)
     dlls = sorted(p for p in app_dir.glob("Driver/*") if p.suffix.lower() == ".dll")
     deadline = time.monotonic() + REGISTRATION_TIMEOUT
     while (any(not Path(f"{d}.registered").exists() for d in dlls)
            and time.monotonic() < deadline):
         time.sleep(1)
-    for path, data in sorted(pkg.tree(app_dir).items()):
-        print(f"   {path}" + ("" if data is None else f"  ({len(data)} bytes)"))
-    print("\n== the sample's DLLs (DllRegisterServer leaves a marker)", flush=True)
-    registered = True
-    for name in sample_dlls:
-        dll = app_dir / "Driver" / name
-        done = dll.is_file() and Path(f"{dll}.registered").exists()
-        registered = registered and done
-        state = "registered" if done else "NOT registered" if dll.is_file() else "NOT installed"
-        print(f"   {name}: {state}")
-    return exit_code, registered
+    report.take_installation(app_dir, sample_dlls)
+    return report
 
 
 def run_once(args, prefix, folder, shots):
@@ -166,7 +218,7 @@ def run_once(args, prefix, folder, shots):
                     run_for_user(run)
             sample_dlls = sorted(p.name for p in (source / "Driver").iterdir()
                                  if p.suffix.lower() == ".dll")
-            return report(folder, prefix, drive, run.program, sample_dlls)
+            return take_report(folder, prefix, drive, run.program, sample_dlls)
         finally:
             wine.end_marked_processes("TW_E2E_RUN", str(folder))
 
@@ -188,27 +240,21 @@ def main():
     folder.mkdir(parents=True)
     shots = folder / "screenshots"
     shots.mkdir()
-    exit_code, registered = None, False
+    report = None
     with wine.ProposedDirectory(prefix) as proposed:
         created = not proposed.exists()
         proposed.mkdir(exist_ok=True)
         try:
-            exit_code, registered = run_once(args, prefix, folder, shots)
+            report = run_once(args, prefix, folder, shots)
         finally:
             if created and proposed.exists():
                 # Leave the prefix as it was: the tests expect no C:\Varnelquist there.
                 kept = folder / "Varnelquist"
                 shutil.move(str(proposed), str(kept))
-                print(f"\n(C:\\Varnelquist was moved to {kept})")
-    if args.auto:
-        print(f"screenshots in {shots}: {', '.join(sorted(p.name for p in shots.iterdir()))}")
-    if exit_code != 0 or not registered:
-        print(f"run: failed: exit code {exit_code}, "
-              f"{'every' if registered else 'not every'} DLL of the sample installed and "
-              "registered", flush=True)
-        return 1
-    print("run: exit code 0, every DLL of the sample installed and registered", flush=True)
-    return 0
+                if report:
+                    report.moved_to = kept
+    report.print(shots)
+    return 0 if report.succeeded() else 1
 
 
 if __name__ == "__main__":

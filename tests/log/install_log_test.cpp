@@ -27,6 +27,7 @@ TEST(InstallLog, EveryEventAsOneUtf8Line) {
     TempFolder folder;
     const std::string path = folder / "install.log";
     {
+        using E = tw::LogEvent;
         tw::InstallLog log(path);
         std::tm time{};
         time.tm_year = 2024 - 1900;
@@ -35,18 +36,21 @@ TEST(InstallLog, EveryEventAsOneUtf8Line) {
         time.tm_hour = 9;
         time.tm_min = 5;
         time.tm_sec = 3;
-        log.Started(time, kFolderAnsi);
-        log.DirectoryChosen("C:\\Varnelquist", tw::DirectorySource::proposed);
-        log.DirectoryChosen("D:\\My Apps", tw::DirectorySource::commandLine);
-        log.DirectoryChosen("E:\\V", tw::DirectorySource::dialog);
-        log.DirectoryRefused("not an existing folder");
-        log.DirectoryAccepted("D:\\My Apps\\");
-        log.RecordWritten("\\ZAVIDAR.CFG");
-        log.RecordNotWritten("\\ZAVIDAR.CFG",
-                             CFileException(CFileException::accessDenied, 5, "\\ZAVIDAR.CFG"));
-        log.Copied("S\\a.dll", "A\\a.dll", {});
-        log.Copied("S\\b.dll", "A\\b.dll", {32, std::nullopt});
-        log.InstallationStopped("why");
+        log.Write<E::started>(tw::StartTimeText(time));
+        log.Write<E::packageFolder>(kFolderAnsi);
+        log.Write<E::directoryProposed>("C:\\Varnelquist");
+        log.Write<E::directoryFromCommandLine>("D:\\My Apps");
+        log.Write<E::directoryConfirmed>("E:\\V");
+        log.Write<E::directoryRefused>("not an existing folder");
+        log.Write<E::directoryAccepted>("D:\\My Apps\\");
+        log.Write<E::recordWritten>("\\ZAVIDAR.CFG");
+        const CFileException denied(CFileException::accessDenied, 5, "\\ZAVIDAR.CFG");
+        const tw::FileErrorText deniedText(denied);
+        log.Write<E::recordNotWritten>("\\ZAVIDAR.CFG", deniedText.before, deniedText.name,
+                                       deniedText.after, denied.m_lOsError);
+        log.Write<E::copied>("S\\a.dll", "A\\a.dll");
+        log.Write<E::copyFailed>("S\\b.dll", "A\\b.dll", 32);
+        log.Write<E::installationStopped>("why");
         InstallSummary summary;
         summary.filesCopied = 4;
         summary.failedFiles = {"Driver\\b.dll", std::string(kFolderAnsi)};
@@ -56,9 +60,14 @@ TEST(InstallLog, EveryEventAsOneUtf8Line) {
             {"Driver\\b.dll", tool, "/s A\\b.dll", RegistrationOutcome::notStarted, 0},
             {"Driver\\c.dll", tool, "/s A\\c.dll", RegistrationOutcome::exited, 3},
             {"Driver\\d.dll", tool, "/s A\\d.dll", RegistrationOutcome::stillRunning, 0}};
-        log.Summary(summary, {{"not done:\n\nDriver\\b.dll\n", false}, {kFolderAnsi, true}});
-        log.Cancelled();
-        log.Finished(1603);
+        for (const Registration& registration : summary.registrations)
+            log.WriteToolRun(tw::InstallLog::ToolRun::registration, registration);
+        log.Write<E::installationSummary>(summary.filesCopied, summary.failedFiles.size(),
+                                          summary.registrations.size());
+        log.WriteEach<E::notInstalled>(summary.failedFiles);
+        log.WriteResult({{"not done:\n\nDriver\\b.dll\n", false}, {kFolderAnsi, true}});
+        log.Write<E::cancelled>();
+        log.Write<E::exitCode>(1603);
     }
     EXPECT_EQ(ReadBytes(path),
               std::string(kMark) + "start: 2024-05-07 09:05:03\r\n" +
@@ -101,28 +110,30 @@ TEST(InstallLog, TheRemovalsEventsAsOneUtf8LineEach) {
         {"Driver\\b.dll", tool, "/u /s A\\b.dll", RegistrationOutcome::stillRunning, 0},
         {"Driver\\c.dll", tool, "/u /s A\\c.dll", RegistrationOutcome::notStarted, 0}};
     {
-        using E = tw::RemovalEvent;
+        using E = tw::LogEvent;
         tw::InstallLog log(path);
-        log.Removal(E::started, "P:\\Tw\\installed-files.lst");
-        log.Removal(E::noList);
-        log.Removal(E::listUnreadable);
-        log.Removal(E::answeredNo);
-        for (const Registration& run : runs) log.Unregistration(run);
-        for (const Registration& run : runs) log.Registration(run);
-        log.Removal(E::folderRemoved, kFolderAnsi);
-        log.Removal(E::recordRemoved, "D:\\ZAVIDAR.CFG");
-        log.Removal(E::recordKept, "E:\\ZAVIDAR.CFG");
-        log.Removal(E::changedFileKept, "A\\x.txt");
-        log.Removal(E::notRemoved, "A\\y.txt");
-        log.Removal(E::notUnregistered, "A\\Driver\\z.dll");
-        log.RemovalCounts(7, 1, 2, 3);
-        log.Removal(E::entryRemoved, "HKLM\\U\\Tarnwhistle");
-        log.Removal(E::listRemoved, "P:\\Tw\\l.lst");
-        log.Removal(E::copyRemoved, "P:\\Tw\\T.exe");
-        log.CopyMovedForRestart("P:\\Tw\\T.exe", "P:\\Tw\\T.1.del");
-        log.KeptForAnotherRemoval("E", "L", "C");
-        log.Removal(E::listRewritten, "P:\\Tw\\l.lst");
-        log.Removal(E::listNotRewritten, "P:\\Tw\\l.lst");
+        log.Write<E::removalStarted>("P:\\Tw\\installed-files.lst");
+        log.Write<E::noList>();
+        log.Write<E::listUnreadable>();
+        log.Write<E::answeredNo>();
+        for (const Registration& run : runs)
+            log.WriteToolRun(tw::InstallLog::ToolRun::unregistration, run);
+        for (const Registration& run : runs)
+            log.WriteToolRun(tw::InstallLog::ToolRun::registration, run);
+        log.Write<E::folderRemoved>(kFolderAnsi);
+        log.Write<E::recordRemoved>("D:\\ZAVIDAR.CFG");
+        log.Write<E::recordKept>("E:\\ZAVIDAR.CFG");
+        log.Write<E::changedFileKept>("A\\x.txt");
+        log.Write<E::notRemoved>("A\\y.txt");
+        log.Write<E::notUnregistered>("A\\Driver\\z.dll");
+        log.Write<E::removalSummary>(7, 1, 2, 3);
+        log.Write<E::entryRemoved>("HKLM\\U\\Tarnwhistle");
+        log.Write<E::listRemoved>("P:\\Tw\\l.lst");
+        log.Write<E::copyRemoved>("P:\\Tw\\T.exe");
+        log.Write<E::copyMovedForRestart>("P:\\Tw\\T.exe", "P:\\Tw\\T.1.del");
+        log.Write<E::keptForAnotherRemoval>("E", "L", "C");
+        log.Write<E::listRewritten>("P:\\Tw\\l.lst");
+        log.Write<E::listNotRewritten>("P:\\Tw\\l.lst");
     }
     const std::string toolUtf8 = std::string("\"") + kFolderUtf8 + "\\regsvr32.exe\" /u /s A\\";
     EXPECT_EQ(ReadBytes(path),
@@ -168,18 +179,14 @@ TEST(InstallLog, AMultiLineResultEndsEachLineInCrLf) {
         SCOPED_TRACE(c.text);
         TempFolder folder;
         const std::string path = folder / "result.log";
-        tw::InstallLog(path).Summary(InstallSummary{}, {{c.text, false}});
-        EXPECT_EQ(ReadBytes(path),
-                  std::string(kMark) +
-                      "summary: files copied 0, not installed 0, registrations 0\r\n" + c.bytes);
+        tw::InstallLog(path).WriteResult({{c.text, false}});
+        EXPECT_EQ(ReadBytes(path), std::string(kMark) + c.bytes);
     }
     // The incomplete message itself, as the run logs it.
     TempFolder folder;
     const std::string path = folder / "incomplete.log";
-    InstallSummary summary;
-    summary.failedFiles = {"Driver\\a.dll", "Driver\\b.dll"};
-    tw::InstallLog(path).Summary(summary,
-                                 tw::ChooseCompletionMessage(false, summary.failedFiles).parts);
+    tw::InstallLog(path).WriteResult(
+        tw::ChooseCompletionMessage(false, {"Driver\\a.dll", "Driver\\b.dll"}).parts);
     const std::string bytes = ReadBytes(path);
     // 驱动程序安装未完成，有 2 个文件未能安装!
     EXPECT_EQ(
@@ -206,20 +213,22 @@ TEST(InstallLog, ProgramTextsAreReadInCodePage936AndNamesInTheSystemsCodePage) {
     const std::string path = folder / "western.log";
     {
         tw::InstallLog log(path);
-        log.DirectoryAccepted("C:\\Caf\xE9");
-        log.RecordNotWritten("\\ZAVIDAR.CFG", CFileException(CFileException::accessDenied, 5,
-                                                             "C:\\Caf\xE9\\ZAVIDAR.CFG"));
+        log.Write<tw::LogEvent::directoryAccepted>("C:\\Caf\xE9");
+        const CFileException denied(CFileException::accessDenied, 5, "C:\\Caf\xE9\\ZAVIDAR.CFG");
+        const tw::FileErrorText text(denied);
+        log.Write<tw::LogEvent::recordNotWritten>("\\ZAVIDAR.CFG", text.before, text.name,
+                                                  text.after, denied.m_lOsError);
         try {
             CFileException::ThrowOsError(5);
         } catch (...) {
-            log.InstallationStoppedByCurrentException();
+            log.WriteStopByCurrentException();
         }
         try {
             throw std::runtime_error("lost");
         } catch (...) {
-            log.InstallationStoppedByCurrentException();
+            log.WriteStopByCurrentException();
         }
-        log.Result(tw::ChooseCompletionMessage(false, {"C:\\Caf\xE9\\a.dll"}).parts);
+        log.WriteResult(tw::ChooseCompletionMessage(false, {"C:\\Caf\xE9\\a.dll"}).parts);
     }
     EXPECT_EQ(ReadBytes(path),
               std::string(kMark) +
@@ -245,6 +254,28 @@ TEST(InstallLog, ProgramTextsAreReadInCodePage936AndNamesInTheSystemsCodePage) {
 }
 #endif
 
+// A line of names alone is converted as a whole, so a double-byte character that
+// two names share at their joint stays one character; a line with a program text
+// among its values is converted part by part, each from its own code page.
+TEST(InstallLog, ALineOfNamesIsConvertedWholeAndAMixedLineByItsParts) {
+    TempFolder folder;
+    const std::string path = folder / "joints.log";
+    {
+        tw::InstallLog log(path);
+        // 程 is "\xB3\xCC" in code page 936.
+        log.Write<tw::LogEvent::notTrusted>("D:\\\xB3", "\xCC\\x.txt");
+        log.Write<tw::LogEvent::recordNotWritten>("D:\\\xB3", tw::ProgramText("\xCC"), "", "", 5);
+    }
+    const std::string bytes = ReadBytes(path);
+    const std::string whole =
+        std::string(kMark) + "not trusted: D:\\\xE7\xA8\x8B\\x.txt (owned by no administrator)\r\n";
+    ASSERT_EQ(bytes.substr(0, whole.size()), whole);
+    const std::string mixed = bytes.substr(whole.size());
+    EXPECT_TRUE(mixed.starts_with("record: D:\\")) << mixed;
+    EXPECT_TRUE(mixed.ends_with(" (system error 5)\r\n")) << mixed;
+    EXPECT_EQ(mixed.find("\xE7\xA8\x8B"), std::string::npos) << mixed;
+}
+
 TEST(InstallLog, MarkOnlyAtTheStartOfANewOrEmptyFile) {
     TempFolder folder;
     const std::string kept = folder / "kept.log";
@@ -253,9 +284,9 @@ TEST(InstallLog, MarkOnlyAtTheStartOfANewOrEmptyFile) {
     WriteBytes(empty, "");
     for (int run = 0; run < 2; ++run) {
         tw::InstallLog keptLog(kept);
-        keptLog.Finished(run);
+        keptLog.Write<tw::LogEvent::exitCode>(run);
     }
-    tw::InstallLog(empty).Finished(0);
+    tw::InstallLog(empty).Write<tw::LogEvent::exitCode>(0);
     EXPECT_EQ(ReadBytes(kept), "earlier run\r\nexit code: 0\r\nexit code: 1\r\n");
     EXPECT_EQ(ReadBytes(empty), std::string(kMark) + "exit code: 0\r\n");
 }
@@ -286,7 +317,7 @@ TEST(InstallLog, ALogThatCannotBeOpenedIsReported) {
         SCOPED_TRACE(c.path);
         tw::InstallLog log(c.path);
         EXPECT_EQ(log.CannotBeOpened(), c.refused);
-        log.Finished(0);
+        log.Write<tw::LogEvent::exitCode>(0);
     }
     EXPECT_FALSE(PathExists(folder / "missing"));
     EXPECT_EQ(ReadBytes(folder / "held.log"), "kept");
@@ -302,9 +333,9 @@ TEST(InstallLog, ControlBytesAreWrittenVisibly) {
     for (char c = 1; c < 0x20; ++c) controls += c;
     {
         tw::InstallLog log(path);
-        log.DirectoryChosen("D:\\x\r\nexit code: 0", tw::DirectorySource::commandLine);
-        log.DirectoryRefused(controls + "\x7F" + std::string(1, '\0') + "~");
-        log.DirectoryAccepted(kFolderAnsi);
+        log.Write<tw::LogEvent::directoryFromCommandLine>("D:\\x\r\nexit code: 0");
+        log.Write<tw::LogEvent::directoryRefused>(controls + "\x7F" + std::string(1, '\0') + "~");
+        log.Write<tw::LogEvent::directoryAccepted>(kFolderAnsi);
     }
     EXPECT_EQ(ReadBytes(path),
               std::string(kMark) +

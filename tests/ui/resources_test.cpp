@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,26 @@ protected:
         char text[1024] = {};
         int length = ::LoadStringA(module, id, text, sizeof(text));
         return std::string(text, static_cast<size_t>(length));
+    }
+
+    // The id of every string in the table: its blocks hold 16 ids each, block n
+    // the ids from (n - 1) * 16.
+    static std::set<UINT> StringIds() {
+        std::set<UINT> blocks;
+        ::EnumResourceNamesA(
+            module, RT_STRING,
+            [](HMODULE, LPCSTR, LPSTR name, LONG_PTR found) -> BOOL {
+                if (IS_INTRESOURCE(name))
+                    reinterpret_cast<std::set<UINT>*>(found)->insert(
+                        static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
+                return TRUE;
+            },
+            reinterpret_cast<LONG_PTR>(&blocks));
+        std::set<UINT> ids;
+        for (UINT block : blocks)
+            for (UINT id = (block - 1) * 16; id < block * 16; ++id)
+                if (!String(id).empty()) ids.insert(id);
+        return ids;
     }
 
     static std::vector<unsigned char> Resource(LPCSTR name, LPCSTR type) {
@@ -103,23 +124,17 @@ TEST_F(InstallerResources, StringTableHoldsTheProgramsTexts) {
         {AFX_IDS_IDLEMESSAGE, AFX_TEXT_READY},
         {AFX_IDS_UNNAMED_FILE, AFX_TEXT_UNNAMED_FILE},
         {AFX_IDP_PARSE_STRING_SIZE, AFX_TEXT_MAX_CHARS},
-        {IDS_APPDIR_MISSING, TW_TEXT_APPDIR_MISSING},
-        {IDS_ERROR_CAPTION, TW_TEXT_ERROR_CAPTION},
-        {IDS_BROWSE_TITLE, TW_TEXT_BROWSE_TITLE},
-        {IDS_INSTALL_DONE, TW_TEXT_INSTALL_DONE},
-        {IDS_INFO_CAPTION, TW_TEXT_INFO_CAPTION},
-        {IDS_NOTHING_FOUND, TW_TEXT_NOTHING_FOUND},
-        {IDS_INSTALL_INCOMPLETE, TW_TEXT_INSTALL_INCOMPLETE},
-        {IDS_APPDIR_IS_PACKAGE, TW_TEXT_APPDIR_IS_PACKAGE},
-        {IDS_MORE_FILES, TW_TEXT_MORE_FILES},
-        {IDS_PROGRESS_COPYING, TW_TEXT_COPYING},
-        {IDS_PROGRESS_REGISTERING, TW_TEXT_REGISTERING},
         {AFX_IDP_UNEXPECTED_ERROR, AFX_TEXT_UNEXPECTED_ERROR},
     };
+    std::set<UINT> expectedIds;
     for (const auto& [id, expected] : strings) {
         SCOPED_TRACE(id);
         EXPECT_EQ(String(id), expected);
+        expectedIds.insert(id);
     }
+    for (UINT id = AFX_IDP_FILE_GENERIC; id <= AFX_IDP_FILE_EOF; ++id) expectedIds.insert(id);
+    // Nothing else: a string that nothing loads has no place in the table.
+    EXPECT_EQ(StringIds(), expectedIds);
 }
 
 TEST_F(InstallerResources, FileErrorTextsAreTheFileLayersInCauseOrder) {
