@@ -38,16 +38,22 @@ std::string WithVisibleControlBytes(std::string_view text) {
 }  // namespace
 
 FileErrorText::FileErrorText(const CFileException& error)
-    : before(ProgramText(error.GetErrorText())), name(""), after(ProgramText("")) {
-    const std::size_t at = before.text.find("%1");
-    if (at == std::string::npos) return;
-    after.text = before.text.substr(at + 2);
-    before.text.resize(at);
-    if (error.m_strFileName.IsEmpty())
+    : before(""), name(""), after(ProgramText("")), m_text(error.GetErrorText()) {
+    const std::string_view text = m_text;
+    const std::size_t at = text.find("%1");
+    if (at == std::string_view::npos) {
+        before = ProgramText(text);
+        return;
+    }
+    before = ProgramText(text.substr(0, at));
+    after = ProgramText(text.substr(at + 2));
+    if (error.m_strFileName.IsEmpty()) {
         name = ProgramText(AFX_TEXT_UNNAMED_FILE);
-    else
-        name.text.assign(error.m_strFileName.GetString(),
-                         static_cast<std::size_t>(error.m_strFileName.GetLength()));
+    } else {
+        m_name.assign(error.m_strFileName.GetString(),
+                      static_cast<std::size_t>(error.m_strFileName.GetLength()));
+        name = LogText(m_name);
+    }
 }
 
 std::string StartTimeText(const std::tm& localTime) {
@@ -89,7 +95,7 @@ void InstallLog::WriteLine(std::string_view text, std::initializer_list<LogText>
             for (const LogText& part : parts) AppendUtf8(line, part);
         } else {
             std::string ansi;
-            for (const LogText& part : parts) ansi += part.text;
+            for (const LogText& part : parts) ansi += part.Bytes();
             line = AnsiToUtf8(WithVisibleControlBytes(ansi));
         }
         Append(line);
@@ -100,7 +106,7 @@ void InstallLog::WriteLine(std::string_view text, std::initializer_list<LogText>
 }
 
 void InstallLog::AppendUtf8(std::string& line, const LogText& part) {
-    std::string visible = WithVisibleControlBytes(part.text);
+    std::string visible = WithVisibleControlBytes(part.Bytes());
     line += part.programText ? ProgramTextToUtf8(visible) : AnsiToUtf8(visible);
 }
 

@@ -25,26 +25,40 @@ namespace tw {
 
 // A value of a log line: a name or path in the system's ANSI code page, a number,
 // or, made with ProgramText, words of the program's own texts (code page 936).
+// It only looks at the text it is given, which must outlive the line's writing: a
+// value made at each of the many places that log costs the program next to nothing.
 struct LogText {
     LogText(const char* ansi) : text(ansi) {}
     LogText(std::string_view ansi) : text(ansi) {}
     LogText(const std::string& ansi) : text(ansi) {}
     template <std::integral Number>
-    requires(!std::same_as<Number, bool> && !std::same_as<Number, char>) LogText(Number number)
-        : text(std::to_string(number)) {}
+    requires(!std::same_as<Number, bool> && !std::same_as<Number, char>) LogText(Number value)
+        : number(static_cast<long long>(value)), isNumber(true) {}
     LogText(std::string_view bytes, bool program) : text(bytes), programText(program) {}
 
-    std::string text;
+    // The bytes of the value as the line holds them.
+    std::string Bytes() const { return isNumber ? std::to_string(number) : std::string(text); }
+
+    std::string_view text;
+    long long number = 0;
+    bool isNumber = false;
     bool programText = false;
 };
 
 inline LogText ProgramText(std::string_view text) { return {text, true}; }
 
 // A file error's text in three values: the program's words around the file's name
-// (ANSI), or around the program's name for an unnamed file.
+// (ANSI), or around the program's name for an unnamed file. The values look at the
+// object's own copy of the texts.
 struct FileErrorText {
     explicit FileErrorText(const CFileException& error);
+    FileErrorText(const FileErrorText&) = delete;
+    FileErrorText& operator=(const FileErrorText&) = delete;
+
     LogText before, name, after;
+
+private:
+    std::string m_text, m_name;
 };
 
 // The time as the start's line shows it: "2024-05-07 09:05:03".

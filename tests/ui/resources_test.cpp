@@ -47,19 +47,19 @@ protected:
         return std::string(text, static_cast<size_t>(length));
     }
 
+    // A callback of the system's: stdcall on i686, which no lambda converts to.
+    static BOOL CALLBACK AddBlock(HMODULE, LPCSTR, LPSTR name, LONG_PTR blocks) {
+        if (IS_INTRESOURCE(name))
+            reinterpret_cast<std::set<UINT>*>(blocks)->insert(
+                static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
+        return TRUE;
+    }
+
     // The id of every string in the table: its blocks hold 16 ids each, block n
     // the ids from (n - 1) * 16.
     static std::set<UINT> StringIds() {
         std::set<UINT> blocks;
-        ::EnumResourceNamesA(
-            module, RT_STRING,
-            [](HMODULE, LPCSTR, LPSTR name, LONG_PTR found) -> BOOL {
-                if (IS_INTRESOURCE(name))
-                    reinterpret_cast<std::set<UINT>*>(found)->insert(
-                        static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
-                return TRUE;
-            },
-            reinterpret_cast<LONG_PTR>(&blocks));
+        ::EnumResourceNamesA(module, RT_STRING, AddBlock, reinterpret_cast<LONG_PTR>(&blocks));
         std::set<UINT> ids;
         for (UINT block : blocks)
             for (UINT id = (block - 1) * 16; id < block * 16; ++id)
