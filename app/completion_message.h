@@ -14,6 +14,7 @@ namespace tw {
 // MessageBoxA styles, with Win32's values on every build.
 constexpr unsigned kBoxOk = 0x0;
 constexpr unsigned kBoxIconExclamation = 0x30;
+constexpr unsigned kBoxIconInformation = 0x40;
 
 // At most this many failed files are named; "……" stands for the rest.
 constexpr std::size_t kNamedFailures = 10;

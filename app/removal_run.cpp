@@ -85,11 +85,24 @@ void KeepWhatIsLeft(const InstalledList& left, RemovalStore& store, InstallLog& 
 
 }  // namespace
 
-CompletionMessage ChooseRemovalMessage(const std::vector<std::string>& kept) {
-    if (kept.empty())
-        return Message({{TW_TEXT_UNINSTALL_DONE, false}}, TW_TEXT_INFO_CAPTION, kBoxOk);
-    return Message(WordsAndNamedFiles(TW_TEXT_UNINSTALL_INCOMPLETE, kept), TW_TEXT_ERROR_CAPTION,
-                   kBoxOk | kBoxIconExclamation);
+CompletionMessage ChooseRemovalMessage(const RemovalNames& names) {
+    const bool failed = !names.failed.empty();
+    std::vector<TextPart> parts =
+        failed ? WordsAndNamedFiles(TW_TEXT_UNINSTALL_INCOMPLETE, names.failed)
+               : std::vector<TextPart>{{TW_TEXT_UNINSTALL_DONE, false}};
+    // Each further list after an empty line, under words of its own.
+    auto add = [&](const char* words, const std::vector<std::string>& files) {
+        if (files.empty()) return;
+        for (TextPart& part : WordsAndNamedFiles(std::string("\n\n") + words, files))
+            parts.push_back(std::move(part));
+    };
+    add(TW_TEXT_UNINSTALL_CHANGED_KEPT, names.changed);
+    add(TW_TEXT_UNINSTALL_DLL_GONE, names.notUnregistered);
+    if (failed)
+        return Message(std::move(parts), TW_TEXT_ERROR_CAPTION, kBoxOk | kBoxIconExclamation);
+    const bool named = parts.size() > 1;
+    return Message(std::move(parts), TW_TEXT_INFO_CAPTION,
+                   named ? kBoxOk | kBoxIconInformation : kBoxOk);
 }
 
 ExitCode RunRemoval(bool silent, const RunSystem& system, RunWindows& windows, InstallLog& log) {
@@ -109,7 +122,7 @@ ExitCode RunRemoval(bool silent, const RunSystem& system, RunWindows& windows, I
             return Finish(log, ExitCode::alreadyRunning);
         }
         if (taking == RunLockTaking::failed) {
-            CompletionMessage message = ChooseRemovalMessage({lock->Path()});
+            CompletionMessage message = ChooseRemovalMessage({{lock->Path()}, {}, {}});
             log.Result(message.parts);
             if (!silent) windows.Show(message);
             return Finish(log, ExitCode::failed);
@@ -127,8 +140,7 @@ ExitCode RunRemoval(bool silent, const RunSystem& system, RunWindows& windows, I
         summary = RemoveInstalledFiles(*list, system.removal, system.install, progress.get());
     }
     LogRemoval(summary, log);
-    std::vector<std::string> failed = summary.notUnregistered;
-    for (const std::string& path : summary.failedFiles) failed.push_back(path);
+    std::vector<std::string> failed = summary.failedFiles;
     if (summary.Complete()) {
         for (std::string& name : RemoveStore(system.store, log)) failed.push_back(name);
     } else {
@@ -137,12 +149,12 @@ ExitCode RunRemoval(bool silent, const RunSystem& system, RunWindows& windows, I
         KeepWhatIsLeft(summary.left, system.store, log);
     }
 
-    std::vector<std::string> kept = summary.changedFiles;
-    kept.insert(kept.end(), failed.begin(), failed.end());
-    CompletionMessage message = ChooseRemovalMessage(kept);
+    const bool complete = failed.empty();
+    CompletionMessage message =
+        ChooseRemovalMessage({std::move(failed), summary.changedFiles, summary.notUnregistered});
     log.Result(message.parts);
     if (!silent) windows.Show(message);
-    return Finish(log, failed.empty() ? ExitCode::installed : ExitCode::failed);
+    return Finish(log, complete ? ExitCode::installed : ExitCode::failed);
 }
 
 }  // namespace tw

@@ -281,7 +281,7 @@ void InstallLog::Removal(RemovalEvent event, std::string_view name) {
         {"record kept: ", " (not exactly the record of a directory removed)"},
         {"kept, changed since it was installed: ", ""},
         {"not removed: ", ""},
-        {"not unregistered: ", " (missing or changed since it was installed)"},
+        {"not unregistered: ", " (the file was gone: its registration stays)"},
         {"entry removed: ", ""},
         {"list removed: ", ""},
         {"copy of the installer: ", " removed"},

@@ -62,7 +62,7 @@ enum class RemovalEvent {
     recordKept,       // not exactly the record of a directory removed
     changedFileKept,  // changed since it was installed: the user's now
     notRemoved,
-    notUnregistered,  // a DLL missing or changed since it was installed
+    notUnregistered,  // a registered DLL whose file was gone
     entryRemoved,
     listRemoved,
     copyRemoved,    // the copy of the installer, not running, removed at once

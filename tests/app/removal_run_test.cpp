@@ -124,8 +124,9 @@ TEST(RemovalRun, FailuresAreNamedAndKeepTheEntryForAnotherRemoval) {
     run.system.unholdable.insert("C:\\V\\a.txt");
     run.system.files["C:\\V\\b.txt"] = "changed";
     EXPECT_EQ(run.Start(false), 1603);
-    EXPECT_EQ(run.shown.back(),
-              kError + "48: " TW_TEXT_UNINSTALL_INCOMPLETE "\n\nC:\\V\\b.txt\nC:\\V\\a.txt");
+    EXPECT_EQ(run.shown.back(), kError + "48: " TW_TEXT_UNINSTALL_INCOMPLETE
+                                         "\n\nC:\\V\\a.txt\n\n" TW_TEXT_UNINSTALL_CHANGED_KEPT
+                                         "\n\nC:\\V\\b.txt");
     EXPECT_THAT(run.store.steps, ElementsAre("read list", "read list", "write list"));
     EXPECT_TRUE(run.store.entry);
     // The list holds only what is left: the changed file is the user's now.
@@ -137,39 +138,85 @@ TEST(RemovalRun, FailuresAreNamedAndKeepTheEntryForAnotherRemoval) {
     // 卸载未完成，以下文件保留：
     EXPECT_NE(run.Log().find("\r\nresult: \xE5\x8D\xB8\xE8\xBD\xBD\xE6\x9C\xAA\xE5\xAE\x8C\xE6"
                              "\x88\x90\xEF\xBC\x8C\xE4\xBB\xA5\xE4\xB8\x8B\xE6\x96\x87\xE4\xBB"
-                             "\xB6\xE4\xBF\x9D\xE7\x95\x99\xEF\xBC\x9A\r\n\r\nC:\\V\\b.txt\r\n"
-                             "C:\\V\\a.txt\r\nexit code: 1603\r\n"),
+                             "\xB6\xE4\xBF\x9D\xE7\x95\x99\xEF\xBC\x9A\r\n\r\nC:\\V\\a.txt\r\n\r\n"
+                             // 以下文件安装后已被修改，予以保留：
+                             "\xE4\xBB\xA5\xE4\xB8\x8B\xE6\x96\x87\xE4\xBB\xB6\xE5\xAE\x89\xE8"
+                             "\xA3\x85\xE5\x90\x8E\xE5\xB7\xB2\xE8\xA2\xAB\xE4\xBF\xAE\xE6\x94"
+                             "\xB9\xEF\xBC\x8C\xE4\xBA\x88\xE4\xBB\xA5\xE4\xBF\x9D\xE7\x95\x99"
+                             "\xEF\xBC\x9A\r\n\r\nC:\\V\\b.txt\r\nexit code: 1603\r\n"),
               std::string::npos);
     EXPECT_NE(run.Log().find("list rewritten: P:\\Tw\\installed-files.lst\r\n"), std::string::npos);
 }
 
-// A registered DLL deleted before the removal: nothing is loaded in its place,
-// it is named, the removal fails and keeps the entry and a list of what is left;
-// once the DLL is back (a reinstallation), the next removal finishes the job.
-TEST(RemovalRun, ARegisteredDllThatIsGoneIsNamedAndLeftForTheNextRemoval) {
-    RemovalRunFixture run;
-    const tw::ListedFile tool{"C:\\V\\regsvr32.exe", DigestOf("T"), 1, tw::FileRole::tool};
-    const tw::ListedFile dll{"C:\\V\\Driver\\x.dll", DigestOf("X"), 1, tw::FileRole::dll};
-    run.store.list = tw::FormatInstalledList(
-        {{"C:\\V\\"}, {}, {tool, dll, {"C:\\V\\a.txt", DigestOf("a"), 1, tw::FileRole::file}}});
-    run.system.files = {{tool.path, "T"}, {"C:\\V\\a.txt", "a"}};
-    EXPECT_EQ(run.Start(false), 1603);
-    EXPECT_EQ(run.shown.back(), kError + "48: " TW_TEXT_UNINSTALL_INCOMPLETE
-                                         "\n\nC:\\V\\Driver\\x.dll\nC:\\V\\regsvr32.exe");
-    EXPECT_THAT(run.system.calls, Not(Contains(HasSubstr("start"))));
-    EXPECT_TRUE(run.store.entry);
-    EXPECT_EQ(run.store.list, tw::FormatInstalledList({{"C:\\V\\"}, {}, {tool, dll}}));
-    const std::string log = run.Log();
-    EXPECT_NE(log.find("not unregistered: C:\\V\\Driver\\x.dll (missing or changed since it was "
-                       "installed)\r\n"),
-              std::string::npos);
-    EXPECT_NE(log.find("exit code: 1603\r\n"), std::string::npos);
+// A registered DLL deleted before the removal (the user deleted the folder, say):
+// nothing is loaded in its place, everything else goes with the entry and the
+// list, and the DLL whose registration stays is named; exit code 0.
+TEST(RemovalRun, ARegisteredDllThatIsGoneIsNamedAndTheRestRemoved) {
+    for (bool silent : {false, true}) {
+        SCOPED_TRACE(silent ? "silent" : "interactive");
+        RemovalRunFixture run;
+        const tw::ListedFile tool{"C:\\V\\regsvr32.exe", DigestOf("T"), 1, tw::FileRole::tool};
+        const tw::ListedFile dll{"C:\\V\\Driver\\x.dll", DigestOf("X"), 1, tw::FileRole::dll};
+        run.store.list = tw::FormatInstalledList(
+            {{"C:\\V\\"}, {}, {tool, dll, {"C:\\V\\a.txt", DigestOf("a"), 1, tw::FileRole::file}}});
+        run.system.files = {{tool.path, "T"}, {"C:\\V\\a.txt", "a"}};
+        EXPECT_EQ(run.Start(silent), 0);
+        if (!silent) {
+            EXPECT_EQ(run.shown.back(), kInfo + "64: " TW_TEXT_UNINSTALL_DONE
+                                                "\n\n" TW_TEXT_UNINSTALL_DLL_GONE
+                                                "\n\nC:\\V\\Driver\\x.dll");
+        }
+        EXPECT_THAT(run.system.calls, Not(Contains(HasSubstr("start"))));
+        EXPECT_THAT(run.system.files, IsEmpty()) << "the tool goes too";
+        EXPECT_FALSE(run.store.entry);
+        EXPECT_FALSE(run.store.list);
+        const std::string log = run.Log();
+        EXPECT_NE(log.find("not unregistered: C:\\V\\Driver\\x.dll (the file was gone: its "
+                           "registration stays)\r\n"),
+                  std::string::npos);
+        EXPECT_NE(log.find("summary: files removed 2, changed 0, not removed 0, not unregistered "
+                           "1\r\n"),
+                  std::string::npos);
+        EXPECT_TRUE(log.ends_with("exit code: 0\r\n"));
+    }
+}
 
-    run.system.files[dll.path] = "X";
-    EXPECT_EQ(run.Start(true), 0);
-    EXPECT_THAT(run.system.files, IsEmpty());
-    EXPECT_FALSE(run.store.entry);
-    EXPECT_FALSE(run.store.list);
+// The final message follows the outcome: an error only when something was not
+// removed; what the user changed and registrations left by a gone file are named
+// under the information caption with its icon.
+TEST(RemovalRun, TheMessageFollowsTheOutcome) {
+    const std::vector<std::string> failed{"C:\\V\\f.txt"}, changed{"C:\\V\\c.txt"},
+        gone{"C:\\V\\Driver\\g.dll"};
+    const std::string changedWords = "\n\n" TW_TEXT_UNINSTALL_CHANGED_KEPT "\n\nC:\\V\\c.txt";
+    const std::string goneWords = "\n\n" TW_TEXT_UNINSTALL_DLL_GONE "\n\nC:\\V\\Driver\\g.dll";
+    struct Case {
+        tw::RemovalNames names;
+        const char* caption;
+        unsigned style;
+        std::string text;
+    } cases[] = {
+        {{}, TW_TEXT_INFO_CAPTION, 0x0, TW_TEXT_UNINSTALL_DONE},
+        {{{}, changed, {}}, TW_TEXT_INFO_CAPTION, 0x40, TW_TEXT_UNINSTALL_DONE + changedWords},
+        {{{}, {}, gone}, TW_TEXT_INFO_CAPTION, 0x40, TW_TEXT_UNINSTALL_DONE + goneWords},
+        {{{}, changed, gone},
+         TW_TEXT_INFO_CAPTION,
+         0x40,
+         TW_TEXT_UNINSTALL_DONE + changedWords + goneWords},
+        {{failed, changed, gone},
+         TW_TEXT_ERROR_CAPTION,
+         0x30,
+         TW_TEXT_UNINSTALL_INCOMPLETE "\n\nC:\\V\\f.txt" + changedWords + goneWords},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const tw::CompletionMessage message = tw::ChooseRemovalMessage(c.names);
+        EXPECT_EQ(message.text, c.text);
+        EXPECT_STREQ(message.caption, c.caption);
+        EXPECT_EQ(message.style, c.style);
+        // File names are shown in the system's code page, the words in 936.
+        for (const tw::TextPart& part : message.parts)
+            EXPECT_EQ(part.fileNames, part.bytes.find("C:\\") != std::string::npos) << part.bytes;
+    }
 }
 
 TEST(RemovalRun, AStoreStepThatFailsIsCountedAndNamed) {
