@@ -39,6 +39,10 @@ CompletionMessage Message(std::vector<TextPart> parts, const char* caption, unsi
 CompletionMessage ChooseCompletionMessage(bool nothingFound,
                                           const std::vector<std::string>& failedFiles);
 
+// words (the program's, code page 936) with "%1" replaced by name (the system's
+// code page): each part converted with its own code page when shown.
+std::vector<TextPart> NameInWords(std::string_view words, std::string_view name);
+
 // What a run with the dialog shows, instead of the dialog, when the log of /LOG=
 // cannot be opened: the path as given, as an error.
 CompletionMessage LogNotOpenedMessage(std::string_view logPath);

@@ -53,9 +53,11 @@ std::vector<std::string> RemoveStore(RemovalStore& store, InstallLog& log) {
     return failed;
 }
 
-void ShowError(bool silent, RunWindows& windows, const char* text) {
+// The program's words, with "%1" replaced by name when they hold it.
+void ShowError(bool silent, RunWindows& windows, const char* words, std::string_view name = {}) {
     if (!silent)
-        windows.Show(Message({{text, false}}, TW_TEXT_ERROR_CAPTION, kBoxOk | kBoxIconExclamation));
+        windows.Show(
+            Message(NameInWords(words, name), TW_TEXT_ERROR_CAPTION, kBoxOk | kBoxIconExclamation));
 }
 
 // The list as it is now; without one, that is logged and shown, and the run ends.
@@ -65,10 +67,14 @@ std::optional<InstalledList> ReadInstalledList(bool silent, RemovalStore& store,
     ListReading reading = store.ReadList(bytes);
     std::optional<InstalledList> list;
     if (reading == ListReading::read) list = ParseInstalledList(bytes);
-    if (!list) {
-        log.Removal(reading == ListReading::absent ? RemovalEvent::noList
-                                                   : RemovalEvent::listUnreadable);
+    if (!list && reading == ListReading::absent) {
+        log.Removal(RemovalEvent::noList);
         ShowError(silent, windows, TW_TEXT_NOTHING_INSTALLED);
+    } else if (!list) {
+        // There is a list, but what it names is not known: nothing is removed, and
+        // the user is not told that nothing is installed.
+        log.Removal(RemovalEvent::listUnreadable, store.ListPath());
+        ShowError(silent, windows, TW_TEXT_LIST_UNREADABLE, store.ListPath());
     }
     return list;
 }
@@ -105,7 +111,10 @@ CompletionMessage ChooseRemovalMessage(const RemovalNames& names) {
                    named ? kBoxOk | kBoxIconInformation : kBoxOk);
 }
 
-ExitCode RunRemoval(bool silent, const RunSystem& system, RunWindows& windows, InstallLog& log) {
+namespace {
+
+// The removal's steps; RunRemoval guards them.
+ExitCode Remove(bool silent, const RunSystem& system, RunWindows& windows, InstallLog& log) {
     log.Removal(RemovalEvent::started, system.store.ListPath());
     std::optional<InstalledList> list = ReadInstalledList(silent, system.store, windows, log);
     if (!list) return Finish(log, ExitCode::failed);
@@ -122,9 +131,8 @@ ExitCode RunRemoval(bool silent, const RunSystem& system, RunWindows& windows, I
             return Finish(log, ExitCode::alreadyRunning);
         }
         if (taking == RunLockTaking::failed) {
-            CompletionMessage message = ChooseRemovalMessage({{lock->Path()}, {}, {}});
-            log.Result(message.parts);
-            if (!silent) windows.Show(message);
+            // Said as such: the lock is no installed file, and nothing was removed.
+            ShowError(silent, windows, TW_TEXT_RUN_LOCK_NOT_TAKEN, lock->Path());
             return Finish(log, ExitCode::failed);
         }
     }
@@ -155,6 +163,20 @@ ExitCode RunRemoval(bool silent, const RunSystem& system, RunWindows& windows, I
     log.Result(message.parts);
     if (!silent) windows.Show(message);
     return Finish(log, complete ? ExitCode::installed : ExitCode::failed);
+}
+
+}  // namespace
+
+ExitCode RunRemoval(bool silent, const RunSystem& system, RunWindows& windows, InstallLog& log) {
+    // As the installation: whatever stops the removal is logged and reported, and
+    // it ends with 1603. The progress window is gone by then, with Remove's frame.
+    try {
+        return Remove(silent, system, windows, log);
+    } catch (...) {
+        log.RemovalStoppedByCurrentException();
+        if (!silent) windows.ReportStop();
+        return Finish(log, ExitCode::failed);
+    }
 }
 
 }  // namespace tw

@@ -211,14 +211,21 @@ void InstallLog::InstallationStopped(std::string_view what) {
 }
 
 void InstallLog::InstallationStoppedByCurrentException() {
+    StoppedByCurrentException("installation stopped: ");
+}
+
+void InstallLog::RemovalStoppedByCurrentException() {
+    StoppedByCurrentException("removal stopped: ");
+}
+
+void InstallLog::StoppedByCurrentException(std::string_view words) {
     try {
         throw;
     } catch (const CFileException& error) {
         FileErrorText text(error);
-        MixedLine({"installation stopped: ", ProgramText(text.before), text.name,
-                   ProgramText(text.after)});
+        MixedLine({words, ProgramText(text.before), text.name, ProgramText(text.after)});
     } catch (...) {
-        MixedLine({"installation stopped: ", ProgramText(AFX_TEXT_UNEXPECTED_ERROR)});
+        MixedLine({words, ProgramText(AFX_TEXT_UNEXPECTED_ERROR)});
     }
 }
 
@@ -274,7 +281,7 @@ void InstallLog::Removal(RemovalEvent event, std::string_view name) {
     static constexpr Words kWords[] = {
         {"removal: list ", ""},
         {"removal: no installed-files list", ""},
-        {"removal: the installed-files list cannot be read", ""},
+        {"removal: the installed-files list cannot be read: ", ""},
         {"removal: answered No", ""},
         {"folder removed: ", ""},
         {"record removed: ", ""},

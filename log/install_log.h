@@ -55,7 +55,7 @@ struct TextPart {
 enum class RemovalEvent {
     started,         // with the list's path
     noList,          // no installed-files list
-    listUnreadable,  // a list that cannot be read
+    listUnreadable,  // a list that cannot be read, with its path
     answeredNo,      // to the question
     folderRemoved,
     recordRemoved,
@@ -106,6 +106,8 @@ public:
     // Call only inside a catch block: the text of the exception being handled, as
     // the framework's report shows it.
     void InstallationStoppedByCurrentException();
+    // As InstallationStoppedByCurrentException, for the removal.
+    void RemovalStoppedByCurrentException();
     // The counts, each path not installed, and the final message's text (Result).
     void Summary(const InstallSummary& summary, const std::vector<TextPart>& result);
     // The final message's text after "result: ": its second and later lines follow
@@ -135,6 +137,8 @@ private:
     void Line(std::initializer_list<std::string_view> ansiParts);
     // A registration's or unregistration's line: kind, the command line, the end.
     void ToolRun(std::string_view kind, const ::Registration& run);
+    // words, then the text of the exception being handled.
+    void StoppedByCurrentException(std::string_view words);
     // Line, each part converted from its own code page.
     void MixedLine(std::initializer_list<LogText> parts);
     // part made visible and converted, added to line.

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "res/texts.h"
@@ -57,6 +58,11 @@ const std::string kInfo = TW_TEXT_INFO_CAPTION " ";
 const std::string kError = TW_TEXT_ERROR_CAPTION " ";
 const std::string kQuestion = kInfo + "4: " TW_TEXT_UNINSTALL_QUESTION;
 
+// The program's words with "%1" replaced by name.
+std::string Named(std::string words, const std::string& name) {
+    return words.replace(words.find("%1"), 2, name);
+}
+
 TEST(RemovalRun, YesRemovesFilesThenEntryListAndCopy) {
     RemovalRunFixture run;
     EXPECT_EQ(run.Start(false), 0);
@@ -102,20 +108,66 @@ TEST(RemovalRun, SilentAsksAndShowsNothing) {
               std::string::npos);
 }
 
+// No list: nothing is installed. A list that is there but cannot be read (or
+// makes no sense) is said as such: what it names is not known, so nothing goes.
 TEST(RemovalRun, WithoutAListNothingIsRemoved) {
-    for (bool unreadable : {false, true}) {
+    const std::string unreadable =
+        kError + "48: " + Named(TW_TEXT_LIST_UNREADABLE, "P:\\Tw\\installed-files.lst");
+    struct Case {
+        const char* name;
+        std::function<void(FakeStore&)> fault;
+        std::string message;
+        std::string logLine;
+    } cases[] = {
+        {"no list", [](FakeStore& s) { s.list.reset(); }, kError + "48: " TW_TEXT_NOTHING_INSTALLED,
+         "removal: no installed-files list\r\n"},
+        {"a list that cannot be read", [](FakeStore& s) { s.unreadable = true; }, unreadable,
+         "removal: the installed-files list cannot be read: P:\\Tw\\installed-files.lst\r\n"},
+        {"a list that makes no sense", [](FakeStore& s) { s.list = "not a list"; }, unreadable,
+         "removal: the installed-files list cannot be read: P:\\Tw\\installed-files.lst\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         RemovalRunFixture run;
-        if (unreadable)
-            run.store.list = "not a list";
-        else
-            run.store.list.reset();
+        c.fault(run.store);
         EXPECT_EQ(run.Start(false), 1603);
-        EXPECT_THAT(run.shown, ElementsAre(kError + "48: " TW_TEXT_NOTHING_INSTALLED));
+        EXPECT_THAT(run.shown, ElementsAre(c.message));
         EXPECT_THAT(run.system.calls, IsEmpty());
         EXPECT_THAT(run.store.steps, ElementsAre("read list"));
+        EXPECT_NE(run.Log().find(c.logLine + "exit code: 1603\r\n"), std::string::npos);
         run.shown.clear();
         EXPECT_EQ(run.Start(true), 1603);
         EXPECT_THAT(run.shown, IsEmpty());
+    }
+}
+
+// Whatever stops the removal ends it as the installation's stop does: logged,
+// reported by the framework (not with /S), exit code 1603; the progress window
+// is gone before the report.
+TEST(RemovalRun, AnExceptionEndsTheRemovalWith1603AndALoggedLine) {
+    for (const char* step : {"read list", "remove entry"}) {
+        for (bool silent : {false, true}) {
+            SCOPED_TRACE(testing::Message() << step << (silent ? ", silent" : ""));
+            RemovalRunFixture run;
+            run.store.throwing.insert(step);
+            EXPECT_EQ(run.Start(silent), 1603);
+            if (silent) {
+                EXPECT_THAT(run.shown, Not(Contains("report while handled")));
+            } else {
+                EXPECT_EQ(run.shown.back(), "report while handled");
+            }
+            if (!silent && std::string(step) == "remove entry") {
+                EXPECT_THAT(run.shown, Contains("progress closed"));
+            }
+            EXPECT_TRUE(run.store.entry);
+            // 对 一未命名文件 的存取被拒绝。
+            EXPECT_TRUE(run.Log().ends_with(
+                "removal stopped: \xE5\xAF\xB9 "
+                "\xE4\xB8\x80\xE6\x9C\xAA\xE5\x91\xBD\xE5\x90\x8D\xE6\x96\x87\xE4\xBB\xB6 "
+                "\xE7\x9A\x84\xE5\xAD\x98\xE5\x8F\x96\xE8\xA2\xAB\xE6\x8B\x92\xE7\xBB\x9D"
+                "\xE3\x80\x82\r\nexit code: 1603\r\n"))
+                << run.Log();
+        }
     }
 }
 
@@ -251,7 +303,7 @@ TEST(RemovalRun, TakesTheRunLockAfterTheQuestionOrEndsWithNothingDone) {
         {tw::RunLockTaking::failed,
          1603,
          "run lock: P:\\Tw\\run.lock not taken (system error 5)\r\n",
-         {"lock failed", kError + "48: " TW_TEXT_UNINSTALL_INCOMPLETE "\n\nP:\\Tw\\run.lock"}},
+         {"lock failed", kError + "48: " + Named(TW_TEXT_RUN_LOCK_NOT_TAKEN, "P:\\Tw\\run.lock")}},
     };
     for (const Case& c : cases) {
         for (bool silent : {true, false}) {

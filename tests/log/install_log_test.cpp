@@ -105,7 +105,7 @@ TEST(InstallLog, TheRemovalsEventsAsOneUtf8LineEach) {
         tw::InstallLog log(path);
         log.Removal(E::started, "P:\\Tw\\installed-files.lst");
         log.Removal(E::noList);
-        log.Removal(E::listUnreadable);
+        log.Removal(E::listUnreadable, "P:\\Tw\\l.lst");
         log.Removal(E::answeredNo);
         for (const Registration& run : runs) log.Unregistration(run);
         for (const Registration& run : runs) log.Registration(run);
@@ -128,7 +128,7 @@ TEST(InstallLog, TheRemovalsEventsAsOneUtf8LineEach) {
     EXPECT_EQ(ReadBytes(path),
               std::string(kMark) + "removal: list P:\\Tw\\installed-files.lst\r\n" +
                   "removal: no installed-files list\r\n" +
-                  "removal: the installed-files list cannot be read\r\n" +
+                  "removal: the installed-files list cannot be read: P:\\Tw\\l.lst\r\n" +
                   "removal: answered No\r\n" + "unregistration: " + toolUtf8 +
                   "a.dll: exit code 4\r\n" + "unregistration: " + toolUtf8 +
                   "b.dll: still running when the wait ended\r\n" + "unregistration: " + toolUtf8 +
