@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/afx_texts.h"
 #include "tests/config/record_bytes.h"
 #include "tests/fault_file.h"
 #include "tests/temp_folder.h"
@@ -126,14 +127,16 @@ TEST(ConfigWriter, FailedWriteNamesTheFullPath) {
                   " \xCA\xB1\xB4\xC5\xC5\xCC\xD2\xD1\xC2\xFA\xA1\xA3");
 }
 
-TEST(ConfigWriter, FailedSeekNamesTheFile) {
+// The record's seek fails (a pipe in its place): the text names "一未命名文件".
+TEST(ConfigWriter, FailedSeekNamesAnUnnamedFile) {
     TempFolder folder;
     std::string pipe = folder / "pipe";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
     CFileException seek = WriteError(pipe, "C:\\Varnelquist");
-    EXPECT_STREQ(seek.m_strFileName, pipe.c_str());
-    EXPECT_NE(std::string(seek.GetErrorMessage()).find(" " + pipe + " "), std::string::npos)
-        << seek.GetErrorMessage();
+    EXPECT_STREQ(seek.m_strFileName, "");
+    const std::string text(seek.GetErrorMessage().GetString());
+    EXPECT_NE(text.find(" " AFX_TEXT_UNNAMED_FILE " "), std::string::npos) << text;
+    EXPECT_EQ(text.find(pipe), std::string::npos) << text;
 }
 #endif
 
