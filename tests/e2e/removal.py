@@ -304,6 +304,35 @@ def scenario_registered_dll_gone(suite, name, checks):
     checks.equal(lines[-1:], ["exit code: 0"], "the removal log's last line")
 
 
+def scenario_record_locked(suite, name, checks):
+    """A record that everyone may change (mode 666: Wine keeps a file's access
+    list as its mode), longer than 276 bytes: after an installation others may
+    no longer change it, and its bytes after the 276th are as they were."""
+    prefix = suite.prefix
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    wine.remove_tree(store_folder(prefix))
+    app_dir = suite.folder(name, "app")
+    app_text = suite.drive.dos(app_dir) + "\\"
+    source = suite.folder(name, "package")
+    pkg.Package({"support.txt": pkg.content("support.txt")}, {"gamma.sys": pkg.content("gamma.sys")}
+                ).lay_out(source)
+    record = suite.record_path()
+    tail = b"someone's data after the record\r\n" * 8
+    record.write_bytes(b"x" * 276 + tail)
+    record.chmod(0o666)
+    result = suite.run_installer(name + "-install", source, args=["/S", "/D=" + app_text[:-1]],
+                                 silent=True, timeout=ui.install_timeout(0))
+    checks.equal(result.exit_code, ui.EXIT_INSTALLED, "exit status of the installation")
+    data = record.read_bytes()
+    checks.extend(pkg.record_problems(data[:276], app_text[:-1]))
+    checks.equal(data[276:], tail, "the record's bytes after the 276th")
+    # Wine gives the group's bits to Administrators and the others' to Everyone.
+    mode = record.stat().st_mode & 0o777
+    checks.true(mode & 0o002 == 0, f"others may still change the record: mode {mode:o}")
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    wine.remove_tree(store_folder(prefix))
+
+
 SCENARIOS = [
     ("r1", "install silently, a removal answered No, then QuietUninstallString",
      scenario_remove),
@@ -311,6 +340,8 @@ SCENARIOS = [
      scenario_what_cannot_be_undone),
     ("registered-dll-gone", "a registered DLL deleted before the quiet removal",
      scenario_registered_dll_gone),
+    ("record-locked", "a record everyone may change is afterwards administrators' only",
+     scenario_record_locked),
 ]
 
 
