@@ -333,6 +333,33 @@ def scenario_record_locked(suite, name, checks):
     wine.remove_tree(store_folder(prefix))
 
 
+def scenario_store_locked(suite, name, checks):
+    """A store under Program Files that everyone may change (mode 777) before an
+    installation is locked before it is used (Wine gives the others' bits to
+    Everyone)."""
+    prefix = suite.prefix
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    store = store_folder(prefix)
+    wine.remove_tree(store)
+    store.mkdir(parents=True)
+    store.chmod(0o777)
+    app_dir = suite.folder(name, "app")
+    app_text = suite.drive.dos(app_dir) + "\\"
+    source = suite.folder(name, "package")
+    pkg.Package({"support.txt": pkg.content("support.txt")}, {"gamma.sys": pkg.content("gamma.sys")}
+                ).lay_out(source)
+    result = suite.run_installer(name + "-install", source, args=["/S", "/D=" + app_text[:-1]],
+                                 silent=True, timeout=ui.install_timeout(0))
+    checks.equal(result.exit_code, ui.EXIT_INSTALLED, "exit status of the installation")
+    # Wine keeps every folder readable by others and gives new files the umask's
+    # mode: what it shows is that others may no longer change the store.
+    mode = store.stat().st_mode & 0o777
+    checks.true(mode & 0o002 == 0, f"others may still change the store: mode {mode:o}")
+    checks.true((store / "installed-files.lst").exists(), "no list in the store")
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    wine.remove_tree(store)
+
+
 SCENARIOS = [
     ("r1", "install silently, a removal answered No, then QuietUninstallString",
      scenario_remove),
@@ -342,6 +369,8 @@ SCENARIOS = [
      scenario_registered_dll_gone),
     ("record-locked", "a record everyone may change is afterwards administrators' only",
      scenario_record_locked),
+    ("store-locked", "a store everyone may change is locked before it is used",
+     scenario_store_locked),
 ]
 
 
