@@ -50,11 +50,11 @@ BOOL CTarnwhistleApp::InitInstance() {
     // move its own running file aside.
     if (!switches.uninstall) tw::HoldRunningImage();
     // The framework owns the frame once it is the main window.
-    auto* frame = new CMainFrame;
-    m_pMainWnd = frame;
-    frame->LoadFrame(IDR_MAINFRAME, kFrameStyle, nullptr, nullptr);
-    frame->ShowWindow(SW_HIDE);
-    frame->UpdateWindow();
+    m_pMainFrame = new CMainFrame;
+    m_pMainWnd = m_pMainFrame;
+    m_pMainFrame->LoadFrame(IDR_MAINFRAME, kFrameStyle, nullptr, nullptr);
+    m_pMainFrame->ShowWindow(SW_HIDE);
+    m_pMainFrame->UpdateWindow();
 
     ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
 
@@ -73,7 +73,10 @@ BOOL CTarnwhistleApp::InitInstance() {
     return FALSE;
 }
 
-int CTarnwhistleApp::ExitInstance() { return m_exitCode; }
+int CTarnwhistleApp::ExitInstance() {
+    m_pMainFrame = nullptr;  // the framework has destroyed the main window by now
+    return m_exitCode;
+}
 
 InstallSummary CTarnwhistleApp::InstallDriverFiles(CString sourceRoot, CString appDir,
                                                    InstallSystem& system) {

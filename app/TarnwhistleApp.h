@@ -24,5 +24,8 @@ public:
     BOOL CopyOneFile(const char* source, const char* destination);
 
 private:
+    // The hidden frame: the same object as the framework's main window, which owns
+    // it; null once the framework has destroyed it.
+    CMainFrame* m_pMainFrame = nullptr;
     int m_exitCode = 0;
 };

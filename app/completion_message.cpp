@@ -46,13 +46,19 @@ CompletionMessage ChooseCompletionMessage(bool nothingFound,
     return Message({{TW_TEXT_INSTALL_DONE, false}}, TW_TEXT_INFO_CAPTION, kBoxOk);
 }
 
+std::vector<TextPart> NameInWords(std::string_view words, std::string_view name) {
+    const std::size_t at = words.find("%1");
+    if (at == std::string_view::npos) return {{std::string(words), false}};
+    std::vector<TextPart> parts{{std::string(words.substr(0, at)), false},
+                                {std::string(name), true}};
+    if (at + 2 < words.size()) parts.push_back({std::string(words.substr(at + 2)), false});
+    return parts;
+}
+
 CompletionMessage LogNotOpenedMessage(std::string_view logPath) {
     // The program's words, then the path as given, read in the system's code page.
-    constexpr std::string_view kText = TW_TEXT_LOG_NOT_OPENED;
-    static_assert(kText.ends_with(" %1"));
-    return Message(
-        {{std::string(kText.substr(0, kText.size() - 2)), false}, {std::string(logPath), true}},
-        TW_TEXT_ERROR_CAPTION, kBoxOk | kBoxIconExclamation);
+    return Message(NameInWords(TW_TEXT_LOG_NOT_OPENED, logPath), TW_TEXT_ERROR_CAPTION,
+                   kBoxOk | kBoxIconExclamation);
 }
 
 }  // namespace tw

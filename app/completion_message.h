@@ -14,6 +14,7 @@ namespace tw {
 // MessageBoxA styles, with Win32's values on every build.
 constexpr unsigned kBoxOk = 0x0;
 constexpr unsigned kBoxIconExclamation = 0x30;
+constexpr unsigned kBoxIconInformation = 0x40;
 
 // At most this many failed files are named; "……" stands for the rest.
 constexpr std::size_t kNamedFailures = 10;
@@ -37,6 +38,10 @@ CompletionMessage Message(std::vector<TextPart> parts, const char* caption, unsi
 // folder: an error that says so.
 CompletionMessage ChooseCompletionMessage(bool nothingFound,
                                           const std::vector<std::string>& failedFiles);
+
+// words (the program's, code page 936) with "%1" replaced by name (the system's
+// code page): each part converted with its own code page when shown.
+std::vector<TextPart> NameInWords(std::string_view words, std::string_view name);
 
 // What a run with the dialog shows, instead of the dialog, when the log of /LOG=
 // cannot be opened: the path as given, as an error.

@@ -53,9 +53,11 @@ std::vector<std::string> RemoveStore(RemovalStore& store, InstallLog& log) {
     return failed;
 }
 
-void ShowError(bool silent, RunWindows& windows, const char* text) {
+// The program's words, with "%1" replaced by name when they hold it.
+void ShowError(bool silent, RunWindows& windows, const char* words, std::string_view name = {}) {
     if (!silent)
-        windows.Show(Message({{text, false}}, TW_TEXT_ERROR_CAPTION, kBoxOk | kBoxIconExclamation));
+        windows.Show(
+            Message(NameInWords(words, name), TW_TEXT_ERROR_CAPTION, kBoxOk | kBoxIconExclamation));
 }
 
 // The list as it is now; without one, that is logged and shown, and the run ends.
@@ -65,12 +67,14 @@ std::optional<InstalledList> ReadInstalledList(bool silent, RemovalStore& store,
     ListReading reading = store.ReadList(bytes);
     std::optional<InstalledList> list;
     if (reading == ListReading::read) list = ParseInstalledList(bytes);
-    if (!list) {
-        if (reading == ListReading::absent)
-            log.Write<LogEvent::noList>();
-        else
-            log.Write<LogEvent::listUnreadable>();
+    if (!list && reading == ListReading::absent) {
+        log.Write<LogEvent::noList>();
         ShowError(silent, windows, TW_TEXT_NOTHING_INSTALLED);
+    } else if (!list) {
+        // There is a list, but what it names is not known: nothing is removed, and
+        // the user is not told that nothing is installed.
+        log.Write<LogEvent::listUnreadable>(store.ListPath());
+        ShowError(silent, windows, TW_TEXT_LIST_UNREADABLE, store.ListPath());
     }
     return list;
 }
@@ -88,14 +92,30 @@ void KeepWhatIsLeft(const InstalledList& left, RemovalStore& store, InstallLog& 
 
 }  // namespace
 
-CompletionMessage ChooseRemovalMessage(const std::vector<std::string>& kept) {
-    if (kept.empty())
-        return Message({{TW_TEXT_UNINSTALL_DONE, false}}, TW_TEXT_INFO_CAPTION, kBoxOk);
-    return Message(WordsAndNamedFiles(TW_TEXT_UNINSTALL_INCOMPLETE, kept), TW_TEXT_ERROR_CAPTION,
-                   kBoxOk | kBoxIconExclamation);
+CompletionMessage ChooseRemovalMessage(const RemovalNames& names) {
+    const bool failed = !names.failed.empty();
+    std::vector<TextPart> parts =
+        failed ? WordsAndNamedFiles(TW_TEXT_UNINSTALL_INCOMPLETE, names.failed)
+               : std::vector<TextPart>{{TW_TEXT_UNINSTALL_DONE, false}};
+    // Each further list after an empty line, under words of its own.
+    auto add = [&](const char* words, const std::vector<std::string>& files) {
+        if (files.empty()) return;
+        for (TextPart& part : WordsAndNamedFiles(std::string("\n\n") + words, files))
+            parts.push_back(std::move(part));
+    };
+    add(TW_TEXT_UNINSTALL_CHANGED_KEPT, names.changed);
+    add(TW_TEXT_UNINSTALL_DLL_GONE, names.notUnregistered);
+    if (failed)
+        return Message(std::move(parts), TW_TEXT_ERROR_CAPTION, kBoxOk | kBoxIconExclamation);
+    const bool named = parts.size() > 1;
+    return Message(std::move(parts), TW_TEXT_INFO_CAPTION,
+                   named ? kBoxOk | kBoxIconInformation : kBoxOk);
 }
 
-ExitCode RunRemoval(bool silent, const RunSystem& system, RunWindows& windows, InstallLog& log) {
+namespace {
+
+// The removal's steps; RunRemoval guards them.
+ExitCode Remove(bool silent, const RunSystem& system, RunWindows& windows, InstallLog& log) {
     log.Write<LogEvent::removalStarted>(system.store.ListPath());
     std::optional<InstalledList> list = ReadInstalledList(silent, system.store, windows, log);
     if (!list) return Finish(log, ExitCode::failed);
@@ -113,9 +133,8 @@ ExitCode RunRemoval(bool silent, const RunSystem& system, RunWindows& windows, I
         }
         if (taking == RunLockTaking::failed) {
             log.Write<LogEvent::runLockNotTaken>(lock->Path(), lock->Error());
-            CompletionMessage message = ChooseRemovalMessage({lock->Path()});
-            log.WriteResult(message.parts);
-            if (!silent) windows.Show(message);
+            // Said as such: the lock is no installed file, and nothing was removed.
+            ShowError(silent, windows, TW_TEXT_RUN_LOCK_NOT_TAKEN, lock->Path());
             return Finish(log, ExitCode::failed);
         }
     }
@@ -131,8 +150,7 @@ ExitCode RunRemoval(bool silent, const RunSystem& system, RunWindows& windows, I
         summary = RemoveInstalledFiles(*list, system.removal, system.install, progress.get());
     }
     LogRemoval(summary, log);
-    std::vector<std::string> failed = summary.notUnregistered;
-    for (const std::string& path : summary.failedFiles) failed.push_back(path);
+    std::vector<std::string> failed = summary.failedFiles;
     if (summary.Complete()) {
         for (std::string& name : RemoveStore(system.store, log)) failed.push_back(name);
     } else {
@@ -141,12 +159,26 @@ ExitCode RunRemoval(bool silent, const RunSystem& system, RunWindows& windows, I
         KeepWhatIsLeft(summary.left, system.store, log);
     }
 
-    std::vector<std::string> kept = summary.changedFiles;
-    kept.insert(kept.end(), failed.begin(), failed.end());
-    CompletionMessage message = ChooseRemovalMessage(kept);
+    const bool complete = failed.empty();
+    CompletionMessage message =
+        ChooseRemovalMessage({std::move(failed), summary.changedFiles, summary.notUnregistered});
     log.WriteResult(message.parts);
     if (!silent) windows.Show(message);
-    return Finish(log, failed.empty() ? ExitCode::installed : ExitCode::failed);
+    return Finish(log, complete ? ExitCode::installed : ExitCode::failed);
+}
+
+}  // namespace
+
+ExitCode RunRemoval(bool silent, const RunSystem& system, RunWindows& windows, InstallLog& log) {
+    // As the installation: whatever stops the removal is logged and reported, and
+    // it ends with 1603. The progress window is gone by then, with Remove's frame.
+    try {
+        return Remove(silent, system, windows, log);
+    } catch (...) {
+        log.WriteStopByCurrentException(InstallLog::Stopped::removal);
+        if (!silent) windows.ReportStop();
+        return Finish(log, ExitCode::failed);
+    }
 }
 
 }  // namespace tw

@@ -16,8 +16,17 @@ namespace tw {
 // MessageBoxA's MB_YESNO, with Win32's value on every build.
 constexpr unsigned kBoxYesNo = 0x4;
 
-// The message that ends a removal that ran.
-CompletionMessage ChooseRemovalMessage(const std::vector<std::string>& kept);
+// What the message that ends a removal names, each list in the order met.
+struct RemovalNames {
+    std::vector<std::string> failed;           // not removed: the removal failed
+    std::vector<std::string> changed;          // changed since installed: the user's, kept
+    std::vector<std::string> notUnregistered;  // registered DLLs whose file was gone
+};
+
+// The message that ends a removal that ran: an error only when something could
+// not be removed; changed files and registrations left by a gone file are named
+// under the information caption of a removal that succeeded.
+CompletionMessage ChooseRemovalMessage(const RemovalNames& names);
 
 // The list is read for the question and read again once the run lock (when the
 // system has one) is taken, and only what that list names is removed: an

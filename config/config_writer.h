@@ -18,10 +18,14 @@ constexpr unsigned kConfigRecordOpenFlags = CFile::modeCreate | CFile::modeNoTru
                                             CFile::typeBinary;
 static_assert(kConfigRecordOpenFlags == 0xB042);
 
-// Opens path exactly as given and writes the record for directoryText.
+// Opens path exactly as given, writes the record for directoryText and, before
+// the close, locks the file to administrators (config/record_file.h).
 void WriteConfigRecord(const char* path, std::string_view directoryText);
 
 // Writes the record into a file already open, header first, then closes it.
 void WriteConfigRecord(CFile& file, std::string_view directoryText);
+
+// The two writes alone, header first: the 276 bytes at offsets 0 to 275.
+void WriteConfigRecordBytes(CFile& file, std::string_view directoryText);
 
 }  // namespace tw

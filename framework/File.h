@@ -74,9 +74,9 @@ public:
     virtual unsigned Read(void* buffer, unsigned count);
     // Writes all count bytes or throws (diskFull when fewer were stored).
     virtual void Write(const void* buffer, unsigned count);
-    // The new position; throws, naming the file, on a failed seek.
+    // The new position; throws on a failed seek, naming no file ("一未命名文件").
     virtual long Seek(long offset, unsigned from);
-    // Closes the file and forgets its path; throws, naming the file, when the
+    // Closes the file and forgets its path; throws, naming no file, when the
     // platform's close fails.
     virtual void Close();
     // Closes without throwing.

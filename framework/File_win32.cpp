@@ -65,8 +65,9 @@ long CFile::Seek(long offset, unsigned from) {
     SetLastError(NO_ERROR);
     DWORD position = SetFilePointer(m_hFile, offset, nullptr, from);
     DWORD code = GetLastError();
+    // A failed seek or close names no file: the error text says "一未命名文件".
     if (position == INVALID_SET_FILE_POINTER && code != NO_ERROR)
-        CFileException::ThrowOsError(static_cast<long>(code), m_strFileName);
+        CFileException::ThrowOsError(static_cast<long>(code));
     return static_cast<long>(position);
 }
 
@@ -74,12 +75,11 @@ void CFile::Close() {
     BOOL closed = TRUE;
     if (IsOpen()) closed = CloseHandle(m_hFile);
     DWORD code = GetLastError();
-    CString name = m_strFileName;
     m_hFile = INVALID_HANDLE_VALUE;
     m_bCloseOnDelete = FALSE;
     m_bDeleteOnClose = false;
     m_strFileName.Empty();
-    if (!closed) CFileException::ThrowOsError(static_cast<long>(code), name);
+    if (!closed) CFileException::ThrowOsError(static_cast<long>(code));
 }
 
 void CFile::Abort() {

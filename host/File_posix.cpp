@@ -186,7 +186,8 @@ void CFile::Write(const void* buffer, unsigned count) {
 long CFile::Seek(long offset, unsigned from) {
     int whence = from == begin ? SEEK_SET : from == current ? SEEK_CUR : SEEK_END;
     off_t position = ::lseek(m_hFile, offset, whence);
-    if (position < 0) CFileException::ThrowOsError(tw::Win32ErrorFromErrno(errno), m_strFileName);
+    // A failed seek or close names no file, as on Win32.
+    if (position < 0) CFileException::ThrowOsError(tw::Win32ErrorFromErrno(errno));
     return static_cast<long>(position);
 }
 
@@ -214,12 +215,11 @@ void CFile::Close() {
         result = ::close(m_hFile);
         code = errno;
     }
-    CString name = m_strFileName;
     m_hFile = -1;
     m_bCloseOnDelete = FALSE;
     m_bDeleteOnClose = false;
     m_strFileName.Empty();
-    if (result != 0) CFileException::ThrowOsError(tw::Win32ErrorFromErrno(code), name);
+    if (result != 0) CFileException::ThrowOsError(tw::Win32ErrorFromErrno(code));
 }
 
 void CFile::Abort() {

@@ -139,14 +139,22 @@ void InstallLog::WriteToolRunAs(const ::Registration& run) {
     }
 }
 
-void InstallLog::WriteStopByCurrentException() {
+void InstallLog::WriteStopByCurrentException(Stopped what) {
+    const bool removal = what == Stopped::removal;
     try {
         throw;
     } catch (const CFileException& error) {
         const FileErrorText text(error);
-        Write<LogEvent::installationStoppedByFileError>(text.before, text.name, text.after);
+        if (removal)
+            Write<LogEvent::removalStoppedByFileError>(text.before, text.name, text.after);
+        else
+            Write<LogEvent::installationStoppedByFileError>(text.before, text.name, text.after);
     } catch (...) {
-        Write<LogEvent::installationStopped>(ProgramText(AFX_TEXT_UNEXPECTED_ERROR));
+        const LogText words = ProgramText(AFX_TEXT_UNEXPECTED_ERROR);
+        if (removal)
+            Write<LogEvent::removalStopped>(words);
+        else
+            Write<LogEvent::installationStopped>(words);
     }
 }
 

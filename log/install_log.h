@@ -103,9 +103,11 @@ public:
     // A registration's or an unregistration's line: the tool's command line and how
     // it ended.
     void WriteToolRun(ToolRun kind, const ::Registration& run);
-    // Call only inside a catch block: "installation stopped: " and the text of the
-    // exception being handled, as the framework's report shows it.
-    void WriteStopByCurrentException();
+    enum class Stopped { installation, removal };
+    // Call only inside a catch block: "installation stopped: " (or "removal
+    // stopped: ") and the text of the exception being handled, as the framework's
+    // report shows it.
+    void WriteStopByCurrentException(Stopped what = Stopped::installation);
     // "result: " and the final message's text: its second and later lines follow as
     // lines of their own.
     void WriteResult(const std::vector<TextPart>& result);

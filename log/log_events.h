@@ -57,7 +57,9 @@ enum class LogEvent {
     keptForAnotherRemoval,  // the entry, the list, the copy
     listRewritten,          // to name what is left after a failure
     listNotRewritten,
-    result,  // the final message's text, over several lines when it has them
+    removalStopped,
+    removalStoppedByFileError,  // the error's text in three parts
+    result,                     // the final message's text, over several lines when it has them
     exitCode,
 };
 
@@ -96,7 +98,7 @@ inline constexpr EventText kEventTexts[] = {
     {LogEvent::installationStoppedByFileError, "installation stopped: {}{}{}"},
     {LogEvent::removalStarted, "removal: list {}"},
     {LogEvent::noList, "removal: no installed-files list"},
-    {LogEvent::listUnreadable, "removal: the installed-files list cannot be read"},
+    {LogEvent::listUnreadable, "removal: the installed-files list cannot be read: {}"},
     {LogEvent::answeredNo, "removal: answered No"},
     {LogEvent::unregistrationExited, "unregistration: \"{}\" {}: exit code {}"},
     {LogEvent::unregistrationStillRunning,
@@ -107,7 +109,7 @@ inline constexpr EventText kEventTexts[] = {
     {LogEvent::recordKept, "record kept: {} (not exactly the record of a directory removed)"},
     {LogEvent::changedFileKept, "kept, changed since it was installed: {}"},
     {LogEvent::notRemoved, "not removed: {}"},
-    {LogEvent::notUnregistered, "not unregistered: {} (missing or changed since it was installed)"},
+    {LogEvent::notUnregistered, "not unregistered: {} (the file was gone: its registration stays)"},
     {LogEvent::removalSummary,
      "summary: files removed {}, changed {}, not removed {}, not unregistered {}"},
     {LogEvent::entryRemoved, "entry removed: {}"},
@@ -118,6 +120,8 @@ inline constexpr EventText kEventTexts[] = {
     {LogEvent::keptForAnotherRemoval, "kept for another removal: {}, {}, {}"},
     {LogEvent::listRewritten, "list rewritten: {}"},
     {LogEvent::listNotRewritten, "list not rewritten: {}"},
+    {LogEvent::removalStopped, "removal stopped: {}"},
+    {LogEvent::removalStoppedByFileError, "removal stopped: {}{}{}"},
     {LogEvent::result, "result: {}"},
     {LogEvent::exitCode, "exit code: {}"},
 };

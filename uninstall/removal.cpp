@@ -147,10 +147,10 @@ private:
         if (m_left.insert(PathKey(path)).second) m_summary.failedFiles.push_back(path);
     }
 
-    // A DLL that may be registered and cannot be unregistered now; its tool stays.
-    void NotUnregistered(const std::string& path, const std::string& toolPath) {
-        if (m_left.insert(PathKey(path)).second) m_summary.notUnregistered.push_back(path);
-        m_toolsKept.insert(PathKey(toolPath));
+    // A registered DLL whose file is gone: its registration cannot be undone by
+    // anyone, so nothing waits for it (not its tool, not the list).
+    void NotUnregistered(const std::string& path) {
+        if (m_gone.insert(PathKey(path)).second) m_summary.notUnregistered.push_back(path);
     }
 
     // The next step is under way on path.
@@ -219,16 +219,21 @@ private:
         }
         Step(ProgressStep::unregistering, file.path);
         const std::string toolPath = owner->app.path + std::string(kToolName);
-        const Check check = HoldAndCheck(file, dll);
-        if (check == Check::failed) {
-            Fail(file.path);
-            return;
-        }
-        if (check != Check::matches) {
-            // Missing or changed: whatever lies there now is never loaded; the
-            // registration stays.
-            NotUnregistered(file.path, toolPath);
-            return;
+        switch (HoldAndCheck(file, dll)) {
+            case Check::matches:
+                break;
+            case Check::failed:
+                // It may be there still, registered: its tool stays for another removal.
+                Fail(file.path);
+                m_toolsKept.insert(PathKey(toolPath));
+                return;
+            case Check::missing:
+                NotUnregistered(file.path);
+                return;
+            case Check::changed:
+                // The user's now: never loaded, never deleted, named as a changed file.
+                m_summary.changedFiles.push_back(file.path);
+                return;
         }
         HeldFile* tool = ToolFor(*owner);
         std::string parameters;
@@ -332,7 +337,8 @@ private:
     std::vector<std::pair<std::string, std::unique_ptr<HeldFile>>> m_heldTools;
     std::vector<Unregistering> m_running;
     std::set<std::string> m_toolsKept;  // keys: a DLL of theirs may still be registered
-    std::set<std::string> m_left;       // keys of what failed or was not unregistered
+    std::set<std::string> m_left;       // keys of what failed
+    std::set<std::string> m_gone;       // keys of the registered DLLs found gone
     RemovalSummary m_summary;
     ToolPool m_tools;
     const std::size_t m_steps;  // one per DLL's unregistration, one per file's deletion

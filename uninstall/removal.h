@@ -21,19 +21,20 @@ struct RemovalSummary {
     std::vector<std::string> changedFiles;
     // What could not be removed, by full path, each once, in the order met.
     std::vector<std::string> failedFiles;
-    // DLLs to unregister that are missing or no longer hold their installed bytes:
-    // never loaded, so their registration stays; a failure.
+    // Registered DLLs whose file was gone: nothing is left to unregister them
+    // with, so their registration stays. Named, no failure: a user who deleted
+    // the folder can still remove the installation.
     std::vector<std::string> notUnregistered;
     // One per DLL handed to the tool, in the order started (dll: its full path).
     std::vector<Registration> unregistrations;
     std::vector<std::string> foldersRemoved;  // Driver\ folders found empty
     std::vector<std::string> recordsRemoved;
     std::vector<std::string> recordsKept;  // they name another folder now
-    // What is left to undo: the directories, and the files and records that failed
-    // or were not unregistered, as listed; what went, changed or was gone is not.
+    // What is left to undo: the directories, and the files and records that failed,
+    // as listed; what went, changed or was gone is not.
     InstalledList left;
 
-    bool Complete() const { return failedFiles.empty() && notUnregistered.empty(); }
+    bool Complete() const { return failedFiles.empty(); }
 };
 
 // The tool's parameters for one DLL: "/u /s " and its path, quoted when it holds

@@ -1,7 +1,7 @@
 // The removal's store on Win32: a folder of the product under Program Files
 // (for a 32-bit program on 64-bit Windows, the x86 one), which only
-// administrators can write, and the uninstall entry in the registry's 32-bit
-// view, which Apps & Features reads.
+// administrators may enter (uninstall/store_rights.h), and the uninstall entry in the registry's
+// 32-bit view, which Apps & Features reads.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -12,6 +12,7 @@
 #include "common/win32_handles.h"
 #include "uninstall/platform_removal_store.h"
 #include "uninstall/running_image.h"
+#include "uninstall/store_rights.h"
 
 namespace {
 
@@ -92,8 +93,7 @@ public:
 
     // Written beside the list, then moved over it in one step.
     bool WriteList(std::string_view bytes) override {
-        if (m_folder.empty()) return false;
-        CreateDirectoryA(m_folder.c_str(), nullptr);
+        if (m_folder.empty() || tw::SecureStoreFolder(m_folder) != 0) return false;
         const std::string fresh = m_folder + "installed-files.new";
         {
             tw::FileHandle file(CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -115,7 +115,8 @@ public:
     bool CopyInstaller() override {
         const std::string& self = tw::RunningImagePath();
         HANDLE image = tw::RunningImageHandle();
-        if (self.empty() || m_folder.empty() || !image) return false;
+        if (self.empty() || m_folder.empty() || !image || tw::SecureStoreFolder(m_folder) != 0)
+            return false;
         if (tw::SamePath(self, CopyPath())) return true;  // a run of the copy itself
         return CopyFromHandle(image, CopyPath());
     }

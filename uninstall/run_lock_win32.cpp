@@ -1,8 +1,8 @@
 // The run lock on Win32: "run.lock" in the removal store's folder under Program
-// Files, which only administrators can write, so no other user can make the file
-// first. It is opened without sharing, so a second open fails with a sharing
-// violation while it is held, and deleted when its handle closes, which Windows
-// does for a killed process too: it exists only while a run holds it.
+// Files, which only administrators may enter (locked so before the lock is taken),
+// so no other user can make the file first or hold it open. It is opened without sharing, so a
+// second open fails with a sharing violation while it is held, and deleted when its handle closes,
+// which Windows does for a killed process too: it exists only while a run holds it.
 #include <windows.h>
 
 #include <string>
@@ -10,6 +10,7 @@
 #include "common/win32_handles.h"
 #include "uninstall/platform_removal_store.h"
 #include "uninstall/platform_run_lock.h"
+#include "uninstall/store_rights.h"
 
 namespace {
 
@@ -20,7 +21,8 @@ public:
     tw::RunLockTaking Take() override {
         if (m_file.IsValid()) return tw::RunLockTaking::taken;
         if (m_folder.empty()) return Failed(ERROR_PATH_NOT_FOUND);
-        CreateDirectoryA(m_folder.c_str(), nullptr);  // the store's folder, made as it would be
+        // The store's folder, made or locked as the store would.
+        if (const unsigned long error = tw::SecureStoreFolder(m_folder)) return Failed(error);
         m_file.Reset(CreateFileA(Path().c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
                                  nullptr));

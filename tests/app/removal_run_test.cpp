@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 #include "res/texts.h"
@@ -57,6 +58,11 @@ const std::string kInfo = TW_TEXT_INFO_CAPTION " ";
 const std::string kError = TW_TEXT_ERROR_CAPTION " ";
 const std::string kQuestion = kInfo + "4: " TW_TEXT_UNINSTALL_QUESTION;
 
+// The program's words with "%1" replaced by name.
+std::string Named(std::string words, const std::string& name) {
+    return words.replace(words.find("%1"), 2, name);
+}
+
 TEST(RemovalRun, YesRemovesFilesThenEntryListAndCopy) {
     RemovalRunFixture run;
     EXPECT_EQ(run.Start(false), 0);
@@ -102,20 +108,66 @@ TEST(RemovalRun, SilentAsksAndShowsNothing) {
               std::string::npos);
 }
 
+// No list: nothing is installed. A list that is there but cannot be read (or
+// makes no sense) is said as such: what it names is not known, so nothing goes.
 TEST(RemovalRun, WithoutAListNothingIsRemoved) {
-    for (bool unreadable : {false, true}) {
+    const std::string unreadable =
+        kError + "48: " + Named(TW_TEXT_LIST_UNREADABLE, "P:\\Tw\\installed-files.lst");
+    struct Case {
+        const char* name;
+        std::function<void(FakeStore&)> fault;
+        std::string message;
+        std::string logLine;
+    } cases[] = {
+        {"no list", [](FakeStore& s) { s.list.reset(); }, kError + "48: " TW_TEXT_NOTHING_INSTALLED,
+         "removal: no installed-files list\r\n"},
+        {"a list that cannot be read", [](FakeStore& s) { s.unreadable = true; }, unreadable,
+         "removal: the installed-files list cannot be read: P:\\Tw\\installed-files.lst\r\n"},
+        {"a list that makes no sense", [](FakeStore& s) { s.list = "not a list"; }, unreadable,
+         "removal: the installed-files list cannot be read: P:\\Tw\\installed-files.lst\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         RemovalRunFixture run;
-        if (unreadable)
-            run.store.list = "not a list";
-        else
-            run.store.list.reset();
+        c.fault(run.store);
         EXPECT_EQ(run.Start(false), 1603);
-        EXPECT_THAT(run.shown, ElementsAre(kError + "48: " TW_TEXT_NOTHING_INSTALLED));
+        EXPECT_THAT(run.shown, ElementsAre(c.message));
         EXPECT_THAT(run.system.calls, IsEmpty());
         EXPECT_THAT(run.store.steps, ElementsAre("read list"));
+        EXPECT_NE(run.Log().find(c.logLine + "exit code: 1603\r\n"), std::string::npos);
         run.shown.clear();
         EXPECT_EQ(run.Start(true), 1603);
         EXPECT_THAT(run.shown, IsEmpty());
+    }
+}
+
+// Whatever stops the removal ends it as the installation's stop does: logged,
+// reported by the framework (not with /S), exit code 1603; the progress window
+// is gone before the report.
+TEST(RemovalRun, AnExceptionEndsTheRemovalWith1603AndALoggedLine) {
+    for (const char* step : {"read list", "remove entry"}) {
+        for (bool silent : {false, true}) {
+            SCOPED_TRACE(testing::Message() << step << (silent ? ", silent" : ""));
+            RemovalRunFixture run;
+            run.store.throwing.insert(step);
+            EXPECT_EQ(run.Start(silent), 1603);
+            if (silent) {
+                EXPECT_THAT(run.shown, Not(Contains("report while handled")));
+            } else {
+                EXPECT_EQ(run.shown.back(), "report while handled");
+            }
+            if (!silent && std::string(step) == "remove entry") {
+                EXPECT_THAT(run.shown, Contains("progress closed"));
+            }
+            EXPECT_TRUE(run.store.entry);
+            // 对 一未命名文件 的存取被拒绝。
+            EXPECT_TRUE(run.Log().ends_with(
+                "removal stopped: \xE5\xAF\xB9 "
+                "\xE4\xB8\x80\xE6\x9C\xAA\xE5\x91\xBD\xE5\x90\x8D\xE6\x96\x87\xE4\xBB\xB6 "
+                "\xE7\x9A\x84\xE5\xAD\x98\xE5\x8F\x96\xE8\xA2\xAB\xE6\x8B\x92\xE7\xBB\x9D"
+                "\xE3\x80\x82\r\nexit code: 1603\r\n"))
+                << run.Log();
+        }
     }
 }
 
@@ -124,8 +176,9 @@ TEST(RemovalRun, FailuresAreNamedAndKeepTheEntryForAnotherRemoval) {
     run.system.unholdable.insert("C:\\V\\a.txt");
     run.system.files["C:\\V\\b.txt"] = "changed";
     EXPECT_EQ(run.Start(false), 1603);
-    EXPECT_EQ(run.shown.back(),
-              kError + "48: " TW_TEXT_UNINSTALL_INCOMPLETE "\n\nC:\\V\\b.txt\nC:\\V\\a.txt");
+    EXPECT_EQ(run.shown.back(), kError + "48: " TW_TEXT_UNINSTALL_INCOMPLETE
+                                         "\n\nC:\\V\\a.txt\n\n" TW_TEXT_UNINSTALL_CHANGED_KEPT
+                                         "\n\nC:\\V\\b.txt");
     EXPECT_THAT(run.store.steps, ElementsAre("read list", "read list", "write list"));
     EXPECT_TRUE(run.store.entry);
     // The list holds only what is left: the changed file is the user's now.
@@ -137,39 +190,85 @@ TEST(RemovalRun, FailuresAreNamedAndKeepTheEntryForAnotherRemoval) {
     // 卸载未完成，以下文件保留：
     EXPECT_NE(run.Log().find("\r\nresult: \xE5\x8D\xB8\xE8\xBD\xBD\xE6\x9C\xAA\xE5\xAE\x8C\xE6"
                              "\x88\x90\xEF\xBC\x8C\xE4\xBB\xA5\xE4\xB8\x8B\xE6\x96\x87\xE4\xBB"
-                             "\xB6\xE4\xBF\x9D\xE7\x95\x99\xEF\xBC\x9A\r\n\r\nC:\\V\\b.txt\r\n"
-                             "C:\\V\\a.txt\r\nexit code: 1603\r\n"),
+                             "\xB6\xE4\xBF\x9D\xE7\x95\x99\xEF\xBC\x9A\r\n\r\nC:\\V\\a.txt\r\n\r\n"
+                             // 以下文件安装后已被修改，予以保留：
+                             "\xE4\xBB\xA5\xE4\xB8\x8B\xE6\x96\x87\xE4\xBB\xB6\xE5\xAE\x89\xE8"
+                             "\xA3\x85\xE5\x90\x8E\xE5\xB7\xB2\xE8\xA2\xAB\xE4\xBF\xAE\xE6\x94"
+                             "\xB9\xEF\xBC\x8C\xE4\xBA\x88\xE4\xBB\xA5\xE4\xBF\x9D\xE7\x95\x99"
+                             "\xEF\xBC\x9A\r\n\r\nC:\\V\\b.txt\r\nexit code: 1603\r\n"),
               std::string::npos);
     EXPECT_NE(run.Log().find("list rewritten: P:\\Tw\\installed-files.lst\r\n"), std::string::npos);
 }
 
-// A registered DLL deleted before the removal: nothing is loaded in its place,
-// it is named, the removal fails and keeps the entry and a list of what is left;
-// once the DLL is back (a reinstallation), the next removal finishes the job.
-TEST(RemovalRun, ARegisteredDllThatIsGoneIsNamedAndLeftForTheNextRemoval) {
-    RemovalRunFixture run;
-    const tw::ListedFile tool{"C:\\V\\regsvr32.exe", DigestOf("T"), 1, tw::FileRole::tool};
-    const tw::ListedFile dll{"C:\\V\\Driver\\x.dll", DigestOf("X"), 1, tw::FileRole::dll};
-    run.store.list = tw::FormatInstalledList(
-        {{"C:\\V\\"}, {}, {tool, dll, {"C:\\V\\a.txt", DigestOf("a"), 1, tw::FileRole::file}}});
-    run.system.files = {{tool.path, "T"}, {"C:\\V\\a.txt", "a"}};
-    EXPECT_EQ(run.Start(false), 1603);
-    EXPECT_EQ(run.shown.back(), kError + "48: " TW_TEXT_UNINSTALL_INCOMPLETE
-                                         "\n\nC:\\V\\Driver\\x.dll\nC:\\V\\regsvr32.exe");
-    EXPECT_THAT(run.system.calls, Not(Contains(HasSubstr("start"))));
-    EXPECT_TRUE(run.store.entry);
-    EXPECT_EQ(run.store.list, tw::FormatInstalledList({{"C:\\V\\"}, {}, {tool, dll}}));
-    const std::string log = run.Log();
-    EXPECT_NE(log.find("not unregistered: C:\\V\\Driver\\x.dll (missing or changed since it was "
-                       "installed)\r\n"),
-              std::string::npos);
-    EXPECT_NE(log.find("exit code: 1603\r\n"), std::string::npos);
+// A registered DLL deleted before the removal (the user deleted the folder, say):
+// nothing is loaded in its place, everything else goes with the entry and the
+// list, and the DLL whose registration stays is named; exit code 0.
+TEST(RemovalRun, ARegisteredDllThatIsGoneIsNamedAndTheRestRemoved) {
+    for (bool silent : {false, true}) {
+        SCOPED_TRACE(silent ? "silent" : "interactive");
+        RemovalRunFixture run;
+        const tw::ListedFile tool{"C:\\V\\regsvr32.exe", DigestOf("T"), 1, tw::FileRole::tool};
+        const tw::ListedFile dll{"C:\\V\\Driver\\x.dll", DigestOf("X"), 1, tw::FileRole::dll};
+        run.store.list = tw::FormatInstalledList(
+            {{"C:\\V\\"}, {}, {tool, dll, {"C:\\V\\a.txt", DigestOf("a"), 1, tw::FileRole::file}}});
+        run.system.files = {{tool.path, "T"}, {"C:\\V\\a.txt", "a"}};
+        EXPECT_EQ(run.Start(silent), 0);
+        if (!silent) {
+            EXPECT_EQ(run.shown.back(), kInfo + "64: " TW_TEXT_UNINSTALL_DONE
+                                                "\n\n" TW_TEXT_UNINSTALL_DLL_GONE
+                                                "\n\nC:\\V\\Driver\\x.dll");
+        }
+        EXPECT_THAT(run.system.calls, Not(Contains(HasSubstr("start"))));
+        EXPECT_THAT(run.system.files, IsEmpty()) << "the tool goes too";
+        EXPECT_FALSE(run.store.entry);
+        EXPECT_FALSE(run.store.list);
+        const std::string log = run.Log();
+        EXPECT_NE(log.find("not unregistered: C:\\V\\Driver\\x.dll (the file was gone: its "
+                           "registration stays)\r\n"),
+                  std::string::npos);
+        EXPECT_NE(log.find("summary: files removed 2, changed 0, not removed 0, not unregistered "
+                           "1\r\n"),
+                  std::string::npos);
+        EXPECT_TRUE(log.ends_with("exit code: 0\r\n"));
+    }
+}
 
-    run.system.files[dll.path] = "X";
-    EXPECT_EQ(run.Start(true), 0);
-    EXPECT_THAT(run.system.files, IsEmpty());
-    EXPECT_FALSE(run.store.entry);
-    EXPECT_FALSE(run.store.list);
+// The final message follows the outcome: an error only when something was not
+// removed; what the user changed and registrations left by a gone file are named
+// under the information caption with its icon.
+TEST(RemovalRun, TheMessageFollowsTheOutcome) {
+    const std::vector<std::string> failed{"C:\\V\\f.txt"}, changed{"C:\\V\\c.txt"},
+        gone{"C:\\V\\Driver\\g.dll"};
+    const std::string changedWords = "\n\n" TW_TEXT_UNINSTALL_CHANGED_KEPT "\n\nC:\\V\\c.txt";
+    const std::string goneWords = "\n\n" TW_TEXT_UNINSTALL_DLL_GONE "\n\nC:\\V\\Driver\\g.dll";
+    struct Case {
+        tw::RemovalNames names;
+        const char* caption;
+        unsigned style;
+        std::string text;
+    } cases[] = {
+        {{}, TW_TEXT_INFO_CAPTION, 0x0, TW_TEXT_UNINSTALL_DONE},
+        {{{}, changed, {}}, TW_TEXT_INFO_CAPTION, 0x40, TW_TEXT_UNINSTALL_DONE + changedWords},
+        {{{}, {}, gone}, TW_TEXT_INFO_CAPTION, 0x40, TW_TEXT_UNINSTALL_DONE + goneWords},
+        {{{}, changed, gone},
+         TW_TEXT_INFO_CAPTION,
+         0x40,
+         TW_TEXT_UNINSTALL_DONE + changedWords + goneWords},
+        {{failed, changed, gone},
+         TW_TEXT_ERROR_CAPTION,
+         0x30,
+         TW_TEXT_UNINSTALL_INCOMPLETE "\n\nC:\\V\\f.txt" + changedWords + goneWords},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const tw::CompletionMessage message = tw::ChooseRemovalMessage(c.names);
+        EXPECT_EQ(message.text, c.text);
+        EXPECT_STREQ(message.caption, c.caption);
+        EXPECT_EQ(message.style, c.style);
+        // File names are shown in the system's code page, the words in 936.
+        for (const tw::TextPart& part : message.parts)
+            EXPECT_EQ(part.fileNames, part.bytes.find("C:\\") != std::string::npos) << part.bytes;
+    }
 }
 
 TEST(RemovalRun, AStoreStepThatFailsIsCountedAndNamed) {
@@ -204,7 +303,7 @@ TEST(RemovalRun, TakesTheRunLockAfterTheQuestionOrEndsWithNothingDone) {
         {tw::RunLockTaking::failed,
          1603,
          "run lock: P:\\Tw\\run.lock not taken (system error 5)\r\n",
-         {"lock failed", kError + "48: " TW_TEXT_UNINSTALL_INCOMPLETE "\n\nP:\\Tw\\run.lock"}},
+         {"lock failed", kError + "48: " + Named(TW_TEXT_RUN_LOCK_NOT_TAKEN, "P:\\Tw\\run.lock")}},
     };
     for (const Case& c : cases) {
         for (bool silent : {true, false}) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/afx_texts.h"
 #include "tests/config/record_bytes.h"
 #include "tests/fault_file.h"
 #include "tests/temp_folder.h"
@@ -126,14 +127,44 @@ TEST(ConfigWriter, FailedWriteNamesTheFullPath) {
                   " \xCA\xB1\xB4\xC5\xC5\xCC\xD2\xD1\xC2\xFA\xA1\xA3");
 }
 
-TEST(ConfigWriter, FailedSeekNamesTheFile) {
+// The host's imitation of the lock: whatever mode the record had (a new one gets
+// the umask's), afterwards only its owner may write it, and everyone may read it;
+// its bytes after the 276th stay.
+TEST(ConfigWriter, TheRecordIsLockedToItsOwnerWhateverItsModeWas) {
+    TempFolder folder;
+    const std::string path = folder / "ZAVIDAR.CFG";
+    for (mode_t before : {mode_t{0666}, mode_t{0600}, mode_t{0777}}) {
+        SCOPED_TRACE(before);
+        const std::string tail = PatternBytes(400);
+        WriteBytes(path, tail);
+        ASSERT_EQ(chmod(path.c_str(), before), 0);
+        WriteConfigRecord(path.c_str(), "C:\\Varnelquist");
+        struct stat st {};
+        ASSERT_EQ(stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0644u);
+        const std::string bytes = ReadBytes(path);
+        EXPECT_EQ(bytes.substr(0, 276), ExpectedRecord("C:\\Varnelquist"));
+        EXPECT_EQ(bytes.substr(276), tail.substr(276));
+    }
+    const std::string fresh = folder / "fresh.cfg";
+    const mode_t mask = umask(0);
+    WriteConfigRecord(fresh.c_str(), "C:\\Varnelquist");
+    umask(mask);
+    struct stat st {};
+    ASSERT_EQ(stat(fresh.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u) << "a new record, created while anyone may write";
+}
+
+// The record's seek fails (a pipe in its place): the text names "一未命名文件".
+TEST(ConfigWriter, FailedSeekNamesAnUnnamedFile) {
     TempFolder folder;
     std::string pipe = folder / "pipe";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0666), 0);
     CFileException seek = WriteError(pipe, "C:\\Varnelquist");
-    EXPECT_STREQ(seek.m_strFileName, pipe.c_str());
-    EXPECT_NE(std::string(seek.GetErrorMessage()).find(" " + pipe + " "), std::string::npos)
-        << seek.GetErrorMessage();
+    EXPECT_STREQ(seek.m_strFileName, "");
+    const std::string text(seek.GetErrorMessage().GetString());
+    EXPECT_NE(text.find(" " AFX_TEXT_UNNAMED_FILE " "), std::string::npos) << text;
+    EXPECT_EQ(text.find(pipe), std::string::npos) << text;
 }
 #endif
 

@@ -193,7 +193,8 @@ def scenario_what_cannot_be_undone(suite, name, checks):
     another program put under its name; the moment it ends, another user swaps
     the tool and a DLL, deletes the other DLL and appends to the record. The
     list holds the package's digests, the copy is the program that ran, and the
-    removal starts no tool, keeps what it cannot undo, names it and ends 1603."""
+    removal starts no tool, keeps and names what was changed, names the DLL that
+    is gone and ends with 0."""
     prefix = suite.prefix
     reg(prefix, "delete", ENTRY_KEY, "/f")
     wine.remove_tree(store_folder(prefix))
@@ -239,28 +240,124 @@ def scenario_what_cannot_be_undone(suite, name, checks):
     removal_log = suite.folder("logs") / f"{name}-removal.log"
     code, texts = start_without_dialog(suite, name + "-quiet", unix_path(prefix, copy), source,
                                        ["/U", "/S", "/LOG=" + suite.drive.dos(removal_log)])
-    checks.equal(code, ui.wine_exit_status(1603), "exit status of the removal")
+    checks.equal(code, ui.EXIT_INSTALLED, "exit status of the removal")
     checks.equal(pkg.read_tool_log(suite.tool_log(name + "-quiet")), [],
                  "tools started by the removal")
     checks.equal((app_dir / "regsvr32.exe").read_bytes(), swapped, "the swapped tool")
     checks.equal((app_dir / "Driver" / "alpha.dll").read_bytes(), b"the other user's DLL",
                  "the swapped DLL")
     checks.equal(suite.record_path().read_bytes(), record, "the record with bytes after it")
-    checks.true(entry_values(prefix) is not None, "the entry is gone")
-    left = listed(prefix) or {}
-    checks.equal(sorted(left), [app_text + "Driver\\alpha.dll", app_text + "Driver\\beta.dll"],
-                 "what the list holds after the removal")
+    checks.equal(entry_values(prefix), None, "the entry after the removal")
+    checks.equal(listed(prefix), None, "the list after the removal")
     lines, problems = pkg.read_install_log(removal_log)
     checks.extend(problems)
-    for dll in ("alpha.dll", "beta.dll"):
-        checks.true(f"not unregistered: {app_text}Driver\\{dll} (missing or changed since it was "
-                    "installed)" in lines, f"{dll} not named as not unregistered: {lines}")
-    checks.true(f"kept, changed since it was installed: {app_text}regsvr32.exe" in lines,
-                "the swapped tool is not named")
+    checks.true(f"not unregistered: {app_text}Driver\\beta.dll (the file was gone: its "
+                "registration stays)" in lines, f"beta.dll not named as not unregistered: {lines}")
+    for changed in ("regsvr32.exe", "Driver\\alpha.dll"):
+        checks.true(f"kept, changed since it was installed: {app_text}{changed}" in lines,
+                    f"the swapped {changed} is not named")
     checks.true(any(line.startswith("record kept: ") for line in lines), "the record not kept")
-    checks.equal(lines[-1:], ["exit code: 1603"], "the removal log's last line")
+    checks.equal(lines[-1:], ["exit code: 0"], "the removal log's last line")
     reg(prefix, "delete", ENTRY_KEY, "/f")
     wine.remove_tree(store_folder(prefix))
+
+
+def scenario_registered_dll_gone(suite, name, checks):
+    """A registered DLL deleted by hand before the quiet removal: the other DLL is
+    unregistered, everything else removed with the entry and the list, the gone
+    DLL named in the log, exit code 0."""
+    prefix = suite.prefix
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    wine.remove_tree(store_folder(prefix))
+    app_dir = suite.folder(name, "app")
+    app_text = suite.drive.dos(app_dir) + "\\"
+    source = suite.folder(name, "package")
+    pkg.Package({"regsvr32.exe": suite.stand_in_tool(), "support.txt": pkg.content("support.txt")},
+                {"alpha.dll": pkg.content("alpha.dll"), "beta.dll": pkg.content("beta.dll")}
+                ).lay_out(source)
+    result = suite.run_installer(name + "-install", source, args=["/S", "/D=" + app_text[:-1]],
+                                 silent=True, timeout=ui.install_timeout(2))
+    checks.equal(result.exit_code, ui.EXIT_INSTALLED, "exit status of the installation")
+    checks.equal(len(result.tool_starts), 2, "registrations of the installation")
+    if checks.problems:
+        raise Failure("the installation left no removal to test")
+    (app_dir / "Driver" / "alpha.dll").unlink()
+
+    removal_log = suite.folder("logs") / f"{name}-removal.log"
+    copy = "C:\\Program Files (x86)\\Tarnwhistle\\Tarnwhistle.exe"
+    code, texts = start_without_dialog(suite, name + "-quiet", unix_path(prefix, copy), source,
+                                       ["/U", "/S", "/LOG=" + suite.drive.dos(removal_log)])
+    checks.equal(code, ui.EXIT_INSTALLED, "exit status of the removal")
+    checks.equal(texts, [], "message boxes of the quiet removal")
+    checks.equal([args for args, _ in pkg.read_tool_log(suite.tool_log(name + "-quiet"))],
+                 [f"/u /s {app_text}Driver\\beta.dll"], "tools started by the removal")
+    checks.extend(pkg.tree_differences(pkg.tree(app_dir), {}, "after the removal"))
+    checks.true(not suite.record_path().exists(), "the record stays")
+    checks.equal(entry_values(prefix), None, "the entry after the removal")
+    checks.equal(listed(prefix), None, "the list after the removal")
+    lines, problems = pkg.read_install_log(removal_log)
+    checks.extend(problems)
+    checks.true(f"not unregistered: {app_text}Driver\\alpha.dll (the file was gone: its "
+                "registration stays)" in lines, f"alpha.dll not named in the log: {lines}")
+    checks.true(any(line.startswith("result: ") and line.endswith(f"\n{app_text}Driver\\alpha.dll")
+                    for line in lines), f"alpha.dll not named in the final message: {lines}")
+    checks.equal(lines[-1:], ["exit code: 0"], "the removal log's last line")
+
+
+def scenario_record_locked(suite, name, checks):
+    """A record that everyone may change (mode 666: Wine keeps a file's access
+    list as its mode), longer than 276 bytes: after an installation others may
+    no longer change it, and its bytes after the 276th are as they were."""
+    prefix = suite.prefix
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    wine.remove_tree(store_folder(prefix))
+    app_dir = suite.folder(name, "app")
+    app_text = suite.drive.dos(app_dir) + "\\"
+    source = suite.folder(name, "package")
+    pkg.Package({"support.txt": pkg.content("support.txt")}, {"gamma.sys": pkg.content("gamma.sys")}
+                ).lay_out(source)
+    record = suite.record_path()
+    tail = b"someone's data after the record\r\n" * 8
+    record.write_bytes(b"x" * 276 + tail)
+    record.chmod(0o666)
+    result = suite.run_installer(name + "-install", source, args=["/S", "/D=" + app_text[:-1]],
+                                 silent=True, timeout=ui.install_timeout(0))
+    checks.equal(result.exit_code, ui.EXIT_INSTALLED, "exit status of the installation")
+    data = record.read_bytes()
+    checks.extend(pkg.record_problems(data[:276], app_text[:-1]))
+    checks.equal(data[276:], tail, "the record's bytes after the 276th")
+    # Wine gives the group's bits to Administrators and the others' to Everyone.
+    mode = record.stat().st_mode & 0o777
+    checks.true(mode & 0o002 == 0, f"others may still change the record: mode {mode:o}")
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    wine.remove_tree(store_folder(prefix))
+
+
+def scenario_store_locked(suite, name, checks):
+    """A store under Program Files that everyone may change (mode 777) before an
+    installation is locked before it is used (Wine gives the others' bits to
+    Everyone)."""
+    prefix = suite.prefix
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    store = store_folder(prefix)
+    wine.remove_tree(store)
+    store.mkdir(parents=True)
+    store.chmod(0o777)
+    app_dir = suite.folder(name, "app")
+    app_text = suite.drive.dos(app_dir) + "\\"
+    source = suite.folder(name, "package")
+    pkg.Package({"support.txt": pkg.content("support.txt")}, {"gamma.sys": pkg.content("gamma.sys")}
+                ).lay_out(source)
+    result = suite.run_installer(name + "-install", source, args=["/S", "/D=" + app_text[:-1]],
+                                 silent=True, timeout=ui.install_timeout(0))
+    checks.equal(result.exit_code, ui.EXIT_INSTALLED, "exit status of the installation")
+    # Wine keeps every folder readable by others and gives new files the umask's
+    # mode: what it shows is that others may no longer change the store.
+    mode = store.stat().st_mode & 0o777
+    checks.true(mode & 0o002 == 0, f"others may still change the store: mode {mode:o}")
+    checks.true((store / "installed-files.lst").exists(), "no list in the store")
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    wine.remove_tree(store)
 
 
 SCENARIOS = [
@@ -269,6 +366,12 @@ SCENARIOS = [
     ("removal-keeps-what-changed",
      "installer replaced while it runs, tool and DLLs swapped after it, record extended",
      scenario_what_cannot_be_undone),
+    ("registered-dll-gone", "a registered DLL deleted before the quiet removal",
+     scenario_registered_dll_gone),
+    ("record-locked", "a record everyone may change is afterwards administrators' only",
+     scenario_record_locked),
+    ("store-locked", "a store everyone may change is locked before it is used",
+     scenario_store_locked),
 ]
 
 

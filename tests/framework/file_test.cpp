@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/afx_texts.h"
 #include "tests/temp_folder.h"
 #include "tests/machine_offers.h"
 
@@ -235,7 +236,9 @@ public:
 
 }  // namespace
 
-TEST(FileIo, FailedSeekAndCloseNameTheFile) {
+// A failed seek or close names no file: the text says "一未命名文件" where a
+// failed open or write names the file.
+TEST(FileIo, FailedSeekAndCloseNameAnUnnamedFile) {
     TempFolder folder;
     std::string path = folder / "rec.bin";
     WriteBytes(path, "0123456789");
@@ -245,15 +248,18 @@ TEST(FileIo, FailedSeekAndCloseNameTheFile) {
         file.Seek(-10, CFile::begin);
         ADD_FAILURE() << "a seek before the start succeeded";
     } catch (const CFileException& e) {
-        EXPECT_EQ(std::string(e.m_strFileName), name);
+        EXPECT_STREQ(e.m_strFileName, "");
+        EXPECT_NE(std::string(e.GetErrorMessage()).find(AFX_TEXT_UNNAMED_FILE), std::string::npos);
+        EXPECT_EQ(std::string(e.GetErrorMessage()).find(name), std::string::npos);
     }
     file.LoseHandle();
     try {
         file.Close();
         ADD_FAILURE() << "closing a lost handle succeeded";
     } catch (const CFileException& e) {
-        EXPECT_EQ(std::string(e.m_strFileName), name);
-        EXPECT_NE(std::string(e.GetErrorMessage()).find(name), std::string::npos);
+        EXPECT_STREQ(e.m_strFileName, "");
+        EXPECT_NE(std::string(e.GetErrorMessage()).find(AFX_TEXT_UNNAMED_FILE), std::string::npos);
+        EXPECT_EQ(std::string(e.GetErrorMessage()).find(name), std::string::npos);
     }
     EXPECT_FALSE(file.IsOpen());
 }

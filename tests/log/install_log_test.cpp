@@ -114,7 +114,7 @@ TEST(InstallLog, TheRemovalsEventsAsOneUtf8LineEach) {
         tw::InstallLog log(path);
         log.Write<E::removalStarted>("P:\\Tw\\installed-files.lst");
         log.Write<E::noList>();
-        log.Write<E::listUnreadable>();
+        log.Write<E::listUnreadable>("P:\\Tw\\l.lst");
         log.Write<E::answeredNo>();
         for (const Registration& run : runs)
             log.WriteToolRun(tw::InstallLog::ToolRun::unregistration, run);
@@ -139,7 +139,7 @@ TEST(InstallLog, TheRemovalsEventsAsOneUtf8LineEach) {
     EXPECT_EQ(ReadBytes(path),
               std::string(kMark) + "removal: list P:\\Tw\\installed-files.lst\r\n" +
                   "removal: no installed-files list\r\n" +
-                  "removal: the installed-files list cannot be read\r\n" +
+                  "removal: the installed-files list cannot be read: P:\\Tw\\l.lst\r\n" +
                   "removal: answered No\r\n" + "unregistration: " + toolUtf8 +
                   "a.dll: exit code 4\r\n" + "unregistration: " + toolUtf8 +
                   "b.dll: still running when the wait ended\r\n" + "unregistration: " + toolUtf8 +
@@ -151,8 +151,8 @@ TEST(InstallLog, TheRemovalsEventsAsOneUtf8LineEach) {
                   "record kept: E:\\ZAVIDAR.CFG (not exactly the record of a directory removed)\r\n"
                   "kept, changed since it was installed: A\\x.txt\r\n"
                   "not removed: A\\y.txt\r\n"
-                  "not unregistered: A\\Driver\\z.dll (missing or changed since it was "
-                  "installed)\r\n"
+                  "not unregistered: A\\Driver\\z.dll (the file was gone: its registration "
+                  "stays)\r\n"
                   "summary: files removed 7, changed 1, not removed 2, not unregistered 3\r\n"
                   "entry removed: HKLM\\U\\Tarnwhistle\r\n"
                   "list removed: P:\\Tw\\l.lst\r\n"

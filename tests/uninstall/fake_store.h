@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/FileException.h"
 #include "uninstall/removal_store.h"
 
 class FakeStore : public tw::RemovalStore {
@@ -20,6 +21,9 @@ public:
     // Steps that fail: "write list", "copy", "write entry", "remove entry",
     // "remove list", "remove copy".
     std::set<std::string> failing;
+    // Steps that throw the file layer's exception (access denied), these and
+    // "read list".
+    std::set<std::string> throwing;
     std::vector<std::string> steps;
 
     std::string ListPath() const override { return "P:\\Tw\\installed-files.lst"; }
@@ -27,7 +31,7 @@ public:
     std::string EntryName() const override { return "HKLM\\...\\Uninstall\\Tarnwhistle"; }
 
     tw::ListReading ReadList(std::string& bytes) override {
-        steps.push_back("read list");
+        if (!Step("read list")) return tw::ListReading::failed;
         if (unreadable) return tw::ListReading::failed;
         if (!list) return tw::ListReading::absent;
         bytes = *list;
@@ -64,6 +68,7 @@ public:
 private:
     bool Step(const std::string& step) {
         steps.push_back(step);
+        if (throwing.count(step)) CFileException::ThrowOsError(5);
         return !failing.count(step);
     }
 };

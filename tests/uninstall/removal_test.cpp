@@ -153,20 +153,35 @@ const FaultCase kFaults[] = {
      {},
      {},
      {kStartA, kStartB}},
-    {"a DLL gone already cannot be unregistered: named, its tool kept for another removal",
+    {"a registered DLL gone already is named as not unregistered; all else goes, its tool too",
      [](Installed& i) { i.system.files.erase(kDllA); },
-     {kTool},
      {},
-     {kTool},
+     {},
+     {},
      {kStartB},
      {kDllA}},
-    {"a changed DLL is never loaded: kept, named as not unregistered, its tool kept",
+    {"every registered DLL gone: no tool starts, the tool goes",
+     [](Installed& i) {
+         i.system.files.erase(kDllA);
+         i.system.files.erase(kDllB);
+     },
+     {},
+     {},
+     {},
+     {},
+     {kDllA, kDllB}},
+    {"a changed DLL is never loaded nor deleted: kept and named as changed, the tool goes",
      [](Installed& i) { i.system.files[kDllA] = "swapped"; },
-     {kTool},
+     {},
+     {kDllA},
+     {kDllA},
+     {kStartB}},
+    {"a DLL that cannot be held open is not unregistered: a failure, its tool kept",
+     [](Installed& i) { i.system.unholdable.insert(kDllA); },
+     {kDllA, kTool},
      {},
      {kDllA, kTool},
-     {kStartB},
-     {kDllA}},
+     {kStartB}},
     {"a DLL in doubt that fails to unregister goes, and that is no failure",
      [](Installed& i) {
          i.list.files[3].role = FileRole::dllInDoubt;
@@ -185,14 +200,14 @@ const FaultCase kFaults[] = {
      {},
      {},
      {kStartA, kStartB}},
-    {"a DLL in doubt that is missing is not unregistered either",
+    {"a DLL in doubt that is missing is named as not unregistered either",
      [](Installed& i) {
          i.list.files[3].role = FileRole::dllInDoubt;
          i.system.files.erase(kDllA);
      },
-     {kTool},
      {},
-     {kTool},
+     {},
+     {},
      {kStartB},
      {kDllA}},
     {"a changed tool is never started: every DLL kept and counted, the tool kept",
@@ -261,17 +276,17 @@ const FaultCase kFaults[] = {
      {},
      {kDllA, kDllB, kSys, kDriverTool, kReadme, kTool},
      {}},
-    {"a link at A\\Driver: its files stay, A's files go",
+    {"a link at A\\Driver: its files stay, and the tool its DLLs need; A's other files go",
      [](Installed& i) { i.system.folders[kDriver] = FolderOpening::link; },
-     {kDllA, kDllB, kDriverTool, kSys},
+     {kDllA, kDllB, kTool, kDriverTool, kSys},
      {},
-     {kDllA, kDllB, kSys, kDriverTool},
+     {kDllA, kDllB, kSys, kDriverTool, kTool},
      {}},
     {"A\\Driver that cannot be opened is counted like a link",
      [](Installed& i) { i.system.folders[kDriver] = FolderOpening::failed; },
-     {kDllA, kDllB, kDriverTool, kSys},
+     {kDllA, kDllB, kTool, kDriverTool, kSys},
      {},
-     {kDllA, kDllB, kSys, kDriverTool},
+     {kDllA, kDllB, kSys, kDriverTool, kTool},
      {}},
     {"A gone altogether: every file is gone already, the DLLs' registrations stay",
      [](Installed& i) {
@@ -332,13 +347,12 @@ TEST(Removal, FaultsKeepFilesAndAreCounted) {
         for (const Registration& r : summary.unregistrations) starts.push_back(r.parameters);
         EXPECT_EQ(starts, c.starts);
         EXPECT_EQ(summary.notUnregistered, c.notUnregistered);
-        EXPECT_EQ(summary.Complete(), c.failed.empty() && c.notUnregistered.empty());
-        // What is left to undo is listed as it was, in the list's order.
+        EXPECT_EQ(summary.Complete(), c.failed.empty());
+        // What is left to undo is listed as it was, in the list's order; a DLL
+        // found gone is not: nothing can undo its registration any more.
         std::vector<std::string> left;
         for (const tw::ListedFile& file : installed.list.files)
-            if (std::count(c.failed.begin(), c.failed.end(), file.path) ||
-                std::count(c.notUnregistered.begin(), c.notUnregistered.end(), file.path))
-                left.push_back(file.path);
+            if (std::count(c.failed.begin(), c.failed.end(), file.path)) left.push_back(file.path);
         std::vector<std::string> listedLeft;
         for (const tw::ListedFile& file : summary.left.files) {
             listedLeft.push_back(file.path);
@@ -421,8 +435,9 @@ TEST(Removal, ALargeListThatFailsWholeEndsInBoundedTime) {
     const auto start = std::chrono::steady_clock::now();
     tw::RemovalSummary summary = installed.Remove();
     const auto took = std::chrono::steady_clock::now() - start;
-    EXPECT_EQ(summary.failedFiles.size(), 40000u + 4u);  // and the standard ones below A\Driver
-    EXPECT_EQ(summary.left.files.size(), 40004u);
+    // and the standard ones below A\Driver, and the tool their DLLs still need
+    EXPECT_EQ(summary.failedFiles.size(), 40000u + 5u);
+    EXPECT_EQ(summary.left.files.size(), 40005u);
     EXPECT_LT(took, std::chrono::seconds(5));
 }
 
