@@ -6,6 +6,8 @@
 # the program's own folder first; the program loads such a DLL at run time from the
 # system folder (common/system_library.h). Prints the imports and fails on any other.
 set -euo pipefail
+# objdump speaks the locale's language: the tests run under zh_CN.UTF-8 for Wine.
+export LC_ALL=C
 exe=$1
 allowed='^(kernel32|user32|gdi32|shell32|ole32|oleaut32|advapi32|comdlg32|shlwapi|imm32|msvcrt|rpcrt4|ws2_32)\.dll$'
 mapfile -t dlls < <(i686-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p')
