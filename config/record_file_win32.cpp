@@ -5,6 +5,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "common/locked_rights_win32.h"
 #include "common/win32_handles.h"
 #include "config/record_file.h"
 
@@ -12,23 +13,7 @@ namespace tw {
 
 namespace {
 
-DWORD SetLockedRights(HANDLE file) {
-    LocalMemory descriptor;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kLockedRecordSddl, SDDL_REVISION_1,
-                                                              descriptor.Out(), nullptr))
-        return GetLastError();
-    BOOL present = FALSE;
-    BOOL defaulted = FALSE;
-    PACL dacl = nullptr;
-    PSID owner = nullptr;
-    if (!GetSecurityDescriptorDacl(descriptor.Get(), &present, &dacl, &defaulted) ||
-        !GetSecurityDescriptorOwner(descriptor.Get(), &owner, &defaulted))
-        return GetLastError();
-    return SetSecurityInfo(file, SE_FILE_OBJECT,
-                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                               PROTECTED_DACL_SECURITY_INFORMATION,
-                           owner, nullptr, dacl, nullptr);
-}
+DWORD SetLockedRights(HANDLE file) { return ApplyRights(file, kLockedRecordSddl); }
 
 // False only when the volume says it keeps no access lists.
 bool VolumeKeepsRights(HANDLE file) {

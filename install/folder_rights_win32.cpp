@@ -14,6 +14,7 @@
 
 #include "common/path_rules.h"
 #include "common/win32_attributes.h"
+#include "common/locked_rights_win32.h"
 #include "common/win32_handles.h"
 #include "install/platform_folder_rights.h"
 
@@ -74,23 +75,7 @@ std::uint32_t ReadRights(HANDLE handle, FolderRights& rights) {
     return 0;
 }
 
-std::uint32_t LockRights(HANDLE handle) {
-    LocalMemory descriptor;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kLockedFolderSddl, SDDL_REVISION_1,
-                                                              descriptor.Out(), nullptr))
-        return GetLastError();
-    BOOL present = FALSE;
-    BOOL defaulted = FALSE;
-    PACL dacl = nullptr;
-    PSID owner = nullptr;
-    if (!GetSecurityDescriptorDacl(descriptor.Get(), &present, &dacl, &defaulted) ||
-        !GetSecurityDescriptorOwner(descriptor.Get(), &owner, &defaulted))
-        return GetLastError();
-    return SetSecurityInfo(handle, SE_FILE_OBJECT,
-                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                               PROTECTED_DACL_SECURITY_INFORMATION,
-                           owner, nullptr, dacl, nullptr);
-}
+std::uint32_t LockRights(HANDLE handle) { return ApplyRights(handle, kLockedFolderSddl); }
 
 class Win32FolderRights : public FolderRightsAccess {
 public:

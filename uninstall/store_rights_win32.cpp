@@ -11,6 +11,7 @@
 
 #include "common/path_rules.h"
 #include "common/win32_attributes.h"
+#include "common/locked_rights_win32.h"
 #include "common/win32_handles.h"
 #include "uninstall/store_rights.h"
 
@@ -49,20 +50,6 @@ bool LetsOthersIn(HANDLE folder) {
     return false;
 }
 
-DWORD Lock(HANDLE folder, PSECURITY_DESCRIPTOR locked) {
-    BOOL present = FALSE;
-    BOOL defaulted = FALSE;
-    PACL dacl = nullptr;
-    PSID owner = nullptr;
-    if (!GetSecurityDescriptorDacl(locked, &present, &dacl, &defaulted) ||
-        !GetSecurityDescriptorOwner(locked, &owner, &defaulted))
-        return GetLastError();
-    return SetSecurityInfo(folder, SE_FILE_OBJECT,
-                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                               PROTECTED_DACL_SECURITY_INFORMATION,
-                           owner, nullptr, dacl, nullptr);
-}
-
 }  // namespace
 
 unsigned long SecureStoreFolder(const std::string& folder) {
@@ -85,7 +72,7 @@ unsigned long SecureStoreFolder(const std::string& folder) {
     if ((*attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(*attributes & FILE_ATTRIBUTE_DIRECTORY))
         return ERROR_DIRECTORY;
     if (!LetsOthersIn(handle.Get())) return 0;
-    return Lock(handle.Get(), locked.Get());
+    return ApplyRights(handle.Get(), locked.Get());
 }
 
 }  // namespace tw
