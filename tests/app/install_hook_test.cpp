@@ -142,7 +142,9 @@ TEST(InstallationKeepsForRemoval, AfterTheEngineWithTheCopiesMade) {
                         ElementsAre("C:\\Varnelquist\\a.txt", "C:\\Varnelquist\\Driver\\a.txt",
                                     "C:\\Varnelquist\\Driver\\b.sys"));
         }
-        if (!c.package) EXPECT_THAT(store.steps, IsEmpty());
+        if (!c.package) {
+            EXPECT_THAT(store.steps, IsEmpty());
+        }
         std::string text = ReadBytes(logPath);
         for (const std::string& name : c.unkept)
             EXPECT_THAT(text, HasSubstr("not installed: " + name + "\r\n"));
@@ -162,7 +164,9 @@ TEST(InstallationKeepsForRemoval, OnlyCompletedCopiesAreHandedOn) {
         tw::InstallResult result =
             tw::InstallAndLog(PackageAt("C:\\pkg", recordPath, system, store), "C:\\V\\", log);
         EXPECT_EQ(run_tests::Code(result.exitCode), 1603);
-        if (!fails) EXPECT_THAT(Paths(ListIn(store)), ElementsAre("C:\\V\\Driver\\c.sys"));
+        if (!fails) {
+            EXPECT_THAT(Paths(ListIn(store)), ElementsAre("C:\\V\\Driver\\c.sys"));
+        }
         // Named after the files not installed.
         const std::vector<std::string> expected =
             fails ? std::vector<std::string>{"Driver\\b.sys", "P:\\Tw\\installed-files.lst"}

@@ -391,12 +391,13 @@ TEST(FaultRuns, ASwapTheMomentTheHoldsEndNeverReachesTheListOrATool) {
     SwappingSystem system;
     // Nothing swapped yet when the list is written: the engine's holds last until then.
     struct StoreThatLooks : FakeStore {
-        explicit StoreThatLooks(Reinstallation& install) : install(install) {}
+        explicit StoreThatLooks(Reinstallation& installed) : m_installed(installed) {}
         bool WriteList(std::string_view bytes) override {
-            EXPECT_EQ(ReadBytes(install.App() + "/regsvr32.exe"), install.support["regsvr32.exe"]);
+            EXPECT_EQ(ReadBytes(m_installed.App() + "/regsvr32.exe"),
+                      m_installed.support["regsvr32.exe"]);
             return FakeStore::WriteList(bytes);
         }
-        Reinstallation& install;
+        Reinstallation& m_installed;
     } store(install);
     const std::string record = install.root / "ZAVIDAR.CFG";
     const tw::RunSystem platform = run_tests::KeepingInstallationSystem(
