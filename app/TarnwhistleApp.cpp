@@ -1,9 +1,6 @@
 #include "app/TarnwhistleApp.h"
 
-#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "app/command_line.h"
 #include "app/current_directory.h"
@@ -12,13 +9,12 @@
 #include "appdir/folder_identity.h"
 #include "appdir/full_path_name.h"
 #include "config/config_writer.h"
+#include "dialogs/run_windows_win32.h"
 #include "install/block_copy.h"
 #include "install/engine.h"
 #include "install/one_millisecond_timer.h"
 #include "install/platform_install_system.h"
 #include "res/resource.h"
-#include "res/texts.h"
-#include "uninstall/keep_for_removal.h"
 #include "uninstall/platform_removal.h"
 #include "uninstall/platform_removal_store.h"
 #include "uninstall/platform_run_lock.h"
@@ -30,16 +26,6 @@ namespace {
 
 constexpr DWORD kFrameStyle = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE;
 static_assert(kFrameStyle == 0x00CF8000);
-
-// What the removal needs, kept in the store under Program Files.
-std::vector<std::string> KeepForRemoval(const std::string& appDir,
-                                        const std::vector<tw::CopiedFile>& copied,
-                                        const InstallSummary& summary) {
-    const std::string record =
-        tw::FullPathName(tw::kConfigRecordPath).value_or(tw::kConfigRecordPath);
-    return tw::KeepForRemoval({appDir, record, copied, &summary, TW_TEXT_UNINSTALL_DISPLAY_NAME},
-                              PlatformRemovalStore());
-}
 
 }  // namespace
 
@@ -58,18 +44,20 @@ BOOL CTarnwhistleApp::InitInstance() {
 
     ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
 
-    // One run at a time on the machine: taken once the run is to change anything,
-    // held until this function returns, and let go by Windows however the process ends.
+    // The platform's parts, all made here. One run at a time on the machine: the
+    // lock is taken once the run is to change anything, held until this function
+    // returns, and let go by Windows however the process ends. This object is the
+    // engine; the store under Program Files takes what the removal needs.
     const std::unique_ptr<tw::RunLock> runLock = MakePlatformRunLock();
     const tw::RunSystem system{
         {CurrentDirectory().GetString(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
          tw::FullPathName, tw::ReadFolderIdentity, runLock.get()},
         PlatformInstallSystem(),
+        *this,
         PlatformRemovalStore(),
-        PlatformRemovalSystem(),
-        std::bind_front(&CTarnwhistleApp::InstallDriverFiles, this),
-        KeepForRemoval};
-    m_exitCode = static_cast<int>(tw::Run(switches, system, PlatformRunWindows()));
+        PlatformRemovalSystem()};
+    Win32RunWindows windows;
+    m_exitCode = static_cast<int>(tw::Run(switches, system, windows));
     return FALSE;
 }
 

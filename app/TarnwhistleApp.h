@@ -1,15 +1,16 @@
 // CTarnwhistleApp: the installer's application object. Its InitInstance hides the
-// frame, gathers what the run reaches of the system and hands it with the windows
-// to tw::Run; it returns FALSE so that the process ends without a message loop,
-// and ExitInstance gives the run's exit code.
+// frame, makes the platform's parts and hands them, with itself as the engine, to
+// tw::Run; it returns FALSE so that the process ends without a message loop, and
+// ExitInstance gives the run's exit code.
 #pragma once
 
 #include "app/MainFrame.h"
+#include "app/run_system.h"
 #include "framework/WinApp.h"
 #include "install/install_summary.h"
 #include "install/install_system.h"
 
-class CTarnwhistleApp : public CWinApp {
+class CTarnwhistleApp : public CWinApp, public tw::InstallationEngine {
 public:
     CTarnwhistleApp() = default;
 
@@ -19,7 +20,8 @@ public:
     // Copies driversupport\ and Driver\ of sourceRoot into appDir and registers the
     // DLLs of Driver\ through system, with the system timer at 1 ms meanwhile; both
     // strings are the engine's own copies.
-    InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir, InstallSystem& system);
+    InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir,
+                                      InstallSystem& system) override;
     // One file to one destination; FALSE when it could not be copied.
     BOOL CopyOneFile(const char* source, const char* destination);
 

@@ -4,14 +4,13 @@
 
 namespace tw {
 
-AppDirCheck AcceptFromDialog(
-    std::string_view text, const DirectoryPlatform& platform, InstallLog& log,
-    const std::function<void(const std::string& fullPath)>& writeProductConfig) {
+AppDirCheck AcceptFromDialog(std::string_view text, const DirectoryPlatform& platform,
+                             InstallLog& log, DialogRecord* dialog) {
     return AcceptDirectory(
         text, DirectorySource::dialog, platform,
         [&](const std::string& fullPath) {
-            if (writeProductConfig)
-                writeProductConfig(fullPath);
+            if (dialog)
+                dialog->RecordFullPath(fullPath);
             else
                 WriteConfigRecord(platform.recordPath, fullPath);
         },

@@ -3,7 +3,6 @@
 // take this one.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,14 +11,20 @@
 
 namespace tw {
 
+// The dialog's own step for an accepted directory: it keeps the full path and
+// writes the record of it.
+class DialogRecord {
+public:
+    virtual ~DialogRecord() = default;
+    virtual void RecordFullPath(const std::string& fullPath) = 0;
+};
+
 // Takes text through the directory's route as the dialog's. For an accepted
-// directory, writeProductConfig (the dialog's own step, which keeps the full path
-// and writes the record) is given its full path; without one, as on the host, the
-// record of the full path is written at platform.recordPath. A record that cannot
-// be written leaves as CFileException: the framework's guard reports it and the
-// dialog stays open.
-AppDirCheck AcceptFromDialog(
-    std::string_view text, const DirectoryPlatform& platform, InstallLog& log,
-    const std::function<void(const std::string& fullPath)>& writeProductConfig);
+// directory, dialog's step is given its full path; without a dialog, as on the
+// host, the record of the full path is written at platform.recordPath. A record
+// that cannot be written leaves as CFileException: the framework's guard reports
+// it and the dialog stays open.
+AppDirCheck AcceptFromDialog(std::string_view text, const DirectoryPlatform& platform,
+                             InstallLog& log, DialogRecord* dialog);
 
 }  // namespace tw

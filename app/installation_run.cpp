@@ -10,6 +10,8 @@
 #include "install/progress_install_system.h"
 #include "install/progress_plan.h"
 #include "install/copy_recorder.h"
+#include "res/texts.h"
+#include "uninstall/keep_for_removal.h"
 
 namespace tw {
 
@@ -29,10 +31,12 @@ void LogInstallation(const InstallSummary& summary, const std::vector<TextPart>&
 // The engine on installing; with progress, on a system that shows each step to it.
 InstallSummary RunObserved(const RunSystem& system, const std::string& appDir,
                            InstallSystem& installing, ProgressObserver* progress) {
-    if (!progress) return system.engine(system.packageFolder.c_str(), appDir.c_str(), installing);
+    if (!progress)
+        return system.engine.InstallDriverFiles(system.packageFolder.c_str(), appDir.c_str(),
+                                                installing);
     ProgressPlan plan = PlanInstallation(system.install, system.packageFolder);
     ProgressInstallSystem observed(installing, system.packageFolder, appDir, plan, *progress);
-    return system.engine(system.packageFolder.c_str(), appDir.c_str(), observed);
+    return system.engine.InstallDriverFiles(system.packageFolder.c_str(), appDir.c_str(), observed);
 }
 
 }  // namespace
@@ -47,9 +51,14 @@ InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, 
         InstallSummary summary = RunObserved(system, appDir, recorder, progress.get());
         // After everything the installation does; what fails here is named with the
         // files not installed, and no installed file is touched.
-        if (system.keepForRemoval && summary.filesCopied > 0)
-            for (std::string& name : system.keepForRemoval(appDir, recorder.Copied(), summary))
+        if (system.keepForRemoval && summary.filesCopied > 0) {
+            const std::string record =
+                system.fullPath(system.recordPath).value_or(system.recordPath);
+            const InstalledRun run{appDir, record, recorder.Copied(), &summary,
+                                   TW_TEXT_UNINSTALL_DISPLAY_NAME};
+            for (std::string& name : KeepForRemoval(run, system.store))
                 summary.failedFiles.push_back(std::move(name));
+        }
         // The engine's holds last until the list is written.
         summary.holds.clear();
         CompletionMessage message =

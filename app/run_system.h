@@ -2,13 +2,11 @@
 // gathered once when the program starts (the dialog gets the same one), and what
 // it shows or asks (RunWindows: the directory dialog, a question, a message, the
 // progress window, the report of an exception that stopped the installation),
-// Win32's windows in the program and a fake in tests.
+// Win32's windows in the program (dialogs/run_windows_win32.h) and a fake in tests.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/completion_message.h"
 #include "appdir/accept_directory.h"
@@ -16,33 +14,32 @@
 #include "install/install_system.h"
 #include "install/progress_observer.h"
 #include "log/install_log.h"
-#include "install/copy_recorder.h"
 #include "uninstall/removal_store.h"
 #include "uninstall/removal_system.h"
 
 namespace tw {
 
-// The installation engine as the run calls it: the program's own member, which
-// keeps the system timer at 1 ms meanwhile, or the engine itself.
-using InstallEngine =
-    std::function<InstallSummary(CString sourceRoot, CString appDir, InstallSystem&)>;
-
-// After an installation that copied at least one file, while the engine's holds
-// last: keeps what its removal needs (appDir ends in "\"; copied: the completed
-// copies with what each wrote) and returns the names of what could not be kept,
-// which count as failures.
-using RemovalKeeper = std::function<std::vector<std::string>(
-    const std::string& appDir, const std::vector<CopiedFile>& copied, const InstallSummary&)>;
+// The installation engine as the run calls it: the engine itself, or the
+// program's (the application object, which keeps the system timer at 1 ms
+// meanwhile).
+class InstallationEngine {
+public:
+    virtual ~InstallationEngine() = default;
+    virtual InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir,
+                                              InstallSystem& system) {
+        return ::InstallDriverFiles(sourceRoot, appDir, system);
+    }
+};
 
 // The directory's route (package folder, record, lookups, run lock), the
-// installation's system and engine, what it keeps for its removal, and the
-// removal's store and system.
+// installation's system and engine, and the removal's store and system. The
+// store also takes what an installation keeps for its removal.
 struct RunSystem : DirectoryPlatform {
     InstallSystem& install;  // the installation's, and the removal's tools
+    InstallationEngine& engine;
     RemovalStore& store;
     RemovalSystem& removal;
-    InstallEngine engine = ::InstallDriverFiles;
-    RemovalKeeper keepForRemoval = nullptr;  // none: nothing is kept
+    bool keepForRemoval = true;  // false: an installation keeps nothing in the store
 };
 
 // How the dialog ended; after confirmed, the accepted directory's full path.
@@ -68,6 +65,3 @@ public:
 };
 
 }  // namespace tw
-
-// Win32's windows (Win32 only).
-tw::RunWindows& PlatformRunWindows();

@@ -37,11 +37,7 @@ BOOL CAppDirDialog::OnInitDialog() {
 void CAppDirDialog::OnOK() {
     if (!UpdateData(TRUE)) return;
     // A record that cannot be written leaves as CFileException: the dialog stays open.
-    tw::AppDirCheck check = tw::AcceptFromDialog(m_strAppDir.GetString(), m_platform, m_log,
-                                                 [this](const std::string& fullPath) {
-                                                     m_strFullAppDir = fullPath.c_str();
-                                                     WriteProductConfig();
-                                                 });
+    tw::AppDirCheck check = tw::AcceptFromDialog(m_strAppDir.GetString(), m_platform, m_log, this);
     switch (check.verdict) {
         case tw::AppDirVerdict::accepted:
             break;
@@ -91,6 +87,11 @@ void CAppDirDialog::WriteProductConfig() {
     tw::WriteConfigRecord(m_platform.recordPath,
                           std::string_view(m_strFullAppDir.GetString(),
                                            static_cast<size_t>(m_strFullAppDir.GetLength())));
+}
+
+void CAppDirDialog::RecordFullPath(const std::string& fullPath) {
+    m_strFullAppDir = fullPath.c_str();
+    WriteProductConfig();
 }
 
 void CAppDirDialog::FocusDirectoryText() {

@@ -5,12 +5,15 @@
 // full path (WriteProductConfig) before it closes.
 #pragma once
 
+#include <string>
+
+#include "app/dialog_ok.h"
 #include "appdir/accept_directory.h"
 #include "framework/Dialog.h"
 #include "framework/Edit.h"
 #include "log/install_log.h"
 
-class CAppDirDialog : public CDialog {
+class CAppDirDialog : public CDialog, private tw::DialogRecord {
 public:
     // The run's platform (its package folder is refused, its run lock taken at the OK
     // that accepts a directory and held to the run's end) and log, which each OK adds to.
@@ -39,6 +42,8 @@ protected:
     void OnBrowse();
 
 private:
+    // The accepted directory's full path kept in m_strFullAppDir, then its record.
+    void RecordFullPath(const std::string& fullPath) override;
     // The edit box with its whole text selected, its caret in view and the focus.
     void FocusDirectoryText();
 

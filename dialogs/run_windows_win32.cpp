@@ -1,6 +1,4 @@
-// The windows of a run on Win32: the application-directory dialog, message boxes
-// with the program's texts, the progress window and the framework's report.
-#include "app/run_system.h"
+#include "dialogs/run_windows_win32.h"
 
 #include <memory>
 #include <string>
@@ -30,36 +28,31 @@ int ShowBox(const tw::CompletionMessage& message) {
                           message.style);
 }
 
-class Win32RunWindows : public tw::RunWindows {
-public:
-    tw::DialogResult AskDirectory(const std::string& preset, const tw::DirectoryPlatform& platform,
-                                  tw::InstallLog& log) override {
-        CAppDirDialog dialog(platform, log);
-        dialog.m_strAppDir = preset.c_str();
-        INT_PTR result = dialog.DoModal();
-        if (result == IDOK)
-            return {tw::DialogResult::confirmed, dialog.m_strFullAppDir.GetString()};
-        return {result == IDCANCEL ? tw::DialogResult::cancelled : tw::DialogResult::notShown, {}};
-    }
-    bool Ask(const tw::CompletionMessage& question) override {
-        bool yes = ShowBox(question) == IDYES;
-        UseCursor(IDC_WAIT);
-        return yes;
-    }
-    void Show(const tw::CompletionMessage& message) override { ShowBox(message); }
-    // Nothing is shown before the work has gone on for a second.
-    std::unique_ptr<tw::ProgressObserver> ShowProgress(const char* caption) override {
-        return std::make_unique<InstallationProgress>(caption);
-    }
-    void ReportStop() override {
-        UseCursor(IDC_ARROW);
-        ReportCurrentException(nullptr, AfxGetAppName());
-    }
-};
-
 }  // namespace
 
-tw::RunWindows& PlatformRunWindows() {
-    static Win32RunWindows windows;
-    return windows;
+tw::DialogResult Win32RunWindows::AskDirectory(const std::string& preset,
+                                               const tw::DirectoryPlatform& platform,
+                                               tw::InstallLog& log) {
+    CAppDirDialog dialog(platform, log);
+    dialog.m_strAppDir = preset.c_str();
+    INT_PTR result = dialog.DoModal();
+    if (result == IDOK) return {tw::DialogResult::confirmed, dialog.m_strFullAppDir.GetString()};
+    return {result == IDCANCEL ? tw::DialogResult::cancelled : tw::DialogResult::notShown, {}};
+}
+
+bool Win32RunWindows::Ask(const tw::CompletionMessage& question) {
+    bool yes = ShowBox(question) == IDYES;
+    UseCursor(IDC_WAIT);
+    return yes;
+}
+
+void Win32RunWindows::Show(const tw::CompletionMessage& message) { ShowBox(message); }
+
+std::unique_ptr<tw::ProgressObserver> Win32RunWindows::ShowProgress(const char* caption) {
+    return std::make_unique<InstallationProgress>(caption);
+}
+
+void Win32RunWindows::ReportStop() {
+    UseCursor(IDC_ARROW);
+    ReportCurrentException(nullptr, AfxGetAppName());
 }

@@ -50,7 +50,7 @@ struct Surroundings {
                },
                [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
                [](const char*) { return std::optional<tw::FolderIdentity>(); }},
-              system)) {
+              system, engine)) {
         system.SetListing(kSupport, {FileEntry("regsvr32.exe"), FileEntry("a.txt")});
         system.SetListing(kDriver, {FileEntry("b.dll")});
     }
@@ -59,6 +59,7 @@ struct Surroundings {
     std::string recordPath;
     std::string logPath;
     RecordingSystem system;
+    EngineAfterStep engine;
     tw::RunSystem platform;
 };
 
@@ -229,16 +230,12 @@ TEST(DialogRun, AnInstallationStoppedByAnExceptionIsLoggedAlikeAndReported) {
     for (const Stop& stop : stops) {
         SCOPED_TRACE(stop.name);
         const std::string expected = "installation stopped: " + tw::AnsiToUtf8(stop.text);
-        auto engine = [&](CString, CString, InstallSystem&) -> InstallSummary {
-            stop.raise();
-            return {};
-        };
 
         Surroundings silent(true);
-        silent.platform.engine = engine;
+        silent.engine.step = stop.raise;
         EXPECT_EQ(RunSilently("D:\\My Apps", silent), 1603);
         Surroundings interactive(true);
-        interactive.platform.engine = engine;
+        interactive.engine.step = stop.raise;
         ScriptedDialog dialog({"D:\\My Apps"});
         EXPECT_EQ(dialog.Run(interactive), 1603);
 
@@ -280,10 +277,7 @@ private:
 };
 
 Lines RunWithProgress(Surroundings& run, bool engineThrows) {
-    if (engineThrows)
-        run.platform.engine = [](CString, CString, InstallSystem&) -> InstallSummary {
-            throw std::runtime_error("lost");
-        };
+    if (engineThrows) run.engine.step = [] { throw std::runtime_error("lost"); };
     tw::InstallLog log(run.logPath);
     FakeRunWindows windows;
     windows.okTexts = {"D:\\My Apps"};
@@ -362,10 +356,9 @@ TEST(RunLock, TheSilentRunTakesItBetweenTheDecisionAndTheRecord) {
         run.platform.runLock = &lock;
         bool heldWhileInstalling = false;
         bool recordBeforeInstalling = false;
-        run.platform.engine = [&](CString source, CString appDir, InstallSystem& system) {
+        run.engine.step = [&] {
             heldWhileInstalling = lock.held;
             recordBeforeInstalling = std::filesystem::exists(run.recordPath);
-            return InstallDriverFiles(source, appDir, system);
         };
         EXPECT_EQ(RunSilently(c.directory, run), c.exitCode);
         EXPECT_EQ(lock.takes, c.takes);
@@ -387,16 +380,17 @@ TEST(RunLock, TheSilentRunTakesItBetweenTheDecisionAndTheRecord) {
 TEST(DialogOk, RecordsTheFullPathThroughTheDialogsOwnStep) {
     Surroundings run(true);
     tw::InstallLog log(run.logPath);
-    Lines written;
-    auto writeProductConfig = [&](const std::string& fullPath) { written.push_back(fullPath); };
-    EXPECT_EQ(tw::AcceptFromDialog("D:\\missing", run.platform, log, writeProductConfig).verdict,
+    struct Dialog : tw::DialogRecord {
+        Lines written;
+        void RecordFullPath(const std::string& fullPath) override { written.push_back(fullPath); }
+    } dialog;
+    EXPECT_EQ(tw::AcceptFromDialog("D:\\missing", run.platform, log, &dialog).verdict,
               tw::AppDirVerdict::missing);
-    EXPECT_TRUE(written.empty());
+    EXPECT_TRUE(dialog.written.empty());
     EXPECT_FALSE(std::filesystem::exists(run.recordPath));
 
-    EXPECT_TRUE(
-        tw::AcceptFromDialog("D:\\My Apps\\", run.platform, log, writeProductConfig).Accepted());
-    EXPECT_EQ(written, Lines{"D:\\My Apps\\"});
+    EXPECT_TRUE(tw::AcceptFromDialog("D:\\My Apps\\", run.platform, log, &dialog).Accepted());
+    EXPECT_EQ(dialog.written, Lines{"D:\\My Apps\\"});
     EXPECT_FALSE(std::filesystem::exists(run.recordPath)) << "the dialog's step writes it";
 
     // Without a step of its own the record is written here, without the separator.

@@ -4,112 +4,38 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "app/installation_run.h"
 #include "appdir/full_path.h"
 #include "tests/app/run_surroundings.h"
 #include "tests/install/recording_system.h"
 #include "tests/temp_folder.h"
+#include "tests/uninstall/fake_removal.h"
+#include "tests/uninstall/fake_store.h"
+#include "uninstall/installed_list.h"
 
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 
-std::vector<std::string> Paths(const std::vector<tw::CopiedFile>& copied) {
-    std::vector<std::string> paths;
-    for (const tw::CopiedFile& copy : copied) paths.push_back(copy.path);
-    return paths;
-}
-
-// The run's system for a package at folder whose directories all exist.
-tw::RunSystem PackageAt(const char* folder, const std::string& recordPath, InstallSystem& system) {
-    return run_tests::InstallationSystem(
-        {folder, recordPath.c_str(), [](const char*) { return std::optional<std::uint32_t>(0x10); },
-         [folder](const char* text) { return tw::FullPathFrom(text, folder); },
-         [](const char*) { return std::optional<tw::FolderIdentity>(); }},
-        system);
-}
-
-struct Case {
-    const char* name;
-    bool package;                     // a package with a file in each folder
-    std::vector<std::string> unkept;  // what the keeper reports as not kept
-    int keeperCalls;
-    int exitCode;
-};
-
-const Case kCases[] = {
-    {"all kept", true, {}, 1, 0},
-    {"the list not written", true, {"P:\\Tw\\installed-files.lst"}, 1, 1603},
-    {"entry and copy", true, {"P:\\Tw\\Tarnwhistle.exe", "HKLM\\...\\Tarnwhistle"}, 1, 1603},
-    {"nothing copied: nothing kept", false, {}, 0, 1603},
-};
-
-TEST(InstallationKeepsForRemoval, AfterTheEngineWithTheCopiesMade) {
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
-        TempFolder folder;
-        const std::string recordPath = folder / "ZAVIDAR.CFG";
-        const std::string logPath = folder / "run.log";
-        RecordingSystem system;
-        if (c.package) {
-            system.SetListing("C:\\pkg\\driversupport\\*.*", {FileEntry("a.txt")});
-            system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.sys")});
-        }
-        int calls = 0;
-        tw::RunSystem platform = PackageAt("C:\\pkg", recordPath, system);
-        platform.keepForRemoval = [&](const std::string& appDir,
-                                      const std::vector<tw::CopiedFile>& copied,
-                                      const InstallSummary& summary) {
-            ++calls;
-            EXPECT_EQ(appDir, "C:\\Varnelquist\\");
-            // Every completed copy in order, handed on once the engine has finished.
-            EXPECT_THAT(Paths(copied),
-                        ElementsAre("C:\\Varnelquist\\a.txt", "C:\\Varnelquist\\Driver\\a.txt",
-                                    "C:\\Varnelquist\\Driver\\b.sys"));
-            EXPECT_EQ(summary.filesCopied, 3);
-            EXPECT_EQ(system.Work().back(),
-                      "copy C:\\pkg\\Driver\\b.sys > C:\\Varnelquist\\Driver\\b.sys");
-            return c.unkept;
-        };
-        tw::InstallLog log(logPath);
-        EXPECT_EQ(run_tests::Code(tw::RunSilently({true, "", ""}, platform, log)), c.exitCode);
-        EXPECT_EQ(calls, c.keeperCalls);
-        std::string text = ReadBytes(logPath);
-        for (const std::string& name : c.unkept)
-            EXPECT_THAT(text, HasSubstr("not installed: " + name + "\r\n"));
-    }
-}
-
-TEST(InstallationKeepsForRemoval, OnlyCompletedCopiesAreHandedOn) {
-    for (bool fails : {false, true}) {
-        TempFolder folder;
-        const std::string recordPath = folder / "ZAVIDAR.CFG";
-        RecordingSystem system;
-        system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.sys"), FileEntry("c.sys")});
-        system.FailCopyTo("C:\\V\\Driver\\b.sys");
-        tw::RunSystem platform = PackageAt("C:\\pkg", recordPath, system);
-        platform.keepForRemoval = [&](const std::string&, const std::vector<tw::CopiedFile>& copied,
-                                      const InstallSummary&) {
-            EXPECT_THAT(Paths(copied), ElementsAre("C:\\V\\Driver\\c.sys"));
-            return fails ? std::vector<std::string>{"P:\\Tw\\installed-files.lst"}
-                         : std::vector<std::string>{};
-        };
-        tw::InstallLog log("");
-        tw::InstallResult result = tw::InstallAndLog(platform, "C:\\V\\", log);
-        EXPECT_EQ(run_tests::Code(result.exitCode), 1603);
-        // Named after the files not installed.
-        const std::vector<std::string> expected =
-            fails ? std::vector<std::string>{"Driver\\b.sys", "P:\\Tw\\installed-files.lst"}
-                  : std::vector<std::string>{"Driver\\b.sys"};
-        EXPECT_EQ(result.summary.failedFiles, expected);
-    }
-}
-
-// Counts the holds that are open.
-class CountingHolds : public RecordingSystem {
+// The package's scripted copies, each with what it wrote (the digest of its
+// destination's name), and the holds that are open counted.
+class PackageSystem : public RecordingSystem {
 public:
     int open = 0;
+    tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
+        tw::CopyOutcome outcome = RecordingSystem::CopyFileTo(source, destination);
+        if (outcome) outcome.written = tw::FileDigest{DigestOf(destination), 1};
+        return outcome;
+    }
     std::unique_ptr<Hold> HoldFolder(const char* folder) override {
         return Counted(RecordingSystem::HoldFolder(folder));
     }
@@ -129,29 +55,143 @@ private:
     }
 };
 
+// A store that runs a step of the test's as the list is written.
+struct WatchedStore : FakeStore {
+    std::function<void()> atWriteList = [] {};
+    bool WriteList(std::string_view bytes) override {
+        atWriteList();
+        return FakeStore::WriteList(bytes);
+    }
+};
+
+// The list the store holds now.
+tw::InstalledList ListIn(const FakeStore& store) {
+    std::optional<tw::InstalledList> list;
+    if (store.list) list = tw::ParseInstalledList(*store.list);
+    EXPECT_TRUE(list) << "no readable list";
+    return list.value_or(tw::InstalledList{});
+}
+
+std::vector<std::string> Paths(const tw::InstalledList& list) {
+    std::vector<std::string> paths;
+    for (const tw::ListedFile& file : list.files) paths.push_back(file.path);
+    return paths;
+}
+
+// The run's system for a package at folder whose directories all exist, keeping
+// in store.
+tw::RunSystem PackageAt(const char* folder, const std::string& recordPath, InstallSystem& system,
+                        tw::RemovalStore& store) {
+    return run_tests::KeepingInstallationSystem(
+        {folder, recordPath.c_str(), [](const char*) { return std::optional<std::uint32_t>(0x10); },
+         [folder](const char* text) { return tw::FullPathFrom(text, folder); },
+         [](const char*) { return std::optional<tw::FolderIdentity>(); }},
+        system, store);
+}
+
+struct Case {
+    const char* name;
+    bool package;                     // a package with a file in each folder
+    const char* failing;              // the store's step that fails (null: none)
+    std::vector<std::string> unkept;  // what could not be kept
+    int keptLists;                    // lists the keeping wrote or tried to
+    int exitCode;
+};
+
+const Case kCases[] = {
+    {"all kept", true, nullptr, {}, 1, 0},
+    {"the list not written", true, "write list", {"P:\\Tw\\installed-files.lst"}, 1, 1603},
+    {"the copy not made", true, "copy", {"P:\\Tw\\Tarnwhistle.exe"}, 1, 1603},
+    {"the entry not written", true, "write entry", {"HKLM\\...\\Uninstall\\Tarnwhistle"}, 1, 1603},
+    {"nothing copied: nothing kept", false, nullptr, {}, 0, 1603},
+};
+
+TEST(InstallationKeepsForRemoval, AfterTheEngineWithTheCopiesMade) {
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string recordPath = folder / "ZAVIDAR.CFG";
+        const std::string logPath = folder / "run.log";
+        PackageSystem system;
+        if (c.package) {
+            system.SetListing("C:\\pkg\\driversupport\\*.*", {FileEntry("a.txt")});
+            system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.sys")});
+        }
+        WatchedStore store;
+        if (c.failing) store.failing.insert(c.failing);
+        int lists = 0;
+        store.atWriteList = [&] {
+            ++lists;
+            // Once the engine has finished.
+            EXPECT_EQ(system.Work().back(),
+                      "copy C:\\pkg\\Driver\\b.sys > C:\\Varnelquist\\Driver\\b.sys");
+        };
+        tw::InstallLog log(logPath);
+        EXPECT_EQ(run_tests::Code(tw::RunSilently(
+                      {true, "", ""}, PackageAt("C:\\pkg", recordPath, system, store), log)),
+                  c.exitCode);
+        EXPECT_EQ(lists, c.keptLists);
+        const bool listWritten =
+            c.package && (!c.failing || c.failing != std::string("write list"));
+        if (listWritten) {
+            const tw::InstalledList list = ListIn(store);
+            EXPECT_THAT(list.appDirs, ElementsAre("C:\\Varnelquist\\"));
+            EXPECT_THAT(list.recordPaths, ElementsAre(HasSubstr("ZAVIDAR.CFG")));
+            // Every completed copy in order.
+            EXPECT_THAT(Paths(list),
+                        ElementsAre("C:\\Varnelquist\\a.txt", "C:\\Varnelquist\\Driver\\a.txt",
+                                    "C:\\Varnelquist\\Driver\\b.sys"));
+        }
+        if (!c.package) {
+            EXPECT_THAT(store.steps, IsEmpty());
+        }
+        std::string text = ReadBytes(logPath);
+        for (const std::string& name : c.unkept)
+            EXPECT_THAT(text, HasSubstr("not installed: " + name + "\r\n"));
+    }
+}
+
+TEST(InstallationKeepsForRemoval, OnlyCompletedCopiesAreHandedOn) {
+    for (bool fails : {false, true}) {
+        TempFolder folder;
+        const std::string recordPath = folder / "ZAVIDAR.CFG";
+        PackageSystem system;
+        system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.sys"), FileEntry("c.sys")});
+        system.FailCopyTo("C:\\V\\Driver\\b.sys");
+        WatchedStore store;
+        if (fails) store.failing.insert("write list");
+        tw::InstallLog log("");
+        tw::InstallResult result =
+            tw::InstallAndLog(PackageAt("C:\\pkg", recordPath, system, store), "C:\\V\\", log);
+        EXPECT_EQ(run_tests::Code(result.exitCode), 1603);
+        if (!fails) {
+            EXPECT_THAT(Paths(ListIn(store)), ElementsAre("C:\\V\\Driver\\c.sys"));
+        }
+        // Named after the files not installed.
+        const std::vector<std::string> expected =
+            fails ? std::vector<std::string>{"Driver\\b.sys", "P:\\Tw\\installed-files.lst"}
+                  : std::vector<std::string>{"Driver\\b.sys"};
+        EXPECT_EQ(result.summary.failedFiles, expected);
+    }
+}
+
 // Nobody can swap what is being listed: A, A\Driver, the tool and each DLL
 // handed to it are still held while the list is kept, and let go once it is.
 TEST(InstallationKeepsForRemoval, WhileTheEngineStillHoldsWhatItInstalled) {
     TempFolder folder;
     const std::string recordPath = folder / "ZAVIDAR.CFG";
-    CountingHolds system;
+    PackageSystem system;
     system.SetListing("C:\\pkg\\driversupport\\*.*", {FileEntry("regsvr32.exe")});
     system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("a.dll"), FileEntry("b.dll")});
     system.SetToolOutcome("/s C:\\V\\Driver\\b.dll", 3);
-    tw::RunSystem platform = PackageAt("C:\\pkg", recordPath, system);
+    WatchedStore store;
     int heldWhileKept = -1;
-    std::size_t handedOn = 0;
-    platform.keepForRemoval = [&](const std::string&, const std::vector<tw::CopiedFile>&,
-                                  const InstallSummary& summary) {
-        heldWhileKept = system.open;
-        handedOn = summary.holds.size();
-        return std::vector<std::string>{};
-    };
+    store.atWriteList = [&] { heldWhileKept = system.open; };
     tw::InstallLog log("");
-    tw::InstallResult result = tw::InstallAndLog(platform, "C:\\V\\", log);
+    tw::InstallResult result =
+        tw::InstallAndLog(PackageAt("C:\\pkg", recordPath, system, store), "C:\\V\\", log);
     // A, A\Driver, the tool, and both DLLs, the one whose tool failed too.
     EXPECT_EQ(heldWhileKept, 5);
-    EXPECT_EQ(handedOn, 5u);
     EXPECT_EQ(system.open, 0);
     EXPECT_TRUE(result.summary.holds.empty());
 }

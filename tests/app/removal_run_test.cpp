@@ -26,6 +26,7 @@ struct RemovalRunFixture {
     FakeStore store;
     FakeRemovalSystem system;
     FakeTools tools{system};
+    tw::InstallationEngine engine;  // a removal installs nothing
     FakeRunWindows windows;
     bool& answer = windows.answer;
     std::vector<std::string>& shown = windows.journal;       // caption, then text, of each box
@@ -47,7 +48,7 @@ struct RemovalRunFixture {
         tw::InstallLog log(folder / "r.log");
         windows.progress = [this] { return std::make_unique<RecordingProgress>(shown); };
         const tw::RunSystem platform{
-            {"C:\\pkg", "", nullptr, nullptr, nullptr, &lock}, tools, store, system};
+            {"C:\\pkg", "", nullptr, nullptr, nullptr, &lock}, tools, engine, store, system};
         return static_cast<int>(tw::RunRemoval(silent, platform, windows, log));
     }
 

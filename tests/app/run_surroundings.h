@@ -1,10 +1,12 @@
 // What the tests of the runs share: the package folder's listings as the
-// recording system is asked for them, the install log read back line by line, and
-// a run's system for an installation, whose removal parts are never reached.
+// recording system is asked for them, the install log read back line by line, the
+// engine after a step of the test's, and a run's system for an installation, whose
+// removal parts are never reached.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -52,11 +54,38 @@ public:
     }
 };
 
-// The run's system of an installation on install, with the directory's platform.
-inline tw::RunSystem InstallationSystem(tw::DirectoryPlatform directory, InstallSystem& install) {
+// The engine itself, after a step of the test's (none: the engine alone); a step
+// that throws stops the installation as the engine's own exception would.
+class EngineAfterStep : public tw::InstallationEngine {
+public:
+    std::function<void()> step;
+
+    InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir,
+                                      InstallSystem& system) override {
+        if (step) step();
+        return tw::InstallationEngine::InstallDriverFiles(sourceRoot, appDir, system);
+    }
+};
+
+inline tw::InstallationEngine& TheEngine() {
+    static tw::InstallationEngine engine;
+    return engine;
+}
+
+// The run's system of an installation on install, with the directory's platform,
+// that keeps nothing for a removal (a scripted copy gives no digest to keep).
+inline tw::RunSystem InstallationSystem(tw::DirectoryPlatform directory, InstallSystem& install,
+                                        tw::InstallationEngine& engine = TheEngine()) {
     static FakeStore store;
     static NoRemovalSystem removal;
-    return {std::move(directory), install, store, removal};
+    return {std::move(directory), install, engine, store, removal, false};
+}
+
+// The same, keeping what the removal needs in store.
+inline tw::RunSystem KeepingInstallationSystem(tw::DirectoryPlatform directory,
+                                               InstallSystem& install, tw::RemovalStore& store) {
+    static NoRemovalSystem removal;
+    return {std::move(directory), install, TheEngine(), store, removal};
 }
 
 }  // namespace run_tests

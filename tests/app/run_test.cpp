@@ -33,6 +33,7 @@ struct Machine {
                  [](const char* text) { return tw::FullPathFrom(text, "C:\\pkg"); },
                  [](const char*) { return std::optional<tw::FolderIdentity>(); }},
                 install,
+                TheEngine(),
                 store,
                 removal};
     }

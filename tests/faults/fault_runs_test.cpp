@@ -17,7 +17,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/completion_message.h"
@@ -34,7 +36,6 @@
 #include "tests/temp_folder.h"
 #include "tests/uninstall/fake_store.h"
 #include "uninstall/installed_list.h"
-#include "uninstall/keep_for_removal.h"
 #include "uninstall/platform_removal.h"
 #include "uninstall/removal.h"
 #include "tests/machine_offers.h"
@@ -388,19 +389,22 @@ std::string DigestText(const std::string& bytes) {
 TEST(FaultRuns, ASwapTheMomentTheHoldsEndNeverReachesTheListOrATool) {
     Reinstallation install;
     SwappingSystem system;
-    FakeStore store;
+    // Nothing swapped yet when the list is written: the engine's holds last until then.
+    struct StoreThatLooks : FakeStore {
+        explicit StoreThatLooks(Reinstallation& installed) : m_installed(installed) {}
+        bool WriteList(std::string_view bytes) override {
+            EXPECT_EQ(ReadBytes(m_installed.App() + "/regsvr32.exe"),
+                      m_installed.support["regsvr32.exe"]);
+            return FakeStore::WriteList(bytes);
+        }
+        Reinstallation& m_installed;
+    } store(install);
     const std::string record = install.root / "ZAVIDAR.CFG";
-    tw::RunSystem platform = run_tests::InstallationSystem(
-        {install.Source(), record.c_str(), nullptr, nullptr, nullptr}, system);
+    const tw::RunSystem platform = run_tests::KeepingInstallationSystem(
+        {install.Source(), record.c_str(), nullptr,
+         [](const char*) { return std::optional<std::string>("C:\\ZAVIDAR.CFG"); }, nullptr},
+        system, store);
     const std::string app = tw::WithTrailingSeparator(install.App());
-    platform.keepForRemoval = [&](const std::string& appDir,
-                                  const std::vector<tw::CopiedFile>& copied,
-                                  const InstallSummary& summary) {
-        // Nothing swapped yet: the engine's holds last until the list is written.
-        EXPECT_EQ(ReadBytes(install.App() + "/regsvr32.exe"), install.support["regsvr32.exe"]);
-        return tw::KeepForRemoval(
-            {appDir, "C:\\ZAVIDAR.CFG", copied, &summary, TW_TEXT_UNINSTALL_DISPLAY_NAME}, store);
-    };
     tw::InstallLog log("");
     EXPECT_EQ(run_tests::Code(tw::InstallAndLog(platform, app, log).exitCode), 0);
     EXPECT_EQ(system.starts.size(), 2u);
