@@ -50,6 +50,14 @@ public:
         ADD_FAILURE() << "removed: " << folder;
         return false;
     }
+    bool IsLocked(const char* folder) override {
+        ADD_FAILURE() << "checked for a removal: " << folder;
+        return false;
+    }
+    tw::UntrustedFiles FindUntrustedFiles(const char* folder) override {
+        ADD_FAILURE() << "listed for a removal: " << folder;
+        return {};
+    }
 };
 
 // The run's system of an installation on install, with the directory's platform.
