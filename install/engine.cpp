@@ -54,7 +54,8 @@ private:
         m_summary.appFolder = {m_app, m_appHold->Identity()};
         m_system.CreateFolder(m_driverFolder.c_str());
         m_driverHold = m_system.HoldFolder(m_driverFolder.c_str());
-        if (m_driverHold) m_summary.driverFolder = {m_driverFolder.c_str(), m_driverHold->Identity()};
+        if (m_driverHold)
+            m_summary.driverFolder = {m_driverFolder.c_str(), m_driverHold->Identity()};
     }
 
     // Each folder held is locked to administrators before its first file.

@@ -151,8 +151,9 @@ std::optional<std::string> FormatInstalledList(const InstalledList& list) {
     for (const ListedFolder& folder : list.folders) {
         if (!Writable(folder.path)) return std::nullopt;
         text += "folder\t" + FolderNumber(folder.identity.volume) + "\t" +
-                FolderNumber(folder.identity.index) + (folder.locked ? "\tlocked\t" : "\tunlocked\t") +
-                folder.path + std::string(kLineEnd);
+                FolderNumber(folder.identity.index) +
+                (folder.locked ? "\tlocked\t" : "\tunlocked\t") + folder.path +
+                std::string(kLineEnd);
     }
     for (const std::string& record : list.recordPaths) {
         if (!Writable(record)) return std::nullopt;
@@ -191,8 +192,9 @@ InstalledList MergeInstalledLists(const InstalledList& earlier, const InstalledL
     for (const std::string& record : later.recordPaths) AddPath(merged.recordPaths, record);
     for (const std::string& dir : later.givenDirs) AddPath(merged.givenDirs, dir);
     for (const ListedFolder& folder : later.folders) {
-        auto known = std::find_if(merged.folders.begin(), merged.folders.end(),
-                                  [&](const ListedFolder& f) { return SamePath(f.path, folder.path); });
+        auto known =
+            std::find_if(merged.folders.begin(), merged.folders.end(),
+                         [&](const ListedFolder& f) { return SamePath(f.path, folder.path); });
         if (known == merged.folders.end())
             merged.folders.push_back(folder);
         else

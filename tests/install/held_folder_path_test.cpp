@@ -38,8 +38,7 @@ TEST(PathWhileHeld, TheSystemsPathUnlessTheOneGivenIsTheSame) {
         // the folder it leads to with the one held).
         {"no path at all", "C:\\A", "", "C:\\A\\"},
         {"no path, given with the prefix", "\\\\?\\C:\\A\\", "", "C:\\A\\"},
-        {"no path, a share given with the prefix", "\\\\?\\UNC\\s\\sh\\A\\", "",
-         "\\\\s\\sh\\A\\"},
+        {"no path, a share given with the prefix", "\\\\?\\UNC\\s\\sh\\A\\", "", "\\\\s\\sh\\A\\"},
         {"no path, a volume given", "\\\\?\\Volume{6a1b2c3d-0000-0000-0000-100000000000}\\A", "",
          ""},
         // Nothing that leads to no drive or share is taken.
