@@ -50,8 +50,9 @@ private:
         // again through a link that may have been pointed elsewhere since.
         if (!m_appHold->Path().empty()) m_app = m_appHold->Path();
         if (!m_appFolder.Compose({m_app})) m_appHold.reset();
-        if (!m_appHold || !m_driverFolder.Compose({m_app, kDriverFolder})) return;
+        if (!m_appHold) return;
         m_summary.appFolder = {m_app, m_appHold->Identity()};
+        if (!m_driverFolder.Compose({m_app, kDriverFolder})) return;
         m_system.CreateFolder(m_driverFolder.c_str());
         m_driverHold = m_system.HoldFolder(m_driverFolder.c_str());
         if (m_driverHold)

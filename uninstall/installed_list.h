@@ -59,8 +59,9 @@ struct InstalledList {
     std::vector<std::string> appDirs;
     std::vector<std::string> recordPaths;
     std::vector<ListedFile> files;
-    std::vector<std::string> givenDirs;  // spellings the records may hold
-    std::vector<ListedFolder> folders;
+    // Lines lists written before them lack; often left out where a list is built.
+    std::vector<std::string> givenDirs = {};  // spellings the records may hold
+    std::vector<ListedFolder> folders = {};
 
     friend bool operator==(const InstalledList&, const InstalledList&) = default;
 };
