@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "appdir/folder_identity.h"
+#include "common/folder_identity.h"
 #include "install/copy_outcome.h"
 #include "install/folder_securing.h"
 

@@ -27,7 +27,7 @@
 #include <string_view>
 #include <vector>
 
-#include "appdir/folder_identity.h"
+#include "common/folder_identity.h"
 #include "common/sha256.h"
 
 namespace tw {

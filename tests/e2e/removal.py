@@ -458,7 +458,7 @@ def scenario_short_name(suite, name, checks):
                                        ["/U", "/S", "/LOG=" + suite.drive.dos(removal_log)])
     checks.equal(code, ui.EXIT_INSTALLED, "exit status of the removal")
     checks.equal([args for args, _ in pkg.read_tool_log(suite.tool_log(name + "-quiet"))],
-                 [f"/u /s {long_text}Driver\\alpha.dll"], "tools started by the removal")
+                 [f'/u /s "{long_text}Driver\\alpha.dll"'], "tools started by the removal")
     checks.extend(pkg.tree_differences(pkg.tree(app_dir), {}, "after the removal"))
     checks.true(not suite.record_path().exists(), "the record stays")
     checks.equal(entry_values(prefix), None, "the entry after the removal")
