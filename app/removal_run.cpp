@@ -15,6 +15,9 @@ namespace {
 void LogRemoval(const RemovalSummary& summary, InstallLog& log) {
     for (const Registration& unregistration : summary.unregistrations)
         log.WriteToolRun(InstallLog::ToolRun::unregistration, unregistration);
+    log.WriteEach<LogEvent::folderNotInstalled>(summary.foldersNotInstalled);
+    log.WriteEach<LogEvent::folderNotLocked>(summary.foldersNotLocked);
+    log.WriteEach<LogEvent::untrustedFile>(summary.untrustedFiles);
     log.WriteEach<LogEvent::folderRemoved>(summary.foldersRemoved);
     log.WriteEach<LogEvent::recordRemoved>(summary.recordsRemoved);
     log.WriteEach<LogEvent::recordKept>(summary.recordsKept);

@@ -3,19 +3,12 @@
 // substituted drive, a link above the folder).
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <optional>
 
+#include "common/folder_identity.h"
+
 namespace tw {
-
-// Win32: the volume serial number and the file index; POSIX: device and inode.
-struct FolderIdentity {
-    std::uint64_t volume;
-    std::uint64_t index;
-
-    bool operator==(const FolderIdentity&) const = default;
-};
 
 // The identity of what path leads to, links followed, or nothing when it cannot be read.
 using FolderIdentityLookup = std::function<std::optional<FolderIdentity>(const char* path)>;

@@ -23,6 +23,12 @@ public:
     ~PosixFolderHold() override { ::close(m_fd); }
     PosixFolderHold(const PosixFolderHold&) = delete;
     PosixFolderHold& operator=(const PosixFolderHold&) = delete;
+    std::optional<FolderIdentity> Identity() const override {
+        struct stat st {};
+        if (fstat(m_fd, &st) != 0) return std::nullopt;
+        return FolderIdentity{static_cast<std::uint64_t>(st.st_dev),
+                              static_cast<std::uint64_t>(st.st_ino)};
+    }
 
 private:
     int m_fd;

@@ -13,6 +13,7 @@
 #include "common/path_rules.h"
 #include "host/posix_descriptor.h"
 #include "host/open_files.h"
+#include "install/platform_folder_rights.h"
 #include "uninstall/platform_removal.h"
 
 namespace {
@@ -68,6 +69,16 @@ public:
     bool RemoveEmptyFolder(const char* folder) override {
         std::string path = tw::ToPosixPath(tw::WithoutTrailingSeparator(folder));
         return rmdir(path.c_str()) == 0;
+    }
+
+    bool IsLocked(const char* folder) override {
+        tw::FolderRights rights;
+        return tw::ReadPlatformFolderRights(folder, rights) == 0 &&
+               !tw::NeedsLocking(rights, tw::PlatformRunningUser());
+    }
+
+    tw::UntrustedFiles FindUntrustedFiles(const char* folder) override {
+        return tw::FindPlatformUntrustedFiles(folder);
     }
 };
 

@@ -2,11 +2,13 @@
 
 namespace tw {
 
-void DestinationTrust::Secure(const char* folder) {
-    if (m_system.SecureFolder(folder).result == FolderSecuring::Result::failed)
+bool DestinationTrust::Secure(const char* folder) {
+    if (m_system.SecureFolder(folder).result == FolderSecuring::Result::failed) {
         Bar(folder);
-    else if (m_secured < 2)
-        m_folders[m_secured++] = folder;
+        return false;
+    }
+    if (m_secured < 2) m_folders[m_secured++] = folder;
+    return true;
 }
 
 void DestinationTrust::CheckFiles() {

@@ -20,7 +20,8 @@ public:
         : m_system(system), m_failures(failures) {}
 
     // folder ends in a separator, is held, and stays valid for the object's life.
-    void Secure(const char* folder);
+    // True when it is locked now.
+    bool Secure(const char* folder);
     // The files of the folders secured; later calls do nothing.
     void CheckFiles();
     bool Barred() const { return m_barred; }

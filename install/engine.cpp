@@ -50,15 +50,19 @@ private:
         // again through a link that may have been pointed elsewhere since.
         if (!m_appHold->Path().empty()) m_app = m_appHold->Path();
         if (!m_appFolder.Compose({m_app})) m_appHold.reset();
-        if (!m_appHold || !m_driverFolder.Compose({m_app, kDriverFolder})) return;
+        if (!m_appHold) return;
+        m_summary.appFolder = {m_app, m_appHold->Identity()};
+        if (!m_driverFolder.Compose({m_app, kDriverFolder})) return;
         m_system.CreateFolder(m_driverFolder.c_str());
         m_driverHold = m_system.HoldFolder(m_driverFolder.c_str());
+        if (m_driverHold)
+            m_summary.driverFolder = {m_driverFolder.c_str(), m_driverHold->Identity()};
     }
 
     // Each folder held is locked to administrators before its first file.
     void SecureDestinationFolders() {
-        if (m_appHold) m_trust.Secure(m_appFolder.c_str());
-        if (m_driverHold) m_trust.Secure(m_driverFolder.c_str());
+        if (m_appHold) m_summary.appFolder.locked = m_trust.Secure(m_appFolder.c_str());
+        if (m_driverHold) m_summary.driverFolder.locked = m_trust.Secure(m_driverFolder.c_str());
     }
 
     // Every file of driversupport\ goes to the application directory and to its

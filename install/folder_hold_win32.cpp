@@ -26,6 +26,13 @@ public:
     Win32FolderHold(FileHandle handle, std::string path)
         : m_handle(std::move(handle)), m_path(std::move(path)) {}
     std::string Path() const override { return m_path; }
+    std::optional<FolderIdentity> Identity() const override {
+        BY_HANDLE_FILE_INFORMATION information{};
+        if (!GetFileInformationByHandle(m_handle.Get(), &information)) return std::nullopt;
+        return FolderIdentity{
+            information.dwVolumeSerialNumber,
+            (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+    }
 
 private:
     FileHandle m_handle;
@@ -46,11 +53,10 @@ bool LeadsTo(const std::string& path, HANDLE held) {
 }
 
 // The path of the held folder as install/held_folder_path.h chooses it, when it
-// leads to that folder; empty otherwise.
+// leads to that folder; empty otherwise. Where the system names no path, the
+// path given stands once it is shown to lead to the folder held.
 std::string HeldPath(const char* spelled, HANDLE held) {
-    const std::string ownPath = FinalPathOf(held);
-    if (ownPath.empty()) return {};
-    std::string path = PathWhileHeld(spelled, ownPath);
+    std::string path = PathWhileHeld(spelled, FinalPathOf(held));
     return !path.empty() && LeadsTo(path, held) ? path : std::string();
 }
 

@@ -13,23 +13,29 @@ bool IsDrive(std::string_view path) {
            path[1] == ':' && path[2] == '\\';
 }
 
+// "\\?\UNC\server\share\A" as "\\server\share\A", "\\?\C:\A" as "C:\A", a path
+// without the prefix as it is; empty for any other path with the prefix
+// ("\\?\Volume{...}\", a device).
+std::string PlainPath(std::string_view path) {
+    if (path.substr(0, kSharePrefix.size()) == kSharePrefix)
+        return "\\\\" + std::string(path.substr(kSharePrefix.size()));
+    if (path.substr(0, kLongPrefix.size()) != kLongPrefix) return std::string(path);
+    path.remove_prefix(kLongPrefix.size());
+    return IsDrive(path) ? std::string(path) : std::string();
+}
+
 }  // namespace
 
 std::string PathWhileHeld(std::string_view spelled, std::string_view ownPath,
                           LeadBytePredicate isLead) {
-    bool same = false;
-    if (ownPath.substr(0, kSharePrefix.size()) == kSharePrefix) {
-        // "\\?\UNC\server\share" is "\\server\share".
-        same = spelled.substr(0, 2) == "\\\\" &&
-               SamePath(spelled.substr(2), ownPath.substr(kSharePrefix.size()), isLead);
-    } else if (ownPath.substr(0, kLongPrefix.size()) == kLongPrefix &&
-               IsDrive(ownPath.substr(kLongPrefix.size()))) {
-        ownPath.remove_prefix(kLongPrefix.size());
-        same = SamePath(spelled, ownPath, isLead);
-    } else {
-        return {};
+    if (ownPath.empty()) {
+        const std::string given = PlainPath(spelled);
+        return given.empty() ? given : WithTrailingSeparator(given, isLead);
     }
-    return WithTrailingSeparator(same ? spelled : ownPath, isLead);
+    if (ownPath.substr(0, kLongPrefix.size()) != kLongPrefix) return {};
+    const std::string own = PlainPath(ownPath);
+    if (own.empty()) return {};
+    return WithTrailingSeparator(SamePath(spelled, own, isLead) ? spelled : own, isLead);
 }
 
 bool ShowsTheFileOpened(std::string_view opened, std::string_view ownPath,

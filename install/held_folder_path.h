@@ -15,8 +15,10 @@ namespace tw {
 // ownPath: the system's path of the held folder, as GetFinalPathNameByHandle gives
 // it. The path given (spelled) when it is the same path as ownPath, as SamePath
 // compares them, so that what the run starts and logs keeps its spelling; else
-// ownPath itself, a drive path without its "\\?\". Either ends in a separator.
-// Empty when ownPath is neither a drive path nor a share's.
+// ownPath itself in its plain form: a drive path without its "\\?\", a share's
+// as "\\server\share\...". Either ends in a separator. Empty when ownPath is
+// neither a drive path nor a share's. Without ownPath (the system named none), the
+// path given in that plain form: the caller shows that it leads to the folder.
 std::string PathWhileHeld(std::string_view spelled, std::string_view ownPath,
                           LeadBytePredicate isLead = IsSystemLeadByte);
 

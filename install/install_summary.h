@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,13 @@ struct Registration {
     bool Started() const { return outcome != RegistrationOutcome::notStarted; }
 };
 
+// A destination folder as the engine held it, so that its removal knows it again.
+struct HeldDestination {
+    std::string path;  // the path worked under, ending in a separator; empty: not held
+    std::optional<tw::FolderIdentity> identity;
+    bool locked = false;  // locked to administrators before its first file
+};
+
 struct InstallSummary {
     int filesCopied = 0;  // successful copies (each copy counts)
     // The source files not installed, each once, by their path under the package
@@ -44,6 +52,8 @@ struct InstallSummary {
     // held when it returns, so that nothing it installed can be swapped before the
     // run has listed it for the removal; the run lets go by clearing it.
     std::vector<std::unique_ptr<Hold>> holds;
+    HeldDestination appFolder;     // A
+    HeldDestination driverFolder;  // A\Driver
 
     int FailureCount() const;  // failedFiles.size()
     // True when neither source folder held a single file entry.

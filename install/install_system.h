@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/folder_identity.h"
 #include "install/copy_outcome.h"
 #include "install/folder_securing.h"
 
@@ -62,6 +63,9 @@ public:
     // while it is held (install/held_folder_path.h): every later open in the folder
     // goes by it. Empty for a file, and where the system keeps the path it was given.
     virtual std::string Path() const { return {}; }
+    // What a held folder is (volume and file index), read through the handle;
+    // nothing for a file, and where the system cannot say.
+    virtual std::optional<tw::FolderIdentity> Identity() const { return std::nullopt; }
 };
 
 class InstallSystem {

@@ -49,6 +49,9 @@ enum class LogEvent {
     changedFileKept,
     notRemoved,
     notUnregistered,
+    folderNotInstalled,  // another folder at a listed folder's path
+    folderNotLocked,     // a listed folder others may change now
+    untrustedFile,       // no tool starts in its folder
     removalSummary,
     entryRemoved,
     listRemoved,
@@ -110,6 +113,11 @@ inline constexpr EventText kEventTexts[] = {
     {LogEvent::changedFileKept, "kept, changed since it was installed: {}"},
     {LogEvent::notRemoved, "not removed: {}"},
     {LogEvent::notUnregistered, "not unregistered: {} (the file was gone: its registration stays)"},
+    {LogEvent::folderNotInstalled,
+     "not the folder installed: {} (nothing in it was started or removed)"},
+    {LogEvent::folderNotLocked,
+     "no longer locked to administrators: {} (nothing in it was started or removed)"},
+    {LogEvent::untrustedFile, "owned by no administrator: {} (no tool was started beside it)"},
     {LogEvent::removalSummary,
      "summary: files removed {}, changed {}, not removed {}, not unregistered {}"},
     {LogEvent::entryRemoved, "entry removed: {}"},

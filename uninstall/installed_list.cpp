@@ -62,7 +62,37 @@ std::optional<std::uint64_t> Size(std::string_view digits) {
     return size;
 }
 
+// 16 hex digits, as FolderNumber writes them.
+std::optional<std::uint64_t> FolderNumberFrom(std::string_view digits) {
+    std::uint64_t number = 0;
+    if (digits.size() != 16) return std::nullopt;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number, 16);
+    if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+    return number;
+}
+
+std::string FolderNumber(std::uint64_t number) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text(16, '0');
+    for (std::size_t i = 16; i-- > 0; number >>= 4) text[i] = kDigits[number & 0xF];
+    return text;
+}
+
+bool ParseFolderLine(std::string_view line, InstalledList& list) {
+    auto fields = Fields(line, 5);
+    if (!fields || (*fields)[0] != "folder") return false;
+    auto volume = FolderNumberFrom((*fields)[1]);
+    auto index = FolderNumberFrom((*fields)[2]);
+    std::string_view locked = (*fields)[3];
+    std::string_view path = (*fields)[4];
+    if (!volume || !index || (locked != "locked" && locked != "unlocked") || !Writable(path))
+        return false;
+    list.folders.push_back({std::string(path), {*volume, *index}, locked == "locked"});
+    return true;
+}
+
 bool ParseLine(std::string_view line, InstalledList& list) {
+    if (line.substr(0, 7) == "folder\t") return ParseFolderLine(line, list);
     if (auto fields = Fields(line, 2)) {
         std::string_view path = (*fields)[1];
         if (!Writable(path)) return false;
@@ -72,6 +102,10 @@ bool ParseLine(std::string_view line, InstalledList& list) {
         }
         if ((*fields)[0] == "record") {
             list.recordPaths.emplace_back(path);
+            return true;
+        }
+        if ((*fields)[0] == "given") {
+            list.givenDirs.emplace_back(path);
             return true;
         }
         return false;
@@ -110,6 +144,17 @@ std::optional<std::string> FormatInstalledList(const InstalledList& list) {
         if (!Writable(dir)) return std::nullopt;
         text += "appdir\t" + dir + std::string(kLineEnd);
     }
+    for (const std::string& dir : list.givenDirs) {
+        if (!Writable(dir)) return std::nullopt;
+        text += "given\t" + dir + std::string(kLineEnd);
+    }
+    for (const ListedFolder& folder : list.folders) {
+        if (!Writable(folder.path)) return std::nullopt;
+        text += "folder\t" + FolderNumber(folder.identity.volume) + "\t" +
+                FolderNumber(folder.identity.index) +
+                (folder.locked ? "\tlocked\t" : "\tunlocked\t") + folder.path +
+                std::string(kLineEnd);
+    }
     for (const std::string& record : list.recordPaths) {
         if (!Writable(record)) return std::nullopt;
         text += "record\t" + record + std::string(kLineEnd);
@@ -145,6 +190,16 @@ InstalledList MergeInstalledLists(const InstalledList& earlier, const InstalledL
     InstalledList merged = earlier;
     for (const std::string& dir : later.appDirs) AddPath(merged.appDirs, dir);
     for (const std::string& record : later.recordPaths) AddPath(merged.recordPaths, record);
+    for (const std::string& dir : later.givenDirs) AddPath(merged.givenDirs, dir);
+    for (const ListedFolder& folder : later.folders) {
+        auto known =
+            std::find_if(merged.folders.begin(), merged.folders.end(),
+                         [&](const ListedFolder& f) { return SamePath(f.path, folder.path); });
+        if (known == merged.folders.end())
+            merged.folders.push_back(folder);
+        else
+            *known = folder;
+    }
     // Thousands of files: each looked up by its key, not compared with every other.
     std::map<std::string, std::size_t> indexOf;
     for (std::size_t i = 0; i < merged.files.size(); ++i)

@@ -17,11 +17,12 @@ namespace {
 // running at the end of the wait), which may be registered all the same.
 class Roles {
 public:
-    explicit Roles(const InstalledRun& run) : m_tool(PathKey(Joined(run.appDir, kToolName))) {
+    Roles(const InstalledRun& run, const std::string& appDir)
+        : m_tool(PathKey(Joined(appDir, kToolName))) {
         for (const Registration& registration : run.summary->registrations)
             if (registration.Started())
                 (registration.Succeeded() ? m_registered : m_inDoubt)
-                    .insert(PathKey(run.appDir + registration.dll));
+                    .insert(PathKey(appDir + registration.dll));
     }
 
     FileRole Of(const std::string& key) const {
@@ -40,7 +41,14 @@ private:
 // digest (they are left out: they cannot be checked before removal).
 InstalledList ListOfRun(const InstalledRun& run, std::vector<std::string>& failed) {
     InstalledList list;
-    list.appDirs.push_back(run.appDir);
+    // One path for A: the one every copy and start went by.
+    const std::string& worked = run.summary->appFolder.path;
+    const std::string appDir = worked.empty() ? run.appDir : worked;
+    list.appDirs.push_back(appDir);
+    if (!SamePath(appDir, run.appDir)) list.givenDirs.push_back(run.appDir);
+    for (const HeldDestination* folder : {&run.summary->appFolder, &run.summary->driverFolder})
+        if (folder->identity)
+            list.folders.push_back({folder->path, *folder->identity, folder->locked});
     list.recordPaths.push_back(run.recordPath);
     // A destination copied twice keeps its first place and the later copy's bytes.
     std::map<std::string, std::size_t> lastCopy;
@@ -52,7 +60,7 @@ InstalledList ListOfRun(const InstalledRun& run, std::vector<std::string>& faile
         else
             known->second = i;
     }
-    const Roles roles(run);
+    const Roles roles(run, appDir);
     for (const std::string& key : order) {
         const CopiedFile& copy = run.copied[lastCopy.find(key)->second];
         if (!copy.written) {

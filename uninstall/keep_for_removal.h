@@ -14,7 +14,7 @@
 namespace tw {
 
 struct InstalledRun {
-    std::string appDir;              // ending in "\"
+    std::string appDir;              // as the user gave it, ending in "\"
     std::string recordPath;          // the record's full path
     std::vector<CopiedFile> copied;  // the completed copies, in order
     const InstallSummary* summary;   // which DLLs were registered
@@ -24,7 +24,10 @@ struct InstalledRun {
 // What could not be kept, by name (a file whose copy gave no digest, the list,
 // the copy, the entry), for the run's failures; empty when all went well. The
 // digests are the copies' own: no installed file is read again. An unreadable
-// list is never overwritten: earlier installations stay listed.
+// list is never overwritten: earlier installations stay listed. The application
+// directory is listed, and the roles keyed, by the path the engine worked under
+// (summary's appFolder), with what A and A\Driver were; the user's spelling, when
+// another, is listed as given, and named by the entry.
 std::vector<std::string> KeepForRemoval(const InstalledRun& run, RemovalStore& store);
 
 }  // namespace tw

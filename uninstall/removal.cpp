@@ -14,7 +14,8 @@ namespace tw {
 
 namespace {
 
-enum class Check { matches, changed, missing, failed };
+// refused: the file lies in a folder refused, and stays listed without a name.
+enum class Check { matches, changed, missing, failed, refused };
 
 // The digest of what file holds from its start, read through the handle.
 std::optional<Sha256Digest> DigestOf(HeldFile& file) {
@@ -35,6 +36,7 @@ struct Folder {
     std::string opened;
     FolderOpening opening = FolderOpening::failed;
     std::unique_ptr<HeldFolder> held;
+    bool refused = false;  // not the folder installed, or no longer locked
 };
 
 // One application directory: the folder itself and its Driver\.
@@ -83,11 +85,40 @@ private:
             folders.app.path = WithTrailingSeparator(dir);
             folders.driver.path = folders.app.path + std::string(kDriverFolder);
             folders.app.opening = Open(folders.app, folders.app.path);
+            Verify(folders.app);
             folders.driver.opening =
                 folders.app.opening == FolderOpening::held
                     ? Open(folders.driver, folders.app.opened + std::string(kDriverFolder))
                     : folders.app.opening;
+            folders.driver.refused = folders.app.refused;
+            Verify(folders.driver);
         }
+    }
+
+    const ListedFolder* Listed(const std::string& path) const {
+        for (const ListedFolder& folder : m_list.folders)
+            if (SamePath(folder.path, path)) return &folder;
+        return nullptr;
+    }
+
+    // A held folder stays only when it is the folder installed and, when it was
+    // locked then, locked still. One the list knows nothing of must be locked.
+    void Verify(Folder& folder) {
+        if (folder.opening != FolderOpening::held) return;
+        const ListedFolder* listed = Listed(folder.path);
+        if (listed && folder.held->Identity() != listed->identity) {
+            Refuse(folder, m_summary.foldersNotInstalled);
+        } else if ((!listed || listed->locked) && !m_system.IsLocked(folder.opened.c_str())) {
+            Refuse(folder, m_summary.foldersNotLocked);
+        }
+    }
+
+    void Refuse(Folder& folder, std::vector<std::string>& named) {
+        named.push_back(folder.path);
+        Fail(folder.path);
+        folder.refused = true;
+        folder.opening = FolderOpening::failed;
+        folder.held.reset();
     }
 
     FolderOpening Open(Folder& folder, const std::string& path) {
@@ -119,6 +150,7 @@ private:
     Check HoldAndCheck(const ListedFile& file, std::unique_ptr<HeldFile>& held) {
         const Folder* folder = FolderOf(file.path);
         if (!folder) return Check::failed;
+        if (folder->refused) return Check::refused;
         if (folder->opening == FolderOpening::missing) return Check::missing;
         if (folder->opening != FolderOpening::held) return Check::failed;
         switch (m_system.HoldFile(OpenedPath(*folder, file.path).c_str(), held)) {
@@ -138,6 +170,7 @@ private:
     bool Matches(Check check, const std::string& path) {
         if (check == Check::changed) m_summary.changedFiles.push_back(path);
         if (check == Check::failed) Fail(path);
+        if (check == Check::refused) m_left.insert(PathKey(path));
         return check == Check::matches;
     }
 
@@ -178,9 +211,25 @@ private:
         auto listed = std::find_if(m_list.files.begin(), m_list.files.end(), [&](const auto& f) {
             return f.role == FileRole::tool && SamePath(f.path, toolPath);
         });
-        if (listed == m_list.files.end() || HoldAndCheck(*listed, held) != Check::matches)
+        if (listed == m_list.files.end() || !FilesTrusted(folders) ||
+            HoldAndCheck(*listed, held) != Check::matches)
             held.reset();
         return m_heldTools.emplace_back(toolPath, std::move(held)).second.get();
+    }
+
+    // No file in A or A\Driver that no administrator owns: the tool would load
+    // one for any DLL that asks for its name.
+    bool FilesTrusted(const AppFolders& folders) {
+        bool trusted = true;
+        for (const Folder* folder : {&folders.app, &folders.driver}) {
+            if (folder->opening != FolderOpening::held) continue;
+            const UntrustedFiles found = m_system.FindUntrustedFiles(folder->opened.c_str());
+            if (found.unreadable) m_summary.untrustedFiles.push_back(folder->path);
+            for (const std::string& name : found.names)
+                m_summary.untrustedFiles.push_back(folder->path + name);
+            trusted = trusted && !found.unreadable && found.names.empty();
+        }
+        return trusted;
     }
 
     void Unregister() {
@@ -227,6 +276,10 @@ private:
                 Fail(file.path);
                 m_toolsKept.insert(PathKey(toolPath));
                 return;
+            case Check::refused:
+                m_left.insert(PathKey(file.path));
+                m_toolsKept.insert(PathKey(toolPath));
+                return;
             case Check::missing:
                 NotUnregistered(file.path);
                 return;
@@ -238,7 +291,9 @@ private:
         HeldFile* tool = ToolFor(*owner);
         std::string parameters;
         if (!tool || !FormatUnregistrationParameters(OpenedPath(*folder, file.path), parameters)) {
+            // Registered still: a tool refused or changed, once it is back, can undo it.
             Fail(file.path);
+            m_toolsKept.insert(PathKey(toolPath));
             return;
         }
         // The tool and the DLL are started and named by the held folders' own paths.
@@ -299,12 +354,20 @@ private:
         unsigned char after = 0;
         std::size_t got = 0;
         if (!record.Read(&after, 1, got) || got != 0) return false;
-        return std::any_of(m_list.appDirs.begin(), m_list.appDirs.end(),
-                           [&](const std::string& dir) { return BuildConfigRecord(dir) == bytes; });
+        auto names = [&](const std::string& dir) { return BuildConfigRecord(dir) == bytes; };
+        return std::any_of(m_list.appDirs.begin(), m_list.appDirs.end(), names) ||
+               std::any_of(m_list.givenDirs.begin(), m_list.givenDirs.end(), names);
     }
 
+    // A record names A: while a folder is refused, the installation is still there.
     void RemoveRecords() {
+        const bool refused =
+            !m_summary.foldersNotInstalled.empty() || !m_summary.foldersNotLocked.empty();
         for (const std::string& path : m_list.recordPaths) {
+            if (refused) {
+                m_left.insert(PathKey(path));
+                continue;
+            }
             std::unique_ptr<HeldFile> record;
             FileOpening opening = m_system.HoldFile(path.c_str(), record);
             if (opening == FileOpening::missing) continue;
@@ -323,6 +386,8 @@ private:
     void ListWhatIsLeft() {
         InstalledList& left = m_summary.left;
         left.appDirs = m_list.appDirs;
+        left.givenDirs = m_list.givenDirs;
+        left.folders = m_list.folders;
         for (const std::string& record : m_list.recordPaths)
             if (m_left.count(PathKey(record))) left.recordPaths.push_back(record);
         for (const ListedFile& file : m_list.files)

@@ -1,6 +1,9 @@
 // The removal of what the installed-files list names: the DLLs unregistered
 // first, then every file whose bytes are still the ones installed, the empty
-// Driver\ folders and the records that still hold a listed directory.
+// Driver\ folders and the records that still hold a listed directory. Before the
+// first step each application directory and its Driver\ are held and compared
+// with what the list says they were: nothing is started or deleted in a folder
+// that is not the one installed, or that others may change now.
 #pragma once
 
 #include <string>
@@ -27,6 +30,16 @@ struct RemovalSummary {
     std::vector<std::string> notUnregistered;
     // One per DLL handed to the tool, in the order started (dll: its full path).
     std::vector<Registration> unregistrations;
+    // Listed folders refused, as listed (each also among failedFiles): another
+    // folder is at the path, or it is no longer locked to administrators (a list
+    // that knows no identity, written before identities were listed, has its
+    // folders taken on their lock alone). What they hold stays listed, unnamed.
+    std::vector<std::string> foldersNotInstalled;
+    std::vector<std::string> foldersNotLocked;
+    // Files in an application directory or its Driver\ that no administrator owns
+    // (or the folder, when it could not be listed): the tool would load them, so
+    // it is not started there, and the DLLs it would have unregistered stay.
+    std::vector<std::string> untrustedFiles;
     std::vector<std::string> foldersRemoved;  // Driver\ folders found empty
     std::vector<std::string> recordsRemoved;
     std::vector<std::string> recordsKept;  // they name another folder now

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "install/folder_hold.h"
+#include "install/folder_securing.h"
 
 // A folder is opened and held as the installation holds it (install/folder_hold.h).
 using HeldFolder = Hold;
@@ -44,4 +45,9 @@ public:
     virtual FileOpening HoldFile(const char* path, std::unique_ptr<HeldFile>& held) = 0;
     // Removes a folder when it is empty; false otherwise, which is no failure.
     virtual bool RemoveEmptyFolder(const char* folder) = 0;
+    // True when only administrators may change the held folder (ending in "\"), as
+    // an installation leaves it (install/folder_rights.h's rule).
+    virtual bool IsLocked(const char* folder) = 0;
+    // The files directly in the held folder that no administrator owns.
+    virtual tw::UntrustedFiles FindUntrustedFiles(const char* folder) = 0;
 };

@@ -15,6 +15,7 @@
 #include "common/win32_attributes.h"
 #include "common/win32_handles.h"
 #include "install/held_folder_path.h"
+#include "install/platform_folder_rights.h"
 #include "uninstall/platform_removal.h"
 
 namespace {
@@ -72,6 +73,16 @@ public:
     bool RemoveEmptyFolder(const char* folder) override {
         const std::string path = tw::WithoutTrailingSeparator(folder);
         return !tw::IsLinkByName(path) && RemoveDirectoryA(path.c_str()) != 0;
+    }
+
+    bool IsLocked(const char* folder) override {
+        tw::FolderRights rights;
+        return tw::ReadPlatformFolderRights(folder, rights) == 0 &&
+               !tw::NeedsLocking(rights, tw::PlatformRunningUser());
+    }
+
+    tw::UntrustedFiles FindUntrustedFiles(const char* folder) override {
+        return tw::FindPlatformUntrustedFiles(folder);
     }
 };
 

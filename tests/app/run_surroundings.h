@@ -52,6 +52,14 @@ public:
         ADD_FAILURE() << "removed: " << folder;
         return false;
     }
+    bool IsLocked(const char* folder) override {
+        ADD_FAILURE() << "checked for a removal: " << folder;
+        return false;
+    }
+    tw::UntrustedFiles FindUntrustedFiles(const char* folder) override {
+        ADD_FAILURE() << "listed for a removal: " << folder;
+        return {};
+    }
 };
 
 // The engine itself, after a step of the test's (none: the engine alone); a step

@@ -9,6 +9,7 @@ import hashlib
 import os
 import random
 import shlex
+import shutil
 import subprocess
 import time
 
@@ -23,6 +24,7 @@ ENTRY_KEY = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tarn
 TEXT_QUESTION = "确定要卸载Varnelquist驱动程序吗?"
 TEXT_REMOVED = "驱动程序已卸载!"
 MARKER = "twsample.dll.registered"
+COPY = "C:\\Program Files (x86)\\Tarnwhistle\\Tarnwhistle.exe"
 
 
 def reg(prefix, *args):
@@ -360,6 +362,112 @@ def scenario_store_locked(suite, name, checks):
     wine.remove_tree(store)
 
 
+def list_lines(prefix):
+    """The list's lines after its header; None without a list."""
+    path = store_folder(prefix) / "installed-files.lst"
+    if not path.exists():
+        return None
+    return path.read_bytes().decode("cp936").split("\r\n")[1:-1]
+
+
+def short_path(prefix, windows_path):
+    """The 8.3 spelling Wine gives windows_path, by winepath."""
+    env = {**os.environ, "WINEPREFIX": str(prefix), "DISPLAY": ""}
+    out = subprocess.run(
+        ["bash", "-c", f'source "{wine.TOOLS}/wine-env.sh" && "$TW_WINE" winepath -s "$1"',
+         "winepath", windows_path], env=env, capture_output=True, timeout=600)
+    return out.stdout.decode("utf-8", "replace").strip()
+
+
+def install_for_removal(suite, name, source, app_text):
+    """A silent installation of a package with the stand-in tool and one DLL into
+    app_text (ending in "\\"); raises Failure when it did not install."""
+    pkg.Package({"regsvr32.exe": suite.stand_in_tool(), "support.txt": pkg.content("support.txt")},
+                {"alpha.dll": pkg.content("alpha.dll")}).lay_out(source)
+    result = suite.run_installer(name + "-install", source, args=["/S", "/D=" + app_text[:-1]],
+                                 silent=True, timeout=ui.install_timeout(1))
+    if result.exit_code != ui.EXIT_INSTALLED or len(result.tool_starts) != 1:
+        raise Failure(f"the installation ended with {result.exit_code}, "
+                      f"{len(result.tool_starts)} registrations")
+
+
+def scenario_lookalike(suite, name, checks):
+    """After an installation a user renames a folder above A and puts at A's path
+    a folder of theirs holding the same files (copied with their extended
+    attributes, where Wine keeps the access list): the quiet removal starts no
+    tool there, removes nothing, ends with 1603 and keeps the entry and the list;
+    the real installation is untouched."""
+    prefix = suite.prefix
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    wine.remove_tree(store_folder(prefix))
+    above = suite.folder(name, "above")
+    app_dir = suite.folder(name, "above", "A")
+    app_text = suite.drive.dos(app_dir) + "\\"
+    source = suite.folder(name, "package")
+    install_for_removal(suite, name, source, app_text)
+    listed_before = list_lines(prefix)
+    moved = above.with_name("moved")
+    above.rename(moved)
+    shutil.copytree(moved, above, symlinks=True)
+    real, lookalike = pkg.tree(moved), pkg.tree(above)
+
+    removal_log = suite.folder("logs") / f"{name}-removal.log"
+    code, texts = start_without_dialog(suite, name + "-quiet", unix_path(prefix, COPY), source,
+                                       ["/U", "/S", "/LOG=" + suite.drive.dos(removal_log)])
+    checks.equal(code, ui.wine_exit_status(1603), "exit status of the removal")
+    checks.equal(pkg.read_tool_log(suite.tool_log(name + "-quiet")), [],
+                 "tools started by the removal")
+    checks.extend(pkg.tree_differences(pkg.tree(above), lookalike, "in the lookalike"))
+    checks.extend(pkg.tree_differences(pkg.tree(moved), real, "in the real installation"))
+    checks.true(entry_values(prefix) is not None, "the entry is gone")
+    checks.equal(list_lines(prefix), listed_before, "the list after the removal")
+    lines, problems = pkg.read_install_log(removal_log)
+    checks.extend(problems)
+    checks.true(f"not the folder installed: {app_text} (nothing in it was started or removed)"
+                in lines, f"A is not named as another folder: {lines}")
+    checks.equal(lines[-1:], ["exit code: 1603"], "the removal log's last line")
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    wine.remove_tree(store_folder(prefix))
+
+
+def scenario_short_name(suite, name, checks):
+    """An installation given A by its 8.3 name: the list names A by its long path
+    and keeps the short one as given, the record and the entry keep the short
+    one, and the quiet removal takes everything away with exit code 0."""
+    prefix = suite.prefix
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    wine.remove_tree(store_folder(prefix))
+    app_dir = suite.folder(name, "Varnelquist Program")
+    long_text = suite.drive.dos(app_dir) + "\\"
+    short_text = short_path(prefix, long_text[:-1])
+    if not short_text or short_text.upper() == long_text[:-1].upper():
+        raise Failure(f"no short name for {long_text}: {short_text!r}")
+    short_text += "\\"
+    source = suite.folder(name, "package")
+    install_for_removal(suite, name, source, short_text)
+    lines = list_lines(prefix) or []
+    checks.equal([line for line in lines if line.split("\t")[0] in ("appdir", "given")],
+                 ["appdir\t" + long_text, "given\t" + short_text], "the list's A")
+    checks.equal(sum(line.startswith("folder\t") for line in lines), 2, "folders listed")
+    checks.equal((entry_values(prefix) or {}).get("InstallLocation"), short_text,
+                 "entry value InstallLocation")
+    checks.extend(pkg.record_problems(suite.record_path().read_bytes()[:276], short_text[:-1]))
+
+    removal_log = suite.folder("logs") / f"{name}-removal.log"
+    code, texts = start_without_dialog(suite, name + "-quiet", unix_path(prefix, COPY), source,
+                                       ["/U", "/S", "/LOG=" + suite.drive.dos(removal_log)])
+    checks.equal(code, ui.EXIT_INSTALLED, "exit status of the removal")
+    checks.equal([args for args, _ in pkg.read_tool_log(suite.tool_log(name + "-quiet"))],
+                 [f'/u /s "{long_text}Driver\\alpha.dll"'], "tools started by the removal")
+    checks.extend(pkg.tree_differences(pkg.tree(app_dir), {}, "after the removal"))
+    checks.true(not suite.record_path().exists(), "the record stays")
+    checks.equal(entry_values(prefix), None, "the entry after the removal")
+    checks.equal(list_lines(prefix), None, "the list after the removal")
+    lines, problems = pkg.read_install_log(removal_log)
+    checks.extend(problems)
+    checks.equal(lines[-1:], ["exit code: 0"], "the removal log's last line")
+
+
 SCENARIOS = [
     ("install-then-remove",
      "install silently, a removal answered No, then QuietUninstallString", scenario_remove),
@@ -372,6 +480,10 @@ SCENARIOS = [
      scenario_record_locked),
     ("store-locked", "a store everyone may change is locked before it is used",
      scenario_store_locked),
+    ("lookalike-at-a", "a folder above A renamed and a lookalike put at A's path",
+     scenario_lookalike),
+    ("short-name", "an installation given A by its short name, removed whole",
+     scenario_short_name),
 ]
 
 

@@ -55,6 +55,10 @@ TEST(EngineTrust, BothFoldersAreSecuredAfterTheirHoldsAndBeforeTheFirstCopy) {
               IndexOf(system, "hold C:\\App\\regsvr32.exe = C:\\pkg\\driversupport\\regsvr32.exe"));
     EXPECT_EQ(Starts(system).size(), 2u);
     EXPECT_TRUE(summary.failedFiles.empty());
+    // The removal is told which folders the run worked under, locked.
+    EXPECT_EQ(summary.appFolder.path, "C:\\App\\");
+    EXPECT_EQ(summary.driverFolder.path, "C:\\App\\Driver\\");
+    EXPECT_TRUE(summary.appFolder.locked && summary.driverFolder.locked);
 }
 
 // A folder that cannot be locked: every file still copied, no tool started, the
@@ -71,6 +75,8 @@ TEST(EngineTrust, AFolderThatCannotBeSecuredBarsEveryStart) {
             << folder;
         for (const Registration& r : summary.registrations)
             EXPECT_EQ(r.outcome, RegistrationOutcome::notStarted) << folder;
+        EXPECT_EQ(summary.appFolder.locked, folder != std::string("C:\\App\\")) << folder;
+        EXPECT_EQ(summary.driverFolder.locked, folder == std::string("C:\\App\\")) << folder;
         // No file of an unlocked folder is trusted either: nothing is checked.
         EXPECT_EQ(IndexOf(system, std::string("check files in ") + folder), system.Calls().size());
     }

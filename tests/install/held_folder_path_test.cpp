@@ -25,14 +25,23 @@ TEST(PathWhileHeld, TheSystemsPathUnlessTheOneGivenIsTheSame) {
         {"a share, the same", "\\\\server\\share\\A\\", "\\\\?\\UNC\\server\\share\\A",
          "\\\\server\\share\\A\\"},
         {"a share, another one", "\\\\server\\share\\A\\", "\\\\?\\UNC\\other\\share\\A",
-         "\\\\?\\UNC\\other\\share\\A\\"},
+         "\\\\other\\share\\A\\"},
+        {"a mapped drive", "Z:\\A\\", "\\\\?\\UNC\\server\\share\\A", "\\\\server\\share\\A\\"},
+        {"a share given with the prefix", "\\\\?\\UNC\\server\\share\\A",
+         "\\\\?\\UNC\\server\\share\\A", "\\\\server\\share\\A\\"},
         {"a drive reached as a share", "\\\\?\\C:\\A\\", "\\\\?\\C:\\A", "C:\\A\\"},
         // Code page 936: the trail byte 0x5C is no separator, and 0x41 no letter to fold.
         {"double-byte names", "D:\\\xB3\xCC\\\xCA\x5C\\", "\\\\?\\D:\\\xB3\xCC\\\xCA\x5C",
          "D:\\\xB3\xCC\\\xCA\x5C\\"},
         {"double-byte names told apart", "D:\\\xB3\x41\\", "\\\\?\\D:\\\xB3\x61", "D:\\\xB3\x61\\"},
+        // Where the system names no path, the one given, plain (the caller compares
+        // the folder it leads to with the one held).
+        {"no path at all", "C:\\A", "", "C:\\A\\"},
+        {"no path, given with the prefix", "\\\\?\\C:\\A\\", "", "C:\\A\\"},
+        {"no path, a share given with the prefix", "\\\\?\\UNC\\s\\sh\\A\\", "", "\\\\s\\sh\\A\\"},
+        {"no path, a volume given", "\\\\?\\Volume{6a1b2c3d-0000-0000-0000-100000000000}\\A", "",
+         ""},
         // Nothing that leads to no drive or share is taken.
-        {"no path at all", "C:\\A\\", "", ""},
         {"a path without the prefix", "C:\\A\\", "C:\\A", ""},
         {"a volume without a letter", "C:\\A\\",
          "\\\\?\\Volume{6a1b2c3d-0000-0000-0000-100000000000}\\A", ""},

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -219,11 +220,19 @@ TEST(HeldFolder, ItsPathWhileHeldPassesThroughNoLink) {
         {"through a link above it", root + "folder link\\Path Case\\", real},
         {"by a short name above it", std::string(shortName) + "\\Path Case\\", real},
     };
+    // Whatever the spelling, the hold says which folder it is: the removal compares it.
+    const std::unique_ptr<Hold> other = PlatformInstallSystem().HoldFolder(root.c_str());
+    ASSERT_NE(other, nullptr);
+    std::optional<tw::FolderIdentity> identity;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         std::unique_ptr<Hold> held = PlatformInstallSystem().HoldFolder(c.spelled.c_str());
         ASSERT_NE(held, nullptr);
         EXPECT_EQ(held->Path(), c.path);
+        ASSERT_TRUE(held->Identity());
+        if (!identity) identity = held->Identity();
+        EXPECT_EQ(held->Identity(), identity);
+        EXPECT_NE(held->Identity(), other->Identity());
     }
 }
 

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include <algorithm>
-
 #include "common/path_rules.h"
 
 namespace {
@@ -16,6 +14,11 @@ public:
     std::string Path() const override {
         auto own = m_system.heldPaths.find(m_path);
         return own == m_system.heldPaths.end() ? std::string() : own->second;
+    }
+    std::optional<tw::FolderIdentity> Identity() const override {
+        auto known = m_system.identities.find(m_path);
+        if (known == m_system.identities.end()) return std::nullopt;
+        return known->second;
     }
 
 private:

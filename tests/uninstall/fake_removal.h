@@ -26,6 +26,11 @@ public:
     std::set<std::string> unholdable;  // held elsewhere without sharing
     std::set<std::string> unreadable;  // a read fails
     std::set<std::string> undeletable;
+    // What a held folder is, by the path it was opened by; none when not given.
+    std::map<std::string, tw::FolderIdentity> identities;
+    std::set<std::string> unlocked;  // folders others may change
+    // The files no administrator owns, by folder.
+    std::map<std::string, tw::UntrustedFiles> untrusted;
 
     // "open F", "close F", "hold P", "release P", "delete P", "rmdir F", and the
     // tool's "start ..." and "wait ..." lines.
@@ -35,6 +40,11 @@ public:
     FolderOpening OpenFolder(const char* folder, std::unique_ptr<HeldFolder>& held) override;
     FileOpening HoldFile(const char* path, std::unique_ptr<HeldFile>& held) override;
     bool RemoveEmptyFolder(const char* folder) override;
+    bool IsLocked(const char* folder) override { return !unlocked.count(folder); }
+    tw::UntrustedFiles FindUntrustedFiles(const char* folder) override {
+        auto found = untrusted.find(folder);
+        return found == untrusted.end() ? tw::UntrustedFiles{} : found->second;
+    }
 };
 
 // The registration tool: each start recorded as

@@ -211,3 +211,60 @@ TEST(InstalledList, ADllInDoubtHasARoleOfItsOwn) {
 }
 
 }  // namespace
+
+namespace {
+
+const std::string kFolders =
+    "Tarnwhistle installed files 1\r\n"
+    "appdir\tC:\\Program Files\\V\\\r\n"
+    "given\tC:\\PROGRA~1\\V\\\r\n"
+    "folder\t00000000c0ffee01\t0001000000000a2f\tlocked\tC:\\Program Files\\V\\\r\n"
+    "folder\tffffffffffffffff\t0000000000000000\tunlocked\tC:\\Program Files\\V\\Driver\\\r\n";
+
+}  // namespace
+
+TEST(InstalledList, WhatTheFoldersWereWrittenByteForByte) {
+    InstalledList list;
+    list.appDirs = {"C:\\Program Files\\V\\"};
+    list.givenDirs = {"C:\\PROGRA~1\\V\\"};
+    list.folders = {{"C:\\Program Files\\V\\", {0xC0FFEE01, 0x1000000000A2F}, true},
+                    {"C:\\Program Files\\V\\Driver\\", {~std::uint64_t{0}, 0}, false}};
+    EXPECT_EQ(tw::FormatInstalledList(list), kFolders);
+    EXPECT_EQ(tw::ParseInstalledList(kFolders), list);
+}
+
+TEST(InstalledList, FolderLinesNotWrittenByTheWriterAreRefused) {
+    const std::string header = "Tarnwhistle installed files 1\r\n";
+    const std::string number = "0000000000000001";
+    const struct {
+        const char* name;
+        std::string line;
+    } cases[] = {
+        {"15 digits", "folder\t" + number.substr(1) + "\t" + number + "\tlocked\tC:\\V\\"},
+        {"17 digits", "folder\t0" + number + "\t" + number + "\tlocked\tC:\\V\\"},
+        {"not hex", "folder\t" + number + "\t000000000000000g\tlocked\tC:\\V\\"},
+        {"a sign", "folder\t" + number + "\t-000000000000001\tlocked\tC:\\V\\"},
+        {"neither locked nor unlocked", "folder\t" + number + "\t" + number + "\tyes\tC:\\V\\"},
+        {"no path", "folder\t" + number + "\t" + number + "\tlocked\t"},
+        {"no lock field", "folder\t" + number + "\t" + number + "\tC:\\V\\"},
+        {"given without a path", "given\t"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(tw::ParseInstalledList(header + c.line + "\r\n"));
+    }
+}
+
+// A folder installed into again may have been made anew: the later run's word counts.
+TEST(InstalledList, AFolderListedAgainTakesWhatTheLaterRunFound) {
+    InstalledList earlier = tw::ParseInstalledList(kFolders).value();
+    InstalledList later;
+    later.appDirs = {"c:\\program files\\v\\"};
+    later.givenDirs = {"c:\\progra~1\\v\\", "S:\\V\\"};
+    later.folders = {{"c:\\program files\\v\\driver\\", {5, 6}, true}, {"D:\\W\\", {7, 8}, true}};
+    InstalledList expected = earlier;
+    expected.givenDirs.push_back("S:\\V\\");
+    expected.folders[1] = later.folders[0];
+    expected.folders.push_back(later.folders[1]);
+    EXPECT_EQ(tw::MergeInstalledLists(earlier, later), expected);
+}

@@ -3,10 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "config/config_record.h"
 #include "res/texts.h"
 #include "tests/uninstall/fake_removal.h"
 #include "tests/uninstall/fake_store.h"
 #include "uninstall/installed_list.h"
+#include "uninstall/removal.h"
 
 namespace {
 
@@ -153,3 +155,60 @@ TEST(KeepForRemoval, EveryFailureIsNamedAndNothingAfterItIsWritten) {
 }
 
 }  // namespace
+
+// However the user spelled A, the run worked under the path of the folder it held:
+// the list names A, keys the roles and says what A and A\Driver were by that path,
+// keeps the spelling for the record and the entry, and the removal that reads it
+// takes everything away.
+TEST(KeepForRemoval, ASpelledOtherwiseIsListedByTheFolderHeldAndRemovedWhole) {
+    const struct {
+        const char* what;
+        std::string given;
+        std::string held;
+    } cases[] = {
+        {"its own path", "C:\\Program Files\\V\\", "C:\\Program Files\\V\\"},
+        {"another letter case", "c:\\PROGRAM FILES\\v\\", "c:\\PROGRAM FILES\\v\\"},
+        {"a short name", "C:\\PROGRA~1\\V\\", "C:\\Program Files\\V\\"},
+        {"a link above A", "C:\\Users\\Public\\link\\V\\", "D:\\real\\V\\"},
+        {"a substituted drive", "S:\\V\\", "C:\\work\\V\\"},
+        {"a mapped drive", "Z:\\V\\", "\\\\server\\share\\V\\"},
+        {"the long prefix", "\\\\?\\C:\\V\\", "C:\\V\\"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string tool = c.held + "regsvr32.exe";
+        const std::string dll = c.held + "Driver\\a.dll";
+        InstallSummary summary = Registered({{"Driver\\a.dll", 0}});
+        summary.appFolder = {c.held, tw::FolderIdentity{7, 1}, true};
+        summary.driverFolder = {c.held + "Driver\\", tw::FolderIdentity{7, 2}, true};
+        tw::InstalledRun run{c.given,
+                             "C:\\ZAVIDAR.CFG",
+                             {Copy(tool, "TOOL"), Copy(dll, "DLL")},
+                             &summary,
+                             TW_TEXT_UNINSTALL_DISPLAY_NAME};
+        FakeStore store;
+        ASSERT_THAT(tw::KeepForRemoval(run, store), IsEmpty());
+        EXPECT_EQ(store.entry->installLocation, c.given);
+        const tw::InstalledList list = tw::ParseInstalledList(store.list.value()).value();
+        EXPECT_EQ(list.appDirs, std::vector<std::string>{c.held});
+        EXPECT_EQ(list.givenDirs.size(), c.given == c.held ? 0u : 1u);
+        EXPECT_EQ(list.folders, (std::vector<tw::ListedFolder>{
+                                    {c.held, {7, 1}, true}, {c.held + "Driver\\", {7, 2}, true}}));
+        ASSERT_EQ(list.files.size(), 2u);
+        EXPECT_EQ(list.files[0].role, tw::FileRole::tool);
+        EXPECT_EQ(list.files[1].role, tw::FileRole::dll);
+
+        FakeRemovalSystem system;
+        FakeTools tools(system);
+        system.files = {{tool, "TOOL"}, {dll, "DLL"}};
+        const tw::ConfigRecord record = tw::BuildConfigRecord(c.given);
+        system.files["C:\\ZAVIDAR.CFG"] = std::string(record.begin(), record.end());
+        system.identities = {{c.held, {7, 1}}, {c.held + "Driver\\", {7, 2}}};
+        const tw::RemovalSummary removed = tw::RemoveInstalledFiles(list, system, tools);
+        EXPECT_TRUE(removed.Complete());
+        EXPECT_THAT(removed.failedFiles, IsEmpty());
+        ASSERT_EQ(removed.unregistrations.size(), 1u);
+        EXPECT_EQ(removed.unregistrations[0].toolPath, tool);
+        EXPECT_THAT(system.files, IsEmpty());
+    }
+}

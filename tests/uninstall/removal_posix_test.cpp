@@ -8,6 +8,7 @@
 
 #include "common/path_rules.h"
 #include "framework/File.h"
+#include "install/folder_hold.h"
 #include "tests/install/recording_system.h"
 #include "tests/temp_folder.h"
 #include "tests/uninstall/fake_removal.h"
@@ -87,6 +88,38 @@ TEST(RemovalOnDisk, AFileHeldOpenOrSwappedForALinkIsKept) {
                 ElementsAre(disk.app + "readme.txt", disk.app + "Driver\\x.sys"));
     EXPECT_EQ(ReadBytes(disk.elsewhere + "victim"), "sys");
     EXPECT_THAT(NamesIn(disk.root / "app"), ElementsAre("Driver", "readme.txt"));
+}
+
+// The list says what A and A\Driver were; another folder put at A's path with the
+// same names and bytes (the real one renamed away) is not worked in.
+TEST(RemovalOnDisk, OnlyTheFolderInstalledIsWorkedIn) {
+    for (bool lookalike : {false, true}) {
+        SCOPED_TRACE(lookalike ? "a lookalike at A's path" : "the folder installed");
+        Disk disk;
+        for (const std::string& folder : {disk.app, disk.app + "Driver\\"}) {
+            std::unique_ptr<Hold> held;
+            ASSERT_EQ(tw::OpenFolderAsItself(folder.c_str(), held), FolderOpening::held);
+            ASSERT_TRUE(held->Identity());
+            disk.list.folders.push_back({folder, *held->Identity(), true});
+        }
+        if (lookalike) {
+            ASSERT_EQ(rename((disk.root / "app").c_str(), (disk.elsewhere + "app").c_str()), 0);
+            MakeFolder(disk.root / "app/Driver");
+            WriteBytes(disk.root / "app/readme.txt", "readme");
+            WriteBytes(disk.root / "app/Driver/x.sys", "sys");
+        }
+        tw::RemovalSummary summary = disk.Remove();
+        if (!lookalike) {
+            EXPECT_TRUE(summary.Complete());
+            EXPECT_THAT(NamesIn(disk.root / "app"), IsEmpty());
+            continue;
+        }
+        EXPECT_THAT(summary.foldersNotInstalled, ElementsAre(disk.app));
+        EXPECT_THAT(summary.failedFiles, ElementsAre(disk.app));
+        EXPECT_EQ(summary.left.files, disk.list.files);
+        EXPECT_THAT(NamesIn(disk.root / "app"), ElementsAre("Driver", "readme.txt"));
+        EXPECT_THAT(NamesIn(disk.elsewhere + "app"), ElementsAre("Driver", "readme.txt"));
+    }
 }
 
 }  // namespace

@@ -460,3 +460,161 @@ TEST(Removal, UnregistrationParameters) {
 }
 
 }  // namespace
+
+namespace {
+
+constexpr tw::FolderIdentity kAppIdentity{0x1234, 10};
+constexpr tw::FolderIdentity kDriverIdentity{0x1234, 11};
+
+// An installation whose list says what A and A\Driver were, both locked.
+struct InstalledAndKnown : Installed {
+    InstalledAndKnown() {
+        list.folders = {{kApp, kAppIdentity, true}, {kDriver, kDriverIdentity, true}};
+        system.identities = {{kApp, kAppIdentity}, {kDriver, kDriverIdentity}};
+    }
+};
+
+struct FolderCase {
+    const char* name;
+    std::function<void(Installed&)> change;
+    std::vector<std::string> notInstalled;
+    std::vector<std::string> notLocked;
+    std::vector<std::string> remaining;  // besides user.txt, sorted
+    std::size_t starts;
+};
+
+const std::vector<std::string> kEverything = {kRecord, kDriverTool, kSys, kDllB,
+                                              kDllA,   kReadme,     kTool};
+
+const FolderCase kFolderCases[] = {
+    {"the folders installed, locked still", [](Installed&) {}, {}, {}, {}, 2},
+    {"another folder at A's path",
+     [](Installed& i) { i.system.identities[kApp].index = 99; },
+     {kApp},
+     {},
+     kEverything,
+     0},
+    {"the same index on another volume",
+     [](Installed& i) { i.system.identities[kApp].volume = 1; },
+     {kApp},
+     {},
+     kEverything,
+     0},
+    {"A's identity cannot be read",
+     [](Installed& i) { i.system.identities.erase(kApp); },
+     {kApp},
+     {},
+     kEverything,
+     0},
+    // The tool stays for the DLLs that still need it.
+    {"another folder at A\\Driver's path",
+     [](Installed& i) { i.system.identities[kDriver] = kAppIdentity; },
+     {kDriver},
+     {},
+     {kRecord, kDriverTool, kSys, kDllB, kDllA, kTool},
+     0},
+    {"A open to others now",
+     [](Installed& i) { i.system.unlocked.insert(kApp); },
+     {},
+     {kApp},
+     kEverything,
+     0},
+    {"A\\Driver open to others now",
+     [](Installed& i) { i.system.unlocked.insert(kDriver); },
+     {},
+     {kDriver},
+     {kRecord, kDriverTool, kSys, kDllB, kDllA, kTool},
+     0},
+    {"A was not locked when installed, and need not be now",
+     [](Installed& i) {
+         i.list.folders[0].locked = false;
+         i.system.unlocked.insert(kApp);
+     },
+     {},
+     {},
+     {},
+     2},
+    // A list written before what the folders were was listed: each must be locked.
+    {"a list that knows no folder, locked",
+     [](Installed& i) {
+         i.list.folders.clear();
+         i.system.identities.clear();
+     },
+     {},
+     {},
+     {},
+     2},
+    {"a list that knows no folder, A open to others",
+     [](Installed& i) {
+         i.list.folders.clear();
+         i.system.unlocked.insert(kApp);
+     },
+     {},
+     {kApp},
+     kEverything,
+     0},
+    {"a folder missing is no refusal",
+     [](Installed& i) {
+         i.system.folders[kApp] = FolderOpening::missing;
+         i.system.files.clear();
+         i.system.files["C:\\V\\user.txt"] = "mine";
+     },
+     {},
+     {},
+     {},
+     0},
+};
+
+}  // namespace
+
+// A folder that is not the one installed, or that others may change now, is
+// named; nothing in it is started, held or deleted, and it all stays listed.
+TEST(Removal, OnlyTheFoldersInstalledAndLockedStillAreWorkedIn) {
+    for (const FolderCase& c : kFolderCases) {
+        SCOPED_TRACE(c.name);
+        InstalledAndKnown installed;
+        c.change(installed);
+        tw::RemovalSummary summary = installed.Remove();
+        EXPECT_EQ(summary.foldersNotInstalled, c.notInstalled);
+        EXPECT_EQ(summary.foldersNotLocked, c.notLocked);
+        std::vector<std::string> remaining = c.remaining;
+        remaining.push_back("C:\\V\\user.txt");
+        std::sort(remaining.begin(), remaining.end());
+        EXPECT_EQ(installed.Remaining(), remaining);
+        EXPECT_EQ(summary.unregistrations.size(), c.starts);
+        const bool refused = !c.notInstalled.empty() || !c.notLocked.empty();
+        EXPECT_EQ(summary.Complete(), !refused);
+        if (!refused) continue;
+        // Named once, as the folder; what it holds stays listed unnamed, and so
+        // does the record, which names the installation still there.
+        std::vector<std::string> named = c.notInstalled;
+        named.insert(named.end(), c.notLocked.begin(), c.notLocked.end());
+        if (named[0] == kDriver) named.push_back(kTool);  // kept for the DLLs left
+        EXPECT_EQ(summary.failedFiles, named);
+        EXPECT_EQ(summary.left.folders, installed.list.folders);
+        EXPECT_EQ(summary.left.recordPaths, installed.list.recordPaths);
+        for (const std::string& call : installed.system.calls) {
+            EXPECT_NE(call.rfind("hold " + named[0], 0), 0u) << call;
+            EXPECT_NE(call.rfind("rmdir", 0), 0u) << call;
+        }
+    }
+}
+
+// A file no administrator owns in A or A\Driver: the tool would load it, so none
+// starts; the DLLs and their tool stay, everything else goes.
+TEST(Removal, NoToolStartsBesideAFileNoAdministratorOwns) {
+    for (const std::string& folder : {kApp, kDriver}) {
+        SCOPED_TRACE(folder);
+        InstalledAndKnown installed;
+        installed.system.untrusted[folder] = {{"helper.dll"}};
+        installed.system.untrusted[kDriver].unreadable = folder == kDriver;
+        tw::RemovalSummary summary = installed.Remove();
+        for (const std::string& call : installed.system.calls)
+            EXPECT_NE(call.rfind("start", 0), 0u) << call;
+        std::vector<std::string> untrusted = {folder + "helper.dll"};
+        if (folder == kDriver) untrusted.insert(untrusted.begin(), kDriver);
+        EXPECT_EQ(summary.untrustedFiles, untrusted);
+        EXPECT_EQ(summary.failedFiles, (std::vector<std::string>{kDllA, kDllB, kTool}));
+        EXPECT_THAT(installed.Remaining(), ElementsAre(kDllA, kDllB, kTool, "C:\\V\\user.txt"));
+    }
+}
