@@ -53,6 +53,10 @@ class PackageShape:
 
 
 PACKAGES = [PackageShape("mixed", 1000, 5, 16), PackageShape("small", 3000, 0, 0)]
+# Run once by every contender before the rounds, not timed: the session's first
+# 32-bit starts of each program (and the installer's first entry in the registry)
+# cost the first run up to twice as much as the later ones.
+WARM_UP = PackageShape("warm-up", 20, 0, 1)
 
 
 def lay_out(folder, shape, regsvr32, dll):
@@ -77,14 +81,14 @@ def lay_out(folder, shape, regsvr32, dll):
 class Contender:
     def __init__(self, name, label, command):
         self.name, self.label, self.command = name, label, command
-        self.seconds = []
+        self.seconds = {}  # package -> the seconds of each round
 
 
 def installer(name, label, exe):
     return Contender(name, label, lambda app: [str(exe), "/S", f"/D={app}"])
 
 
-def timed_run(contender, package, app_text, prefix):
+def timed_run(contender, package, app_text):
     """Seconds from the start of the Wine process to its end; the run must end with 0."""
     os.sync()
     started = time.monotonic()
@@ -119,7 +123,7 @@ def bench_package(shape, contenders, rounds, work, drive, prefix, tools):
     print(f"\npackage {shape.name}: {shape.describe()} and regsvr32.exe "
           f"({files:,} files, {size / 1e6:.1f} MB); {rounds} rounds", flush=True)
     for contender in contenders:
-        contender.seconds = []
+        contender.seconds[shape.name] = []
     checked_files = 0
     for round_number in range(rounds):
         trees = {}
@@ -128,8 +132,8 @@ def bench_package(shape, contenders, rounds, work, drive, prefix, tools):
             app = work / f"round{round_number}" / contender.name
             app.mkdir(parents=True)
             forget_earlier_installations(prefix)
-            seconds = timed_run(contender, package, drive.dos(app), prefix)
-            contender.seconds.append(seconds)
+            seconds = timed_run(contender, package, drive.dos(app))
+            contender.seconds[shape.name].append(seconds)
             trees[contender.name] = figures.tree(app)
             print(f"  round {round_number + 1}: {contender.label} {seconds:.2f} s", flush=True)
         reference = trees["batch"]
@@ -144,17 +148,19 @@ def bench_package(shape, contenders, rounds, work, drive, prefix, tools):
 
 
 def report(shape, contenders, checked_files):
-    print(f"\n{shape.name} ({shape.describe()}): median (lowest–highest), wall clock")
+    print(f"\n{shape.name} ({shape.describe()}): median (lowest–highest) over "
+          f"{len(contenders[0].seconds[shape.name])} rounds, wall clock")
     for contender in contenders:
-        print(f"  {contender.label:<36} {figures.Spread(contender.seconds).text(' s')}")
+        spread = figures.Spread(contender.seconds[shape.name])
+        print(f"  {contender.label:<34} {spread.text(' s')}")
     batch = next(c for c in contenders if c.name == "batch")
-    for contender in contenders:
-        if contender is not batch:
-            ratios = figures.ratios_by_round(contender.seconds, batch.seconds)
-            print(f"  {contender.label + ' / batch':<36} {figures.Spread(ratios).text()}")
-    if len(contenders) == 3:
-        ratios = figures.ratios_by_round(contenders[0].seconds, contenders[2].seconds)
-        print(f"  {'Tarnwhistle.exe / baseline':<36} {figures.Spread(ratios).text()}")
+    pairs = [(c, batch, "batch") for c in contenders if c is not batch]
+    pairs += [(contenders[0], c, "baseline") for c in contenders if c.name == "baseline"]
+    for numerator, denominator, name in pairs:
+        ratios = figures.ratios_by_round(numerator.seconds[shape.name],
+                                         denominator.seconds[shape.name])
+        label = f"ratio {numerator.name} / {name}"
+        print(f"  {label:<34} {figures.Spread(ratios).text()}")
     print(f"  installed trees the same in every round: {checked_files:,} files, names and bytes",
           flush=True)
 
@@ -185,7 +191,7 @@ def main():
     (work / "exe").mkdir(parents=True)
     shutil.copyfile(args.exe, work / "exe" / "Tarnwhistle.exe")
     shutil.copyfile(BATCH, work / BATCH.name)
-    started = time.monotonic()
+    started, load = time.monotonic(), os.getloadavg()
     with wine.MappedDrive(prefix, work, DRIVE_LETTERS) as drive:
         contenders = [installer("tarnwhistle", "Tarnwhistle.exe /S",
                                 drive.dos(work / "exe" / "Tarnwhistle.exe")),
@@ -194,25 +200,22 @@ def main():
         if args.baseline:
             (work / "baseline").mkdir()
             shutil.copyfile(args.baseline, work / "baseline" / "Tarnwhistle.exe")
-            contenders.append(installer("baseline", f"baseline {args.baseline.name} /S",
+            contenders.append(installer("baseline", "baseline Tarnwhistle.exe /S",
                                         drive.dos(work / "baseline" / "Tarnwhistle.exe")))
         print(f"Tarnwhistle.exe: {args.exe} ({args.exe.stat().st_size:,} bytes)"
               + (f"; baseline: {args.baseline}" if args.baseline else ""))
-        # One Wine session for every run: the server stays up between them.
+        # One Wine session for every run: the server stays up for a minute after the
+        # last program of the prefix ends, so between runs too.
         subprocess.run(["bash", "-c", f'source "{ROOT}/tools/wine-env.sh" && '
-                        '/usr/lib/wine/wineserver64 -p60'], check=True)
-        results = []
-        for shape in shapes:
-            checked = bench_package(shape, contenders, args.rounds, work, drive, prefix,
-                                    args.tools)
-            results.append((shape, [Contender(c.name, c.label, None) for c in contenders],
-                            checked))
-            for kept, contender in zip(results[-1][1], contenders):
-                kept.seconds = contender.seconds
-    for shape, kept, checked in results:
-        report(shape, kept, checked)
+                        '/usr/lib/wine/wineserver64 -p60'], check=False)
+        bench_package(WARM_UP, contenders, 1, work, drive, prefix, args.tools)
+        checked = [bench_package(shape, contenders, args.rounds, work, drive, prefix, args.tools)
+                   for shape in shapes]
+    for shape, files in zip(shapes, checked):
+        report(shape, contenders, files)
     forget_earlier_installations(prefix)
-    print(f"\nthe benchmark took {time.monotonic() - started:.0f} s")
+    print(f"\nthe benchmark took {time.monotonic() - started:.0f} s; load average "
+          f"{load[0]:.1f} at the start, {os.getloadavg()[0]:.1f} at the end")
     return 0
 
 
