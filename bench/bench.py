@@ -48,7 +48,7 @@ class PackageShape:
         if self.large_files:
             parts.append(f"{self.large_files} × 8 MB")
         if self.dlls:
-            parts.append(f"{self.dlls} DLLs")
+            parts.append(f"{self.dlls} DLL" + ("s" if self.dlls > 1 else ""))
         return ", ".join(parts)
 
 
@@ -121,7 +121,7 @@ def bench_package(shape, contenders, rounds, work, drive, prefix, tools):
     files = sum(len(f) for _, _, f in os.walk(package))
     size = sum(p.stat().st_size for p in package.rglob("*") if p.is_file())
     print(f"\npackage {shape.name}: {shape.describe()} and regsvr32.exe "
-          f"({files:,} files, {size / 1e6:.1f} MB); {rounds} rounds", flush=True)
+          f"({files:,} files, {size / 1e6:.1f} MB)", flush=True)
     for contender in contenders:
         contender.seconds[shape.name] = []
     checked_files = 0
