@@ -70,13 +70,13 @@ dist: win32 msi
 run: win32
 	python3 tools/run-sample.py
 
-# The installation engine against `cp -r` on a generated package (optimised host build).
-# BENCH_DIR=/dev/shm puts the package and the installations on that file system
-# (a tmpfs takes the disk out); by default they go to the temporary folder.
-bench: setup
-	cmake --preset host-release >/dev/null
-	cmake --build build/host-release -j$(JOBS) --target install_bench
-	build/host-release/bench/install_bench $(if $(BENCH_DIR),--dir $(BENCH_DIR))
+# The shipped Tarnwhistle.exe under Wine against an administrator's batch of xcopy and
+# regsvr32 on two generated packages (docs/benchmark.md): ROUNDS rounds (3);
+# BASELINE_EXE=old/Tarnwhistle.exe times a second installer beside it; BENCH_DIR puts
+# the packages and installations in BENCH_DIR/bench (by default build/bench).
+bench: win32
+	bash tools/with-display.sh python3 bench/bench.py --rounds $(or $(ROUNDS),3) \
+	    $(if $(BASELINE_EXE),--baseline $(BASELINE_EXE)) $(if $(BENCH_DIR),--folder $(BENCH_DIR)/bench)
 
 clean:
 	rm -rf build

@@ -1,11 +1,11 @@
 // The replacement steps on the host, answering as Windows does: a destination that
 // is a folder, has no write permission or is held open by a CFile of this process
 // is not replaced (ERROR_ACCESS_DENIED), whoever runs the program.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <string>
 
 #include "common/path_rules.h"
@@ -20,13 +20,6 @@ unsigned TemporaryNameSeed() { return static_cast<unsigned>(getpid()) * 7919u; }
 long ReplaceWithTemporary(const char* temporary, const char* destination) {
     std::string source = ToPosixPath(temporary);
     std::string target = ToPosixPath(destination);
-    // Where no destination exists there is nothing to refuse: one step that takes
-    // the name only while it is free. A file system that cannot do that, or a name
-    // that is taken, goes through the checks below.
-    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EEXIST && errno != EINVAL && errno != ENOSYS)
-        return Win32ErrorFromErrno(errno, target.c_str());
     struct stat st {};
     if (lstat(target.c_str(), &st) == 0) {
         bool readOnly = !S_ISLNK(st.st_mode) && (st.st_mode & 0222) == 0;

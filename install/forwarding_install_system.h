@@ -1,7 +1,7 @@
 // An installation system that passes every call on to another one. A system that
-// watches or changes a few calls (the install log, the benchmark's timing, the
-// tests' recording and faults) derives from it and overrides only those, so that a
-// call added to InstallSystem reaches the inner system without further work.
+// watches or changes a few calls (the install log, the tests' recording and faults)
+// derives from it and overrides only those, so that a call added to InstallSystem
+// reaches the inner system without further work.
 #pragma once
 
 #include <chrono>
