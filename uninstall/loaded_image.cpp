@@ -56,6 +56,8 @@ struct Layout {
     std::uint64_t imageSize = 0;
     std::size_t sectionTable = 0;
     std::size_t sections = 0;
+    std::uint64_t symbolTable = 0;  // a file offset; 0 when there is none
+    std::uint64_t symbols = 0;
     Range directories[16];
 };
 
@@ -67,6 +69,8 @@ std::optional<Layout> LayoutOf(std::span<const unsigned char> bytes) {
         return std::nullopt;
     Layout layout;
     layout.sections = Read(bytes, pe + 6, 2);
+    layout.symbolTable = Read(bytes, pe + 12, 4);
+    layout.symbols = Read(bytes, pe + 16, 4);
     const std::uint64_t optional = pe + 24;
     layout.sectionTable = optional + Read(bytes, pe + 20, 2);
     const std::uint64_t tableEnd = layout.sectionTable + layout.sections * kSectionHeaderSize;
@@ -118,8 +122,19 @@ bool AllZero(std::span<const unsigned char> bytes, std::uint64_t from, std::uint
                        [](unsigned char byte) { return byte == 0; });
 }
 
+// The COFF symbol table and the string table after it, which the linker leaves in
+// a program built with debugging information: nothing the loader maps. Its
+// extent; nothing when it leaves the file.
+std::optional<Range> SymbolTableOf(std::span<const unsigned char> file, const Layout& layout) {
+    const Range symbols{layout.symbolTable, layout.symbols * 18};
+    const Range stringsSize{symbols.End(), 4};
+    if (!Inside(stringsSize, file.size())) return std::nullopt;
+    return Range{symbols.start,
+                 symbols.size + std::max<std::uint64_t>(4, Read(file, stringsSize.start, 4))};
+}
+
 // Every byte of the file belongs to the headers or to a section, is padding of
-// zeros, or is the certificate table at the end.
+// zeros, or is the symbol table or the certificate table at the end.
 bool EveryFileByteAccounted(std::span<const unsigned char> file, const Layout& layout,
                             const std::vector<Section>& sections) {
     std::vector<Range> used{{0, layout.headersSize}};
@@ -130,6 +145,11 @@ bool EveryFileByteAccounted(std::span<const unsigned char> file, const Layout& l
     }
     const Range certificates = layout.directories[kCertificates];
     if (certificates.size != 0) used.push_back(certificates);
+    if (layout.symbolTable != 0) {
+        std::optional<Range> symbols = SymbolTableOf(file, layout);
+        if (!symbols) return false;
+        used.push_back(*symbols);
+    }
     std::sort(used.begin(), used.end(), [](Range a, Range b) { return a.start < b.start; });
     std::uint64_t covered = 0;
     for (const Range& range : used) {

@@ -10,8 +10,8 @@
 // fills them from the lookup table; an image with bound imports, whose entries
 // would be used, is refused) and the slot of the TLS index. Every other byte of
 // the file must be accounted for: by the headers, by a section, by the zeros that
-// pad sections to the file alignment, or by the certificate table that a
-// signature appends.
+// pad sections to the file alignment, by the symbol table a build with debugging
+// information keeps, or by the certificate table that a signature appends.
 #pragma once
 
 #include <cstddef>

@@ -49,16 +49,17 @@ void CopyReadablePages(const unsigned char* from, unsigned char* to, std::size_t
 void NTAPI SnapshotLoadedImage(PVOID, DWORD reason, PVOID) {
     if (reason != DLL_PROCESS_ATTACH || g_loaded.bytes) return;
     const auto* base = reinterpret_cast<const unsigned char*>(GetModuleHandleA(nullptr));
+    if (!base) return;
     // The headers' fixed parts and section table lie in the first page.
-    std::optional<std::size_t> size = base ? LoadedImageSize({base, 4096}) : std::nullopt;
-    if (!size) return;
+    const std::size_t size = LoadedImageSize({base, 4096}).value_or(0);
+    if (size == 0) return;
     auto* copy = static_cast<unsigned char*>(
-        VirtualAlloc(nullptr, *size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     if (!copy) return;
-    CopyReadablePages(base, copy, *size);
+    CopyReadablePages(base, copy, size);
     DWORD before = 0;
-    VirtualProtect(copy, *size, PAGE_READONLY, &before);
-    g_loaded = {copy, *size, reinterpret_cast<std::uintptr_t>(base)};
+    VirtualProtect(copy, size, PAGE_READONLY, &before);
+    g_loaded = {copy, size, reinterpret_cast<std::uintptr_t>(base)};
 }
 
 // Held until the process ends.

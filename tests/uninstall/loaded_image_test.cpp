@@ -180,6 +180,28 @@ TEST(LoadedImage, EveryByteTheLoaderTookFromTheFileIsCompared) {
              file.resize(kFileSize + 16, 1);
          },
          false},
+        {"a symbol table and its strings, as a build with debugging information has",
+         [](Bytes& file, Bytes& loaded) {
+             Header32(0x4C, kFileSize)(file, loaded);
+             Header32(0x50, 1)(file, loaded);
+             file.resize(kFileSize + 18 + 6, 0);
+             file[kFileSize + 18] = 6;
+         },
+         true},
+        {"a string table longer than the file",
+         [](Bytes& file, Bytes& loaded) {
+             Header32(0x4C, kFileSize)(file, loaded);
+             Header32(0x50, 1)(file, loaded);
+             file.resize(kFileSize + 18 + 6, 0);
+             file[kFileSize + 18] = 7;
+         },
+         false},
+        {"a symbol table beyond the file",
+         [](Bytes& file, Bytes& loaded) {
+             Header32(0x4C, kFileSize)(file, loaded);
+             Header32(0x50, 0x10000000)(file, loaded);
+         },
+         false},
         {"bound imports, whose addresses in the file the loader would use",
          Header32(kDirectories + 11 * 8 + 4, 8), false},
     };
