@@ -31,15 +31,21 @@ bool Inside(Range range, std::uint64_t limit) {
     return range.start <= limit && range.size <= limit - range.start;
 }
 
+// An offset or size already checked to lie within bytes held in memory.
+std::size_t Held(std::uint64_t value) { return static_cast<std::size_t>(value); }
+
 // Little-endian, width 2, 4 or 8; the caller has checked the bounds.
 std::uint64_t Read(std::span<const unsigned char> bytes, std::uint64_t at, int width) {
     std::uint64_t value = 0;
-    for (int i = width - 1; i >= 0; --i) value = value << 8 | bytes[at + i];
+    for (int i = width - 1; i >= 0; --i)
+        value = value << 8 | bytes[Held(at) + static_cast<std::size_t>(i)];
     return value;
 }
 
 void Write(std::span<unsigned char> bytes, std::uint64_t at, std::uint64_t value, int width) {
-    for (int i = 0; i < width; ++i) bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
+    for (int i = 0; i < width; ++i)
+        bytes[Held(at) + static_cast<std::size_t>(i)] =
+            static_cast<unsigned char>(value >> (8 * i));
 }
 
 struct Section {
@@ -68,11 +74,11 @@ std::optional<Layout> LayoutOf(std::span<const unsigned char> bytes) {
         std::memcmp(bytes.data() + pe, "PE\0\0", 4) != 0)
         return std::nullopt;
     Layout layout;
-    layout.sections = Read(bytes, pe + 6, 2);
+    layout.sections = Held(Read(bytes, pe + 6, 2));
     layout.symbolTable = Read(bytes, pe + 12, 4);
     layout.symbols = Read(bytes, pe + 16, 4);
     const std::uint64_t optional = pe + 24;
-    layout.sectionTable = optional + Read(bytes, pe + 20, 2);
+    layout.sectionTable = Held(optional + Read(bytes, pe + 20, 2));
     const std::uint64_t tableEnd = layout.sectionTable + layout.sections * kSectionHeaderSize;
     if (layout.sections == 0 || layout.sections > kMaxSections || tableEnd > bytes.size() ||
         optional + 2 > layout.sectionTable)
@@ -191,7 +197,7 @@ bool Relocate(std::span<unsigned char> image, const Layout& layout, std::uint64_
 void TakeFromLoaded(std::span<unsigned char> expected, std::span<const unsigned char> loaded,
                     Range range) {
     if (range.size != 0 && Inside(range, expected.size()))
-        std::memcpy(expected.data() + range.start, loaded.data() + range.start, range.size);
+        std::memcpy(expected.data() + range.start, loaded.data() + range.start, Held(range.size));
 }
 
 // The slot the loader writes the TLS index into, named by the TLS directory.
@@ -228,20 +234,20 @@ bool FileHoldsLoadedImage(std::span<const unsigned char> file,
     if (!EveryFileByteAccounted(file, *layout, sections)) return false;
 
     // The file as the loader lays it out and relocates it.
-    std::vector<unsigned char> expected(layout->imageSize, 0);
-    std::memcpy(expected.data(), file.data(), layout->headersSize);
+    std::vector<unsigned char> expected(Held(layout->imageSize), 0);
+    std::memcpy(expected.data(), file.data(), Held(layout->headersSize));
     for (const Section& section : sections)
         std::memcpy(expected.data() + section.address, file.data() + section.raw.start,
-                    section.mapped);
+                    Held(section.mapped));
     if (!Relocate(expected, *layout, loadedBase - layout->imageBase)) return false;
     TakeFromLoaded(expected, loaded, layout->imageBaseField);
     TakeFromLoaded(expected, loaded, layout->directories[kImportAddresses]);
     TakeFromLoaded(expected, loaded, TlsIndexSlot(expected, *layout, loadedBase));
 
-    if (std::memcmp(expected.data(), loaded.data(), layout->headersSize) != 0) return false;
+    if (std::memcmp(expected.data(), loaded.data(), Held(layout->headersSize)) != 0) return false;
     return std::all_of(sections.begin(), sections.end(), [&](const Section& section) {
         return std::memcmp(expected.data() + section.address, loaded.data() + section.address,
-                           section.mapped) == 0;
+                           Held(section.mapped)) == 0;
     });
 }
 

@@ -411,7 +411,7 @@ def scenario_kept_copy_is_the_program(suite, name, checks):
     exe = suite.place_exe(source)
     patched = patched_in_code(exe.read_bytes())
     log = suite.install_log(name)
-    args = ["/S", "/D=" + app_text[:-1], "/LOG=" + suite.drive.dos(log)]
+    args = ["/S", "/LOG=" + suite.drive.dos(log), "/D=" + app_text[:-1]]
     with suite.start(name, exe, source, args) as run:
         loading = wait_loading_imports(suite, ui.START_TIMEOUT)
         exe.rename(source / "started.exe")
