@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "install/folder_rights.h"
 #include "install/folder_securing.h"
