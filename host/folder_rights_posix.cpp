@@ -1,7 +1,9 @@
 // The host's imitation of folder rights: a Unix owner is the SID S-1-22-1-<uid>
-// (root is the system), the group S-1-22-2-<gid>, the others Everyone; the mode
-// bits give each its entry. Locking takes the write bits from group and others;
-// the owner stays, since only root may give a folder away.
+// (root is the system, and the user running the program stands for the
+// administrators an installation runs as on Windows), the group S-1-22-2-<gid>,
+// the others Everyone; the mode bits give each its entry. Locking takes the write
+// bits from group and others; the owner stays, since only root may give a folder
+// away.
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/path_rules.h"
 #include "host/posix_descriptor.h"
@@ -24,7 +27,9 @@ constexpr std::uint32_t kReadAndExecute = 0x001200A9u;
 constexpr std::uint32_t kWriteRights = 0x00000002u | 0x00000004u | 0x00000040u | 0x00010000u;
 
 std::string UserSid(uid_t uid) {
-    return uid == 0 ? std::string(kLocalSystemSid) : "S-1-22-1-" + std::to_string(uid);
+    if (uid == 0) return std::string(kLocalSystemSid);
+    if (uid == geteuid()) return std::string(kAdministratorsSid);
+    return "S-1-22-1-" + std::to_string(uid);
 }
 
 std::uint32_t MaskOf(mode_t bits) {  // bits: the three of one class, as 07
@@ -80,7 +85,7 @@ FolderSecuring SecurePlatformFolder(const char* folder) {
     Descriptor fd(OpenFolder(folder));
     if (fd.Get() < 0) return {FolderSecuring::Result::failed, LastError()};
     PosixFolderRights rights(fd.Get());
-    return SecureFolderRights(rights, PlatformRunningUser());
+    return SecureFolderRights(rights);
 }
 
 std::uint32_t ReadPlatformFolderRights(const char* folder, FolderRights& rights) {
@@ -88,8 +93,6 @@ std::uint32_t ReadPlatformFolderRights(const char* folder, FolderRights& rights)
     if (fd.Get() < 0) return LastError();
     return PosixFolderRights(fd.Get()).Read(rights);
 }
-
-std::string PlatformRunningUser() { return UserSid(geteuid()); }
 
 UntrustedFiles FindPlatformUntrustedFiles(const char* folder) {
     UntrustedFiles found;
@@ -101,7 +104,7 @@ UntrustedFiles FindPlatformUntrustedFiles(const char* folder) {
         if (fd >= 0) close(fd);
         return found;
     }
-    const std::string user = PlatformRunningUser();
+    std::vector<OwnedEntry> entries;
     for (;;) {
         errno = 0;
         const dirent* entry = readdir(dir);
@@ -109,15 +112,14 @@ UntrustedFiles FindPlatformUntrustedFiles(const char* folder) {
         // An entry that cannot be examined has no owner anybody trusts.
         struct stat st {};
         bool examined = fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0;
-        if (examined && S_ISDIR(st.st_mode)) continue;
-        if (!examined || !IsTrustedOwner(UserSid(st.st_uid), user))
-            found.names.emplace_back(entry->d_name);
+        entries.push_back({entry->d_name, examined ? UserSid(st.st_uid) : std::string()});
     }
     if (errno != 0) {
         found.unreadable = true;
         found.error = LastError();
     }
     closedir(dir);
+    found.names = UntrustedEntries(entries);
     return found;
 }
 

@@ -73,8 +73,7 @@ public:
 
     bool IsLocked(const char* folder) override {
         tw::FolderRights rights;
-        return tw::ReadPlatformFolderRights(folder, rights) == 0 &&
-               !tw::NeedsLocking(rights, tw::PlatformRunningUser());
+        return tw::ReadPlatformFolderRights(folder, rights) == 0 && !tw::NeedsLocking(rights);
     }
 
     tw::UntrustedFiles FindUntrustedFiles(const char* folder) override {

@@ -1,8 +1,9 @@
 // What an installation trusts in its destination folders. Each held folder is
 // locked to administrators before anything is written into it; before the first
-// registration tool starts, the files already in them are checked once. A folder
-// that could not be locked, or a file there that no administrator owns (the tool
-// would load it for any DLL that asks for its name), bars every start, and is
+// registration tool starts, the files and folders in them are checked once. A
+// folder that could not be locked, or a file there that no administrator owns (the
+// tool would load it for any DLL that asks for its name), or a folder inside that
+// no administrator owns (its owner may still change it), bars every start, and is
 // named among the run's failures by its full path.
 #pragma once
 
@@ -22,7 +23,7 @@ public:
     // folder ends in a separator, is held, and stays valid for the object's life.
     // True when it is locked now.
     bool Secure(const char* folder);
-    // The files of the folders secured; later calls do nothing.
+    // The files and folders in the folders secured; later calls do nothing.
     void CheckFiles();
     bool Barred() const { return m_barred; }
 

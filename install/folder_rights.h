@@ -61,10 +61,10 @@ struct FolderRights {
     std::vector<AccessEntry> entries;
 };
 
-// The owners an elevated run trusts: the system, the administrators, the
-// installer service, and the user running this run (an administrator: whatever
-// that user owns, the run could have written itself).
-bool IsTrustedOwner(std::string_view sid, std::string_view runningUser);
+// The owners an installation trusts: the system, the administrators and the
+// installer service. Not the account of the user who runs it: under UAC that
+// account's own programs run without elevation and own what they make.
+bool IsTrustedOwner(std::string_view sid);
 
 // True when anyone but those owners may change the folder: a null access list, an
 // owner outside them (an owner may always rewrite the access list), or an entry
@@ -73,7 +73,19 @@ bool IsTrustedOwner(std::string_view sid, std::string_view runningUser);
 // too, since the folder's new files would take them. CREATOR OWNER gives rights
 // only to whoever creates a file in it, which needs a right judged on its own;
 // OWNER RIGHTS stands for the owner.
-bool NeedsLocking(const FolderRights& rights, std::string_view runningUser);
+bool NeedsLocking(const FolderRights& rights);
+
+// A file or folder found in a destination folder, with its owner's SID (empty
+// when it could not be read).
+struct OwnedEntry {
+    std::string name;
+    std::string owner;
+};
+
+// The names of the entries that no trusted owner owns, files and folders alike
+// (another user's folder stays theirs when the folder above it is locked), in
+// order; "." and "..", the folder itself and the one above it, are passed over.
+std::vector<std::string> UntrustedEntries(const std::vector<OwnedEntry>& entries);
 
 // The access list a locked folder gets, in the system's descriptor language:
 // owner Administrators, a protected list (nothing inherited from above) giving

@@ -29,6 +29,32 @@ std::string SidText(PSID sid) {
     return text;
 }
 
+// The SID of the account this process runs as; empty when it cannot be read.
+std::string RunningAccount() {
+    KernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Out())) return {};
+    DWORD size = 0;
+    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> buffer(size);
+    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
+        return {};
+    return SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
+}
+
+// Windows keeps the owner a file is given, and gives an elevated run's new files
+// to the administrators. Wine keeps no owner but the Unix one, which it reports
+// as the account running the program whatever owner was set, and has no other
+// account: there that account stands for the administrators, as the host's
+// imitation reads its own user.
+std::string AccountText(PSID sid) {
+    static const std::string unixOwner =
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") ? RunningAccount()
+                                                                          : std::string();
+    std::string text = SidText(sid);
+    if (!unixOwner.empty() && text == unixOwner) return std::string(kAdministratorsSid);
+    return text;
+}
+
 bool IsDenyType(BYTE type) {
     return type == ACCESS_DENIED_ACE_TYPE || type == ACCESS_DENIED_OBJECT_ACE_TYPE ||
            type == ACCESS_DENIED_CALLBACK_ACE_TYPE ||
@@ -51,7 +77,7 @@ void ReadEntries(PACL acl, std::vector<AccessEntry>& entries) {
                 entry.kind = header->AceType == ACCESS_ALLOWED_ACE_TYPE ? AccessEntry::Kind::allow
                                                                         : AccessEntry::Kind::deny;
                 entry.mask = basic->Mask;
-                entry.sid = SidText(&basic->SidStart);
+                entry.sid = AccountText(&basic->SidStart);
             } else if (IsDenyType(header->AceType)) {
                 entry.kind = AccessEntry::Kind::deny;
             }
@@ -68,7 +94,7 @@ std::uint32_t ReadRights(HANDLE handle, FolderRights& rights) {
                                   OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
                                   nullptr, &dacl, nullptr, descriptor.Out());
     if (error != ERROR_SUCCESS) return error;
-    rights.owner = SidText(owner);
+    rights.owner = AccountText(owner);
     rights.hasDacl = dacl != nullptr;
     rights.entries.clear();
     if (dacl) ReadEntries(dacl, rights.entries);
@@ -98,17 +124,6 @@ constexpr DWORD kRightsAccess = READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_RE
 
 }  // namespace
 
-std::string PlatformRunningUser() {
-    KernelHandle token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Out())) return {};
-    DWORD size = 0;
-    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
-    std::vector<unsigned char> buffer(size);
-    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
-        return {};
-    return SidText(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid);
-}
-
 FolderSecuring SecurePlatformFolder(const char* folder) {
     FileHandle handle(OpenAsItself(WithoutTrailingSeparator(folder), kRightsAccess));
     if (!handle.IsValid()) return {FolderSecuring::Result::failed, GetLastError()};
@@ -117,7 +132,7 @@ FolderSecuring SecurePlatformFolder(const char* folder) {
     if ((*attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(*attributes & FILE_ATTRIBUTE_DIRECTORY))
         return {FolderSecuring::Result::failed, ERROR_DIRECTORY};
     Win32FolderRights rights(handle.Get());
-    return SecureFolderRights(rights, PlatformRunningUser());
+    return SecureFolderRights(rights);
 }
 
 std::uint32_t ReadPlatformFolderRights(const char* folder, FolderRights& rights) {
@@ -136,23 +151,22 @@ UntrustedFiles FindPlatformUntrustedFiles(const char* folder) {
         found.error = GetLastError();
         return found;
     }
-    const std::string user = PlatformRunningUser();
+    std::vector<OwnedEntry> entries;
     do {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        // A file whose owner cannot be read is trusted no more than another user's.
-        FileHandle file(OpenAsItself(base + data.cFileName, READ_CONTROL));
+        // An entry whose owner cannot be read is trusted no more than another user's.
+        FileHandle entry(OpenAsItself(base + data.cFileName, READ_CONTROL));
         PSID owner = nullptr;
         LocalMemory descriptor;
-        bool read = file.IsValid() &&
-                    GetSecurityInfo(file.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+        bool read = entry.IsValid() &&
+                    GetSecurityInfo(entry.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
                                     nullptr, nullptr, nullptr, descriptor.Out()) == ERROR_SUCCESS;
-        if (!read || !IsTrustedOwner(SidText(owner), user))
-            found.names.push_back(std::string(data.cFileName));
+        entries.push_back({data.cFileName, read ? AccountText(owner) : std::string()});
     } while (FindNextFileA(search.Get(), &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) {
         found.unreadable = true;
         found.error = GetLastError();
     }
+    found.names = UntrustedEntries(entries);
     return found;
 }
 

@@ -2,15 +2,15 @@
 
 namespace tw {
 
-FolderSecuring SecureFolderRights(FolderRightsAccess& folder, std::string_view runningUser) {
+FolderSecuring SecureFolderRights(FolderRightsAccess& folder) {
     using Result = FolderSecuring::Result;
     FolderRights rights;
     if (std::uint32_t error = folder.Read(rights)) return {Result::failed, error};
-    if (!NeedsLocking(rights, runningUser)) return {Result::unchanged, 0};
+    if (!NeedsLocking(rights)) return {Result::unchanged, 0};
     if (std::uint32_t error = folder.Lock()) return {Result::failed, error};
     FolderRights locked;
     if (std::uint32_t error = folder.Read(locked)) return {Result::failed, error};
-    if (NeedsLocking(locked, runningUser)) return {Result::failed, kErrorRightsNotKept};
+    if (NeedsLocking(locked)) return {Result::failed, kErrorRightsNotKept};
     return {Result::secured, 0};
 }
 

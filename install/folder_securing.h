@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "install/folder_rights.h"
@@ -38,11 +37,11 @@ inline constexpr std::uint32_t kErrorRightsNotKept = 50;
 
 // Reads the folder's rights and locks it when the rule says so; a lock is read back
 // and must satisfy the rule, so a volume that drops rights silently fails too.
-FolderSecuring SecureFolderRights(FolderRightsAccess& folder, std::string_view runningUser);
+FolderSecuring SecureFolderRights(FolderRightsAccess& folder);
 
-// The files directly in a folder that no trusted owner owns, by name (a file whose
-// owner cannot be read among them); unreadable when the folder could not be
-// listed, which trusts nothing in it.
+// The files and folders directly in a folder that no trusted owner owns, by name
+// (those whose owner cannot be read among them); unreadable when the folder could
+// not be listed, which trusts nothing in it.
 struct UntrustedFiles {
     std::vector<std::string> names;
     bool unreadable = false;

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "install/folder_rights.h"
 #include "install/folder_securing.h"
@@ -15,7 +14,5 @@ FolderSecuring SecurePlatformFolder(const char* folder);
 UntrustedFiles FindPlatformUntrustedFiles(const char* folder);
 // The folder's owner and access list as the rule sees them; 0 or the error code.
 std::uint32_t ReadPlatformFolderRights(const char* folder, FolderRights& rights);
-// The SID of the user this process runs as.
-std::string PlatformRunningUser();
 
 }  // namespace tw

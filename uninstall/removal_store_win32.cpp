@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <optional>
 #include <string>
 
 #include "common/path_rules.h"
@@ -45,23 +46,15 @@ bool SetNumber(HKEY key, const wchar_t* name, DWORD value) {
                           sizeof(value)) == ERROR_SUCCESS;
 }
 
-// The whole of source, from its start, into a file made or emptied at path.
-bool CopyFromHandle(HANDLE source, const std::string& path) {
-    LARGE_INTEGER start{};
-    if (!SetFilePointerEx(source, start, nullptr, FILE_BEGIN)) return false;
+// The bytes, whole, in a file made or emptied at path.
+bool WriteWhole(const std::string& bytes, const std::string& path) {
     tw::FileHandle copy(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!copy.IsValid()) return false;
-    std::string block(64 * 1024, '\0');
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(source, block.data(), static_cast<DWORD>(block.size()), &got, nullptr))
-            return false;
-        if (got == 0) return FlushFileBuffers(copy.Get()) != 0;
-        DWORD written = 0;
-        if (!WriteFile(copy.Get(), block.data(), got, &written, nullptr) || written != got)
-            return false;
-    }
+    DWORD written = 0;
+    return copy.IsValid() &&
+           WriteFile(copy.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) &&
+           written == bytes.size() && FlushFileBuffers(copy.Get());
 }
 
 class Win32RemovalStore : public tw::RemovalStore {
@@ -111,14 +104,14 @@ public:
     }
 
     // From the program file held since the start (tw::HoldRunningImage), never
-    // from its name, which another user may have given to another program since.
+    // from its name, which another user may have given to another program since;
+    // and only the bytes shown to be the image that is running.
     bool CopyInstaller() override {
         const std::string& self = tw::RunningImagePath();
-        HANDLE image = tw::RunningImageHandle();
-        if (self.empty() || m_folder.empty() || !image || tw::SecureStoreFolder(m_folder) != 0)
-            return false;
+        if (self.empty() || m_folder.empty() || tw::SecureStoreFolder(m_folder) != 0) return false;
         if (tw::SamePath(self, CopyPath())) return true;  // a run of the copy itself
-        return CopyFromHandle(image, CopyPath());
+        std::optional<std::string> image = tw::ReadRunningImageFile();
+        return image && WriteWhole(*image, CopyPath());
     }
 
     bool WriteEntry(const tw::UninstallEntry& entry) override {

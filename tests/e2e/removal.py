@@ -10,6 +10,7 @@ import os
 import random
 import shlex
 import shutil
+import struct
 import subprocess
 import time
 
@@ -430,6 +431,81 @@ def scenario_lookalike(suite, name, checks):
     wine.remove_tree(store_folder(prefix))
 
 
+def patched_in_code(program):
+    """program with the first byte of code at its entry point made a breakpoint:
+    started, it would stop at once; read, it differs in one byte of code."""
+    pe = struct.unpack_from("<I", program, 0x3C)[0]
+    sections, optional_size = struct.unpack_from("<H", program, pe + 6)[0], \
+        struct.unpack_from("<H", program, pe + 20)[0]
+    entry = struct.unpack_from("<I", program, pe + 24 + 16)[0]
+    table = pe + 24 + optional_size
+    for i in range(sections):
+        size, address, raw_size, raw = struct.unpack_from("<IIII", program, table + 40 * i + 8)
+        if address <= entry < address + min(size, raw_size):
+            patched = bytearray(program)
+            patched[raw + entry - address] = 0xCC
+            return bytes(patched)
+    raise Failure("no section holds the program's entry point")
+
+
+def wait_loading_imports(suite, timeout):
+    """Waits until a 32-bit program of this run has kernel32.dll mapped: Wine has
+    read the program's own image by then and loads what it imports, and the
+    program has not yet run any code of its own. False when none does in time."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        for pid in wine.marked_processes(suites.RUN_MARKER, str(suite.root)):
+            try:
+                if "/i386-windows/kernel32.dll" in wine.Path(f"/proc/{pid}/maps").read_text():
+                    return True
+            except OSError:
+                continue
+        time.sleep(0.02)
+    return False
+
+
+def scenario_kept_copy_is_the_program(suite, name, checks):
+    """A silent installation whose program file is renamed, and a copy of it
+    patched in its code put under its name, while it starts: after Wine has read
+    the image, before the program opens its own file. The copy kept for the
+    removal is never the patched program: none is kept, the installation names it,
+    writes no entry and ends with 1603; the package is installed all the same."""
+    prefix = suite.prefix
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    wine.remove_tree(store_folder(prefix))
+    app_dir = suite.folder(name, "app")
+    app_text = suite.drive.dos(app_dir) + "\\"
+    source = suite.folder(name, "package")
+    gamma = pkg.content("gamma.sys")
+    pkg.Package({"support.txt": pkg.content("support.txt")}, {"gamma.sys": gamma}).lay_out(source)
+    exe = suite.place_exe(source)
+    patched = patched_in_code(exe.read_bytes())
+    log = suite.install_log(name)
+    args = ["/S", "/LOG=" + suite.drive.dos(log), "/D=" + app_text[:-1]]
+    with suite.start(name, exe, source, args) as run:
+        loading = wait_loading_imports(suite, ui.START_TIMEOUT)
+        exe.rename(source / "started.exe")
+        exe.write_bytes(patched)
+        code = run.exit_code(ui.START_TIMEOUT + ui.install_timeout(0))
+    checks.true(loading, "the program's imports were never seen loading")
+    copy = "C:\\Program Files (x86)\\Tarnwhistle\\Tarnwhistle.exe"
+    kept = unix_path(prefix, copy)
+    checks.true(not kept.exists() or kept.read_bytes() != patched,
+                "the copy kept for the removal is the patched program")
+    checks.true(not kept.exists(), "a copy was kept")
+    checks.equal(code, ui.wine_exit_status(ui.EXIT_FAILED), "exit status of the installation")
+    checks.equal(entry_values(prefix), None, "the entry after the installation")
+    checks.equal((app_dir / "Driver" / "gamma.sys").read_bytes() if
+                 (app_dir / "Driver" / "gamma.sys").exists() else None, gamma,
+                 "the driver file installed")
+    lines, problems = pkg.read_install_log(log)
+    checks.extend(problems)
+    checks.true(f"not installed: {copy}" in lines, f"the copy not named in the log: {lines}")
+    checks.equal(lines[-1:], ["exit code: 1603"], "the log's last line")
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    wine.remove_tree(store_folder(prefix))
+
+
 def scenario_short_name(suite, name, checks):
     """An installation given A by its 8.3 name: the list names A by its long path
     and keeps the short one as given, the record and the entry keep the short
@@ -484,6 +560,9 @@ SCENARIOS = [
      scenario_lookalike),
     ("short-name", "an installation given A by its short name, removed whole",
      scenario_short_name),
+    ("kept-copy-is-the-program",
+     "the installer swapped for a copy patched in its code as it starts: no patched copy kept",
+     scenario_kept_copy_is_the_program),
 ]
 
 

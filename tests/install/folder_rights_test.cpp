@@ -77,7 +77,9 @@ TEST(FolderRights, TheRuleLocksWhatAnyoneButTheAdministratorsMayChange) {
          false},
         {"owned by the system", With(tw::kLocalSystemSid, {}), false},
         {"owned by the user running this, who has full control", With(kUser, {Allow(kUser, kFull)}),
-         false},
+         true},
+        {"owned by the administrators, the user running this may change it",
+         With(tw::kAdministratorsSid, {Allow(kUser, 0x2, 0)}), true},
         {"a null access list", {std::string(tw::kAdministratorsSid), false, {}}, true},
         {"an empty access list (nobody may do anything)",
          {std::string(tw::kAdministratorsSid), true, {}},
@@ -111,10 +113,30 @@ TEST(FolderRights, TheRuleLocksWhatAnyoneButTheAdministratorsMayChange) {
         {"an entry of another kind (read as nobody's every right)",
          With(tw::kAdministratorsSid, {Allow("", tw::kChangingRights)}), true},
     };
-    for (const Case& c : cases) EXPECT_EQ(tw::NeedsLocking(c.rights, kUser), c.locks) << c.what;
-    // Without a running user, its folder is no longer trusted.
-    EXPECT_TRUE(tw::NeedsLocking(With(kUser, {}), ""));
-    EXPECT_FALSE(tw::NeedsLocking(With(tw::kAdministratorsSid, {}), ""));
+    for (const Case& c : cases) EXPECT_EQ(tw::NeedsLocking(c.rights), c.locks) << c.what;
+}
+
+// What the check before the first tool start names in a destination folder: files
+// and folders alike, of any owner but the three trusted, the user running the
+// installation among them.
+TEST(FolderRights, EntriesOfAnyOtherOwnerAreNamedFilesAndFoldersAlike) {
+    const std::vector<tw::OwnedEntry> entries = {
+        {".", std::string(tw::kAdministratorsSid)},
+        {"..", kOther},  // the folder above: not the folder's content
+        {"tool.exe", std::string(tw::kAdministratorsSid)},
+        {"system.dll", std::string(tw::kLocalSystemSid)},
+        {"service.dll", std::string(tw::kTrustedInstallerSid)},
+        {"mine.dll", kUser},
+        {"Driver", std::string(tw::kAdministratorsSid)},
+        {"my folder", kUser},
+        {"their folder", kOther},
+        {"unreadable", ""},
+        {"users.dll", std::string(tw::kUsersSid)},
+    };
+    EXPECT_EQ(tw::UntrustedEntries(entries),
+              (std::vector<std::string>{"mine.dll", "my folder", "their folder", "unreadable",
+                                        "users.dll"}));
+    EXPECT_TRUE(tw::UntrustedEntries({}).empty());
 }
 
 // Each changing right alone, given to Users, locks the folder; reading, running
@@ -123,13 +145,11 @@ TEST(FolderRights, EachChangingRightAloneLocks) {
     const std::uint32_t changing[] = {0x2,     0x4,     0x10,      0x40,       0x100,     0x10000,
                                       0x40000, 0x80000, 0x2000000, 0x10000000, 0x40000000};
     for (std::uint32_t mask : changing)
-        EXPECT_TRUE(
-            tw::NeedsLocking(With(tw::kAdministratorsSid, {Allow(tw::kUsersSid, mask)}), kUser))
+        EXPECT_TRUE(tw::NeedsLocking(With(tw::kAdministratorsSid, {Allow(tw::kUsersSid, mask)})))
             << std::hex << mask;
     const std::uint32_t harmless[] = {0x1, 0x8, 0x20, 0x80, 0x20000, 0x100000, 0x80000000, kRead};
     for (std::uint32_t mask : harmless)
-        EXPECT_FALSE(
-            tw::NeedsLocking(With(tw::kAdministratorsSid, {Allow(tw::kUsersSid, mask)}), kUser))
+        EXPECT_FALSE(tw::NeedsLocking(With(tw::kAdministratorsSid, {Allow(tw::kUsersSid, mask)})))
             << std::hex << mask;
 }
 
@@ -203,7 +223,7 @@ TEST(FolderRights, SecuringReadsDecidesLocksAndReadsBack) {
         ScriptedRights rights;
         rights.reads = c.reads;
         rights.lockError = c.lockError;
-        tw::FolderSecuring securing = tw::SecureFolderRights(rights, kUser);
+        tw::FolderSecuring securing = tw::SecureFolderRights(rights);
         EXPECT_EQ(securing.result, c.result) << c.what;
         EXPECT_EQ(securing.error, c.error) << c.what;
         EXPECT_EQ(rights.calls, c.calls) << c.what;
@@ -231,7 +251,7 @@ TEST(FolderRightsOnHost, AFolderOthersMayWriteIsLockedAndALockedOneIsLeft) {
 
     tw::FolderRights rights;
     ASSERT_EQ(tw::ReadPlatformFolderRights((open + "/").c_str(), rights), 0u);
-    EXPECT_TRUE(tw::NeedsLocking(rights, tw::PlatformRunningUser()));
+    EXPECT_TRUE(tw::NeedsLocking(rights));
 
     tw::FolderSecuring first = tw::SecurePlatformFolder((open + "/").c_str());
     EXPECT_EQ(first.result, Result::secured);
@@ -259,7 +279,7 @@ TEST(FolderRightsOnHost, ALinkOrAMissingFolderIsNotSecured) {
     EXPECT_EQ(missing.error, 2u);
 }
 
-TEST(FolderRightsOnHost, FilesAnotherUserOwnsAreNamedFoldersPassedOver) {
+TEST(FolderRightsOnHost, FilesAndFoldersAnotherUserOwnsAreNamed) {
     if (geteuid() != 0)
         TW_SKIP_UNLESS_OFFERED("root") << "only root can give a file to another user";
     TempFolder temp;
@@ -274,7 +294,7 @@ TEST(FolderRightsOnHost, FilesAnotherUserOwnsAreNamedFoldersPassedOver) {
     tw::UntrustedFiles found = tw::FindPlatformUntrustedFiles((temp.Path() + "/").c_str());
     EXPECT_FALSE(found.unreadable);
     std::sort(found.names.begin(), found.names.end());
-    EXPECT_EQ(found.names, (std::vector<std::string>{"helper.drv", "link.dll"}));
+    EXPECT_EQ(found.names, (std::vector<std::string>{"helper.drv", "link.dll", "sub"}));
 
     tw::UntrustedFiles missing = tw::FindPlatformUntrustedFiles((temp / "missing/").c_str());
     EXPECT_TRUE(missing.unreadable);
@@ -292,22 +312,23 @@ TEST(FolderRightsOnWin32, AFolderEveryoneMayChangeIsLockedThroughItsHandle) {
     const std::string open = std::string(drive) + "\\open folder\\";
     tw::FolderRights before;
     ASSERT_EQ(tw::ReadPlatformFolderRights(open.c_str(), before), 0u);
-    const std::string user = tw::PlatformRunningUser();
-    EXPECT_FALSE(user.empty());
-    EXPECT_TRUE(tw::NeedsLocking(before, user));
+    EXPECT_TRUE(tw::NeedsLocking(before));
 
     tw::FolderSecuring securing = tw::SecurePlatformFolder(open.c_str());
     EXPECT_EQ(securing.result, Result::secured) << securing.error;
     tw::FolderRights after;
     ASSERT_EQ(tw::ReadPlatformFolderRights(open.c_str(), after), 0u);
-    EXPECT_FALSE(tw::NeedsLocking(after, user));
+    EXPECT_FALSE(tw::NeedsLocking(after));
     EXPECT_EQ(tw::SecurePlatformFolder(open.c_str()).result, Result::unchanged);
 
-    // The files made by this run are its own.
+    // The files and folders made by this run: Wine keeps only their Unix owner,
+    // which reads as the administrators' (Windows gives them to the administrators).
     WriteBytes(std::string(drive) + "\\open folder\\mine.dll", "m");
+    MakeFolder(std::string(drive) + "\\open folder\\sub");
     tw::UntrustedFiles found = tw::FindPlatformUntrustedFiles(open.c_str());
     EXPECT_FALSE(found.unreadable);
-    EXPECT_TRUE(found.names.empty());
+    EXPECT_TRUE(found.names.empty()) << ::testing::PrintToString(found.names);
+    EXPECT_EQ(after.owner, tw::kAdministratorsSid);
 }
 
 TEST(FolderRightsOnWin32, AMissingFolderIsNotSecured) {
