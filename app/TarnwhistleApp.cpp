@@ -61,9 +61,10 @@ BOOL CTarnwhistleApp::InitInstance() {
     // One run at a time on the machine: taken once the run is to change anything,
     // held until this function returns, and let go by Windows however the process ends.
     const std::unique_ptr<tw::RunLock> runLock = MakePlatformRunLock();
+    tw::RecordSnapshot recordBefore;
     const tw::RunSystem system{
         {CurrentDirectory().GetString(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
-         tw::FullPathName, tw::ReadFolderIdentity, runLock.get()},
+         tw::FullPathName, tw::ReadFolderIdentity, runLock.get(), &recordBefore},
         PlatformInstallSystem(),
         PlatformRemovalStore(),
         PlatformRemovalSystem(),

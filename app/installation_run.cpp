@@ -7,6 +7,7 @@
 #include "app/logging_install_system.h"
 #include "common/path_rules.h"
 #include "config/config_writer.h"
+#include "config/record_snapshot.h"
 #include "install/progress_install_system.h"
 #include "install/progress_plan.h"
 #include "install/copy_recorder.h"
@@ -23,7 +24,17 @@ void LogInstallation(const InstallSummary& summary, const std::vector<TextPart>&
     log.Write<LogEvent::installationSummary>(summary.filesCopied, summary.failedFiles.size(),
                                              summary.registrations.size());
     log.WriteEach<LogEvent::notInstalled>(summary.failedFiles);
+    if (summary.undone) log.Write<LogEvent::installationUndone>();
     log.WriteResult(result);
+}
+
+// An installation undone gives the record back what it held before the run.
+void RestoreRecordBefore(const RunSystem& system, InstallLog& log) {
+    if (!system.recordBefore) return;
+    if (RestoreRecord(system.recordPath, *system.recordBefore))
+        log.Write<LogEvent::recordRestored>(system.recordPath);
+    else
+        log.Write<LogEvent::recordNotRestored>(system.recordPath);
 }
 
 // The engine on installing; with progress, on a system that shows each step to it.
@@ -45,6 +56,7 @@ InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, 
         LoggingInstallSystem logging(system.install, log);
         CopyRecorder recorder(logging);
         InstallSummary summary = RunObserved(system, appDir, recorder, progress.get());
+        if (summary.undone) RestoreRecordBefore(system, log);
         // After everything the installation does; what fails here is named with the
         // files not installed, and no installed file is touched.
         if (system.keepForRemoval && summary.filesCopied > 0)
@@ -53,7 +65,8 @@ InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, 
         // The engine's holds last until the list is written.
         summary.holds.clear();
         CompletionMessage message =
-            ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
+            summary.undone ? UndoneMessage(summary.failedFiles)
+                           : ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
         LogInstallation(summary, message.parts, log);
         // As the message: a run that failed in any way never ends as installed.
         const bool failed = summary.NothingFound() || summary.FailureCount() > 0;

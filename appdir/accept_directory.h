@@ -10,6 +10,7 @@
 
 #include "appdir/appdir_check.h"
 #include "common/run_lock.h"
+#include "config/record_snapshot.h"
 #include "log/install_log.h"
 
 namespace tw {
@@ -28,6 +29,9 @@ struct DirectoryPlatform {
     FullPathFunction fullPath;      // the directory made whole against the current directory
     FolderIdentityLookup identity;  // what a folder is, whatever its spelling
     RunLock* runLock = nullptr;     // the machine's run lock (none: not taken)
+    // Filled with what the record held just before it is written (none: not read),
+    // so that an installation that is undone can give it back.
+    RecordSnapshot* recordBefore = nullptr;
 };
 
 // Writes the configuration record for an accepted directory's full path; a

@@ -16,6 +16,8 @@
 #include "install/held_copy.h"
 #include "install/platform_folder_rights.h"
 #include "install/platform_install_system.h"
+#include "install/replace_file.h"
+#include "install/set_aside.h"
 #include "install/thread_messages.h"
 
 namespace {
@@ -96,8 +98,17 @@ public:
     void SleepOneMillisecond() override { Sleep(1); }
 
     tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
-        return tw::CopyFileInBlocks(source, destination);
+        return tw::StageFileInBlocks(source, destination);
     }
+
+    long SetAside(const char* destination, std::string& aside) override {
+        return tw::SetAsideFile(destination, aside);
+    }
+    long PutInPlace(const char* file, const char* destination) override {
+        return tw::RenameToFreeName(file, destination);
+    }
+    void DiscardFile(const char* path) override { tw::DeleteCreatedFile(path); }
+    void RemoveFolder(const char* folder) override { tw::RemoveEmptyFolder(folder); }
 
     // With SEE_MASK_FLAG_NO_UI a failed start shows the user nothing. A start that
     // gives no process (the shell handed the file to a running program) cannot be

@@ -81,29 +81,26 @@ TEST(InstallationKeepsForRemoval, AfterTheEngineWithTheCopiesMade) {
     }
 }
 
-TEST(InstallationKeepsForRemoval, OnlyCompletedCopiesAreHandedOn) {
-    for (bool fails : {false, true}) {
-        TempFolder folder;
-        const std::string recordPath = folder / "ZAVIDAR.CFG";
-        RecordingSystem system;
-        system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.sys"), FileEntry("c.sys")});
-        system.FailCopyTo("C:\\V\\Driver\\b.sys");
-        tw::RunSystem platform = PackageAt("C:\\pkg", recordPath, system);
-        platform.keepForRemoval = [&](const std::string&, const std::vector<tw::CopiedFile>& copied,
-                                      const InstallSummary&) {
-            EXPECT_THAT(Paths(copied), ElementsAre("C:\\V\\Driver\\c.sys"));
-            return fails ? std::vector<std::string>{"P:\\Tw\\installed-files.lst"}
-                         : std::vector<std::string>{};
-        };
-        tw::InstallLog log("");
-        tw::InstallResult result = tw::InstallAndLog(platform, "C:\\V\\", log);
-        EXPECT_EQ(run_tests::Code(result.exitCode), 1603);
-        // Named after the files not installed.
-        const std::vector<std::string> expected =
-            fails ? std::vector<std::string>{"Driver\\b.sys", "P:\\Tw\\installed-files.lst"}
-                  : std::vector<std::string>{"Driver\\b.sys"};
-        EXPECT_EQ(result.summary.failedFiles, expected);
-    }
+// A copy that fails undoes the run: nothing was installed, so nothing is kept.
+TEST(InstallationKeepsForRemoval, AnUndoneRunKeepsNothing) {
+    TempFolder folder;
+    const std::string recordPath = folder / "ZAVIDAR.CFG";
+    RecordingSystem system;
+    system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.sys"), FileEntry("c.sys")});
+    system.FailCopyTo("C:\\V\\Driver\\b.sys");
+    tw::RunSystem platform = PackageAt("C:\\pkg", recordPath, system);
+    int calls = 0;
+    platform.keepForRemoval = [&](const std::string&, const std::vector<tw::CopiedFile>&,
+                                  const InstallSummary&) {
+        ++calls;
+        return std::vector<std::string>{};
+    };
+    tw::InstallLog log("");
+    tw::InstallResult result = tw::InstallAndLog(platform, "C:\\V\\", log);
+    EXPECT_EQ(run_tests::Code(result.exitCode), 1603);
+    EXPECT_EQ(calls, 0);
+    EXPECT_TRUE(result.summary.undone);
+    EXPECT_EQ(result.summary.failedFiles, std::vector<std::string>{"Driver\\b.sys"});
 }
 
 // Counts the holds that are open.
@@ -149,9 +146,10 @@ TEST(InstallationKeepsForRemoval, WhileTheEngineStillHoldsWhatItInstalled) {
     };
     tw::InstallLog log("");
     tw::InstallResult result = tw::InstallAndLog(platform, "C:\\V\\", log);
-    // A, A\Driver, the tool, and both DLLs, the one whose tool failed too.
+    // A, A\Driver, the tool, and both DLLs, the one whose tool failed too; and
+    // the files set aside, deleted as the holds go.
     EXPECT_EQ(heldWhileKept, 5);
-    EXPECT_EQ(handedOn, 5u);
+    EXPECT_EQ(handedOn, 6u);
     EXPECT_EQ(system.open, 0);
     EXPECT_TRUE(result.summary.holds.empty());
 }
