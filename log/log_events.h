@@ -29,6 +29,7 @@ enum class LogEvent {
     notTrusted,  // the folder, then the file's name
     copied,
     copyFailed,
+    notPutInPlace,       // the destination, the system's code
     registrationExited,  // the tool's path, its parameters, the exit code
     registrationStillRunning,
     registrationNotStarted,
@@ -91,6 +92,7 @@ inline constexpr EventText kEventTexts[] = {
     {LogEvent::notTrusted, "not trusted: {}{} (owned by no administrator)"},
     {LogEvent::copied, "copy: {} -> {}: ok"},
     {LogEvent::copyFailed, "copy: {} -> {}: failed (system error {})"},
+    {LogEvent::notPutInPlace, "commit: {} not put in place (system error {})"},
     {LogEvent::registrationExited, "registration: \"{}\" {}: exit code {}"},
     {LogEvent::registrationStillRunning,
      "registration: \"{}\" {}: still running when the wait ended"},
