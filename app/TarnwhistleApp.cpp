@@ -12,6 +12,7 @@
 #include "appdir/folder_identity.h"
 #include "appdir/full_path_name.h"
 #include "config/config_writer.h"
+#include "config/record_snapshot.h"
 #include "install/block_copy.h"
 #include "install/engine.h"
 #include "install/one_millisecond_timer.h"
@@ -64,12 +65,14 @@ BOOL CTarnwhistleApp::InitInstance() {
     tw::RecordSnapshot recordBefore;
     const tw::RunSystem system{
         {CurrentDirectory().GetString(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
-         tw::FullPathName, tw::ReadFolderIdentity, runLock.get(), &recordBefore},
+         tw::FullPathName, tw::ReadFolderIdentity, runLock.get(),
+         [&] { recordBefore = tw::ReadRecordSnapshot(tw::kConfigRecordPath); }},
         PlatformInstallSystem(),
         PlatformRemovalStore(),
         PlatformRemovalSystem(),
         std::bind_front(&CTarnwhistleApp::InstallDriverFiles, this),
-        KeepForRemoval};
+        KeepForRemoval,
+        &recordBefore};
     m_exitCode = static_cast<int>(tw::Run(switches, system, PlatformRunWindows()));
     return FALSE;
 }

@@ -12,6 +12,7 @@
 
 #include "app/completion_message.h"
 #include "appdir/accept_directory.h"
+#include "config/record_snapshot.h"
 #include "install/engine.h"
 #include "install/install_system.h"
 #include "install/progress_observer.h"
@@ -43,6 +44,9 @@ struct RunSystem : DirectoryPlatform {
     RemovalSystem& removal;
     InstallEngine engine = ::InstallDriverFiles;
     RemovalKeeper keepForRemoval = nullptr;  // none: nothing is kept
+    // What the record held before the run wrote it (DirectoryPlatform::beforeRecord
+    // fills it), given back when the installation is undone; none: left as written.
+    const RecordSnapshot* recordBefore = nullptr;
 };
 
 // How the dialog ended; after confirmed, the accepted directory's full path.

@@ -10,7 +10,6 @@
 
 #include "appdir/appdir_check.h"
 #include "common/run_lock.h"
-#include "config/record_snapshot.h"
 #include "log/install_log.h"
 
 namespace tw {
@@ -29,9 +28,9 @@ struct DirectoryPlatform {
     FullPathFunction fullPath;      // the directory made whole against the current directory
     FolderIdentityLookup identity;  // what a folder is, whatever its spelling
     RunLock* runLock = nullptr;     // the machine's run lock (none: not taken)
-    // Filled with what the record held just before it is written (none: not read),
-    // so that an installation that is undone can give it back.
-    RecordSnapshot* recordBefore = nullptr;
+    // Called with the run lock held, just before the record is written: the run
+    // keeps what the record held, to give it back when the installation is undone.
+    std::function<void()> beforeRecord = nullptr;
 };
 
 // Writes the configuration record for an accepted directory's full path; a

@@ -278,8 +278,10 @@ TEST(SilentRun, AnUndoneRunGivesTheRecordBack) {
         tw::RunSystem platform =
             InstallationSystem({"C:\\pkg", recordPath.c_str(),
                                 [](const char*) { return std::optional<std::uint32_t>(0x10); },
-                                kFullPath, kNoIdentities, nullptr, &snapshot},
+                                kFullPath, kNoIdentities, nullptr,
+                                [&] { snapshot = tw::ReadRecordSnapshot(recordPath.c_str()); }},
                                system);
+        platform.recordBefore = &snapshot;
         {
             tw::InstallLog log(logPath);
             EXPECT_EQ(Code(tw::RunSilently({true, "", "", false}, platform, log)), 1603);
