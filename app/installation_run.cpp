@@ -37,13 +37,16 @@ void RestoreRecordBefore(const RunSystem& system, InstallLog& log) {
         log.Write<LogEvent::recordNotRestored>(system.recordPath);
 }
 
-// The engine on installing; with progress, on a system that shows each step to it.
+// The engine on installing; with progress, on a system that shows each step to it,
+// made in observed: the summary's holds reach the system the engine was given, so
+// it lasts as long as they do.
 InstallSummary RunObserved(const RunSystem& system, const std::string& appDir,
-                           InstallSystem& installing, ProgressObserver* progress) {
+                           InstallSystem& installing, ProgressObserver* progress,
+                           std::optional<ProgressInstallSystem>& observed) {
     if (!progress) return system.engine(system.packageFolder.c_str(), appDir.c_str(), installing);
     ProgressPlan plan = PlanInstallation(system.install, system.packageFolder);
-    ProgressInstallSystem observed(installing, system.packageFolder, appDir, plan, *progress);
-    return system.engine(system.packageFolder.c_str(), appDir.c_str(), observed);
+    observed.emplace(installing, system.packageFolder, appDir, plan, *progress);
+    return system.engine(system.packageFolder.c_str(), appDir.c_str(), *observed);
 }
 
 }  // namespace
@@ -55,7 +58,8 @@ InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, 
     try {
         LoggingInstallSystem logging(system.install, log);
         CopyRecorder recorder(logging);
-        InstallSummary summary = RunObserved(system, appDir, recorder, progress.get());
+        std::optional<ProgressInstallSystem> observed;
+        InstallSummary summary = RunObserved(system, appDir, recorder, progress.get(), observed);
         if (summary.undone) RestoreRecordBefore(system, log);
         // After everything the installation does; what fails here is named with the
         // files not installed, and no installed file is touched.
