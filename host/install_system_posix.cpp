@@ -27,6 +27,7 @@
 #include "install/platform_install_system.h"
 #include "install/replace_file.h"
 #include "install/set_aside.h"
+#include "install/staged_files.h"
 
 extern char** environ;
 
@@ -221,7 +222,7 @@ public:
     // Windows starts any file; here a copy keeps the source's permission to run,
     // so a tool installed from the package can be started.
     tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
-        tw::CopyOutcome outcome = tw::StageFileInBlocks(source, destination);
+        tw::CopyOutcome outcome = m_staged.Stage(source, destination);
         if (!outcome) return outcome;
         struct stat st {};
         std::string copy = tw::ToPosixPath(outcome.staged.c_str());
@@ -237,9 +238,12 @@ public:
         return tw::SetAsideFile(destination, aside);
     }
     long PutInPlace(const char* file, const char* destination) override {
+        if (long code = m_staged.Release(file)) return code;
         return tw::RenameToFreeName(file, destination);
     }
-    void DiscardFile(const char* path) override { tw::DeleteCreatedFile(path); }
+    void DiscardFile(const char* path) override {
+        if (!m_staged.Discard(path)) tw::DeleteCreatedFile(path);
+    }
     void RemoveFolder(const char* folder) override { tw::RemoveEmptyFolder(folder); }
 
     // The tool runs in the directory given, with the parameters as its arguments.
@@ -287,6 +291,9 @@ public:
     tw::UntrustedFiles FindUntrustedFiles(const char* folder) override {
         return tw::FindPlatformUntrustedFiles(folder);
     }
+
+private:
+    tw::StagedFiles m_staged;
 };
 
 }  // namespace

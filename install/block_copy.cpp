@@ -84,7 +84,9 @@ private:
 // 0, or the code of the failure, after which both files are closed. Every block
 // written is fed to the hash as it goes, so written holds what the new file got
 // (nothing when the hash failed) without reading it back.
-long CopyBlocks(CFile& sourceFile, CFile& newFile, std::optional<tw::FileDigest>& written) {
+// With keepOpen the new file stays open and marked for deletion.
+long CopyBlocks(CFile& sourceFile, CFile& newFile, std::optional<tw::FileDigest>& written,
+                bool keepOpen) {
     try {
         unsigned char block[kCopyBlockSize];
         unsigned count;
@@ -98,8 +100,10 @@ long CopyBlocks(CFile& sourceFile, CFile& newFile, std::optional<tw::FileDigest>
         } while (count > 0);
         // Only now may the new file outlive its handle: it is renamed into place
         // right after the close.
-        newFile.SetDeleteOnClose(false);
-        newFile.Close();
+        if (!keepOpen) {
+            newFile.SetDeleteOnClose(false);
+            newFile.Close();
+        }
         sourceFile.Close();
         if (std::optional<tw::Sha256Digest> digest = hash.Finish()) written = {*digest, size};
         return 0;
@@ -139,7 +143,7 @@ tw::CopyOutcome CopyThrough(CFile& sourceFile, CFile& newFile, const char* sourc
         return Failed(code);
     }
     std::optional<tw::FileDigest> written;
-    if (long code = CopyBlocks(sourceFile, newFile, written)) return Failed(code);
+    if (long code = CopyBlocks(sourceFile, newFile, written, !replace)) return Failed(code);
     if (!replace) return {0, written, temporary.Keep()};
     if (long code = temporary.Replace(destination)) return Failed(code);
     return {0, written, {}};
@@ -165,12 +169,6 @@ tw::CopyOutcome tw::CopyFileInBlocks(const char* source, const char* destination
 tw::CopyOutcome tw::CopyFileInBlocksThrough(CFile& sourceFile, CFile& newFile, const char* source,
                                             const char* destination) {
     return CopyThrough(sourceFile, newFile, source, destination, true);
-}
-
-tw::CopyOutcome tw::StageFileInBlocks(const char* source, const char* destination) {
-    CFile sourceFile;
-    CFile newFile;
-    return StageFileInBlocksThrough(sourceFile, newFile, source, destination);
 }
 
 tw::CopyOutcome tw::StageFileInBlocksThrough(CFile& sourceFile, CFile& newFile, const char* source,

@@ -51,11 +51,11 @@ CopyOutcome CopyFileInBlocks(const char* source, const char* destination);
 CopyOutcome CopyFileInBlocksThrough(CFile& sourceFile, CFile& newFile, const char* source,
                                     const char* destination);
 
-// The same copy that stops before the last step: the new file, complete and no
-// longer marked for deletion, stays beside the destination under its own name,
-// which the outcome carries (staged), and the destination is not touched. On a
-// failure nothing made by the copy stays behind.
-CopyOutcome StageFileInBlocks(const char* source, const char* destination);
+// The same copy that stops before the last step: the new file, complete, stays
+// beside the destination under its own name, which the outcome carries (staged),
+// still open through newFile and still marked for deletion, so that it goes with
+// the run if the run ends before it is put in place (install/staged_files.h). The
+// destination is not touched. On a failure nothing made by the copy stays behind.
 CopyOutcome StageFileInBlocksThrough(CFile& sourceFile, CFile& newFile, const char* source,
                                      const char* destination);
 

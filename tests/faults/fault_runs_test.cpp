@@ -28,6 +28,7 @@
 #include "common/sha256.h"
 #include "install/forwarding_install_system.h"
 #include "install/platform_install_system.h"
+#include "install/staged_files.h"
 #include "res/texts.h"
 #include "tests/app/run_surroundings.h"
 #include "tests/fault_file.h"
@@ -71,11 +72,18 @@ public:
             return copied;
         }
         FaultFile in;
-        FaultFile out;
-        if (m_fault == Fault::diskFullAfter5000) out.FillDiskAfter(5000);
+        auto out = std::make_unique<FaultFile>();
+        if (m_fault == Fault::diskFullAfter5000) out->FillDiskAfter(5000);
         if (m_fault == Fault::readErrorAfterFirstBlock) in.FailAt("read", 2, 23);  // ERROR_CRC
-        if (m_fault == Fault::closeFails) out.FailAt("close", 1, 29);  // ERROR_WRITE_FAULT
-        return tw::StageFileInBlocksThrough(in, out, source, destination);
+        if (m_fault == Fault::closeFails) out->FailAt("close", 1, 29);  // ERROR_WRITE_FAULT
+        return m_staged.StageThrough(in, std::move(out), source, destination);
+    }
+    long PutInPlace(const char* file, const char* destination) override {
+        if (long code = m_staged.Release(file)) return code;
+        return Inner().PutInPlace(file, destination);
+    }
+    void DiscardFile(const char* path) override {
+        if (!m_staged.Discard(path)) Inner().DiscardFile(path);
     }
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
         starts.push_back(request.parameters);
@@ -93,6 +101,7 @@ public:
 private:
     Fault m_fault;
     std::string m_target;
+    tw::StagedFiles m_staged;  // the staged files this system's own copies made
 };
 
 using Files = std::map<std::string, std::string>;

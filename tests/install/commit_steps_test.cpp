@@ -12,6 +12,7 @@
 #include "install/block_copy.h"
 #include "install/replace_file.h"
 #include "install/set_aside.h"
+#include "install/staged_files.h"
 #include "tests/temp_folder.h"
 
 #ifdef _WIN32
@@ -34,13 +35,37 @@ TEST(CommitSteps, AStagedCopyLeavesTheDestinationAndStaysBesideIt) {
     TempFolder folder;
     WriteBytes(folder / "source.bin", PatternBytes(10000));
     WriteBytes(folder / "dest.bin", "old");
+    tw::StagedFiles files;
     tw::CopyOutcome staged =
-        tw::StageFileInBlocks((folder / "source.bin").c_str(), (folder / "dest.bin").c_str());
+        files.Stage((folder / "source.bin").c_str(), (folder / "dest.bin").c_str());
     ASSERT_TRUE(staged);
-    EXPECT_EQ(ReadBytes(folder / "dest.bin"), "old");
-    EXPECT_EQ(ReadBytes(staged.staged), PatternBytes(10000));
     ASSERT_EQ(staged.staged.rfind(folder.Path(), 0), 0u);
     EXPECT_TRUE(IsRunName(staged.staged.substr(folder.Path().size() + 1), ".tmp")) << staged.staged;
+    ASSERT_EQ(files.Release(staged.staged), 0);
+    EXPECT_EQ(ReadBytes(folder / "dest.bin"), "old");
+    EXPECT_EQ(ReadBytes(staged.staged), PatternBytes(10000));
+}
+
+// A staged file not yet released goes when it is discarded, and when its holder
+// goes (as with a run that is killed): only the source and the destination stay.
+TEST(CommitSteps, AStagedFileNotReleasedLeavesNothing) {
+    for (bool discard : {true, false}) {
+        TempFolder folder;
+        WriteBytes(folder / "source.bin", PatternBytes(5000));
+        WriteBytes(folder / "dest.bin", "old");
+        {
+            tw::StagedFiles files;
+            tw::CopyOutcome staged =
+                files.Stage((folder / "source.bin").c_str(), (folder / "dest.bin").c_str());
+            ASSERT_TRUE(staged);
+            if (discard) {
+                EXPECT_TRUE(files.Discard(staged.staged));
+                EXPECT_FALSE(files.Discard(staged.staged)) << "discarded twice";
+            }
+        }
+        EXPECT_EQ(NamesIn(folder.Path()), (Names{"dest.bin", "source.bin"})) << discard;
+        EXPECT_EQ(ReadBytes(folder / "dest.bin"), "old");
+    }
 }
 
 TEST(CommitSteps, SettingAsideRenamesInTheFolderOrRefuses) {
