@@ -235,7 +235,9 @@ public:
     }
 
     long SetAside(const char* destination, std::string& aside) override {
-        return tw::SetAsideFile(destination, aside);
+        long code = tw::SetAsideFile(destination, aside);
+        if (code == 0) m_staged.HoldAside(aside);
+        return code;
     }
     long PutInPlace(const char* file, const char* destination) override {
         if (long code = m_staged.Release(file)) return code;

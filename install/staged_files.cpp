@@ -20,6 +20,20 @@ CopyOutcome StagedFiles::StageThrough(CFile& sourceFile, std::unique_ptr<CFile> 
     return outcome;
 }
 
+void StagedFiles::HoldAside(const std::string& path) {
+    auto file = std::make_unique<CFile>();
+    CFileException error(CFileException::none, -1, nullptr);
+    if (!file->Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone | CFile::modeDelete,
+                    &error))
+        return;
+    try {
+        file->SetDeleteOnClose(true);
+    } catch (const CFileException&) {
+        return;  // unmarked: closed with the object, the file stays
+    }
+    m_open[path] = std::move(file);
+}
+
 long StagedFiles::Release(const std::string& path) {
     auto held = m_open.find(path);
     if (held == m_open.end()) return 0;

@@ -1,7 +1,9 @@
 // The files a run has staged, each held open and still marked for deletion until
 // the commit puts it in place or the undo discards it: a run killed while it
 // stages leaves none of them behind, as Windows deletes a marked file when its
-// last handle goes, with the process if need be.
+// last handle goes, with the process if need be. The installed files the commit
+// sets aside are held the same way, so a run killed during the commit leaves no
+// set-aside file behind either (every installed file is then whole, old or new).
 #pragma once
 
 #include <map>
@@ -20,7 +22,11 @@ public:
     CopyOutcome Stage(const char* source, const char* destination);
     CopyOutcome StageThrough(CFile& sourceFile, std::unique_ptr<CFile> newFile, const char* source,
                              const char* destination);
-    // Lets a staged file outlive its handle, just before it is renamed: its mark
+    // Holds a file just set aside, marked for deletion, until the undo puts it back
+    // (Release) or the run lets it go (Discard). A file that cannot be held so
+    // stays as it is, for the run to delete or put back by its name.
+    void HoldAside(const std::string& path);
+    // Lets a staged (or held) file outlive its handle, just before it is renamed: its mark
     // cleared and its handle closed. 0 for a path that is not held here.
     long Release(const std::string& path);
     // Closes a staged file, which its mark then deletes; false for a path that is

@@ -68,6 +68,27 @@ TEST(CommitSteps, AStagedFileNotReleasedLeavesNothing) {
     }
 }
 
+// An installed file set aside and held goes with its holder (a run killed during
+// the commit), unless the undo has put it back.
+TEST(CommitSteps, AFileSetAsideGoesWithItsHolderUnlessPutBack) {
+    for (bool putBack : {true, false}) {
+        TempFolder folder;
+        const std::string destination = folder / "dest.bin";
+        WriteBytes(destination, "old");
+        {
+            tw::StagedFiles files;
+            std::string aside;
+            ASSERT_EQ(tw::SetAsideFile(destination.c_str(), aside), 0);
+            files.HoldAside(aside);
+            if (putBack) {
+                ASSERT_EQ(files.Release(aside), 0);
+                ASSERT_EQ(tw::RenameToFreeName(aside.c_str(), destination.c_str()), 0);
+            }
+        }
+        EXPECT_EQ(NamesIn(folder.Path()), putBack ? Names{"dest.bin"} : Names{}) << putBack;
+    }
+}
+
 TEST(CommitSteps, SettingAsideRenamesInTheFolderOrRefuses) {
     struct Case {
         const char* what;
