@@ -10,6 +10,7 @@
 #include "appdir/full_path_name.h"
 #include "config/config_writer.h"
 #include "dialogs/run_windows_win32.h"
+#include "config/record_snapshot.h"
 #include "install/block_copy.h"
 #include "install/engine.h"
 #include "install/one_millisecond_timer.h"
@@ -49,13 +50,17 @@ BOOL CTarnwhistleApp::InitInstance() {
     // returns, and let go by Windows however the process ends. This object is the
     // engine; the store under Program Files takes what the removal needs.
     const std::unique_ptr<tw::RunLock> runLock = MakePlatformRunLock();
+    tw::RecordSnapshot recordBefore;
     const tw::RunSystem system{
         {CurrentDirectory().GetString(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
-         tw::FullPathName, tw::ReadFolderIdentity, runLock.get()},
+         tw::FullPathName, tw::ReadFolderIdentity, runLock.get(),
+         [&] { recordBefore = tw::ReadRecordSnapshot(tw::kConfigRecordPath); }},
         PlatformInstallSystem(),
         *this,
         PlatformRemovalStore(),
-        PlatformRemovalSystem()};
+        PlatformRemovalSystem(),
+        true,
+        &recordBefore};
     Win32RunWindows windows;
     m_exitCode = static_cast<int>(tw::Run(switches, system, windows));
     return FALSE;

@@ -12,10 +12,11 @@ namespace tw {
 
 namespace {
 
-std::vector<TextPart> IncompleteText(const std::vector<std::string>& failedFiles) {
-    char count[sizeof(TW_TEXT_INSTALL_INCOMPLETE) + 24];
-    tw::FormatInto(count, sizeof(count), TW_TEXT_INSTALL_INCOMPLETE,
-                   static_cast<int>(failedFiles.size()));
+template <std::size_t size>
+std::vector<TextPart> CountedText(const char (&words)[size],
+                                  const std::vector<std::string>& failedFiles) {
+    char count[size + 24];
+    tw::FormatInto(count, sizeof(count), words, static_cast<int>(failedFiles.size()));
     return WordsAndNamedFiles(count, failedFiles);
 }
 
@@ -38,12 +39,17 @@ CompletionMessage Message(std::vector<TextPart> parts, const char* caption, unsi
 CompletionMessage ChooseCompletionMessage(bool nothingFound,
                                           const std::vector<std::string>& failedFiles) {
     if (!failedFiles.empty())
-        return Message(IncompleteText(failedFiles), TW_TEXT_ERROR_CAPTION,
+        return Message(CountedText(TW_TEXT_INSTALL_INCOMPLETE, failedFiles), TW_TEXT_ERROR_CAPTION,
                        kBoxOk | kBoxIconExclamation);
     if (nothingFound)
         return Message({{TW_TEXT_NOTHING_FOUND, false}}, TW_TEXT_ERROR_CAPTION,
                        kBoxOk | kBoxIconExclamation);
     return Message({{TW_TEXT_INSTALL_DONE, false}}, TW_TEXT_INFO_CAPTION, kBoxOk);
+}
+
+CompletionMessage UndoneMessage(const std::vector<std::string>& failedFiles) {
+    return Message(CountedText(TW_TEXT_INSTALL_UNDONE, failedFiles), TW_TEXT_ERROR_CAPTION,
+                   kBoxOk | kBoxIconExclamation);
 }
 
 std::vector<TextPart> NameInWords(std::string_view words, std::string_view name) {

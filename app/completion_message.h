@@ -39,6 +39,10 @@ CompletionMessage Message(std::vector<TextPart> parts, const char* caption, unsi
 CompletionMessage ChooseCompletionMessage(bool nothingFound,
                                           const std::vector<std::string>& failedFiles);
 
+// A run undone before every file was in place: how many files were not
+// installed and that nothing was changed, then their names, as an error.
+CompletionMessage UndoneMessage(const std::vector<std::string>& failedFiles);
+
 // words (the program's, code page 936) with "%1" replaced by name (the system's
 // code page): each part converted with its own code page when shown.
 std::vector<TextPart> NameInWords(std::string_view words, std::string_view name);

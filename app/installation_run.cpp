@@ -7,6 +7,7 @@
 #include "app/logging_install_system.h"
 #include "common/path_rules.h"
 #include "config/config_writer.h"
+#include "config/record_snapshot.h"
 #include "install/progress_install_system.h"
 #include "install/progress_plan.h"
 #include "install/copy_recorder.h"
@@ -25,18 +26,32 @@ void LogInstallation(const InstallSummary& summary, const std::vector<TextPart>&
     log.Write<LogEvent::installationSummary>(summary.filesCopied, summary.failedFiles.size(),
                                              summary.registrations.size());
     log.WriteEach<LogEvent::notInstalled>(summary.failedFiles);
+    if (summary.undone) log.Write<LogEvent::installationUndone>();
     log.WriteResult(result);
 }
 
-// The engine on installing; with progress, on a system that shows each step to it.
+// An installation undone gives the record back what it held before the run.
+void RestoreRecordBefore(const RunSystem& system, InstallLog& log) {
+    if (!system.recordBefore) return;
+    if (RestoreRecord(system.recordPath, *system.recordBefore))
+        log.Write<LogEvent::recordRestored>(system.recordPath);
+    else
+        log.Write<LogEvent::recordNotRestored>(system.recordPath);
+}
+
+// The engine on installing; with progress, on a system that shows each step to it,
+// made in observed: the summary's holds reach the system the engine was given, so
+// it lasts as long as they do.
 InstallSummary RunObserved(const RunSystem& system, const std::string& appDir,
-                           InstallSystem& installing, ProgressObserver* progress) {
+                           InstallSystem& installing, ProgressObserver* progress,
+                           std::optional<ProgressInstallSystem>& observed) {
     if (!progress)
         return system.engine.InstallDriverFiles(system.packageFolder.c_str(), appDir.c_str(),
                                                 installing);
     ProgressPlan plan = PlanInstallation(system.install, system.packageFolder);
-    ProgressInstallSystem observed(installing, system.packageFolder, appDir, plan, *progress);
-    return system.engine.InstallDriverFiles(system.packageFolder.c_str(), appDir.c_str(), observed);
+    observed.emplace(installing, system.packageFolder, appDir, plan, *progress);
+    return system.engine.InstallDriverFiles(system.packageFolder.c_str(), appDir.c_str(),
+                                            *observed);
 }
 
 }  // namespace
@@ -48,7 +63,9 @@ InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, 
     try {
         LoggingInstallSystem logging(system.install, log);
         CopyRecorder recorder(logging);
-        InstallSummary summary = RunObserved(system, appDir, recorder, progress.get());
+        std::optional<ProgressInstallSystem> observed;
+        InstallSummary summary = RunObserved(system, appDir, recorder, progress.get(), observed);
+        if (summary.undone) RestoreRecordBefore(system, log);
         // After everything the installation does; what fails here is named with the
         // files not installed, and no installed file is touched.
         if (system.keepForRemoval && summary.filesCopied > 0) {
@@ -62,7 +79,8 @@ InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, 
         // The engine's holds last until the list is written.
         summary.holds.clear();
         CompletionMessage message =
-            ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
+            summary.undone ? UndoneMessage(summary.failedFiles)
+                           : ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
         LogInstallation(summary, message.parts, log);
         // As the message: a run that failed in any way never ends as installed.
         const bool failed = summary.NothingFound() || summary.FailureCount() > 0;

@@ -1,5 +1,7 @@
 #include "app/logging_install_system.h"
 
+#include "common/win32_error_codes.h"
+
 namespace tw {
 
 CopyOutcome LoggingInstallSystem::CopyFileTo(const char* source, const char* destination) {
@@ -9,6 +11,20 @@ CopyOutcome LoggingInstallSystem::CopyFileTo(const char* source, const char* des
     else
         m_log.Write<LogEvent::copyFailed>(source, destination, outcome.error);
     return outcome;
+}
+
+// Nothing to set aside is no failure.
+long LoggingInstallSystem::SetAside(const char* destination, std::string& aside) {
+    const long code = Inner().SetAside(destination, aside);
+    if (code != 0 && code != kErrorFileNotFound)
+        m_log.Write<LogEvent::notPutInPlace>(destination, code);
+    return code;
+}
+
+long LoggingInstallSystem::PutInPlace(const char* file, const char* destination) {
+    const long code = Inner().PutInPlace(file, destination);
+    if (code != 0) m_log.Write<LogEvent::notPutInPlace>(destination, code);
+    return code;
 }
 
 std::unique_ptr<Hold> LoggingInstallSystem::HoldFolder(const char* folder) {

@@ -10,6 +10,7 @@
 
 #include "app/completion_message.h"
 #include "appdir/accept_directory.h"
+#include "config/record_snapshot.h"
 #include "install/engine.h"
 #include "install/install_system.h"
 #include "install/progress_observer.h"
@@ -40,6 +41,9 @@ struct RunSystem : DirectoryPlatform {
     RemovalStore& store;
     RemovalSystem& removal;
     bool keepForRemoval = true;  // false: an installation keeps nothing in the store
+    // What the record held before the run wrote it (DirectoryPlatform::beforeRecord
+    // fills it), given back when the installation is undone; none: left as written.
+    const RecordSnapshot* recordBefore = nullptr;
 };
 
 // How the dialog ended; after confirmed, the accepted directory's full path.

@@ -28,6 +28,9 @@ struct DirectoryPlatform {
     FullPathFunction fullPath;      // the directory made whole against the current directory
     FolderIdentityLookup identity;  // what a folder is, whatever its spelling
     RunLock* runLock = nullptr;     // the machine's run lock (none: not taken)
+    // Called with the run lock held, just before the record is written: the run
+    // keeps what the record held, to give it back when the installation is undone.
+    std::function<void()> beforeRecord = nullptr;
 };
 
 // Writes the configuration record for an accepted directory's full path; a

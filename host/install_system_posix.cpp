@@ -25,6 +25,9 @@
 #include "install/held_copy.h"
 #include "install/platform_folder_rights.h"
 #include "install/platform_install_system.h"
+#include "install/replace_file.h"
+#include "install/set_aside.h"
+#include "install/staged_files.h"
 
 extern char** environ;
 
@@ -219,10 +222,10 @@ public:
     // Windows starts any file; here a copy keeps the source's permission to run,
     // so a tool installed from the package can be started.
     tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
-        tw::CopyOutcome outcome = tw::CopyFileInBlocks(source, destination);
+        tw::CopyOutcome outcome = m_staged.Stage(source, destination);
         if (!outcome) return outcome;
         struct stat st {};
-        std::string copy = tw::ToPosixPath(destination);
+        std::string copy = tw::ToPosixPath(outcome.staged.c_str());
         if (stat(tw::ToPosixPath(source).c_str(), &st) == 0 && (st.st_mode & 0111) != 0) {
             struct stat made {};
             if (stat(copy.c_str(), &made) == 0)
@@ -230,6 +233,20 @@ public:
         }
         return outcome;
     }
+
+    long SetAside(const char* destination, std::string& aside) override {
+        long code = tw::SetAsideFile(destination, aside);
+        if (code == 0) m_staged.HoldAside(aside);
+        return code;
+    }
+    long PutInPlace(const char* file, const char* destination) override {
+        if (long code = m_staged.Release(file)) return code;
+        return tw::RenameToFreeName(file, destination);
+    }
+    void DiscardFile(const char* path) override {
+        if (!m_staged.Discard(path)) tw::DeleteCreatedFile(path);
+    }
+    void RemoveFolder(const char* folder) override { tw::RemoveEmptyFolder(folder); }
 
     // The tool runs in the directory given, with the parameters as its arguments.
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
@@ -276,6 +293,9 @@ public:
     tw::UntrustedFiles FindUntrustedFiles(const char* folder) override {
         return tw::FindPlatformUntrustedFiles(folder);
     }
+
+private:
+    tw::StagedFiles m_staged;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The replacement steps on the host, answering as Windows does: a destination that
 // is a folder, has no write permission or is held open by a CFile of this process
 // is not replaced (ERROR_ACCESS_DENIED), whoever runs the program.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,5 +32,31 @@ long ReplaceWithTemporary(const char* temporary, const char* destination) {
 }
 
 void DeleteCreatedFile(const char* path) { ::unlink(ToPosixPath(path).c_str()); }
+
+// A file system without the one-step rename that keeps a taken name takes a link
+// and drops the old name, which also never replaces anything.
+long RenameToFreeName(const char* from, const char* to) {
+    std::string source = ToPosixPath(from);
+    std::string target = ToPosixPath(to);
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno == EEXIST) return kErrorAlreadyExists;
+    if (errno != EINVAL && errno != ENOSYS) return Win32ErrorFromErrno(errno, source.c_str());
+    if (::link(source.c_str(), target.c_str()) != 0)
+        return errno == EEXIST ? kErrorAlreadyExists : Win32ErrorFromErrno(errno, source.c_str());
+    ::unlink(source.c_str());
+    return 0;
+}
+
+long CheckReplaceable(const char* destination) {
+    struct stat st {};
+    if (lstat(ToPosixPath(destination).c_str(), &st) != 0)
+        return errno == ENOENT ? kErrorFileNotFound : Win32ErrorFromErrno(errno, destination);
+    const bool readOnly = !S_ISLNK(st.st_mode) && (st.st_mode & 0222) == 0;
+    if (S_ISDIR(st.st_mode) || readOnly || IsHeldOpen(st)) return kErrorAccessDenied;
+    return 0;
+}
+
+void RemoveEmptyFolder(const char* path) { ::rmdir(ToPosixPath(path).c_str()); }
 
 }  // namespace tw

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "common/path_rules.h"
@@ -19,13 +20,6 @@ namespace {
 long CodeOf(const CFileException& error) {
     if (error.m_lOsError > 0) return error.m_lOsError;
     return error.m_cause == CFileException::diskFull ? tw::kErrorDiskFull : tw::kErrorGenFailure;
-}
-
-// Numbers for the names of new files, from a start that differs between processes,
-// so that two installers writing into one folder rarely try the same name.
-unsigned NextTemporaryNumber() {
-    static std::atomic<unsigned> next{tw::TemporaryNameSeed()};
-    return next++ & 0xFFFFu;
 }
 
 // The new file beside the destination, made and opened by one open of file. Until
@@ -48,7 +42,7 @@ public:
     long Create(std::string_view folder, CFileException& error) {
         for (unsigned attempt = 0; attempt < tw::kTemporaryNameAttempts; ++attempt) {
             char name[tw::kTemporaryNameLength + 1];
-            tw::FormatInto(name, sizeof(name), "tw%04X.tmp", NextTemporaryNumber());
+            tw::FormatInto(name, sizeof(name), "tw%04X.tmp", tw::NextTemporaryNumber());
             if (!m_path.Compose({folder, name})) return tw::kErrorFilenameTooLong;
             if (m_file.Open(m_path.c_str(), kCopyTemporaryFlags, &error)) {
                 m_created = true;
@@ -74,6 +68,11 @@ public:
         if (code == 0) m_created = false;
         return code;
     }
+    // The new file stays, for the caller to put in place: its path.
+    std::string Keep() {
+        m_created = false;
+        return std::string(m_path.view());
+    }
 
 private:
     CFile& m_file;
@@ -85,7 +84,9 @@ private:
 // 0, or the code of the failure, after which both files are closed. Every block
 // written is fed to the hash as it goes, so written holds what the new file got
 // (nothing when the hash failed) without reading it back.
-long CopyBlocks(CFile& sourceFile, CFile& newFile, std::optional<tw::FileDigest>& written) {
+// With keepOpen the new file stays open and marked for deletion.
+long CopyBlocks(CFile& sourceFile, CFile& newFile, std::optional<tw::FileDigest>& written,
+                bool keepOpen) {
     try {
         unsigned char block[kCopyBlockSize];
         unsigned count;
@@ -99,8 +100,10 @@ long CopyBlocks(CFile& sourceFile, CFile& newFile, std::optional<tw::FileDigest>
         } while (count > 0);
         // Only now may the new file outlive its handle: it is renamed into place
         // right after the close.
-        newFile.SetDeleteOnClose(false);
-        newFile.Close();
+        if (!keepOpen) {
+            newFile.SetDeleteOnClose(false);
+            newFile.Close();
+        }
         sourceFile.Close();
         if (std::optional<tw::Sha256Digest> digest = hash.Finish()) written = {*digest, size};
         return 0;
@@ -111,9 +114,47 @@ long CopyBlocks(CFile& sourceFile, CFile& newFile, std::optional<tw::FileDigest>
     }
 }
 
-tw::CopyOutcome Failed(long code) { return {code, std::nullopt}; }
+tw::CopyOutcome Failed(long code) { return {code, std::nullopt, {}}; }
+
+// The copy up to the new file complete beside the destination; with replace, the
+// new file then takes the destination's place, else it stays as the staged file.
+tw::CopyOutcome CopyThrough(CFile& sourceFile, CFile& newFile, const char* source,
+                            const char* destination, bool replace) {
+    // One error record serves both opens; a failed open fills it.
+    CFileException error(CFileException::none, -1, nullptr);
+    if (!sourceFile.Open(source, kCopySourceFlags, &error)) return Failed(error.m_lOsError);
+    // The source as its own destination: refused as opening it for writing would be,
+    // before any new file is made in its folder.
+    if (tw::SamePath(source, destination)) {
+        sourceFile.Abort();
+        return Failed(tw::kErrorSharingViolation);
+    }
+    // Without room for the new file's name the copy fails; the destination is
+    // never opened, so it keeps what it has.
+    std::string_view folder = tw::FolderPart(destination);
+    if (folder.size() + tw::kTemporaryNameLength + 1 > tw::kTemporaryPathMaxBytes) {
+        sourceFile.Abort();
+        return Failed(tw::kErrorFilenameTooLong);
+    }
+
+    TemporaryFile temporary(newFile);
+    if (long code = temporary.Create(folder, error)) {
+        sourceFile.Abort();
+        return Failed(code);
+    }
+    std::optional<tw::FileDigest> written;
+    if (long code = CopyBlocks(sourceFile, newFile, written, !replace)) return Failed(code);
+    if (!replace) return {0, written, temporary.Keep()};
+    if (long code = temporary.Replace(destination)) return Failed(code);
+    return {0, written, {}};
+}
 
 }  // namespace
+
+unsigned tw::NextTemporaryNumber() {
+    static std::atomic<unsigned> next{tw::TemporaryNameSeed()};
+    return next++ & 0xFFFFu;
+}
 
 BOOL CopyOneFile(const char* source, const char* destination) {
     return tw::CopyFileInBlocks(source, destination) ? TRUE : FALSE;
@@ -127,30 +168,10 @@ tw::CopyOutcome tw::CopyFileInBlocks(const char* source, const char* destination
 
 tw::CopyOutcome tw::CopyFileInBlocksThrough(CFile& sourceFile, CFile& newFile, const char* source,
                                             const char* destination) {
-    // One error record serves both opens; a failed open fills it.
-    CFileException error(CFileException::none, -1, nullptr);
-    if (!sourceFile.Open(source, kCopySourceFlags, &error)) return Failed(error.m_lOsError);
-    // The source as its own destination: refused as opening it for writing would be,
-    // before any new file is made in its folder.
-    if (SamePath(source, destination)) {
-        sourceFile.Abort();
-        return Failed(tw::kErrorSharingViolation);
-    }
-    // Without room for the new file's name the copy fails; the destination is
-    // never opened, so it keeps what it has.
-    std::string_view folder = FolderPart(destination);
-    if (folder.size() + kTemporaryNameLength + 1 > kTemporaryPathMaxBytes) {
-        sourceFile.Abort();
-        return Failed(tw::kErrorFilenameTooLong);
-    }
+    return CopyThrough(sourceFile, newFile, source, destination, true);
+}
 
-    TemporaryFile temporary(newFile);
-    if (long code = temporary.Create(folder, error)) {
-        sourceFile.Abort();
-        return Failed(code);
-    }
-    std::optional<FileDigest> written;
-    if (long code = CopyBlocks(sourceFile, newFile, written)) return Failed(code);
-    if (long code = temporary.Replace(destination)) return Failed(code);
-    return {0, written};
+tw::CopyOutcome tw::StageFileInBlocksThrough(CFile& sourceFile, CFile& newFile, const char* source,
+                                             const char* destination) {
+    return CopyThrough(sourceFile, newFile, source, destination, false);
 }

@@ -51,4 +51,17 @@ CopyOutcome CopyFileInBlocks(const char* source, const char* destination);
 CopyOutcome CopyFileInBlocksThrough(CFile& sourceFile, CFile& newFile, const char* source,
                                     const char* destination);
 
+// The same copy that stops before the last step: the new file, complete, stays
+// beside the destination under its own name, which the outcome carries (staged),
+// still open through newFile and still marked for deletion, so that it goes with
+// the run if the run ends before it is put in place (install/staged_files.h). The
+// destination is not touched. On a failure nothing made by the copy stays behind.
+CopyOutcome StageFileInBlocksThrough(CFile& sourceFile, CFile& newFile, const char* source,
+                                     const char* destination);
+
+// Numbers for the names of files made beside a destination, from a start that
+// differs between processes, so that two installers writing into one folder
+// rarely try the same name.
+unsigned NextTemporaryNumber();
+
 }  // namespace tw

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "common/sha256.h"
 
@@ -14,6 +15,9 @@ struct CopyOutcome {
     // After a copy: the digest and size of the bytes it wrote, fed block by block
     // as they were written; nothing when the hash failed.
     std::optional<FileDigest> written;
+    // After a copy that was staged: the new file's path beside the destination,
+    // for the commit to put in place. Empty when the copy replaced the destination.
+    std::string staged;
 
     explicit operator bool() const { return error == 0; }
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "install/destination_trust.h"
 #include "install/path_buffer.h"
 #include "install/registration_rules.h"
+#include "install/staged_installation.h"
 #include "install/tool_pool.h"
 
 namespace {
@@ -27,12 +29,17 @@ public:
     Installation(std::string sourceRoot, std::string appDir, InstallSystem& system)
         : m_source(std::move(sourceRoot)), m_app(std::move(appDir)), m_system(system) {}
 
+    // Every copy is staged first; only when all of them are does the installation
+    // change, and the DLLs are registered only once every file is in place.
     InstallSummary Run() {
         HoldDestinationFolders();
         SecureDestinationFolders();
         SupportPass();
         DriverPass();
-        AwaitRegistrations();
+        if (Commit()) {
+            RegisterInstalledDlls();
+            AwaitRegistrations();
+        }
         HandOnHolds();
         return std::move(m_summary);
     }
@@ -53,7 +60,7 @@ private:
         if (!m_appHold) return;
         m_summary.appFolder = {m_app, m_appHold->Identity()};
         if (!m_driverFolder.Compose({m_app, kDriverFolder})) return;
-        m_system.CreateFolder(m_driverFolder.c_str());
+        m_createdDriverFolder = m_system.CreateFolder(m_driverFolder.c_str());
         m_driverHold = m_system.HoldFolder(m_driverFolder.c_str());
         if (m_driverHold)
             m_summary.driverFolder = {m_driverFolder.c_str(), m_driverHold->Identity()};
@@ -120,6 +127,7 @@ private:
         std::string file(folder);
         file += name;
         m_summary.failedFiles.push_back(std::move(file));
+        m_incomplete = true;
     }
 
     void CopySupportFile(const std::string& name) {
@@ -129,8 +137,9 @@ private:
             Fail(kSupportFolder, name);
             return;
         }
-        bool first = m_appHold && Copy(m_sourceFile, m_firstDestinationFile);
-        bool second = m_driverHold && Copy(m_sourceFile, m_secondDestinationFile);
+        const std::string source = std::string(kSupportFolder) + name;
+        bool first = m_appHold && Copy(m_sourceFile, m_firstDestinationFile, source);
+        bool second = m_driverHold && Copy(m_sourceFile, m_secondDestinationFile, source);
         if (!first || !second) Fail(kSupportFolder, name);
         // The last copy into A + "regsvr32.exe" (any case names the same file) decides.
         if (tw::IsToolName(name)) {
@@ -139,20 +148,56 @@ private:
         }
     }
 
+    // A DLL is registered once the commit has put every file in place.
     void InstallDriverFile(const std::string& name) {
         if (!m_sourceFile.Compose({m_source, kDriverFolder, name}) ||
             !m_firstDestinationFile.Compose({m_app, kDriverFolder, name}) || !m_driverHold ||
-            !Copy(m_sourceFile, m_firstDestinationFile)) {
+            !Copy(m_sourceFile, m_firstDestinationFile, std::string(kDriverFolder) + name)) {
             Fail(kDriverFolder, name);
             return;
         }
-        if (tw::IsRegisteredName(name)) Register(name, m_firstDestinationFile, m_sourceFile);
+        if (tw::IsRegisteredName(name)) m_dllsToRegister.push_back(name);
     }
 
-    bool Copy(const PathBuffer& source, const PathBuffer& destination) {
-        if (!m_system.CopyFileTo(source.c_str(), destination.c_str())) return false;
+    // The copy is staged beside its destination, for the commit.
+    bool Copy(const PathBuffer& source, const PathBuffer& destination, std::string sourceName) {
+        tw::CopyOutcome copied = m_system.CopyFileTo(source.c_str(), destination.c_str());
+        if (!copied) return false;
+        m_staged.Add(std::move(copied.staged), std::string(destination.view()),
+                     std::move(sourceName));
         ++m_summary.filesCopied;
         return true;
+    }
+
+    // Puts every staged copy in place when every file was staged (a destination
+    // folder not secured bars the registrations only); otherwise, or
+    // when a step of the commit fails, undoes the run: the installation is then
+    // what it was, and a Driver\ that this run created is gone when empty.
+    bool Commit() {
+        if (!m_incomplete) {
+            std::optional<std::string> failed = m_staged.Commit();
+            if (!failed) {
+                m_setAside = m_staged.TakeSetAside();
+                return true;
+            }
+            m_summary.failedFiles.push_back(std::move(*failed));
+        }
+        m_staged.Undo();
+        if (m_createdDriverFolder) {
+            m_driverHold.reset();  // a held folder cannot be removed
+            m_system.RemoveFolder(m_driverFolder.c_str());
+        }
+        m_summary.filesCopied = 0;
+        m_summary.undone = true;
+        return false;
+    }
+
+    // Each DLL of the driver pass, in its order, once every file is in place.
+    void RegisterInstalledDlls() {
+        for (const std::string& name : m_dllsToRegister)
+            if (m_sourceFile.Compose({m_source, kDriverFolder, name}) &&
+                m_firstDestinationFile.Compose({m_app, kDriverFolder, name}))
+                Register(name, m_firstDestinationFile, m_sourceFile);
     }
 
     // Starts the application directory's "regsvr32.exe" from the application
@@ -191,7 +236,7 @@ private:
     // installed has been listed.
     void HandOnHolds() {
         std::vector<std::unique_ptr<Hold>>& holds = m_summary.holds;
-        for (std::unique_ptr<Hold>* hold : {&m_appHold, &m_driverHold, &m_toolHold})
+        for (std::unique_ptr<Hold>* hold : {&m_appHold, &m_driverHold, &m_toolHold, &m_setAside})
             if (*hold) holds.push_back(std::move(*hold));
         for (std::unique_ptr<Hold>& dll : m_tools.TakeHolds()) holds.push_back(std::move(dll));
     }
@@ -236,6 +281,11 @@ private:
     bool m_toolDecided = false;
     std::unique_ptr<Hold> m_toolHold;
     tw::ToolPool m_tools{m_system, m_summary.registrations};
+    bool m_createdDriverFolder = false;
+    bool m_incomplete = false;                  // a file or a folder of the package was not staged
+    std::vector<std::string> m_dllsToRegister;  // the driver pass's DLLs, in its order
+    tw::StagedInstallation m_staged{m_system};
+    std::unique_ptr<Hold> m_setAside;  // deletes the files the commit set aside
 };
 
 }  // namespace

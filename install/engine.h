@@ -1,6 +1,6 @@
 // The installation engine: copies the support and driver files of a source root
 // into the application directory, starts the registration tool for each DLL
-// copied from the driver folder and waits for the tools.
+// installed from the driver folder and waits for the tools.
 #pragma once
 
 #include "framework/CString.h"
@@ -9,6 +9,9 @@
 
 // sourceRoot holds driversupport\ and Driver\; appDir names an existing folder.
 // Both are the engine's own copies. Creates appDir + "Driver\", runs the support
-// pass and then the driver pass, waits for the registration tools it started (300 s
-// at most after the last start), and reports what happened; no failure stops it.
+// pass and then the driver pass, each copy staged beside its destination; when
+// every copy is staged, puts them in place, then starts the registration tools and
+// waits for them (300 s at most after the last start), and reports what happened.
+// A failure before every file is in place undoes the run (InstallSummary::undone);
+// a failed registration does not.
 InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir, InstallSystem& system);

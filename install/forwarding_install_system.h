@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "install/install_system.h"
@@ -28,6 +29,14 @@ public:
     tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
         return m_inner.CopyFileTo(source, destination);
     }
+    long SetAside(const char* destination, std::string& aside) override {
+        return m_inner.SetAside(destination, aside);
+    }
+    long PutInPlace(const char* file, const char* destination) override {
+        return m_inner.PutInPlace(file, destination);
+    }
+    void DiscardFile(const char* path) override { m_inner.DiscardFile(path); }
+    void RemoveFolder(const char* folder) override { m_inner.RemoveFolder(folder); }
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
         return m_inner.StartRegistration(request);
     }

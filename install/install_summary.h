@@ -48,9 +48,14 @@ struct InstallSummary {
     // the DLLs whose registration failed after them.
     std::vector<std::string> failedFiles;
     std::vector<Registration> registrations;  // in the order started
+    // A failure came before every file was in place: the run was undone, and no
+    // installed file changed (filesCopied is then 0).
+    bool undone = false;
     // What the engine held (A, A\Driver, the tool, each DLL handed to it), still
     // held when it returns, so that nothing it installed can be swapped before the
-    // run has listed it for the removal; the run lets go by clearing it.
+    // run has listed it for the removal; the run lets go by clearing it. Letting go
+    // also deletes the files the commit set aside, through the system the engine
+    // was given, which must outlive them.
     std::vector<std::unique_ptr<Hold>> holds;
     HeldDestination appFolder;     // A
     HeldDestination driverFolder;  // A\Driver

@@ -88,9 +88,22 @@ public:
     virtual SearchStart FindFirst(const char* pattern, DirectoryEntry& first) = 0;
     // Gives up the processor for 1 millisecond.
     virtual void SleepOneMillisecond() = 0;
-    // Copies one file with the block copy; true when the copy is complete, else
-    // with the error code of the step that failed.
+    // Copies one file with the block copy into a staged file beside destination,
+    // whose path the outcome carries; destination itself is not touched. True when
+    // the copy is complete, else with the error code of the step that failed.
     virtual tw::CopyOutcome CopyFileTo(const char* source, const char* destination) = 0;
+
+    // The commit's steps, each a rename or a deletion within one folder; results are
+    // 0 or a Win32 error code. Renames destination to a fresh name in its folder,
+    // returned in aside; kErrorFileNotFound (aside empty) when there is none.
+    virtual long SetAside(const char* destination, std::string& aside) = 0;
+    // Renames file (staged, or set aside) to destination, which must be free.
+    virtual long PutInPlace(const char* file, const char* destination) = 0;
+    // Deletes a staged file, a file set aside, or one that this run put in place.
+    virtual void DiscardFile(const char* path) = 0;
+    // Removes a folder (a path ending in a separator) that this run created, when
+    // it is empty.
+    virtual void RemoveFolder(const char* folder) = 0;
     // Starts the registration tool without waiting for it; null when it could not start.
     virtual std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) = 0;
     // Waits until one tool of running (at most 64 that this system started, none

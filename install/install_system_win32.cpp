@@ -16,6 +16,9 @@
 #include "install/held_copy.h"
 #include "install/platform_folder_rights.h"
 #include "install/platform_install_system.h"
+#include "install/replace_file.h"
+#include "install/staged_files.h"
+#include "install/set_aside.h"
 #include "install/thread_messages.h"
 
 namespace {
@@ -96,8 +99,22 @@ public:
     void SleepOneMillisecond() override { Sleep(1); }
 
     tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
-        return tw::CopyFileInBlocks(source, destination);
+        return m_staged.Stage(source, destination);
     }
+
+    long SetAside(const char* destination, std::string& aside) override {
+        long code = tw::SetAsideFile(destination, aside);
+        if (code == 0) m_staged.HoldAside(aside);
+        return code;
+    }
+    long PutInPlace(const char* file, const char* destination) override {
+        if (long code = m_staged.Release(file)) return code;
+        return tw::RenameToFreeName(file, destination);
+    }
+    void DiscardFile(const char* path) override {
+        if (!m_staged.Discard(path)) tw::DeleteCreatedFile(path);
+    }
+    void RemoveFolder(const char* folder) override { tw::RemoveEmptyFolder(folder); }
 
     // With SEE_MASK_FLAG_NO_UI a failed start shows the user nothing. A start that
     // gives no process (the shell handed the file to a running program) cannot be
@@ -155,6 +172,8 @@ private:
                 tool->exitCode = code;
         }
     }
+
+    tw::StagedFiles m_staged;
 };
 
 }  // namespace

@@ -19,4 +19,17 @@ long ReplaceWithTemporary(const char* temporary, const char* destination);
 // Deletes a file that the copy made itself; a failure is not reported.
 void DeleteCreatedFile(const char* path);
 
+// Renames from to to, in one step, only while to is free: an existing to is never
+// replaced (kErrorAlreadyExists or kErrorFileExists). kErrorFileNotFound when from
+// does not exist.
+long RenameToFreeName(const char* from, const char* to);
+
+// Whether destination may be set aside to be replaced: 0 for a file that is
+// neither a folder nor read-only, kErrorFileNotFound when there is none,
+// kErrorAccessDenied otherwise (as the one-step replacement refuses).
+long CheckReplaceable(const char* destination);
+
+// Removes a folder when it is empty; a failure is not reported.
+void RemoveEmptyFolder(const char* path);
+
 }  // namespace tw

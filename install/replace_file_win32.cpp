@@ -16,4 +16,22 @@ long ReplaceWithTemporary(const char* temporary, const char* destination) {
 
 void DeleteCreatedFile(const char* path) { DeleteFileA(path); }
 
+long RenameToFreeName(const char* from, const char* to) {
+    if (MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH)) return 0;
+    return static_cast<long>(GetLastError());
+}
+
+long CheckReplaceable(const char* destination) {
+    const DWORD attributes = GetFileAttributesA(destination);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_PATH_NOT_FOUND ? ERROR_FILE_NOT_FOUND : static_cast<long>(error);
+    }
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+        return ERROR_ACCESS_DENIED;
+    return 0;
+}
+
+void RemoveEmptyFolder(const char* path) { RemoveDirectoryA(path); }
+
 }  // namespace tw

@@ -29,11 +29,15 @@ enum class LogEvent {
     notTrusted,  // the folder, then the file's name
     copied,
     copyFailed,
+    notPutInPlace,       // the destination, the system's code
     registrationExited,  // the tool's path, its parameters, the exit code
     registrationStillRunning,
     registrationNotStarted,
     installationSummary,
     notInstalled,
+    installationUndone,
+    recordRestored,
+    recordNotRestored,
     installationStopped,
     installationStoppedByFileError,  // the error's text in three parts
     removalStarted,
@@ -91,12 +95,16 @@ inline constexpr EventText kEventTexts[] = {
     {LogEvent::notTrusted, "not trusted: {}{} (owned by no administrator)"},
     {LogEvent::copied, "copy: {} -> {}: ok"},
     {LogEvent::copyFailed, "copy: {} -> {}: failed (system error {})"},
+    {LogEvent::notPutInPlace, "commit: {} not put in place (system error {})"},
     {LogEvent::registrationExited, "registration: \"{}\" {}: exit code {}"},
     {LogEvent::registrationStillRunning,
      "registration: \"{}\" {}: still running when the wait ended"},
     {LogEvent::registrationNotStarted, "registration: \"{}\" {}: not started"},
     {LogEvent::installationSummary, "summary: files copied {}, not installed {}, registrations {}"},
     {LogEvent::notInstalled, "not installed: {}"},
+    {LogEvent::installationUndone, "installation undone: nothing changed"},
+    {LogEvent::recordRestored, "record: {} restored"},
+    {LogEvent::recordNotRestored, "record: {} not restored"},
     {LogEvent::installationStopped, "installation stopped: {}"},
     {LogEvent::installationStoppedByFileError, "installation stopped: {}{}{}"},
     {LogEvent::removalStarted, "removal: list {}"},

@@ -151,28 +151,21 @@ TEST(InstallationKeepsForRemoval, AfterTheEngineWithTheCopiesMade) {
     }
 }
 
-TEST(InstallationKeepsForRemoval, OnlyCompletedCopiesAreHandedOn) {
-    for (bool fails : {false, true}) {
-        TempFolder folder;
-        const std::string recordPath = folder / "ZAVIDAR.CFG";
-        PackageSystem system;
-        system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.sys"), FileEntry("c.sys")});
-        system.FailCopyTo("C:\\V\\Driver\\b.sys");
-        WatchedStore store;
-        if (fails) store.failing.insert("write list");
-        tw::InstallLog log("");
-        tw::InstallResult result =
-            tw::InstallAndLog(PackageAt("C:\\pkg", recordPath, system, store), "C:\\V\\", log);
-        EXPECT_EQ(run_tests::Code(result.exitCode), 1603);
-        if (!fails) {
-            EXPECT_THAT(Paths(ListIn(store)), ElementsAre("C:\\V\\Driver\\c.sys"));
-        }
-        // Named after the files not installed.
-        const std::vector<std::string> expected =
-            fails ? std::vector<std::string>{"Driver\\b.sys", "P:\\Tw\\installed-files.lst"}
-                  : std::vector<std::string>{"Driver\\b.sys"};
-        EXPECT_EQ(result.summary.failedFiles, expected);
-    }
+// A copy that fails undoes the run: nothing was installed, so nothing is kept.
+TEST(InstallationKeepsForRemoval, AnUndoneRunKeepsNothing) {
+    TempFolder folder;
+    const std::string recordPath = folder / "ZAVIDAR.CFG";
+    PackageSystem system;
+    system.SetListing("C:\\pkg\\Driver\\*.*", {FileEntry("b.sys"), FileEntry("c.sys")});
+    system.FailCopyTo("C:\\V\\Driver\\b.sys");
+    WatchedStore store;
+    tw::InstallLog log("");
+    tw::InstallResult result =
+        tw::InstallAndLog(PackageAt("C:\\pkg", recordPath, system, store), "C:\\V\\", log);
+    EXPECT_EQ(run_tests::Code(result.exitCode), 1603);
+    EXPECT_TRUE(result.summary.undone);
+    EXPECT_THAT(store.steps, IsEmpty());
+    EXPECT_EQ(result.summary.failedFiles, std::vector<std::string>{"Driver\\b.sys"});
 }
 
 // Nobody can swap what is being listed: A, A\Driver, the tool and each DLL

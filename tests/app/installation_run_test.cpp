@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "config/config_record.h"
+#include "config/record_snapshot.h"
 #include "appdir/full_path.h"
 #include "tests/app/fake_run_windows.h"
 #include "tests/app/run_surroundings.h"
@@ -250,6 +252,61 @@ TEST(SilentRun, AnIncompleteInstallationFails) {
         tw::InstallLog log("");
         EXPECT_EQ(Code(tw::RunSilently({true, "", "", false}, platform, log)), 1603);
         EXPECT_TRUE(PathExists(recordPath));
+    }
+}
+
+// A run undone gives the record back exactly what it held before (or removes it
+// when there was none), logs that nothing changed and ends with 1603.
+TEST(SilentRun, AnUndoneRunGivesTheRecordBack) {
+    const tw::ConfigRecord other = tw::BuildConfigRecord("E:\\Elsewhere");
+    const std::optional<std::string> befores[] = {
+        std::nullopt,                                           // no record
+        std::string(other.begin(), other.end()),                // another directory's
+        std::string(other.begin(), other.end()) + "tail kept",  // longer: the tail stays
+        std::string("short"),                                   // shorter than a record
+    };
+    for (const std::optional<std::string>& before : befores) {
+        SCOPED_TRACE(before ? before->size() : 0);
+        TempFolder folder;
+        const std::string recordPath = folder / "ZAVIDAR.CFG";
+        const std::string logPath = folder / "run.log";
+        if (before) WriteBytes(recordPath, *before);
+        RecordingSystem system;
+        Package(system);
+        system.FailCopyTo("C:\\Varnelquist\\Driver\\b.dll");
+        tw::RecordSnapshot snapshot;
+        tw::RunSystem platform =
+            InstallationSystem({"C:\\pkg", recordPath.c_str(),
+                                [](const char*) { return std::optional<std::uint32_t>(0x10); },
+                                kFullPath, kNoIdentities, nullptr,
+                                [&] { snapshot = tw::ReadRecordSnapshot(recordPath.c_str()); }},
+                               system);
+        platform.recordBefore = &snapshot;
+        {
+            tw::InstallLog log(logPath);
+            EXPECT_EQ(Code(tw::RunSilently({true, "", "", false}, platform, log)), 1603);
+        }
+        if (before)
+            EXPECT_EQ(ReadBytes(recordPath), *before);
+        else
+            EXPECT_FALSE(PathExists(recordPath));
+        const Lines lines = LogLines(logPath);
+        auto restored =
+            std::find(lines.begin(), lines.end(), "record: " + recordPath + " restored");
+        ASSERT_NE(restored, lines.end());
+        // The result runs over three lines: the words, an empty line, the file.
+        EXPECT_EQ(Lines(restored, lines.end()),
+                  (Lines{"record: " + recordPath + " restored",
+                         "summary: files copied 0, not installed 1, registrations 0",
+                         "not installed: Driver\\b.dll", "installation undone: nothing changed",
+                         // 驱动程序安装失败，有 1 个文件未能安装，没有做任何更改!
+                         "result: "
+                         "\xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xAE\x89\xE8\xA3\x85"
+                         "\xE5\xA4\xB1\xE8\xB4\xA5\xEF\xBC\x8C\xE6\x9C\x89 1 "
+                         "\xE4\xB8\xAA\xE6\x96\x87\xE4\xBB\xB6\xE6\x9C\xAA\xE8\x83\xBD\xE5\xAE\x89"
+                         "\xE8\xA3\x85\xEF\xBC\x8C\xE6\xB2\xA1\xE6\x9C\x89\xE5\x81\x9A\xE4\xBB\xBB"
+                         "\xE4\xBD\x95\xE6\x9B\xB4\xE6\x94\xB9!",
+                         "", "Driver\\b.dll", "exit code: 1603"}));
     }
 }
 

@@ -114,4 +114,30 @@ TEST(LoggingInstallSystem, LogsAFolderThatCannotBeHeld) {
                                    "it cannot be opened): no copy into it is tried\r\n");
 }
 
+// A step of the commit that fails is logged with its code; nothing to set aside,
+// and every step that works, say nothing.
+TEST(LoggingInstallSystem, LogsEachCommitStepThatFails) {
+    TempFolder folder;
+    const std::string path = folder / "commit.log";
+    RecordingSystem system;
+    system.SetInstalled("C:\\A\\old.dll");
+    system.FailSetAside("C:\\A\\held.dll");
+    system.FailPutInPlace("C:\\A\\b.dll");
+    {
+        tw::InstallLog log(path);
+        tw::LoggingInstallSystem logged(system, log);
+        std::string aside;
+        EXPECT_EQ(logged.SetAside("C:\\A\\old.dll", aside), 0);
+        EXPECT_EQ(aside, "C:\\A\\old.dll.old");
+        EXPECT_EQ(logged.SetAside("C:\\A\\new.dll", aside), 2);
+        EXPECT_EQ(logged.SetAside("C:\\A\\held.dll", aside), RecordingSystem::kScriptedCopyError);
+        EXPECT_EQ(logged.PutInPlace("C:\\A\\a.new", "C:\\A\\a.dll"), 0);
+        EXPECT_EQ(logged.PutInPlace("C:\\A\\b.new", "C:\\A\\b.dll"),
+                  RecordingSystem::kScriptedCopyError);
+    }
+    EXPECT_EQ(ReadBytes(path), std::string(kMark) +
+                                   "commit: C:\\A\\held.dll not put in place (system error 31)\r\n"
+                                   "commit: C:\\A\\b.dll not put in place (system error 31)\r\n");
+}
+
 }  // namespace

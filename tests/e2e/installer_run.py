@@ -22,6 +22,7 @@ FOLDER_WINDOW_CAPTION = "选择文件夹"
 TEXT_DONE = "祝贺驱动程序安装完毕!"
 TEXT_NOTHING_FOUND = "没有找到需要安装的驱动程序文件!"
 TEXT_INCOMPLETE = "驱动程序安装未完成，有 {} 个文件未能安装!"
+TEXT_UNDONE = "驱动程序安装失败，有 {} 个文件未能安装，没有做任何更改!"
 TEXT_APPDIR_MISSING = "应用程序目录不存在!"
 TEXT_APPDIR_IS_PACKAGE = "应用程序目录不能是驱动程序文件所在的文件夹!"
 TEXT_MORE_FILES = "……"
@@ -59,14 +60,19 @@ def install_timeout(registrations):
     return STEP_TIMEOUT + START_TIMEOUT * registrations
 
 
-def incomplete_text(failed):
+def incomplete_text(failed, words=TEXT_INCOMPLETE):
     """The incomplete message for the files not installed (paths under the package
     folder, in the order the run met them): the count, an empty line, at most ten
     names, then "……" when there are more."""
-    lines = [TEXT_INCOMPLETE.format(len(failed)), "", *failed[:NAMED_FAILURES]]
+    lines = [words.format(len(failed)), "", *failed[:NAMED_FAILURES]]
     if len(failed) > NAMED_FAILURES:
         lines.append(TEXT_MORE_FILES)
     return "\n".join(lines)
+
+
+def undone_text(failed):
+    """The message of a run undone before every file was in place."""
+    return incomplete_text(failed, TEXT_UNDONE)
 
 
 def wine_exit_status(windows_code):

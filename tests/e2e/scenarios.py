@@ -60,6 +60,21 @@ def expect_installed(checks, result, package, app_dir, recorded, messages=(ui.TE
     checks.equal(result.tool_starts, pkg.tool_starts(recorded, names), "registration tool starts")
 
 
+def expect_undone(checks, result, app_dir, before, messages, exit_code=ui.EXIT_FAILED):
+    """A run undone: it showed messages (an error; None: the caller checks them)
+    and ended with exit_code; app_dir
+    holds exactly what it held before (the tree before); no tool was started and
+    no record stays, as there was none before."""
+    if messages is not None:
+        checks.equal(result.messages, list(messages), "message boxes shown")
+    if messages != ():
+        checks.equal(result.caption, ui.ERROR_CAPTION, "caption of the final message")
+    checks.equal(result.exit_code, ui.wine_exit_status(exit_code), "exit status")
+    checks.equal(result.record, None, "record left by an undone run")
+    checks.extend(pkg.tree_differences(pkg.tree(app_dir), before, "application directory"))
+    checks.equal(result.tool_starts, [], "registration tool starts")
+
+
 def expect_no_window(checks, result):
     """A silent run: no window was mapped at any moment of it."""
     checks.equal(result.windows, [], "windows mapped during the run")
@@ -265,10 +280,10 @@ def block_destinations(app_dir, layout, blocked):
 
 
 def scenario_read_only_destination(suite, name, checks):
-    """A reinstall where three destination files cannot be replaced: the incomplete
-    message counts and names them, their old bytes stay, no temporary file is left
-    beside them, the rest is installed and the DLL that was not copied is not
-    registered."""
+    """A reinstall where three destination files cannot be replaced: the first the
+    commit meets undoes the run, the message names it and says nothing was changed,
+    the directory holds exactly what it held (no staged or set-aside file), no DLL
+    is registered and the record is gone again."""
     app_dir = suite.folder(name, "apps", "Target")
     source = suite.folder(name, "package")
     package = pkg.Package(
@@ -280,14 +295,12 @@ def scenario_read_only_destination(suite, name, checks):
     (app_dir / "Driver").mkdir()
     layout = package.installed_layout()
     block_destinations(app_dir, layout, ["support.txt", "Driver/alpha.dll", "Driver/gamma.sys"])
+    before = pkg.tree(app_dir)
 
     result = suite.run_installer(name, source, steps=ui.typed(suite.drive.dos(app_dir)))
-    # The exact layout shows the old bytes and any twXXXX.tmp left behind.
-    message = ui.incomplete_text(
-        ["driversupport\\support.txt", "Driver\\alpha.dll", "Driver\\gamma.sys"])
-    expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir),
-                     messages=(message,), caption=ui.ERROR_CAPTION,
-                     exit_code=ui.EXIT_FAILED, layout=layout, registered=[])
+    # The exact tree shows the old bytes and any twXXXX.tmp or .old left behind.
+    expect_undone(checks, result, app_dir, before,
+                  (ui.undone_text(["driversupport\\support.txt"]),))
 
 
 def scenario_other_working_directory(suite, name, checks):
@@ -447,8 +460,9 @@ def scenario_silent_missing(suite, name, checks):
 
 
 def scenario_silent_incomplete(suite, name, checks):
-    """/S where one destination cannot be replaced: no window, exit code 1603, the
-    old file kept, the other DLL registered, the log names the file."""
+    """/S where one destination cannot be replaced: no window, exit code 1603, every
+    file as before, nothing registered, the record removed again; the log names
+    the file and says nothing changed."""
     app_dir = suite.folder(name, "apps", "Target")
     app_text = suite.drive.dos(app_dir) + "\\"
     source = suite.folder(name, "package")
@@ -465,20 +479,24 @@ def scenario_silent_incomplete(suite, name, checks):
         os.chmod(folder, 0o755)
     layout = package.installed_layout()
     block_destinations(app_dir, layout, ["Driver/gamma.sys"])
+    before = pkg.tree(app_dir)
     log = suite.install_log(name)
 
     result = silent_run(suite, name, source, suite.drive.dos(app_dir), log)
     expect_no_window(checks, result)
-    expect_installed(checks, result, package, app_dir, suite.drive.dos(app_dir), messages=(),
-                     caption=None, exit_code=ui.EXIT_FAILED, layout=layout)
+    expect_undone(checks, result, app_dir, before, ())
     for folder in (app_dir, app_dir / "Driver"):
         checks.equal(os.stat(folder).st_mode & 0o777, 0o755, f"mode of {folder}")
     failed = ["Driver\\gamma.sys"]
-    copies = copy_lines(package, source_text, app_text, failed)
+    # Every copy is staged; the commit then cannot set the old file aside.
+    copies = copy_lines(package, source_text, app_text)
     checks.extend(pkg.install_log_problems(
         log, log_head(source_text, suite.drive.dos(app_dir), "from /D=", app_text), copies,
-        log_tail(len(copies) - 1, failed, registration_lines(app_text, ["alpha.dll"]),
-                 ui.incomplete_text(failed), ui.EXIT_FAILED)))
+        [f"commit: {app_text}Driver\\gamma.sys not put in place (system error 5)",
+         "record: \\ZAVIDAR.CFG restored",
+         *log_tail(0, failed, [], ui.undone_text(failed), ui.EXIT_FAILED)[:-2],
+         "installation undone: nothing changed",
+         *log_tail(0, failed, [], ui.undone_text(failed), ui.EXIT_FAILED)[-2:]]))
 
 
 def scenario_silent_empty_directory(suite, name, checks):

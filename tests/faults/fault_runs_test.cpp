@@ -30,6 +30,7 @@
 #include "common/sha256.h"
 #include "install/forwarding_install_system.h"
 #include "install/platform_install_system.h"
+#include "install/staged_files.h"
 #include "res/texts.h"
 #include "tests/app/run_surroundings.h"
 #include "tests/fault_file.h"
@@ -68,15 +69,22 @@ public:
             return Inner().CopyFileTo(source, destination);
         if (m_fault == Fault::swappedAfterCopy) {
             tw::CopyOutcome copied = Inner().CopyFileTo(source, destination);
-            WriteBytes(tw::ToPosixPath(destination), "swapped");
+            WriteBytes(tw::ToPosixPath(copied.staged), "swapped");
             return copied;
         }
         FaultFile in;
-        FaultFile out;
-        if (m_fault == Fault::diskFullAfter5000) out.FillDiskAfter(5000);
+        auto out = std::make_unique<FaultFile>();
+        if (m_fault == Fault::diskFullAfter5000) out->FillDiskAfter(5000);
         if (m_fault == Fault::readErrorAfterFirstBlock) in.FailAt("read", 2, 23);  // ERROR_CRC
-        if (m_fault == Fault::closeFails) out.FailAt("close", 1, 29);  // ERROR_WRITE_FAULT
-        return tw::CopyFileInBlocksThrough(in, out, source, destination);
+        if (m_fault == Fault::closeFails) out->FailAt("close", 1, 29);  // ERROR_WRITE_FAULT
+        return m_staged.StageThrough(in, std::move(out), source, destination);
+    }
+    long PutInPlace(const char* file, const char* destination) override {
+        if (long code = m_staged.Release(file)) return code;
+        return Inner().PutInPlace(file, destination);
+    }
+    void DiscardFile(const char* path) override {
+        if (!m_staged.Discard(path)) Inner().DiscardFile(path);
     }
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
         starts.push_back(request.parameters);
@@ -94,6 +102,7 @@ public:
 private:
     Fault m_fault;
     std::string m_target;
+    tw::StagedFiles m_staged;  // the staged files this system's own copies made
 };
 
 using Files = std::map<std::string, std::string>;
@@ -126,39 +135,56 @@ struct Reinstallation {
     }
 };
 
-std::string IncompleteText(int count) {
-    char text[sizeof(TW_TEXT_INSTALL_INCOMPLETE) + 16];
-    std::snprintf(text, sizeof(text), TW_TEXT_INSTALL_INCOMPLETE, count);
+std::string IncompleteText(int count, bool undone = false) {
+    char text[sizeof(TW_TEXT_INSTALL_UNDONE) + 16];
+    std::snprintf(text, sizeof(text), undone ? TW_TEXT_INSTALL_UNDONE : TW_TEXT_INSTALL_INCOMPLETE,
+                  count);
     return text;
 }
 
 }  // namespace
 
-TEST(FaultRuns, EachFaultKeepsThePreviousFileAndIsCounted) {
+// A file that cannot be installed undoes the run: every previous file stays, and
+// nothing is registered. A registration that fails leaves the new files.
+TEST(FaultRuns, EachFaultKeepsThePreviousInstallationAndIsCounted) {
     struct Case {
         const char* what;
         Fault fault;
         const char* target;  // the destination under Driver\ that the fault hits
         std::vector<std::string> failedFiles;
         int registered;
+        bool undone;
     } cases[] = {
         {"disk full after 5,000 bytes",
          Fault::diskFullAfter5000,
          "Driver\\a.dll",
          {"Driver\\a.dll"},
-         1},
+         0,
+         true},
         {"read error after the first block",
          Fault::readErrorAfterFirstBlock,
          "Driver\\a.dll",
          {"Driver\\a.dll"},
-         1},
-        {"close of the new file fails", Fault::closeFails, "Driver\\a.dll", {"Driver\\a.dll"}, 1},
-        {"destination held open", Fault::destinationLocked, "Driver\\b.DLL", {"Driver\\b.DLL"}, 1},
+         0,
+         true},
+        {"close of the new file fails",
+         Fault::closeFails,
+         "Driver\\a.dll",
+         {"Driver\\a.dll"},
+         0,
+         true},
+        {"destination held open",
+         Fault::destinationLocked,
+         "Driver\\b.DLL",
+         {"Driver\\b.DLL"},
+         0,
+         true},
         {"registration tool cannot start",
          Fault::toolStartFails,
          "",
          {"Driver\\a.dll", "Driver\\b.DLL"},
-         0},
+         0,
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -173,6 +199,7 @@ TEST(FaultRuns, EachFaultKeepsThePreviousFileAndIsCounted) {
         InstallSummary summary =
             InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system);
         holder.reset();
+        summary.holds.clear();  // the files set aside go with them
 
         std::vector<std::string> failed = summary.failedFiles;
         std::sort(failed.begin(), failed.end());
@@ -181,17 +208,20 @@ TEST(FaultRuns, EachFaultKeepsThePreviousFileAndIsCounted) {
                                 [](const Registration& r) { return r.Succeeded(); }),
                   c.registered);
         EXPECT_FALSE(summary.NothingFound());
+        EXPECT_EQ(summary.undone, c.undone);
         tw::CompletionMessage message =
-            tw::ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
+            c.undone ? tw::UndoneMessage(summary.failedFiles)
+                     : tw::ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
         EXPECT_EQ(message.text.substr(0, message.text.find('\n')),
-                  IncompleteText(static_cast<int>(c.failedFiles.size())));
+                  IncompleteText(static_cast<int>(c.failedFiles.size()), c.undone));
         EXPECT_EQ(message.style, tw::kBoxOk | tw::kBoxIconExclamation);
 
         Files inApp = {{"Driver", "<folder>"}};
         Files inDriver;
-        for (auto& [name, bytes] : install.support) inApp[name] = inDriver[name] = bytes;
+        for (auto& [name, bytes] : install.support)
+            inApp[name] = inDriver[name] = c.undone ? install.Old(name) : bytes;
         for (auto& [name, bytes] : install.driver)
-            inDriver[name] = std::string("Driver\\") + name == c.target ? install.Old(name) : bytes;
+            inDriver[name] = c.undone ? install.Old(name) : bytes;
         Files installedApp;
         Files installedDriver;
         for (const std::string& name : NamesIn(install.App()))
@@ -266,11 +296,12 @@ TEST(FaultRuns, OnlyTheToolAndTheDllsThisRunCopiedAreStarted) {
          {"Driver\\a.dll", "Driver\\b.DLL", "driversupport\\regsvr32.exe"},
          {},
          nullptr},
-        {"a read-only tool planted in the directory, which the package's copy cannot replace",
+        {"a read-only tool planted in the directory, which the package's copy cannot replace: "
+         "the run is undone",
          [](Reinstallation& r) { MakeReadOnly(r.App() + "/regsvr32.exe"); },
          Fault::none,
          "",
-         dllsAndTool,
+         {"driversupport\\regsvr32.exe"},
          {},
          nullptr},
         {"the application directory a link",

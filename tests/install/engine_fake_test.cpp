@@ -154,11 +154,11 @@ const Case kLayoutCases[] = {
       "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\tools.dll\\regsvr32.exe",
       "copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\tools.dll\\Driver\\regsvr32.exe",
       std::string("find ") + kDriver, "copy C:\\pkg\\Driver\\X.DLL > C:\\tools.dll\\Driver\\X.DLL",
-      "start C:\\tools.dll\\regsvr32.exe | /s C:\\tools.dll\\Driver\\X.DLL | C:\\tools.dll\\",
       "copy C:\\pkg\\Driver\\y.Dll > C:\\tools.dll\\Driver\\y.Dll",
-      "start C:\\tools.dll\\regsvr32.exe | /s C:\\tools.dll\\Driver\\y.Dll | C:\\tools.dll\\",
       "copy C:\\pkg\\Driver\\x.dll.bak > C:\\tools.dll\\Driver\\x.dll.bak",
       "copy C:\\pkg\\Driver\\notes.txt > C:\\tools.dll\\Driver\\notes.txt",
+      "start C:\\tools.dll\\regsvr32.exe | /s C:\\tools.dll\\Driver\\X.DLL | C:\\tools.dll\\",
+      "start C:\\tools.dll\\regsvr32.exe | /s C:\\tools.dll\\Driver\\y.Dll | C:\\tools.dll\\",
       "wait 2 tools, 300000 ms"},
      {6, {}}},
 
@@ -213,7 +213,8 @@ const Case kLayoutCases[] = {
       "find D:\\\xD5\x5C\\Driver\\*.*"},
      {0, {}}},
 
-    {"source root and application directory the same folder: each driver copy fails on itself",
+    {"source root and application directory the same folder: each driver copy fails on itself, "
+     "and the run is undone",
      "C:\\App",
      "C:\\App\\",
      [](RecordingSystem& s) {
@@ -227,7 +228,7 @@ const Case kLayoutCases[] = {
       "copy C:\\App\\driversupport\\a.dll > C:\\App\\Driver\\a.dll", "find C:\\App\\Driver\\*.*",
       "copy C:\\App\\Driver\\a.dll > C:\\App\\Driver\\a.dll",
       "copy C:\\App\\Driver\\b.dll > C:\\App\\Driver\\b.dll"},
-     {2, {"Driver\\a.dll", "Driver\\b.dll"}}},
+     {0, {"Driver\\a.dll", "Driver\\b.dll"}}},
 
     {"the tool cannot start: each DLL counts; every file is copied all the same",
      "C:\\pkg",
@@ -243,13 +244,13 @@ const Case kLayoutCases[] = {
       "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\a.txt",
       "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\Driver\\a.txt", std::string("find ") + kDriver,
       "copy C:\\pkg\\Driver\\a.dll > C:\\App\\Driver\\a.dll",
-      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\a.dll | C:\\App\\",
       "copy C:\\pkg\\Driver\\b.dll > C:\\App\\Driver\\b.dll",
+      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\a.dll | C:\\App\\",
       "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\b.dll | C:\\App\\"},
      {6, {"Driver\\a.dll", "Driver\\b.dll"}}},
 
-    {"failed copies count once per source file, a support file with both copies failed too; a "
-     "DLL not copied is not registered",
+    {"failed copies count once per source file, a support file with both copies failed too; the "
+     "run is undone and no DLL registered",
      "C:\\pkg",
      "C:\\App\\",
      [](RecordingSystem& s) {
@@ -268,12 +269,11 @@ const Case kLayoutCases[] = {
       "copy C:\\pkg\\driversupport\\b.txt > C:\\App\\b.txt",
       "copy C:\\pkg\\driversupport\\b.txt > C:\\App\\Driver\\b.txt", std::string("find ") + kDriver,
       "copy C:\\pkg\\Driver\\a.dll > C:\\App\\Driver\\a.dll",
-      "copy C:\\pkg\\Driver\\b.dll > C:\\App\\Driver\\b.dll",
-      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\b.dll | C:\\App\\",
-      "wait 1 tools, 300000 ms"},
-     {4, {"driversupport\\a.txt", "driversupport\\b.txt", "Driver\\a.dll"}}},
+      "copy C:\\pkg\\Driver\\b.dll > C:\\App\\Driver\\b.dll"},
+     {0, {"driversupport\\a.txt", "driversupport\\b.txt", "Driver\\a.dll"}}},
 
-    {"a listing that fails midway ends its pass there and counts; the other pass runs as usual",
+    {"a listing that fails midway ends its pass there and counts; the other pass runs as usual, "
+     "and the run is undone",
      "C:\\pkg",
      "C:\\App\\",
      [](RecordingSystem& s) {
@@ -285,7 +285,7 @@ const Case kLayoutCases[] = {
       "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\a.txt",
       "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\Driver\\a.txt", std::string("find ") + kDriver,
       "copy C:\\pkg\\Driver\\d.txt > C:\\App\\Driver\\d.txt"},
-     {3, {"driversupport\\"}}},
+     {0, {"driversupport\\"}}},
 
     {"a folder that exists but cannot be listed (access denied) counts once",
      "C:\\pkg",
@@ -332,7 +332,7 @@ TEST(EngineOnFake, PausesFollowEachSupportFileAndPrecedeEveryDriverEntry) {
              s.SetListing(kSupport, WithDots({kTool, FolderEntry("sub"), FileEntry("a.txt")}));
              s.SetListing(kDriver, WithDots({FileEntry("b.dll"), FolderEntry("inner")}));
          },
-         "mfcc.cc.f...cs.w"},
+         "mfcc.cc.f...c.sw"},
         {"failed copies",
          [](RecordingSystem& s) {
              s.SetListing(kSupport, {kTool, FileEntry("a.txt"), FileEntry("b.txt")});
@@ -341,7 +341,7 @@ TEST(EngineOnFake, PausesFollowEachSupportFileAndPrecedeEveryDriverEntry) {
              s.FailCopyTo("C:\\App\\Driver\\b.txt");
              s.FailCopyTo("C:\\App\\Driver\\a.dll");
          },
-         "mfcc.cc.cc.f.c.csw"},
+         "mfcc.cc.cc.f.c.c"},
         {"the application directory a link",
          [](RecordingSystem& s) {
              s.SetListing(kSupport, {kTool, FileEntry("a.txt")});
@@ -394,7 +394,8 @@ const Case kGuardCases[] = {
      Joined({kStart, kDriverPassOfTwoDlls}),
      {2, {"driversupport\\regsvr32.exe", "Driver\\a.dll", "Driver\\b.dll"}}},
 
-    {"the tool's copy into A failed (a planted file that cannot be replaced): named once",
+    {"the tool's copy into A failed (a planted file that cannot be replaced): named once, and "
+     "the run is undone",
      "C:\\pkg",
      "C:\\App\\",
      [](RecordingSystem& s) {
@@ -403,9 +404,9 @@ const Case kGuardCases[] = {
          s.FailCopyTo("C:\\App\\regsvr32.exe");
      },
      Joined({kStart, kToolCopied, kDriverPassOfTwoDlls}),
-     {3, {"driversupport\\regsvr32.exe", "Driver\\a.dll", "Driver\\b.dll"}}},
+     {0, {"driversupport\\regsvr32.exe"}}},
 
-    {"only the copy into A decides: the tool's copy into Driver\\ may fail",
+    {"the tool's copy into Driver\\ failed: the run is undone and nothing started",
      "C:\\pkg",
      "C:\\App\\",
      [](RecordingSystem& s) {
@@ -413,13 +414,11 @@ const Case kGuardCases[] = {
          s.SetListing(kDriver, {FileEntry("a.dll")});
          s.FailCopyTo("C:\\App\\Driver\\regsvr32.exe");
      },
-     Joined(
-         {kStart,
-          kToolCopied,
-          {std::string("find ") + kDriver, "copy C:\\pkg\\Driver\\a.dll > C:\\App\\Driver\\a.dll",
-           "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\a.dll | C:\\App\\",
-           "wait 1 tools, 300000 ms"}}),
-     {2, {"driversupport\\regsvr32.exe"}}},
+     Joined({kStart,
+             kToolCopied,
+             {std::string("find ") + kDriver,
+              "copy C:\\pkg\\Driver\\a.dll > C:\\App\\Driver\\a.dll"}}),
+     {0, {"driversupport\\regsvr32.exe"}}},
 
     {"the tool named in capitals is the same file on Windows, and is started",
      "C:\\pkg",
@@ -437,7 +436,7 @@ const Case kGuardCases[] = {
            "wait 1 tools, 300000 ms"}}),
      {3, {}}},
 
-    {"a later copy of the tool under another case failed: the last copy decides",
+    {"a later copy of the tool under another case failed: the run is undone",
      "C:\\pkg",
      "C:\\App\\",
      [](RecordingSystem& s) {
@@ -451,7 +450,7 @@ const Case kGuardCases[] = {
               "copy C:\\pkg\\driversupport\\Regsvr32.exe > C:\\App\\Driver\\Regsvr32.exe",
               std::string("find ") + kDriver,
               "copy C:\\pkg\\Driver\\a.dll > C:\\App\\Driver\\a.dll"}}),
-     {4, {"driversupport\\Regsvr32.exe", "Driver\\a.dll"}}},
+     {0, {"driversupport\\Regsvr32.exe"}}},
 
     {"the tool no longer holds the package's bytes when held: nothing is started",
      "C:\\pkg",
@@ -491,7 +490,7 @@ const Case kGuardCases[] = {
      {0,
       {"driversupport\\regsvr32.exe", "driversupport\\a.txt", "Driver\\a.dll", "Driver\\b.dll"}}},
 
-    {"A\\Driver a link: only A gets its copies; every file counts",
+    {"A\\Driver a link: only A gets its copies, then undone; every file counts",
      "C:\\pkg",
      "C:\\App\\",
      [](RecordingSystem& s) {
@@ -503,7 +502,7 @@ const Case kGuardCases[] = {
          {kStart,
           {"copy C:\\pkg\\driversupport\\regsvr32.exe > C:\\App\\regsvr32.exe",
            "copy C:\\pkg\\driversupport\\a.txt > C:\\App\\a.txt", std::string("find ") + kDriver}}),
-     {2,
+     {0,
       {"driversupport\\regsvr32.exe", "driversupport\\a.txt", "Driver\\a.dll", "Driver\\b.dll"}}},
 };
 
@@ -561,8 +560,8 @@ TEST(EngineOnFake, AtMost64ToolsRunAtOnce) {
         EXPECT_EQ(starts, c.started);
         if (firstWait != 0) {
             EXPECT_EQ(work[firstWait - 1],
-                      "copy C:\\pkg\\Driver\\d65.dll > C:\\App\\Driver\\d65.dll")
-                << "the 65th waits after its copy, before its start";
+                      "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\d64.dll | C:\\App\\")
+                << "the 65th waits for a slot after the 64th start";
         }
         EXPECT_EQ(summary.registrations.size(), static_cast<std::size_t>(c.dlls));
         EXPECT_EQ(summary.FailureCount(), c.toolsEnd ? 0 : c.dlls);
@@ -571,8 +570,8 @@ TEST(EngineOnFake, AtMost64ToolsRunAtOnce) {
 
 // Both destination folders are held before anything is written into them; the
 // tool is held and checked once, before its first start, and each DLL before its
-// own; a registration starts before the next entry is read.
-TEST(EngineOnFake, HoldsComeBeforeWhatTheyGuardAndStartsBeforeTheNextEntry) {
+// own; the registrations start once every file is in place.
+TEST(EngineOnFake, HoldsComeBeforeWhatTheyGuardAndStartsAfterTheCommit) {
     RecordingSystem system;
     system.SetListing(kSupport, {kTool});
     system.SetListing(kDriver, {FileEntry("a.dll"), FileEntry("b.txt"), FileEntry("c.dll")});
@@ -588,18 +587,23 @@ TEST(EngineOnFake, HoldsComeBeforeWhatTheyGuardAndStartsBeforeTheNextEntry) {
                       "next",
                       std::string("find ") + kDriver,
                       "copy C:\\pkg\\Driver\\a.dll > C:\\App\\Driver\\a.dll",
+                      "next",
+                      "copy C:\\pkg\\Driver\\b.txt > C:\\App\\Driver\\b.txt",
+                      "next",
+                      "copy C:\\pkg\\Driver\\c.dll > C:\\App\\Driver\\c.dll",
+                      "next",
+                      "put C:\\App\\regsvr32.exe.new > C:\\App\\regsvr32.exe",
+                      "put C:\\App\\Driver\\regsvr32.exe.new > C:\\App\\Driver\\regsvr32.exe",
+                      "put C:\\App\\Driver\\a.dll.new > C:\\App\\Driver\\a.dll",
+                      "put C:\\App\\Driver\\b.txt.new > C:\\App\\Driver\\b.txt",
+                      "put C:\\App\\Driver\\c.dll.new > C:\\App\\Driver\\c.dll",
                       "check files in C:\\App\\",
                       "check files in C:\\App\\Driver\\",
                       "hold C:\\App\\regsvr32.exe = C:\\pkg\\driversupport\\regsvr32.exe",
                       "hold C:\\App\\Driver\\a.dll = C:\\pkg\\Driver\\a.dll",
                       "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\a.dll | C:\\App\\",
-                      "next",
-                      "copy C:\\pkg\\Driver\\b.txt > C:\\App\\Driver\\b.txt",
-                      "next",
-                      "copy C:\\pkg\\Driver\\c.dll > C:\\App\\Driver\\c.dll",
                       "hold C:\\App\\Driver\\c.dll = C:\\pkg\\Driver\\c.dll",
                       "start C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\c.dll | C:\\App\\",
-                      "next",
                       "wait 2 tools, 300000 ms"};
     EXPECT_EQ(WithoutPauses(system.Calls()), expected);
 }
@@ -613,7 +617,6 @@ TEST(EngineOnFake, RegistrationsAreJudgedByTheirExitCodes) {
     system.SetListing(kSupport, {kTool});
     system.SetListing(kDriver, {FileEntry("ok.dll"), FileEntry("bad.dll"), FileEntry("hang.dll"),
                                 FileEntry("x.txt")});
-    system.FailCopyTo("C:\\App\\Driver\\x.txt");
     system.SetToolOutcome("/s C:\\App\\Driver\\bad.dll", 1);
     system.SetToolOutcome("/s C:\\App\\Driver\\hang.dll", std::nullopt);
     InstallSummary summary = InstallDriverFiles("C:\\pkg", "C:\\App\\", system);
@@ -632,7 +635,7 @@ TEST(EngineOnFake, RegistrationsAreJudgedByTheirExitCodes) {
                   "Driver\\hang.dll | C:\\App\\regsvr32.exe | /s C:\\App\\Driver\\hang.dll | still "
                   "running"}));
     EXPECT_EQ(summary.failedFiles,
-              (std::vector<std::string>{"Driver\\x.txt", "Driver\\bad.dll", "Driver\\hang.dll"}));
+              (std::vector<std::string>{"Driver\\bad.dll", "Driver\\hang.dll"}));
 }
 
 TEST(EngineOnFake, SummaryTellsWhenNothingWasFound) {
@@ -678,7 +681,8 @@ bool Recorded(const RecordingSystem& system, const std::string& call) {
 }  // namespace
 
 // Paths hold at most 260 bytes: an entry whose source or destination would be
-// longer is skipped whole and reported by name; its neighbours are installed.
+// longer is skipped whole and reported by name; its neighbours are staged, and the
+// run is then undone.
 TEST(EngineOnFake, PathsThatDoNotFitAreSkippedAndCounted) {
     const std::string app = FolderOfLength(20);
     const std::string fits = NameOfLength(233);     // app + "Driver\" + name = 260
@@ -688,7 +692,7 @@ TEST(EngineOnFake, PathsThatDoNotFitAreSkippedAndCounted) {
     system.SetListing("X:\\Driver\\*.*", {FileEntry(tooLong), FileEntry(fits)});
     InstallSummary summary = InstallDriverFiles("X:\\", app.c_str(), system);
 
-    EXPECT_EQ(summary.filesCopied, 3);
+    EXPECT_EQ(summary.filesCopied, 0) << "undone";
     EXPECT_EQ(summary.failedFiles,
               (std::vector<std::string>{"driversupport\\" + tooLong, "Driver\\" + tooLong}));
     EXPECT_TRUE(Recorded(system, "copy X:\\Driver\\" + fits + " > " + app + "Driver\\" + fits));
@@ -707,7 +711,7 @@ TEST(EngineOnFake, SourcePathsThatDoNotFitAreSkipped) {
     RecordingSystem system;
     system.SetListing(source + "Driver\\*.*", {FileEntry(fits), FileEntry(tooLong)});
     InstallSummary summary = InstallDriverFiles(source.c_str(), "C:\\A\\", system);
-    EXPECT_EQ(summary.filesCopied, 1);
+    EXPECT_TRUE(summary.undone);
     EXPECT_EQ(summary.failedFiles, std::vector<std::string>{"Driver\\" + tooLong});
 }
 
@@ -719,7 +723,7 @@ TEST(EngineOnFake, SearchPatternThatDoesNotFitSkipsItsPassAndIsReported) {
     EXPECT_FALSE(Recorded(system, "find " + source + "driversupport\\*.*"));
     EXPECT_TRUE(Recorded(system, "find " + source + "Driver\\*.*"));
     EXPECT_EQ(summary.failedFiles, std::vector<std::string>{"driversupport\\"});
-    EXPECT_EQ(summary.filesCopied, 1);
+    EXPECT_TRUE(summary.undone);
 }
 
 TEST(EngineOnFake, ApplicationDirectoryTooLongForItsDriverFolder) {

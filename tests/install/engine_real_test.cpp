@@ -169,14 +169,14 @@ TEST(EngineOnRealFolders, SourceAndApplicationDirectoryTheSame) {
     InstallSummary summary =
         InstallDriverFiles(package.Path().c_str(), package.Path().c_str(), PlatformInstallSystem());
 
-    const std::string a = Normalised(package.Path());
+    // x.dll fails on itself, and the run is undone: the folder is as it was.
+    EXPECT_TRUE(summary.undone);
     EXPECT_EQ(ReadBytes(Join(package / "Driver", "x.dll")), "x");
-    EXPECT_EQ(ReadBytes(package / "a.txt"), "a");
-    EXPECT_EQ(ReadBytes(Join(package / "Driver", "a.txt")), "a");
+    EXPECT_FALSE(PathExists(package / "a.txt"));
+    EXPECT_FALSE(PathExists(Join(package / "Driver", "a.txt")));
     EXPECT_TRUE(summary.registrations.empty());
-    // The support pass has put a.txt and regsvr32.exe into Driver\ before the driver pass lists it.
-    EXPECT_EQ(Sorted(summary.failedFiles),
-              Sorted({"Driver\\a.txt", "Driver\\regsvr32.exe", "Driver\\x.dll"}));
+    EXPECT_TRUE(
+        std::count(summary.failedFiles.begin(), summary.failedFiles.end(), "Driver\\x.dll"));
     EXPECT_FALSE(PathExists(package / "tool.log"));
 }
 

@@ -119,8 +119,8 @@ TEST(ProgressInstallSystem, ShowsEveryCopyAndRegistrationInTheOrderOfTheRun) {
                                   "copying driversupport\\a.txt @285",
                                   "copying driversupport\\a.txt @428",
                                   "copying Driver\\b.dll @571",
-                                  "registering Driver\\b.dll @714",
                                   "copying Driver\\c.sys @714",
+                                  "registering Driver\\b.dll @857",
                                   "registering Driver\\b.dll @857",
                                   "registering Driver\\b.dll @1000",
                               }));

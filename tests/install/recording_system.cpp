@@ -121,14 +121,63 @@ void RecordingSystem::FailCopy(const std::string& source, const std::string& des
     m_failedCopies.insert({source, destination});
 }
 
+namespace {
+
+bool IsCommitCall(const std::string& call) {
+    for (const char* step : {"aside ", "put ", "discard ", "rmdir "})
+        if (call.rfind(step, 0) == 0) return true;
+    return false;
+}
+
+}  // namespace
+
 std::vector<std::string> RecordingSystem::Work() const {
     std::vector<std::string> work;
-    std::copy_if(m_calls.begin(), m_calls.end(), std::back_inserter(work),
-                 [](const std::string& call) {
-                     return call != "next" && call.rfind("hold ", 0) != 0 &&
-                            call.rfind("secure ", 0) != 0 && call.rfind("check ", 0) != 0;
-                 });
+    std::copy_if(
+        m_calls.begin(), m_calls.end(), std::back_inserter(work), [](const std::string& call) {
+            return call != "next" && call.rfind("hold ", 0) != 0 && call.rfind("secure ", 0) != 0 &&
+                   call.rfind("check ", 0) != 0 && !IsCommitCall(call);
+        });
     return work;
+}
+
+std::vector<std::string> RecordingSystem::Commit() const {
+    std::vector<std::string> commit;
+    std::copy_if(m_calls.begin(), m_calls.end(), std::back_inserter(commit), IsCommitCall);
+    return commit;
+}
+
+long ScriptedSystem::SetAside(const char* destination, std::string& aside) {
+    aside.clear();
+    if (!m_installed.count(destination)) return 2;  // ERROR_FILE_NOT_FOUND
+    aside = std::string(destination) + ".old";
+    return 0;
+}
+
+long RecordingSystem::SetAside(const char* destination, std::string& aside) {
+    if (m_failedAsides.erase(destination)) {
+        m_calls.push_back(std::string("aside ") + destination + " failed");
+        return kScriptedCopyError;
+    }
+    long code = ForwardingInstallSystem::SetAside(destination, aside);
+    if (code == 0) m_calls.push_back(std::string("aside ") + destination + " as " + aside);
+    return code;
+}
+
+long RecordingSystem::PutInPlace(const char* file, const char* destination) {
+    m_calls.push_back(std::string("put ") + file + " > " + destination);
+    if (m_failedPuts.erase(destination)) return kScriptedCopyError;
+    return ForwardingInstallSystem::PutInPlace(file, destination);
+}
+
+void RecordingSystem::DiscardFile(const char* path) {
+    m_calls.push_back(std::string("discard ") + path);
+    ForwardingInstallSystem::DiscardFile(path);
+}
+
+void RecordingSystem::RemoveFolder(const char* folder) {
+    m_calls.push_back(std::string("rmdir ") + folder);
+    ForwardingInstallSystem::RemoveFolder(folder);
 }
 
 void RecordingSystem::Adjust(DirectoryEntry& entry) const {
@@ -173,7 +222,7 @@ void RecordingSystem::SleepOneMillisecond() {
 tw::CopyOutcome RecordingSystem::CopyFileTo(const char* source, const char* destination) {
     m_calls.push_back(std::string("copy ") + source + " > " + destination);
     if (m_failedDestinations.count(destination) || m_failedCopies.count({source, destination}))
-        return {kScriptedCopyError, std::nullopt};
+        return {kScriptedCopyError, std::nullopt, {}};
     return ForwardingInstallSystem::CopyFileTo(source, destination);
 }
 

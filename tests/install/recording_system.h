@@ -24,6 +24,8 @@ class ScriptedSystem : public InstallSystem {
 public:
     void SetListing(const std::string& pattern, std::vector<DirectoryEntry> entries);
     void SetToolOutcome(const std::string& parameters, std::optional<std::uint32_t> exitCode);
+    // A destination that exists: it is set aside as destination + ".old".
+    void SetInstalled(const std::string& destination) { m_installed.insert(destination); }
 
     std::unique_ptr<Hold> HoldFolder(const char*) override { return std::make_unique<Hold>(); }
     std::unique_ptr<Hold> HoldCopy(const char*, const char*) override {
@@ -32,7 +34,14 @@ public:
     bool CreateFolder(const char*) override { return true; }
     SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override;
     void SleepOneMillisecond() override {}
-    tw::CopyOutcome CopyFileTo(const char*, const char*) override { return {}; }
+    // Staged as destination + ".new".
+    tw::CopyOutcome CopyFileTo(const char*, const char* destination) override {
+        return {0, std::nullopt, std::string(destination) + ".new"};
+    }
+    long SetAside(const char* destination, std::string& aside) override;
+    long PutInPlace(const char*, const char*) override { return 0; }
+    void DiscardFile(const char*) override {}
+    void RemoveFolder(const char*) override {}
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
     // Every tool ends as planned: those planned to run on are the ones left.
     void WaitForAnyTool(const std::vector<StartedTool*>& running,
@@ -45,6 +54,7 @@ public:
 private:
     std::map<std::string, std::vector<DirectoryEntry>> m_listings;
     std::map<std::string, std::optional<std::uint32_t>> m_toolOutcomes;
+    std::set<std::string> m_installed;
 };
 
 // Holds the scripted system so that it exists before the forwarding base refers to it.
@@ -81,6 +91,12 @@ public:
     void SetToolOutcome(const std::string& parameters, std::optional<std::uint32_t> exitCode) {
         m_scripted.SetToolOutcome(parameters, exitCode);
     }
+    // Scripted mode: a destination that exists before the run.
+    void SetInstalled(const std::string& destination) { m_scripted.SetInstalled(destination); }
+    // The commit's step on this destination fails with kScriptedCopyError, once:
+    // setting it aside, or putting a file in its place.
+    void FailSetAside(const std::string& destination) { m_failedAsides.insert(destination); }
+    void FailPutInPlace(const std::string& destination) { m_failedPuts.insert(destination); }
     // How securing this folder ends, and what the check of its files finds,
     // instead of the inner system's answer.
     void SetSecuring(const std::string& folder, tw::FolderSecuring securing) {
@@ -97,10 +113,14 @@ public:
     //   "wait for one of N tools, B ms" (B: the time the engine gave the wait),
     //   "wait N tools, B ms" (the same, while waiting for the end of every tool),
     //   "hold folder P", "hold I = O" (a copy I checked against O),
-    //   "secure folder P", "check files in P".
+    //   "secure folder P", "check files in P",
+    //   "aside D" (set aside as A), "put F > D", "discard F", "rmdir P": the commit.
     const std::vector<std::string>& Calls() const { return m_calls; }
-    // The same without the "next", "hold", "secure" and "check" lines: the work itself.
+    // The same without the "next", "hold", "secure" and "check" lines, and without
+    // the commit's: the work itself.
     std::vector<std::string> Work() const;
+    // The commit's lines alone.
+    std::vector<std::string> Commit() const;
 
     std::unique_ptr<Hold> HoldFolder(const char* folder) override;
     std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override;
@@ -108,6 +128,10 @@ public:
     SearchStart FindFirst(const char* pattern, DirectoryEntry& first) override;
     void SleepOneMillisecond() override;
     tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override;
+    long SetAside(const char* destination, std::string& aside) override;
+    long PutInPlace(const char* file, const char* destination) override;
+    void DiscardFile(const char* path) override;
+    void RemoveFolder(const char* folder) override;
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
     void WaitForAnyTool(const std::vector<StartedTool*>& running,
                         std::chrono::milliseconds timeout) override;
@@ -123,6 +147,8 @@ private:
     std::map<std::string, std::uint32_t> m_attributes;
     std::set<std::string> m_failedDestinations;
     std::set<std::pair<std::string, std::string>> m_failedCopies;
+    std::set<std::string> m_failedAsides;
+    std::set<std::string> m_failedPuts;
     bool m_failStarts = false;
     std::set<std::string> m_refusedHolds;
     std::optional<std::chrono::milliseconds> m_toolBound;

@@ -67,8 +67,12 @@ public:
     SearchStart FindFirst(const char*, DirectoryEntry&) override { return {}; }
     void SleepOneMillisecond() override {}
     tw::CopyOutcome CopyFileTo(const char*, const char*) override {
-        return {tw::kErrorAccessDenied, std::nullopt};
+        return {tw::kErrorAccessDenied, std::nullopt, {}};
     }
+    long SetAside(const char*, std::string&) override { return tw::kErrorAccessDenied; }
+    long PutInPlace(const char*, const char*) override { return tw::kErrorAccessDenied; }
+    void DiscardFile(const char*) override {}
+    void RemoveFolder(const char*) override {}
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
     // "wait for one of N tools, B ms", or "wait N tools, B ms" in the wait for the end.
     void WaitForAnyTool(const std::vector<StartedTool*>& running,

@@ -1,0 +1,40 @@
+// The files a run has staged, each held open and still marked for deletion until
+// the commit puts it in place or the undo discards it: a run killed while it
+// stages leaves none of them behind, as Windows deletes a marked file when its
+// last handle goes, with the process if need be. The installed files the commit
+// sets aside are held the same way, so a run killed during the commit leaves no
+// set-aside file behind either (every installed file is then whole, old or new).
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "framework/File.h"
+#include "install/copy_outcome.h"
+
+namespace tw {
+
+class StagedFiles {
+public:
+    // Stages source beside destination through the block copy and keeps the new
+    // file open; sourceFile and newFile are the file objects the copy uses.
+    CopyOutcome Stage(const char* source, const char* destination);
+    CopyOutcome StageThrough(CFile& sourceFile, std::unique_ptr<CFile> newFile, const char* source,
+                             const char* destination);
+    // Holds a file just set aside, marked for deletion, until the undo puts it back
+    // (Release) or the run lets it go (Discard). A file that cannot be held so
+    // stays as it is, for the run to delete or put back by its name.
+    void HoldAside(const std::string& path);
+    // Lets a staged (or held) file outlive its handle, just before it is renamed: its mark
+    // cleared and its handle closed. 0 for a path that is not held here.
+    long Release(const std::string& path);
+    // Closes a staged file, which its mark then deletes; false for a path that is
+    // not held here.
+    bool Discard(const std::string& path);
+
+private:
+    std::map<std::string, std::unique_ptr<CFile>> m_open;
+};
+
+}  // namespace tw
