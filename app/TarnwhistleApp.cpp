@@ -9,7 +9,7 @@
 #include "appdir/folder_identity.h"
 #include "appdir/full_path_name.h"
 #include "config/config_writer.h"
-#include "dialogs/run_windows_win32.h"
+#include "app/platform_run_windows.h"
 #include "config/record_snapshot.h"
 #include "install/block_copy.h"
 #include "install/engine.h"
@@ -61,8 +61,7 @@ BOOL CTarnwhistleApp::InitInstance() {
         PlatformRemovalSystem(),
         true,
         &recordBefore};
-    Win32RunWindows windows;
-    m_exitCode = static_cast<int>(tw::Run(switches, system, windows));
+    m_exitCode = static_cast<int>(tw::Run(switches, system, PlatformRunWindows()));
     return FALSE;
 }
 

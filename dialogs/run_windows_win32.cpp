@@ -1,5 +1,7 @@
 #include "dialogs/run_windows_win32.h"
 
+#include "app/platform_run_windows.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,4 +57,9 @@ std::unique_ptr<tw::ProgressObserver> Win32RunWindows::ShowProgress(const char* 
 void Win32RunWindows::ReportStop() {
     UseCursor(IDC_ARROW);
     ReportCurrentException(nullptr, AfxGetAppName());
+}
+
+tw::RunWindows& PlatformRunWindows() {
+    static Win32RunWindows windows;
+    return windows;
 }
