@@ -136,6 +136,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         fits ? ++copied : ++skipped;
         dlls += fits && IsDllName(n);
     }
+    // A file that could not be installed undoes the whole run: nothing is left
+    // copied and no tool is started; each such file is named once.
+    if (skipped > 0) {
+        Check(summary.undone);
+        Check(summary.filesCopied == 0);
+        Check(summary.registrations.empty());
+        Check(static_cast<int>(summary.failedFiles.size()) == skipped);
+        return 0;
+    }
     // Every copied DLL has its registration record; the tools here all exit with 0,
     // so only the records of tools that could not start (their path did not fit, or
     // the package brought no tool) add to the skipped entries, and a tool that was
