@@ -571,7 +571,7 @@ SCENARIOS = [
 TEXT_RUN_BUSY = "另一个安装或卸载程序正在运行，请等它结束后再试!"
 EXIT_ALREADY_RUNNING = 1618
 BUSY_LINE = "another installation or removal is running"
-BIG_SIZE = 24 * 1024 * 1024
+BIG_SIZE = 96 * 1024 * 1024  # large enough that every kill below lands while it is staged
 KILLS = (0.0, 0.3, 0.8)  # seconds after big.sys's first megabyte before each kill
 
 
@@ -602,7 +602,7 @@ def leftovers(app_dir):
 
 def big_copy_under_way(app_dir):
     """True once the new file of big.sys holds a megabyte: it was marked before its
-    first write and is cleared only when all 24 MB are in. (Between its creation
+    first write and is cleared only when all of it is in. (Between its creation
     and the mark, and between clearing the mark and the rename, a kill would leave
     it: a matter of microseconds, which a kill timed from here never hits.)"""
     for rel in leftovers(app_dir):
