@@ -26,7 +26,6 @@
 #include "install/platform_folder_rights.h"
 #include "install/platform_install_system.h"
 #include "install/replace_file.h"
-#include "install/set_aside.h"
 #include "install/staged_files.h"
 
 extern char** environ;
@@ -235,17 +234,12 @@ public:
     }
 
     long SetAside(const char* destination, std::string& aside) override {
-        long code = tw::SetAsideFile(destination, aside);
-        if (code == 0) m_staged.HoldAside(aside);
-        return code;
+        return m_staged.SetAside(destination, aside);
     }
     long PutInPlace(const char* file, const char* destination) override {
-        if (long code = m_staged.Release(file)) return code;
-        return tw::RenameToFreeName(file, destination);
+        return m_staged.PutInPlace(file, destination);
     }
-    void DiscardFile(const char* path) override {
-        if (!m_staged.Discard(path)) tw::DeleteCreatedFile(path);
-    }
+    void DiscardFile(const char* path) override { m_staged.DiscardFile(path); }
     void RemoveFolder(const char* folder) override { tw::RemoveEmptyFolder(folder); }
 
     // The tool runs in the directory given, with the parameters as its arguments.

@@ -18,7 +18,6 @@
 #include "install/platform_install_system.h"
 #include "install/replace_file.h"
 #include "install/staged_files.h"
-#include "install/set_aside.h"
 #include "install/thread_messages.h"
 
 namespace {
@@ -103,17 +102,12 @@ public:
     }
 
     long SetAside(const char* destination, std::string& aside) override {
-        long code = tw::SetAsideFile(destination, aside);
-        if (code == 0) m_staged.HoldAside(aside);
-        return code;
+        return m_staged.SetAside(destination, aside);
     }
     long PutInPlace(const char* file, const char* destination) override {
-        if (long code = m_staged.Release(file)) return code;
-        return tw::RenameToFreeName(file, destination);
+        return m_staged.PutInPlace(file, destination);
     }
-    void DiscardFile(const char* path) override {
-        if (!m_staged.Discard(path)) tw::DeleteCreatedFile(path);
-    }
+    void DiscardFile(const char* path) override { m_staged.DiscardFile(path); }
     void RemoveFolder(const char* folder) override { tw::RemoveEmptyFolder(folder); }
 
     // With SEE_MASK_FLAG_NO_UI a failed start shows the user nothing. A start that

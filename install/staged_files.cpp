@@ -5,6 +5,8 @@
 #include "common/win32_error_codes.h"
 #include "framework/FileException.h"
 #include "install/block_copy.h"
+#include "install/replace_file.h"
+#include "install/set_aside.h"
 
 namespace tw {
 
@@ -55,6 +57,21 @@ bool StagedFiles::Discard(const std::string& path) {
     held->second->Abort();
     m_open.erase(held);
     return true;
+}
+
+long StagedFiles::SetAside(const char* destination, std::string& aside) {
+    long code = SetAsideFile(destination, aside);
+    if (code == 0) HoldAside(aside);
+    return code;
+}
+
+long StagedFiles::PutInPlace(const char* file, const char* destination) {
+    if (long code = Release(file)) return code;
+    return RenameToFreeName(file, destination);
+}
+
+void StagedFiles::DiscardFile(const char* path) {
+    if (!Discard(path)) DeleteCreatedFile(path);
 }
 
 }  // namespace tw

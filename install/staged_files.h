@@ -33,6 +33,14 @@ public:
     // not held here.
     bool Discard(const std::string& path);
 
+    // The commit's steps as the install systems take them, over the platform's
+    // renames (install/set_aside.h, install/replace_file.h): a file set aside is
+    // held; a held file is released before it is renamed; a held file is discarded
+    // by closing it, any other by deleting it.
+    long SetAside(const char* destination, std::string& aside);
+    long PutInPlace(const char* file, const char* destination);
+    void DiscardFile(const char* path);
+
 private:
     std::map<std::string, std::unique_ptr<CFile>> m_open;
 };
