@@ -60,6 +60,12 @@ def store_folder(prefix):
     return wine.Path(prefix) / "drive_c" / "Program Files (x86)" / "Tarnwhistle"
 
 
+def forget_installations(prefix):
+    """No uninstall entry and no store: the machine as before any installation."""
+    reg(prefix, "delete", ENTRY_KEY, "/f")
+    wine.remove_tree(store_folder(prefix))
+
+
 def unix_path(prefix, windows_path):
     """A C: path of the prefix as a path of this machine."""
     drive, _, rest = windows_path.partition(":\\")
@@ -90,8 +96,7 @@ def start_without_dialog(suite, name, exe, cwd, args, answer=None):
 def scenario_remove(suite, name, checks):
     prefix = suite.prefix
     # Earlier runs in this prefix leave an installation of their own: start clean.
-    reg(prefix, "delete", ENTRY_KEY, "/f")
-    wine.remove_tree(store_folder(prefix))
+    forget_installations(prefix)
 
     app_dir = suite.folder(name, "Program Files", "Varnel quist")
     app_text = suite.drive.dos(app_dir) + "\\"
@@ -199,8 +204,7 @@ def scenario_what_cannot_be_undone(suite, name, checks):
     removal starts no tool, keeps and names what was changed, names the DLL that
     is gone and ends with 0."""
     prefix = suite.prefix
-    reg(prefix, "delete", ENTRY_KEY, "/f")
-    wine.remove_tree(store_folder(prefix))
+    forget_installations(prefix)
     app_dir = suite.folder(name, "app")
     app_text = suite.drive.dos(app_dir) + "\\"
     source = suite.folder(name, "package")
@@ -261,8 +265,7 @@ def scenario_what_cannot_be_undone(suite, name, checks):
                     f"the swapped {changed} is not named")
     checks.true(any(line.startswith("record kept: ") for line in lines), "the record not kept")
     checks.equal(lines[-1:], ["exit code: 0"], "the removal log's last line")
-    reg(prefix, "delete", ENTRY_KEY, "/f")
-    wine.remove_tree(store_folder(prefix))
+    forget_installations(prefix)
 
 
 def scenario_registered_dll_gone(suite, name, checks):
@@ -270,8 +273,7 @@ def scenario_registered_dll_gone(suite, name, checks):
     unregistered, everything else removed with the entry and the list, the gone
     DLL named in the log, exit code 0."""
     prefix = suite.prefix
-    reg(prefix, "delete", ENTRY_KEY, "/f")
-    wine.remove_tree(store_folder(prefix))
+    forget_installations(prefix)
     app_dir = suite.folder(name, "app")
     app_text = suite.drive.dos(app_dir) + "\\"
     source = suite.folder(name, "package")
@@ -312,8 +314,7 @@ def scenario_record_locked(suite, name, checks):
     list as its mode), longer than 276 bytes: after an installation others may
     no longer change it, and its bytes after the 276th are as they were."""
     prefix = suite.prefix
-    reg(prefix, "delete", ENTRY_KEY, "/f")
-    wine.remove_tree(store_folder(prefix))
+    forget_installations(prefix)
     app_dir = suite.folder(name, "app")
     app_text = suite.drive.dos(app_dir) + "\\"
     source = suite.folder(name, "package")
@@ -332,8 +333,7 @@ def scenario_record_locked(suite, name, checks):
     # Wine gives the group's bits to Administrators and the others' to Everyone.
     mode = record.stat().st_mode & 0o777
     checks.true(mode & 0o002 == 0, f"others may still change the record: mode {mode:o}")
-    reg(prefix, "delete", ENTRY_KEY, "/f")
-    wine.remove_tree(store_folder(prefix))
+    forget_installations(prefix)
 
 
 def scenario_store_locked(suite, name, checks):
@@ -399,8 +399,7 @@ def scenario_lookalike(suite, name, checks):
     tool there, removes nothing, ends with 1603 and keeps the entry and the list;
     the real installation is untouched."""
     prefix = suite.prefix
-    reg(prefix, "delete", ENTRY_KEY, "/f")
-    wine.remove_tree(store_folder(prefix))
+    forget_installations(prefix)
     above = suite.folder(name, "above")
     app_dir = suite.folder(name, "above", "A")
     app_text = suite.drive.dos(app_dir) + "\\"
@@ -427,8 +426,7 @@ def scenario_lookalike(suite, name, checks):
     checks.true(f"not the folder installed: {app_text} (nothing in it was started or removed)"
                 in lines, f"A is not named as another folder: {lines}")
     checks.equal(lines[-1:], ["exit code: 1603"], "the removal log's last line")
-    reg(prefix, "delete", ENTRY_KEY, "/f")
-    wine.remove_tree(store_folder(prefix))
+    forget_installations(prefix)
 
 
 def patched_in_code(program):
@@ -471,8 +469,7 @@ def scenario_kept_copy_is_the_program(suite, name, checks):
     removal is never the patched program: none is kept, the installation names it,
     writes no entry and ends with 1603; the package is installed all the same."""
     prefix = suite.prefix
-    reg(prefix, "delete", ENTRY_KEY, "/f")
-    wine.remove_tree(store_folder(prefix))
+    forget_installations(prefix)
     app_dir = suite.folder(name, "app")
     app_text = suite.drive.dos(app_dir) + "\\"
     source = suite.folder(name, "package")
@@ -502,8 +499,7 @@ def scenario_kept_copy_is_the_program(suite, name, checks):
     checks.extend(problems)
     checks.true(f"not installed: {copy}" in lines, f"the copy not named in the log: {lines}")
     checks.equal(lines[-1:], ["exit code: 1603"], "the log's last line")
-    reg(prefix, "delete", ENTRY_KEY, "/f")
-    wine.remove_tree(store_folder(prefix))
+    forget_installations(prefix)
 
 
 def scenario_short_name(suite, name, checks):
@@ -511,8 +507,7 @@ def scenario_short_name(suite, name, checks):
     and keeps the short one as given, the record and the entry keep the short
     one, and the quiet removal takes everything away with exit code 0."""
     prefix = suite.prefix
-    reg(prefix, "delete", ENTRY_KEY, "/f")
-    wine.remove_tree(store_folder(prefix))
+    forget_installations(prefix)
     app_dir = suite.folder(name, "Varnelquist Program")
     long_text = suite.drive.dos(app_dir) + "\\"
     short_text = short_path(prefix, long_text[:-1])
@@ -641,8 +636,7 @@ def quiet_removal(suite, name, source, checks, what):
 
 def scenario_one_at_a_time(suite, name, checks):
     prefix = suite.prefix
-    reg(prefix, "delete", ENTRY_KEY, "/f")
-    wine.remove_tree(store_folder(prefix))
+    forget_installations(prefix)
     lock = store_folder(prefix) / "run.lock"
     app_dir = suite.folder(name, "A")
     app_text = suite.drive.dos(app_dir)
