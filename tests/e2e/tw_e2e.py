@@ -10,7 +10,7 @@ runs are kept in the artefacts folder's subfolder of that name, which a FAIL lin
 gives.
 
     tw_e2e.py --exe Tarnwhistle.exe --tools <folder of regsvr32.exe> --artefacts DIR
-              [--suite scenarios|many-files|removal]
+              [--suite scenarios|many-files|removal|transaction]
               [--only cancel-writes-nothing,source-folders-missing]
 """
 
@@ -28,6 +28,7 @@ import many_files  # noqa: E402
 import removal  # noqa: E402
 import scenarios  # noqa: E402
 import suite as suites  # noqa: E402
+import transaction  # noqa: E402
 import wine_session as wine  # noqa: E402
 import x_display as x  # noqa: E402
 
@@ -37,9 +38,11 @@ def parse_arguments():
     parser.add_argument("--exe", required=True, type=Path)
     parser.add_argument("--tools", required=True, type=Path,
                         help="folder of the test tools (regsvr32.exe, "
-                             "regsvr32_broadcast.exe, twsample.dll, edit_box_probe.exe)")
+                             "regsvr32_broadcast.exe, twsample.dll, edit_box_probe.exe, "
+                             "held_file.exe, pair\\)")
     parser.add_argument("--artefacts", required=True, type=Path)
-    parser.add_argument("--suite", choices=("scenarios", "many-files", "removal"), default="scenarios")
+    parser.add_argument("--suite", choices=("scenarios", "many-files", "removal", "transaction"),
+                        default="scenarios")
     parser.add_argument("--only", default="", help="comma-separated scenario names")
     return parser.parse_args()
 
@@ -57,7 +60,9 @@ def main():
     with_private_display()
     for needed in (args.exe, args.tools / "regsvr32.exe", args.tools / "regsvr32_broadcast.exe",
                    args.tools / "twsample.dll", args.tools / "planted" / "winmm.dll",
-                   args.tools / "edit_box_probe.exe"):
+                   args.tools / "edit_box_probe.exe", args.tools / "held_file.exe",
+                   *(args.tools / "pair" / version / f"pair_{name}.dll"
+                     for version in ("old", "new") for name in ("alpha", "beta"))):
         if not needed.is_file():
             print(f"FAIL: {needed} has not been built", flush=True)
             return 1
@@ -66,7 +71,8 @@ def main():
     args.artefacts.mkdir(parents=True)
 
     suite_scenarios = {"scenarios": scenarios.SCENARIOS, "many-files": many_files.SCENARIOS,
-                       "removal": removal.SCENARIOS}[args.suite]
+                       "removal": removal.SCENARIOS,
+                       "transaction": transaction.SCENARIOS}[args.suite]
     names = [name for name, _, _ in suite_scenarios]
     # A run's processes are told apart by these words in their command lines, which
     # hold the scenario's folder: a name with one would be taken for a process.
