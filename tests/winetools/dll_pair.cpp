@@ -14,12 +14,12 @@
 #include "common/win32_handles.h"
 #include "framework/ReadGrowing.h"
 
+#define TW_PAIR_TEXT(x) #x
+#define TW_PAIR_STRING(x) TW_PAIR_TEXT(x)
+
 namespace {
 
 HMODULE g_module = nullptr;
-
-#define TW_PAIR_TEXT(x) #x
-#define TW_PAIR_STRING(x) TW_PAIR_TEXT(x)
 
 }  // namespace
 
@@ -36,23 +36,21 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 HRESULT WINAPI DllRegisterServer() {
+#if TW_PAIR_VERSION >= 2
+    if (TW_PAIR_OTHER() != TW_PAIR_VERSION) return SELFREG_E_CLASS;
+#endif
     std::string path = ReadGrowing([](char* buffer, unsigned long size) {
         return GetModuleFileNameA(g_module, buffer, static_cast<DWORD>(size));
     });
     if (path.empty()) return SELFREG_E_CLASS;
-    std::string line = "version " TW_PAIR_STRING(TW_PAIR_VERSION);
-#if TW_PAIR_VERSION >= 2
-    if (TW_PAIR_OTHER() != TW_PAIR_VERSION) return SELFREG_E_CLASS;
-#endif
-    line += "\r\n";
     tw::FileHandle marker(CreateFileA((path + ".registered").c_str(), FILE_APPEND_DATA, 0, nullptr,
                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (marker.Get() == INVALID_HANDLE_VALUE) return SELFREG_E_CLASS;
+    static const char kLine[] = "version " TW_PAIR_STRING(TW_PAIR_VERSION) "\r\n";
     DWORD written = 0;
-    return WriteFile(marker.Get(), line.data(), static_cast<DWORD>(line.size()), &written,
-                     nullptr) && written == line.size()
-               ? S_OK
-               : SELFREG_E_CLASS;
+    if (marker.Get() == INVALID_HANDLE_VALUE ||
+        !WriteFile(marker.Get(), kLine, sizeof kLine - 1, &written, nullptr))
+        return SELFREG_E_CLASS;
+    return written == sizeof kLine - 1 ? S_OK : SELFREG_E_CLASS;
 }
 
 HRESULT WINAPI DllUnregisterServer() { return S_OK; }
