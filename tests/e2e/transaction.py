@@ -25,16 +25,16 @@ def padded(data, size):
     return data + removal.big_content("padding", size - len(data))
 
 
-def pair_package(suite, version, words):
+def pair_package(suite, version):
     """The package with pair_alpha.dll and pair_beta.dll of version ("old" or
-    "new"), Wine's own regsvr32.exe and files whose bytes carry words."""
+    "new"), Wine's own regsvr32.exe and files whose bytes are the version's own."""
     dlls = suite.tools_dir / "pair" / version
     return pkg.Package(
         {"regsvr32.exe": wine.wine_regsvr32(suite.prefix).read_bytes(),
-         "support.txt": pkg.content(words + " support.txt")},
+         "support.txt": pkg.content(version + " support.txt")},
         {name: padded((dlls / name).read_bytes(), PAIR_SIZE)
          for name in ("pair_alpha.dll", "pair_beta.dll")}
-        | {"gamma.sys": pkg.content(words + " gamma.sys")})
+        | {"gamma.sys": pkg.content(version + " gamma.sys")})
 
 
 def with_markers(layout, *versions):
@@ -108,7 +108,7 @@ def scenario_reinstall(suite, name, checks):
     removal.forget_installations(prefix)
     app_dir, other_dir = suite.folder(name, "A"), suite.folder(name, "B")
     old_source, new_source = suite.folder(name, "old"), suite.folder(name, "new")
-    old, new = pair_package(suite, "old", "old"), pair_package(suite, "new", "new")
+    old, new = pair_package(suite, "old"), pair_package(suite, "new")
     old.lay_out(old_source)
     new.lay_out(new_source)
 
@@ -117,10 +117,11 @@ def scenario_reinstall(suite, name, checks):
     checks.equal(result.exit_code, ui.EXIT_INSTALLED, "exit status of the old installation")
     checks.extend(pkg.tree_differences(pkg.tree(app_dir), with_markers(old.installed_layout(), 1),
                                        "A after the old installation"))
-    if checks.problems:
-        raise Failure("the old installation left nothing to reinstall over")
     before, entry, listed = pkg.tree(app_dir), removal.entry_values(prefix), \
         removal.list_lines(prefix)
+    checks.true(entry is not None and listed, "no uninstall entry or list after the old one")
+    if checks.problems:
+        raise Failure("the old installation left nothing to reinstall over")
     record = suite.record_path().read_bytes()
 
     # 2: the new version with Driver\gamma.sys held by another program, into A and
