@@ -50,8 +50,7 @@ long RenameOpenFile(CFile& file, const char* to) {
     info->RootDirectory = nullptr;
     info->FileNameLength = static_cast<DWORD>(sizeof(WCHAR) * static_cast<std::size_t>(length - 1));
     MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, info->FileName, length);
-    if (SetFileInformationByHandle(file.m_hFile, FileRenameInfo, info,
-                                   static_cast<DWORD>(buffer.size())))
+    if (SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size())))
         return 0;
     return static_cast<long>(GetLastError());
 }
