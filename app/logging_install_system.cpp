@@ -21,9 +21,10 @@ long LoggingInstallSystem::SetAside(const char* destination, std::string& aside)
     return code;
 }
 
+// A destination taken is set aside next, not a failure.
 long LoggingInstallSystem::PutInPlace(const char* file, const char* destination) {
     const long code = Inner().PutInPlace(file, destination);
-    if (code != 0) m_log.Write<LogEvent::notPutInPlace>(destination, code);
+    if (code != 0 && !IsNameTaken(code)) m_log.Write<LogEvent::notPutInPlace>(destination, code);
     return code;
 }
 

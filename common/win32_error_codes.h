@@ -37,4 +37,9 @@ constexpr long kErrorFilenameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
 constexpr long kErrorIoDevice = 1117;
 constexpr long kErrorCantAccessFile = 1920;  // a link refused by modeNoFollow
 
+// A rename that never replaces found its new name taken.
+constexpr bool IsNameTaken(long code) {
+    return code == kErrorFileExists || code == kErrorAlreadyExists;
+}
+
 }  // namespace tw

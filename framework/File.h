@@ -90,6 +90,10 @@ public:
     static void Remove(const char* fileName);
 
     bool IsOpen() const;
+#ifdef _WIN32
+    // The open file's handle, for a system call the class does not wrap.
+    operator HANDLE() const { return m_hFile; }
+#endif
     // The full path of the open file, as the platform resolves it.
     const CString& GetFilePath() const { return m_strFileName; }
 

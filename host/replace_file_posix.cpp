@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/path_rules.h"
+#include "framework/File.h"
 #include "host/open_files.h"
 #include "host/posix_errors.h"
 #include "install/replace_file.h"
@@ -46,6 +47,10 @@ long RenameToFreeName(const char* from, const char* to) {
         return errno == EEXIST ? kErrorAlreadyExists : Win32ErrorFromErrno(errno, source.c_str());
     ::unlink(source.c_str());
     return 0;
+}
+
+long RenameOpenFile(CFile& file, const char* to) {
+    return RenameToFreeName(file.GetFilePath().GetString(), to);
 }
 
 long CheckReplaceable(const char* destination) {

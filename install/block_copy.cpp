@@ -49,7 +49,7 @@ public:
                 return Mark(true);
             }
             long code = error.m_lOsError;
-            if (code != tw::kErrorFileExists && code != tw::kErrorAlreadyExists) return code;
+            if (!tw::IsNameTaken(code)) return code;
         }
         return tw::kErrorFileExists;
     }

@@ -5,6 +5,8 @@
 // refuses. Results are 0 or a Win32 error code, on both builds.
 #pragma once
 
+class CFile;
+
 namespace tw {
 
 // A number that differs between processes running at one time, to start the
@@ -23,6 +25,11 @@ void DeleteCreatedFile(const char* path);
 // replaced (kErrorAlreadyExists or kErrorFileExists). kErrorFileNotFound when from
 // does not exist.
 long RenameToFreeName(const char* from, const char* to);
+
+// Renames the file open in file to to, through its handle, only while to is free,
+// as RenameToFreeName does; the file stays open. Through the handle, the name is
+// looked up once, and the file renamed is the one this run holds.
+long RenameOpenFile(CFile& file, const char* to);
 
 // Whether destination may be set aside to be replaced: 0 for a file that is
 // neither a folder nor read-only, kErrorFileNotFound when there is none,

@@ -1,5 +1,10 @@
 #include <windows.h>
 
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "framework/File.h"
 #include "install/replace_file.h"
 
 namespace tw {
@@ -18,6 +23,35 @@ void DeleteCreatedFile(const char* path) { DeleteFileA(path); }
 
 long RenameToFreeName(const char* from, const char* to) {
     if (MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH)) return 0;
+    return static_cast<long>(GetLastError());
+}
+
+namespace {
+
+// The system's own form of a full path, which a rename through a handle takes:
+// \??\ before a drive, \??\UNC\ before a share, for \\?\ at the start.
+std::string SystemPathOf(const std::string& path) {
+    if (path.rfind("\\\\?\\", 0) == 0) return "\\??\\" + path.substr(4);
+    if (path.rfind("\\\\", 0) == 0) return "\\??\\UNC\\" + path.substr(2);
+    return "\\??\\" + path;
+}
+
+}  // namespace
+
+long RenameOpenFile(CFile& file, const char* to) {
+    const std::string path = SystemPathOf(to);
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (length <= 0) return static_cast<long>(GetLastError());
+    const std::size_t nameOffset = offsetof(FILE_RENAME_INFO, FileName);
+    std::vector<unsigned char> buffer(nameOffset +
+                                      sizeof(WCHAR) * static_cast<std::size_t>(length));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(sizeof(WCHAR) * static_cast<std::size_t>(length - 1));
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, info->FileName, length);
+    if (SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size())))
+        return 0;
     return static_cast<long>(GetLastError());
 }
 

@@ -26,7 +26,7 @@ long SetAsideFile(const char* destination, std::string& aside) {
             return 0;
         }
         // Another file holds the name: the next one is tried.
-        if (code != kErrorFileExists && code != kErrorAlreadyExists) return code;
+        if (!IsNameTaken(code)) return code;
     }
     return kErrorFileExists;
 }

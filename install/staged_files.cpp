@@ -65,9 +65,28 @@ long StagedFiles::SetAside(const char* destination, std::string& aside) {
     return code;
 }
 
+// A held file is renamed through its handle, its mark cleared just before and set
+// again when the rename fails, so that it is still staged (or still set aside).
 long StagedFiles::PutInPlace(const char* file, const char* destination) {
-    if (long code = Release(file)) return code;
-    return RenameToFreeName(file, destination);
+    auto held = m_open.find(file);
+    if (held == m_open.end()) return RenameToFreeName(file, destination);
+    CFile& open = *held->second;
+    try {
+        open.SetDeleteOnClose(false);
+    } catch (const CFileException& error) {
+        return error.m_lOsError > 0 ? error.m_lOsError : kErrorGenFailure;
+    }
+    if (const long code = RenameOpenFile(open, destination)) {
+        try {
+            open.SetDeleteOnClose(true);
+        } catch (const CFileException&) {
+            // Unmarked: the run deletes it by its name.
+        }
+        return code;
+    }
+    open.Abort();
+    m_open.erase(held);
+    return 0;
 }
 
 void StagedFiles::DiscardFile(const char* path) {

@@ -35,10 +35,15 @@ std::optional<std::string> StagedInstallation::Commit() {
     DropSuperseded();
     for (StagedCopy& copy : m_copies) {
         if (copy.superseded) continue;
-        const long aside = m_system.SetAside(copy.destination.c_str(), copy.aside);
-        if (aside != 0 && aside != kErrorFileNotFound) return copy.source;
-        if (m_system.PutInPlace(copy.staged.c_str(), copy.destination.c_str()) != 0)
-            return copy.source;
+        // A free destination takes the staged file at once; a taken one is first set
+        // aside. Trying the rename first looks the name up once on a new installation.
+        long code = m_system.PutInPlace(copy.staged.c_str(), copy.destination.c_str());
+        if (IsNameTaken(code)) {
+            const long aside = m_system.SetAside(copy.destination.c_str(), copy.aside);
+            if (aside != 0 && aside != kErrorFileNotFound) return copy.source;
+            code = m_system.PutInPlace(copy.staged.c_str(), copy.destination.c_str());
+        }
+        if (code != 0) return copy.source;
         copy.placed = true;
     }
     return std::nullopt;

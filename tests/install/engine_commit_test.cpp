@@ -147,7 +147,9 @@ TEST(EngineCommit, AFailureAtAnyStepLeavesTheInstallationAsItWas) {
         const EngineRun good = Install(model, [](RecordingSystem&) {});
         std::vector<std::string> steps = Starting(good.calls, "copy ");
         for (const std::string& aside : Starting(good.calls, "aside ")) steps.push_back(aside);
-        for (const std::string& put : Starting(good.calls, "put ")) steps.push_back(put);
+        // A destination that is taken is tried twice: before and after it is set aside.
+        for (const std::string& put : Starting(good.calls, "put "))
+            if (std::find(steps.begin(), steps.end(), put) == steps.end()) steps.push_back(put);
         ASSERT_EQ(steps.size(), before ? 7u + 5u + 6u : 7u + 0u + 6u);
 
         for (const std::string& step : steps) {
