@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <string>
@@ -96,10 +96,9 @@ long Refusal(const struct stat& st, bool wantsWrite) {
 }
 
 std::string FullPath(const std::string& path) {
-    if (!path.empty() && path[0] == '/') return path;
-    char cwd[PATH_MAX];
-    if (!getcwd(cwd, sizeof(cwd))) return path;
-    return std::string(cwd) + "/" + path;
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(path, error);
+    return error ? path : full.string();
 }
 
 }  // namespace

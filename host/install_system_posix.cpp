@@ -26,22 +26,6 @@ constexpr std::uint32_t kAttributeReadOnly = 0x01;
 constexpr std::uint32_t kAttributeDirectory = 0x10;
 constexpr std::uint32_t kAttributeArchive = 0x20;
 
-// An open directory stream, closed with closedir.
-class DirectoryStream {
-public:
-    DirectoryStream() = default;
-    ~DirectoryStream() {
-        if (m_dir) closedir(m_dir);
-    }
-    DirectoryStream(const DirectoryStream&) = delete;
-    DirectoryStream& operator=(const DirectoryStream&) = delete;
-    DIR* Get() const { return m_dir; }
-    void Take(DIR* dir) { m_dir = dir; }
-
-private:
-    DIR* m_dir = nullptr;
-};
-
 // The attribute word Windows reports: a folder 0x10, a plain file 0x20, with 0x01
 // added when nobody may write it. An entry that cannot be examined counts as a file.
 // The entry is looked up in the open folder, not through its whole path again.
@@ -63,8 +47,8 @@ public:
         const std::string path = tw::ToPosixPath(pattern);
         const std::size_t slash = path.find_last_of('/');
         const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-        m_dir.Take(opendir(folder.c_str()));
-        if (!m_dir.Get()) {
+        m_dir.reset(opendir(folder.c_str()));
+        if (!m_dir) {
             m_failed = !IsAbsent(errno, folder);
             return false;
         }
@@ -73,13 +57,13 @@ public:
 
     bool FindNext(DirectoryEntry& entry) override {
         errno = 0;
-        const dirent* next = readdir(m_dir.Get());
+        const dirent* next = readdir(m_dir.get());
         if (!next) {
             m_failed = errno != 0;  // readdir keeps errno at the end of the listing
             return false;
         }
         entry.cFileName = next->d_name;
-        entry.dwFileAttributes = AttributesOf(m_dir.Get(), next->d_name);
+        entry.dwFileAttributes = AttributesOf(m_dir.get(), next->d_name);
         return true;
     }
 
@@ -96,7 +80,7 @@ private:
         return stat(name.c_str(), &st) != 0;
     }
 
-    DirectoryStream m_dir;
+    std::unique_ptr<DIR, int (*)(DIR*)> m_dir{nullptr, closedir};
     bool m_failed = false;
 };
 
