@@ -221,16 +221,13 @@ void CFile::Close() {
     if (result != 0) CFileException::ThrowOsError(tw::Win32ErrorFromErrno(code));
 }
 
+// Close's steps, a failure of the platform's close passed over.
 void CFile::Abort() {
-    if (IsOpen()) {
-        DeleteIfMarked(m_bDeleteOnClose, m_strFileName);
-        Shares().Remove(m_hFile);
-        ::close(m_hFile);
+    try {
+        CFile::Close();  // this class's own, never a subclass's
+    } catch (const CFileException&) {
+        // the descriptor is gone whatever close said
     }
-    m_hFile = -1;
-    m_bCloseOnDelete = FALSE;
-    m_bDeleteOnClose = false;
-    m_strFileName.Empty();
 }
 
 void CFile::Remove(const char* fileName) {
