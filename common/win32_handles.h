@@ -1,6 +1,6 @@
 // Win32 only: every kind of handle the program closes, each owned by one object
-// that closes it once. A kind is the handle's type, the value that means "none"
-// and the call that closes it.
+// that closes it once. A kind is the handle's type, the call that closes it and
+// the value that means "none".
 #pragma once
 
 #include <windows.h>
@@ -8,10 +8,17 @@
 
 namespace tw {
 
-template <typename Kind>
+// A handle of type Handle, closed with close. None is null, or for kinds whose
+// failed opens give INVALID_HANDLE_VALUE (CreateFileA's, FindFirstFileA's) that.
+template <typename Handle, auto close, bool invalidIsNone = false>
 class UniqueHandle {
 public:
-    using Handle = typename Kind::Handle;
+    static Handle None() {
+        if constexpr (invalidIsNone)
+            return INVALID_HANDLE_VALUE;
+        else
+            return Handle{};
+    }
 
     UniqueHandle() = default;
     explicit UniqueHandle(Handle handle) : m_handle(handle) {}
@@ -22,7 +29,7 @@ public:
     }
     ~UniqueHandle() { Reset(); }
 
-    bool IsValid() const { return m_handle != Kind::None(); }
+    bool IsValid() const { return m_handle != None(); }
     Handle Get() const { return m_handle; }
     // Where a call that gives the handle through a pointer puts it; one held
     // before is closed first.
@@ -33,74 +40,30 @@ public:
     // Hands the handle to the caller, who closes it.
     Handle Release() {
         Handle handle = m_handle;
-        m_handle = Kind::None();
+        m_handle = None();
         return handle;
     }
     // Closes the handle held and takes handle in its place.
-    void Reset(Handle handle = Kind::None()) {
-        if (IsValid()) Kind::Close(m_handle);
+    void Reset(Handle handle = None()) {
+        if (IsValid()) close(m_handle);
         m_handle = handle;
     }
 
 private:
-    Handle m_handle = Kind::None();
+    Handle m_handle = None();
 };
 
-namespace handle_kinds {
+inline void ReleaseCryptProvider(HCRYPTPROV provider) { CryptReleaseContext(provider, 0); }
 
-// CreateFileA's, and so INVALID_HANDLE_VALUE when there is none.
-struct File {
-    using Handle = HANDLE;
-    static Handle None() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle handle) { CloseHandle(handle); }
-};
-// A process, thread or token: null when there is none.
-struct Kernel {
-    using Handle = HANDLE;
-    static Handle None() { return nullptr; }
-    static void Close(Handle handle) { CloseHandle(handle); }
-};
-struct Find {
-    using Handle = HANDLE;
-    static Handle None() { return INVALID_HANDLE_VALUE; }
-    static void Close(Handle handle) { FindClose(handle); }
-};
-struct RegistryKey {
-    using Handle = HKEY;
-    static Handle None() { return nullptr; }
-    static void Close(Handle handle) { RegCloseKey(handle); }
-};
-struct CryptProvider {
-    using Handle = HCRYPTPROV;
-    static Handle None() { return 0; }
-    static void Close(Handle handle) { CryptReleaseContext(handle, 0); }
-};
-struct CryptHash {
-    using Handle = HCRYPTHASH;
-    static Handle None() { return 0; }
-    static void Close(Handle handle) { CryptDestroyHash(handle); }
-};
+using FileHandle = UniqueHandle<HANDLE, CloseHandle, true>;
+// A process, thread or token.
+using KernelHandle = UniqueHandle<HANDLE, CloseHandle>;
+using FindHandle = UniqueHandle<HANDLE, FindClose, true>;
+using RegistryKey = UniqueHandle<HKEY, RegCloseKey>;
+using CryptProvider = UniqueHandle<HCRYPTPROV, ReleaseCryptProvider>;
+using CryptHash = UniqueHandle<HCRYPTHASH, CryptDestroyHash>;
 // What the security calls allocate (descriptors, SID texts).
-struct LocalMemory {
-    using Handle = HLOCAL;
-    static Handle None() { return nullptr; }
-    static void Close(Handle handle) { LocalFree(handle); }
-};
-struct Library {
-    using Handle = HMODULE;
-    static Handle None() { return nullptr; }
-    static void Close(Handle handle) { FreeLibrary(handle); }
-};
-
-}  // namespace handle_kinds
-
-using FileHandle = UniqueHandle<handle_kinds::File>;
-using KernelHandle = UniqueHandle<handle_kinds::Kernel>;
-using FindHandle = UniqueHandle<handle_kinds::Find>;
-using RegistryKey = UniqueHandle<handle_kinds::RegistryKey>;
-using CryptProvider = UniqueHandle<handle_kinds::CryptProvider>;
-using CryptHash = UniqueHandle<handle_kinds::CryptHash>;
-using LocalMemory = UniqueHandle<handle_kinds::LocalMemory>;
-using LibraryHandle = UniqueHandle<handle_kinds::Library>;
+using LocalMemory = UniqueHandle<HLOCAL, LocalFree>;
+using LibraryHandle = UniqueHandle<HMODULE, FreeLibrary>;
 
 }  // namespace tw

@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <string>
@@ -96,10 +96,9 @@ long Refusal(const struct stat& st, bool wantsWrite) {
 }
 
 std::string FullPath(const std::string& path) {
-    if (!path.empty() && path[0] == '/') return path;
-    char cwd[PATH_MAX];
-    if (!getcwd(cwd, sizeof(cwd))) return path;
-    return std::string(cwd) + "/" + path;
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(path, error);
+    return error ? path : full.string();
 }
 
 }  // namespace
@@ -222,16 +221,13 @@ void CFile::Close() {
     if (result != 0) CFileException::ThrowOsError(tw::Win32ErrorFromErrno(code));
 }
 
+// Close's steps, a failure of the platform's close passed over.
 void CFile::Abort() {
-    if (IsOpen()) {
-        DeleteIfMarked(m_bDeleteOnClose, m_strFileName);
-        Shares().Remove(m_hFile);
-        ::close(m_hFile);
+    try {
+        CFile::Close();  // this class's own, never a subclass's
+    } catch (const CFileException&) {
+        // the descriptor is gone whatever close said
     }
-    m_hFile = -1;
-    m_bCloseOnDelete = FALSE;
-    m_bDeleteOnClose = false;
-    m_strFileName.Empty();
 }
 
 void CFile::Remove(const char* fileName) {

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 
 #include "log/log_platform.h"
 
@@ -10,25 +11,10 @@ namespace tw {
 
 namespace {
 
-// A conversion descriptor of iconv_open, closed with iconv_close.
-class Converter {
-public:
-    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
-    ~Converter() {
-        if (IsOpen()) iconv_close(m_cd);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-    bool IsOpen() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
-    iconv_t Get() const { return m_cd; }
-
-private:
-    iconv_t m_cd;
-};
-
 std::string Utf8FromCodePage(const char* codePage, std::string_view ansi) {
-    Converter converter("UTF-8", codePage);
-    if (!converter.IsOpen()) return std::string(ansi);
+    const iconv_t converter = iconv_open("UTF-8", codePage);
+    if (converter == reinterpret_cast<iconv_t>(-1)) return std::string(ansi);
+    const std::unique_ptr<void, int (*)(iconv_t)> closed(converter, iconv_close);
     std::string utf8;
     char* in = const_cast<char*>(ansi.data());
     size_t inLeft = ansi.size();
@@ -36,7 +22,7 @@ std::string Utf8FromCodePage(const char* codePage, std::string_view ansi) {
         char block[256];
         char* out = block;
         size_t outLeft = sizeof(block);
-        size_t result = iconv(converter.Get(), &in, &inLeft, &out, &outLeft);
+        size_t result = iconv(converter, &in, &inLeft, &out, &outLeft);
         utf8.append(block, static_cast<size_t>(out - block));
         if (result == static_cast<size_t>(-1) && errno != E2BIG) {
             utf8 += '?';  // a byte that starts no character, or a lead byte at the end

@@ -1,5 +1,5 @@
-// The platform's side of locking the destination folders (install/folder_securing.h):
-// Win32 security descriptors in the program, Unix owners and mode bits on the host.
+// Win32's side of locking the destination folders (install/folder_securing.h):
+// the folders' security descriptors.
 #pragma once
 
 #include <cstdint>

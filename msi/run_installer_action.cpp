@@ -13,14 +13,8 @@
 
 namespace {
 
-using ProcessHandle = tw::UniqueHandle<tw::handle_kinds::Kernel>;
-
-struct MsiRecordKind {
-    using Handle = MSIHANDLE;
-    static Handle None() { return 0; }
-    static void Close(Handle handle) { MsiCloseHandle(handle); }
-};
-using MsiRecord = tw::UniqueHandle<MsiRecordKind>;
+using ProcessHandle = tw::KernelHandle;
+using MsiRecord = tw::UniqueHandle<MSIHANDLE, MsiCloseHandle>;
 
 // One line in the MSI log (msiexec /l*v).
 void Log(MSIHANDLE install, const std::string& line) {

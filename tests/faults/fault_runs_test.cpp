@@ -5,11 +5,10 @@
 // incomplete message rather than the congratulation. Then the files that another
 // user of the application directory could swap or plant: a tool or a DLL swapped
 // between its copy and its start, a tool planted there, and links in place of the
-// directory or its Driver\ folder; nothing of theirs may ever be started.
+// directory or its Driver\ folder; nothing of theirs may ever be started. (Rights
+// and owners are Win32's: their rule is tested on fakes, the calls under Wine.)
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -35,11 +34,10 @@
 #include "tests/app/run_surroundings.h"
 #include "tests/fault_file.h"
 #include "tests/temp_folder.h"
+#include "tests/uninstall/fake_removal.h"
 #include "tests/uninstall/fake_store.h"
 #include "uninstall/installed_list.h"
-#include "uninstall/platform_removal.h"
 #include "uninstall/removal.h"
-#include "tests/machine_offers.h"
 
 namespace {
 
@@ -345,38 +343,6 @@ TEST(FaultRuns, OnlyTheToolAndTheDllsThisRunCopiedAreStarted) {
     }
 }
 
-// A directory everyone may write is locked before the first copy and the tools
-// run; a file in Driver\ that another user owns (a DLL's import, say) bars them.
-TEST(FaultRuns, TheDirectoryIsLockedAndAFileAnotherUserOwnsStartsNoTool) {
-    {
-        Reinstallation install;
-        ASSERT_EQ(chmod(install.App().c_str(), 0777), 0);
-        FaultySystem system(Fault::none, "");
-        InstallSummary summary =
-            InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system);
-        struct stat st {};
-        ASSERT_EQ(stat(install.App().c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 0022, 0u);
-        EXPECT_TRUE(summary.failedFiles.empty());
-        EXPECT_EQ(system.starts.size(), 2u);
-    }
-    if (geteuid() != 0)
-        TW_SKIP_UNLESS_OFFERED("root") << "only root can give a file to another user";
-    Reinstallation install;
-    WriteBytes(install.App() + "/Driver/helper.drv", "planted");
-    ASSERT_EQ(chown((install.App() + "/Driver/helper.drv").c_str(), 4321, 4321), 0);
-    FaultySystem system(Fault::none, "");
-    InstallSummary summary =
-        InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system);
-    EXPECT_TRUE(system.starts.empty());
-    ASSERT_EQ(summary.failedFiles.size(), 3u);
-    const std::string planted = tw::ToPosixPath(summary.failedFiles[0]);
-    EXPECT_EQ(planted, install.App() + "/Driver/helper.drv");
-    EXPECT_EQ(summary.failedFiles[1], "Driver\\a.dll");
-    EXPECT_EQ(summary.failedFiles[2], "Driver\\b.DLL");
-    EXPECT_EQ(ReadBytes(install.App() + "/Driver/helper.drv"), "planted");  // it stays
-}
-
 namespace {
 
 // A hold that, as it is let go, lets another user of the directory in at once:
@@ -455,11 +421,17 @@ TEST(FaultRuns, ASwapTheMomentTheHoldsEndNeverReachesTheListOrATool) {
     EXPECT_EQ(listed[tool], "1 " + DigestText(install.support["regsvr32.exe"]));
     EXPECT_EQ(listed[dll], "2 " + DigestText(install.driver["a.dll"]));
 
+    // The removal reads the files as they are on disk now, in the folders listed.
+    FakeRemovalSystem disk;
+    for (const tw::ListedFile& file : list->files)
+        disk.files[file.path] = ReadBytes(tw::ToPosixPath(file.path));
+    for (const tw::ListedFolder& folder : list->folders)
+        disk.identities[folder.path] = folder.identity;
     FaultySystem tools(Fault::none, "");
-    tw::RemovalSummary removal = tw::RemoveInstalledFiles(*list, PlatformRemovalSystem(), tools);
+    tw::RemovalSummary removal = tw::RemoveInstalledFiles(*list, disk, tools);
     EXPECT_TRUE(tools.starts.empty()) << "no tool started, no DLL loaded";
-    EXPECT_EQ(ReadBytes(install.App() + "/regsvr32.exe"), swapped);
-    EXPECT_EQ(ReadBytes(install.App() + "/Driver/a.dll"), swapped);
+    EXPECT_EQ(disk.files[tool], swapped);
+    EXPECT_EQ(disk.files[dll], swapped);
     // Changed since installed: the other user's now, kept and named, no failure.
     EXPECT_THAT(removal.changedFiles, ::testing::IsSupersetOf({tool, dll, app + "Driver\\b.DLL"}));
     EXPECT_THAT(removal.notUnregistered, ::testing::IsEmpty());

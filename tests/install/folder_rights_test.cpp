@@ -1,6 +1,6 @@
 // The rule that decides when a destination folder is locked, the list it gets,
-// the step that locks it, and each platform's reading and setting of rights (the
-// host's mode bits; Win32's descriptors under Wine, which maps them to the same bits).
+// the step that locks it, and Win32's reading and setting of rights under Wine,
+// which maps the descriptors to mode bits (the host reads and sets none).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,11 +13,6 @@
 #include "install/platform_folder_rights.h"
 #include "tests/temp_folder.h"
 #include "tests/machine_offers.h"
-
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -230,78 +225,7 @@ TEST(FolderRights, SecuringReadsDecidesLocksAndReadsBack) {
     }
 }
 
-#ifndef _WIN32
-
-mode_t ModeOf(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
-    return st.st_mode & 07777;
-}
-
-// The host imitates rights with mode bits: group or others' write locks, and the
-// lock takes exactly those bits.
-TEST(FolderRightsOnHost, AFolderOthersMayWriteIsLockedAndALockedOneIsLeft) {
-    TempFolder temp;
-    const std::string open = temp / "open";
-    const std::string shut = temp / "shut";
-    MakeFolder(open);
-    MakeFolder(shut);
-    chmod(open.c_str(), 0777);
-    chmod(shut.c_str(), 0755);
-
-    tw::FolderRights rights;
-    ASSERT_EQ(tw::ReadPlatformFolderRights((open + "/").c_str(), rights), 0u);
-    EXPECT_TRUE(tw::NeedsLocking(rights));
-
-    tw::FolderSecuring first = tw::SecurePlatformFolder((open + "/").c_str());
-    EXPECT_EQ(first.result, Result::secured);
-    EXPECT_EQ(ModeOf(open), 0755u);
-    EXPECT_EQ(tw::SecurePlatformFolder((open + "/").c_str()).result, Result::unchanged);
-
-    EXPECT_EQ(tw::SecurePlatformFolder((shut + "/").c_str()).result, Result::unchanged);
-    EXPECT_EQ(ModeOf(shut), 0755u);
-    chmod(shut.c_str(), 0775);  // the group may write
-    EXPECT_EQ(tw::SecurePlatformFolder((shut + "/").c_str()).result, Result::secured);
-    EXPECT_EQ(ModeOf(shut), 0755u);
-}
-
-TEST(FolderRightsOnHost, ALinkOrAMissingFolderIsNotSecured) {
-    TempFolder temp;
-    MakeFolder(temp / "target");
-    chmod((temp / "target").c_str(), 0777);
-    ASSERT_EQ(symlink((temp / "target").c_str(), (temp / "link").c_str()), 0);
-    tw::FolderSecuring link = tw::SecurePlatformFolder((temp / "link/").c_str());
-    EXPECT_EQ(link.result, Result::failed);
-    EXPECT_NE(link.error, 0u);
-    EXPECT_EQ(ModeOf(temp / "target"), 0777u);  // nothing changed where the link leads
-    tw::FolderSecuring missing = tw::SecurePlatformFolder((temp / "missing/").c_str());
-    EXPECT_EQ(missing.result, Result::failed);
-    EXPECT_EQ(missing.error, 2u);
-}
-
-TEST(FolderRightsOnHost, FilesAndFoldersAnotherUserOwnsAreNamed) {
-    if (geteuid() != 0)
-        TW_SKIP_UNLESS_OFFERED("root") << "only root can give a file to another user";
-    TempFolder temp;
-    WriteBytes(temp / "mine.dll", "m");
-    WriteBytes(temp / "helper.drv", "h");
-    MakeFolder(temp / "sub");
-    ASSERT_EQ(chown((temp / "helper.drv").c_str(), 4321, 4321), 0);
-    ASSERT_EQ(chown((temp / "sub").c_str(), 4321, 4321), 0);
-    ASSERT_EQ(symlink("mine.dll", (temp / "link.dll").c_str()), 0);
-    ASSERT_EQ(lchown((temp / "link.dll").c_str(), 4321, 4321), 0);
-
-    tw::UntrustedFiles found = tw::FindPlatformUntrustedFiles((temp.Path() + "/").c_str());
-    EXPECT_FALSE(found.unreadable);
-    std::sort(found.names.begin(), found.names.end());
-    EXPECT_EQ(found.names, (std::vector<std::string>{"helper.drv", "link.dll", "sub"}));
-
-    tw::UntrustedFiles missing = tw::FindPlatformUntrustedFiles((temp / "missing/").c_str());
-    EXPECT_TRUE(missing.unreadable);
-    EXPECT_TRUE(missing.names.empty());
-}
-
-#else
+#ifdef _WIN32
 
 // Under Wine a folder's list is mapped to its mode: the runner made "open folder"
 // 777, which reads as one that Everyone may change; locked, it reads as locked and

@@ -1,8 +1,7 @@
 // The registration tool started for real from the application directory and
-// waited for: the logging stand-in on both builds, Wine's own regsvr32.exe under
-// Wine, and on the host shell scripts that end as each case needs. The engine
-// returns only once its tools have ended, so everything they leave is there when
-// it returns.
+// waited for, under Wine (the host starts no tool): the logging stand-in and
+// Wine's own regsvr32.exe. The engine returns only once its tools have ended, so
+// everything they leave is there when it returns.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,9 +18,7 @@
 #include "tests/install/tool_fixtures.h"
 #include "tests/temp_folder.h"
 
-#ifdef _WIN32
 #include <windows.h>
-#endif
 
 namespace {
 
@@ -55,9 +52,7 @@ protected:
     static void SetUpTestSuite() {
         s_folder = std::make_unique<TempFolder>();
         InstallWithStandIn();
-#ifdef _WIN32
         InstallWithWinesRegsvr32();
-#endif
     }
     static void TearDownTestSuite() {
         s_standIn.clear();
@@ -89,7 +84,6 @@ protected:
         }
     }
 
-#ifdef _WIN32
     // Wine's regsvr32.exe, copied from the system folder as a package would carry it,
     // with our COM-style sample DLL, whose registration leaves a marker beside it,
     // and a text file named as a DLL, which the tool cannot load.
@@ -111,7 +105,6 @@ protected:
     }
     static inline std::string s_wineApp;
     static inline InstallSummary s_wineSummary;
-#endif
 
     static inline std::unique_ptr<TempFolder> s_folder;
     static inline std::vector<StandInInstall> s_standIn;
@@ -131,7 +124,6 @@ TEST_F(RegistrationStarts, StandInLogsOneStartPerDll) {
     }
 }
 
-#ifdef _WIN32
 TEST_F(RegistrationStarts, WinesRegsvr32RegistersOneDllAndRefusesTheOther) {
     std::vector<std::string> outcomes = Outcomes(s_wineSummary);
     ASSERT_EQ(outcomes.size(), 2u);
@@ -221,56 +213,3 @@ TEST(PlatformToolWait, AToolStillRunningAtTheTimeoutIsLeftRunningAndSeenToEndLat
     EXPECT_EQ(started->exitCode, 0u);
     EXPECT_LT((system.Now() - before).count(), 15000);
 }
-#else
-
-// Four tools at once: each waits until all four have started, so they can only
-// end if none was waited for before the next started. Two exit with 0, one with
-// 1, and one runs until told to stop, past the bound injected here.
-TEST(RegistrationOutcomes, ToolsRunSideBySideAndAreJudgedByTheirExitCodes) {
-    TempFolder folder;
-    const std::string package = folder / "package";
-    const std::string app = folder / "app";
-    MakeFolder(Join(package, "driversupport"));
-    MakeFolder(Join(package, "Driver"));
-    MakeFolder(app);
-    const std::string tool = Join(Join(package, "driversupport"), "regsvr32.exe");
-    WriteBytes(tool,
-               "#!/bin/sh\n"
-               "name=${2##*\\\\}\n"
-               ": >\"$name.started\"\n"
-               "all_started() {\n"
-               "  for d in good1 good2 bad hang; do [ -e \"$d.dll.started\" ] || return 1; done\n"
-               "}\n"
-               "tries=0\n"
-               "until all_started; do\n"
-               "  tries=$((tries + 1)); [ $tries -gt 600 ] && exit 3\n"
-               "  sleep 0.05\n"
-               "done\n"
-               "case $name in\n"
-               "  good*) exit 0 ;;\n"
-               "  bad*) exit 1 ;;\n"
-               "esac\n"
-               "until [ -e stop ]; do sleep 0.05; done\n"
-               ": >hang.ended\n");
-    std::filesystem::permissions(tool, std::filesystem::perms::owner_exec,
-                                 std::filesystem::perm_options::add);
-    for (const char* dll : {"good1.dll", "good2.dll", "bad.dll", "hang.dll"})
-        WriteBytes(Join(Join(package, "Driver"), dll), dll);
-
-    RecordingSystem system(&PlatformInstallSystem());
-    system.SetToolBound(std::chrono::seconds(3));
-    InstallSummary summary = InstallDriverFiles(package.c_str(), app.c_str(), system);
-
-    EXPECT_EQ(
-        Outcomes(summary),
-        (std::vector<std::string>{"Driver\\bad.dll exit 1", "Driver\\good1.dll exit 0",
-                                  "Driver\\good2.dll exit 0", "Driver\\hang.dll still running"}));
-    std::vector<std::string> failed = summary.failedFiles;
-    std::sort(failed.begin(), failed.end());
-    EXPECT_EQ(failed, (std::vector<std::string>{"Driver\\bad.dll", "Driver\\hang.dll"}));
-    // The tool past the bound was left running: it still sees the stop file.
-    WriteBytes(Join(app, "stop"), "");
-    EXPECT_TRUE(WaitForFile(Join(app, "hang.ended")));
-}
-
-#endif

@@ -1,8 +1,6 @@
 #include "tests/install/tool_fixtures.h"
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "tests/temp_folder.h"
 
@@ -49,35 +47,10 @@ std::string ReportedDirectory(const std::string& folder) { return folder; }
 
 #else
 
-// A shell script: it writes its arguments back as a Windows command line would
-// have carried them, a blank-holding argument in double quotes.
 void PlaceLoggingTool(const std::string& destination) {
-    WriteBytes(destination,
-               "#!/bin/sh\n"
-               "line=''\n"
-               "for a in \"$@\"; do\n"
-               "  case \"$a\" in *[' \t']*) a=\"\\\"$a\\\"\" ;; esac\n"
-               "  line=\"${line:+$line }$a\"\n"
-               "done\n"
-               "printf '%s\\t%s\\r\\n' \"$line\" \"$(pwd -P)\" >>\"$TW_REGSVR32_LOG\"\n");
-    std::filesystem::permissions(destination, std::filesystem::perms::owner_exec,
-                                 std::filesystem::perm_options::add);
+    WriteBytes(destination, "a tool the host never starts");
 }
 
 void SetToolLog(const std::string& logPath) { setenv("TW_REGSVR32_LOG", logPath.c_str(), 1); }
 
-std::string ReportedDirectory(const std::string& folder) {
-    return std::filesystem::canonical(folder).string();
-}
-
 #endif
-
-// Long enough for a tool left running to notice what it waits for.
-bool WaitForFile(const std::string& path) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (!PathExists(path)) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
