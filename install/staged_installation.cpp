@@ -42,6 +42,7 @@ std::optional<std::string> StagedInstallation::Commit(std::string_view appDir) {
     for (StagedCopy& copy : m_copies) {
         if (copy.superseded) continue;
         const long aside = m_system.SetAside(copy.destination.c_str(), copy.aside);
+        if (aside != 0) copy.aside.clear();  // nothing set aside to put back
         if (aside != 0 && aside != kErrorFileNotFound) return copy.source;
         if (m_system.PutInPlace(copy.staged.c_str(), copy.destination.c_str()) != 0)
             return copy.source;
@@ -62,6 +63,8 @@ std::optional<std::string> StagedInstallation::BeginJournal(std::string_view app
             {copy.destination.substr(std::min(appDir.size(), copy.destination.size())),
              name(copy.staged), name(copy.aside), false});
     }
+    // A run with nothing to commit changes nothing a kill could leave half done.
+    if (journal.entries.empty()) return std::nullopt;
     return m_system.BeginCommit(journal);
 }
 
