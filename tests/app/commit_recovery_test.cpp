@@ -188,7 +188,7 @@ const KillPoint kKills[] = {
     {"not killed", 0, 0, nullptr, false},
 };
 
-struct Run {
+struct Reinstall {
     TempFolder folder;
     std::string record = folder / "ZAVIDAR.CFG";
     std::string logPath = folder / "run.log";
@@ -209,7 +209,7 @@ struct Run {
 TEST(CommitRecovery, AKillAtEachPointEndsOldWholeOrNewWhole) {
     for (const KillPoint& kill : kKills) {
         SCOPED_TRACE(kill.what);
-        Run run;
+        Reinstall run;
         run.machine.files = kOld;
         run.machine.SetListing(kSupport, {FileEntry("s.txt")});
         run.machine.SetListing(kDriver, {FileEntry("a.bin"), FileEntry("b.bin")});
@@ -266,7 +266,7 @@ TEST(CommitRecovery, AForeignOrCorruptJournalIsRefusedAndNothingTouched) {
     for (const std::optional<std::string>& bytes :
          {std::optional<std::string>(), std::optional<std::string>("not a journal"),
           std::optional<std::string>(changed)}) {
-        Run run;
+        Reinstall run;
         run.machine.files = kOld;
         run.store.journal = bytes;
         {
@@ -285,7 +285,7 @@ TEST(CommitRecovery, AForeignOrCorruptJournalIsRefusedAndNothingTouched) {
 // A journal that cannot be written stops the commit before its first step: the run
 // is undone and names the journal.
 TEST(CommitRecovery, AJournalNotWrittenUndoesTheRun) {
-    Run run;
+    Reinstall run;
     run.machine.files = kOld;
     run.machine.SetListing(kSupport, {FileEntry("s.txt")});
     run.machine.SetListing(kDriver, {FileEntry("a.bin"), FileEntry("b.bin")});

@@ -194,7 +194,9 @@ TEST(CommitJournal, RecoveryTouchesNothingInAFolderNotHeld) {
         EXPECT_EQ(recovery.failed, std::vector<std::string>{refused});
         for (const std::string& path : system.touched)
             EXPECT_NE(path.rfind(refused, 0), 0u) << path;
-        if (std::string(refused) == "C:\\App\\") EXPECT_TRUE(system.touched.empty());
+        if (std::string(refused) == "C:\\App\\") {
+            EXPECT_TRUE(system.touched.empty());
+        }
     }
 }
 

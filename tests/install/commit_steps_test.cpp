@@ -88,11 +88,15 @@ TEST(CommitSteps, AFileSetAsideOutlivesItsHolderUntilDiscarded) {
                 ASSERT_EQ(files.Release(aside), 0);
                 ASSERT_EQ(tw::RenameToFreeName(aside.c_str(), destination.c_str()), 0);
             }
-            if (end == discarded) EXPECT_TRUE(files.Discard(aside));
+            if (end == discarded) {
+                EXPECT_TRUE(files.Discard(aside));
+            }
         }
         const Names left[] = {{"dest.bin"}, {}, {"tw0A1B.old"}};
         EXPECT_EQ(NamesIn(folder.Path()), left[end]);
-        if (end == killed) EXPECT_EQ(ReadBytes(aside), "old");
+        if (end == killed) {
+            EXPECT_EQ(ReadBytes(aside), "old");
+        }
     }
 }
 
@@ -134,7 +138,7 @@ TEST(CommitSteps, SettingAsideRenamesInTheFolderOrRefuses) {
         SCOPED_TRACE(c.what);
         TempFolder folder;
         c.prepare(folder);
-        std::string aside = "stale";
+        std::string aside;  // no name chosen: a fresh one
         EXPECT_EQ(tw::SetAsideFile((folder / "d").c_str(), aside), c.code);
         Names names = NamesIn(folder.Path());
         if (c.code == 0) {
