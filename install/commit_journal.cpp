@@ -69,26 +69,36 @@ std::optional<std::string> Sum(std::string_view bytes) {
     return ToHex(*digest);
 }
 
-// The fields of a line split at its tabs.
-std::vector<std::string_view> Fields(std::string_view line) {
-    std::vector<std::string_view> fields;
-    for (std::size_t tab; (tab = line.find('\t')) != std::string_view::npos;) {
-        fields.push_back(line.substr(0, tab));
+// Splits line at its tabs into exactly count fields.
+bool Split(std::string_view line, std::size_t count, std::string_view* fields) {
+    for (std::size_t i = 0; i + 1 < count; ++i) {
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string_view::npos) return false;
+        fields[i] = line.substr(0, tab);
         line.remove_prefix(tab + 1);
     }
-    fields.push_back(line);
-    return fields;
+    fields[count - 1] = line;
+    return line.find('\t') == std::string_view::npos;
+}
+
+// Takes the next whole line, without its end, off text.
+bool NextLine(std::string_view& text, std::string_view& line) {
+    const std::size_t end = text.find(kLineEnd);
+    if (end == std::string_view::npos) return false;
+    line = text.substr(0, end);
+    text.remove_prefix(end + kLineEnd.size());
+    return true;
 }
 
 bool ParseLine(std::string_view line, CommitJournal& journal) {
-    const std::vector<std::string_view> f = Fields(line);
-    if (f.size() == 3 && f[0] == "record" && journal.recordPath.empty() && !f[1].empty()) {
+    std::string_view f[4];
+    if (Split(line, 3, f) && f[0] == "record" && journal.recordPath.empty() && !f[1].empty()) {
         journal.recordPath = f[1];
         if (f[2] == "none") return true;
         journal.recordBefore = FromHexText(f[2]);
         return journal.recordBefore.has_value();
     }
-    if (f.size() != 4 || (f[0] != "new" && f[0] != "replaces")) return false;
+    if (!Split(line, 4, f) || (f[0] != "new" && f[0] != "replaces")) return false;
     JournalEntry entry{std::string(f[1]), std::string(f[2]), std::string(f[3]), f[0] == "replaces"};
     if (!Valid(entry)) return false;
     journal.entries.push_back(std::move(entry));
@@ -139,21 +149,18 @@ std::optional<CommitJournal> ParseCommitJournal(std::string_view bytes) {
                                    std::string(kLineEnd))
         return std::nullopt;
     std::string_view text = bytes.substr(kHeader.size(), sumAt - kHeader.size());
-    std::vector<std::string_view> lines;
-    for (std::size_t end; (end = text.find(kLineEnd)) != std::string_view::npos;) {
-        lines.push_back(text.substr(0, end));
-        text.remove_prefix(end + kLineEnd.size());
-    }
-    if (!text.empty() || lines.size() < 2 || (lines[0] != "open" && lines[0] != "final") ||
-        lines[1].substr(0, 7) != "appdir\t")
+    std::string_view state, appDir;
+    if (!NextLine(text, state) || !NextLine(text, appDir) ||
+        (state != "open" && state != "final") || appDir.substr(0, 7) != "appdir\t")
         return std::nullopt;
     CommitJournal journal;
-    journal.final = lines[0] == "final";
-    journal.appDir = lines[1].substr(7);
+    journal.final = state == "final";
+    journal.appDir = appDir.substr(7);
     if (!EndsWithSeparator(journal.appDir) || journal.appDir.find('\t') != std::string::npos)
         return std::nullopt;
-    for (std::size_t i = 2; i < lines.size(); ++i)
-        if (!ParseLine(lines[i], journal)) return std::nullopt;
+    for (std::string_view line; NextLine(text, line);)
+        if (!ParseLine(line, journal)) return std::nullopt;
+    if (!text.empty()) return std::nullopt;  // a line without its end
     return journal;
 }
 
