@@ -139,8 +139,11 @@ public:
     }
 
 private:
+    // Nothing there, not even the folder, is nothing to do.
     static bool Delete(const std::string& path) {
-        return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+        if (DeleteFileA(path.c_str())) return true;
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
 
     tw::ListReading ReadWhole(const std::string& path, std::string& bytes) const {
