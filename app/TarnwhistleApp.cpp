@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/command_line.h"
+#include "app/commit_journal_run.h"
 #include "app/current_directory.h"
 #include "app/run.h"
 #include "appdir/find_first_entry.h"
@@ -54,7 +55,12 @@ BOOL CTarnwhistleApp::InitInstance() {
     const tw::RunSystem system{
         {CurrentDirectory().GetString(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
          tw::FullPathName, tw::ReadFolderIdentity, runLock.get(),
-         [&] { recordBefore = tw::ReadRecordSnapshot(tw::kConfigRecordPath); }},
+         [&](tw::InstallLog& log) {
+             tw::RecoverInterruptedCommit(
+                 PlatformRemovalStore(), PlatformInstallSystem(),
+                 tw::FullPathName(tw::kConfigRecordPath).value_or(tw::kConfigRecordPath), log);
+             recordBefore = tw::ReadRecordSnapshot(tw::kConfigRecordPath);
+         }},
         PlatformInstallSystem(),
         *this,
         PlatformRemovalStore(),

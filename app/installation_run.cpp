@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "app/commit_journal_run.h"
 #include "app/logging_install_system.h"
 #include "common/path_rules.h"
 #include "config/config_writer.h"
@@ -61,23 +62,31 @@ InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, 
     // The progress goes before any message: the result's or the exception's.
     std::unique_ptr<ProgressObserver> progress = windows ? windows->ShowProgress(nullptr) : nullptr;
     try {
-        LoggingInstallSystem logging(system.install, log);
+        const std::string record = system.fullPath(system.recordPath).value_or(system.recordPath);
+        JournaledInstallSystem journaled(system.install, system.store, record,
+                                         system.keepForRemoval ? system.recordBefore : nullptr,
+                                         log);
+        LoggingInstallSystem logging(system.keepForRemoval ? journaled : system.install, log);
         CopyRecorder recorder(logging);
         std::optional<ProgressInstallSystem> observed;
         InstallSummary summary = RunObserved(system, appDir, recorder, progress.get(), observed);
-        if (summary.undone) RestoreRecordBefore(system, log);
+        if (summary.undone) {
+            RestoreRecordBefore(system, log);
+            journaled.Clear();
+        }
         // After everything the installation does; what fails here is named with the
         // files not installed, and no installed file is touched.
         if (system.keepForRemoval && summary.filesCopied > 0) {
-            const std::string record =
-                system.fullPath(system.recordPath).value_or(system.recordPath);
             const InstalledRun run{appDir, record, recorder.Copied(), &summary,
                                    TW_TEXT_UNINSTALL_DISPLAY_NAME};
             for (std::string& name : KeepForRemoval(run, system.store))
                 summary.failedFiles.push_back(std::move(name));
         }
-        // The engine's holds last until the list is written.
+        // The engine's holds last until the list is written; the files set aside go
+        // with them once the journal says the commit is final.
+        journaled.MakeFinal();
         summary.holds.clear();
+        journaled.Clear();
         CompletionMessage message =
             summary.undone ? UndoneMessage(summary.failedFiles)
                            : ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "app/commit_journal_run.h"
 #include "res/texts.h"
 #include "uninstall/installed_list.h"
 #include "uninstall/removal.h"
@@ -141,8 +142,13 @@ ExitCode Remove(bool silent, const RunSystem& system, RunWindows& windows, Insta
             return Finish(log, ExitCode::failed);
         }
     }
-    // The list may have changed while the question was shown: only what it names
-    // now, under the lock, is removed.
+    // A commit that a kill interrupted is dealt with first. The list may have
+    // changed while the question was shown: only what it names now, under the
+    // lock, is removed.
+    const std::optional<std::string> record =
+        system.fullPath ? system.fullPath(system.recordPath) : std::nullopt;
+    RecoverInterruptedCommit(system.store, system.install,
+                             record.value_or(system.recordPath ? system.recordPath : ""), log);
     list = ReadInstalledList(silent, system.store, windows, log);
     if (!list) return Finish(log, ExitCode::failed);
 

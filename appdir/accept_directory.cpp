@@ -59,7 +59,7 @@ AppDirCheck AcceptDirectory(std::string_view directoryText, DirectorySource sour
             CFileException::ThrowOsError(lock->Error(), lock->Path().c_str());
         }
     }
-    if (platform.beforeRecord) platform.beforeRecord();
+    if (platform.beforeRecord) platform.beforeRecord(log);
     try {
         writeRecord(check.fullPath);
     } catch (const CFileException& error) {

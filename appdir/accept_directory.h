@@ -29,8 +29,9 @@ struct DirectoryPlatform {
     FolderIdentityLookup identity;  // what a folder is, whatever its spelling
     RunLock* runLock = nullptr;     // the machine's run lock (none: not taken)
     // Called with the run lock held, just before the record is written: the run
-    // keeps what the record held, to give it back when the installation is undone.
-    std::function<void()> beforeRecord = nullptr;
+    // first recovers from a run killed during its commit, then keeps what the
+    // record held, to give it back when the installation is undone.
+    std::function<void(InstallLog&)> beforeRecord = nullptr;
 };
 
 // Writes the configuration record for an accepted directory's full path; a

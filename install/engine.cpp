@@ -175,7 +175,7 @@ private:
     // what it was, and a Driver\ that this run created is gone when empty.
     bool Commit() {
         if (!m_incomplete) {
-            std::optional<std::string> failed = m_staged.Commit();
+            std::optional<std::string> failed = m_staged.Commit(m_app);
             if (!failed) {
                 m_setAside = m_staged.TakeSetAside();
                 return true;

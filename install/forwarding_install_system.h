@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ public:
     void SleepOneMillisecond() override { m_inner.SleepOneMillisecond(); }
     tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
         return m_inner.CopyFileTo(source, destination);
+    }
+    std::optional<std::string> BeginCommit(const tw::CommitJournal& journal) override {
+        return m_inner.BeginCommit(journal);
     }
     long SetAside(const char* destination, std::string& aside) override {
         return m_inner.SetAside(destination, aside);

@@ -13,6 +13,10 @@
 #include "install/copy_outcome.h"
 #include "install/folder_securing.h"
 
+namespace tw {
+struct CommitJournal;
+}
+
 // One entry of a folder search: the two fields of WIN32_FIND_DATAA the engine reads.
 struct DirectoryEntry {
     std::uint32_t dwFileAttributes = 0;
@@ -93,8 +97,16 @@ public:
     // the copy is complete, else with the error code of the step that failed.
     virtual tw::CopyOutcome CopyFileTo(const char* source, const char* destination) = 0;
 
+    // Before the commit's first step: what it is about to do (install/commit_journal.h),
+    // kept where the next run finds it should this one be killed. Nothing when the
+    // commit may start; else the name of what could not be written, and the commit
+    // does not start. A platform keeps nothing.
+    virtual std::optional<std::string> BeginCommit(const tw::CommitJournal& /*journal*/) {
+        return std::nullopt;
+    }
     // The commit's steps, each a rename or a deletion within one folder; results are
-    // 0 or a Win32 error code. Renames destination to a fresh name in its folder,
+    // 0 or a Win32 error code. Renames destination to aside, a free name in its
+    // folder that the journal lists, or when aside is empty to a fresh name there,
     // returned in aside; kErrorFileNotFound (aside empty) when there is none.
     virtual long SetAside(const char* destination, std::string& aside) = 0;
     // Renames file (staged, or set aside) to destination, which must be free.

@@ -1,5 +1,7 @@
 #include "install/set_aside.h"
 
+#include <utility>
+
 #include "common/path_rules.h"
 #include "common/system_format.h"
 #include "common/win32_error_codes.h"
@@ -10,10 +12,16 @@
 namespace tw {
 
 long SetAsideFile(const char* destination, std::string& aside) {
+    const std::string chosen = std::move(aside);
     aside.clear();
     // What the one-step replacement refuses (a folder, a read-only file) is not
     // set aside either.
     if (const long code = CheckReplaceable(destination)) return code;
+    if (!chosen.empty()) {
+        const long code = RenameToFreeName(destination, chosen.c_str());
+        if (code == 0) aside = chosen;
+        return code;
+    }
     const std::string_view folder = FolderPart(destination);
     PathBuffer path;
     for (unsigned attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {

@@ -25,15 +25,9 @@ CopyOutcome StagedFiles::StageThrough(CFile& sourceFile, std::unique_ptr<CFile> 
 void StagedFiles::HoldAside(const std::string& path) {
     auto file = std::make_unique<CFile>();
     CFileException error(CFileException::none, -1, nullptr);
-    if (!file->Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone | CFile::modeDelete,
-                    &error))
-        return;
-    try {
-        file->SetDeleteOnClose(true);
-    } catch (const CFileException&) {
-        return;  // unmarked: closed with the object, the file stays
-    }
-    m_open[path] = std::move(file);
+    if (file->Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone | CFile::modeDelete,
+                   &error))
+        m_open[path] = std::move(file);
 }
 
 long StagedFiles::Release(const std::string& path) {
@@ -54,6 +48,14 @@ long StagedFiles::Release(const std::string& path) {
 bool StagedFiles::Discard(const std::string& path) {
     auto held = m_open.find(path);
     if (held == m_open.end()) return false;
+    try {
+        held->second->SetDeleteOnClose(true);
+    } catch (const CFileException&) {
+        // Left to the deletion by name.
+        held->second->Abort();
+        m_open.erase(held);
+        return false;
+    }
     held->second->Abort();
     m_open.erase(held);
     return true;

@@ -2,8 +2,9 @@
 // the commit puts it in place or the undo discards it: a run killed while it
 // stages leaves none of them behind, as Windows deletes a marked file when its
 // last handle goes, with the process if need be. The installed files the commit
-// sets aside are held the same way, so a run killed during the commit leaves no
-// set-aside file behind either (every installed file is then whole, old or new).
+// sets aside are held too, so that nobody can rename or delete them, but not
+// marked: a run killed during the commit leaves them for the next run, which puts
+// them back as the commit's journal says (install/commit_journal.h).
 #pragma once
 
 #include <map>
@@ -22,15 +23,15 @@ public:
     CopyOutcome Stage(const char* source, const char* destination);
     CopyOutcome StageThrough(CFile& sourceFile, std::unique_ptr<CFile> newFile, const char* source,
                              const char* destination);
-    // Holds a file just set aside, marked for deletion, until the undo puts it back
-    // (Release) or the run lets it go (Discard). A file that cannot be held so
-    // stays as it is, for the run to delete or put back by its name.
+    // Holds a file just set aside until the undo puts it back (Release) or the run
+    // lets it go (Discard). A file that cannot be held stays as it is, for the run
+    // to delete or put back by its name.
     void HoldAside(const std::string& path);
     // Lets a staged (or held) file outlive its handle, just before it is renamed: its mark
     // cleared and its handle closed. 0 for a path that is not held here.
     long Release(const std::string& path);
-    // Closes a staged file, which its mark then deletes; false for a path that is
-    // not held here.
+    // Marks a held file for deletion and closes it, which deletes it; false for a
+    // path that is not held here, or whose mark could not be set.
     bool Discard(const std::string& path);
 
     // The commit's steps as the install systems take them, over the platform's

@@ -1,10 +1,12 @@
 #include "install/staged_installation.h"
 
+#include <algorithm>
 #include <set>
 #include <utility>
 
 #include "common/path_rules.h"
 #include "common/win32_error_codes.h"
+#include "install/commit_journal.h"
 
 namespace tw {
 
@@ -31,15 +33,22 @@ void StagedInstallation::Add(std::string staged, std::string destination, std::s
         {std::move(staged), std::move(destination), std::move(source), {}, false, false});
 }
 
-std::optional<std::string> StagedInstallation::Commit() {
+std::optional<std::string> StagedInstallation::Commit(std::string_view appDir) {
     DropSuperseded();
+    if (std::optional<std::string> unwritten = BeginJournal(appDir)) {
+        for (StagedCopy& copy : m_copies) copy.aside.clear();
+        return unwritten;
+    }
     for (StagedCopy& copy : m_copies) {
         if (copy.superseded) continue;
         // A free destination takes the staged file at once; a taken one is first set
         // aside. Trying the rename first looks the name up once on a new installation.
         long code = m_system.PutInPlace(copy.staged.c_str(), copy.destination.c_str());
-        if (IsNameTaken(code)) {
+        if (!IsNameTaken(code)) {
+            copy.aside.clear();  // nothing set aside to put back
+        } else {
             const long aside = m_system.SetAside(copy.destination.c_str(), copy.aside);
+            if (aside != 0) copy.aside.clear();
             if (aside != 0 && aside != kErrorFileNotFound) return copy.source;
             code = m_system.PutInPlace(copy.staged.c_str(), copy.destination.c_str());
         }
@@ -47,6 +56,23 @@ std::optional<std::string> StagedInstallation::Commit() {
         copy.placed = true;
     }
     return std::nullopt;
+}
+
+// Each destination's aside name is chosen now, from its staged name, so that the
+// journal lists every name the commit may leave before its first step.
+std::optional<std::string> StagedInstallation::BeginJournal(std::string_view appDir) {
+    CommitJournal journal{false, std::string(appDir), {}, {}, {}};
+    const auto name = [](const std::string& path) { return path.substr(FolderPart(path).size()); };
+    for (StagedCopy& copy : m_copies) {
+        if (copy.superseded) continue;
+        copy.aside = AsideNameFor(copy.staged);
+        journal.entries.push_back(
+            {copy.destination.substr(std::min(appDir.size(), copy.destination.size())),
+             name(copy.staged), name(copy.aside), false});
+    }
+    // A run with nothing to commit changes nothing a kill could leave half done.
+    if (journal.entries.empty()) return std::nullopt;
+    return m_system.BeginCommit(journal);
 }
 
 // A destination staged twice (a name both passes write into Driver\) ends with

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "install/install_system.h"
@@ -34,10 +35,12 @@ public:
 
     void Add(std::string staged, std::string destination, std::string source);
 
-    // Sets aside and puts in place each staged copy in turn. Nothing when every one
-    // is in place, else the source of the copy that could not be, with every step
-    // so far left for Undo.
-    std::optional<std::string> Commit();
+    // Hands the system the commit's journal (appDir: the application directory
+    // the destinations are in), then sets aside and puts in place each staged copy
+    // in turn. Nothing when every one is in place, else the source of the copy
+    // that could not be (or what the journal could not be written to), with every
+    // step so far left for Undo.
+    std::optional<std::string> Commit(std::string_view appDir);
 
     // Every step in reverse: a file put in place is deleted and the file set aside
     // put back; a staged file not yet in place is deleted. Does nothing after
@@ -52,6 +55,7 @@ public:
 
 private:
     void DropSuperseded();
+    std::optional<std::string> BeginJournal(std::string_view appDir);
 
     InstallSystem& m_system;
     std::vector<StagedCopy> m_copies;

@@ -19,6 +19,11 @@ enum class LogEvent {
     directoryAccepted,
     runBusy,
     runLockNotTaken,
+    commitUndone,        // a commit a kill interrupted: the directory, the files put back
+    commitFinished,      // a commit killed once final: its set-aside files deleted
+    commitNotRecovered,  // a file or folder of such a commit
+    journalRefused,
+    journalNotWritten,
     recordWritten,
     recordNotWritten,  // the path, the error's text in three parts, the system's code
     cancelled,
@@ -85,6 +90,11 @@ inline constexpr EventText kEventTexts[] = {
     {LogEvent::directoryAccepted, "directory accepted: {}"},
     {LogEvent::runBusy, "another installation or removal is running"},
     {LogEvent::runLockNotTaken, "run lock: {} not taken (system error {})"},
+    {LogEvent::commitUndone, "interrupted commit undone: {} ({} files put back)"},
+    {LogEvent::commitFinished, "interrupted commit finished: {} (files set aside deleted)"},
+    {LogEvent::commitNotRecovered, "interrupted commit: {} not recovered"},
+    {LogEvent::journalRefused, "commit journal refused: {} (no file touched)"},
+    {LogEvent::journalNotWritten, "commit journal not written: {}"},
     {LogEvent::recordWritten, "record: {} written"},
     {LogEvent::recordNotWritten, "record: {} not written: {}{}{} (system error {})"},
     {LogEvent::cancelled, "cancelled in the dialog"},

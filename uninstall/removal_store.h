@@ -54,6 +54,8 @@ public:
     virtual std::string CopyPath() const = 0;
     virtual std::string EntryName() const = 0;
 
+    virtual std::string JournalPath() const = 0;
+
     virtual ListReading ReadList(std::string& bytes) = 0;
     // Replaces the list whole: a failure leaves the earlier list as it was.
     virtual bool WriteList(std::string_view bytes) = 0;
@@ -62,6 +64,11 @@ public:
     virtual bool WriteEntry(const UninstallEntry& entry) = 0;
     virtual bool RemoveEntry() = 0;
     virtual bool RemoveList() = 0;
+    // The commit's journal (install/commit_journal.h), kept as the list is: read
+    // whole, replaced whole and flushed, removed once its commit is over.
+    virtual ListReading ReadJournal(std::string& bytes) = 0;
+    virtual bool WriteJournal(std::string_view bytes) = 0;
+    virtual bool RemoveJournal() = 0;
     // A running program cannot delete itself: the copy is moved out of the way to
     // a fresh name in its folder, and only that name (and the folder, should it be
     // empty by then) is left for the next restart, so an installation before the

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "common/path_rules.h"
 #include "common/system_format.h"
@@ -47,7 +48,7 @@ bool SetNumber(HKEY key, const wchar_t* name, DWORD value) {
 }
 
 // The bytes, whole, in a file made or emptied at path.
-bool WriteWhole(const std::string& bytes, const std::string& path) {
+bool WriteWhole(std::string_view bytes, const std::string& path) {
     tw::FileHandle copy(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
@@ -65,43 +66,19 @@ public:
     std::string CopyPath() const override { return m_folder + "Tarnwhistle.exe"; }
     std::string EntryName() const override { return kEntryName; }
 
-    tw::ListReading ReadList(std::string& bytes) override {
-        if (m_folder.empty()) return tw::ListReading::failed;
-        tw::FileHandle file(CreateFileA(ListPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.IsValid()) {
-            DWORD error = GetLastError();
-            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-                       ? tw::ListReading::absent
-                       : tw::ListReading::failed;
-        }
-        DWORD size = GetFileSize(file.Get(), nullptr);
-        if (size == INVALID_FILE_SIZE || size > kListLimit) return tw::ListReading::failed;
-        bytes.assign(size, '\0');
-        DWORD got = 0;
-        if (size > 0 && (!ReadFile(file.Get(), bytes.data(), size, &got, nullptr) || got != size))
-            return tw::ListReading::failed;
-        return tw::ListReading::read;
-    }
+    std::string JournalPath() const override { return m_folder + "commit.jnl"; }
 
-    // Written beside the list, then moved over it in one step.
+    tw::ListReading ReadList(std::string& bytes) override { return ReadWhole(ListPath(), bytes); }
     bool WriteList(std::string_view bytes) override {
-        if (m_folder.empty() || tw::SecureStoreFolder(m_folder) != 0) return false;
-        const std::string fresh = m_folder + "installed-files.new";
-        {
-            tw::FileHandle file(CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!file.IsValid()) return false;
-            DWORD written = 0;
-            if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                           nullptr) ||
-                written != bytes.size() || !FlushFileBuffers(file.Get())) {
-                return false;
-            }
-        }
-        return MoveFileExA(fresh.c_str(), ListPath().c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        return ReplaceWhole(bytes, "installed-files.new", ListPath());
     }
+    tw::ListReading ReadJournal(std::string& bytes) override {
+        return ReadWhole(JournalPath(), bytes);
+    }
+    bool WriteJournal(std::string_view bytes) override {
+        return ReplaceWhole(bytes, "commit.new", JournalPath());
+    }
+    bool RemoveJournal() override { return Delete(JournalPath()); }
 
     // From the program file held since the start (tw::HoldRunningImage), never
     // from its name, which another user may have given to another program since;
@@ -139,9 +116,7 @@ public:
         return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
     }
 
-    bool RemoveList() override {
-        return DeleteFileA(ListPath().c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
-    }
+    bool RemoveList() override { return Delete(ListPath()); }
 
     // A copy that is not the running program goes at once. The running one can be
     // renamed though not deleted: it moves to a fresh name in the same folder, and
@@ -164,6 +139,41 @@ public:
     }
 
 private:
+    // Nothing there, not even the folder, is nothing to do.
+    static bool Delete(const std::string& path) {
+        if (DeleteFileA(path.c_str())) return true;
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+
+    tw::ListReading ReadWhole(const std::string& path, std::string& bytes) const {
+        if (m_folder.empty()) return tw::ListReading::failed;
+        tw::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.IsValid()) {
+            DWORD error = GetLastError();
+            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                       ? tw::ListReading::absent
+                       : tw::ListReading::failed;
+        }
+        DWORD size = GetFileSize(file.Get(), nullptr);
+        if (size == INVALID_FILE_SIZE || size > kListLimit) return tw::ListReading::failed;
+        bytes.assign(size, '\0');
+        DWORD got = 0;
+        if (size > 0 && (!ReadFile(file.Get(), bytes.data(), size, &got, nullptr) || got != size))
+            return tw::ListReading::failed;
+        return tw::ListReading::read;
+    }
+
+    // Written beside the file under fresh, flushed, then moved over it in one step.
+    bool ReplaceWhole(std::string_view bytes, const char* fresh, const std::string& path) const {
+        if (m_folder.empty() || tw::SecureStoreFolder(m_folder) != 0) return false;
+        const std::string freshPath = m_folder + fresh;
+        return WriteWhole(bytes, freshPath) &&
+               MoveFileExA(freshPath.c_str(), path.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    }
+
     // The file moved to a name of its folder that nothing has yet: the empty text
     // when none could be had.
     std::string MoveAside(const std::string& path) const {

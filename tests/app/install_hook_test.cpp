@@ -122,9 +122,14 @@ TEST(InstallationKeepsForRemoval, AfterTheEngineWithTheCopiesMade) {
         int lists = 0;
         store.atWriteList = [&] {
             ++lists;
-            // Once the engine has finished.
-            EXPECT_EQ(system.Work().back(),
-                      "copy C:\\pkg\\Driver\\b.sys > C:\\Varnelquist\\Driver\\b.sys");
+            // Once the engine has finished: after the last copy, the commit's journal
+            // listed what the destination folders held.
+            const std::vector<std::string> work = system.Work();
+            ASSERT_GE(work.size(), 3u);
+            EXPECT_EQ(std::vector<std::string>(work.end() - 3, work.end()),
+                      (std::vector<std::string>{
+                          "copy C:\\pkg\\Driver\\b.sys > C:\\Varnelquist\\Driver\\b.sys",
+                          "find C:\\Varnelquist\\*.*", "find C:\\Varnelquist\\Driver\\*.*"}));
         };
         tw::InstallLog log(logPath);
         EXPECT_EQ(run_tests::Code(tw::RunSilently(

@@ -275,12 +275,12 @@ TEST(SilentRun, AnUndoneRunGivesTheRecordBack) {
         Package(system);
         system.FailCopyTo("C:\\Varnelquist\\Driver\\b.dll");
         tw::RecordSnapshot snapshot;
-        tw::RunSystem platform =
-            InstallationSystem({"C:\\pkg", recordPath.c_str(),
-                                [](const char*) { return std::optional<std::uint32_t>(0x10); },
-                                kFullPath, kNoIdentities, nullptr,
-                                [&] { snapshot = tw::ReadRecordSnapshot(recordPath.c_str()); }},
-                               system);
+        tw::RunSystem platform = InstallationSystem(
+            {"C:\\pkg", recordPath.c_str(),
+             [](const char*) { return std::optional<std::uint32_t>(0x10); }, kFullPath,
+             kNoIdentities, nullptr,
+             [&](tw::InstallLog&) { snapshot = tw::ReadRecordSnapshot(recordPath.c_str()); }},
+            system);
         platform.recordBefore = &snapshot;
         {
             tw::InstallLog log(logPath);

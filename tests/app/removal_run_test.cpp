@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "install/commit_journal.h"
 #include "res/texts.h"
 #include "tests/app/fake_run_windows.h"
 #include "tests/fake_run_lock.h"
@@ -83,6 +84,27 @@ TEST(RemovalRun, YesRemovesFilesThenEntryListAndCopy) {
                        "P:\\Tw\\Tarnwhistle.1F2E3D4C.del, removed at the next restart\r\n"),
               std::string::npos);
     EXPECT_NE(log.find("exit code: 0\r\n"), std::string::npos);
+}
+
+// A journal left by a run killed during its commit is read once the lock is
+// held, before the list is read again; its folder is held as the installation
+// holds it (here it cannot be: nothing in it is touched), and the journal goes.
+TEST(RemovalRun, AKilledCommitIsRecoveredFromOnceTheLockIsHeld) {
+    RemovalRunFixture run;
+    const tw::CommitJournal journal{false, "C:\\V\\", {}, {}, {{"a.txt", "t.tmp", "t.old", true}}};
+    run.store.journal = tw::FormatCommitJournal(journal);
+    run.whileAsked = [&] { EXPECT_TRUE(run.store.journalSteps.empty()) << "before the lock"; };
+    EXPECT_EQ(run.Start(false), 0);
+    EXPECT_THAT(run.store.journalSteps, ElementsAre("read journal", "remove journal"));
+    EXPECT_FALSE(run.store.journal);
+    EXPECT_THAT(run.system.calls, Contains("install system's hold of folder C:\\V\\"));
+    const std::string log = run.Log();
+    const std::size_t undone = log.find(
+        "interrupted commit undone: C:\\V\\ (0 files put back)\r\n"
+        "interrupted commit: C:\\V\\ not recovered\r\n");
+    ASSERT_NE(undone, std::string::npos) << log;
+    EXPECT_LT(log.find("removal: list"), undone);
+    EXPECT_LT(undone, log.find("summary: files removed 2"));
 }
 
 TEST(RemovalRun, NoChangesNothing) {

@@ -753,6 +753,71 @@ def scenario_one_at_a_time(suite, name, checks):
     checks.equal(sorted(pkg.tree(app_dir)), [], "A after the last removal")
 
 
+# --- a kill during the commit -----------------------------------------------------
+
+COMMIT_FILES = 400  # support files, each put in place twice: a commit long enough to kill
+
+
+def set_aside(app_dir):
+    """The files a commit has set aside in A and A\\Driver so far."""
+    found = []
+    for folder in (app_dir, app_dir / "Driver"):
+        try:
+            found += [p for p in folder.iterdir() if p.name.lower().endswith(".old")]
+        except OSError:  # not made yet
+            pass
+    return found
+
+
+def scenario_killed_commit(suite, name, checks):
+    prefix = suite.prefix
+    forget_installations(prefix)
+    journal = store_folder(prefix) / "commit.jnl"
+    app_dir, other_dir = suite.folder(name, "A"), suite.folder(name, "B")
+    names = [f"f{n:04}.dat" for n in range(COMMIT_FILES)]
+    old = pkg.Package({n: b"old " + n.encode() for n in names}, {"beta.sys": b"old beta"})
+    new = pkg.Package({n: b"new " + n.encode() for n in names}, {"beta.sys": b"new beta"})
+    sources = suite.folder(name, "old"), suite.folder(name, "new")
+    old.lay_out(sources[0])
+    new.lay_out(sources[1])
+    exes = [suite.place_exe(source) for source in sources]
+
+    def install(step, source, exe, folder):
+        log = suite.install_log(f"{name}-{step}")
+        result = suite.run_installer(
+            f"{name}-{step}", source, exe=exe, silent=True, timeout=ui.install_timeout(1),
+            args=["/S", "/LOG=" + suite.drive.dos(log), "/D=" + suite.drive.dos(folder)])
+        checks.equal(result.exit_code, ui.EXIT_INSTALLED, f"exit status of {step}")
+        lines, problems = pkg.read_install_log(log)
+        checks.extend(problems)
+        return lines
+
+    install("old", sources[0], exes[0], app_dir)
+    # The reinstall is killed once its commit has set a file aside: the journal stays.
+    with suite.start(f"{name}-kill", exes[1], sources[1],
+                     ["/S", "/D=" + suite.drive.dos(app_dir)]) as run:
+        committing = wait_for(lambda: bool(set_aside(app_dir)), ui.install_timeout(1), 0.01)
+        for pid in wine.marked_processes(suites.RUN_MARKER, str(suite.root), "tarnwhistle"):
+            os.kill(pid, 9)
+        checks.true(committing and run.exit_code(60) is not None, "no commit under way to kill")
+    checks.true(journal.exists(), "no journal left by the commit killed")
+    # The next run, into another folder, first undoes the commit in A.
+    lines = install("recovering", sources[1], exes[1], other_dir)
+    checks.true(any(line.startswith("interrupted commit undone: ") for line in lines),
+                "the recovery not logged")
+    checks.extend(pkg.tree_differences(pkg.tree(app_dir), old.installed_layout(),
+                                       "A after the recovery"))
+    checks.true(not journal.exists(), "the journal stays after the recovery")
+    install("again", sources[1], exes[1], app_dir)
+    checks.extend(pkg.tree_differences(pkg.tree(app_dir), new.installed_layout(),
+                                       "A after the installation again"))
+
+
+SCENARIOS.append(("killed-commit",
+                  "a reinstall killed during its commit, undone by the next run",
+                  scenario_killed_commit))
+
+
 SCENARIOS.append(("one-run-at-a-time",
                   "one run at a time, killed copies, a removal across the restart",
                   scenario_one_at_a_time))

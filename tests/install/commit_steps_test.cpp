@@ -68,25 +68,49 @@ TEST(CommitSteps, AStagedFileNotReleasedLeavesNothing) {
     }
 }
 
-// An installed file set aside and held goes with its holder (a run killed during
-// the commit), unless the undo has put it back.
-TEST(CommitSteps, AFileSetAsideGoesWithItsHolderUnlessPutBack) {
-    for (bool putBack : {true, false}) {
+// An installed file set aside and held outlives its holder (a run killed during
+// the commit), for the next run to put back; it goes only when discarded. The
+// name chosen beforehand is the one it takes.
+TEST(CommitSteps, AFileSetAsideOutlivesItsHolderUntilDiscarded) {
+    enum End { putBack, discarded, killed };
+    for (End end : {putBack, discarded, killed}) {
+        SCOPED_TRACE(end);
         TempFolder folder;
         const std::string destination = folder / "dest.bin";
         WriteBytes(destination, "old");
+        std::string aside = folder / "tw0A1B.old";
         {
             tw::StagedFiles files;
-            std::string aside;
             ASSERT_EQ(tw::SetAsideFile(destination.c_str(), aside), 0);
+            ASSERT_EQ(aside, folder / "tw0A1B.old");
             files.HoldAside(aside);
-            if (putBack) {
+            if (end == putBack) {
                 ASSERT_EQ(files.Release(aside), 0);
                 ASSERT_EQ(tw::RenameToFreeName(aside.c_str(), destination.c_str()), 0);
             }
+            if (end == discarded) {
+                EXPECT_TRUE(files.Discard(aside));
+            }
         }
-        EXPECT_EQ(NamesIn(folder.Path()), putBack ? Names{"dest.bin"} : Names{}) << putBack;
+        const Names left[] = {{"dest.bin"}, {}, {"tw0A1B.old"}};
+        EXPECT_EQ(NamesIn(folder.Path()), left[end]);
+        if (end == killed) {
+            EXPECT_EQ(ReadBytes(aside), "old");
+        }
     }
+}
+
+// A name chosen beforehand that another file holds is never taken over.
+TEST(CommitSteps, SettingAsideUnderATakenNameRefuses) {
+    TempFolder folder;
+    WriteBytes(folder / "d", "old");
+    WriteBytes(folder / "tw0A1B.old", "other");
+    std::string aside = folder / "tw0A1B.old";
+    const long code = tw::SetAsideFile((folder / "d").c_str(), aside);
+    EXPECT_TRUE(code == tw::kErrorAlreadyExists || code == tw::kErrorFileExists) << code;
+    EXPECT_TRUE(aside.empty());
+    EXPECT_EQ(ReadBytes(folder / "d"), "old");
+    EXPECT_EQ(ReadBytes(folder / "tw0A1B.old"), "other");
 }
 
 TEST(CommitSteps, SettingAsideRenamesInTheFolderOrRefuses) {
@@ -114,7 +138,7 @@ TEST(CommitSteps, SettingAsideRenamesInTheFolderOrRefuses) {
         SCOPED_TRACE(c.what);
         TempFolder folder;
         c.prepare(folder);
-        std::string aside = "stale";
+        std::string aside;  // no name chosen: a fresh one
         EXPECT_EQ(tw::SetAsideFile((folder / "d").c_str(), aside), c.code);
         Names names = NamesIn(folder.Path());
         if (c.code == 0) {

@@ -310,6 +310,32 @@ TEST_F(RemovalStoreWin32, TheListIsRemovedUnlessSomeoneHoldsIt) {
     EXPECT_FALSE(Exists(store.ListPath()));
 }
 
+// The commit's journal beside the list: replaced whole (the earlier one stays
+// when the new one cannot take its place), read back exactly, removed.
+TEST_F(RemovalStoreWin32, TheJournalIsReplacedWholeReadBackAndRemoved) {
+    EXPECT_EQ(store.JournalPath(), folder + "commit.jnl");
+    std::string read = "left alone";
+    EXPECT_EQ(store.ReadJournal(read), tw::ListReading::absent);
+    EXPECT_TRUE(store.RemoveJournal()) << "nothing there: nothing to do";
+    const std::string open("Tarnwhistle commit 1\r\nopen\r\n\0\xFF", 30);
+    ASSERT_TRUE(store.WriteJournal(open));
+    EXPECT_FALSE(Exists(folder + "commit.new")) << "moved over the journal";
+    EXPECT_EQ(store.ReadJournal(read), tw::ListReading::read);
+    EXPECT_EQ(read, open);
+    Write(folder + "commit.new", "");
+    {
+        OpenHandle other(OpenedElsewhere(folder + "commit.new", GENERIC_READ, 0));
+        ASSERT_TRUE(other.IsValid());
+        EXPECT_FALSE(store.WriteJournal("final"));
+    }
+    EXPECT_EQ(Read(store.JournalPath()), open);
+    ASSERT_TRUE(store.WriteJournal("final"));
+    EXPECT_EQ(Read(store.JournalPath()), "final");
+    EXPECT_TRUE(store.RemoveJournal());
+    EXPECT_FALSE(Exists(store.JournalPath()));
+    EXPECT_EQ(Read(store.ListPath()), "<none>") << "the list is another file";
+}
+
 // The entry in the registry's 32-bit view (Wow6432Node on 64-bit Windows), where
 // Apps & Features finds a 32-bit installer's entry: ten values exactly, the
 // texts as UTF-16 with their terminator, the numbers as DWORDs. Written again, it
