@@ -27,6 +27,21 @@ long LoggingInstallSystem::PutInPlace(const char* file, const char* destination)
     return code;
 }
 
+long LoggingInstallSystem::PutInPlaceAtRestart(const char* file, const char* destination) {
+    const long code = Inner().PutInPlaceAtRestart(file, destination);
+    if (code != 0)
+        m_log.Write<LogEvent::notPutInPlace>(destination, code);
+    else
+        m_log.Write<LogEvent::replacedAtRestart>(destination);
+    return code;
+}
+
+bool LoggingInstallSystem::DiscardSetAside(const char* path) {
+    const bool atRestart = Inner().DiscardSetAside(path);
+    if (atRestart) m_log.Write<LogEvent::setAsideDeletedAtRestart>(path);
+    return atRestart;
+}
+
 std::unique_ptr<Hold> LoggingInstallSystem::HoldFolder(const char* folder) {
     std::unique_ptr<Hold> hold = Inner().HoldFolder(folder);
     if (!hold) m_log.Write<LogEvent::notHeld>(folder);

@@ -14,6 +14,7 @@ enum class RegistrationOutcome {
     notStarted,    // the tool could not be started
     exited,        // the tool ended with exitCode
     stillRunning,  // the tool had not ended when the wait ran out; it was left running
+    atRestart,     // its DLL waits for the restart: Windows starts the tool once then
 };
 
 struct Registration {
@@ -23,7 +24,8 @@ struct Registration {
     RegistrationOutcome outcome = RegistrationOutcome::notStarted;
     std::uint32_t exitCode = 0;  // when exited
 
-    // Only a tool that ended with 0 has registered its DLL.
+    // Only a tool that ended with 0 has registered its DLL; one left for the
+    // restart will.
     bool Succeeded() const;
     // The tool was started: whatever its end, the DLL may be registered.
     bool Started() const { return outcome != RegistrationOutcome::notStarted; }
@@ -57,6 +59,10 @@ struct InstallSummary {
     // also deletes the files the commit set aside, through the system the engine
     // was given, which must outlive them.
     std::vector<std::unique_ptr<Hold>> holds;
+    // Something waits for the next restart: a file to be replaced, a DLL to be
+    // registered, a file set aside to be deleted (this one known only once the run
+    // has let go of the holds, which share the flag).
+    std::shared_ptr<bool> restartPending = std::make_shared<bool>(false);
     HeldDestination appFolder;     // A
     HeldDestination driverFolder;  // A\Driver
 
