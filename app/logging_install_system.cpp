@@ -13,10 +13,11 @@ CopyOutcome LoggingInstallSystem::CopyFileTo(const char* source, const char* des
     return outcome;
 }
 
-// Nothing to set aside is no failure.
+// Nothing to set aside is no failure, and a destination held without delete
+// sharing is replaced at the restart instead, logged with that step.
 long LoggingInstallSystem::SetAside(const char* destination, std::string& aside) {
     const long code = Inner().SetAside(destination, aside);
-    if (code != 0 && code != kErrorFileNotFound)
+    if (code != 0 && code != kErrorFileNotFound && code != kErrorSharingViolation)
         m_log.Write<LogEvent::notPutInPlace>(destination, code);
     return code;
 }

@@ -268,12 +268,12 @@ TEST(SilentRun, AFileInUseEndsWith3010AndSaysWhatWaits) {
         "result: \xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xB0\x86\xE5\x9C\xA8 "
         "Windows \xE9\x87\x8D\xE6\x96\xB0\xE5\x90\xAF\xE5\x8A\xA8\xE5\x90\x8E\xE5\xAE\x89\xE8"
         "\xA3\x85\xE5\xAE\x8C\xE6\xAF\x95!";
-    struct Case {
+    struct InUseCase {
         const char* name;
         std::function<void(RecordingSystem&)> inUse;
         Lines after;  // the log after the last copy
     };
-    const Case cases[] = {
+    const InUseCase cases[] = {
         {"a DLL held without sharing",
          [&](RecordingSystem& s) { s.SetHeld(kDll); },
          {"replaced at the next restart: " + kDll,
@@ -288,7 +288,7 @@ TEST(SilentRun, AFileInUseEndsWith3010AndSaysWhatWaits) {
          {"replaced at the next restart: C:\\Varnelquist\\a.txt", kRegistration + "exit code 0",
           "summary: files copied 5, not installed 0, registrations 1", kResult, "exit code: 3010"}},
     };
-    for (const Case& c : cases) {
+    for (const InUseCase& c : cases) {
         SCOPED_TRACE(c.name);
         TempFolder folder;
         const std::string recordPath = folder / "ZAVIDAR.CFG";
