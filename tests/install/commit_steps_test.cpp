@@ -270,8 +270,8 @@ TEST(CommitSteps, AFileInUseIsSetAsideOrLeftForTheRestart) {
     EXPECT_EQ(files.SetAside((folder / "held").c_str(), aside), tw::kErrorSharingViolation);
     EXPECT_EQ(files.PutInPlaceAtRestart(staged.staged.c_str(), (folder / "held").c_str()), 0);
 
-    EXPECT_FALSE(files.DiscardSetAside(asides[0]));
-    EXPECT_TRUE(files.DiscardSetAside(asides[1]));
+    EXPECT_FALSE(files.DiscardSetAside(asides[0].c_str()));
+    EXPECT_TRUE(files.DiscardSetAside(asides[1].c_str()));
     shared.Reset();
     held.Reset();
     FreeLibrary(loaded);
