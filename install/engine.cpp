@@ -177,7 +177,7 @@ private:
         if (!m_incomplete) {
             std::optional<std::string> failed = m_staged.Commit();
             if (!failed) {
-                m_setAside = m_staged.TakeSetAside(m_summary.restartPending);
+                m_setAside = m_staged.TakeSetAside(*m_summary.restartPending);
                 if (!m_staged.AtRestart().empty()) *m_summary.restartPending = true;
                 return true;
             }

@@ -53,16 +53,16 @@ struct InstallSummary {
     // A failure came before every file was in place: the run was undone, and no
     // installed file changed (filesCopied is then 0).
     bool undone = false;
+    // Something waits for the next restart: a file to be replaced, a DLL to be
+    // registered, a file set aside to be deleted (this one known only once the run
+    // has let go of the holds, which set the flag where it lies: it outlives them).
+    std::unique_ptr<bool> restartPending = std::make_unique<bool>(false);
     // What the engine held (A, A\Driver, the tool, each DLL handed to it), still
     // held when it returns, so that nothing it installed can be swapped before the
     // run has listed it for the removal; the run lets go by clearing it. Letting go
     // also deletes the files the commit set aside, through the system the engine
     // was given, which must outlive them.
     std::vector<std::unique_ptr<Hold>> holds;
-    // Something waits for the next restart: a file to be replaced, a DLL to be
-    // registered, a file set aside to be deleted (this one known only once the run
-    // has let go of the holds, which share the flag).
-    std::shared_ptr<bool> restartPending = std::make_shared<bool>(false);
     HeldDestination appFolder;     // A
     HeldDestination driverFolder;  // A\Driver
 

@@ -13,21 +13,17 @@ namespace {
 // The files set aside by a complete commit, deleted when the run lets go.
 class SetAsideFiles : public Hold {
 public:
-    SetAsideFiles(InstallSystem& system, std::vector<std::string> files,
-                  std::shared_ptr<bool> leftForRestart)
-        : m_system(system),
-          m_files(std::move(files)),
-          m_leftForRestart(std::move(leftForRestart)) {}
+    SetAsideFiles(InstallSystem& system, std::vector<std::string> files, bool& leftForRestart)
+        : m_system(system), m_files(std::move(files)), m_leftForRestart(leftForRestart) {}
     ~SetAsideFiles() override {
         for (const std::string& file : m_files)
-            if (m_system.DiscardSetAside(file.c_str()) && m_leftForRestart)
-                *m_leftForRestart = true;
+            if (m_system.DiscardSetAside(file.c_str())) m_leftForRestart = true;
     }
 
 private:
     InstallSystem& m_system;
     std::vector<std::string> m_files;
-    std::shared_ptr<bool> m_leftForRestart;
+    bool& m_leftForRestart;
 };
 
 }  // namespace
@@ -84,12 +80,12 @@ void StagedInstallation::Undo() {
     m_copies.clear();
 }
 
-std::unique_ptr<Hold> StagedInstallation::TakeSetAside(std::shared_ptr<bool> leftForRestart) {
+std::unique_ptr<Hold> StagedInstallation::TakeSetAside(bool& leftForRestart) {
     std::vector<std::string> files;
     for (const StagedCopy& copy : m_copies)
         if (!copy.aside.empty()) files.push_back(copy.aside);
     m_copies.clear();
-    return std::make_unique<SetAsideFiles>(m_system, std::move(files), std::move(leftForRestart));
+    return std::make_unique<SetAsideFiles>(m_system, std::move(files), leftForRestart);
 }
 
 }  // namespace tw

@@ -54,7 +54,7 @@ public:
     // After a complete commit: a hold that deletes the files set aside when it is
     // released, and sets leftForRestart when one is in use and is left for the
     // next restart. The copies are then final.
-    std::unique_ptr<Hold> TakeSetAside(std::shared_ptr<bool> leftForRestart);
+    std::unique_ptr<Hold> TakeSetAside(bool& leftForRestart);
 
     // After a complete commit: the destinations replaced at the next restart.
     const std::vector<std::string>& AtRestart() const { return m_atRestart; }
