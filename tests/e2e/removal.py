@@ -786,7 +786,7 @@ def scenario_files_in_use(suite, name, checks):
 
     ready = suite.folder(name, "holder") / "ready"
     holder = wine.WindowsProgram(
-        suite.tools_dir / "hold_in_use.exe", suite.folder(name, "holder"),
+        (suite.tools_dir / "hold_in_use.exe").resolve(), suite.folder(name, "holder"),
         suite.scenario_artefacts / f"{name}-holder-wine.log",
         args=[app_text + "\\Driver\\twsample.dll", app_text + "\\Driver\\held.dat",
               suite.drive.dos(ready)])

@@ -57,7 +57,7 @@ def main():
     with_private_display()
     for needed in (args.exe, args.tools / "regsvr32.exe", args.tools / "regsvr32_broadcast.exe",
                    args.tools / "twsample.dll", args.tools / "planted" / "winmm.dll",
-                   args.tools / "edit_box_probe.exe"):
+                   args.tools / "edit_box_probe.exe", args.tools / "hold_in_use.exe"):
         if not needed.is_file():
             print(f"FAIL: {needed} has not been built", flush=True)
             return 1
