@@ -37,7 +37,7 @@ def parse_arguments():
     parser.add_argument("--exe", required=True, type=Path)
     parser.add_argument("--tools", required=True, type=Path,
                         help="folder of the test tools (regsvr32.exe, "
-                             "regsvr32_broadcast.exe, twsample.dll, edit_box_probe.exe)")
+                             "regsvr32_broadcast.exe, twsample.dll, edit_box_probe.exe, hold_in_use.exe)")
     parser.add_argument("--artefacts", required=True, type=Path)
     parser.add_argument("--suite", choices=("scenarios", "many-files", "removal"), default="scenarios")
     parser.add_argument("--only", default="", help="comma-separated scenario names")
