@@ -37,14 +37,16 @@ CompletionMessage Message(std::vector<TextPart> parts, const char* caption, unsi
 }
 
 CompletionMessage ChooseCompletionMessage(bool nothingFound,
-                                          const std::vector<std::string>& failedFiles) {
+                                          const std::vector<std::string>& failedFiles,
+                                          bool restartPending) {
     if (!failedFiles.empty())
         return Message(CountedText(TW_TEXT_INSTALL_INCOMPLETE, failedFiles), TW_TEXT_ERROR_CAPTION,
                        kBoxOk | kBoxIconExclamation);
     if (nothingFound)
         return Message({{TW_TEXT_NOTHING_FOUND, false}}, TW_TEXT_ERROR_CAPTION,
                        kBoxOk | kBoxIconExclamation);
-    return Message({{TW_TEXT_INSTALL_DONE, false}}, TW_TEXT_INFO_CAPTION, kBoxOk);
+    return Message({{restartPending ? TW_TEXT_INSTALL_AT_RESTART : TW_TEXT_INSTALL_DONE, false}},
+                   TW_TEXT_INFO_CAPTION, kBoxOk);
 }
 
 CompletionMessage UndoneMessage(const std::vector<std::string>& failedFiles) {

@@ -33,11 +33,13 @@ std::vector<TextPart> WordsAndNamedFiles(std::string words, const std::vector<st
 // The message of these parts, their text joined.
 CompletionMessage Message(std::vector<TextPart> parts, const char* caption, unsigned style);
 
-// All well: the congratulation. Files not installed: how many, then, after an
-// empty line, their names one a line, as an error. Nothing in either source
-// folder: an error that says so.
+// All well: the congratulation, or, when something waits for the next restart,
+// that the installation is complete once Windows restarts. Files not installed:
+// how many, then, after an empty line, their names one a line, as an error.
+// Nothing in either source folder: an error that says so.
 CompletionMessage ChooseCompletionMessage(bool nothingFound,
-                                          const std::vector<std::string>& failedFiles);
+                                          const std::vector<std::string>& failedFiles,
+                                          bool restartPending = false);
 
 // A run undone before every file was in place: how many files were not
 // installed and that nothing was changed, then their names, as an error.

@@ -14,6 +14,8 @@ enum class ExitCode : int {
     alreadyRunning = 1618,  // ERROR_INSTALL_ALREADY_RUNNING: another run holds the machine's
                             // lock; nothing was done
     logNotOpened = 1622,    // ERROR_INSTALL_LOG_FAILURE: /LOG= cannot be opened
+    restartPending = 3010,  // ERROR_SUCCESS_REBOOT_REQUIRED: installed, but a file in use is
+                            // replaced (or a DLL registered) only at the next restart
 };
 
 // Logs the exit code and returns it: how every run ends.

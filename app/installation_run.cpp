@@ -87,13 +87,18 @@ InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, 
         journaled.MakeFinal();
         summary.holds.clear();
         journaled.Clear();
+        // Only now is it known whether a file set aside waits for the restart.
+        const bool restart = *summary.restartPending;
         CompletionMessage message =
-            summary.undone ? UndoneMessage(summary.failedFiles)
-                           : ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles);
+            summary.undone
+                ? UndoneMessage(summary.failedFiles)
+                : ChooseCompletionMessage(summary.NothingFound(), summary.failedFiles, restart);
         LogInstallation(summary, message.parts, log);
         // As the message: a run that failed in any way never ends as installed.
         const bool failed = summary.NothingFound() || summary.FailureCount() > 0;
-        return {std::move(summary), message, failed ? ExitCode::failed : ExitCode::installed};
+        const ExitCode code =
+            failed ? ExitCode::failed : (restart ? ExitCode::restartPending : ExitCode::installed);
+        return {std::move(summary), message, code};
     } catch (...) {
         log.WriteStopByCurrentException();
         progress.reset();

@@ -13,10 +13,11 @@ CopyOutcome LoggingInstallSystem::CopyFileTo(const char* source, const char* des
     return outcome;
 }
 
-// Nothing to set aside is no failure.
+// Nothing to set aside is no failure, and a destination held without delete
+// sharing is replaced at the restart instead, logged with that step.
 long LoggingInstallSystem::SetAside(const char* destination, std::string& aside) {
     const long code = Inner().SetAside(destination, aside);
-    if (code != 0 && code != kErrorFileNotFound)
+    if (code != 0 && code != kErrorFileNotFound && code != kErrorSharingViolation)
         m_log.Write<LogEvent::notPutInPlace>(destination, code);
     return code;
 }
@@ -26,6 +27,21 @@ long LoggingInstallSystem::PutInPlace(const char* file, const char* destination)
     const long code = Inner().PutInPlace(file, destination);
     if (code != 0 && !IsNameTaken(code)) m_log.Write<LogEvent::notPutInPlace>(destination, code);
     return code;
+}
+
+long LoggingInstallSystem::PutInPlaceAtRestart(const char* file, const char* destination) {
+    const long code = Inner().PutInPlaceAtRestart(file, destination);
+    if (code != 0)
+        m_log.Write<LogEvent::notPutInPlace>(destination, code);
+    else
+        m_log.Write<LogEvent::replacedAtRestart>(destination);
+    return code;
+}
+
+bool LoggingInstallSystem::DiscardSetAside(const char* path) {
+    const bool atRestart = Inner().DiscardSetAside(path);
+    if (atRestart) m_log.Write<LogEvent::setAsideDeletedAtRestart>(path);
+    return atRestart;
 }
 
 std::unique_ptr<Hold> LoggingInstallSystem::HoldFolder(const char* folder) {

@@ -34,6 +34,13 @@ long ReplaceWithTemporary(const char* temporary, const char* destination) {
 
 void DeleteCreatedFile(const char* path) { ::unlink(ToPosixPath(path).c_str()); }
 
+bool DeleteNowOrAtRestart(const char* path) {
+    DeleteCreatedFile(path);
+    return false;
+}
+
+long ReplaceAtRestart(const char*, const char*) { return kErrorAccessDenied; }
+
 // A file system without the one-step rename that keeps a taken name takes a link
 // and drops the old name, which also never replaces anything.
 long RenameToFreeName(const char* from, const char* to) {

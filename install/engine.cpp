@@ -177,7 +177,8 @@ private:
         if (!m_incomplete) {
             std::optional<std::string> failed = m_staged.Commit(m_app);
             if (!failed) {
-                m_setAside = m_staged.TakeSetAside();
+                m_setAside = m_staged.TakeSetAside(*m_summary.restartPending);
+                if (!m_staged.AtRestart().empty()) *m_summary.restartPending = true;
                 return true;
             }
             m_summary.failedFiles.push_back(std::move(*failed));
@@ -212,8 +213,28 @@ private:
         if (!tw::FormatToolParameters(dll.view(), m_toolParameters)) return;
         record.parameters = m_toolParameters.view();
         if (!m_toolPath.Compose({m_app, kToolName}) || !HoldTool()) return;
+        if (WaitsForRestart(dll.view())) {
+            RegisterAtRestart(record);
+            return;
+        }
         std::unique_ptr<Hold> heldDll = m_system.HoldCopy(dll.c_str(), source.c_str());
         if (heldDll) m_tools.Start(index, m_app.c_str(), std::move(heldDll));
+    }
+
+    // A DLL put in place only at the next restart is registered after it, by the
+    // same tool with the same parameters, started by Windows.
+    bool WaitsForRestart(std::string_view dll) const {
+        const std::vector<std::string>& waiting = m_staged.AtRestart();
+        return std::any_of(waiting.begin(), waiting.end(), [&](const std::string& destination) {
+            return tw::PathKey(destination) == tw::PathKey(dll);
+        });
+    }
+    void RegisterAtRestart(Registration& record) {
+        if (!m_system.RegisterAtRestart(
+                {record.toolPath.c_str(), record.parameters.c_str(), m_app.c_str()}))
+            return;
+        record.outcome = RegistrationOutcome::atRestart;
+        *m_summary.restartPending = true;
     }
 
     // A + "regsvr32.exe", held from before the first start until the engine returns:

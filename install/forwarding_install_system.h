@@ -40,9 +40,16 @@ public:
         return m_inner.PutInPlace(file, destination);
     }
     void DiscardFile(const char* path) override { m_inner.DiscardFile(path); }
+    long PutInPlaceAtRestart(const char* file, const char* destination) override {
+        return m_inner.PutInPlaceAtRestart(file, destination);
+    }
+    bool DiscardSetAside(const char* path) override { return m_inner.DiscardSetAside(path); }
     void RemoveFolder(const char* folder) override { m_inner.RemoveFolder(folder); }
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override {
         return m_inner.StartRegistration(request);
+    }
+    bool RegisterAtRestart(const RegistrationRequest& request) override {
+        return m_inner.RegisterAtRestart(request);
     }
     void WaitForAnyTool(const std::vector<StartedTool*>& running,
                         std::chrono::milliseconds timeout) override {

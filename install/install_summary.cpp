@@ -1,7 +1,8 @@
 #include "install/install_summary.h"
 
 bool Registration::Succeeded() const {
-    return outcome == RegistrationOutcome::exited && exitCode == 0;
+    return (outcome == RegistrationOutcome::exited && exitCode == 0) ||
+           outcome == RegistrationOutcome::atRestart;
 }
 
 int InstallSummary::FailureCount() const { return static_cast<int>(failedFiles.size()); }

@@ -14,6 +14,7 @@ enum class RegistrationOutcome {
     notStarted,    // the tool could not be started
     exited,        // the tool ended with exitCode
     stillRunning,  // the tool had not ended when the wait ran out; it was left running
+    atRestart,     // its DLL waits for the restart: Windows starts the tool once then
 };
 
 struct Registration {
@@ -23,7 +24,8 @@ struct Registration {
     RegistrationOutcome outcome = RegistrationOutcome::notStarted;
     std::uint32_t exitCode = 0;  // when exited
 
-    // Only a tool that ended with 0 has registered its DLL.
+    // Only a tool that ended with 0 has registered its DLL; one left for the
+    // restart will.
     bool Succeeded() const;
     // The tool was started: whatever its end, the DLL may be registered.
     bool Started() const { return outcome != RegistrationOutcome::notStarted; }
@@ -51,6 +53,10 @@ struct InstallSummary {
     // A failure came before every file was in place: the run was undone, and no
     // installed file changed (filesCopied is then 0).
     bool undone = false;
+    // Something waits for the next restart: a file to be replaced, a DLL to be
+    // registered, a file set aside to be deleted (this one known only once the run
+    // has let go of the holds, which set the flag where it lies: it outlives them).
+    std::unique_ptr<bool> restartPending = std::make_unique<bool>(false);
     // What the engine held (A, A\Driver, the tool, each DLL handed to it), still
     // held when it returns, so that nothing it installed can be swapped before the
     // run has listed it for the removal; the run lets go by clearing it. Letting go

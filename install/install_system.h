@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/folder_identity.h"
+#include "common/win32_error_codes.h"
 #include "install/copy_outcome.h"
 #include "install/folder_securing.h"
 
@@ -113,11 +114,28 @@ public:
     virtual long PutInPlace(const char* file, const char* destination) = 0;
     // Deletes a staged file, a file set aside, or one that this run put in place.
     virtual void DiscardFile(const char* path) = 0;
+    // For a destination held open without delete sharing, which cannot be set
+    // aside: file (staged) stays and replaces destination at the next restart. Done
+    // only once every other step of the commit has succeeded. A system that knows
+    // no restart refuses.
+    virtual long PutInPlaceAtRestart(const char* /*file*/, const char* /*destination*/) {
+        return tw::kErrorAccessDenied;
+    }
+    // Deletes a file the commit set aside, once the run is over. One still in use
+    // (a loaded DLL can be renamed, not deleted) is deleted at the next restart:
+    // true then.
+    virtual bool DiscardSetAside(const char* path) {
+        DiscardFile(path);
+        return false;
+    }
     // Removes a folder (a path ending in a separator) that this run created, when
     // it is empty.
     virtual void RemoveFolder(const char* folder) = 0;
     // Starts the registration tool without waiting for it; null when it could not start.
     virtual std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) = 0;
+    // Has Windows start the tool as StartRegistration would, once, at the next
+    // restart: for a DLL that is put in place only then. False when it cannot.
+    virtual bool RegisterAtRestart(const RegistrationRequest& /*request*/) { return false; }
     // Waits until one tool of running (at most 64 that this system started, none
     // ended yet) has ended, or until timeout has passed, and sets the exit code of
     // each one that has ended.

@@ -108,6 +108,10 @@ public:
         return m_staged.PutInPlace(file, destination);
     }
     void DiscardFile(const char* path) override { m_staged.DiscardFile(path); }
+    long PutInPlaceAtRestart(const char* file, const char* destination) override {
+        return m_staged.PutInPlaceAtRestart(file, destination);
+    }
+    bool DiscardSetAside(const char* path) override { return m_staged.DiscardSetAside(path); }
     void RemoveFolder(const char* folder) override { tw::RemoveEmptyFolder(folder); }
 
     // With SEE_MASK_FLAG_NO_UI a failed start shows the user nothing. A start that
@@ -127,6 +131,24 @@ public:
         tw::KernelHandle process(info.hProcess);
         if (!process.IsValid()) return nullptr;
         return std::make_unique<ProcessTool>(std::move(process));
+    }
+
+    // A value of the machine's RunOnce key, in the 64-bit view where there is one
+    // (the one every start carries out), runs the command line once at the next
+    // start: the tool's path quoted, then the parameters.
+    bool RegisterAtRestart(const RegistrationRequest& request) override {
+        tw::RegistryKey key;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE,
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", 0, nullptr, 0,
+                            KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.Out(),
+                            nullptr) != ERROR_SUCCESS)
+            return false;
+        const std::string command =
+            std::string("\"") + request.toolPath + "\" " + request.parameters;
+        const std::string name = std::string("Tarnwhistle ") + request.parameters;
+        return RegSetValueExA(key.Get(), name.c_str(), 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(command.c_str()),
+                              static_cast<DWORD>(command.size() + 1)) == ERROR_SUCCESS;
     }
 
     // Messages are handled meanwhile: a tool that sends one to our windows must not

@@ -36,6 +36,16 @@ long RenameOpenFile(CFile& file, const char* to);
 // kErrorAccessDenied otherwise (as the one-step replacement refuses).
 long CheckReplaceable(const char* destination);
 
+// Deletes a file, or, when Windows refuses (a loaded DLL can be renamed but not
+// deleted), has it deleted at the next restart: true then. The host knows no
+// restart: a file it cannot delete stays.
+bool DeleteNowOrAtRestart(const char* path);
+
+// Has file replace destination at the next restart, as Windows allows for a
+// destination held open without delete sharing. 0, or the code of the call that
+// failed; kErrorAccessDenied on the host, which knows no restart.
+long ReplaceAtRestart(const char* file, const char* destination);
+
 // Removes a folder when it is empty; a failure is not reported.
 void RemoveEmptyFolder(const char* path);
 

@@ -66,6 +66,17 @@ long CheckReplaceable(const char* destination) {
     return 0;
 }
 
+bool DeleteNowOrAtRestart(const char* path) {
+    if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND) return false;
+    return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+long ReplaceAtRestart(const char* file, const char* destination) {
+    if (MoveFileExA(file, destination, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING))
+        return 0;
+    return static_cast<long>(GetLastError());
+}
+
 void RemoveEmptyFolder(const char* path) { RemoveDirectoryA(path); }
 
 }  // namespace tw

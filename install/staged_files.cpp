@@ -95,4 +95,13 @@ void StagedFiles::DiscardFile(const char* path) {
     if (!Discard(path)) DeleteCreatedFile(path);
 }
 
+long StagedFiles::PutInPlaceAtRestart(const char* file, const char* destination) {
+    if (long code = Release(file)) return code;
+    return ReplaceAtRestart(file, destination);
+}
+
+bool StagedFiles::DiscardSetAside(const char* path) {
+    return !Discard(path) && DeleteNowOrAtRestart(path);
+}
+
 }  // namespace tw

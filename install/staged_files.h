@@ -41,6 +41,13 @@ public:
     long SetAside(const char* destination, std::string& aside);
     long PutInPlace(const char* file, const char* destination);
     void DiscardFile(const char* path);
+    // For a destination held open without delete sharing, which cannot be set
+    // aside: the staged file is released, so that it stays, and replaces the
+    // destination at the next restart.
+    long PutInPlaceAtRestart(const char* file, const char* destination);
+    // Discards a file set aside; one that Windows will not delete yet (a loaded DLL)
+    // is deleted at the next restart: true then.
+    bool DiscardSetAside(const char* path);
 
 private:
     std::map<std::string, std::unique_ptr<CFile>> m_open;

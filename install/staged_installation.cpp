@@ -15,15 +15,17 @@ namespace {
 // The files set aside by a complete commit, deleted when the run lets go.
 class SetAsideFiles : public Hold {
 public:
-    SetAsideFiles(InstallSystem& system, std::vector<std::string> files)
-        : m_system(system), m_files(std::move(files)) {}
+    SetAsideFiles(InstallSystem& system, std::vector<std::string> files, bool& leftForRestart)
+        : m_system(system), m_files(std::move(files)), m_leftForRestart(leftForRestart) {}
     ~SetAsideFiles() override {
-        for (const std::string& file : m_files) m_system.DiscardFile(file.c_str());
+        for (const std::string& file : m_files)
+            if (m_system.DiscardSetAside(file.c_str())) m_leftForRestart = true;
     }
 
 private:
     InstallSystem& m_system;
     std::vector<std::string> m_files;
+    bool& m_leftForRestart;
 };
 
 }  // namespace
@@ -49,11 +51,21 @@ std::optional<std::string> StagedInstallation::Commit(std::string_view appDir) {
         } else {
             const long aside = m_system.SetAside(copy.destination.c_str(), copy.aside);
             if (aside != 0) copy.aside.clear();
+            if (aside == kErrorSharingViolation) {
+                copy.atRestart = true;
+                continue;
+            }
             if (aside != 0 && aside != kErrorFileNotFound) return copy.source;
             code = m_system.PutInPlace(copy.staged.c_str(), copy.destination.c_str());
         }
         if (code != 0) return copy.source;
         copy.placed = true;
+    }
+    for (const StagedCopy& copy : m_copies) {
+        if (!copy.atRestart) continue;
+        if (m_system.PutInPlaceAtRestart(copy.staged.c_str(), copy.destination.c_str()) != 0)
+            return copy.source;
+        m_atRestart.push_back(copy.destination);
     }
     return std::nullopt;
 }
@@ -99,12 +111,12 @@ void StagedInstallation::Undo() {
     m_copies.clear();
 }
 
-std::unique_ptr<Hold> StagedInstallation::TakeSetAside() {
+std::unique_ptr<Hold> StagedInstallation::TakeSetAside(bool& leftForRestart) {
     std::vector<std::string> files;
     for (const StagedCopy& copy : m_copies)
         if (!copy.aside.empty()) files.push_back(copy.aside);
     m_copies.clear();
-    return std::make_unique<SetAsideFiles>(m_system, std::move(files));
+    return std::make_unique<SetAsideFiles>(m_system, std::move(files), leftForRestart);
 }
 
 }  // namespace tw

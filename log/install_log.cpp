@@ -136,6 +136,9 @@ void InstallLog::WriteToolRunAs(const ::Registration& run) {
         case RegistrationOutcome::notStarted:
             Write<notStarted>(run.toolPath, run.parameters);
             break;
+        case RegistrationOutcome::atRestart:  // registrations only
+            Write<LogEvent::registrationAtRestart>(run.toolPath, run.parameters);
+            break;
     }
 }
 

@@ -35,9 +35,12 @@ enum class LogEvent {
     copied,
     copyFailed,
     notPutInPlace,       // the destination, the system's code
+    replacedAtRestart,   // a destination held without delete sharing
     registrationExited,  // the tool's path, its parameters, the exit code
     registrationStillRunning,
     registrationNotStarted,
+    registrationAtRestart,
+    setAsideDeletedAtRestart,  // a file set aside that was still in use
     installationSummary,
     notInstalled,
     installationUndone,
@@ -106,10 +109,14 @@ inline constexpr EventText kEventTexts[] = {
     {LogEvent::copied, "copy: {} -> {}: ok"},
     {LogEvent::copyFailed, "copy: {} -> {}: failed (system error {})"},
     {LogEvent::notPutInPlace, "commit: {} not put in place (system error {})"},
+    {LogEvent::replacedAtRestart, "replaced at the next restart: {}"},
     {LogEvent::registrationExited, "registration: \"{}\" {}: exit code {}"},
     {LogEvent::registrationStillRunning,
      "registration: \"{}\" {}: still running when the wait ended"},
     {LogEvent::registrationNotStarted, "registration: \"{}\" {}: not started"},
+    {LogEvent::registrationAtRestart,
+     "registration: \"{}\" {}: at the next restart (once its DLL is in place)"},
+    {LogEvent::setAsideDeletedAtRestart, "in use: {} deleted at the next restart"},
     {LogEvent::installationSummary, "summary: files copied {}, not installed {}, registrations {}"},
     {LogEvent::notInstalled, "not installed: {}"},
     {LogEvent::installationUndone, "installation undone: nothing changed"},

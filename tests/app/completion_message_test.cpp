@@ -34,11 +34,26 @@ struct Case {
     std::string text;
     std::string caption;
     unsigned style;
+    bool restartPending = false;
 };
 
 TEST(CompletionMessage, FollowsWhatTheInstallationDid) {
     const Case cases[] = {
         {"all well", false, {}, TW_TEXT_INSTALL_DONE, TW_TEXT_INFO_CAPTION, 0x0},
+        {"all well, complete once Windows restarts",
+         false,
+         {},
+         TW_TEXT_INSTALL_AT_RESTART,
+         TW_TEXT_INFO_CAPTION,
+         0x0,
+         true},
+        {"a failure is named whatever waits for the restart",
+         false,
+         {"Driver\\x.dll"},
+         FirstLine("1") + "\n\nDriver\\x.dll",
+         TW_TEXT_ERROR_CAPTION,
+         0x30,
+         true},
         {"nothing found", true, {}, TW_TEXT_NOTHING_FOUND, TW_TEXT_ERROR_CAPTION, 0x30},
         {"one failure, named after an empty line",
          false,
@@ -62,7 +77,8 @@ TEST(CompletionMessage, FollowsWhatTheInstallationDid) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        tw::CompletionMessage message = tw::ChooseCompletionMessage(c.nothingFound, c.failedFiles);
+        tw::CompletionMessage message =
+            tw::ChooseCompletionMessage(c.nothingFound, c.failedFiles, c.restartPending);
         EXPECT_EQ(message.text, c.text);
         EXPECT_STREQ(message.caption, c.caption.c_str());
         EXPECT_EQ(message.style, c.style);

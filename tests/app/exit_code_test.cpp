@@ -21,6 +21,7 @@ TEST(ExitCode, WindowsInstallerCodes) {
          ExitCode::failed, 1603},
         {"log not opened", ExitCode::logNotOpened, 1622},
         {"another run holds the lock", ExitCode::alreadyRunning, 1618},
+        {"installed, a file in use replaced at the next restart", ExitCode::restartPending, 3010},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -255,6 +255,64 @@ TEST(SilentRun, AnIncompleteInstallationFails) {
     }
 }
 
+// A file in use: the run is complete and ends with 3010; the log says what waits
+// for the restart (a file replaced then, a DLL registered then, a file set aside
+// deleted then), and the result that the installation is complete once Windows
+// restarts.
+TEST(SilentRun, AFileInUseEndsWith3010AndSaysWhatWaits) {
+    const std::string kDll = "C:\\Varnelquist\\Driver\\b.dll";
+    const std::string kRegistration =
+        "registration: \"C:\\Varnelquist\\regsvr32.exe\" /s C:\\Varnelquist\\Driver\\b.dll: ";
+    // 驱动程序将在 Windows 重新启动后安装完毕!
+    const std::string kResult =
+        "result: \xE9\xA9\xB1\xE5\x8A\xA8\xE7\xA8\x8B\xE5\xBA\x8F\xE5\xB0\x86\xE5\x9C\xA8 "
+        "Windows \xE9\x87\x8D\xE6\x96\xB0\xE5\x90\xAF\xE5\x8A\xA8\xE5\x90\x8E\xE5\xAE\x89\xE8"
+        "\xA3\x85\xE5\xAE\x8C\xE6\xAF\x95!";
+    struct InUseCase {
+        const char* name;
+        std::function<void(RecordingSystem&)> inUse;
+        Lines after;  // the log after the last copy
+    };
+    const InUseCase cases[] = {
+        {"a DLL held without sharing",
+         [&](RecordingSystem& s) { s.SetHeld(kDll); },
+         {"replaced at the next restart: " + kDll,
+          kRegistration + "at the next restart (once its DLL is in place)",
+          "summary: files copied 5, not installed 0, registrations 1", kResult, "exit code: 3010"}},
+        {"a loaded DLL",
+         [&](RecordingSystem& s) { s.SetLoaded(kDll); },
+         {"in use: " + kDll + ".old deleted at the next restart", kRegistration + "exit code 0",
+          "summary: files copied 5, not installed 0, registrations 1", kResult, "exit code: 3010"}},
+        {"a text held without sharing",
+         [](RecordingSystem& s) { s.SetHeld("C:\\Varnelquist\\a.txt"); },
+         {"replaced at the next restart: C:\\Varnelquist\\a.txt", kRegistration + "exit code 0",
+          "summary: files copied 5, not installed 0, registrations 1", kResult, "exit code: 3010"}},
+    };
+    for (const InUseCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string recordPath = folder / "ZAVIDAR.CFG";
+        const std::string logPath = folder / "run.log";
+        RecordingSystem system;
+        Package(system);
+        c.inUse(system);
+        const tw::RunSystem platform =
+            InstallationSystem({"C:\\pkg", recordPath.c_str(),
+                                [](const char*) { return std::optional<std::uint32_t>(0x10); },
+                                kFullPath, kNoIdentities},
+                               system);
+        {
+            tw::InstallLog log(logPath);
+            EXPECT_EQ(Code(tw::RunSilently({true, "", logPath, false}, platform, log)), 3010);
+        }
+        const Lines lines = LogLines(logPath);
+        auto lastCopy = std::find(lines.begin(), lines.end(),
+                                  "copy: C:\\pkg\\Driver\\b.dll -> " + kDll + ": ok");
+        ASSERT_NE(lastCopy, lines.end());
+        EXPECT_EQ(Lines(lastCopy + 1, lines.end()), c.after);
+    }
+}
+
 // A run undone gives the record back exactly what it held before (or removes it
 // when there was none), logs that nothing changed and ends with 1603.
 TEST(SilentRun, AnUndoneRunGivesTheRecordBack) {

@@ -821,3 +821,74 @@ SCENARIOS.append(("killed-commit",
 SCENARIOS.append(("one-run-at-a-time",
                   "one run at a time, killed copies, a removal across the restart",
                   scenario_one_at_a_time))
+
+
+def scenario_files_in_use(suite, name, checks):
+    """A reinstall while another program has loaded twsample.dll and holds held.dat
+    without delete sharing: the DLL's old version is renamed aside and the new one
+    is in place and registered at once; held.dat keeps its old bytes until the
+    restart puts the new ones in place; the run ends with 3010. After wineboot -r
+    nothing of the run is left, and the removal ends with 0."""
+    prefix = suite.prefix
+    forget_installations(prefix)
+    app_dir = suite.folder(name, "A")
+    app_text = suite.drive.dos(app_dir)
+    sample = (suite.tools_dir / "twsample.dll").read_bytes()
+    tool = wine.wine_regsvr32(prefix).read_bytes()
+    old = pkg.Package({"regsvr32.exe": tool},
+                      {"twsample.dll": sample, "held.dat": b"old held.dat\r\n"})
+    # Bytes after a DLL's image do not change what it loads as.
+    new = pkg.Package({"regsvr32.exe": tool},
+                      {"twsample.dll": sample + b"new version\r\n", "held.dat": b"new held.dat\r\n"})
+    args = ["/S", "/D=" + app_text]
+    for version, package in (("old", old), ("new", new)):
+        package.lay_out(suite.folder(name, version))
+    result = suite.run_installer(name + "-old", suite.folder(name, "old"), args=args, silent=True,
+                                 timeout=ui.install_timeout(1))
+    checks.equal(result.exit_code, ui.EXIT_INSTALLED, "exit status of the first installation")
+    marker = app_dir / "Driver" / MARKER
+    marker.unlink()
+
+    ready = suite.folder(name, "holder") / "ready"
+    holder = wine.WindowsProgram(
+        (suite.tools_dir / "hold_in_use.exe").resolve(), suite.folder(name, "holder"),
+        suite.scenario_artefacts / f"{name}-holder-wine.log",
+        args=[app_text + "\\Driver\\twsample.dll", app_text + "\\Driver\\held.dat",
+              suite.drive.dos(ready)])
+    try:
+        if not wait_for(ready.exists, ui.START_TIMEOUT, 0.1):
+            raise Failure("hold_in_use.exe did not get ready")
+        log = suite.install_log(name + "-new")
+        result = suite.run_installer(name + "-new", suite.folder(name, "new"),
+                                     args=args[:1] + ["/LOG=" + suite.drive.dos(log)] + args[1:],
+                                     silent=True, timeout=ui.install_timeout(1))
+        checks.equal(result.exit_code, ui.wine_exit_status(EXIT_RESTART_PENDING),
+                     "exit status with files in use")
+        tree = pkg.tree(app_dir / "Driver")
+        checks.equal(tree.get("twsample.dll"), new.driver["twsample.dll"],
+                     "the loaded DLL after the run")
+        checks.true(marker.exists(), "the new twsample.dll was not registered at once")
+        checks.equal(tree.get("held.dat"), old.driver["held.dat"], "the held file before the restart")
+        lines, problems = pkg.read_install_log(log)
+        checks.extend(problems)
+        checks.true(f"replaced at the next restart: {app_text}\\Driver\\held.dat" in lines,
+                    f"the held file's replacement not logged: {lines}")
+        checks.true(any(line.startswith("in use: ") and line.endswith(".old deleted at the next "
+                                                                      "restart") for line in lines),
+                    "the loaded DLL's old version left for the restart not logged")
+        checks.equal(lines[-1:], ["exit code: 3010"], "the log's last line")
+    finally:
+        holder.end_group()
+
+    checks.equal(wine_tool(prefix, "wineboot", "-r"), 0, "exit status of wineboot -r")
+    after = {rel: data for rel, data in pkg.tree(app_dir).items() if rel != "Driver/" + MARKER}
+    checks.extend(pkg.tree_differences(after, new.installed_layout(), "after the restart"))
+    lines = quiet_removal(suite, name + "-removal", suite.folder(name, "new"), checks,
+                          "after the restart")
+    checks.equal(lines[-1:], ["exit code: 0"], "the removal log's last line")
+
+
+EXIT_RESTART_PENDING = 3010
+SCENARIOS.append(("files-in-use",
+                  "a loaded DLL and a held file replaced, one at once and one at the restart",
+                  scenario_files_in_use))

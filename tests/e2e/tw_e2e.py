@@ -39,7 +39,7 @@ def parse_arguments():
     parser.add_argument("--tools", required=True, type=Path,
                         help="folder of the test tools (regsvr32.exe, "
                              "regsvr32_broadcast.exe, twsample.dll, edit_box_probe.exe, "
-                             "held_file.exe, pair\\)")
+                             "held_file.exe, hold_in_use.exe, pair\\)")
     parser.add_argument("--artefacts", required=True, type=Path)
     parser.add_argument("--suite", choices=("scenarios", "many-files", "removal", "transaction"),
                         default="scenarios")
@@ -61,6 +61,7 @@ def main():
     for needed in (args.exe, args.tools / "regsvr32.exe", args.tools / "regsvr32_broadcast.exe",
                    args.tools / "twsample.dll", args.tools / "planted" / "winmm.dll",
                    args.tools / "edit_box_probe.exe", args.tools / "held_file.exe",
+                   args.tools / "hold_in_use.exe",
                    *(args.tools / "pair" / version / f"pair_{name}.dll"
                      for version in ("old", "new") for name in ("alpha", "beta"))):
         if not needed.is_file():

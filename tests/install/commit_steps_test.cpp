@@ -13,10 +13,13 @@
 #include "install/replace_file.h"
 #include "install/set_aside.h"
 #include "install/staged_files.h"
+#include "tests/install/tool_fixtures.h"
 #include "tests/temp_folder.h"
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "common/win32_handles.h"
 #endif
 
 namespace {
@@ -193,6 +196,118 @@ TEST(CommitSteps, AFileHeldByAnotherProgramIsSetAsideOnlyWithDeleteSharing) {
             EXPECT_EQ(ReadBytes(folder / "d"), "old");
         }
     }
+}
+
+// The restart's pending renames: the session manager's list of names (NT paths: a
+// file, then where it goes, "!" before a target it may replace, empty for a
+// deletion). What the list held before the test is put back after it, so that no
+// test leaves the prefix's next start anything to do.
+class PendingRenames {
+public:
+    PendingRenames() : m_before(Raw()) {}
+    ~PendingRenames() {
+        tw::RegistryKey key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, key.Out()) !=
+            ERROR_SUCCESS)
+            return;
+        if (m_before.empty())
+            RegDeleteValueW(key.Get(), kValue);
+        else
+            RegSetValueExW(key.Get(), kValue, 0, REG_MULTI_SZ,
+                           reinterpret_cast<const BYTE*>(m_before.data()),
+                           static_cast<DWORD>(m_before.size() * sizeof(wchar_t)));
+    }
+    // The names added since the test began, in order.
+    std::vector<std::wstring> Added() const {
+        const std::wstring now = Raw();
+        std::vector<std::wstring> names;
+        std::size_t start = m_before.empty() ? 0 : m_before.size() - 1;  // past the end mark
+        for (std::size_t at = start; at < now.size(); ++at) {
+            if (now[at] != L'\0') continue;
+            names.push_back(now.substr(start, at - start));
+            start = at + 1;
+        }
+        if (!names.empty() && names.back().empty()) names.pop_back();  // the end mark
+        return names;
+    }
+
+private:
+    static constexpr const wchar_t* kSessionManager =
+        L"System\\CurrentControlSet\\Control\\Session Manager";
+    static constexpr const wchar_t* kValue = L"PendingFileRenameOperations";
+
+    static std::wstring Raw() {
+        std::wstring value(32768, L'\0');
+        DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kValue, RRF_RT_REG_MULTI_SZ, nullptr,
+                         value.data(), &size) != ERROR_SUCCESS)
+            return {};
+        value.resize(size / sizeof(wchar_t));
+        return value;
+    }
+
+    std::wstring m_before;
+};
+
+std::wstring NtPath(const std::string& path) {
+    return L"\\??\\" + std::wstring(path.begin(), path.end());
+}
+
+// Three destinations in use: a file another program opened with delete sharing
+// and a loaded DLL are set aside and replaced at once; a file held without
+// delete sharing keeps its bytes, and its staged file, kept past the run, is left
+// to replace it at the restart. Of the files set aside the shared one goes with
+// its last handle, while the loaded one (which cannot be deleted) is left to be
+// deleted at the restart.
+TEST(CommitSteps, AFileInUseIsSetAsideOrLeftForTheRestart) {
+    PendingRenames pending;
+    TempFolder folder;
+    WriteBytes(folder / "new", "new");
+    WriteBytes(folder / "shared", "old");
+    WriteBytes(folder / "held", "old");
+    ASSERT_TRUE(
+        CopyFileA(WinetoolsFile("twsample.dll").c_str(), (folder / "loaded.dll").c_str(), TRUE));
+    tw::KernelHandle shared(CreateFileA((folder / "shared").c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    tw::KernelHandle held(CreateFileA((folder / "held").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    HMODULE loaded = LoadLibraryA((folder / "loaded.dll").c_str());
+    ASSERT_TRUE(shared.IsValid() && held.IsValid() && loaded != nullptr);
+
+    tw::StagedFiles files;
+    std::vector<std::string> asides;
+    for (const char* name : {"shared", "loaded.dll"}) {
+        SCOPED_TRACE(name);
+        const tw::CopyOutcome staged =
+            files.Stage((folder / "new").c_str(), (folder / name).c_str());
+        ASSERT_TRUE(staged);
+        std::string aside;
+        ASSERT_EQ(files.SetAside((folder / name).c_str(), aside), 0);
+        ASSERT_EQ(files.PutInPlace(staged.staged.c_str(), (folder / name).c_str()), 0);
+        EXPECT_EQ(ReadBytes(folder / name), "new");
+        asides.push_back(aside);
+    }
+    const tw::CopyOutcome staged = files.Stage((folder / "new").c_str(), (folder / "held").c_str());
+    ASSERT_TRUE(staged);
+    std::string aside;
+    EXPECT_EQ(files.SetAside((folder / "held").c_str(), aside), tw::kErrorSharingViolation);
+    EXPECT_EQ(files.PutInPlaceAtRestart(staged.staged.c_str(), (folder / "held").c_str()), 0);
+
+    EXPECT_FALSE(files.DiscardSetAside(asides[0].c_str()));
+    EXPECT_TRUE(files.DiscardSetAside(asides[1].c_str()));
+    shared.Reset();
+    held.Reset();
+    FreeLibrary(loaded);
+    EXPECT_FALSE(PathExists(asides[0])) << "gone with its last handle";
+    EXPECT_EQ(ReadBytes(folder / "held"), "old");
+    EXPECT_EQ(ReadBytes(staged.staged), "new") << "kept for the restart";
+    EXPECT_TRUE(PathExists(asides[1])) << "kept for the restart";
+    EXPECT_EQ(pending.Added(),
+              (std::vector<std::wstring>{NtPath(staged.staged), L"!" + NtPath(folder / "held"),
+                                         NtPath(asides[1]), L""}));
+    DeleteFileA(staged.staged.c_str());
+    DeleteFileA(asides[1].c_str());
 }
 #endif
 

@@ -124,7 +124,7 @@ void RecordingSystem::FailCopy(const std::string& source, const std::string& des
 namespace {
 
 bool IsCommitCall(const std::string& call) {
-    for (const char* step : {"aside ", "put ", "discard ", "rmdir "})
+    for (const char* step : {"aside ", "put ", "restart ", "discard ", "rmdir "})
         if (call.rfind(step, 0) == 0) return true;
     return false;
 }
@@ -149,6 +149,7 @@ std::vector<std::string> RecordingSystem::Commit() const {
 
 long ScriptedSystem::SetAside(const char* destination, std::string& aside) {
     aside.clear();
+    if (m_held.count(destination)) return 32;       // ERROR_SHARING_VIOLATION
     if (!m_installed.count(destination)) return 2;  // ERROR_FILE_NOT_FOUND
     aside = std::string(destination) + ".old";
     return 0;
@@ -168,6 +169,22 @@ long RecordingSystem::PutInPlace(const char* file, const char* destination) {
     m_calls.push_back(std::string("put ") + file + " > " + destination);
     if (m_failedPuts.erase(destination)) return kScriptedCopyError;
     return ForwardingInstallSystem::PutInPlace(file, destination);
+}
+
+long RecordingSystem::PutInPlaceAtRestart(const char* file, const char* destination) {
+    m_calls.push_back(std::string("restart ") + file + " > " + destination);
+    if (m_failedRestarts.erase(destination)) return kScriptedCopyError;
+    return ForwardingInstallSystem::PutInPlaceAtRestart(file, destination);
+}
+
+bool RecordingSystem::DiscardSetAside(const char* path) {
+    m_calls.push_back(std::string("discard ") + path);
+    return ForwardingInstallSystem::DiscardSetAside(path);
+}
+
+bool RecordingSystem::RegisterAtRestart(const RegistrationRequest& request) {
+    m_calls.push_back(std::string("runonce ") + request.toolPath + " | " + request.parameters);
+    return ForwardingInstallSystem::RegisterAtRestart(request);
 }
 
 void RecordingSystem::DiscardFile(const char* path) {

@@ -26,6 +26,15 @@ public:
     void SetToolOutcome(const std::string& parameters, std::optional<std::uint32_t> exitCode);
     // A destination that exists: it is set aside as destination + ".old".
     void SetInstalled(const std::string& destination) { m_installed.insert(destination); }
+    // An installed destination another program holds without delete sharing: it
+    // cannot be set aside, and is replaced at the next restart.
+    void SetHeld(const std::string& destination) { m_held.insert(destination); }
+    // An installed destination loaded as a DLL: set aside, it is deleted only at the
+    // next restart.
+    void SetLoaded(const std::string& destination) {
+        m_installed.insert(destination);
+        m_loaded.insert(destination + ".old");
+    }
 
     std::unique_ptr<Hold> HoldFolder(const char*) override { return std::make_unique<Hold>(); }
     std::unique_ptr<Hold> HoldCopy(const char*, const char*) override {
@@ -41,6 +50,9 @@ public:
     long SetAside(const char* destination, std::string& aside) override;
     long PutInPlace(const char*, const char*) override { return 0; }
     void DiscardFile(const char*) override {}
+    long PutInPlaceAtRestart(const char*, const char*) override { return 0; }
+    bool DiscardSetAside(const char* path) override { return m_loaded.count(path) > 0; }
+    bool RegisterAtRestart(const RegistrationRequest&) override { return true; }
     void RemoveFolder(const char*) override {}
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
     // Every tool ends as planned: those planned to run on are the ones left.
@@ -55,6 +67,8 @@ private:
     std::map<std::string, std::vector<DirectoryEntry>> m_listings;
     std::map<std::string, std::optional<std::uint32_t>> m_toolOutcomes;
     std::set<std::string> m_installed;
+    std::set<std::string> m_held;
+    std::set<std::string> m_loaded;
 };
 
 // Holds the scripted system so that it exists before the forwarding base refers to it.
@@ -93,10 +107,14 @@ public:
     }
     // Scripted mode: a destination that exists before the run.
     void SetInstalled(const std::string& destination) { m_scripted.SetInstalled(destination); }
+    void SetHeld(const std::string& destination) { m_scripted.SetHeld(destination); }
+    void SetLoaded(const std::string& destination) { m_scripted.SetLoaded(destination); }
     // The commit's step on this destination fails with kScriptedCopyError, once:
     // setting it aside, or putting a file in its place.
     void FailSetAside(const std::string& destination) { m_failedAsides.insert(destination); }
     void FailPutInPlace(const std::string& destination) { m_failedPuts.insert(destination); }
+    // Leaving a file to replace this destination at the next restart fails.
+    void FailAtRestart(const std::string& destination) { m_failedRestarts.insert(destination); }
     // How securing this folder ends, and what the check of its files finds,
     // instead of the inner system's answer.
     void SetSecuring(const std::string& folder, tw::FolderSecuring securing) {
@@ -114,7 +132,9 @@ public:
     //   "wait N tools, B ms" (the same, while waiting for the end of every tool),
     //   "hold folder P", "hold I = O" (a copy I checked against O),
     //   "secure folder P", "check files in P",
-    //   "aside D" (set aside as A), "put F > D", "discard F", "rmdir P": the commit.
+    //   "aside D" (set aside as A), "put F > D", "restart F > D" (put in place at
+    //   the next restart), "discard F", "rmdir P": the commit;
+    //   "runonce T | P": a registration at the next restart.
     const std::vector<std::string>& Calls() const { return m_calls; }
     // The same without the "next", "hold", "secure" and "check" lines, and without
     // the commit's: the work itself.
@@ -131,8 +151,11 @@ public:
     long SetAside(const char* destination, std::string& aside) override;
     long PutInPlace(const char* file, const char* destination) override;
     void DiscardFile(const char* path) override;
+    long PutInPlaceAtRestart(const char* file, const char* destination) override;
+    bool DiscardSetAside(const char* path) override;
     void RemoveFolder(const char* folder) override;
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
+    bool RegisterAtRestart(const RegistrationRequest& request) override;
     void WaitForAnyTool(const std::vector<StartedTool*>& running,
                         std::chrono::milliseconds timeout) override;
     void FinalWait(bool begins) override;
@@ -149,6 +172,7 @@ private:
     std::set<std::pair<std::string, std::string>> m_failedCopies;
     std::set<std::string> m_failedAsides;
     std::set<std::string> m_failedPuts;
+    std::set<std::string> m_failedRestarts;
     bool m_failStarts = false;
     std::set<std::string> m_refusedHolds;
     std::optional<std::chrono::milliseconds> m_toolBound;

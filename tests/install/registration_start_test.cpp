@@ -20,6 +20,8 @@
 
 #include <windows.h>
 
+#include "common/win32_handles.h"
+
 namespace {
 
 std::string Join(const std::string& folder, const std::string& name) {
@@ -212,4 +214,27 @@ TEST(PlatformToolWait, AToolStillRunningAtTheTimeoutIsLeftRunningAndSeenToEndLat
     system.WaitForAnyTool({started.get()}, std::chrono::milliseconds(20000));
     EXPECT_EQ(started->exitCode, 0u);
     EXPECT_LT((system.Now() - before).count(), 15000);
+}
+
+// A DLL that waits for the restart is registered then: a value of the machine's
+// RunOnce key (the 64-bit view, which every start carries out) holds the command
+// line, the tool's path quoted and the parameters as the run gives them.
+TEST(PlatformRegistration, ADllWaitingForTheRestartIsRegisteredByRunOnce) {
+    constexpr const char* kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    const char* parameters = "/s \"C:\\Varnel quist\\Driver\\x.dll\"";
+    const std::string name = std::string("Tarnwhistle ") + parameters;
+    ASSERT_TRUE(PlatformInstallSystem().RegisterAtRestart(
+        {"C:\\Varnel quist\\regsvr32.exe", parameters, "C:\\Varnel quist\\"}));
+    tw::RegistryKey key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunOnce, 0,
+                            KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_WOW64_64KEY, key.Out()),
+              ERROR_SUCCESS);
+    char value[512] = {};
+    DWORD size = sizeof(value);
+    EXPECT_EQ(RegGetValueA(key.Get(), nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr, value, &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(value,
+                 "\"C:\\Varnel quist\\regsvr32.exe\" /s \"C:\\Varnel quist\\Driver\\x.dll\"");
+    EXPECT_EQ(RegDeleteValueA(key.Get(), name.c_str()), ERROR_SUCCESS)
+        << "nothing left for the prefix's next start";
 }

@@ -95,6 +95,8 @@ std::string Outcome(const Registration& record) {
             return record.parameters + " not started";
         case RegistrationOutcome::exited:
             return record.parameters + " exit " + std::to_string(record.exitCode);
+        case RegistrationOutcome::atRestart:
+            return record.parameters + " at the restart";
         case RegistrationOutcome::stillRunning:
             break;
     }
