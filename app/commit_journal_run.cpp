@@ -46,6 +46,11 @@ void JournaledInstallSystem::DiscardFile(const char* path) {
     ForwardingInstallSystem::DiscardFile(path);
 }
 
+bool JournaledInstallSystem::DiscardSetAside(const char* path) {
+    if (m_state == State::open && m_asides.count(path)) return false;
+    return ForwardingInstallSystem::DiscardSetAside(path);
+}
+
 bool JournaledInstallSystem::Write() {
     std::optional<std::string> bytes = FormatCommitJournal(m_journal);
     return bytes && m_store.WriteJournal(*bytes);

@@ -36,6 +36,7 @@ public:
     std::optional<std::string> BeginCommit(const CommitJournal& journal) override;
     // While the journal is open, a file set aside stays: it is the next run's to put back.
     void DiscardFile(const char* path) override;
+    bool DiscardSetAside(const char* path) override;
 
     // After the list is written: the journal made final, or else removed, so that the
     // files set aside may go; when neither can be done they stay with the journal.

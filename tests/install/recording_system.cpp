@@ -152,6 +152,7 @@ long ScriptedSystem::SetAside(const char* destination, std::string& aside) {
     if (m_held.count(destination)) return 32;       // ERROR_SHARING_VIOLATION
     if (!m_installed.count(destination)) return 2;  // ERROR_FILE_NOT_FOUND
     aside = std::string(destination) + ".old";
+    m_installed.erase(destination);
     return 0;
 }
 

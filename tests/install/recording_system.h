@@ -48,10 +48,18 @@ public:
         return {0, std::nullopt, std::string(destination) + ".new"};
     }
     long SetAside(const char* destination, std::string& aside) override;
-    long PutInPlace(const char*, const char*) override { return 0; }
+    // An installed or held destination is taken until it is set aside.
+    long PutInPlace(const char*, const char* destination) override {
+        return m_installed.count(destination) || m_held.count(destination) ? 183 : 0;
+    }
     void DiscardFile(const char*) override {}
     long PutInPlaceAtRestart(const char*, const char*) override { return 0; }
-    bool DiscardSetAside(const char* path) override { return m_loaded.count(path) > 0; }
+    // A loaded file waits for the restart; any other goes now.
+    bool DiscardSetAside(const char* path) override {
+        if (m_loaded.count(path)) return true;
+        DiscardFile(path);
+        return false;
+    }
     bool RegisterAtRestart(const RegistrationRequest&) override { return true; }
     void RemoveFolder(const char*) override {}
     std::unique_ptr<StartedTool> StartRegistration(const RegistrationRequest& request) override;
