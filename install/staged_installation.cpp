@@ -36,9 +36,11 @@ std::optional<std::string> StagedInstallation::Commit() {
     for (StagedCopy& copy : m_copies) {
         if (copy.superseded) continue;
         const long aside = m_system.SetAside(copy.destination.c_str(), copy.aside);
+        m_events.SetAside(copy.destination.c_str(), aside);
         if (aside != 0 && aside != kErrorFileNotFound) return copy.source;
-        if (m_system.PutInPlace(copy.staged.c_str(), copy.destination.c_str()) != 0)
-            return copy.source;
+        const long put = m_system.PutInPlace(copy.staged.c_str(), copy.destination.c_str());
+        m_events.Committed(copy.destination.c_str(), put);
+        if (put != 0) return copy.source;
         copy.placed = true;
     }
     return std::nullopt;
@@ -62,8 +64,10 @@ void StagedInstallation::Undo() {
             m_system.DiscardFile(copy->destination.c_str());
         else
             m_system.DiscardFile(copy->staged.c_str());
-        if (!copy->aside.empty())
-            m_system.PutInPlace(copy->aside.c_str(), copy->destination.c_str());
+        const long back = copy->aside.empty()
+                              ? 0
+                              : m_system.PutInPlace(copy->aside.c_str(), copy->destination.c_str());
+        m_events.RolledBack(copy->destination.c_str(), back);
     }
     m_copies.clear();
 }

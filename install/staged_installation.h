@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "install/install_events.h"
 #include "install/install_system.h"
 
 namespace tw {
@@ -26,7 +27,9 @@ struct StagedCopy {
 
 class StagedInstallation {
 public:
-    explicit StagedInstallation(InstallSystem& system) : m_system(system) {}
+    // Each step of the commit and of the undo is told to events.
+    StagedInstallation(InstallSystem& system, InstallEvents& events)
+        : m_system(system), m_events(events) {}
     StagedInstallation(const StagedInstallation&) = delete;
     StagedInstallation& operator=(const StagedInstallation&) = delete;
     // Discards what is still staged or set aside when neither committed nor undone.
@@ -54,6 +57,7 @@ private:
     void DropSuperseded();
 
     InstallSystem& m_system;
+    InstallEvents& m_events;
     std::vector<StagedCopy> m_copies;
 };
 

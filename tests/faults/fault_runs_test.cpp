@@ -28,7 +28,7 @@
 #include "install/engine.h"
 #include "common/path_rules.h"
 #include "common/sha256.h"
-#include "install/forwarding_install_system.h"
+#include "tests/install/forwarding_install_system.h"
 #include "install/platform_install_system.h"
 #include "install/staged_files.h"
 #include "res/texts.h"
@@ -104,6 +104,9 @@ private:
     std::string m_target;
     tw::StagedFiles m_staged;  // the staged files this system's own copies made
 };
+
+// Nothing watches these runs: what they leave is checked on disk.
+tw::InstallEvents unwatched;
 
 using Files = std::map<std::string, std::string>;
 
@@ -197,7 +200,7 @@ TEST(FaultRuns, EachFaultKeepsThePreviousInstallationAndIsCounted) {
 
         FaultySystem system(c.fault, c.target);
         InstallSummary summary =
-            InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system);
+            InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system, unwatched);
         holder.reset();
         summary.holds.clear();  // the files set aside go with them
 
@@ -330,7 +333,7 @@ TEST(FaultRuns, OnlyTheToolAndTheDllsThisRunCopiedAreStarted) {
 
         FaultySystem system(c.fault, c.target);
         InstallSummary summary =
-            InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system);
+            InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system, unwatched);
 
         std::vector<std::string> failed = summary.failedFiles;
         std::sort(failed.begin(), failed.end());
@@ -353,7 +356,7 @@ TEST(FaultRuns, TheDirectoryIsLockedAndAFileAnotherUserOwnsStartsNoTool) {
         ASSERT_EQ(chmod(install.App().c_str(), 0777), 0);
         FaultySystem system(Fault::none, "");
         InstallSummary summary =
-            InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system);
+            InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system, unwatched);
         struct stat st {};
         ASSERT_EQ(stat(install.App().c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0022, 0u);
@@ -367,7 +370,7 @@ TEST(FaultRuns, TheDirectoryIsLockedAndAFileAnotherUserOwnsStartsNoTool) {
     ASSERT_EQ(chown((install.App() + "/Driver/helper.drv").c_str(), 4321, 4321), 0);
     FaultySystem system(Fault::none, "");
     InstallSummary summary =
-        InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system);
+        InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system, unwatched);
     EXPECT_TRUE(system.starts.empty());
     ASSERT_EQ(summary.failedFiles.size(), 3u);
     const std::string planted = tw::ToPosixPath(summary.failedFiles[0]);
@@ -456,7 +459,9 @@ TEST(FaultRuns, ASwapTheMomentTheHoldsEndNeverReachesTheListOrATool) {
     EXPECT_EQ(listed[dll], "2 " + DigestText(install.driver["a.dll"]));
 
     FaultySystem tools(Fault::none, "");
-    tw::RemovalSummary removal = tw::RemoveInstalledFiles(*list, PlatformRemovalSystem(), tools);
+    tw::RemovalEvents unseen;
+    tw::RemovalSummary removal =
+        tw::RemoveInstalledFiles(*list, PlatformRemovalSystem(), tools, unseen);
     EXPECT_TRUE(tools.starts.empty()) << "no tool started, no DLL loaded";
     EXPECT_EQ(ReadBytes(install.App() + "/regsvr32.exe"), swapped);
     EXPECT_EQ(ReadBytes(install.App() + "/Driver/a.dll"), swapped);

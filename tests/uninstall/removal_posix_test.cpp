@@ -27,6 +27,7 @@ struct Disk {
     std::string elsewhere = root / "elsewhere/";
     tw::InstalledList list;
     RecordingSystem tools;  // no DLLs here: nothing is started
+    tw::RemovalEvents unseen;
 
     Disk() {
         MakeFolder(root / "app");
@@ -43,7 +44,7 @@ struct Disk {
         list.files.push_back({path, DigestOf(bytes), bytes.size(), tw::FileRole::file});
     }
     tw::RemovalSummary Remove() {
-        return tw::RemoveInstalledFiles(list, PlatformRemovalSystem(), tools);
+        return tw::RemoveInstalledFiles(list, PlatformRemovalSystem(), tools, unseen);
     }
 };
 
