@@ -53,9 +53,7 @@ InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, 
         if (progress)
             shown.emplace(system.packageFolder, appDir,
                           PlanInstallation(system.install, system.packageFolder), *progress);
-        std::vector<InstallEvents*> listeners{&logged, &recorder};
-        if (shown) listeners.push_back(&*shown);
-        InstallEventsFanOut events(std::move(listeners));
+        InstallEventsFanOut events(logged, recorder, shown ? &*shown : nullptr);
         InstallSummary summary = system.engine.InstallDriverFiles(
             system.packageFolder.c_str(), appDir.c_str(), system.install, events);
         if (summary.undone) RestoreRecordBefore(system, log);

@@ -101,7 +101,7 @@ TEST(EngineEvents, AFanOutTellsEachListenerTheSameRun) {
     Package(system);
     bool finalWait = false;
     RecordedEvents other(finalWait);
-    tw::InstallEventsFanOut both({&system.Events(), &other});
+    tw::InstallEventsFanOut both(system.Events(), other);
     ::InstallDriverFiles("C:\\pkg", "C:\\App\\", system, both);
     EXPECT_EQ(system.Heard().size(), 15u);
     EXPECT_EQ(other.Lines(), system.Heard());

@@ -109,7 +109,7 @@ TEST(InstallProgress, ShowsEveryCopyAndRegistrationInTheOrderOfTheRun) {
     Lines planning = inner.Work();
     RecordingObserver observer;
     tw::InstallProgress shown("C:\\pkg", "C:\\App\\", plan, observer);
-    tw::InstallEventsFanOut events({&inner.Events(), &shown});
+    tw::InstallEventsFanOut events(inner.Events(), shown);
     InstallDriverFiles("C:\\pkg", "C:\\App\\", inner, events);
 
     // Six copies and one registration (the tool starts: this run copied it): each
