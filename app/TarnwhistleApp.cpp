@@ -77,9 +77,10 @@ int CTarnwhistleApp::ExitInstance() {
 }
 
 InstallSummary CTarnwhistleApp::InstallDriverFiles(CString sourceRoot, CString appDir,
-                                                   InstallSystem& system) {
+                                                   InstallSystem& system,
+                                                   tw::InstallEvents& events) {
     OneMillisecondTimer pauses;
-    return ::InstallDriverFiles(sourceRoot, appDir, system);
+    return ::InstallDriverFiles(sourceRoot, appDir, system, events);
 }
 
 BOOL CTarnwhistleApp::CopyOneFile(const char* source, const char* destination) {

@@ -18,10 +18,10 @@ public:
     int ExitInstance() override;
 
     // Copies driversupport\ and Driver\ of sourceRoot into appDir and registers the
-    // DLLs of Driver\ through system, with the system timer at 1 ms meanwhile; both
-    // strings are the engine's own copies.
-    InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir,
-                                      InstallSystem& system) override;
+    // DLLs of Driver\ through system, with the system timer at 1 ms meanwhile, each
+    // step told to events; both strings are the engine's own copies.
+    InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir, InstallSystem& system,
+                                      tw::InstallEvents& events) override;
     // One file to one destination; FALSE when it could not be copied.
     BOOL CopyOneFile(const char* source, const char* destination);
 

@@ -5,13 +5,13 @@
 #include <utility>
 
 #include "app/commit_journal_run.h"
-#include "app/logging_install_system.h"
+#include "app/install_log_events.h"
 #include "common/path_rules.h"
 #include "config/config_writer.h"
 #include "config/record_snapshot.h"
-#include "install/progress_install_system.h"
-#include "install/progress_plan.h"
 #include "install/copy_recorder.h"
+#include "install/install_progress.h"
+#include "install/progress_plan.h"
 #include "res/texts.h"
 #include "uninstall/keep_for_removal.h"
 
@@ -40,21 +40,6 @@ void RestoreRecordBefore(const RunSystem& system, InstallLog& log) {
         log.Write<LogEvent::recordNotRestored>(system.recordPath);
 }
 
-// The engine on installing; with progress, on a system that shows each step to it,
-// made in observed: the summary's holds reach the system the engine was given, so
-// it lasts as long as they do.
-InstallSummary RunObserved(const RunSystem& system, const std::string& appDir,
-                           InstallSystem& installing, ProgressObserver* progress,
-                           std::optional<ProgressInstallSystem>& observed) {
-    if (!progress)
-        return system.engine.InstallDriverFiles(system.packageFolder.c_str(), appDir.c_str(),
-                                                installing);
-    ProgressPlan plan = PlanInstallation(system.install, system.packageFolder);
-    observed.emplace(installing, system.packageFolder, appDir, plan, *progress);
-    return system.engine.InstallDriverFiles(system.packageFolder.c_str(), appDir.c_str(),
-                                            *observed);
-}
-
 }  // namespace
 
 InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, InstallLog& log,
@@ -66,10 +51,17 @@ InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, 
         JournaledInstallSystem journaled(system.install, system.store, record,
                                          system.keepForRemoval ? system.recordBefore : nullptr,
                                          log);
-        LoggingInstallSystem logging(system.keepForRemoval ? journaled : system.install, log);
-        CopyRecorder recorder(logging);
-        std::optional<ProgressInstallSystem> observed;
-        InstallSummary summary = RunObserved(system, appDir, recorder, progress.get(), observed);
+        // The log, the list and, with windows, the progress hear every step.
+        InstallLogEvents logged(log);
+        CopyRecorder recorder;
+        std::optional<InstallProgress> shown;
+        if (progress)
+            shown.emplace(system.packageFolder, appDir,
+                          PlanInstallation(system.install, system.packageFolder), *progress);
+        InstallEventsFanOut events(logged, recorder, shown ? &*shown : nullptr);
+        InstallSummary summary = system.engine.InstallDriverFiles(
+            system.packageFolder.c_str(), appDir.c_str(),
+            system.keepForRemoval ? journaled : system.install, events);
         if (summary.undone) {
             RestoreRecordBefore(system, log);
             journaled.Clear();

@@ -156,7 +156,11 @@ ExitCode Remove(bool silent, const RunSystem& system, RunWindows& windows, Insta
     {
         std::unique_ptr<ProgressObserver> progress;
         if (!silent) progress = windows.ShowProgress(TW_TEXT_REMOVAL_PROGRESS_CAPTION);
-        summary = RemoveInstalledFiles(*list, system.removal, system.install, progress.get());
+        RemovalEvents unseen;
+        std::optional<RemovalProgress> shown;
+        if (progress) shown.emplace(*list, *progress);
+        summary =
+            RemoveInstalledFiles(*list, system.removal, system.install, shown ? *shown : unseen);
     }
     LogRemoval(summary, log);
     std::vector<std::string> failed = summary.failedFiles;

@@ -27,8 +27,8 @@ class InstallationEngine {
 public:
     virtual ~InstallationEngine() = default;
     virtual InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir,
-                                              InstallSystem& system) {
-        return ::InstallDriverFiles(sourceRoot, appDir, system);
+                                              InstallSystem& system, InstallEvents& events) {
+        return ::InstallDriverFiles(sourceRoot, appDir, system, events);
     }
 };
 

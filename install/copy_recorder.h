@@ -1,6 +1,6 @@
-// An installation system that passes every call on and remembers each
-// destination that a copy completed, in order, with the digest of the bytes that
-// copy wrote, so that the run can list what it installed.
+// Hears the installation's events and remembers each destination that a copy
+// completed, in order, with the digest of the bytes that copy wrote, so that the
+// run can list what it installed.
 #pragma once
 
 #include <optional>
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/sha256.h"
-#include "install/forwarding_install_system.h"
+#include "install/install_events.h"
 
 namespace tw {
 
@@ -19,14 +19,10 @@ struct CopiedFile {
     friend bool operator==(const CopiedFile&, const CopiedFile&) = default;
 };
 
-class CopyRecorder : public ForwardingInstallSystem {
+class CopyRecorder : public InstallEvents {
 public:
-    using ForwardingInstallSystem::ForwardingInstallSystem;
-
-    tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
-        tw::CopyOutcome copied = Inner().CopyFileTo(source, destination);
-        if (copied) m_copied.push_back({destination, copied.written});
-        return copied;
+    void Staged(const char*, const char* destination, const CopyOutcome& outcome) override {
+        if (outcome) m_copied.push_back({destination, outcome.written});
     }
 
     // Each completed copy; a file copied twice appears twice.

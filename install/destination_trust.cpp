@@ -3,7 +3,9 @@
 namespace tw {
 
 bool DestinationTrust::Secure(const char* folder) {
-    if (m_system.SecureFolder(folder).result == FolderSecuring::Result::failed) {
+    const FolderSecuring securing = m_system.SecureFolder(folder);
+    m_events.FolderSecured(folder, securing);
+    if (securing.result == FolderSecuring::Result::failed) {
         Bar(folder);
         return false;
     }
@@ -16,6 +18,7 @@ void DestinationTrust::CheckFiles() {
     m_checked = true;
     for (int i = 0; i < m_secured; ++i) {
         UntrustedFiles found = m_system.FindUntrustedFiles(m_folders[i]);
+        m_events.FilesChecked(m_folders[i], found);
         if (found.unreadable) Bar(m_folders[i]);
         for (const std::string& name : found.names) Bar(m_folders[i], name);
     }

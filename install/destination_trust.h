@@ -10,15 +10,18 @@
 #include <string>
 #include <vector>
 
+#include "install/install_events.h"
 #include "install/install_system.h"
 
 namespace tw {
 
 class DestinationTrust {
 public:
-    // failures: the run's list of what was not installed, added to as found.
-    DestinationTrust(InstallSystem& system, std::vector<std::string>& failures)
-        : m_system(system), m_failures(failures) {}
+    // failures: the run's list of what was not installed, added to as found; each
+    // securing and each check is told to events.
+    DestinationTrust(InstallSystem& system, InstallEvents& events,
+                     std::vector<std::string>& failures)
+        : m_system(system), m_events(events), m_failures(failures) {}
 
     // folder ends in a separator, is held, and stays valid for the object's life.
     // True when it is locked now.
@@ -31,6 +34,7 @@ private:
     void Bar(const char* folder, const std::string& name = {});
 
     InstallSystem& m_system;
+    InstallEvents& m_events;
     std::vector<std::string>& m_failures;
     const char* m_folders[2] = {};  // those secured, in order: A and its Driver\ at most
     int m_secured = 0;

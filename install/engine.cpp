@@ -26,8 +26,12 @@ using tw::kToolName;
 // One call of the engine: the two normalised roots, the path buffers and the tally.
 class Installation {
 public:
-    Installation(std::string sourceRoot, std::string appDir, InstallSystem& system)
-        : m_source(std::move(sourceRoot)), m_app(std::move(appDir)), m_system(system) {}
+    Installation(std::string sourceRoot, std::string appDir, InstallSystem& system,
+                 tw::InstallEvents& events)
+        : m_source(std::move(sourceRoot)),
+          m_app(std::move(appDir)),
+          m_system(system),
+          m_events(events) {}
 
     // Every copy is staged first; only when all of them are does the installation
     // change, and the DLLs are registered only once every file is in place.
@@ -51,7 +55,7 @@ private:
     // cannot be held) gets no file, and nothing is created through a link.
     void HoldDestinationFolders() {
         // A folder whose path does not fit is not held, and gets no file either.
-        if (m_appFolder.Compose({m_app})) m_appHold = m_system.HoldFolder(m_appFolder.c_str());
+        if (m_appFolder.Compose({m_app})) m_appHold = HoldFolder(m_appFolder);
         if (!m_appHold) return;
         // From here on A is reached by the path that leads to the folder held, never
         // again through a link that may have been pointed elsewhere since.
@@ -61,9 +65,16 @@ private:
         m_summary.appFolder = {m_app, m_appHold->Identity()};
         if (!m_driverFolder.Compose({m_app, kDriverFolder})) return;
         m_createdDriverFolder = m_system.CreateFolder(m_driverFolder.c_str());
-        m_driverHold = m_system.HoldFolder(m_driverFolder.c_str());
+        m_driverHold = HoldFolder(m_driverFolder);
         if (m_driverHold)
             m_summary.driverFolder = {m_driverFolder.c_str(), m_driverHold->Identity()};
+    }
+
+    // A folder that cannot be held is told to the events.
+    std::unique_ptr<Hold> HoldFolder(const PathBuffer& folder) {
+        std::unique_ptr<Hold> hold = m_system.HoldFolder(folder.c_str());
+        if (!hold) m_events.FolderNotHeld(folder.c_str());
+        return hold;
     }
 
     // Each folder held is locked to administrators before its first file.
@@ -161,7 +172,9 @@ private:
 
     // The copy is staged beside its destination, for the commit.
     bool Copy(const PathBuffer& source, const PathBuffer& destination, std::string sourceName) {
+        m_events.CopyBegins(source.c_str());
         tw::CopyOutcome copied = m_system.CopyFileTo(source.c_str(), destination.c_str());
+        m_events.Staged(source.c_str(), destination.c_str(), copied);
         if (!copied) return false;
         m_staged.Add(std::move(copied.staged), std::string(destination.view()),
                      std::move(sourceName));
@@ -284,6 +297,7 @@ private:
     const std::string m_source;  // the package folder, ending in "\"
     std::string m_app;  // the application directory, ending in "\"; once held, its held path
     InstallSystem& m_system;
+    tw::InstallEvents& m_events;
     PathBuffer m_searchPattern;
     PathBuffer m_appFolder;
     PathBuffer m_driverFolder;
@@ -296,23 +310,24 @@ private:
     // Held for the whole call, then handed on with the summary.
     std::unique_ptr<Hold> m_appHold;
     std::unique_ptr<Hold> m_driverHold;
-    tw::DestinationTrust m_trust{m_system, m_summary.failedFiles};
+    tw::DestinationTrust m_trust{m_system, m_events, m_summary.failedFiles};
     std::string m_toolName{kToolName};  // the package's name for the tool
     bool m_toolCopied = false;
     bool m_toolDecided = false;
     std::unique_ptr<Hold> m_toolHold;
-    tw::ToolPool m_tools{m_system, m_summary.registrations};
+    tw::ToolPool m_tools{m_system, m_summary.registrations, m_events};
     bool m_createdDriverFolder = false;
     bool m_incomplete = false;                  // a file or a folder of the package was not staged
     std::vector<std::string> m_dllsToRegister;  // the driver pass's DLLs, in its order
-    tw::StagedInstallation m_staged{m_system};
+    tw::StagedInstallation m_staged{m_system, m_events};
     std::unique_ptr<Hold> m_setAside;  // deletes the files the commit set aside
 };
 
 }  // namespace
 
-InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir, InstallSystem& system) {
+InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir, InstallSystem& system,
+                                  tw::InstallEvents& events) {
     return Installation(tw::WithTrailingSeparator(sourceRoot.GetString()),
-                        tw::WithTrailingSeparator(appDir.GetString()), system)
+                        tw::WithTrailingSeparator(appDir.GetString()), system, events)
         .Run();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/CString.h"
+#include "install/install_events.h"
 #include "install/install_summary.h"
 #include "install/install_system.h"
 
@@ -13,5 +14,6 @@
 // every copy is staged, puts them in place, then starts the registration tools and
 // waits for them (300 s at most after the last start), and reports what happened.
 // A failure before every file is in place undoes the run (InstallSummary::undone);
-// a failed registration does not.
-InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir, InstallSystem& system);
+// a failed registration does not. Each step is told to events as it happens.
+InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir, InstallSystem& system,
+                                  tw::InstallEvents& events);

@@ -1,5 +1,5 @@
 // An installation system that passes every call on to another one. A system that
-// watches or changes a few calls (the install log, the tests' recording and faults)
+// changes a few calls (the commit's journal, the tests' recording and faults)
 // derives from it and overrides only those, so that a call added to InstallSystem
 // reaches the inner system without further work.
 #pragma once
@@ -56,7 +56,6 @@ public:
         m_inner.WaitForAnyTool(running, timeout);
     }
     std::chrono::milliseconds Now() override { return m_inner.Now(); }
-    void FinalWait(bool begins) override { m_inner.FinalWait(begins); }
     tw::FolderSecuring SecureFolder(const char* folder) override {
         return m_inner.SecureFolder(folder);
     }

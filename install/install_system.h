@@ -143,10 +143,6 @@ public:
                                 std::chrono::milliseconds timeout) = 0;
     // A steady clock, from any fixed point, on which the tools' deadline is counted.
     virtual std::chrono::milliseconds Now() = 0;
-    // The wait for the end of every tool is a series of WaitForAnyTool calls: a
-    // system that shows or records the run is told when it begins and when it is
-    // over. A platform has nothing to do.
-    virtual void FinalWait(bool /*begins*/) {}
 
     // Locks a held folder (a path ending in a separator) to administrators when
     // anyone else may change it, as install/folder_securing.h says.

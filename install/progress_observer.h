@@ -1,6 +1,7 @@
 // What a run shows of an installation while it goes on: the step and file under
 // way and how far the run has come. The installation reports to it through
-// ProgressInstallSystem; a window (or a test) implements it.
+// InstallProgress, the removal through RemovalProgress; a window (or a test)
+// implements it.
 #pragma once
 
 #include <string>

@@ -15,15 +15,23 @@ namespace {
 // The files set aside by a complete commit, deleted when the run lets go.
 class SetAsideFiles : public Hold {
 public:
-    SetAsideFiles(InstallSystem& system, std::vector<std::string> files, bool& leftForRestart)
-        : m_system(system), m_files(std::move(files)), m_leftForRestart(leftForRestart) {}
+    SetAsideFiles(InstallSystem& system, InstallEvents& events, std::vector<std::string> files,
+                  bool& leftForRestart)
+        : m_system(system),
+          m_events(events),
+          m_files(std::move(files)),
+          m_leftForRestart(leftForRestart) {}
     ~SetAsideFiles() override {
-        for (const std::string& file : m_files)
-            if (m_system.DiscardSetAside(file.c_str())) m_leftForRestart = true;
+        for (const std::string& file : m_files) {
+            if (!m_system.DiscardSetAside(file.c_str())) continue;
+            m_events.SetAsideDeletedAtRestart(file.c_str());
+            m_leftForRestart = true;
+        }
     }
 
 private:
     InstallSystem& m_system;
+    InstallEvents& m_events;
     std::vector<std::string> m_files;
     bool& m_leftForRestart;
 };
@@ -50,6 +58,7 @@ std::optional<std::string> StagedInstallation::Commit(std::string_view appDir) {
             copy.aside.clear();  // nothing set aside to put back
         } else {
             const long aside = m_system.SetAside(copy.destination.c_str(), copy.aside);
+            m_events.SetAside(copy.destination.c_str(), aside);
             if (aside != 0) copy.aside.clear();
             if (aside == kErrorSharingViolation) {
                 copy.atRestart = true;
@@ -58,13 +67,19 @@ std::optional<std::string> StagedInstallation::Commit(std::string_view appDir) {
             if (aside != 0 && aside != kErrorFileNotFound) return copy.source;
             code = m_system.PutInPlace(copy.staged.c_str(), copy.destination.c_str());
         }
+        m_events.Committed(copy.destination.c_str(), code);
         if (code != 0) return copy.source;
         copy.placed = true;
     }
     for (const StagedCopy& copy : m_copies) {
         if (!copy.atRestart) continue;
-        if (m_system.PutInPlaceAtRestart(copy.staged.c_str(), copy.destination.c_str()) != 0)
+        const long code =
+            m_system.PutInPlaceAtRestart(copy.staged.c_str(), copy.destination.c_str());
+        if (code != 0) {
+            m_events.Committed(copy.destination.c_str(), code);
             return copy.source;
+        }
+        m_events.WaitsForRestart(copy.destination.c_str());
         m_atRestart.push_back(copy.destination);
     }
     return std::nullopt;
@@ -105,8 +120,10 @@ void StagedInstallation::Undo() {
             m_system.DiscardFile(copy->destination.c_str());
         else
             m_system.DiscardFile(copy->staged.c_str());
-        if (!copy->aside.empty())
-            m_system.PutInPlace(copy->aside.c_str(), copy->destination.c_str());
+        const long back = copy->aside.empty()
+                              ? 0
+                              : m_system.PutInPlace(copy->aside.c_str(), copy->destination.c_str());
+        m_events.RolledBack(copy->destination.c_str(), back);
     }
     m_copies.clear();
 }
@@ -116,7 +133,7 @@ std::unique_ptr<Hold> StagedInstallation::TakeSetAside(bool& leftForRestart) {
     for (const StagedCopy& copy : m_copies)
         if (!copy.aside.empty()) files.push_back(copy.aside);
     m_copies.clear();
-    return std::make_unique<SetAsideFiles>(m_system, std::move(files), leftForRestart);
+    return std::make_unique<SetAsideFiles>(m_system, m_events, std::move(files), leftForRestart);
 }
 
 }  // namespace tw

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "install/install_events.h"
 #include "install/install_system.h"
 
 namespace tw {
@@ -31,7 +32,9 @@ struct StagedCopy {
 
 class StagedInstallation {
 public:
-    explicit StagedInstallation(InstallSystem& system) : m_system(system) {}
+    // Each step of the commit and of the undo is told to events.
+    StagedInstallation(InstallSystem& system, InstallEvents& events)
+        : m_system(system), m_events(events) {}
     StagedInstallation(const StagedInstallation&) = delete;
     StagedInstallation& operator=(const StagedInstallation&) = delete;
     // Discards what is still staged or set aside when neither committed nor undone.
@@ -69,6 +72,7 @@ private:
     std::optional<std::string> BeginJournal(std::string_view appDir);
 
     InstallSystem& m_system;
+    InstallEvents& m_events;
     std::vector<StagedCopy> m_copies;
     std::vector<std::string> m_atRestart;
 };

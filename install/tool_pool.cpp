@@ -7,8 +7,9 @@ namespace tw {
 bool ToolPool::Start(std::size_t record, const char* directory, std::unique_ptr<Hold> held) {
     if (Running().size() >= kMaxRunningTools && !WaitForAny()) return false;
     const Registration& tool = m_records[record];
-    std::unique_ptr<StartedTool> started =
-        m_system.StartRegistration({tool.toolPath.c_str(), tool.parameters.c_str(), directory});
+    const RegistrationRequest request{tool.toolPath.c_str(), tool.parameters.c_str(), directory};
+    m_events.RegistrationStarts(request);
+    std::unique_ptr<StartedTool> started = m_system.StartRegistration(request);
     if (!started) return false;
     m_deadline = m_system.Now() + kToolBound;
     m_started.push_back({record, std::move(started), std::move(held)});
@@ -17,15 +18,16 @@ bool ToolPool::Start(std::size_t record, const char* directory, std::unique_ptr<
 
 void ToolPool::WaitForAll() {
     if (m_started.empty()) return;
-    m_system.FinalWait(true);
+    m_events.FinalWait(true);
     while (WaitForAny()) {
     }
-    m_system.FinalWait(false);
+    m_events.FinalWait(false);
     for (const Started& started : m_started) {
         Registration& record = m_records[started.record];
         record.outcome = started.tool->exitCode ? RegistrationOutcome::exited
                                                 : RegistrationOutcome::stillRunning;
         record.exitCode = started.tool->exitCode.value_or(0);
+        m_events.RegistrationEnded(record);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "install/install_events.h"
 #include "install/install_summary.h"
 #include "install/install_system.h"
 
@@ -22,9 +23,10 @@ constexpr std::size_t kMaxRunningTools = 64;
 
 class ToolPool {
 public:
-    // Each start names its record in records, which outlive the pool.
-    ToolPool(InstallSystem& system, std::vector<Registration>& records)
-        : m_system(system), m_records(records) {}
+    // Each start names its record in records, which outlive the pool; each start,
+    // each end and the final wait are told to events.
+    ToolPool(InstallSystem& system, std::vector<Registration>& records, ToolEvents& events)
+        : m_system(system), m_records(records), m_events(events) {}
 
     // Starts the tool of records[record] (its toolPath and parameters) in directory,
     // at once or once one of the tools running has ended; held stays held until
@@ -52,6 +54,7 @@ private:
 
     InstallSystem& m_system;
     std::vector<Registration>& m_records;
+    ToolEvents& m_events;
     std::vector<Started> m_started;
     std::chrono::milliseconds m_deadline{};  // on the system's clock
 };

@@ -56,16 +56,12 @@ struct Unregistering {
 class Removal {
 public:
     Removal(const InstalledList& list, RemovalSystem& system, InstallSystem& tools,
-            ProgressObserver* progress)
+            RemovalEvents& events)
         : m_list(list),
           m_system(system),
-          m_progress(progress),
+          m_events(events),
           m_handled(list.files.size(), false),
-          m_tools(tools, m_summary.unregistrations),
-          m_steps(list.files.size() +
-                  static_cast<std::size_t>(std::count_if(
-                      list.files.begin(), list.files.end(),
-                      [](const ListedFile& file) { return IsUnregistered(file.role); }))) {}
+          m_tools(tools, m_summary.unregistrations, events) {}
 
     RemovalSummary Run() {
         OpenFolders();
@@ -186,13 +182,6 @@ private:
         if (m_gone.insert(PathKey(path)).second) m_summary.notUnregistered.push_back(path);
     }
 
-    // The next step is under way on path.
-    void Step(ProgressStep step, const std::string& path) {
-        if (m_progress)
-            m_progress->Show(step, path, static_cast<int>(m_done * kProgressRange / m_steps));
-        ++m_done;
-    }
-
     void DeleteHeld(HeldFile& file, const std::string& path) {
         if (file.Delete())
             ++m_summary.filesRemoved;
@@ -244,7 +233,7 @@ private:
             // One whose registration never succeeded goes all the same: its
             // unregistration's end is logged, and is no failure.
             if (record.Succeeded() || m_list.files[running.file].role == FileRole::dllInDoubt) {
-                Step(ProgressStep::deleting, path);
+                m_events.Deleting(path);
                 DeleteHeld(*running.dll, path);
             } else {
                 Fail(path);
@@ -266,7 +255,7 @@ private:
             Fail(file.path);  // only A\Driver's DLLs were ever registered
             return;
         }
-        Step(ProgressStep::unregistering, file.path);
+        m_events.Unregistering(file.path);
         const std::string toolPath = owner->app.path + std::string(kToolName);
         switch (HoldAndCheck(file, dll)) {
             case Check::matches:
@@ -313,7 +302,7 @@ private:
         for (std::size_t i = 0; i < m_list.files.size(); ++i) {
             if (m_handled[i]) continue;
             const ListedFile& file = m_list.files[i];
-            Step(ProgressStep::deleting, file.path);
+            m_events.Deleting(file.path);
             // A tool still needed stays, unless it is gone already; one changed
             // since is the user's, and named so.
             if (file.role == FileRole::tool && IsKeptTool(file.path)) {
@@ -396,7 +385,7 @@ private:
 
     const InstalledList& m_list;
     RemovalSystem& m_system;
-    ProgressObserver* m_progress;
+    RemovalEvents& m_events;
     std::vector<bool> m_handled;  // DLLs, dealt with before the other files
     std::vector<AppFolders> m_folders;
     std::vector<std::pair<std::string, std::unique_ptr<HeldFile>>> m_heldTools;
@@ -406,8 +395,6 @@ private:
     std::set<std::string> m_gone;       // keys of the registered DLLs found gone
     RemovalSummary m_summary;
     ToolPool m_tools;
-    const std::size_t m_steps;  // one per DLL's unregistration, one per file's deletion
-    std::size_t m_done = 0;
 };
 
 }  // namespace
@@ -420,8 +407,24 @@ bool FormatUnregistrationParameters(std::string_view dllPath, std::string& param
 }
 
 RemovalSummary RemoveInstalledFiles(const InstalledList& list, RemovalSystem& system,
-                                    InstallSystem& tools, ProgressObserver* progress) {
-    return Removal(list, system, tools, progress).Run();
+                                    InstallSystem& tools, RemovalEvents& events) {
+    return Removal(list, system, tools, events).Run();
+}
+
+// Nothing, unless a listener overrides it.
+void RemovalEvents::Unregistering(const std::string&) {}
+void RemovalEvents::Deleting(const std::string&) {}
+
+RemovalProgress::RemovalProgress(const InstalledList& list, ProgressObserver& observer)
+    : m_observer(observer),
+      m_steps(list.files.size() +
+              static_cast<std::size_t>(std::count_if(
+                  list.files.begin(), list.files.end(),
+                  [](const ListedFile& file) { return IsUnregistered(file.role); }))) {}
+
+void RemovalProgress::Show(ProgressStep step, const std::string& path) {
+    m_observer.Show(step, path, static_cast<int>(m_done * kProgressRange / m_steps));
+    ++m_done;
 }
 
 }  // namespace tw

@@ -11,8 +11,8 @@
 
 #include "install/install_summary.h"
 #include "install/install_system.h"
-#include "install/progress_observer.h"
 #include "uninstall/installed_list.h"
+#include "uninstall/removal_events.h"
 #include "uninstall/removal_system.h"
 
 namespace tw {
@@ -55,9 +55,9 @@ struct RemovalSummary {
 bool FormatUnregistrationParameters(std::string_view dllPath, std::string& parameters);
 
 // Runs the removal. tools starts the registration tool and waits for it (300 s
-// at most after the last start). With progress, each unregistration and each
-// deletion is shown to it before it begins: one step per DLL and one per file.
+// at most after the last start). Each unregistration and each deletion is told to
+// events before it begins, and each step of the tools as it comes.
 RemovalSummary RemoveInstalledFiles(const InstalledList& list, RemovalSystem& system,
-                                    InstallSystem& tools, ProgressObserver* progress = nullptr);
+                                    InstallSystem& tools, RemovalEvents& events);
 
 }  // namespace tw

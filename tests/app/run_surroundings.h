@@ -68,10 +68,10 @@ class EngineAfterStep : public tw::InstallationEngine {
 public:
     std::function<void()> step;
 
-    InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir,
-                                      InstallSystem& system) override {
+    InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir, InstallSystem& system,
+                                      tw::InstallEvents& events) override {
         if (step) step();
-        return tw::InstallationEngine::InstallDriverFiles(sourceRoot, appDir, system);
+        return tw::InstallationEngine::InstallDriverFiles(sourceRoot, appDir, system, events);
     }
 };
 

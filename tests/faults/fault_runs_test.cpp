@@ -103,6 +103,9 @@ private:
     tw::StagedFiles m_staged;  // the staged files this system's own copies made
 };
 
+// Nothing watches these runs: what they leave is checked on disk.
+tw::InstallEvents unwatched;
+
 using Files = std::map<std::string, std::string>;
 
 // A package, and an application directory that holds the previous installation of
@@ -195,7 +198,7 @@ TEST(FaultRuns, EachFaultKeepsThePreviousInstallationAndIsCounted) {
 
         FaultySystem system(c.fault, c.target);
         InstallSummary summary =
-            InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system);
+            InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system, unwatched);
         holder.reset();
         summary.holds.clear();  // the files set aside go with them
 
@@ -328,7 +331,7 @@ TEST(FaultRuns, OnlyTheToolAndTheDllsThisRunCopiedAreStarted) {
 
         FaultySystem system(c.fault, c.target);
         InstallSummary summary =
-            InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system);
+            InstallDriverFiles(install.Source().c_str(), install.App().c_str(), system, unwatched);
 
         std::vector<std::string> failed = summary.failedFiles;
         std::sort(failed.begin(), failed.end());
@@ -428,7 +431,8 @@ TEST(FaultRuns, ASwapTheMomentTheHoldsEndNeverReachesTheListOrATool) {
     for (const tw::ListedFolder& folder : list->folders)
         disk.identities[folder.path] = folder.identity;
     FaultySystem tools(Fault::none, "");
-    tw::RemovalSummary removal = tw::RemoveInstalledFiles(*list, disk, tools);
+    tw::RemovalEvents unseen;
+    tw::RemovalSummary removal = tw::RemoveInstalledFiles(*list, disk, tools, unseen);
     EXPECT_TRUE(tools.starts.empty()) << "no tool started, no DLL loaded";
     EXPECT_EQ(disk.files[tool], swapped);
     EXPECT_EQ(disk.files[dll], swapped);

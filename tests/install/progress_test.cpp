@@ -1,5 +1,5 @@
 // The progress of an installation: the plan counted from the listings, the bar's
-// positions, and what the observed system shows, step by step, without changing
+// positions, and what the engine's events show, step by step, without changing
 // a single call of the installation.
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "install/engine.h"
-#include "install/progress_install_system.h"
+#include "install/install_progress.h"
 #include "install/progress_plan.h"
 #include "tests/install/recording_system.h"
 
@@ -98,7 +98,7 @@ TEST(ProgressMeter, MovesForwardOnlyAndStaysFull) {
     }
 }
 
-TEST(ProgressInstallSystem, ShowsEveryCopyAndRegistrationInTheOrderOfTheRun) {
+TEST(InstallProgress, ShowsEveryCopyAndRegistrationInTheOrderOfTheRun) {
     RecordingSystem plain;
     StandardPackage(plain);
     InstallDriverFiles("C:\\pkg", "C:\\App\\", plain);
@@ -108,8 +108,9 @@ TEST(ProgressInstallSystem, ShowsEveryCopyAndRegistrationInTheOrderOfTheRun) {
     tw::ProgressPlan plan = tw::PlanInstallation(inner, "C:\\pkg");
     Lines planning = inner.Work();
     RecordingObserver observer;
-    tw::ProgressInstallSystem observed(inner, "C:\\pkg", "C:\\App\\", plan, observer);
-    InstallDriverFiles("C:\\pkg", "C:\\App\\", observed);
+    tw::InstallProgress shown("C:\\pkg", "C:\\App\\", plan, observer);
+    tw::InstallEventsFanOut events(inner.Events(), shown);
+    InstallDriverFiles("C:\\pkg", "C:\\App\\", inner, events);
 
     // Six copies and one registration (the tool starts: this run copied it): each
     // step is a seventh of the bar.
@@ -133,14 +134,14 @@ TEST(ProgressInstallSystem, ShowsEveryCopyAndRegistrationInTheOrderOfTheRun) {
     EXPECT_EQ(inner.Calls().size() - plain.Calls().size(), 2 + 4 + 3u);  // two finds, seven nexts
 }
 
-TEST(ProgressInstallSystem, NamesAQuotedDllAndAFileOutsideTheFoldersWhole) {
-    RecordingSystem inner;
+TEST(InstallProgress, NamesAQuotedDllAndAFileOutsideTheFoldersWhole) {
     RecordingObserver observer;
-    tw::ProgressInstallSystem observed(inner, "C:\\pkg\\", "C:\\My App", {2, 1}, observer);
-    observed.CopyFileTo("D:\\elsewhere\\x.dll", "C:\\My App\\Driver\\x.dll");
-    std::unique_ptr<StartedTool> tool = observed.StartRegistration(
+    tw::InstallProgress shown("C:\\pkg\\", "C:\\My App", {2, 1}, observer);
+    shown.CopyBegins("D:\\elsewhere\\x.dll");
+    shown.Staged("D:\\elsewhere\\x.dll", "C:\\My App\\Driver\\x.dll", {});
+    shown.RegistrationStarts(
         {"C:\\My App\\regsvr32.exe", "/s \"C:\\My App\\Driver\\x.dll\"", "C:\\My App\\"});
-    observed.CopyFileTo("C:\\pkg\\Driver\\y.sys", "C:\\My App\\Driver\\y.sys");
+    shown.CopyBegins("C:\\pkg\\Driver\\y.sys");
     EXPECT_EQ(observer.shown,
               (Lines{"copying D:\\elsewhere\\x.dll @0", "registering Driver\\x.dll @333",
                      "copying Driver\\y.sys @333"}));

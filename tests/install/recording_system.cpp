@@ -261,9 +261,55 @@ void RecordingSystem::WaitForAnyTool(const std::vector<StartedTool*>& running,
                                             std::min(timeout, m_toolBound.value_or(timeout)));
 }
 
-void RecordingSystem::FinalWait(bool begins) {
+void RecordedEvents::Line(std::string line, long code) {
+    if (code != 0) line += ": " + std::to_string(code);
+    m_lines.push_back(std::move(line));
+}
+
+void RecordedEvents::RegistrationStarts(const RegistrationRequest& request) {
+    Line(std::string("register ") + request.parameters);
+}
+
+void RecordedEvents::RegistrationEnded(const Registration& record) {
+    Line("registered " + record.parameters + ": " +
+         (record.outcome == RegistrationOutcome::exited ? std::to_string(record.exitCode)
+                                                        : "running"));
+}
+
+void RecordedEvents::FinalWait(bool begins) {
     m_finalWait = begins;
-    ForwardingInstallSystem::FinalWait(begins);
+    Line(begins ? "final wait" : "final wait over");
+}
+
+void RecordedEvents::FolderNotHeld(const char* folder) { Line(std::string("not held ") + folder); }
+
+void RecordedEvents::FolderSecured(const char* folder, const tw::FolderSecuring&) {
+    Line(std::string("secured ") + folder);
+}
+
+void RecordedEvents::FilesChecked(const char* folder, const tw::UntrustedFiles&) {
+    Line(std::string("checked ") + folder);
+}
+
+void RecordedEvents::Staged(const char*, const char* destination, const tw::CopyOutcome& outcome) {
+    Line(std::string(outcome ? "staged " : "copy failed ") + destination, outcome.error);
+}
+
+void RecordedEvents::SetAside(const char* destination, long code) {
+    if (code == 2) return;  // ERROR_FILE_NOT_FOUND: nothing was there
+    Line(std::string("aside ") + destination + (code ? " failed" : ""), code);
+}
+
+void RecordedEvents::Committed(const char* destination, long code) {
+    Line(std::string(code ? "not committed " : "committed ") + destination, code);
+}
+
+void RecordedEvents::RolledBack(const char* destination, long code) {
+    Line(std::string("rolled back ") + destination, code);
+}
+
+void RecordedEvents::WaitsForRestart(const char* destination) {
+    Line(std::string("restart ") + destination);
 }
 
 tw::FolderSecuring RecordingSystem::SecureFolder(const char* folder) {

@@ -14,8 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "install/forwarding_install_system.h"
+#include "framework/CString.h"
+#include "install/engine.h"
+#include "install/install_events.h"
 #include "install/install_system.h"
+#include "install/forwarding_install_system.h"
 
 // Answers from scripted listings: every folder can be made, every copy works, and
 // each tool ends as planned at the first wait. Its clock stands still, so that
@@ -77,6 +80,37 @@ private:
     std::set<std::string> m_installed;
     std::set<std::string> m_held;
     std::set<std::string> m_loaded;
+};
+
+// The events an engine tells, one line each, in order:
+//   "not held F", "secured F", "checked F", "staged D", "copy failed D: C",
+//   "aside D", "aside D failed: C" (nothing for a destination that held nothing),
+//   "committed D", "not committed D: C", "rolled back D", "rolled back D: C",
+//   "restart D", "register P" (the tool's parameters), "registered P: E" (E its
+//   exit code, or "running"), "final wait", "final wait over".
+class RecordedEvents : public tw::InstallEvents {
+public:
+    explicit RecordedEvents(bool& finalWait) : m_finalWait(finalWait) {}
+    const std::vector<std::string>& Lines() const { return m_lines; }
+
+    void RegistrationStarts(const RegistrationRequest& request) override;
+    void RegistrationEnded(const Registration& record) override;
+    void FinalWait(bool begins) override;
+    void FolderNotHeld(const char* folder) override;
+    void FolderSecured(const char* folder, const tw::FolderSecuring& securing) override;
+    void FilesChecked(const char* folder, const tw::UntrustedFiles& found) override;
+    void Staged(const char* source, const char* destination,
+                const tw::CopyOutcome& outcome) override;
+    void SetAside(const char* destination, long code) override;
+    void Committed(const char* destination, long code) override;
+    void RolledBack(const char* destination, long code) override;
+    void WaitsForRestart(const char* destination) override;
+
+private:
+    void Line(std::string line, long code = 0);
+
+    bool& m_finalWait;
+    std::vector<std::string> m_lines;
 };
 
 // Holds the scripted system so that it exists before the forwarding base refers to it.
@@ -149,6 +183,10 @@ public:
     std::vector<std::string> Work() const;
     // The commit's lines alone.
     std::vector<std::string> Commit() const;
+    // What hears the engine's events when the engine runs on this system; the
+    // final wait shows in the calls' "wait" lines.
+    RecordedEvents& Events() { return m_events; }
+    const std::vector<std::string>& Heard() const { return m_events.Lines(); }
 
     std::unique_ptr<Hold> HoldFolder(const char* folder) override;
     std::unique_ptr<Hold> HoldCopy(const char* installed, const char* original) override;
@@ -166,7 +204,6 @@ public:
     bool RegisterAtRestart(const RegistrationRequest& request) override;
     void WaitForAnyTool(const std::vector<StartedTool*>& running,
                         std::chrono::milliseconds timeout) override;
-    void FinalWait(bool begins) override;
     tw::FolderSecuring SecureFolder(const char* folder) override;
     tw::UntrustedFiles FindUntrustedFiles(const char* folder) override;
 
@@ -188,7 +225,21 @@ private:
     std::map<std::string, tw::FolderSecuring> m_securings;
     std::map<std::string, tw::UntrustedFiles> m_untrusted;
     std::vector<std::string> m_calls;
+    RecordedEvents m_events{m_finalWait};
 };
+
+// The engine on a recording system, which hears its events too.
+inline InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir,
+                                         RecordingSystem& system) {
+    return ::InstallDriverFiles(sourceRoot, appDir, system, system.Events());
+}
+
+// The engine on any other system, with nobody watching.
+inline InstallSummary InstallDriverFiles(CString sourceRoot, CString appDir,
+                                         InstallSystem& system) {
+    tw::InstallEvents unwatched;
+    return ::InstallDriverFiles(sourceRoot, appDir, system, unwatched);
+}
 
 // Entries for scripted listings.
 DirectoryEntry FileEntry(const std::string& name, std::uint32_t attributes = 0x20);

@@ -40,7 +40,8 @@ public:
 
 // Tools on a clock that only the fake moves: each start takes 10 ms, and a wait
 // goes on to the first planned end among the tools it is given, or to its timeout.
-class TimedTools : public ScriptedSystem {
+// It hears the pool's final wait too.
+class TimedTools : public ScriptedSystem, public tw::ToolEvents {
 public:
     std::map<std::string, Plan> plans;  // by parameters; none: never starts
     Events events;
@@ -110,7 +111,7 @@ std::vector<std::string> RunPool(TimedTools& tools, const std::vector<std::strin
     std::vector<Registration> records;
     for (const std::string& name : names) records.push_back({"Driver\\x.dll", "A\\t.exe", name});
     {
-        tw::ToolPool pool(tools, records);
+        tw::ToolPool pool(tools, records, tools);
         for (std::size_t i = 0; i < names.size(); ++i) {
             bool ok = pool.Start(i, "A\\", std::make_unique<RecordedHold>(tools.events, names[i]));
             if (started) started->push_back(ok);

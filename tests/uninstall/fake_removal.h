@@ -12,6 +12,7 @@
 #include "common/win32_error_codes.h"
 #include "install/install_system.h"
 #include "install/progress_observer.h"
+#include "uninstall/removal_events.h"
 #include "uninstall/removal_system.h"
 #include "common/sha256.h"
 
@@ -53,12 +54,14 @@ public:
 // parameters, without quotes) was not held at that moment. While a start waits
 // for a free place no tool ends; in the wait for the end each exits with the code
 // given for its parameters (0 when none, nothing: still running). The clock
-// stands still.
-class FakeTools : public InstallSystem {
+// stands still. It hears the removal's events, for the final wait, and passes the
+// removal's steps on to shown.
+class FakeTools : public InstallSystem, public tw::RemovalEvents {
 public:
     explicit FakeTools(FakeRemovalSystem& files) : m_files(files) {}
     std::map<std::string, std::optional<std::uint32_t>> outcomes;
     std::set<std::string> unstartable;  // parameters whose start fails
+    tw::RemovalEvents* shown = nullptr;
 
     // The removal holds through its own system; a call here shows up in calls.
     std::unique_ptr<Hold> HoldFolder(const char* folder) override;
@@ -79,6 +82,12 @@ public:
                         std::chrono::milliseconds timeout) override;
     std::chrono::milliseconds Now() override { return {}; }
     void FinalWait(bool begins) override { m_finalWait = begins; }
+    void Unregistering(const std::string& dll) override {
+        if (shown) shown->Unregistering(dll);
+    }
+    void Deleting(const std::string& file) override {
+        if (shown) shown->Deleting(file);
+    }
     // The removal locks no folder and checks no owner: every folder is locked already.
     tw::FolderSecuring SecureFolder(const char*) override { return {}; }
     tw::UntrustedFiles FindUntrustedFiles(const char*) override { return {}; }

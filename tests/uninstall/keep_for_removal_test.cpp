@@ -204,7 +204,7 @@ TEST(KeepForRemoval, ASpelledOtherwiseIsListedByTheFolderHeldAndRemovedWhole) {
         const tw::ConfigRecord record = tw::BuildConfigRecord(c.given);
         system.files["C:\\ZAVIDAR.CFG"] = std::string(record.begin(), record.end());
         system.identities = {{c.held, {7, 1}}, {c.held + "Driver\\", {7, 2}}};
-        const tw::RemovalSummary removed = tw::RemoveInstalledFiles(list, system, tools);
+        const tw::RemovalSummary removed = tw::RemoveInstalledFiles(list, system, tools, tools);
         EXPECT_TRUE(removed.Complete());
         EXPECT_THAT(removed.failedFiles, IsEmpty());
         ASSERT_EQ(removed.unregistrations.size(), 1u);

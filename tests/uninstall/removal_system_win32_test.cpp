@@ -215,6 +215,7 @@ struct Installed {
     std::string app = root / "app\\";
     tw::InstalledList list;
     RecordingSystem tools;  // no DLLs: nothing is started
+    tw::RemovalEvents unseen;
 
     Installed() {
         MakeFolder(root / "app\\Driver");
@@ -228,7 +229,7 @@ struct Installed {
         list.files.push_back({path, DigestOf(bytes), bytes.size(), tw::FileRole::file});
     }
     tw::RemovalSummary Remove() {
-        return tw::RemoveInstalledFiles(list, PlatformRemovalSystem(), tools);
+        return tw::RemoveInstalledFiles(list, PlatformRemovalSystem(), tools, unseen);
     }
 };
 

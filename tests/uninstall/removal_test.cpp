@@ -56,7 +56,7 @@ struct Installed {
         system.files[kRecord] = RecordBytes("C:\\V");
     }
 
-    tw::RemovalSummary Remove() { return tw::RemoveInstalledFiles(list, system, tools); }
+    tw::RemovalSummary Remove() { return tw::RemoveInstalledFiles(list, system, tools, tools); }
 
     std::vector<std::string> Remaining() const {
         std::vector<std::string> paths;
@@ -386,9 +386,11 @@ TEST(Removal, EachStepIsShownBeforeItBegins) {
     Installed installed;
     std::vector<std::string> shown;
     {
-        RecordingProgress progress(shown);
+        RecordingProgress observer(shown);
         installed.list.files[4].digest = DigestOf("changed since");  // b b.dll: no deletion
-        tw::RemoveInstalledFiles(installed.list, installed.system, installed.tools, &progress);
+        tw::RemovalProgress progress(installed.list, observer);
+        installed.tools.shown = &progress;
+        installed.Remove();
     }
     EXPECT_THAT(shown,
                 ElementsAre("progress opened", "unregistering " + kDllA + " at 0",

@@ -1,4 +1,4 @@
-#include "install/progress_install_system.h"
+#include "install/install_progress.h"
 
 #include <string_view>
 
@@ -25,31 +25,26 @@ std::string_view DllOf(std::string_view parameters) {
 
 }  // namespace
 
-ProgressInstallSystem::ProgressInstallSystem(InstallSystem& inner, const std::string& sourceRoot,
-                                             const std::string& appDir, const ProgressPlan& plan,
-                                             ProgressObserver& observer)
-    : ForwardingInstallSystem(inner),
-      m_sourceRoot(WithTrailingSeparator(sourceRoot)),
+InstallProgress::InstallProgress(const std::string& sourceRoot, const std::string& appDir,
+                                 const ProgressPlan& plan, ProgressObserver& observer)
+    : m_sourceRoot(WithTrailingSeparator(sourceRoot)),
       m_appDir(WithTrailingSeparator(appDir)),
       m_observer(observer),
       m_meter(plan.Steps()) {}
 
-CopyOutcome ProgressInstallSystem::CopyFileTo(const char* source, const char* destination) {
+void InstallProgress::CopyBegins(const char* source) {
     m_observer.Show(ProgressStep::copying, Under(source, m_sourceRoot), m_meter.Position());
-    CopyOutcome copied = Inner().CopyFileTo(source, destination);
-    m_meter.StepDone();
-    return copied;
 }
 
-std::unique_ptr<StartedTool> ProgressInstallSystem::StartRegistration(
-    const RegistrationRequest& request) {
+// Done, whatever its outcome.
+void InstallProgress::Staged(const char*, const char*, const CopyOutcome&) { m_meter.StepDone(); }
+
+void InstallProgress::RegistrationStarts(const RegistrationRequest& request) {
     m_lastRegistered = Under(DllOf(request.parameters), m_appDir);
     m_observer.Show(ProgressStep::registering, m_lastRegistered, m_meter.Position());
-    return Inner().StartRegistration(request);
 }
 
-void ProgressInstallSystem::FinalWait(bool begins) {
-    Inner().FinalWait(begins);
+void InstallProgress::FinalWait(bool begins) {
     if (!begins) m_meter.Finish();
     m_observer.Show(ProgressStep::registering, m_lastRegistered, m_meter.Position());
 }
