@@ -1,6 +1,6 @@
 // The installation's log as it hears the engine's events: a line for each copy,
 // each folder locked or not held, each file not trusted and each step of the
-// commit or of its undo that failed.
+// commit or of its undo that failed, and each file in use left for the restart.
 #include "app/install_log_events.h"
 
 #include <gtest/gtest.h>
@@ -96,6 +96,27 @@ TEST(InstallLogEvents, LogsEachCommitAndUndoStepThatFails) {
                   "commit: C:\\A\\held.dll not put in place (system error 31)\r\n"
                   "commit: C:\\A\\b.dll not put in place (system error 31)\r\n"
                   "commit: C:\\A\\old.dll not put in place (system error 5)\r\n");
+}
+
+// Files in use: a destination held without delete sharing (32 from its set-aside)
+// says nothing until it is left for the restart; a taken name on the first rename
+// (80 or 183) is set aside next, no failure; a file set aside still in use is
+// deleted at the restart.
+TEST(InstallLogEvents, LogsFilesInUseAndNotATakenName) {
+    TempFolder folder;
+    EXPECT_EQ(Logged(folder,
+                     [](tw::InstallEvents& events) {
+                         events.Committed("C:\\A\\x.dll", 183);
+                         events.Committed("C:\\A\\y.dll", 80);
+                         events.SetAside("C:\\A\\held.dll", 32);
+                         events.WaitsForRestart("C:\\A\\held.dll");
+                         events.Committed("C:\\A\\z.dll", 5);
+                         events.SetAsideDeletedAtRestart("C:\\A\\x.dll.old");
+                     }),
+              std::string(kMark) +
+                  "replaced at the next restart: C:\\A\\held.dll\r\n"
+                  "commit: C:\\A\\z.dll not put in place (system error 5)\r\n"
+                  "in use: C:\\A\\x.dll.old deleted at the next restart\r\n");
 }
 
 }  // namespace

@@ -71,13 +71,14 @@ TEST(EngineEvents, AFailureRollsBackEveryCopyAndRegistersNothing) {
                  kPlaced,
                  {"aside C:\\App\\Driver\\b.dll failed: 31", "rolled back C:\\App\\Driver\\b.dll"},
                  kBack})},
+        // The first rename fails for a reason other than a taken name: nothing is
+        // set aside.
         {"a staged file cannot be put in place",
          [](RecordingSystem& s) { s.FailPutInPlace("C:\\App\\Driver\\b.dll"); },
          Joined({kFolders,
                  kStaged,
                  kPlaced,
-                 {"aside C:\\App\\Driver\\b.dll", "not committed C:\\App\\Driver\\b.dll: 31",
-                  "rolled back C:\\App\\Driver\\b.dll"},
+                 {"not committed C:\\App\\Driver\\b.dll: 31", "rolled back C:\\App\\Driver\\b.dll"},
                  kBack})},
         {"Driver\\ cannot be held",
          [](RecordingSystem& s) { s.RefuseFolder("C:\\App\\Driver\\"); },
@@ -93,6 +94,33 @@ TEST(EngineEvents, AFailureRollsBackEveryCopyAndRegistersNothing) {
         EXPECT_TRUE(summary.undone);
         EXPECT_EQ(system.Heard(), c.heard);
     }
+}
+
+// Files in use: a destination held without delete sharing is told once, as
+// waiting for the restart, after every other commit step (its failed set-aside is
+// the engine's to judge); a loaded DLL set aside is told as deleted at the
+// restart only when the run lets go of it.
+TEST(EngineEvents, FilesInUseAreToldAsWaitingForTheRestart) {
+    RecordingSystem system;
+    Package(system);
+    system.SetHeld("C:\\App\\Driver\\regsvr32.exe");
+    system.SetLoaded("C:\\App\\Driver\\b.dll");
+    InstallSummary summary = InstallDriverFiles("C:\\pkg", "C:\\App\\", system);
+    ASSERT_FALSE(summary.undone);
+    const Lines committed =
+        Joined({kFolders,
+                kStaged,
+                {"committed C:\\App\\regsvr32.exe",
+                 "aside C:\\App\\Driver\\regsvr32.exe failed: 32", "aside C:\\App\\Driver\\b.dll",
+                 "committed C:\\App\\Driver\\b.dll", "restart C:\\App\\Driver\\regsvr32.exe"}});
+    Lines heard = system.Heard();
+    ASSERT_GE(heard.size(), committed.size());
+    heard.resize(committed.size());
+    EXPECT_EQ(heard, committed);
+    const std::size_t before = system.Heard().size();
+    summary.holds.clear();
+    EXPECT_EQ(Lines(system.Heard().begin() + before, system.Heard().end()),
+              Lines{"deleted at restart C:\\App\\Driver\\b.dll.old"});
 }
 
 // Every listener of a fan-out hears every event, the first one first.

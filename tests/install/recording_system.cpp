@@ -312,6 +312,10 @@ void RecordedEvents::WaitsForRestart(const char* destination) {
     Line(std::string("restart ") + destination);
 }
 
+void RecordedEvents::SetAsideDeletedAtRestart(const char* path) {
+    Line(std::string("deleted at restart ") + path);
+}
+
 tw::FolderSecuring RecordingSystem::SecureFolder(const char* folder) {
     m_calls.push_back(std::string("secure folder ") + folder);
     auto scripted = m_securings.find(folder);

@@ -105,6 +105,7 @@ public:
     void Committed(const char* destination, long code) override;
     void RolledBack(const char* destination, long code) override;
     void WaitsForRestart(const char* destination) override;
+    void SetAsideDeletedAtRestart(const char* path) override;
 
 private:
     void Line(std::string line, long code = 0);
