@@ -26,8 +26,10 @@ void StagedFiles::HoldAside(const std::string& path) {
     auto file = std::make_unique<CFile>();
     CFileException error(CFileException::none, -1, nullptr);
     if (file->Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone | CFile::modeDelete,
-                   &error))
+                   &error)) {
         m_open[path] = std::move(file);
+        m_aside.insert(path);
+    }
 }
 
 long StagedFiles::Release(const std::string& path) {
@@ -67,8 +69,9 @@ long StagedFiles::SetAside(const char* destination, std::string& aside) {
     return code;
 }
 
-// A held file is renamed through its handle, its mark cleared just before and set
-// again when the rename fails, so that it is still staged (or still set aside).
+// A held file is renamed through its handle, its mark cleared just before; when
+// the rename fails, a staged file is marked again and a file set aside stays
+// unmarked, so that a kill still leaves it for the next run to put back.
 long StagedFiles::PutInPlace(const char* file, const char* destination) {
     auto held = m_open.find(file);
     if (held == m_open.end()) return RenameToFreeName(file, destination);
@@ -79,6 +82,7 @@ long StagedFiles::PutInPlace(const char* file, const char* destination) {
         return error.m_lOsError > 0 ? error.m_lOsError : kErrorGenFailure;
     }
     if (const long code = RenameOpenFile(open, destination)) {
+        if (m_aside.count(file)) return code;
         try {
             open.SetDeleteOnClose(true);
         } catch (const CFileException&) {

@@ -9,6 +9,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "framework/File.h"
@@ -51,6 +52,9 @@ public:
 
 private:
     std::map<std::string, std::unique_ptr<CFile>> m_open;
+    // The held files that were set aside, which are held unmarked: a failed rename
+    // must leave them so.
+    std::set<std::string> m_aside;
 };
 
 }  // namespace tw

@@ -72,11 +72,11 @@ TEST(CommitSteps, AStagedFileNotReleasedLeavesNothing) {
 }
 
 // An installed file set aside and held outlives its holder (a run killed during
-// the commit), for the next run to put back; it goes only when discarded. The
-// name chosen beforehand is the one it takes.
+// the commit), for the next run to put back, also after a put-back that failed;
+// it goes only when discarded. The name chosen beforehand is the one it takes.
 TEST(CommitSteps, AFileSetAsideOutlivesItsHolderUntilDiscarded) {
-    enum End { putBack, discarded, killed };
-    for (End end : {putBack, discarded, killed}) {
+    enum End { putBack, discarded, killed, putBackRefused };
+    for (End end : {putBack, discarded, killed, putBackRefused}) {
         SCOPED_TRACE(end);
         TempFolder folder;
         const std::string destination = folder / "dest.bin";
@@ -94,10 +94,14 @@ TEST(CommitSteps, AFileSetAsideOutlivesItsHolderUntilDiscarded) {
             if (end == discarded) {
                 EXPECT_TRUE(files.Discard(aside));
             }
+            if (end == putBackRefused) {
+                WriteBytes(destination, "new");
+                EXPECT_TRUE(tw::IsNameTaken(files.PutInPlace(aside.c_str(), destination.c_str())));
+            }
         }
-        const Names left[] = {{"dest.bin"}, {}, {"tw0A1B.old"}};
+        const Names left[] = {{"dest.bin"}, {}, {"tw0A1B.old"}, {"dest.bin", "tw0A1B.old"}};
         EXPECT_EQ(NamesIn(folder.Path()), left[end]);
-        if (end == killed) {
+        if (end == killed || end == putBackRefused) {
             EXPECT_EQ(ReadBytes(aside), "old");
         }
     }
