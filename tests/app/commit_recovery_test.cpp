@@ -182,8 +182,9 @@ const KillPoint kKills[] = {
     {"after the third set-aside", 6},
     {"after the third put in place", 7},
     {"after the last put in place", 0, 0, "read list"},
-    {"after the list", 0, 0, "copy"},
-    {"before the commit is made final", 0, 0, "write final"},
+    {"after the list, before the commit is made final", 0, 0, "write final"},
+    // The list names the new files: the commit is final before the copy and the entry.
+    {"after the commit is made final, before the copy", 0, 0, "copy", false},
     {"after the commit is made final", 0, 1, nullptr, false},
     {"after the first file set aside is deleted", 0, 2, nullptr, false},
     {"after every file set aside is deleted", 0, 0, "remove journal", false},
