@@ -1,5 +1,7 @@
 #include "common/sha256.h"
 
+#include "common/text_fields.h"
+
 namespace tw {
 
 namespace {
@@ -14,13 +16,7 @@ int HexValue(char c) {
 }  // namespace
 
 std::string ToHex(const Sha256Digest& digest) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    for (unsigned char byte : digest) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0xF];
-    }
-    return text;
+    return HexDigits({reinterpret_cast<const char*>(digest.data()), digest.size()});
 }
 
 std::optional<Sha256Digest> FromHex(std::string_view text) {

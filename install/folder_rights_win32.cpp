@@ -22,13 +22,6 @@ namespace tw {
 
 namespace {
 
-std::string SidText(PSID sid) {
-    LPSTR text = nullptr;
-    if (!sid || !ConvertSidToStringSidA(sid, &text)) return {};
-    LocalMemory keep(text);
-    return text;
-}
-
 // The SID of the account this process runs as; empty when it cannot be read.
 std::string RunningAccount() {
     KernelHandle token;

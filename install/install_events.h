@@ -56,21 +56,46 @@ public:
     InstallEventsFanOut(InstallEvents& first, InstallEvents& second, InstallEvents* third = nullptr)
         : m_to{&first, &second, third}, m_count(third ? 3 : 2) {}
 
-    void RegistrationStarts(const RegistrationRequest& request) override;
-    void RegistrationEnded(const Registration& record) override;
-    void FinalWait(bool begins) override;
-    void FolderNotHeld(const char* folder) override;
-    void FolderSecured(const char* folder, const FolderSecuring& securing) override;
-    void FilesChecked(const char* folder, const UntrustedFiles& found) override;
-    void CopyBegins(const char* source) override;
-    void Staged(const char* source, const char* destination, const CopyOutcome& outcome) override;
-    void SetAside(const char* destination, long code) override;
-    void Committed(const char* destination, long code) override;
-    void RolledBack(const char* destination, long code) override;
-    void WaitsForRestart(const char* destination) override;
-    void SetAsideDeletedAtRestart(const char* path) override;
+    void RegistrationStarts(const RegistrationRequest& request) override {
+        Tell(&ToolEvents::RegistrationStarts, request);
+    }
+    void RegistrationEnded(const Registration& record) override {
+        Tell(&ToolEvents::RegistrationEnded, record);
+    }
+    void FinalWait(bool begins) override { Tell(&ToolEvents::FinalWait, begins); }
+    void FolderNotHeld(const char* folder) override { Tell(&InstallEvents::FolderNotHeld, folder); }
+    void FolderSecured(const char* folder, const FolderSecuring& securing) override {
+        Tell(&InstallEvents::FolderSecured, folder, securing);
+    }
+    void FilesChecked(const char* folder, const UntrustedFiles& found) override {
+        Tell(&InstallEvents::FilesChecked, folder, found);
+    }
+    void CopyBegins(const char* source) override { Tell(&InstallEvents::CopyBegins, source); }
+    void Staged(const char* source, const char* destination, const CopyOutcome& outcome) override {
+        Tell(&InstallEvents::Staged, source, destination, outcome);
+    }
+    void SetAside(const char* destination, long code) override {
+        Tell(&InstallEvents::SetAside, destination, code);
+    }
+    void Committed(const char* destination, long code) override {
+        Tell(&InstallEvents::Committed, destination, code);
+    }
+    void RolledBack(const char* destination, long code) override {
+        Tell(&InstallEvents::RolledBack, destination, code);
+    }
+    void WaitsForRestart(const char* destination) override {
+        Tell(&InstallEvents::WaitsForRestart, destination);
+    }
+    void SetAsideDeletedAtRestart(const char* path) override {
+        Tell(&InstallEvents::SetAsideDeletedAtRestart, path);
+    }
 
 private:
+    template <class Listener, class... Params, class... Args>
+    void Tell(void (Listener::*call)(Params...), const Args&... args) {
+        for (int i = 0; i < m_count; ++i) (m_to[i]->*call)(args...);
+    }
+
     InstallEvents* m_to[3];
     int m_count;
 };

@@ -182,6 +182,13 @@ private:
         if (m_gone.insert(PathKey(path)).second) m_summary.notUnregistered.push_back(path);
     }
 
+    // A DLL that may still be registered fails and stays, and so does its tool, for
+    // another removal.
+    void KeepRegistered(const std::string& dll, const std::string& tool) {
+        Fail(dll);
+        m_toolsKept.insert(PathKey(tool));
+    }
+
     void DeleteHeld(HeldFile& file, const std::string& path) {
         if (file.Delete())
             ++m_summary.filesRemoved;
@@ -236,8 +243,7 @@ private:
                 m_events.Deleting(path);
                 DeleteHeld(*running.dll, path);
             } else {
-                Fail(path);
-                m_toolsKept.insert(PathKey(running.listedTool));
+                KeepRegistered(path, running.listedTool);
             }
         }
         m_running.clear();
@@ -261,9 +267,7 @@ private:
             case Check::matches:
                 break;
             case Check::failed:
-                // It may be there still, registered: its tool stays for another removal.
-                Fail(file.path);
-                m_toolsKept.insert(PathKey(toolPath));
+                KeepRegistered(file.path, toolPath);  // it may be there still
                 return;
             case Check::refused:
                 m_left.insert(PathKey(file.path));
@@ -281,8 +285,7 @@ private:
         std::string parameters;
         if (!tool || !FormatUnregistrationParameters(OpenedPath(*folder, file.path), parameters)) {
             // Registered still: a tool refused or changed, once it is back, can undo it.
-            Fail(file.path);
-            m_toolsKept.insert(PathKey(toolPath));
+            KeepRegistered(file.path, toolPath);
             return;
         }
         // The tool and the DLL are started and named by the held folders' own paths.
@@ -291,8 +294,7 @@ private:
             {file.path, Joined(owner->app.opened, kToolName), parameters});
         HeldFile* held = dll.get();
         if (!m_tools.Start(record, owner->app.opened.c_str(), std::move(dll))) {
-            Fail(file.path);
-            m_toolsKept.insert(PathKey(toolPath));
+            KeepRegistered(file.path, toolPath);
             return;
         }
         m_running.push_back({index, record, held, toolPath});

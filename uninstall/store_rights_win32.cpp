@@ -13,20 +13,14 @@
 #include "common/win32_attributes.h"
 #include "common/locked_rights_win32.h"
 #include "common/win32_handles.h"
+#include "install/folder_rights.h"
 #include "uninstall/store_rights.h"
 
 namespace tw {
 
 namespace {
 
-bool IsAdministrative(PSID sid) {
-    LPSTR text = nullptr;
-    if (!sid || !ConvertSidToStringSidA(sid, &text)) return false;
-    LocalMemory keep(text);
-    const std::string name = text;
-    return name == "S-1-5-18" || name == "S-1-5-32-544" ||
-           name == "S-1-5-80-956008885-3418522649-1831038044-1850970231-2271478464";
-}
+bool IsAdministrative(PSID sid) { return IsTrustedOwner(SidText(sid)); }
 
 // True when the owner, or any entry that allows anything (inherit-only ones
 // included), is someone else's; or when there is no access list at all.
