@@ -4,7 +4,6 @@
 
 #include "app/command_line.h"
 #include "app/commit_journal_run.h"
-#include "app/current_directory.h"
 #include "app/run.h"
 #include "appdir/find_first_entry.h"
 #include "appdir/folder_identity.h"
@@ -53,7 +52,7 @@ BOOL CTarnwhistleApp::InitInstance() {
     const std::unique_ptr<tw::RunLock> runLock = MakePlatformRunLock();
     tw::RecordSnapshot recordBefore;
     const tw::RunSystem system{
-        {CurrentDirectory().GetString(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
+        {tw::CurrentDirectory(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
          tw::FullPathName, tw::ReadFolderIdentity, runLock.get(),
          [&](tw::InstallLog& log) {
              tw::RecoverInterruptedCommit(

@@ -15,11 +15,15 @@ std::optional<std::string> FullPathName(const char* text) {
     if (!path.empty()) return path;
     // The ANSI call holds no result longer than MAX_PATH. The same rule gives it
     // whole, so that the dialog refuses it as too long rather than as missing.
-    std::string current = ReadGrowing([](char* buffer, unsigned long size) {
-        return GetCurrentDirectoryA(static_cast<DWORD>(size), buffer);
-    });
+    std::string current = CurrentDirectory();
     if (current.empty()) return std::nullopt;
     return FullPathFrom(text, current);
+}
+
+std::string CurrentDirectory() {
+    return ReadGrowing([](char* buffer, unsigned long size) {
+        return GetCurrentDirectoryA(static_cast<DWORD>(size), buffer);
+    });
 }
 
 }  // namespace tw

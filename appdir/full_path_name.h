@@ -11,4 +11,8 @@ namespace tw {
 // an empty text.
 std::optional<std::string> FullPathName(const char* text);
 
+// The current directory as GetCurrentDirectoryA gives it (no separator added),
+// read whole whatever its length; empty when it cannot be read.
+std::string CurrentDirectory();
+
 }  // namespace tw

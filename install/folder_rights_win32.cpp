@@ -94,13 +94,11 @@ std::uint32_t ReadRights(HANDLE handle, FolderRights& rights) {
     return 0;
 }
 
-std::uint32_t LockRights(HANDLE handle) { return ApplyRights(handle, kLockedFolderSddl); }
-
 class Win32FolderRights : public FolderRightsAccess {
 public:
     explicit Win32FolderRights(HANDLE handle) : m_handle(handle) {}
     std::uint32_t Read(FolderRights& rights) override { return ReadRights(m_handle, rights); }
-    std::uint32_t Lock() override { return LockRights(m_handle); }
+    std::uint32_t Lock() override { return ApplyRights(m_handle, kLockedFolderSddl); }
 
 private:
     HANDLE m_handle;

@@ -13,24 +13,16 @@ namespace {
 
 constexpr std::string_view kHeader = "Tarnwhistle installed files 1";
 
-const char* RoleName(FileRole role) {
-    switch (role) {
-        case FileRole::tool:
-            return "tool";
-        case FileRole::dll:
-            return "dll";
-        case FileRole::dllInDoubt:
-            return "dll-in-doubt";
-        default:
-            return "file";
-    }
-}
+// Each role's name in the list, in the enum's order.
+constexpr const char* kRoleNames[] = {"file", "tool", "dll", "dll-in-doubt"};
+constexpr int kLastRole = static_cast<int>(FileRole::dllInDoubt);
+static_assert(sizeof(kRoleNames) / sizeof(kRoleNames[0]) == kLastRole + 1);
+
+const char* RoleName(FileRole role) { return kRoleNames[static_cast<int>(role)]; }
 
 std::optional<FileRole> RoleFromName(std::string_view name) {
-    if (name == "file") return FileRole::file;
-    if (name == "tool") return FileRole::tool;
-    if (name == "dll") return FileRole::dll;
-    if (name == "dll-in-doubt") return FileRole::dllInDoubt;
+    for (int role = 0; role <= kLastRole; ++role)
+        if (name == kRoleNames[role]) return static_cast<FileRole>(role);
     return std::nullopt;
 }
 

@@ -413,10 +413,6 @@ RemovalSummary RemoveInstalledFiles(const InstalledList& list, RemovalSystem& sy
     return Removal(list, system, tools, events).Run();
 }
 
-// Nothing, unless a listener overrides it.
-void RemovalEvents::Unregistering(const std::string&) {}
-void RemovalEvents::Deleting(const std::string&) {}
-
 RemovalProgress::RemovalProgress(const InstalledList& list, ProgressObserver& observer)
     : m_observer(observer),
       m_steps(list.files.size() +
