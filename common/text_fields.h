@@ -3,7 +3,9 @@
 // lower-case hexadecimal digits.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,15 +34,29 @@ inline bool SplitFields(std::string_view line, std::size_t count, std::string_vi
     return line.find('\t') == std::string_view::npos;
 }
 
+inline constexpr char kHexDigits[] = "0123456789abcdef";
+
 // Two lower-case hexadecimal digits a byte.
 inline std::string HexDigits(std::string_view bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
     std::string text;
     for (unsigned char byte : bytes) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0xF];
+        text += kHexDigits[byte >> 4];
+        text += kHexDigits[byte & 0xF];
     }
     return text;
+}
+
+// The bytes that HexDigits wrote as text; nothing for any other text.
+inline std::optional<std::string> BytesFromHex(std::string_view text) {
+    if (text.size() % 2) return std::nullopt;
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const char* high = std::find(kHexDigits, kHexDigits + 16, text[i]);
+        const char* low = std::find(kHexDigits, kHexDigits + 16, text[i + 1]);
+        if (high == kHexDigits + 16 || low == kHexDigits + 16) return std::nullopt;
+        bytes += static_cast<char>((high - kHexDigits) * 16 + (low - kHexDigits));
+    }
+    return bytes;
 }
 
 }  // namespace tw

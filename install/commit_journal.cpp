@@ -15,7 +15,6 @@ namespace {
 
 constexpr std::string_view kHeader = "Tarnwhistle commit 1\r\n";
 constexpr std::string_view kSumField = "sha256\t";
-constexpr char kHexDigits[] = "0123456789abcdef";
 
 // One name in a folder: never a path, a stream, a pattern or a line of its own.
 bool IsPlainName(std::string_view name) {
@@ -40,18 +39,6 @@ bool Valid(const JournalEntry& entry) {
            IsPlainName(entry.aside) && entry.staged != entry.aside;
 }
 
-std::optional<std::string> FromHexText(std::string_view text) {
-    if (text.size() % 2) return std::nullopt;
-    std::string bytes;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        const char* high = std::find(kHexDigits, kHexDigits + 16, text[i]);
-        const char* low = std::find(kHexDigits, kHexDigits + 16, text[i + 1]);
-        if (high == kHexDigits + 16 || low == kHexDigits + 16) return std::nullopt;
-        bytes += static_cast<char>((high - kHexDigits) * 16 + (low - kHexDigits));
-    }
-    return bytes;
-}
-
 std::optional<std::string> Sum(std::string_view bytes) {
     Sha256 sha;
     sha.Update(bytes.data(), bytes.size());
@@ -66,7 +53,7 @@ bool ParseLine(std::string_view line, CommitJournal& journal) {
         !f[1].empty()) {
         journal.recordPath = f[1];
         if (f[2] == "none") return true;
-        journal.recordBefore = FromHexText(f[2]);
+        journal.recordBefore = BytesFromHex(f[2]);
         return journal.recordBefore.has_value();
     }
     if (!SplitFields(line, 4, f) || (f[0] != "new" && f[0] != "replaces")) return false;

@@ -149,14 +149,9 @@ private:
         if (folder->refused) return Check::refused;
         if (folder->opening == FolderOpening::missing) return Check::missing;
         if (folder->opening != FolderOpening::held) return Check::failed;
-        switch (m_system.HoldFile(OpenedPath(*folder, file.path).c_str(), held)) {
-            case FileOpening::missing:
-                return Check::missing;
-            case FileOpening::failed:
-                return Check::failed;
-            case FileOpening::held:
-                break;
-        }
+        const FileOpening opening = m_system.HoldFile(OpenedPath(*folder, file.path).c_str(), held);
+        if (opening != FileOpening::held)
+            return opening == FileOpening::missing ? Check::missing : Check::failed;
         std::optional<Sha256Digest> digest = DigestOf(*held);
         if (!digest) return Check::failed;
         return *digest == file.digest ? Check::matches : Check::changed;
