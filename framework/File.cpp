@@ -29,15 +29,6 @@ CFile::CFile(const char* fileName, unsigned openFlags) {
     if (!Open(fileName, openFlags, &error)) throw error;
 }
 
-// Close's steps, a failure of the platform's close passed over.
-void CFile::Abort() {
-    try {
-        CFile::Close();  // this class's own, never a subclass's
-    } catch (const CFileException&) {
-        // the handle is gone whatever the close said
-    }
-}
-
 CFile::~CFile() {
     if (IsOpen() && m_bCloseOnDelete) Abort();
 }

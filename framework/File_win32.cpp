@@ -82,6 +82,14 @@ void CFile::Close() {
     if (!closed) CFileException::ThrowOsError(static_cast<long>(code));
 }
 
+void CFile::Abort() {
+    if (IsOpen()) CloseHandle(m_hFile);
+    m_hFile = INVALID_HANDLE_VALUE;
+    m_bCloseOnDelete = FALSE;
+    m_bDeleteOnClose = false;
+    m_strFileName.Empty();
+}
+
 void CFile::SetDeleteOnClose(bool deleteOnClose) {
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = deleteOnClose ? TRUE : FALSE;

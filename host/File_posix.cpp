@@ -221,6 +221,15 @@ void CFile::Close() {
     if (result != 0) CFileException::ThrowOsError(tw::Win32ErrorFromErrno(code));
 }
 
+// Close's steps, a failure of the platform's close passed over.
+void CFile::Abort() {
+    try {
+        CFile::Close();  // this class's own, never a subclass's
+    } catch (const CFileException&) {
+        // the descriptor is gone whatever close said
+    }
+}
+
 void CFile::Remove(const char* fileName) {
     std::string path = tw::ToPosixPath(fileName);
     struct stat st {};

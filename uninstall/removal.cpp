@@ -300,17 +300,13 @@ private:
             if (m_handled[i]) continue;
             const ListedFile& file = m_list.files[i];
             m_events.Deleting(file.path);
+            std::unique_ptr<HeldFile> held;
+            Check check = HoldAndCheck(file, held);
             // A tool still needed stays, unless it is gone already; one changed
             // since is the user's, and named so.
-            if (file.role == FileRole::tool && IsKeptTool(file.path)) {
-                std::unique_ptr<HeldFile> held;
-                Check check = HoldAndCheck(file, held);
-                if (check == Check::matches) check = Check::failed;
-                Matches(check, file.path);
-                continue;
-            }
-            std::unique_ptr<HeldFile> held;
-            if (Matches(HoldAndCheck(file, held), file.path)) DeleteHeld(*held, file.path);
+            if (check == Check::matches && file.role == FileRole::tool && IsKeptTool(file.path))
+                check = Check::failed;
+            if (Matches(check, file.path)) DeleteHeld(*held, file.path);
         }
     }
 
