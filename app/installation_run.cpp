@@ -71,8 +71,13 @@ InstallResult InstallAndLog(const RunSystem& system, const std::string& appDir, 
         if (system.keepForRemoval && summary.filesCopied > 0) {
             const InstalledRun run{appDir, record, recorder.Copied(), &summary,
                                    TW_TEXT_UNINSTALL_DISPLAY_NAME};
-            for (std::string& name : KeepForRemoval(run, system.store))
-                summary.failedFiles.push_back(std::move(name));
+            KeptList kept = KeepListForRemoval(run, system.store);
+            // The list names the new files: from here on, a kill leaves them in place.
+            journaled.MakeFinal();
+            if (kept.listedBytes)
+                for (std::string& name : KeepEntryForRemoval(run, *kept.listedBytes, system.store))
+                    kept.failed.push_back(std::move(name));
+            for (std::string& name : kept.failed) summary.failedFiles.push_back(std::move(name));
         }
         // The engine's holds last until the list is written; the files set aside go
         // with them once the journal says the commit is final.

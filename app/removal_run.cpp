@@ -64,11 +64,10 @@ void ShowError(bool silent, RunWindows& windows, const char* words, std::string_
             Message(NameInWords(words, name), TW_TEXT_ERROR_CAPTION, kBoxOk | kBoxIconExclamation));
 }
 
-// The list as it is now; without one, that is logged and shown, and the run ends.
-std::optional<InstalledList> ReadInstalledList(bool silent, RemovalStore& store,
+// The list as read; without one, that is logged and shown, and the run ends.
+std::optional<InstalledList> InstalledListRead(ListReading reading, const std::string& bytes,
+                                               bool silent, RemovalStore& store,
                                                RunWindows& windows, InstallLog& log) {
-    std::string bytes;
-    ListReading reading = store.ReadList(bytes);
     std::optional<InstalledList> list;
     if (reading == ListReading::read) list = ParseInstalledList(bytes);
     if (!list && reading == ListReading::absent) {
@@ -81,6 +80,13 @@ std::optional<InstalledList> ReadInstalledList(bool silent, RemovalStore& store,
         ShowError(silent, windows, TW_TEXT_LIST_UNREADABLE, store.ListPath());
     }
     return list;
+}
+
+std::optional<InstalledList> ReadInstalledList(bool silent, RemovalStore& store,
+                                               RunWindows& windows, InstallLog& log) {
+    std::string bytes;
+    const ListReading reading = store.ReadList(bytes);
+    return InstalledListRead(reading, bytes, silent, store, windows, log);
 }
 
 // After a removal that failed, the list names only what is left to undo, so
@@ -118,16 +124,10 @@ CompletionMessage ChooseRemovalMessage(const RemovalNames& names) {
 
 namespace {
 
-// The removal's steps; RunRemoval guards them.
-ExitCode Remove(bool silent, const RunSystem& system, RunWindows& windows, InstallLog& log) {
-    log.Write<LogEvent::removalStarted>(system.store.ListPath());
-    std::optional<InstalledList> list = ReadInstalledList(silent, system.store, windows, log);
-    if (!list) return Finish(log, ExitCode::failed);
-    if (!silent && !windows.Ask(Message({{TW_TEXT_UNINSTALL_QUESTION, false}}, TW_TEXT_INFO_CAPTION,
-                                        kBoxYesNo))) {
-        log.Write<LogEvent::answeredNo>();
-        return Finish(log, ExitCode::cancelled);
-    }
+// Takes the run lock, then deals with a commit that a kill interrupted; the exit
+// code when the lock cannot be taken.
+std::optional<ExitCode> LockAndRecover(bool silent, const RunSystem& system, RunWindows& windows,
+                                       InstallLog& log) {
     if (RunLock* lock = system.runLock) {
         const RunLockTaking taking = lock->Take();
         if (taking == RunLockTaking::busy) {
@@ -142,13 +142,38 @@ ExitCode Remove(bool silent, const RunSystem& system, RunWindows& windows, Insta
             return Finish(log, ExitCode::failed);
         }
     }
-    // A commit that a kill interrupted is dealt with first. The list may have
-    // changed while the question was shown: only what it names now, under the
-    // lock, is removed.
     const std::optional<std::string> record =
         system.fullPath ? system.fullPath(system.recordPath) : std::nullopt;
     RecoverInterruptedCommit(system.store, system.install,
                              record.value_or(system.recordPath ? system.recordPath : ""), log);
+    return std::nullopt;
+}
+
+// The removal's steps; RunRemoval guards them.
+ExitCode Remove(bool silent, const RunSystem& system, RunWindows& windows, InstallLog& log) {
+    log.Write<LogEvent::removalStarted>(system.store.ListPath());
+    // A first installation killed during its commit leaves a journal but no list:
+    // its files are put back before the run says that nothing is installed.
+    std::string bytes, journal;
+    ListReading reading = system.store.ReadList(bytes);
+    if (reading == ListReading::absent &&
+        system.store.ReadJournal(journal) != ListReading::absent) {
+        if (std::optional<ExitCode> stopped = LockAndRecover(silent, system, windows, log))
+            return *stopped;
+        reading = system.store.ReadList(bytes);
+    }
+    std::optional<InstalledList> list =
+        InstalledListRead(reading, bytes, silent, system.store, windows, log);
+    if (!list) return Finish(log, ExitCode::failed);
+    if (!silent && !windows.Ask(Message({{TW_TEXT_UNINSTALL_QUESTION, false}}, TW_TEXT_INFO_CAPTION,
+                                        kBoxYesNo))) {
+        log.Write<LogEvent::answeredNo>();
+        return Finish(log, ExitCode::cancelled);
+    }
+    // The list may have changed while the question was shown: only what it names
+    // now, under the lock, is removed.
+    if (std::optional<ExitCode> stopped = LockAndRecover(silent, system, windows, log))
+        return *stopped;
     list = ReadInstalledList(silent, system.store, windows, log);
     if (!list) return Finish(log, ExitCode::failed);
 

@@ -18,7 +18,7 @@ CopyOutcome StagedFiles::Stage(const char* source, const char* destination) {
 CopyOutcome StagedFiles::StageThrough(CFile& sourceFile, std::unique_ptr<CFile> newFile,
                                       const char* source, const char* destination) {
     CopyOutcome outcome = StageFileInBlocksThrough(sourceFile, *newFile, source, destination);
-    if (outcome) m_open[outcome.staged] = std::move(newFile);
+    if (outcome) m_open[outcome.staged] = {std::move(newFile), false};
     return outcome;
 }
 
@@ -26,16 +26,14 @@ void StagedFiles::HoldAside(const std::string& path) {
     auto file = std::make_unique<CFile>();
     CFileException error(CFileException::none, -1, nullptr);
     if (file->Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone | CFile::modeDelete,
-                   &error)) {
-        m_open[path] = std::move(file);
-        m_aside.insert(path);
-    }
+                   &error))
+        m_open[path] = {std::move(file), true};
 }
 
 long StagedFiles::Release(const std::string& path) {
     auto held = m_open.find(path);
     if (held == m_open.end()) return 0;
-    std::unique_ptr<CFile> file = std::move(held->second);
+    std::unique_ptr<CFile> file = std::move(held->second.file);
     m_open.erase(held);
     try {
         file->SetDeleteOnClose(false);
@@ -51,14 +49,14 @@ bool StagedFiles::Discard(const std::string& path) {
     auto held = m_open.find(path);
     if (held == m_open.end()) return false;
     try {
-        held->second->SetDeleteOnClose(true);
+        held->second.file->SetDeleteOnClose(true);
     } catch (const CFileException&) {
         // Left to the deletion by name.
-        held->second->Abort();
+        held->second.file->Abort();
         m_open.erase(held);
         return false;
     }
-    held->second->Abort();
+    held->second.file->Abort();
     m_open.erase(held);
     return true;
 }
@@ -75,14 +73,14 @@ long StagedFiles::SetAside(const char* destination, std::string& aside) {
 long StagedFiles::PutInPlace(const char* file, const char* destination) {
     auto held = m_open.find(file);
     if (held == m_open.end()) return RenameToFreeName(file, destination);
-    CFile& open = *held->second;
+    CFile& open = *held->second.file;
     try {
         open.SetDeleteOnClose(false);
     } catch (const CFileException& error) {
         return error.m_lOsError > 0 ? error.m_lOsError : kErrorGenFailure;
     }
     if (const long code = RenameOpenFile(open, destination)) {
-        if (m_aside.count(file)) return code;
+        if (held->second.aside) return code;
         try {
             open.SetDeleteOnClose(true);
         } catch (const CFileException&) {

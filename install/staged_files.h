@@ -9,7 +9,6 @@
 
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 
 #include "framework/File.h"
@@ -51,10 +50,11 @@ public:
     bool DiscardSetAside(const char* path);
 
 private:
-    std::map<std::string, std::unique_ptr<CFile>> m_open;
-    // The held files that were set aside, which are held unmarked: a failed rename
-    // must leave them so.
-    std::set<std::string> m_aside;
+    struct Held {
+        std::unique_ptr<CFile> file;
+        bool aside;  // set aside, so held unmarked: a failed rename must leave it so
+    };
+    std::map<std::string, Held> m_open;
 };
 
 }  // namespace tw

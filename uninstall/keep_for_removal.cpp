@@ -74,9 +74,9 @@ InstalledList ListOfRun(const InstalledRun& run, std::vector<std::string>& faile
 
 }  // namespace
 
-std::vector<std::string> KeepForRemoval(const InstalledRun& run, RemovalStore& store) {
-    std::vector<std::string> failed;
-    InstalledList list = ListOfRun(run, failed);
+KeptList KeepListForRemoval(const InstalledRun& run, RemovalStore& store) {
+    KeptList kept;
+    InstalledList list = ListOfRun(run, kept.failed);
 
     std::string earlierBytes;
     const ListReading reading = store.ReadList(earlierBytes);
@@ -87,19 +87,31 @@ std::vector<std::string> KeepForRemoval(const InstalledRun& run, RemovalStore& s
     std::optional<std::string> bytes;
     if (reading == ListReading::absent || earlier) bytes = FormatInstalledList(list);
     if (!bytes || !store.WriteList(*bytes)) {
-        failed.push_back(store.ListPath());
-        return failed;
-    }
-    // Without the copy the entry would offer a removal that cannot start.
-    if (!store.CopyInstaller()) {
-        failed.push_back(store.CopyPath());
-        return failed;
+        kept.failed.push_back(store.ListPath());
+        return kept;
     }
     std::uint64_t total = 0;
     for (const ListedFile& file : list.files) total += file.size;
-    if (!store.WriteEntry(MakeUninstallEntry(run.displayName, store.CopyPath(), run.appDir, total)))
-        failed.push_back(store.EntryName());
-    return failed;
+    kept.listedBytes = total;
+    return kept;
+}
+
+std::vector<std::string> KeepEntryForRemoval(const InstalledRun& run, std::uint64_t listedBytes,
+                                             RemovalStore& store) {
+    // Without the copy the entry would offer a removal that cannot start.
+    if (!store.CopyInstaller()) return {store.CopyPath()};
+    if (!store.WriteEntry(
+            MakeUninstallEntry(run.displayName, store.CopyPath(), run.appDir, listedBytes)))
+        return {store.EntryName()};
+    return {};
+}
+
+std::vector<std::string> KeepForRemoval(const InstalledRun& run, RemovalStore& store) {
+    KeptList kept = KeepListForRemoval(run, store);
+    if (kept.listedBytes)
+        for (std::string& name : KeepEntryForRemoval(run, *kept.listedBytes, store))
+            kept.failed.push_back(std::move(name));
+    return kept.failed;
 }
 
 }  // namespace tw

@@ -3,6 +3,8 @@
 // written. Installed files are never touched here.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,5 +31,16 @@ struct InstalledRun {
 // (summary's appFolder), with what A and A\Driver were; the user's spelling, when
 // another, is listed as given, and named by the entry.
 std::vector<std::string> KeepForRemoval(const InstalledRun& run, RemovalStore& store);
+
+// The same in two steps, for a run that must act once the list is written: the
+// list (its failures, and the listed files' bytes when it was written), then the
+// copy and the entry.
+struct KeptList {
+    std::vector<std::string> failed;
+    std::optional<std::uint64_t> listedBytes;
+};
+KeptList KeepListForRemoval(const InstalledRun& run, RemovalStore& store);
+std::vector<std::string> KeepEntryForRemoval(const InstalledRun& run, std::uint64_t listedBytes,
+                                             RemovalStore& store);
 
 }  // namespace tw

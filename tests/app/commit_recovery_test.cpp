@@ -15,7 +15,9 @@
 
 #include "app/commit_journal_run.h"
 #include "app/installation_run.h"
+#include "app/removal_run.h"
 #include "install/commit_journal.h"
+#include "tests/app/fake_run_windows.h"
 #include "tests/app/run_surroundings.h"
 #include "tests/install/recording_system.h"
 #include "tests/temp_folder.h"
@@ -180,8 +182,9 @@ const KillPoint kKills[] = {
     {"after the third set-aside", 6},
     {"after the third put in place", 7},
     {"after the last put in place", 0, 0, "read list"},
-    {"after the list", 0, 0, "copy"},
-    {"before the commit is made final", 0, 0, "write final"},
+    {"after the list, before the commit is made final", 0, 0, "write final"},
+    // The list names the new files: the commit is final before the copy and the entry.
+    {"after the commit is made final, before the copy", 0, 0, "copy", false},
     {"after the commit is made final", 0, 1, nullptr, false},
     {"after the first file set aside is deleted", 0, 2, nullptr, false},
     {"after every file set aside is deleted", 0, 0, "remove journal", false},
@@ -303,6 +306,42 @@ TEST(CommitRecovery, AJournalNotWrittenUndoesTheRun) {
     EXPECT_NE(
         std::find(lines.begin(), lines.end(), "commit journal not written: P:\\Tw\\commit.jnl"),
         lines.end());
+}
+
+// A first installation killed during its commit leaves a journal and no list: a
+// removal puts the folder and the record back under the lock, then says that
+// nothing is installed.
+TEST(CommitRecovery, ARemovalUndoesAFirstInstallationKilledInItsCommit) {
+    const Files before = {{"C:\\App\\readme.user", "the user's"}};
+    Reinstall run;
+    run.machine.files = before;
+    run.machine.SetListing(kSupport, {FileEntry("s.txt")});
+    run.machine.SetListing(kDriver, {FileEntry("a.bin"), FileEntry("b.bin")});
+    run.machine.kill = {"after the second put in place", 3};
+    WriteBytes(run.record, "new record");
+    {
+        tw::InstallLog log("");
+        tw::InstallAndLog(run.System(), "C:\\App\\", log);
+    }
+    ASSERT_NE(run.machine.files, before) << "the kill left two new files in place";
+    ASSERT_FALSE(run.store.list);
+
+    run.machine.dead = false;
+    run.machine.kill = {};
+    FakeRunWindows windows;
+    tw::ExitCode code;
+    {
+        tw::InstallLog log(run.logPath);
+        code = tw::RunRemoval(true, run.System(), windows, log);
+    }
+    EXPECT_EQ(code, tw::ExitCode::failed);
+    EXPECT_EQ(run.machine.files, before);
+    EXPECT_EQ(ReadBytes(run.record), "old record");
+    EXPECT_FALSE(run.store.journal);
+    const Lines lines = LogLines(run.logPath);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[1].rfind("interrupted commit undone: C:\\App\\ (", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2], "record: " + run.record + " restored");
 }
 
 }  // namespace
