@@ -16,9 +16,7 @@
 #include "install/one_millisecond_timer.h"
 #include "install/platform_install_system.h"
 #include "res/resource.h"
-#include "uninstall/platform_removal.h"
-#include "uninstall/platform_removal_store.h"
-#include "uninstall/platform_run_lock.h"
+#include "uninstall/platform_uninstall.h"
 #include "uninstall/running_image.h"
 
 CTarnwhistleApp theApp;

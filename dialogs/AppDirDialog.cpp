@@ -80,9 +80,7 @@ void CAppDirDialog::OnBrowse() {
 
 void CAppDirDialog::WriteProductConfig() {
     UpdateData(TRUE);
-    tw::WriteConfigRecord(m_platform.recordPath,
-                          std::string_view(m_strFullAppDir.GetString(),
-                                           static_cast<size_t>(m_strFullAppDir.GetLength())));
+    tw::WriteConfigRecord(m_platform.recordPath, m_strFullAppDir.GetString());
 }
 
 void CAppDirDialog::RecordFullPath(const std::string& fullPath) {

@@ -304,13 +304,12 @@ private:
             Check check = HoldAndCheck(file, held);
             // A tool still needed stays, unless it is gone already; one changed
             // since is the user's, and named so.
-            if (check == Check::matches && file.role == FileRole::tool && IsKeptTool(file.path))
+            if (check == Check::matches && file.role == FileRole::tool &&
+                m_toolsKept.count(PathKey(file.path)))
                 check = Check::failed;
             if (Matches(check, file.path)) DeleteHeld(*held, file.path);
         }
     }
-
-    bool IsKeptTool(const std::string& path) const { return m_toolsKept.count(PathKey(path)); }
 
     // Driver\ is let go only now, so that it is never a link while its files go.
     void RemoveDriverFolders() {

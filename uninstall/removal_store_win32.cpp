@@ -14,7 +14,7 @@
 #include "common/win32_error_codes.h"
 #include "common/win32_handles.h"
 #include "framework/WideText.h"
-#include "uninstall/platform_removal_store.h"
+#include "uninstall/platform_uninstall.h"
 #include "uninstall/running_image.h"
 #include "uninstall/store_rights.h"
 

@@ -17,7 +17,7 @@
 #include "common/win32_handles.h"
 #include "install/held_folder_path.h"
 #include "install/platform_folder_rights.h"
-#include "uninstall/platform_removal.h"
+#include "uninstall/platform_uninstall.h"
 
 namespace {
 
