@@ -5,7 +5,6 @@
 #include "app/command_line.h"
 #include "app/commit_journal_run.h"
 #include "app/run.h"
-#include "appdir/find_first_entry.h"
 #include "appdir/folder_identity.h"
 #include "appdir/full_path_name.h"
 #include "config/config_writer.h"

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "appdir/full_path.h"
+#include "common/win32_handles.h"
 #include "framework/ReadGrowing.h"
 
 namespace tw {
@@ -24,6 +25,13 @@ std::string CurrentDirectory() {
     return ReadGrowing([](char* buffer, unsigned long size) {
         return GetCurrentDirectoryA(static_cast<DWORD>(size), buffer);
     });
+}
+
+std::optional<std::uint32_t> FindFirstEntryAttributes(const char* path) {
+    WIN32_FIND_DATAA entry{};
+    FindHandle search(FindFirstFileA(path, &entry));
+    if (!search.IsValid()) return std::nullopt;
+    return entry.dwFileAttributes;
 }
 
 }  // namespace tw
