@@ -4,9 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/commit_journal_run.h"
-#include "app/current_directory.h"
 #include "app/run.h"
-#include "appdir/find_first_entry.h"
 #include "appdir/folder_identity.h"
 #include "appdir/full_path_name.h"
 #include "config/config_writer.h"
@@ -17,9 +15,7 @@
 #include "install/one_millisecond_timer.h"
 #include "install/platform_install_system.h"
 #include "res/resource.h"
-#include "uninstall/platform_removal.h"
-#include "uninstall/platform_removal_store.h"
-#include "uninstall/platform_run_lock.h"
+#include "uninstall/platform_uninstall.h"
 #include "uninstall/running_image.h"
 
 CTarnwhistleApp theApp;
@@ -53,7 +49,7 @@ BOOL CTarnwhistleApp::InitInstance() {
     const std::unique_ptr<tw::RunLock> runLock = MakePlatformRunLock();
     tw::RecordSnapshot recordBefore;
     const tw::RunSystem system{
-        {CurrentDirectory().GetString(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
+        {tw::CurrentDirectory(), tw::kConfigRecordPath, tw::FindFirstEntryAttributes,
          tw::FullPathName, tw::ReadFolderIdentity, runLock.get(),
          [&](tw::InstallLog& log) {
              tw::RecoverInterruptedCommit(

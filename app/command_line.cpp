@@ -14,20 +14,6 @@ bool CanBeTrailByte(char c) {
     return byte >= 0x40 && byte <= 0xFE && byte != 0x7F;
 }
 
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// prefix is upper-case ASCII.
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (UpperAscii(text[i]) != prefix[i]) return false;
-    return true;
-}
-
-bool EqualsIgnoringCase(std::string_view text, std::string_view upper) {
-    return text.size() == upper.size() && StartsWithIgnoringCase(text, upper);
-}
-
 // Walks a command line character by character in the system's code page.
 class Characters {
 public:
@@ -99,7 +85,7 @@ InstallerSwitches ParseInstallerSwitches(std::string_view line, LeadBytePredicat
             std::size_t length = characters.Length(line, at);
             argument.append(line.substr(at, length));
             at += length;
-            if (!programName && EqualsIgnoringCase(argument, "/D=")) {
+            if (!programName && EqualsIgnoringCase(argument, "/d=")) {
                 switches.directory = characters.DirectoryValue(line.substr(at), insideQuotes);
                 switches.directoryGiven = true;
                 return switches;
@@ -108,11 +94,11 @@ InstallerSwitches ParseInstallerSwitches(std::string_view line, LeadBytePredicat
 
         if (programName)
             programName = false;
-        else if (EqualsIgnoringCase(argument, "/S"))
+        else if (EqualsIgnoringCase(argument, "/s"))
             switches.silent = true;
-        else if (EqualsIgnoringCase(argument, "/U"))
+        else if (EqualsIgnoringCase(argument, "/u"))
             switches.uninstall = true;
-        else if (StartsWithIgnoringCase(argument, "/LOG="))
+        else if (EqualsIgnoringCase(std::string_view(argument).substr(0, 5), "/log="))
             switches.logPath = argument.substr(5);
     }
 }

@@ -19,6 +19,9 @@ enum class ExitCode : int {
 };
 
 // Logs the exit code and returns it: how every run ends.
-ExitCode Finish(InstallLog& log, ExitCode exitCode);
+inline ExitCode Finish(InstallLog& log, ExitCode exitCode) {
+    log.Write<LogEvent::exitCode>(static_cast<int>(exitCode));
+    return exitCode;
+}
 
 }  // namespace tw

@@ -82,13 +82,6 @@ std::optional<InstalledList> InstalledListRead(ListReading reading, const std::s
     return list;
 }
 
-std::optional<InstalledList> ReadInstalledList(bool silent, RemovalStore& store,
-                                               RunWindows& windows, InstallLog& log) {
-    std::string bytes;
-    const ListReading reading = store.ReadList(bytes);
-    return InstalledListRead(reading, bytes, silent, store, windows, log);
-}
-
 // After a removal that failed, the list names only what is left to undo, so
 // that a reinstallation adds to it and the next removal finishes the job. A list
 // that cannot be rewritten stays as it was: it names all of that too.
@@ -174,7 +167,8 @@ ExitCode Remove(bool silent, const RunSystem& system, RunWindows& windows, Insta
     // now, under the lock, is removed.
     if (std::optional<ExitCode> stopped = LockAndRecover(silent, system, windows, log))
         return *stopped;
-    list = ReadInstalledList(silent, system.store, windows, log);
+    reading = system.store.ReadList(bytes);
+    list = InstalledListRead(reading, bytes, silent, system.store, windows, log);
     if (!list) return Finish(log, ExitCode::failed);
 
     RemovalSummary summary;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/win32_attributes.h"
 #include "common/win32_handles.h"
 
 namespace tw {
@@ -13,11 +14,7 @@ std::optional<FolderIdentity> ReadFolderIdentity(const char* path) {
     FileHandle opened(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!opened.IsValid()) return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!GetFileInformationByHandle(opened.Get(), &information)) return std::nullopt;
-    return FolderIdentity{
-        information.dwVolumeSerialNumber,
-        (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
+    return IdentityOf(opened.Get());
 }
 
 }  // namespace tw

@@ -2,6 +2,7 @@
 
 import hashlib
 import os
+import statistics
 from pathlib import Path
 
 
@@ -11,13 +12,8 @@ class Spread:
     def __init__(self, values):
         if not values:
             raise ValueError("no values")
-        ordered = sorted(values)
-        middle = len(ordered) // 2
-        if len(ordered) % 2:
-            self.median = ordered[middle]
-        else:
-            self.median = (ordered[middle - 1] + ordered[middle]) / 2
-        self.lowest, self.highest = ordered[0], ordered[-1]
+        self.median = statistics.median(values)
+        self.lowest, self.highest = min(values), max(values)
 
     def text(self, unit=""):
         return f"{self.median:.2f}{unit} ({self.lowest:.2f}–{self.highest:.2f})"

@@ -7,6 +7,13 @@
 
 namespace tw {
 
+std::string SidText(PSID sid) {
+    LPSTR text = nullptr;
+    if (!sid || !ConvertSidToStringSidA(sid, &text)) return {};
+    LocalMemory keep(text);
+    return text;
+}
+
 DWORD ApplyRights(HANDLE handle, PSECURITY_DESCRIPTOR descriptor) {
     BOOL present = FALSE;
     BOOL defaulted = FALSE;

@@ -5,7 +5,12 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace tw {
+
+// The SID as Windows writes it ("S-1-5-32-544"); empty when there is none.
+std::string SidText(PSID sid);
 
 // The owner and access list of descriptor, set through handle (opened with
 // WRITE_DAC and WRITE_OWNER); 0 or the Win32 error code.

@@ -87,6 +87,14 @@ std::vector<std::string> SplitAtSeparators(std::string_view text, LeadBytePredic
     return names;
 }
 
+bool EqualsIgnoringCase(std::string_view text, std::string_view word) {
+    if (text.size() != word.size()) return false;
+    for (std::size_t i = 0; i < word.size(); ++i)
+        if ((text[i] >= 'A' && text[i] <= 'Z' ? text[i] - 'A' + 'a' : text[i]) != word[i])
+            return false;
+    return true;
+}
+
 bool SamePath(std::string_view a, std::string_view b, LeadBytePredicate isLead) {
     return Folded(a, isLead) == Folded(b, isLead);
 }

@@ -44,6 +44,10 @@ std::string_view FolderPart(std::string_view path, LeadBytePredicate isLead = Is
 std::vector<std::string> SplitAtSeparators(std::string_view text,
                                            LeadBytePredicate isLead = IsSystemLeadByte);
 
+// True when text is word with its ASCII letters in any case; word is lower case.
+// Lead bytes are never ASCII, so a double-byte character never matches.
+bool EqualsIgnoringCase(std::string_view text, std::string_view word);
+
 // True when a and b are the same path, compared as Windows compares names as far
 // as this program needs: ASCII letters in any case, double-byte characters exactly,
 // and one trailing separator on either side counted as absent.

@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "common/folder_identity.h"
+
 #include "common/win32_handles.h"
 
 namespace tw {
@@ -20,6 +22,15 @@ inline std::optional<DWORD> AttributesOf(HANDLE handle) {
     if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof(info)))
         return std::nullopt;
     return info.FileAttributes;
+}
+
+// What an open file or folder is: its volume's serial number and its file index.
+inline std::optional<FolderIdentity> IdentityOf(HANDLE handle) {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!GetFileInformationByHandle(handle, &information)) return std::nullopt;
+    return FolderIdentity{
+        information.dwVolumeSerialNumber,
+        (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
 }
 
 // The system's path of an open file or folder ("\\?\C:\A", "\\?\UNC\server\share\A"),

@@ -37,6 +37,11 @@ constexpr long kErrorFilenameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
 constexpr long kErrorIoDevice = 1117;
 constexpr long kErrorCantAccessFile = 1920;  // a link refused by modeNoFollow
 
+// Nothing there: the file, or a folder on its way, is missing.
+constexpr bool IsMissing(long code) {
+    return code == kErrorFileNotFound || code == kErrorPathNotFound;
+}
+
 // A rename that never replaces found its new name taken.
 constexpr bool IsNameTaken(long code) {
     return code == kErrorFileExists || code == kErrorAlreadyExists;

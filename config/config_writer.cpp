@@ -14,11 +14,6 @@ void WriteConfigRecord(const char* path, std::string_view directoryText) {
     file.Close();
 }
 
-void WriteConfigRecord(CFile& file, std::string_view directoryText) {
-    WriteConfigRecordBytes(file, directoryText);
-    file.Close();
-}
-
 void WriteConfigRecordBytes(CFile& file, std::string_view directoryText) {
     ConfigRecord record = BuildConfigRecord(directoryText);
     file.Seek(0, CFile::begin);

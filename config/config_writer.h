@@ -22,9 +22,6 @@ static_assert(kConfigRecordOpenFlags == 0xB042);
 // the close, locks the file to administrators (config/record_file.h).
 void WriteConfigRecord(const char* path, std::string_view directoryText);
 
-// Writes the record into a file already open, header first, then closes it.
-void WriteConfigRecord(CFile& file, std::string_view directoryText);
-
 // The two writes alone, header first: the 276 bytes at offsets 0 to 275.
 void WriteConfigRecordBytes(CFile& file, std::string_view directoryText);
 

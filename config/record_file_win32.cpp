@@ -13,8 +13,6 @@ namespace tw {
 
 namespace {
 
-DWORD SetLockedRights(HANDLE file) { return ApplyRights(file, kLockedRecordSddl); }
-
 // False only when the volume says it keeps no access lists.
 bool VolumeKeepsRights(HANDLE file) {
     DWORD flags = 0;
@@ -32,7 +30,7 @@ void RecordFile::LockToAdministrators() {
     if (!rights.IsValid())
         CFileException::ThrowOsError(static_cast<long>(GetLastError()), m_strFileName);
     if (!VolumeKeepsRights(rights.Get())) return;
-    const DWORD error = SetLockedRights(rights.Get());
+    const DWORD error = ApplyRights(rights.Get(), kLockedRecordSddl);
     if (error != ERROR_SUCCESS)
         CFileException::ThrowOsError(static_cast<long>(error), m_strFileName);
 }

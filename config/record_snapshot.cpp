@@ -11,8 +11,7 @@ RecordSnapshot ReadRecordSnapshot(const char* path) {
     CFile file;
     CFileException error(CFileException::none, -1, nullptr);
     if (!file.Open(path, CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary, &error)) {
-        const long code = error.m_lOsError;
-        if (code == kErrorFileNotFound || code == kErrorPathNotFound) return {true, std::nullopt};
+        if (IsMissing(error.m_lOsError)) return {true, std::nullopt};
         return {};
     }
     try {

@@ -40,33 +40,29 @@ void CAppDirDialog::OnOK() {
     tw::AppDirCheck check = tw::AcceptFromDialog(m_strAppDir.GetString(), m_platform, m_log, this);
     switch (check.verdict) {
         case tw::AppDirVerdict::accepted:
-            break;
+            CDialog::OnOK();
+            return;
         case tw::AppDirVerdict::tooLong:
             // A text within the limit whose full path is not: the exchange's own refusal.
             MessageBox(MaxCharsMessage(static_cast<int>(tw::kAppDirMaxBytes)), AfxGetAppName(),
                        MB_OK | MB_ICONEXCLAMATION);
-            FocusDirectoryText();
-            return;
+            break;
         case tw::AppDirVerdict::packageFolder:
             MessageBox(TW_TEXT_APPDIR_IS_PACKAGE, TW_TEXT_ERROR_CAPTION,
                        MB_OK | MB_ICONEXCLAMATION);
-            FocusDirectoryText();
-            return;
+            break;
         case tw::AppDirVerdict::link:
             MessageBox(TW_TEXT_APPDIR_IS_LINK, TW_TEXT_ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
-            FocusDirectoryText();
-            return;
+            break;
         case tw::AppDirVerdict::runBusy:
             // Another run holds the machine: 确定 tries again, Cancel ends the run.
             MessageBox(TW_TEXT_RUN_BUSY, TW_TEXT_ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
-            FocusDirectoryText();
-            return;
+            break;
         case tw::AppDirVerdict::missing:
             MessageBox(TW_TEXT_APPDIR_MISSING, TW_TEXT_ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
-            FocusDirectoryText();
-            return;
+            break;
     }
-    CDialog::OnOK();
+    FocusDirectoryText();
 }
 
 void CAppDirDialog::OnCancel() { CDialog::OnCancel(); }
@@ -84,9 +80,7 @@ void CAppDirDialog::OnBrowse() {
 
 void CAppDirDialog::WriteProductConfig() {
     UpdateData(TRUE);
-    tw::WriteConfigRecord(m_platform.recordPath,
-                          std::string_view(m_strFullAppDir.GetString(),
-                                           static_cast<size_t>(m_strFullAppDir.GetLength())));
+    tw::WriteConfigRecord(m_platform.recordPath, m_strFullAppDir.GetString());
 }
 
 void CAppDirDialog::RecordFullPath(const std::string& fullPath) {

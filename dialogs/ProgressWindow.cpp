@@ -3,28 +3,13 @@
 #include <commctrl.h>
 
 #include "dialogs/common_controls.h"
+#include "framework/Dialog.h"
 #include "framework/WideText.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 
-namespace {
-
 // The bar's own range; positions are scaled to it.
 constexpr int kBarRange = 1000;
-
-void CentreOnWorkArea(HWND window) {
-    MONITORINFO monitor = {};
-    monitor.cbSize = sizeof(monitor);
-    ::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT& area = monitor.rcWork;
-    RECT own;
-    ::GetWindowRect(window, &own);
-    int x = area.left + (area.right - area.left - (own.right - own.left)) / 2;
-    int y = area.top + (area.bottom - area.top - (own.bottom - own.top)) / 2;
-    ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-}  // namespace
 
 bool CProgressWindow::Open() {
     if (m_hWnd) return true;
@@ -34,7 +19,7 @@ bool CProgressWindow::Open() {
                                   &CProgressWindow::DialogProc, 0);
     if (!m_hWnd) return false;
     ::SendDlgItemMessageW(m_hWnd, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, kBarRange);
-    CentreOnWorkArea(m_hWnd);
+    CenterOnOwner(m_hWnd);  // it has no owner: on the work area
     ::ShowWindow(m_hWnd, SW_SHOW);
     ::UpdateWindow(m_hWnd);
     return true;

@@ -12,20 +12,10 @@ constexpr UINT kShowAfterMs = 1000;
 // no window and no object.
 InstallationProgress* g_current = nullptr;
 
-// The line's text for each step, with "%1" for the file.
-const char* StepText(tw::ProgressStep step) {
-    switch (step) {
-        case tw::ProgressStep::copying:
-            return TW_TEXT_COPYING;
-        case tw::ProgressStep::registering:
-            return TW_TEXT_REGISTERING;
-        case tw::ProgressStep::unregistering:
-            return TW_TEXT_UNREGISTERING;
-        case tw::ProgressStep::deleting:
-            return TW_TEXT_DELETING;
-    }
-    return TW_TEXT_COPYING;
-}
+// The line's text for each step, with "%1" for the file, in ProgressStep's order.
+constexpr const char* kStepTexts[] = {TW_TEXT_COPYING, TW_TEXT_REGISTERING, TW_TEXT_UNREGISTERING,
+                                      TW_TEXT_DELETING};
+static_assert(static_cast<int>(tw::ProgressStep::deleting) == 3);
 
 }  // namespace
 
@@ -63,6 +53,6 @@ void InstallationProgress::Open() {
 
 void InstallationProgress::Update() {
     if (!m_window.GetSafeHwnd()) return;
-    m_window.SetStep(StepText(m_step), m_file);
+    m_window.SetStep(kStepTexts[static_cast<int>(m_step)], m_file);
     m_window.SetPosition(m_position, tw::kProgressRange);
 }

@@ -68,22 +68,13 @@ void CString::ReleaseBuffer(int newLength) {
 void CString::Format(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    FormatV(format, args);
-    va_end(args);
-}
-
-void CString::FormatV(const char* format, va_list args) {
     va_list measure;
     va_copy(measure, args);
     int length = tw::FormatInto(nullptr, 0, format, measure);
     va_end(measure);
-    if (length < 0) {
-        m_text.clear();
-        return;
-    }
-    std::string text(static_cast<size_t>(length), '\0');
-    tw::FormatInto(text.data(), text.size() + 1, format, args);
-    m_text = std::move(text);
+    m_text.assign(static_cast<size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0) tw::FormatInto(m_text.data(), m_text.size() + 1, format, args);
+    va_end(args);
 }
 
 CString AfxFormatString1(const char* format, const char* insert) {

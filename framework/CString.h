@@ -2,7 +2,6 @@
 // users). Lengths and positions count bytes, never characters.
 #pragma once
 
-#include <cstdarg>
 #include <string>
 
 class CString {
@@ -49,7 +48,6 @@ public:
         __attribute__((format(printf, 2, 3)))
 #endif
         ;
-    void FormatV(const char* format, va_list args);
 
 private:
     std::string m_text;

@@ -50,7 +50,7 @@ void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
-            CenterOnOwner();
+            CenterOnOwner(m_hWnd);
             return OnInitDialog();
         case WM_NCDESTROY:
             OnNcDestroy();
@@ -62,24 +62,24 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void CDialog::CenterOnOwner() {
+void CenterOnOwner(HWND window) {
     RECT area;
-    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    HWND owner = ::GetWindow(window, GW_OWNER);
     if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) {
         ::GetWindowRect(owner, &area);
     } else {
         MONITORINFO monitor = {};
         monitor.cbSize = sizeof(monitor);
-        ::GetMonitorInfoA(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        ::GetMonitorInfoA(::MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor);
         area = monitor.rcWork;
     }
     RECT own;
-    ::GetWindowRect(m_hWnd, &own);
+    ::GetWindowRect(window, &own);
     int width = own.right - own.left;
     int height = own.bottom - own.top;
     int x = area.left + (area.right - area.left - width) / 2;
     int y = area.top + (area.bottom - area.top - height) / 2;
-    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,6 +4,10 @@
 #include "framework/DataExchange.h"
 #include "framework/Wnd.h"
 
+// Centres window on its owner, or on the screen's work area when the owner is
+// hidden or missing.
+void CenterOnOwner(HWND window);
+
 class CDialog : public CWnd {
 public:
     // parentWnd: the owner; with none, the application's main window owns the dialog.
@@ -36,7 +40,5 @@ protected:
     CWnd* m_pParentWnd;
 
 private:
-    // Centred on the owner, or on the screen when the owner is hidden or missing.
-    void CenterOnOwner();
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };

@@ -26,19 +26,9 @@ struct EditText {
 // Messages through which the user changes the text: keys (Ctrl+V, Shift+Insert
 // and Delete arrive as keys), characters, the input method, the clipboard and undo.
 bool MayChangeText(UINT message) {
-    switch (message) {
-        case WM_KEYDOWN:
-        case WM_CHAR:
-        case WM_IME_CHAR:
-        case WM_IME_COMPOSITION:
-        case WM_PASTE:
-        case WM_UNDO:
-        case EM_UNDO:
-        case EM_REPLACESEL:
-            return true;
-        default:
-            return false;
-    }
+    return message == WM_KEYDOWN || message == WM_CHAR || message == WM_IME_CHAR ||
+           message == WM_IME_COMPOSITION || message == WM_PASTE || message == WM_UNDO ||
+           message == EM_UNDO || message == EM_REPLACESEL;
 }
 
 LRESULT CALLBACK LimitedEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -2,32 +2,16 @@
 #include "framework/File.h"
 
 FileOpenRequest CFile::MapOpenFlags(unsigned openFlags) {
+    // By the mode bits: modeRead, modeWrite, then modeReadWrite (and 3, read and write too).
+    static constexpr DWORD kAccess[] = {kGenericRead, kGenericWrite, kGenericRead | kGenericWrite,
+                                        kGenericRead | kGenericWrite};
+    // By the share bits: shareCompat and shareExclusive share nothing, shareDenyWrite
+    // shares reading, shareDenyRead writing, shareDenyNone both; the rest nothing.
+    static constexpr DWORD kShare[] = {0, 0, kShareRead, kShareWrite, kShareRead | kShareWrite,
+                                       0, 0, 0};
     FileOpenRequest request{};
-    switch (openFlags & 3u) {
-        case modeRead:
-            request.access = kGenericRead;
-            break;
-        case modeWrite:
-            request.access = kGenericWrite;
-            break;
-        default:
-            request.access = kGenericRead | kGenericWrite;
-            break;
-    }
-    switch (openFlags & 0x70u) {
-        case shareDenyWrite:
-            request.share = kShareRead;
-            break;
-        case shareDenyRead:
-            request.share = kShareWrite;
-            break;
-        case shareDenyNone:
-            request.share = kShareRead | kShareWrite;
-            break;
-        default:
-            request.share = 0;
-            break;  // shareCompat, shareExclusive
-    }
+    request.access = kAccess[openFlags & 3u];
+    request.share = kShare[(openFlags & 0x70u) >> 4];
     if (openFlags & modeCreateNew)
         request.disposition = kCreateNew;
     else if (openFlags & modeCreate)

@@ -1,17 +1,5 @@
 #include "framework/WideText.h"
 
-#include <climits>
-
-std::wstring WideFromCodePage(UINT codePage, std::string_view text) {
-    if (text.empty() || text.size() > INT_MAX / 2) return {};
-    int length = static_cast<int>(text.size());
-    int wideLength = ::MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
-    if (wideLength <= 0) return {};
-    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-    ::MultiByteToWideChar(codePage, 0, text.data(), length, wide.data(), wideLength);
-    return wide;
-}
-
 std::wstring WideFromProgramText(std::string_view text) {
     std::wstring wide = WideFromCodePage(kTextCodePage, text);
     return wide.empty() ? WideFromAnsi(text) : wide;

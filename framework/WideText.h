@@ -6,15 +6,24 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <string>
 #include <string_view>
 
 // The code page of the program's own texts (Chinese, PRC).
 constexpr UINT kTextCodePage = 936;
 
-// text read in codePage; empty when it cannot be read. A program text falls
-// back to the ANSI code page on a system without code page 936.
-std::wstring WideFromCodePage(UINT codePage, std::string_view text);
+// text read in codePage; empty when it cannot be read.
+inline std::wstring WideFromCodePage(UINT codePage, std::string_view text) {
+    if (text.empty() || text.size() > INT_MAX / 2) return {};
+    int length = static_cast<int>(text.size());
+    int wideLength = ::MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
+    if (wideLength <= 0) return {};
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    ::MultiByteToWideChar(codePage, 0, text.data(), length, wide.data(), wideLength);
+    return wide;
+}
+// A program text falls back to the ANSI code page on a system without code page 936.
 std::wstring WideFromProgramText(std::string_view text);
 std::wstring WideFromAnsi(std::string_view text);
 

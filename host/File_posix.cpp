@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -35,10 +36,7 @@ public:
     bool Admits(const struct stat& st, DWORD access, DWORD share) {
         std::lock_guard lock(m_mutex);
         auto it = m_opens.find(Key(st));
-        if (it == m_opens.end()) return true;
-        for (const OpenRecord& other : it->second)
-            if (!Compatible({-1, access, share}, other)) return false;
-        return true;
+        return it == m_opens.end() || JoinsAll({-1, access, share}, it->second);
     }
     // Adds the open when its access and share may join the opens already there;
     // false, adding nothing, when they may not. One step, so that two opens of the
@@ -46,8 +44,7 @@ public:
     bool AddIfAdmitted(const struct stat& st, OpenRecord record) {
         std::lock_guard lock(m_mutex);
         std::vector<OpenRecord>& records = m_opens[Key(st)];
-        for (const OpenRecord& other : records)
-            if (!Compatible(record, other)) return false;
+        if (!JoinsAll(record, records)) return false;
         records.push_back(record);
         return true;
     }
@@ -76,6 +73,10 @@ private:
             return !(wanted.access & CFile::kGenericWrite) || (held.share & CFile::kShareWrite);
         };
         return allows(a, b) && allows(b, a);
+    }
+    static bool JoinsAll(const OpenRecord& record, const std::vector<OpenRecord>& records) {
+        return std::all_of(records.begin(), records.end(),
+                           [&](const OpenRecord& other) { return Compatible(record, other); });
     }
     static std::pair<dev_t, ino_t> Key(const struct stat& st) { return {st.st_dev, st.st_ino}; }
     std::mutex m_mutex;

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <string>
+#include <utility>
 
 namespace tw {
 
@@ -21,33 +22,26 @@ bool ParentFolderExists(const char* path) {
 }  // namespace
 
 long Win32ErrorFromErrno(int error, const char* path) {
-    switch (error) {
-        case ENOENT:
-            return (path && !ParentFolderExists(path)) ? kErrorPathNotFound : kErrorFileNotFound;
-        case ENOTDIR:
-            return kErrorPathNotFound;
-        case EACCES:
-        case EPERM:
-        case EISDIR:
-            return kErrorAccessDenied;
-        case EEXIST:
-            return kErrorFileExists;
-        case EROFS:
-            return kErrorWriteProtect;
-        case EMFILE:
-        case ENFILE:
-            return kErrorTooManyOpenFiles;
-        case ENOSPC:
-        case EDQUOT:
-            return kErrorDiskFull;
-        case ENAMETOOLONG:
-            return kErrorFilenameTooLong;
-        case EBUSY:
-        case ETXTBSY:
-            return kErrorSharingViolation;
-        default:
-            return kErrorIoDevice;
-    }
+    if (error == ENOENT)
+        return (path && !ParentFolderExists(path)) ? kErrorPathNotFound : kErrorFileNotFound;
+    static constexpr std::pair<int, long> kCodes[] = {
+        {ENOTDIR, kErrorPathNotFound},
+        {EACCES, kErrorAccessDenied},
+        {EPERM, kErrorAccessDenied},
+        {EISDIR, kErrorAccessDenied},
+        {EEXIST, kErrorFileExists},
+        {EROFS, kErrorWriteProtect},
+        {EMFILE, kErrorTooManyOpenFiles},
+        {ENFILE, kErrorTooManyOpenFiles},
+        {ENOSPC, kErrorDiskFull},
+        {EDQUOT, kErrorDiskFull},
+        {ENAMETOOLONG, kErrorFilenameTooLong},
+        {EBUSY, kErrorSharingViolation},
+        {ETXTBSY, kErrorSharingViolation},
+    };
+    for (const auto& [known, code] : kCodes)
+        if (known == error) return code;
+    return kErrorIoDevice;
 }
 
 }  // namespace tw

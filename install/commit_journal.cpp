@@ -6,6 +6,7 @@
 #include "common/package_names.h"
 #include "common/path_rules.h"
 #include "common/sha256.h"
+#include "common/text_fields.h"
 #include "common/win32_error_codes.h"
 
 namespace tw {
@@ -13,9 +14,7 @@ namespace tw {
 namespace {
 
 constexpr std::string_view kHeader = "Tarnwhistle commit 1\r\n";
-constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kSumField = "sha256\t";
-constexpr char kHexDigits[] = "0123456789abcdef";
 
 // One name in a folder: never a path, a stream, a pattern or a line of its own.
 bool IsPlainName(std::string_view name) {
@@ -40,27 +39,6 @@ bool Valid(const JournalEntry& entry) {
            IsPlainName(entry.aside) && entry.staged != entry.aside;
 }
 
-std::string Hex(std::string_view bytes) {
-    std::string text;
-    for (unsigned char byte : bytes) {
-        text += kHexDigits[byte >> 4];
-        text += kHexDigits[byte & 0xF];
-    }
-    return text;
-}
-
-std::optional<std::string> FromHexText(std::string_view text) {
-    if (text.size() % 2) return std::nullopt;
-    std::string bytes;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        const char* high = std::find(kHexDigits, kHexDigits + 16, text[i]);
-        const char* low = std::find(kHexDigits, kHexDigits + 16, text[i + 1]);
-        if (high == kHexDigits + 16 || low == kHexDigits + 16) return std::nullopt;
-        bytes += static_cast<char>((high - kHexDigits) * 16 + (low - kHexDigits));
-    }
-    return bytes;
-}
-
 std::optional<std::string> Sum(std::string_view bytes) {
     Sha256 sha;
     sha.Update(bytes.data(), bytes.size());
@@ -69,36 +47,16 @@ std::optional<std::string> Sum(std::string_view bytes) {
     return ToHex(*digest);
 }
 
-// Splits line at its tabs into exactly count fields.
-bool Split(std::string_view line, std::size_t count, std::string_view* fields) {
-    for (std::size_t i = 0; i + 1 < count; ++i) {
-        const std::size_t tab = line.find('\t');
-        if (tab == std::string_view::npos) return false;
-        fields[i] = line.substr(0, tab);
-        line.remove_prefix(tab + 1);
-    }
-    fields[count - 1] = line;
-    return line.find('\t') == std::string_view::npos;
-}
-
-// Takes the next whole line, without its end, off text.
-bool NextLine(std::string_view& text, std::string_view& line) {
-    const std::size_t end = text.find(kLineEnd);
-    if (end == std::string_view::npos) return false;
-    line = text.substr(0, end);
-    text.remove_prefix(end + kLineEnd.size());
-    return true;
-}
-
 bool ParseLine(std::string_view line, CommitJournal& journal) {
     std::string_view f[4];
-    if (Split(line, 3, f) && f[0] == "record" && journal.recordPath.empty() && !f[1].empty()) {
+    if (SplitFields(line, 3, f) && f[0] == "record" && journal.recordPath.empty() &&
+        !f[1].empty()) {
         journal.recordPath = f[1];
         if (f[2] == "none") return true;
-        journal.recordBefore = FromHexText(f[2]);
+        journal.recordBefore = BytesFromHex(f[2]);
         return journal.recordBefore.has_value();
     }
-    if (!Split(line, 4, f) || (f[0] != "new" && f[0] != "replaces")) return false;
+    if (!SplitFields(line, 4, f) || (f[0] != "new" && f[0] != "replaces")) return false;
     JournalEntry entry{std::string(f[1]), std::string(f[2]), std::string(f[3]), f[0] == "replaces"};
     if (!Valid(entry)) return false;
     journal.entries.push_back(std::move(entry));
@@ -127,7 +85,7 @@ std::optional<std::string> FormatCommitJournal(const CommitJournal& journal) {
     bytes += kLineEnd;
     if (!journal.recordPath.empty()) {
         bytes += "record\t" + journal.recordPath + '\t';
-        bytes += journal.recordBefore ? Hex(*journal.recordBefore) : "none";
+        bytes += journal.recordBefore ? HexDigits(*journal.recordBefore) : "none";
         bytes += kLineEnd;
     }
     for (const JournalEntry& entry : journal.entries) {

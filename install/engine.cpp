@@ -97,7 +97,7 @@ private:
             // large package installs.
             m_system.SleepOneMillisecond();
         } while (search->FindNext(entry));
-        CountListingFailure(*search, kSupportFolder);
+        if (search->Failed()) Fail(kSupportFolder);
     }
 
     // Every file of Driver\ goes to the application directory's Driver\; each DLL
@@ -111,13 +111,7 @@ private:
             if (tw::IsDirectoryEntry(entry.dwFileAttributes)) continue;
             InstallDriverFile(entry.cFileName);
         } while (search->FindNext(entry));
-        CountListingFailure(*search, kDriverFolder);
-    }
-
-    // A listing that broke off left its remaining files uninstalled: the folder
-    // counts as failed, so the run is never reported as complete.
-    void CountListingFailure(const FileSearch& search, std::string_view folder) {
-        if (search.Failed()) Fail(folder);
+        if (search->Failed()) Fail(kDriverFolder);
     }
 
     // Null when the folder is absent, cannot be listed or its pattern does not fit;
@@ -133,7 +127,9 @@ private:
     }
 
     // A source file, or a folder when name is empty, by its path under the package
-    // folder. Each listing delivers a name once, so each file is counted once.
+    // folder. Each listing delivers a name once, so each file is counted once. A
+    // listing that broke off left its remaining files uninstalled: the folder
+    // counts as failed, so the run is never reported as complete.
     void Fail(std::string_view folder, std::string_view name = {}) {
         std::string file(folder);
         file += name;

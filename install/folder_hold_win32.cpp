@@ -14,6 +14,7 @@
 
 #include "common/path_rules.h"
 #include "common/win32_attributes.h"
+#include "common/win32_error_codes.h"
 #include "common/win32_handles.h"
 #include "install/held_folder_path.h"
 
@@ -26,13 +27,7 @@ public:
     Win32FolderHold(FileHandle handle, std::string path)
         : m_handle(std::move(handle)), m_path(std::move(path)) {}
     std::string Path() const override { return m_path; }
-    std::optional<FolderIdentity> Identity() const override {
-        BY_HANDLE_FILE_INFORMATION information{};
-        if (!GetFileInformationByHandle(m_handle.Get(), &information)) return std::nullopt;
-        return FolderIdentity{
-            information.dwVolumeSerialNumber,
-            (std::uint64_t{information.nFileIndexHigh} << 32) | information.nFileIndexLow};
-    }
+    std::optional<FolderIdentity> Identity() const override { return IdentityOf(m_handle.Get()); }
 
 private:
     FileHandle m_handle;
@@ -45,11 +40,8 @@ bool LeadsTo(const std::string& path, HANDLE held) {
         CreateFileA(WithoutTrailingSeparator(path).c_str(), 0,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION a{};
-    BY_HANDLE_FILE_INFORMATION b{};
-    return GetFileInformationByHandle(opened.Get(), &a) && GetFileInformationByHandle(held, &b) &&
-           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+    const std::optional<FolderIdentity> identity = IdentityOf(opened.Get());
+    return identity && identity == IdentityOf(held);
 }
 
 // The path of the held folder as install/held_folder_path.h chooses it, when it
@@ -67,12 +59,9 @@ FolderOpening OpenFolderAsItself(const char* folder, std::unique_ptr<Hold>& held
     FileHandle handle(CreateFileA(
         path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!handle.IsValid()) {
-        DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-                   ? FolderOpening::missing
-                   : FolderOpening::failed;
-    }
+    if (!handle.IsValid())
+        return IsMissing(static_cast<long>(GetLastError())) ? FolderOpening::missing
+                                                            : FolderOpening::failed;
     std::optional<DWORD> attributes = AttributesOf(handle.Get());
     if (!attributes) return FolderOpening::failed;
     if ((*attributes & FILE_ATTRIBUTE_REPARSE_POINT) || IsLinkByName(path))

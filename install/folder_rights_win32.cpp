@@ -22,13 +22,6 @@ namespace tw {
 
 namespace {
 
-std::string SidText(PSID sid) {
-    LPSTR text = nullptr;
-    if (!sid || !ConvertSidToStringSidA(sid, &text)) return {};
-    LocalMemory keep(text);
-    return text;
-}
-
 // The SID of the account this process runs as; empty when it cannot be read.
 std::string RunningAccount() {
     KernelHandle token;
@@ -101,13 +94,11 @@ std::uint32_t ReadRights(HANDLE handle, FolderRights& rights) {
     return 0;
 }
 
-std::uint32_t LockRights(HANDLE handle) { return ApplyRights(handle, kLockedFolderSddl); }
-
 class Win32FolderRights : public FolderRightsAccess {
 public:
     explicit Win32FolderRights(HANDLE handle) : m_handle(handle) {}
     std::uint32_t Read(FolderRights& rights) override { return ReadRights(m_handle, rights); }
-    std::uint32_t Lock() override { return LockRights(m_handle); }
+    std::uint32_t Lock() override { return ApplyRights(m_handle, kLockedFolderSddl); }
 
 private:
     HANDLE m_handle;

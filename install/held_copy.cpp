@@ -19,8 +19,8 @@ unsigned ReadFull(CFile& file, unsigned char* block) {
     return total;
 }
 
-}  // namespace
-
+// True when the two open files hold the same bytes from their current positions
+// to their ends; a failed read counts as a difference.
 bool SameBytes(CFile& a, CFile& b) {
     try {
         unsigned char blockA[kCopyBlockSize];
@@ -35,6 +35,8 @@ bool SameBytes(CFile& a, CFile& b) {
         return false;
     }
 }
+
+}  // namespace
 
 std::unique_ptr<HeldCopy> HeldCopy::Open(const char* installed, const char* original) {
     std::unique_ptr<HeldCopy> held(new HeldCopy);

@@ -27,8 +27,4 @@ private:
     CFile m_file;
 };
 
-// True when the two open files hold the same bytes from their current positions
-// to their ends; a failed read counts as a difference.
-bool SameBytes(CFile& a, CFile& b);
-
 }  // namespace tw

@@ -26,7 +26,10 @@ struct Registration {
 
     // Only a tool that ended with 0 has registered its DLL; one left for the
     // restart will.
-    bool Succeeded() const;
+    bool Succeeded() const {
+        return (outcome == RegistrationOutcome::exited && exitCode == 0) ||
+               outcome == RegistrationOutcome::atRestart;
+    }
     // The tool was started: whatever its end, the DLL may be registered.
     bool Started() const { return outcome != RegistrationOutcome::notStarted; }
 };
@@ -66,7 +69,9 @@ struct InstallSummary {
     HeldDestination appFolder;     // A
     HeldDestination driverFolder;  // A\Driver
 
-    int FailureCount() const;  // failedFiles.size()
-    // True when neither source folder held a single file entry.
-    bool NothingFound() const;
+    int FailureCount() const { return static_cast<int>(failedFiles.size()); }
+    // True when neither source folder held a single file entry: every file entry,
+    // and every folder that could not be listed, ends either in a copy or in
+    // failedFiles.
+    bool NothingFound() const { return filesCopied == 0 && failedFiles.empty(); }
 };

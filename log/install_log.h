@@ -28,9 +28,7 @@ namespace tw {
 // It only looks at the text it is given, which must outlive the line's writing: a
 // value made at each of the many places that log costs the program next to nothing.
 struct LogText {
-    LogText(const char* ansi) : text(ansi) {}
     LogText(std::string_view ansi) : text(ansi) {}
-    LogText(const std::string& ansi) : text(ansi) {}
     template <std::integral Number>
     requires(!std::same_as<Number, bool> && !std::same_as<Number, char>) LogText(Number value)
         : number(static_cast<long long>(value)), isNumber(true) {}

@@ -1,7 +1,6 @@
 #include <windows.h>
 
-#include <climits>
-
+#include "framework/WideText.h"
 #include "log/log_platform.h"
 
 namespace tw {
@@ -9,12 +8,9 @@ namespace tw {
 namespace {
 
 std::string Utf8FromCodePage(UINT codePage, std::string_view ansi) {
-    if (ansi.empty() || ansi.size() > INT_MAX / 2) return {};
-    int ansiLength = static_cast<int>(ansi.size());
-    int wideLength = ::MultiByteToWideChar(codePage, 0, ansi.data(), ansiLength, nullptr, 0);
-    if (wideLength <= 0) return {};
-    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-    ::MultiByteToWideChar(codePage, 0, ansi.data(), ansiLength, wide.data(), wideLength);
+    const std::wstring wide = WideFromCodePage(codePage, ansi);
+    if (wide.empty()) return {};
+    const int wideLength = static_cast<int>(wide.size());
     int utf8Length =
         ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
     if (utf8Length <= 0) return {};

@@ -13,7 +13,6 @@
 
 namespace {
 
-using ProcessHandle = tw::KernelHandle;
 using MsiRecord = tw::UniqueHandle<MSIHANDLE, MsiCloseHandle>;
 
 // One line in the MSI log (msiexec /l*v).
@@ -61,8 +60,8 @@ bool Execute(MSIHANDLE install, const Run& run, DWORD& exitCode) {
             "Tarnwhistle: not started (system error " + std::to_string(GetLastError()) + ")");
         return false;
     }
-    ProcessHandle process(started.hProcess);
-    ProcessHandle thread(started.hThread);
+    tw::KernelHandle process(started.hProcess);
+    tw::KernelHandle thread(started.hThread);
     WaitForSingleObject(process.Get(), INFINITE);
     if (!GetExitCodeProcess(process.Get(), &exitCode)) return false;
     Log(install, "Tarnwhistle: exit code " + std::to_string(exitCode));
@@ -72,17 +71,12 @@ bool Execute(MSIHANDLE install, const Run& run, DWORD& exitCode) {
 // 3010 asks for a restart at the end, which the package's REBOOT=ReallySuppress turns
 // into msiexec's own 3010 instead of a restart.
 UINT PassOn(MSIHANDLE install, DWORD exitCode) {
-    switch (exitCode) {
-        case ERROR_SUCCESS:
-            return ERROR_SUCCESS;
-        case ERROR_SUCCESS_REBOOT_REQUIRED:
-            MsiSetMode(install, MSIRUNMODE_REBOOTATEND, TRUE);
-            return ERROR_SUCCESS;
-        case ERROR_INSTALL_USEREXIT:
-            return ERROR_INSTALL_USEREXIT;
-        default:
-            return ERROR_INSTALL_FAILURE;
+    if (exitCode == ERROR_SUCCESS_REBOOT_REQUIRED) {
+        MsiSetMode(install, MSIRUNMODE_REBOOTATEND, TRUE);
+        return ERROR_SUCCESS;
     }
+    if (exitCode == ERROR_SUCCESS || exitCode == ERROR_INSTALL_USEREXIT) return exitCode;
+    return ERROR_INSTALL_FAILURE;
 }
 
 UINT RunFromData(MSIHANDLE install, bool missingProgramIsDone) {

@@ -5,32 +5,24 @@
 #include <map>
 
 #include "common/path_rules.h"
+#include "common/text_fields.h"
 
 namespace tw {
 
 namespace {
 
 constexpr std::string_view kHeader = "Tarnwhistle installed files 1";
-constexpr std::string_view kLineEnd = "\r\n";
 
-const char* RoleName(FileRole role) {
-    switch (role) {
-        case FileRole::tool:
-            return "tool";
-        case FileRole::dll:
-            return "dll";
-        case FileRole::dllInDoubt:
-            return "dll-in-doubt";
-        default:
-            return "file";
-    }
-}
+// Each role's name in the list, in the enum's order.
+constexpr const char* kRoleNames[] = {"file", "tool", "dll", "dll-in-doubt"};
+constexpr int kLastRole = static_cast<int>(FileRole::dllInDoubt);
+static_assert(sizeof(kRoleNames) / sizeof(kRoleNames[0]) == kLastRole + 1);
+
+const char* RoleName(FileRole role) { return kRoleNames[static_cast<int>(role)]; }
 
 std::optional<FileRole> RoleFromName(std::string_view name) {
-    if (name == "file") return FileRole::file;
-    if (name == "tool") return FileRole::tool;
-    if (name == "dll") return FileRole::dll;
-    if (name == "dll-in-doubt") return FileRole::dllInDoubt;
+    for (int role = 0; role <= kLastRole; ++role)
+        if (name == kRoleNames[role]) return static_cast<FileRole>(role);
     return std::nullopt;
 }
 
@@ -40,35 +32,25 @@ bool Writable(std::string_view path) {
     });
 }
 
-// Splits text at tabs into exactly count fields.
-std::optional<std::vector<std::string_view>> Fields(std::string_view text, std::size_t count) {
-    std::vector<std::string_view> fields;
-    for (std::size_t i = 1; i < count; ++i) {
-        std::size_t tab = text.find('\t');
-        if (tab == std::string_view::npos) return std::nullopt;
-        fields.push_back(text.substr(0, tab));
-        text.remove_prefix(tab + 1);
-    }
-    if (text.find('\t') != std::string_view::npos) return std::nullopt;
-    fields.push_back(text);
-    return fields;
+// digits, all of them, as a number in base; nothing for anything else.
+std::optional<std::uint64_t> Number(std::string_view digits, int base) {
+    std::uint64_t number = 0;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number, base);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+        return std::nullopt;
+    return number;
 }
 
+// Decimal, without leading zeros.
 std::optional<std::uint64_t> Size(std::string_view digits) {
-    std::uint64_t size = 0;
-    if (digits.empty() || (digits.size() > 1 && digits[0] == '0')) return std::nullopt;
-    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), size);
-    if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
-    return size;
+    if (digits.size() > 1 && digits[0] == '0') return std::nullopt;
+    return Number(digits, 10);
 }
 
 // 16 hex digits, as FolderNumber writes them.
 std::optional<std::uint64_t> FolderNumberFrom(std::string_view digits) {
-    std::uint64_t number = 0;
     if (digits.size() != 16) return std::nullopt;
-    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number, 16);
-    if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
-    return number;
+    return Number(digits, 16);
 }
 
 std::string FolderNumber(std::uint64_t number) {
@@ -79,45 +61,34 @@ std::string FolderNumber(std::uint64_t number) {
 }
 
 bool ParseFolderLine(std::string_view line, InstalledList& list) {
-    auto fields = Fields(line, 5);
-    if (!fields || (*fields)[0] != "folder") return false;
-    auto volume = FolderNumberFrom((*fields)[1]);
-    auto index = FolderNumberFrom((*fields)[2]);
-    std::string_view locked = (*fields)[3];
-    std::string_view path = (*fields)[4];
-    if (!volume || !index || (locked != "locked" && locked != "unlocked") || !Writable(path))
+    std::string_view f[5];  // folder, volume, index, locked, path
+    if (!SplitFields(line, 5, f) || f[0] != "folder") return false;
+    auto volume = FolderNumberFrom(f[1]);
+    auto index = FolderNumberFrom(f[2]);
+    if (!volume || !index || (f[3] != "locked" && f[3] != "unlocked") || !Writable(f[4]))
         return false;
-    list.folders.push_back({std::string(path), {*volume, *index}, locked == "locked"});
+    list.folders.push_back({std::string(f[4]), {*volume, *index}, f[3] == "locked"});
     return true;
 }
 
 bool ParseLine(std::string_view line, InstalledList& list) {
     if (line.substr(0, 7) == "folder\t") return ParseFolderLine(line, list);
-    if (auto fields = Fields(line, 2)) {
-        std::string_view path = (*fields)[1];
-        if (!Writable(path)) return false;
-        if ((*fields)[0] == "appdir") {
-            list.appDirs.emplace_back(path);
-            return true;
-        }
-        if ((*fields)[0] == "record") {
-            list.recordPaths.emplace_back(path);
-            return true;
-        }
-        if ((*fields)[0] == "given") {
-            list.givenDirs.emplace_back(path);
-            return true;
-        }
-        return false;
+    std::string_view f[4];
+    if (SplitFields(line, 2, f)) {  // a kind of path, and the path
+        std::vector<std::string>* paths = f[0] == "appdir"   ? &list.appDirs
+                                          : f[0] == "record" ? &list.recordPaths
+                                          : f[0] == "given"  ? &list.givenDirs
+                                                             : nullptr;
+        if (!paths || !Writable(f[1])) return false;
+        paths->emplace_back(f[1]);
+        return true;
     }
-    auto fields = Fields(line, 4);
-    if (!fields) return false;
-    auto role = RoleFromName((*fields)[0]);
-    auto digest = FromHex((*fields)[1]);
-    auto size = Size((*fields)[2]);
-    std::string_view path = (*fields)[3];
-    if (!role || !digest || !size || !Writable(path)) return false;
-    list.files.push_back({std::string(path), *digest, *size, *role});
+    if (!SplitFields(line, 4, f)) return false;  // role, digest, size, path
+    auto role = RoleFromName(f[0]);
+    auto digest = FromHex(f[1]);
+    auto size = Size(f[2]);
+    if (!role || !digest || !size || !Writable(f[3])) return false;
+    list.files.push_back({std::string(f[3]), *digest, *size, *role});
     return true;
 }
 
@@ -140,14 +111,13 @@ bool IsUnregistered(FileRole role) { return role == FileRole::dll || role == Fil
 std::optional<std::string> FormatInstalledList(const InstalledList& list) {
     std::string text(kHeader);
     text += kLineEnd;
-    for (const std::string& dir : list.appDirs) {
-        if (!Writable(dir)) return std::nullopt;
-        text += "appdir\t" + dir + std::string(kLineEnd);
-    }
-    for (const std::string& dir : list.givenDirs) {
-        if (!Writable(dir)) return std::nullopt;
-        text += "given\t" + dir + std::string(kLineEnd);
-    }
+    // A kind of path, and the path.
+    auto addPaths = [&](const char* kind, const std::vector<std::string>& paths) {
+        for (const std::string& path : paths) text += kind + path + std::string(kLineEnd);
+        return std::all_of(paths.begin(), paths.end(), Writable);
+    };
+    if (!addPaths("appdir\t", list.appDirs) || !addPaths("given\t", list.givenDirs))
+        return std::nullopt;
     for (const ListedFolder& folder : list.folders) {
         if (!Writable(folder.path)) return std::nullopt;
         text += "folder\t" + FolderNumber(folder.identity.volume) + "\t" +
@@ -155,10 +125,7 @@ std::optional<std::string> FormatInstalledList(const InstalledList& list) {
                 (folder.locked ? "\tlocked\t" : "\tunlocked\t") + folder.path +
                 std::string(kLineEnd);
     }
-    for (const std::string& record : list.recordPaths) {
-        if (!Writable(record)) return std::nullopt;
-        text += "record\t" + record + std::string(kLineEnd);
-    }
+    if (!addPaths("record\t", list.recordPaths)) return std::nullopt;
     for (const ListedFile& file : list.files) {
         if (!Writable(file.path)) return std::nullopt;
         text += std::string(RoleName(file.role)) + "\t" + ToHex(file.digest) + "\t" +
@@ -168,21 +135,12 @@ std::optional<std::string> FormatInstalledList(const InstalledList& list) {
 }
 
 std::optional<InstalledList> ParseInstalledList(std::string_view bytes) {
+    std::string_view line;
+    if (!NextLine(bytes, line) || line != kHeader) return std::nullopt;
     InstalledList list;
-    bool header = true;
-    while (!bytes.empty()) {
-        std::size_t end = bytes.find(kLineEnd);
-        if (end == std::string_view::npos) return std::nullopt;  // a line cut short
-        std::string_view line = bytes.substr(0, end);
-        bytes.remove_prefix(end + kLineEnd.size());
-        if (header) {
-            if (line != kHeader) return std::nullopt;
-            header = false;
-        } else if (!ParseLine(line, list)) {
-            return std::nullopt;
-        }
-    }
-    if (header) return std::nullopt;
+    while (NextLine(bytes, line))
+        if (!ParseLine(line, list)) return std::nullopt;
+    if (!bytes.empty()) return std::nullopt;  // a line cut short
     return list;
 }
 

@@ -79,23 +79,13 @@ KeptList KeepListForRemoval(const InstalledRun& run, RemovalStore& store) {
     InstalledList list = ListOfRun(run, kept.failed);
 
     std::string earlierBytes;
-    switch (store.ReadList(earlierBytes)) {
-        case ListReading::failed:
-            kept.failed.push_back(store.ListPath());
-            return kept;
-        case ListReading::read: {
-            std::optional<InstalledList> earlier = ParseInstalledList(earlierBytes);
-            if (!earlier) {
-                kept.failed.push_back(store.ListPath());
-                return kept;
-            }
-            list = MergeInstalledLists(*earlier, list);
-            break;
-        }
-        case ListReading::absent:
-            break;
-    }
-    std::optional<std::string> bytes = FormatInstalledList(list);
+    const ListReading reading = store.ReadList(earlierBytes);
+    std::optional<InstalledList> earlier;
+    if (reading == ListReading::read) earlier = ParseInstalledList(earlierBytes);
+    if (earlier) list = MergeInstalledLists(*earlier, list);
+    // A list that cannot be read or parsed is never written over.
+    std::optional<std::string> bytes;
+    if (reading == ListReading::absent || earlier) bytes = FormatInstalledList(list);
     if (!bytes || !store.WriteList(*bytes)) {
         kept.failed.push_back(store.ListPath());
         return kept;

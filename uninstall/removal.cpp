@@ -149,14 +149,9 @@ private:
         if (folder->refused) return Check::refused;
         if (folder->opening == FolderOpening::missing) return Check::missing;
         if (folder->opening != FolderOpening::held) return Check::failed;
-        switch (m_system.HoldFile(OpenedPath(*folder, file.path).c_str(), held)) {
-            case FileOpening::missing:
-                return Check::missing;
-            case FileOpening::failed:
-                return Check::failed;
-            case FileOpening::held:
-                break;
-        }
+        const FileOpening opening = m_system.HoldFile(OpenedPath(*folder, file.path).c_str(), held);
+        if (opening != FileOpening::held)
+            return opening == FileOpening::missing ? Check::missing : Check::failed;
         std::optional<Sha256Digest> digest = DigestOf(*held);
         if (!digest) return Check::failed;
         return *digest == file.digest ? Check::matches : Check::changed;
@@ -180,6 +175,13 @@ private:
     // anyone, so nothing waits for it (not its tool, not the list).
     void NotUnregistered(const std::string& path) {
         if (m_gone.insert(PathKey(path)).second) m_summary.notUnregistered.push_back(path);
+    }
+
+    // A DLL that may still be registered fails and stays, and so does its tool, for
+    // another removal.
+    void KeepRegistered(const std::string& dll, const std::string& tool) {
+        Fail(dll);
+        m_toolsKept.insert(PathKey(tool));
     }
 
     void DeleteHeld(HeldFile& file, const std::string& path) {
@@ -236,8 +238,7 @@ private:
                 m_events.Deleting(path);
                 DeleteHeld(*running.dll, path);
             } else {
-                Fail(path);
-                m_toolsKept.insert(PathKey(running.listedTool));
+                KeepRegistered(path, running.listedTool);
             }
         }
         m_running.clear();
@@ -261,9 +262,7 @@ private:
             case Check::matches:
                 break;
             case Check::failed:
-                // It may be there still, registered: its tool stays for another removal.
-                Fail(file.path);
-                m_toolsKept.insert(PathKey(toolPath));
+                KeepRegistered(file.path, toolPath);  // it may be there still
                 return;
             case Check::refused:
                 m_left.insert(PathKey(file.path));
@@ -281,8 +280,7 @@ private:
         std::string parameters;
         if (!tool || !FormatUnregistrationParameters(OpenedPath(*folder, file.path), parameters)) {
             // Registered still: a tool refused or changed, once it is back, can undo it.
-            Fail(file.path);
-            m_toolsKept.insert(PathKey(toolPath));
+            KeepRegistered(file.path, toolPath);
             return;
         }
         // The tool and the DLL are started and named by the held folders' own paths.
@@ -291,8 +289,7 @@ private:
             {file.path, Joined(owner->app.opened, kToolName), parameters});
         HeldFile* held = dll.get();
         if (!m_tools.Start(record, owner->app.opened.c_str(), std::move(dll))) {
-            Fail(file.path);
-            m_toolsKept.insert(PathKey(toolPath));
+            KeepRegistered(file.path, toolPath);
             return;
         }
         m_running.push_back({index, record, held, toolPath});
@@ -303,21 +300,16 @@ private:
             if (m_handled[i]) continue;
             const ListedFile& file = m_list.files[i];
             m_events.Deleting(file.path);
+            std::unique_ptr<HeldFile> held;
+            Check check = HoldAndCheck(file, held);
             // A tool still needed stays, unless it is gone already; one changed
             // since is the user's, and named so.
-            if (file.role == FileRole::tool && IsKeptTool(file.path)) {
-                std::unique_ptr<HeldFile> held;
-                Check check = HoldAndCheck(file, held);
-                if (check == Check::matches) check = Check::failed;
-                Matches(check, file.path);
-                continue;
-            }
-            std::unique_ptr<HeldFile> held;
-            if (Matches(HoldAndCheck(file, held), file.path)) DeleteHeld(*held, file.path);
+            if (check == Check::matches && file.role == FileRole::tool &&
+                m_toolsKept.count(PathKey(file.path)))
+                check = Check::failed;
+            if (Matches(check, file.path)) DeleteHeld(*held, file.path);
         }
     }
-
-    bool IsKeptTool(const std::string& path) const { return m_toolsKept.count(PathKey(path)); }
 
     // Driver\ is let go only now, so that it is never a link while its files go.
     void RemoveDriverFolders() {
@@ -410,10 +402,6 @@ RemovalSummary RemoveInstalledFiles(const InstalledList& list, RemovalSystem& sy
                                     InstallSystem& tools, RemovalEvents& events) {
     return Removal(list, system, tools, events).Run();
 }
-
-// Nothing, unless a listener overrides it.
-void RemovalEvents::Unregistering(const std::string&) {}
-void RemovalEvents::Deleting(const std::string&) {}
 
 RemovalProgress::RemovalProgress(const InstalledList& list, ProgressObserver& observer)
     : m_observer(observer),

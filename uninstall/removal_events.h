@@ -15,8 +15,8 @@ namespace tw {
 
 class RemovalEvents : public ToolEvents {
 public:
-    virtual void Unregistering(const std::string& dll);
-    virtual void Deleting(const std::string& file);
+    virtual void Unregistering(const std::string& /*dll*/) {}
+    virtual void Deleting(const std::string& /*file*/) {}
 };
 
 // Shows the removal of a list to an observer: one step per DLL's

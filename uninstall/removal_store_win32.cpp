@@ -11,8 +11,10 @@
 
 #include "common/path_rules.h"
 #include "common/system_format.h"
+#include "common/win32_error_codes.h"
 #include "common/win32_handles.h"
-#include "uninstall/platform_removal_store.h"
+#include "framework/WideText.h"
+#include "uninstall/platform_uninstall.h"
 #include "uninstall/running_image.h"
 #include "uninstall/store_rights.h"
 
@@ -25,19 +27,8 @@ constexpr const char* kEntryName =
 // A list larger than this is not one that an installation wrote.
 constexpr DWORD kListLimit = 64u * 1024u * 1024u;
 
-std::wstring Wide(const std::string& text, UINT codePage) {
-    if (text.empty()) return {};
-    int length =
-        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                            length);
-    return wide;
-}
-
 bool SetText(HKEY key, const wchar_t* name, const std::string& text, UINT codePage) {
-    std::wstring wide = Wide(text, codePage);
+    std::wstring wide = WideFromCodePage(codePage, text);
     return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
                           static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
@@ -141,21 +132,16 @@ public:
 private:
     // Nothing there, not even the folder, is nothing to do.
     static bool Delete(const std::string& path) {
-        if (DeleteFileA(path.c_str())) return true;
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return DeleteFileA(path.c_str()) || tw::IsMissing(static_cast<long>(GetLastError()));
     }
 
     tw::ListReading ReadWhole(const std::string& path, std::string& bytes) const {
         if (m_folder.empty()) return tw::ListReading::failed;
         tw::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.IsValid()) {
-            DWORD error = GetLastError();
-            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
-                       ? tw::ListReading::absent
-                       : tw::ListReading::failed;
-        }
+        if (!file.IsValid())
+            return tw::IsMissing(static_cast<long>(GetLastError())) ? tw::ListReading::absent
+                                                                    : tw::ListReading::failed;
         DWORD size = GetFileSize(file.Get(), nullptr);
         if (size == INVALID_FILE_SIZE || size > kListLimit) return tw::ListReading::failed;
         bytes.assign(size, '\0');

@@ -13,16 +13,13 @@
 
 #include "common/path_rules.h"
 #include "common/win32_attributes.h"
+#include "common/win32_error_codes.h"
 #include "common/win32_handles.h"
 #include "install/held_folder_path.h"
 #include "install/platform_folder_rights.h"
-#include "uninstall/platform_removal.h"
+#include "uninstall/platform_uninstall.h"
 
 namespace {
-
-bool IsMissing(DWORD error) {
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
 
 class Win32HeldFile : public HeldFile {
 public:
@@ -58,7 +55,8 @@ public:
             CreateFileA(path, GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!handle.IsValid())
-            return IsMissing(GetLastError()) ? FileOpening::missing : FileOpening::failed;
+            return tw::IsMissing(static_cast<long>(GetLastError())) ? FileOpening::missing
+                                                                    : FileOpening::failed;
         std::optional<DWORD> attributes = tw::AttributesOf(handle.Get());
         if (!attributes ||
             (*attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||

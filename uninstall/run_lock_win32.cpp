@@ -8,8 +8,7 @@
 #include <string>
 
 #include "common/win32_handles.h"
-#include "uninstall/platform_removal_store.h"
-#include "uninstall/platform_run_lock.h"
+#include "uninstall/platform_uninstall.h"
 #include "uninstall/store_rights.h"
 
 namespace {

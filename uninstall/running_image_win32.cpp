@@ -62,15 +62,14 @@ void NTAPI SnapshotLoadedImage(PVOID, DWORD reason, PVOID) {
     g_loaded = {copy, size, reinterpret_cast<std::uintptr_t>(base)};
 }
 
-// Held until the process ends.
-tw::FileHandle& HeldImage() {
-    static tw::FileHandle image;
-    return image;
-}
-
-std::string& HeldPath() {
-    static std::string path;
-    return path;
+// The program file, held until the process ends, and its path.
+struct HeldImage {
+    tw::FileHandle file;
+    std::string path;
+};
+HeldImage& Held() {
+    static HeldImage held;
+    return held;
 }
 
 }  // namespace
@@ -92,13 +91,12 @@ void HoldRunningImage() {
     tw::FileHandle file(CreateFileA(self.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) return;
-    HeldImage() = std::move(file);
-    HeldPath() = self;
+    Held() = {std::move(file), self};
 }
 
-const std::string& RunningImagePath() { return HeldPath(); }
+const std::string& RunningImagePath() { return Held().path; }
 
-void* RunningImageHandle() { return HeldImage().IsValid() ? HeldImage().Get() : nullptr; }
+void* RunningImageHandle() { return Held().file.IsValid() ? Held().file.Get() : nullptr; }
 
 std::optional<std::string> ReadRunningImageFile() {
     HANDLE file = RunningImageHandle();

@@ -13,20 +13,12 @@
 #include "common/win32_attributes.h"
 #include "common/locked_rights_win32.h"
 #include "common/win32_handles.h"
+#include "install/folder_rights.h"
 #include "uninstall/store_rights.h"
 
 namespace tw {
 
 namespace {
-
-bool IsAdministrative(PSID sid) {
-    LPSTR text = nullptr;
-    if (!sid || !ConvertSidToStringSidA(sid, &text)) return false;
-    LocalMemory keep(text);
-    const std::string name = text;
-    return name == "S-1-5-18" || name == "S-1-5-32-544" ||
-           name == "S-1-5-80-956008885-3418522649-1831038044-1850970231-2271478464";
-}
 
 // True when the owner, or any entry that allows anything (inherit-only ones
 // included), is someone else's; or when there is no access list at all.
@@ -38,14 +30,14 @@ bool LetsOthersIn(HANDLE folder) {
                         OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
                         &dacl, nullptr, descriptor.Out()) != ERROR_SUCCESS)
         return true;
-    if (!IsAdministrative(owner) || !dacl) return true;
+    if (!IsTrustedOwner(SidText(owner)) || !dacl) return true;
     for (DWORD i = 0; i < dacl->AceCount; ++i) {
         void* ace = nullptr;
         if (!GetAce(dacl, i, &ace)) return true;
         const BYTE type = static_cast<const ACE_HEADER*>(ace)->AceType;
         if (type == ACCESS_DENIED_ACE_TYPE) continue;
         if (type != ACCESS_ALLOWED_ACE_TYPE) return true;  // its SID lies elsewhere
-        if (!IsAdministrative(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart)) return true;
+        if (!IsTrustedOwner(SidText(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart))) return true;
     }
     return false;
 }

@@ -1,6 +1,5 @@
 // Win32: the dialog's OK decision with the real file search and full paths, on
 // real folders.
-#include "appdir/find_first_entry.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -17,7 +17,6 @@
 
 #include <cstdlib>
 
-#include "appdir/find_first_entry.h"
 #include "appdir/full_path_name.h"
 #include "tests/machine_offers.h"
 #else

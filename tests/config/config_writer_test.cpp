@@ -196,7 +196,8 @@ TEST(ConfigWriter, AFailureAtAnyStepThrowsAndKeepsWhatWasWrittenBefore) {
             ASSERT_TRUE(file.Open(path.c_str(), tw::kConfigRecordOpenFlags, nullptr));
             file.FailAt(failing[failingStep].first, failing[failingStep].second, 21);
             try {
-                WriteConfigRecord(file, "C:\\Varnelquist");
+                tw::WriteConfigRecordBytes(file, "C:\\Varnelquist");
+                file.Close();
             } catch (const CFileException& error) {
                 threw = true;
                 EXPECT_EQ(error.m_lOsError, 21);

@@ -12,7 +12,6 @@
 #include <string>
 
 #include "app/MainFrame.h"
-#include "appdir/find_first_entry.h"
 #include "appdir/folder_identity.h"
 #include "appdir/full_path_name.h"
 #include "config/config_writer.h"

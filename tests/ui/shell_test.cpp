@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/current_directory.h"
+#include "appdir/full_path_name.h"
 
 namespace {
 
@@ -27,17 +27,17 @@ TEST(CurrentDirectory, IsReadWholeWhenLongerThan255Bytes) {
     ASSERT_EQ(path.size(), 256u);
     ASSERT_TRUE(::SetCurrentDirectoryA(path.c_str()));
 
-    CString current = CurrentDirectory();
+    const std::string current = tw::CurrentDirectory();
 
     ::SetCurrentDirectoryA(before);
     for (auto folder = made.rbegin(); folder != made.rend(); ++folder)
         ::RemoveDirectoryA(folder->c_str());
-    EXPECT_EQ(std::string(current.GetString()), path);
+    EXPECT_EQ(current, path);
 }
 
 TEST(CurrentDirectory, IsTakenUnchanged) {
     ASSERT_TRUE(::SetCurrentDirectoryA("F:\\"));
-    EXPECT_EQ(CurrentDirectory(), "F:\\");
+    EXPECT_EQ(tw::CurrentDirectory(), "F:\\");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "uninstall/platform_removal_store.h"
+#include "uninstall/platform_uninstall.h"
 
 // Removes the uninstall entry, every file of the store's folder (read-only ones
 // too) and the folder itself.

@@ -18,7 +18,7 @@
 #include "common/win32_handles.h"
 #include "res/texts.h"
 #include "tests/uninstall/cleared_store_win32.h"
-#include "uninstall/platform_removal_store.h"
+#include "uninstall/platform_uninstall.h"
 #include "uninstall/running_image.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "tests/install/recording_system.h"
 #include "tests/temp_folder.h"
 #include "tests/uninstall/fake_removal.h"
-#include "uninstall/platform_removal.h"
+#include "uninstall/platform_uninstall.h"
 #include "uninstall/removal.h"
 
 namespace fs = std::filesystem;

@@ -11,8 +11,7 @@
 #include <vector>
 
 #include "tests/uninstall/cleared_store_win32.h"
-#include "uninstall/platform_removal_store.h"
-#include "uninstall/platform_run_lock.h"
+#include "uninstall/platform_uninstall.h"
 
 namespace {
 
