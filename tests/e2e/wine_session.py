@@ -230,6 +230,9 @@ def traced_as(traced, text):
     return traced == text
 
 
+WINE_START_FAILURE = b"failed to map the shared user data"
+
+
 class WindowsProgram:
     """One Windows program started under Wine, with its own Wine log.
 
@@ -244,15 +247,37 @@ class WindowsProgram:
         environment["WINEDEBUG"] = "fixme-all,+msgbox"
         self._log = open(self.log_path, "wb")
         self.started = time.monotonic()
+        self._command = ([str(TOOLS / "wine-run.sh"), str(exe), *args], str(cwd), environment)
+        self._restarts = 0
+        self._start()
+
+    def _start(self):
+        command, cwd, environment = self._command
+        self._log.flush()
+        self._start_offset = self._log.tell()  # where this start's output begins
         # A session of its own, so that the program and whatever it starts can be
         # ended together by this group's id.
         self.process = subprocess.Popen(
-            [str(TOOLS / "wine-run.sh"), str(exe), *args], cwd=str(cwd), env=environment,
-            stdin=subprocess.DEVNULL, stdout=self._log, stderr=subprocess.STDOUT,
-            start_new_session=True)
+            command, cwd=cwd, env=environment, stdin=subprocess.DEVNULL, stdout=self._log,
+            stderr=subprocess.STDOUT, start_new_session=True)
+
+    def _started_again(self):
+        """Under qemu, Wine's loader now and then finds the address of its shared user
+        data page taken and ends before the program's first instruction: such a start,
+        which did nothing, is made again (twice at most). True when it was."""
+        if self._restarts >= 2 or self.process.poll() is None:
+            return False
+        if WINE_START_FAILURE not in self.log_path.read_bytes()[self._start_offset:]:
+            return False
+        self._restarts += 1
+        print(f"    (Wine did not start the program: {WINE_START_FAILURE.decode()}; started again)")
+        self._log.seek(0, os.SEEK_END)
+        self._log.write(b"--- started again\n")
+        self._start()
+        return True
 
     def alive(self):
-        return self.process.poll() is None
+        return self.process.poll() is None or self._started_again()
 
     def cpu_ticks(self):
         try:
@@ -279,8 +304,12 @@ class WindowsProgram:
     def wait(self, timeout):
         """The exit status as Wine returns it (the low byte of the Windows exit code:
         1603 ends as 67), or None when the program is still running after timeout."""
+        deadline = time.monotonic() + timeout
         try:
-            return self.process.wait(timeout=timeout)
+            code = self.process.wait(timeout=timeout)
+            while self._started_again():
+                code = self.process.wait(timeout=max(0, deadline - time.monotonic()))
+            return code
         except subprocess.TimeoutExpired:
             return None
 
