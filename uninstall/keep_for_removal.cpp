@@ -106,12 +106,4 @@ std::vector<std::string> KeepEntryForRemoval(const InstalledRun& run, std::uint6
     return {};
 }
 
-std::vector<std::string> KeepForRemoval(const InstalledRun& run, RemovalStore& store) {
-    KeptList kept = KeepListForRemoval(run, store);
-    if (kept.listedBytes)
-        for (std::string& name : KeepEntryForRemoval(run, *kept.listedBytes, store))
-            kept.failed.push_back(std::move(name));
-    return kept.failed;
-}
-
 }  // namespace tw

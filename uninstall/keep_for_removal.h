@@ -23,23 +23,22 @@ struct InstalledRun {
     std::string displayName;         // the uninstall entry's name (code page 936)
 };
 
-// What could not be kept, by name (a file whose copy gave no digest, the list,
-// the copy, the entry), for the run's failures; empty when all went well. The
-// digests are the copies' own: no installed file is read again. An unreadable
-// list is never overwritten: earlier installations stay listed. The application
-// directory is listed, and the roles keyed, by the path the engine worked under
-// (summary's appFolder), with what A and A\Driver were; the user's spelling, when
-// another, is listed as given, and named by the entry.
-std::vector<std::string> KeepForRemoval(const InstalledRun& run, RemovalStore& store);
-
-// The same in two steps, for a run that must act once the list is written: the
-// list (its failures, and the listed files' bytes when it was written), then the
-// copy and the entry.
+// Two steps, so that the run can make its commit final once the list is written.
+// What could not be kept is named (a file whose copy gave no digest, the list, the
+// copy, the entry), for the run's failures; nothing when all went well.
+//
+// First the list: the digests are the copies' own, no installed file is read again.
+// An unreadable list is never overwritten: earlier installations stay listed. The
+// application directory is listed, and the roles keyed, by the path the engine
+// worked under (summary's appFolder), with what A and A\Driver were; the user's
+// spelling, when another, is listed as given, and named by the entry. listedBytes
+// is set once the list is written.
 struct KeptList {
     std::vector<std::string> failed;
     std::optional<std::uint64_t> listedBytes;
 };
 KeptList KeepListForRemoval(const InstalledRun& run, RemovalStore& store);
+// Then, only after a list was written, the installer's copy and the uninstall entry.
 std::vector<std::string> KeepEntryForRemoval(const InstalledRun& run, std::uint64_t listedBytes,
                                              RemovalStore& store);
 

@@ -12,6 +12,16 @@
 
 namespace {
 
+// Both steps, as the installation takes them: the copy and the entry only after a
+// list was written.
+std::vector<std::string> KeepForRemoval(const tw::InstalledRun& run, tw::RemovalStore& store) {
+    tw::KeptList kept = tw::KeepListForRemoval(run, store);
+    if (kept.listedBytes)
+        for (std::string& name : tw::KeepEntryForRemoval(run, *kept.listedBytes, store))
+            kept.failed.push_back(std::move(name));
+    return kept.failed;
+}
+
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -51,7 +61,7 @@ TEST(KeepForRemoval, FirstInstallationListsEachFileOnceWithItsRole) {
         &summary,
         TW_TEXT_UNINSTALL_DISPLAY_NAME};
     FakeStore store;
-    EXPECT_THAT(tw::KeepForRemoval(run, store), IsEmpty());
+    EXPECT_THAT(KeepForRemoval(run, store), IsEmpty());
     EXPECT_THAT(store.steps, ElementsAre("read list", "write list", "copy", "write entry"));
     const std::string toolHex = tw::ToHex(DigestOf("TOOL"));
     EXPECT_EQ(store.list,
@@ -102,7 +112,7 @@ TEST(KeepForRemoval, ReinstallAddsToTheEarlierList) {
                               {{"C:\\V\\old.txt", DigestOf("old"), 3, tw::FileRole::file},
                                {"C:\\V\\readme.txt", DigestOf("was"), 3, tw::FileRole::file}}};
     store.list = tw::FormatInstalledList(earlier);
-    EXPECT_THAT(tw::KeepForRemoval(run, store), IsEmpty());
+    EXPECT_THAT(KeepForRemoval(run, store), IsEmpty());
     earlier.files[1].digest = DigestOf("new");
     EXPECT_EQ(tw::ParseInstalledList(store.list.value()), earlier);
     EXPECT_EQ(store.entry->estimatedSizeKb, 1u);
@@ -149,7 +159,7 @@ TEST(KeepForRemoval, EveryFailureIsNamedAndNothingAfterItIsWritten) {
         InstallSummary summary;
         tw::InstalledRun run{"C:\\V\\", "C:\\ZAVIDAR.CFG", copied, &summary,
                              TW_TEXT_UNINSTALL_DISPLAY_NAME};
-        EXPECT_EQ(tw::KeepForRemoval(run, store), c.failed);
+        EXPECT_EQ(KeepForRemoval(run, store), c.failed);
         EXPECT_EQ(store.steps, c.steps);
     }
 }
@@ -187,7 +197,7 @@ TEST(KeepForRemoval, ASpelledOtherwiseIsListedByTheFolderHeldAndRemovedWhole) {
                              &summary,
                              TW_TEXT_UNINSTALL_DISPLAY_NAME};
         FakeStore store;
-        ASSERT_THAT(tw::KeepForRemoval(run, store), IsEmpty());
+        ASSERT_THAT(KeepForRemoval(run, store), IsEmpty());
         EXPECT_EQ(store.entry->installLocation, c.given);
         const tw::InstalledList list = tw::ParseInstalledList(store.list.value()).value();
         EXPECT_EQ(list.appDirs, std::vector<std::string>{c.held});
