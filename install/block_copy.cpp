@@ -53,6 +53,16 @@ public:
         }
         return tw::kErrorFileExists;
     }
+    // Made under destination's own name when that name is free, so that putting it
+    // in place renames nothing; else as Create makes it.
+    long CreateAt(const char* destination, std::string_view folder, CFileException& error) {
+        if (m_path.Compose({destination}) &&
+            m_file.Open(m_path.c_str(), kCopyTemporaryFlags, &error)) {
+            m_created = true;
+            return Mark(true);
+        }
+        return Create(folder, error);
+    }
     // 0, or the code of the refusal: the new file is to be deleted when it is closed
     // (however the process ends), or no longer.
     long Mark(bool deleteOnClose) {
@@ -138,7 +148,8 @@ tw::CopyOutcome CopyThrough(CFile& sourceFile, CFile& newFile, const char* sourc
     }
 
     TemporaryFile temporary(newFile);
-    if (long code = temporary.Create(folder, error)) {
+    if (long code = replace ? temporary.Create(folder, error)
+                            : temporary.CreateAt(destination, folder, error)) {
         sourceFile.Abort();
         return Failed(code);
     }

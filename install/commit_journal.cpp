@@ -35,8 +35,9 @@ std::optional<std::string_view> DestinationName(std::string_view destination) {
 }
 
 bool Valid(const JournalEntry& entry) {
-    return DestinationName(entry.destination) && IsPlainName(entry.staged) &&
-           IsPlainName(entry.aside) && entry.staged != entry.aside;
+    if (!DestinationName(entry.destination)) return false;
+    if (entry.staged.empty()) return entry.aside.empty() && !entry.replaces;  // created
+    return IsPlainName(entry.staged) && IsPlainName(entry.aside) && entry.staged != entry.aside;
 }
 
 std::optional<std::string> Sum(std::string_view bytes) {
@@ -56,7 +57,10 @@ bool ParseLine(std::string_view line, CommitJournal& journal) {
         journal.recordBefore = BytesFromHex(f[2]);
         return journal.recordBefore.has_value();
     }
-    if (!SplitFields(line, 4, f) || (f[0] != "new" && f[0] != "replaces")) return false;
+    if (SplitFields(line, 2, f) && f[0] == "created")
+        f[2] = f[3] = {};  // no staged or aside name
+    else if (!SplitFields(line, 4, f) || (f[0] != "new" && f[0] != "replaces"))
+        return false;
     JournalEntry entry{std::string(f[1]), std::string(f[2]), std::string(f[3]), f[0] == "replaces"};
     if (!Valid(entry)) return false;
     journal.entries.push_back(std::move(entry));
@@ -89,8 +93,9 @@ std::optional<std::string> FormatCommitJournal(const CommitJournal& journal) {
         bytes += kLineEnd;
     }
     for (const JournalEntry& entry : journal.entries) {
-        bytes += entry.replaces ? "replaces\t" : "new\t";
-        bytes += entry.destination + '\t' + entry.staged + '\t' + entry.aside;
+        bytes += entry.staged.empty() ? "created\t" : entry.replaces ? "replaces\t" : "new\t";
+        bytes += entry.destination;
+        if (!entry.staged.empty()) bytes += '\t' + entry.staged + '\t' + entry.aside;
         bytes += kLineEnd;
     }
     std::optional<std::string> sum = Sum(bytes);
@@ -150,6 +155,12 @@ CommitRecovery RecoverCommitFiles(const CommitJournal& journal, InstallSystem& s
         if (driverFile && !driver) continue;
         const std::string folder = driverFile ? driverPath : appPath;
         const std::string destination = folder + std::string(name);
+        // A file created at its destination is the installation's once final, and
+        // the commit's own before.
+        if (entry->staged.empty()) {
+            if (!journal.final) system.DiscardFile(destination.c_str());
+            continue;
+        }
         const std::string aside = folder + entry->aside;
         const std::string staged = folder + entry->staged;
         system.DiscardFile(staged.c_str());

@@ -6,11 +6,13 @@
 //   appdir<TAB><application directory as the run held it, ending in "\">
 //   record<TAB><full path><TAB><hex of its previous bytes, or "none">  (optional)
 //   new|replaces<TAB><destination under appdir><TAB><staged name><TAB><aside name>
+//   created<TAB><destination under appdir>
 //   sha256<TAB><64 hex digits of every byte before this line>
 // A destination is a plain name or "Driver\" and a plain name; the staged and
 // aside files are plain names in the destination's folder. "replaces": a file was
 // at the destination before the commit, so one that is still there was never
-// touched unless its aside file exists.
+// touched unless its aside file exists. "created": there was none, and the run
+// made its new file under the destination's own name.
 #pragma once
 
 #include <optional>
@@ -24,8 +26,8 @@ namespace tw {
 
 struct JournalEntry {
     std::string destination;  // "x.dll" or "Driver\x.dll"
-    std::string staged;       // "tw1A2B.tmp"
-    std::string aside;        // "tw1A2B.old"
+    std::string staged;       // "tw1A2B.tmp"; empty when created at the destination
+    std::string aside;        // "tw1A2B.old"; empty when created at the destination
     bool replaces = false;
 
     friend bool operator==(const JournalEntry&, const JournalEntry&) = default;

@@ -79,7 +79,8 @@ long StagedFiles::PutInPlace(const char* file, const char* destination) {
     } catch (const CFileException& error) {
         return error.m_lOsError > 0 ? error.m_lOsError : kErrorGenFailure;
     }
-    if (const long code = RenameOpenFile(open, destination)) {
+    // A file staged under the destination's own name is in place once unmarked.
+    if (const long code = held->first == destination ? 0 : RenameOpenFile(open, destination)) {
         if (held->second.aside) return code;
         try {
             open.SetDeleteOnClose(true);

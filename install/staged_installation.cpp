@@ -92,10 +92,12 @@ std::optional<std::string> StagedInstallation::BeginJournal(std::string_view app
     const auto name = [](const std::string& path) { return path.substr(FolderPart(path).size()); };
     for (StagedCopy& copy : m_copies) {
         if (copy.superseded) continue;
-        copy.aside = AsideNameFor(copy.staged);
+        // Staged under its own name: there is nothing to set aside.
+        const bool created = copy.staged == copy.destination;
+        if (!created) copy.aside = AsideNameFor(copy.staged);
         journal.entries.push_back(
             {copy.destination.substr(std::min(appDir.size(), copy.destination.size())),
-             name(copy.staged), name(copy.aside), false});
+             created ? std::string() : name(copy.staged), name(copy.aside), false});
     }
     // A run with nothing to commit changes nothing a kill could leave half done.
     if (journal.entries.empty()) return std::nullopt;

@@ -22,7 +22,8 @@ tw::CommitJournal Sample() {
             "C:\\ZAVIDAR.CFG",
             std::string("\x01\xff\0z", 4),
             {{"s.txt", "tw0A1B.tmp", "tw0A1B.old", true},
-             {"Driver\\b.dll", "tw0A1C.tmp", "tw0A1C.old", false}}};
+             {"Driver\\b.dll", "tw0A1C.tmp", "tw0A1C.old", false},
+             {"Driver\\c.dat", "", "", false}}};
 }
 
 // Text with its closing sum, as a journal's last line holds it.
@@ -38,7 +39,8 @@ const std::string kSampleText =
     "appdir\tC:\\App\\\r\n"
     "record\tC:\\ZAVIDAR.CFG\t01ff007a\r\n"
     "replaces\ts.txt\ttw0A1B.tmp\ttw0A1B.old\r\n"
-    "new\tDriver\\b.dll\ttw0A1C.tmp\ttw0A1C.old\r\n";
+    "new\tDriver\\b.dll\ttw0A1C.tmp\ttw0A1C.old\r\n"
+    "created\tDriver\\c.dat\r\n";
 
 TEST(CommitJournal, BytesAreExactAndReadBackWhole) {
     const std::optional<std::string> bytes = tw::FormatCommitJournal(Sample());
@@ -96,6 +98,8 @@ TEST(CommitJournal, AnythingItNeverWritesIsRefused) {
         {"an aside file that is the staged one",
          Summed(entries + "new\tx.dll\ttw1.tmp\ttw1.tmp\r\n")},
         {"an unknown kind", Summed(entries + "moved\tx.dll\ttw1.tmp\ttw1.old\r\n")},
+        {"a created file up a folder", Summed(entries + "created\t..\\x.dll\r\n")},
+        {"a created file with a staged one", Summed(entries + "created\tx.dll\ttw1.tmp\r\n")},
         {"odd record bytes", Summed(entries + "record\tC:\\ZAVIDAR.CFG\t0\r\n")},
         {"a line without its end", Summed(entries + "new\tx.dll\ttw1.tmp\ttw1.old")},
     };
@@ -106,6 +110,9 @@ TEST(CommitJournal, AnythingItNeverWritesIsRefused) {
     tw::CommitJournal outside = Sample();
     outside.entries[0].destination = "..\\x.dll";
     EXPECT_FALSE(tw::FormatCommitJournal(outside));
+    tw::CommitJournal createdOverAFile = Sample();
+    createdOverAFile.entries[2].replaces = true;
+    EXPECT_FALSE(tw::FormatCommitJournal(createdOverAFile));
 }
 
 // The files of a folder in memory; a folder not in folders is not held (a link).
@@ -142,6 +149,7 @@ TEST(CommitJournal, RecoveryUndoesEachEntryAsItWasLeft) {
         {"C:\\App\\d", "new d"},  // put in place, nothing before
         {"C:\\App\\Driver\\e", "new e"}, {"C:\\App\\Driver\\te.old", "old e"},
         {"C:\\App\\other", "kept"},  // not the journal's
+        {"C:\\App\\g", "new g"},      // created at its destination, put in place
     };
     tw::CommitJournal journal{false,
                               "C:\\App\\",
@@ -152,7 +160,9 @@ TEST(CommitJournal, RecoveryUndoesEachEntryAsItWasLeft) {
                                {"Driver\\e", "te.tmp", "te.old", true},
                                {"d", "td.tmp", "td.old", false},
                                {"c", "tc.tmp", "tc.old", true},
-                               {"f", "tf.tmp", "tf.old", false}}};  // not reached, nothing before
+                               {"f", "tf.tmp", "tf.old", false},  // not reached, nothing before
+                               {"g", "", "", false},
+                               {"h", "", "", false}}};  // created, gone with the run
     Folders undo;
     undo.files = left;
     tw::CommitRecovery recovery = tw::RecoverCommitFiles(journal, undo);
@@ -169,11 +179,15 @@ TEST(CommitJournal, RecoveryUndoesEachEntryAsItWasLeft) {
     clear.files = {{"C:\\App\\a", "new a"},
                    {"C:\\App\\ta.old", "old a"},
                    {"C:\\App\\Driver\\e", "new e"},
+                   {"C:\\App\\g", "new g"},
                    {"C:\\App\\other", "kept"}};
     recovery = tw::RecoverCommitFiles(journal, clear);
     EXPECT_EQ(clear.files, (std::map<std::string, std::string>{{"C:\\App\\a", "new a"},
                                                                {"C:\\App\\Driver\\e", "new e"},
+                                                               {"C:\\App\\g", "new g"},
                                                                {"C:\\App\\other", "kept"}}));
+    // Nothing but files: never the folder a created entry has no staged name in.
+    for (const std::string& path : clear.touched) EXPECT_NE(path.back(), '\\') << path;
 }
 
 // A folder that cannot be held as itself (a link in its place) is never entered.

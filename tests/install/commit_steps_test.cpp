@@ -71,6 +71,36 @@ TEST(CommitSteps, AStagedFileNotReleasedLeavesNothing) {
     }
 }
 
+// A destination that does not exist is staged under its own name, still marked:
+// put in place, it keeps its bytes and nothing else is left; discarded, or its
+// holder gone (a run killed while it stages), it leaves nothing.
+TEST(CommitSteps, AFreeDestinationIsStagedUnderItsOwnName) {
+    enum End { putInPlace, discarded, killed };
+    for (End end : {putInPlace, discarded, killed}) {
+        SCOPED_TRACE(end);
+        TempFolder folder;
+        WriteBytes(folder / "source.bin", PatternBytes(5000));
+        const std::string destination = folder / "dest.bin";
+        {
+            tw::StagedFiles files;
+            tw::CopyOutcome staged = files.Stage((folder / "source.bin").c_str(), destination.c_str());
+            ASSERT_TRUE(staged);
+            EXPECT_EQ(staged.staged, destination);
+            if (end == putInPlace) {
+                EXPECT_EQ(files.PutInPlace(staged.staged.c_str(), destination.c_str()), 0);
+            }
+            if (end == discarded) {
+                files.DiscardFile(staged.staged.c_str());
+            }
+        }
+        const Names left[] = {{"dest.bin", "source.bin"}, {"source.bin"}, {"source.bin"}};
+        EXPECT_EQ(NamesIn(folder.Path()), left[end]);
+        if (end == putInPlace) {
+            EXPECT_EQ(ReadBytes(destination), PatternBytes(5000));
+        }
+    }
+}
+
 // An installed file set aside and held outlives its holder (a run killed during
 // the commit), for the next run to put back, also after a put-back that failed;
 // it goes only when discarded. The name chosen beforehand is the one it takes.
