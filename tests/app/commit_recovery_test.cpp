@@ -70,8 +70,11 @@ public:
     }
     tw::CopyOutcome CopyFileTo(const char* source, const char* destination) override {
         if (dead) return {5, std::nullopt, {}};
+        // As the platform stages: under the destination's own name when that is free.
         const std::string folder(tw::FolderPart(destination));
-        const std::string staged = folder + "tw" + std::to_string(10 + m_staged.size()) + ".tmp";
+        const std::string staged =
+            files.count(destination) ? folder + "tw" + std::to_string(10 + m_staged.size()) + ".tmp"
+                                     : destination;
         files[staged] = std::string("new ") + source;
         m_staged.insert(staged);
         return {0, std::nullopt, staged};
@@ -92,6 +95,11 @@ public:
     }
     long PutInPlace(const char* file, const char* destination) override {
         if (dead) return 5;
+        if (file == std::string(destination) && m_staged.count(file)) {
+            Rename();  // a step of its own: the mark cleared
+            m_staged.erase(file);
+            return 0;
+        }
         if (files.count(destination)) return 183;
         auto moved = files.find(file);
         if (moved == files.end()) return 2;
@@ -172,7 +180,7 @@ const Files kNew = {{"C:\\App\\s.txt", "new C:\\pkg\\driversupport\\s.txt"},
                     {"C:\\App\\Driver\\b.bin", "new C:\\pkg\\Driver\\b.bin"},
                     {"C:\\App\\readme.user", "the user's"}};
 
-// Three files set aside, four put in place: seven renames.
+// Three files set aside, four put in place (the new one by clearing its mark): seven steps.
 const KillPoint kKills[] = {
     {"journal written, before the first step", 1},
     {"after the first set-aside", 2},
@@ -231,8 +239,8 @@ TEST(CommitRecovery, AKillAtEachPointEndsOldWholeOrNewWhole) {
         EXPECT_EQ(written->recordBefore, "old record");
         ASSERT_EQ(written->entries.size(), 4u);
         EXPECT_EQ(written->entries[0], (tw::JournalEntry{"s.txt", "tw10.tmp", "tw10.old", true}));
-        EXPECT_EQ(written->entries[3].destination, "Driver\\b.bin");
-        EXPECT_FALSE(written->entries[3].replaces);
+        EXPECT_EQ(written->entries[3], (tw::JournalEntry{"Driver\\b.bin", "", "", false}))
+            << "new: created at its destination";
 
         // The next run, with the lock held, before anything else.
         run.machine.dead = false;
