@@ -29,7 +29,7 @@ std::optional<std::string> JournaledInstallSystem::BeginCommit(const CommitJourn
     ListNames(Inner(), m_journal.appDir, {}, present);
     ListNames(Inner(), m_journal.appDir + std::string(kDriverFolder), kDriverFolder, present);
     for (JournalEntry& entry : m_journal.entries) {
-        // A file created at its destination is the only one there.
+        // A file created at its destination had none before it, nor an aside name.
         if (entry.staged.empty()) continue;
         entry.replaces = present.count(PathKey(entry.destination)) > 0;
         const std::string folder(FolderPart(m_journal.appDir + entry.destination));

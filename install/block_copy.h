@@ -52,14 +52,13 @@ CopyOutcome CopyFileInBlocksThrough(CFile& sourceFile, CFile& newFile, const cha
                                     const char* destination);
 
 // The same copy that stops before the last step: the new file, complete, stays
-// beside the destination under a name of its own, which the outcome carries
-// (staged), still open through newFile and still marked for deletion, so that it
-// goes with the run if the run ends before it is put in place
-// (install/staged_files.h). When the destination does not exist, the new file is
-// made under the destination's own name, so that putting it in place is clearing
-// its mark: under Wine each rename to a free name reads the whole folder. An
-// existing destination is not touched. On a failure nothing made by the copy
-// stays behind.
+// beside the destination, still open through newFile and still marked for
+// deletion, so that it goes with the run if the run ends before it is put in place
+// (install/staged_files.h); the outcome carries its path (staged). It takes the
+// destination's own name when no file has it, so that putting it in place only
+// clears its mark (under Wine each rename into a free name reads the whole
+// folder), else a name of its own. An existing destination is not touched. On a
+// failure nothing made by the copy stays behind.
 CopyOutcome StageFileInBlocksThrough(CFile& sourceFile, CFile& newFile, const char* source,
                                      const char* destination);
 
