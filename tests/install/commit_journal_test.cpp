@@ -149,7 +149,7 @@ TEST(CommitJournal, RecoveryUndoesEachEntryAsItWasLeft) {
         {"C:\\App\\d", "new d"},  // put in place, nothing before
         {"C:\\App\\Driver\\e", "new e"}, {"C:\\App\\Driver\\te.old", "old e"},
         {"C:\\App\\other", "kept"},  // not the journal's
-        {"C:\\App\\g", "new g"},      // created at its destination, put in place
+        {"C:\\App\\g", "new g"},     // created at its destination, put in place
     };
     tw::CommitJournal journal{false,
                               "C:\\App\\",

@@ -83,7 +83,8 @@ TEST(CommitSteps, AFreeDestinationIsStagedUnderItsOwnName) {
         const std::string destination = folder / "dest.bin";
         {
             tw::StagedFiles files;
-            tw::CopyOutcome staged = files.Stage((folder / "source.bin").c_str(), destination.c_str());
+            tw::CopyOutcome staged =
+                files.Stage((folder / "source.bin").c_str(), destination.c_str());
             ASSERT_TRUE(staged);
             EXPECT_EQ(staged.staged, destination);
             if (end == putInPlace) {
