@@ -51,8 +51,8 @@ std::optional<std::string> StagedInstallation::Commit(std::string_view appDir) {
     }
     for (StagedCopy& copy : m_copies) {
         if (copy.superseded) continue;
-        // A free destination takes the staged file at once; a taken one is first set
-        // aside. Trying the rename first looks the name up once on a new installation.
+        // A file staged under its destination's own name only loses its mark; any
+        // other takes a free destination at once, and a taken one is first set aside.
         long code = m_system.PutInPlace(copy.staged.c_str(), copy.destination.c_str());
         if (!IsNameTaken(code)) {
             copy.aside.clear();  // nothing set aside to put back

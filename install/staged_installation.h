@@ -21,7 +21,7 @@
 namespace tw {
 
 struct StagedCopy {
-    std::string staged;       // the complete new file beside the destination
+    std::string staged;       // the complete new file beside the destination, or at it
     std::string destination;  // where it goes
     std::string source;       // what failed, named as the summary names it ("Driver\x.dll")
     std::string aside;        // what the destination held, once set aside
